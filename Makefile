@@ -1,0 +1,54 @@
+# Zorbe 2nd: `make run` builds everything and sorts the bundled example; `make test` builds and
+# runs the whole test suite (release and sanitizer builds). Both install the Debian packages
+# they need first (only the missing ones; nothing is upgraded).
+
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test test-release test-asan bench clean format
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+# Sorts the example word list with the example setting "sample" into the build folder and shows
+# the result in UTF-8. The build folder is the program folder, so zorbe.ini goes there.
+run: build
+	@[ -f build/release/zorbe.ini ] || cp examples/zorbe.ini build/release/zorbe.ini
+	@rm -f build/release/words-sorted.txt
+	build/release/zorbe /s sample build/release/words-sorted.txt examples/words.txt </dev/null
+	@echo "--- build/release/words-sorted.txt (Shift-JIS, shown in UTF-8) ---"
+	@iconv -f CP932 -t UTF-8 build/release/words-sorted.txt | tr -d '\r'
+
+test: test-release test-asan
+
+test-release: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	ctest --preset release -j $(JOBS)
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: build
+	bench/run_bench.sh
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,43 @@
+#pragma once
+// The command-line run: one sort job on the files named in the arguments, without a window.
+//
+//   [ "/s" ] [ setting name ] [ output file name ] file ...
+//
+// The setting name must equal a listed setting exactly (otherwise "ddDefault" is used and the
+// argument is read as the next part). With "/s" the next argument is the output name; without
+// it the user is asked whether it is one (unless the setting sorts each file by itself).
+// Names without a folder are relative to the working folder.
+
+#include "platform/main_thread.h"
+#include "platform/shell.h"
+#include "settings/settings_file.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zorbe {
+
+enum TExitStatus : int { esFinished = 0, esError = 1, esCancelled = 2 };
+
+inline constexpr const char* kDropSettingName = "ddDefault";
+
+struct TCommandLineServices {
+  IMainThreadInvoker& mainThread;
+  // Runs the main thread's share of the job until ended() is true; calls stop() when the user
+  // interrupts (Ctrl+C).
+  std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop)> waitForJob;
+  // Whether the user has interrupted the run already.
+  std::function<bool()> interrupted;
+  IShell& shell;
+};
+
+// Runs the job the arguments (without the program name) describe and returns the exit status.
+// Messages and questions go through the message routine.
+int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
+                   const TCommandLineServices& services);
+
+// The question whether an argument is the output file name.
+std::string OutputNameQuestion(const std::string& argument);
+
+} // namespace zorbe

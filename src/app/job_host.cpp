@@ -1,0 +1,31 @@
+#include "app/job_host.h"
+
+#include "app/message_routine.h"
+
+namespace zorbe {
+
+void TAppJobHost::ShowStatus(const std::string& statusText) {
+  if (showCaption_) {
+    showCaption_("Zorbe 2nd - " + statusText);
+  }
+}
+
+bool TAppJobHost::AskOverwrite(const std::string&) {
+  if (ShowMessage(kOverwriteQuestion, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes) {
+    return true;
+  }
+  cancelled_ = true;
+  ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
+  return false;
+}
+
+std::string ReplacementErrorMessage(int lineNumber, const std::string& message) {
+  return "置換用ファイル " + std::to_string(lineNumber) + "行目の正規表現に誤りがあります。\r\n「 " +
+         message + " 」\r\n\r\n処理を中止します。";
+}
+
+void TAppJobHost::ShowReplacementError(int lineNumber, const std::string& message) {
+  ShowMessage(ReplacementErrorMessage(lineNumber, message), TMsgKind::Error, TMsgButtons::OK);
+}
+
+} // namespace zorbe

@@ -1,0 +1,37 @@
+#pragma once
+// The application's side of a sort job: its status goes to a caption, its questions and errors
+// to the message routine, and a No to the overwrite question sets the cancelled mark.
+
+#include "engine/sort_job.h"
+
+#include <functional>
+#include <string>
+
+namespace zorbe {
+
+inline constexpr const char* kOverwriteQuestion = "同名のファイルが既に存在します。\r\n上書きしますか？";
+inline constexpr const char* kSortCancelledMessage = "ソートを中止しました。";
+
+class TAppJobHost : public TSortJobHost {
+public:
+  // showCaption receives "Zorbe 2nd - " + the status text; it may be empty (no window).
+  explicit TAppJobHost(std::function<void(const std::string&)> showCaption = {})
+      : showCaption_(std::move(showCaption)) {}
+
+  void ShowStatus(const std::string& statusText) override;
+  bool AskOverwrite(const std::string& fileName) override;
+  void ShowReplacementError(int lineNumber, const std::string& message) override;
+
+  // Set when the user answered No to the overwrite question (or stopped the job).
+  bool Cancelled() const { return cancelled_; }
+  void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
+
+private:
+  std::function<void(const std::string&)> showCaption_;
+  bool cancelled_ = false;
+};
+
+// The message for a replacement rule whose pattern or replacement is invalid.
+std::string ReplacementErrorMessage(int lineNumber, const std::string& message);
+
+} // namespace zorbe

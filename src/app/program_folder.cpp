@@ -1,0 +1,52 @@
+#include "app/program_folder.h"
+
+#include "platform/file_system.h"
+#include "settings/settings_file.h"
+
+#include <climits>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+std::string& Folder() {
+  static std::string folder;
+  return folder;
+}
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') {
+    folder += '/';
+  }
+  return folder;
+}
+
+} // namespace
+
+std::string ProgramFileName() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string ResolveProgramFolder(const std::string& programFile) {
+  const std::size_t slash = programFile.rfind('/');
+  if (slash != std::string::npos) {
+    const std::string folder = programFile.substr(0, slash + 1);
+    if (FileExists(folder + kSettingsFileName) || ::access(folder.c_str(), W_OK) == 0) {
+      return folder;
+    }
+  }
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
+    return WithSlash(config) + "zorbe/";
+  }
+  const char* home = std::getenv("HOME");
+  return WithSlash(home != nullptr ? home : "") + ".config/zorbe/";
+}
+
+const std::string& ProgramFolder() { return Folder(); }
+void SetProgramFolder(std::string folder) { Folder() = WithSlash(std::move(folder)); }
+std::string SettingsFileName() { return ProgramFolder() + kSettingsFileName; }
+
+} // namespace zorbe

@@ -1,0 +1,24 @@
+#pragma once
+// The program folder: where zorbe.ini and the clipboard's temporary file live.
+//
+// It is the folder of the program file when that folder is writable or already holds zorbe.ini
+// (a portable install, the build folder); otherwise ${XDG_CONFIG_HOME:-~/.config}/zorbe/. It is
+// fixed once at start-up and always ends with "/".
+
+#include <string>
+
+namespace zorbe {
+
+// The full name of the running program file.
+std::string ProgramFileName();
+
+// The program folder for a program file, by the rule above.
+std::string ResolveProgramFolder(const std::string& programFile);
+
+const std::string& ProgramFolder();
+void SetProgramFolder(std::string folder);
+
+// ProgramFolder() + "zorbe.ini".
+std::string SettingsFileName();
+
+} // namespace zorbe

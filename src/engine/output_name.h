@@ -1,0 +1,18 @@
+#pragma once
+// The default output name rule, shared by the sort job and the main window.
+
+#include <string>
+
+namespace zorbe {
+
+// The name of a sort's output for the target file `file`: in `folder` (or the file's own
+// folder), `name` when it is given and the files are not sorted one by one (`perFile`), else the
+// first free name file[k].ext for k = 0, 1, 2, ... A name without a folder is relative to the
+// working folder. Double quotes are removed from the folder.
+std::string DefaultOutputName(const std::string& file, const std::string& folder,
+                              const std::string& name, bool perFile);
+
+// The text without its double-quote characters.
+std::string WithoutQuotes(std::string text);
+
+} // namespace zorbe

@@ -1,0 +1,322 @@
+#include "engine/sort_job.h"
+
+#include "engine/line_conversions.h"
+#include "engine/line_order.h"
+#include "engine/line_sort.h"
+#include "engine/output_name.h"
+#include "engine/sort_keys.h"
+#include "text/encoding.h"
+#include "text/shift_jis.h"
+
+#include <filesystem>
+#include <new>
+
+namespace zorbe {
+
+void TJobControl::RequestStop() {
+  std::lock_guard guard(lock_);
+  stop_.store(true);
+  if (engineCancel_ != nullptr) {
+    engineCancel_->store(true);
+  }
+}
+
+void TJobControl::SetEngineCancel(std::atomic<bool>* cancel) {
+  std::lock_guard guard(lock_);
+  engineCancel_ = cancel;
+}
+
+namespace {
+
+// Unwinds the job when it sees the stop request; everything it holds is released on the way.
+struct EJobStopped {};
+
+constexpr std::uint32_t kKeyedTag = 1; // order "none": the line received the column key
+
+class TSortJob {
+public:
+  TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
+      : inputs_(inputs), setting_(inputs.setting), host_(host), control_(control),
+        conversions_(setting_) {}
+
+  void Execute();
+
+private:
+  bool Unordered() const { return setting_.SortDirection == 2; }
+  void SetStatus(const char* text) { host_.ShowStatus(text); }
+  void CheckStop() const {
+    if (control_.StopRequested()) {
+      throw EJobStopped{};
+    }
+  }
+
+  void BuildAuxiliaries();
+  void ClearCycle();
+  void ProcessFile(std::size_t index);
+  void ConvertCharCode(const std::string& code, std::vector<TLineRef>& target, std::size_t first);
+  void LinePass(std::vector<TLineRef>& target, std::size_t first);
+  TLineRef Keep(std::string_view line, bool owned, std::uint32_t tag);
+  std::optional<std::string> ChooseOutput(const std::string& baseFile);
+  void Write(const std::string& fileName);
+  void WriteSorted(TAtomicFile& out);
+  void WriteUnordered(TAtomicFile& out);
+  static void WriteLine(TAtomicFile& out, std::string_view line) {
+    out.Write(line);
+    out.Write("\r\n");
+  }
+
+  TSortJobInputs& inputs_;
+  const TSettingOptionItems& setting_;
+  TSortJobHost& host_;
+  TJobControl& control_;
+  const TLineConversions conversions_;
+
+  // Built once per job.
+  std::optional<TDeletionList> deletion_;
+  TCommentPrefixes comments_;
+
+  // One cycle's lines: references into the file texts, or into the arena for changed lines.
+  std::vector<TFileBuffer> texts_;
+  TLineArena arena_;
+  std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
+  std::vector<TLineRef> lines_; // the other lines of the sorted orders, tagged with their class
+  std::string scratch_;
+  std::string keyed_;
+};
+
+void TSortJob::Execute() {
+  if (inputs_.files.empty()) {
+    return;
+  }
+  BuildAuxiliaries();
+  std::size_t index = 0;
+  const std::size_t count = inputs_.files.size();
+  do {
+    ClearCycle();
+    do {
+      ProcessFile(index++);
+    } while (!setting_.NoConnected && index < count);
+    if (!Unordered()) {
+      SetStatus(kStatusSorting);
+      SortClassLists(lines_, ClassWriteOrder(setting_.OrderOfRow), setting_.SortDirection,
+                     setting_.Distinction);
+    }
+    const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
+    if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
+      SetStatus(kStatusWriting);
+      Write(*output);
+    }
+  } while (setting_.NoConnected && index < count);
+  ClearCycle();
+}
+
+void TSortJob::BuildAuxiliaries() {
+  if (FileExists(setting_.DelChars)) {
+    deletion_.emplace(SplitTextFileLines(ReadWholeFile(setting_.DelChars)), setting_.Distinction);
+  }
+  try {
+    comments_ = TCommentPrefixes(Utf8ToCp932(setting_.CLTC));
+  } catch (const EEncodingError& e) {
+    throw EFileError(std::string("コメント行頭文字「") + setting_.CLTC + "」を Shift-JIS にできません。\r\n" +
+                     e.what() + "\r\n処理を中止します。");
+  }
+}
+
+void TSortJob::ClearCycle() {
+  main_ = {};
+  lines_ = {};
+  arena_.Clear();
+  texts_.clear();
+}
+
+void TSortJob::ProcessFile(std::size_t index) {
+  const std::string& fileName = inputs_.files[index];
+  SetStatus(kStatusReading);
+  texts_.push_back(ReadFileContents(fileName));
+  std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
+  const std::size_t first = target.size();
+  AppendLines(texts_.back().View(), target, fileName);
+
+  const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
+  if (code != "S-JIS") {
+    SetStatus(kStatusConverting);
+    ConvertCharCode(code, target, first);
+  }
+  SetStatus(kStatusLinePass);
+  LinePass(target, first);
+}
+
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
+// split again. Any other code is read as it is.
+void TSortJob::ConvertCharCode(const std::string& code, std::vector<TLineRef>& target,
+                               std::size_t first) {
+  (void)code;
+  (void)target;
+  (void)first;
+}
+
+TLineRef TSortJob::Keep(std::string_view line, bool owned, std::uint32_t tag) {
+  if (owned) {
+    line = arena_.Store(line);
+  }
+  return {line.data(), static_cast<std::uint32_t>(line.size()), tag};
+}
+
+// Filters, keys, converts and files each line of the current file (target[first..]) in place:
+// kept lines are compacted towards `first`, comment lines of the sorted orders go to main_.
+void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
+  std::size_t kept = first;
+  for (std::size_t i = first; i < target.size(); ++i) {
+    std::string_view line = target[i].View();
+    if (setting_.ReturnDel && line.empty()) {
+      CheckStop();
+      continue;
+    }
+    const bool comment = comments_.Matches(line);
+    bool owned = false;
+    if (setting_.CsvSupport && !comment) {
+      scratch_ = MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, setting_.CsvDelimiter);
+      line = scratch_;
+      owned = true;
+    }
+    if (!line.empty() && conversions_.Any()) {
+      if (!owned) {
+        scratch_.assign(line);
+        owned = true;
+      }
+      conversions_.Apply(scratch_);
+      line = scratch_;
+    }
+    if (setting_.FBSpaceDel) {
+      line = TrimBlanks(line);
+    }
+    if (!deletion_ || !deletion_->Contains(line)) {
+      if (Unordered()) {
+        target[kept++] = Keep(line, owned, setting_.CsvSupport && !comment ? kKeyedTag : 0);
+      } else {
+        if (setting_.CharPos && !comment) {
+          keyed_ = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
+          line = keyed_;
+          owned = true;
+        }
+        if (comment) {
+          main_.push_back(Keep(line, owned, 0));
+        } else {
+          const int cls = (!setting_.CharTypeOrder || line.empty()) ? 1 : ClassOfLine(line);
+          target[kept++] = Keep(line, owned, static_cast<std::uint32_t>(cls));
+        }
+      }
+    }
+    CheckStop();
+  }
+  target.resize(kept);
+}
+
+std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
+  std::string name = inputs_.outputName;
+  if (setting_.NoConnected || name.empty()) {
+    name = DefaultOutputName(baseFile, setting_.OutputFolder, setting_.OutputFilename, setting_.NoConnected);
+    inputs_.outputName = name;
+  }
+  name = WithoutQuotes(name);
+  if (name.empty()) {
+    return std::nullopt;
+  }
+  const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+      throw EFileError("フォルダ「" + folder.string() + "」を作成できませんでした。\r\n" +
+                       FileErrorReason(ec.value()) + "\r\n処理を中止します。");
+    }
+  }
+  if (FileExists(name)) {
+    if (!host_.AskOverwrite(name)) {
+      control_.RequestStop();
+    }
+    CheckStop();
+  }
+  return name;
+}
+
+void TSortJob::Write(const std::string& fileName) {
+  TAtomicFile out(fileName);
+  if (Unordered()) {
+    WriteUnordered(out);
+  } else {
+    WriteSorted(out);
+  }
+  out.Commit();
+  ClearCycle();
+}
+
+void TSortJob::WriteUnordered(TAtomicFile& out) {
+  const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
+  for (const TLineRef& line : main_) {
+    if (undoColumnKey && line.tag == kKeyedTag) {
+      WriteLine(out, MoveField(line.View(), setting_.InsertCsvIndex, setting_.TargetCsvIndex,
+                               setting_.CsvDelimiter));
+    } else {
+      WriteLine(out, line.View());
+    }
+    CheckStop();
+  }
+}
+
+void TSortJob::WriteSorted(TAtomicFile& out) {
+  for (const TLineRef& line : main_) {
+    WriteLine(out, line.View());
+    CheckStop();
+  }
+  const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
+  // The last written line; nothing has been written before the first, so no line can count as
+  // its duplicate (a placeholder text could collide with a real line).
+  std::string_view last;
+  bool written = false;
+  std::string undone;
+  std::string lastStore;
+  for (const TLineRef& ref : lines_) {
+    std::string_view line = ref.View();
+    bool copied = false;
+    if (setting_.CharPos) {
+      undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
+      line = undone;
+      copied = true;
+    }
+    if (undoColumnKey) {
+      undone = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter);
+      line = undone;
+      copied = true;
+    }
+    const bool duplicate = setting_.Duplicate && written &&
+                           (setting_.Distinction ? EqualFolded(line, last) : line == last);
+    if (!duplicate) {
+      WriteLine(out, line);
+      written = true;
+      if (copied) {
+        lastStore.swap(undone); // keep the bytes: `undone` is reused for the next line
+        line = lastStore;
+      }
+      last = line;
+    }
+    CheckStop();
+  }
+}
+
+} // namespace
+
+TJobResult RunSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control) {
+  try {
+    TSortJob(inputs, host, control).Execute();
+    return {};
+  } catch (const EJobStopped&) {
+    return {TJobOutcome::Stopped, {}};
+  } catch (const std::bad_alloc&) {
+    return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。"};
+  } catch (const std::exception& e) {
+    return {TJobOutcome::Failed, e.what()};
+  }
+}
+
+} // namespace zorbe

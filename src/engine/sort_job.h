@@ -1,0 +1,77 @@
+#pragma once
+// One sort job: reads the target files, turns them into Shift-JIS lines, filters and converts
+// the lines, orders them and writes the output, in the fixed order of steps below.
+//
+//   for each cycle (one for all files, or one per file with NoConnected):
+//     for each file of the cycle: read, code conversion, replacement pass, line pass
+//     sort the class lists, choose the output (maybe asking before overwriting), write
+//
+// The job reads only its inputs, reports its phases and asks its questions through its host,
+// and polls the stop request after every line it files or writes. Everything it holds is
+// released on every path, and an output appears only when it is complete.
+
+#include "engine/line_filters.h"
+#include "engine/line_store.h"
+#include "platform/file_system.h"
+#include "settings/setting_option_items.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorbe {
+
+struct TSortJobInputs {
+  TSettingOptionItems setting;     // the job's own copy of the chosen setting
+  std::vector<std::string> files;  // full names of the target files, in list order
+  std::vector<std::string> codes;  // the character-code name of each file
+  std::string outputName;          // may be empty; the job writes back the name it used
+};
+
+// What the job asks of the side that started it. TSortThread runs each call on the main thread
+// and waits for it.
+class TSortJobHost {
+public:
+  virtual ~TSortJobHost() = default;
+  virtual void ShowStatus(const std::string& statusText) = 0;
+  // The output file exists: true to overwrite it. On false the job stops without writing.
+  virtual bool AskOverwrite(const std::string& fileName) = 0;
+  virtual void ShowReplacementError(int lineNumber, const std::string& message) = 0;
+};
+
+// The stop request, and the running replacement engine's cancel flag. The flag is the one piece
+// of state both threads touch: the job publishes and withdraws it, and a stop sets it, under
+// one lock, so a stop never reaches an engine that is gone.
+class TJobControl {
+public:
+  void RequestStop();
+  bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  void SetEngineCancel(std::atomic<bool>* cancel);
+
+private:
+  std::atomic<bool> stop_{false};
+  std::mutex lock_;
+  std::atomic<bool>* engineCancel_ = nullptr;
+};
+
+enum class TJobOutcome { Finished, Stopped, Failed };
+
+struct TJobResult {
+  TJobOutcome outcome = TJobOutcome::Finished;
+  std::string message; // for Failed: what went wrong, for the user
+};
+
+// Runs the whole job on the calling thread and reports how it ended.
+TJobResult RunSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control);
+
+// The status texts of the phases.
+inline constexpr const char* kStatusReading = "ファイル読込中";
+inline constexpr const char* kStatusConverting = "文字コード変換中";
+inline constexpr const char* kStatusReplacing = "文字列置換中";
+inline constexpr const char* kStatusLinePass = "文字処理中";
+inline constexpr const char* kStatusSorting = "ソート中";
+inline constexpr const char* kStatusWriting = "ファイル書込中 + 文字処理中";
+
+} // namespace zorbe

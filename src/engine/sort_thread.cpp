@@ -1,0 +1,45 @@
+#include "engine/sort_thread.h"
+
+namespace zorbe {
+
+void TSortThread::MainThreadHost::ShowStatus(const std::string& statusText) {
+  invoker_.InvokeAndWait([&] { host_.ShowStatus(statusText); });
+}
+
+bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName) {
+  bool answer = false;
+  invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName); });
+  return answer;
+}
+
+void TSortThread::MainThreadHost::ShowReplacementError(int lineNumber, const std::string& message) {
+  invoker_.InvokeAndWait([&] { host_.ShowReplacementError(lineNumber, message); });
+}
+
+TSortThread::TSortThread(TSortJobInputs inputs, TSortJobHost& host, IMainThreadInvoker& mainThread,
+                         EndCallback onEnd)
+    : inputs_(std::move(inputs)), host_(host, mainThread), mainThread_(mainThread), onEnd_(std::move(onEnd)) {}
+
+TSortThread::~TSortThread() { Wait(); }
+
+void TSortThread::Start() { worker_ = std::thread([this] { Execute(); }); }
+
+void TSortThread::Wait() {
+  if (worker_.joinable()) {
+    worker_.join();
+  }
+}
+
+void TSortThread::Execute() {
+  result_ = RunSortJob(inputs_, host_, control_);
+  if (onEnd_) {
+    try {
+      mainThread_.InvokeAndWait([this] { onEnd_(*this); });
+    } catch (...) {
+      // The end handling reports its own troubles; the worker must still end.
+    }
+  }
+  ended_.store(true);
+}
+
+} // namespace zorbe

@@ -1,0 +1,224 @@
+#include "platform/console.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+std::atomic<bool> interrupted{false};
+int wakePipe[2] = {-1, -1};
+struct sigaction previousInt {};
+struct sigaction previousTerm {};
+
+void OnInterrupt(int) {
+  interrupted.store(true);
+  if (wakePipe[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
+  }
+}
+
+void WriteAll(int fd, const std::string& text) {
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return;
+    }
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+std::string WithUnixLineEnds(std::string text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+} // namespace
+
+TInterruptWatcher::TInterruptWatcher() {
+  interrupted.store(false);
+  if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    wakePipe[0] = wakePipe[1] = -1;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0; // no SA_RESTART: a blocking read of an answer returns at once
+  ::sigaction(SIGINT, &action, &previousInt);
+  ::sigaction(SIGTERM, &action, &previousTerm);
+}
+
+TInterruptWatcher::~TInterruptWatcher() {
+  ::sigaction(SIGINT, &previousInt, nullptr);
+  ::sigaction(SIGTERM, &previousTerm, nullptr);
+  for (int& fd : wakePipe) {
+    if (fd >= 0) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
+}
+
+bool TInterruptWatcher::Interrupted() { return interrupted.load(); }
+int TInterruptWatcher::WakeFd() const { return wakePipe[0]; }
+
+bool IsYesAnswer(std::string line) {
+  while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) {
+    line.pop_back();
+  }
+  const std::size_t start = line.find_first_not_of(" \t");
+  line = start == std::string::npos ? std::string() : line.substr(start);
+  std::transform(line.begin(), line.end(), line.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
+  return line == "y" || line == "yes" || line == "はい";
+}
+
+TMsgResult TConsoleMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
+  const bool terminal = ::isatty(outFd_) == 1;
+  std::string message = terminal ? "\a" : "";
+  if (kind == TMsgKind::Error) {
+    message += "zorbe: ";
+  }
+  message += WithUnixLineEnds(text) + "\n";
+  if (buttons == TMsgButtons::OK) {
+    WriteAll(outFd_, message);
+    return TMsgResult::OK;
+  }
+  WriteAll(outFd_, message + "[y/N] ");
+  const bool yes = IsYesAnswer(ReadAnswerLine());
+  if (!terminal || !yes) {
+    WriteAll(outFd_, yes ? "y\n" : "n\n");
+  }
+  return yes ? TMsgResult::Yes : TMsgResult::No;
+}
+
+std::string TConsoleMessageBox::ReadAnswerLine() {
+  std::string line;
+  for (;;) {
+    pollfd fds[2] = {{inFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    const int count = wakeFd_ >= 0 ? 2 : 1;
+    if (::poll(fds, count, -1) < 0) {
+      if (errno == EINTR && !TInterruptWatcher::Interrupted()) {
+        continue;
+      }
+      return {};
+    }
+    if (count == 2 && (fds[1].revents & POLLIN) != 0) {
+      return {}; // interrupted: the answer is No
+    }
+    char c = 0;
+    const ssize_t n = ::read(inFd_, &c, 1);
+    if (n < 0 && errno == EINTR) {
+      if (TInterruptWatcher::Interrupted()) {
+        return {};
+      }
+      continue;
+    }
+    if (n <= 0 || c == '\n') {
+      return line;
+    }
+    line += c;
+  }
+}
+
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) {
+    return ::access(name.c_str(), X_OK) == 0 ? name : std::string();
+  }
+  const char* path = std::getenv("PATH");
+  std::string_view rest = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (!rest.empty()) {
+    const std::size_t colon = rest.find(':');
+    const std::string folder(rest.substr(0, colon));
+    rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+  }
+  return {};
+}
+
+bool SpawnDetached(const std::vector<std::string>& argv) {
+  if (argv.empty() || FindProgram(argv[0]).empty()) {
+    return false;
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv) {
+    args.push_back(const_cast<char*>(arg.c_str()));
+  }
+  args.push_back(nullptr);
+  // Fork twice so that the program belongs to init and never becomes our zombie.
+  const pid_t child = ::fork();
+  if (child < 0) {
+    return false;
+  }
+  if (child == 0) {
+    ::setsid();
+    if (::fork() == 0) {
+      const int null = ::open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+      }
+      ::execvp(args[0], args.data());
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+} // namespace zorbe
+
+#include "platform/file_system.h"
+#include "platform/shell.h"
+
+namespace zorbe {
+
+void TConsoleShell::PlaySound(const std::string& fileName) {
+  for (const char* player : {"paplay", "aplay"}) {
+    if (SpawnDetached({player, fileName})) {
+      return;
+    }
+  }
+}
+
+void TConsoleShell::Beep() {
+  if (::isatty(2) == 1) {
+    [[maybe_unused]] const ssize_t n = ::write(2, "\a", 1);
+  }
+}
+
+void TConsoleShell::OpenInEditor(const std::string& editor, const std::string& fileName) {
+  if (!editor.empty() && FileExists(editor) && SpawnDetached({editor, fileName})) {
+    return;
+  }
+  SpawnDetached({"xdg-open", fileName});
+}
+
+} // namespace zorbe

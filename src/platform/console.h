@@ -1,0 +1,50 @@
+#pragma once
+// The console side of the platform: messages on stderr, answers from stdin, Ctrl+C as a stop
+// request, and detached helper programs for the sound and the editor.
+
+#include "platform/message_box.h"
+
+#include <string>
+#include <vector>
+
+namespace zorbe {
+
+// Ctrl+C (SIGINT) and SIGTERM become a request to stop instead of ending the process at once.
+// The handler only sets a flag and writes to a pipe, so a pending question wakes up too.
+class TInterruptWatcher {
+public:
+  TInterruptWatcher();
+  ~TInterruptWatcher();
+  TInterruptWatcher(const TInterruptWatcher&) = delete;
+  TInterruptWatcher& operator=(const TInterruptWatcher&) = delete;
+
+  static bool Interrupted();
+  int WakeFd() const; // readable once an interrupt has arrived
+};
+
+// Writes messages to stderr (with a bell when it is a terminal) and reads Yes/No as one line
+// from stdin: "y", "yes" or "はい" is Yes; anything else, end of input or an interrupt is No.
+class TConsoleMessageBox : public IMessageBox {
+public:
+  explicit TConsoleMessageBox(int inFd = 0, int outFd = 2, int wakeFd = -1)
+      : inFd_(inFd), outFd_(outFd), wakeFd_(wakeFd) {}
+  TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
+
+private:
+  std::string ReadAnswerLine();
+  int inFd_;
+  int outFd_;
+  int wakeFd_;
+};
+
+// True for an answer line that means Yes.
+bool IsYesAnswer(std::string line);
+
+// Starts a program with arguments, detached: it is not waited for, its output goes nowhere, and
+// a failure to start is silent. Returns whether it could be started.
+bool SpawnDetached(const std::vector<std::string>& argv);
+
+// The full name of a program found on PATH, or empty.
+std::string FindProgram(const std::string& name);
+
+} // namespace zorbe

@@ -1,0 +1,253 @@
+#include "platform/file_system.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+const char* const kAbort = "\r\n処理を中止します。";
+
+std::string ReadErrorMessage(const std::string& fileName, int error) {
+  return "ファイル「" + fileName + "」を読み込めませんでした。\r\n" + FileErrorReason(error) + kAbort;
+}
+
+std::string OpenErrorMessage(const std::string& fileName, int error) {
+  return "ファイル " + fileName + " は開けませんでした。\r\n" + FileErrorReason(error) + kAbort;
+}
+
+std::string FolderOf(const std::string& fileName) {
+  const std::filesystem::path parent = std::filesystem::path(fileName).parent_path();
+  return parent.empty() ? std::string(".") : parent.string();
+}
+
+// The file a name finally refers to, so that writing through a symbolic link replaces the file
+// it points to and not the link.
+std::string ResolveLinks(const std::string& fileName) {
+  struct stat st {};
+  if (::lstat(fileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+    return fileName;
+  }
+  char resolved[PATH_MAX];
+  return ::realpath(fileName.c_str(), resolved) != nullptr ? std::string(resolved) : fileName;
+}
+
+} // namespace
+
+std::string FileErrorReason(int error) {
+  switch (error) {
+  case ENOENT:
+    return "ファイルまたはフォルダが見つかりません。";
+  case EACCES:
+  case EPERM:
+    return "アクセスが拒否されました。";
+  case EISDIR:
+    return "フォルダです。";
+  case ENOTDIR:
+    return "パスの途中にフォルダでないものがあります。";
+  case ENOSPC:
+    return "ディスクの空き容量が不足しています。";
+  case EDQUOT:
+    return "ディスクの使用量の上限に達しました。";
+  case EFBIG:
+    return "ファイルが大きすぎます。";
+  case EROFS:
+    return "読み取り専用の場所です。";
+  case ENAMETOOLONG:
+    return "ファイル名が長すぎます。";
+  case ENOMEM:
+    return "メモリが不足しています。";
+  default:
+    return std::string(std::strerror(error)) + "。";
+  }
+}
+
+bool FileExists(const std::string& fileName) {
+  struct stat st {};
+  return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+TFileBuffer ReadFileContents(const std::string& fileName) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw EFileError(OpenErrorMessage(fileName, errno));
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    throw EFileError(ReadErrorMessage(fileName, errno));
+  }
+  if (S_ISDIR(st.st_mode)) {
+    throw EFileError(OpenErrorMessage(fileName, EISDIR));
+  }
+  TFileBuffer buffer;
+  std::size_t capacity = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+  buffer.data = std::make_unique_for_overwrite<char[]>(capacity + 1);
+  // Read to the end, growing when the file is longer than it said (a pipe, or a growing file).
+  for (;;) {
+    if (buffer.size == capacity) {
+      const std::size_t grown = capacity < 65536 ? 65536 : capacity * 2;
+      auto larger = std::make_unique_for_overwrite<char[]>(grown + 1);
+      std::memcpy(larger.get(), buffer.data.get(), buffer.size);
+      buffer.data = std::move(larger);
+      capacity = grown;
+    }
+    const ssize_t n = ::read(fd, buffer.data.get() + buffer.size, capacity - buffer.size);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      throw EFileError(ReadErrorMessage(fileName, errno));
+    }
+    if (n == 0) {
+      break;
+    }
+    buffer.size += static_cast<std::size_t>(n);
+  }
+  return buffer;
+}
+
+std::string ReadWholeFile(const std::string& fileName) {
+  return std::string(ReadFileContents(fileName).View());
+}
+
+TAtomicFile::TAtomicFile(std::string targetName)
+    : target_(ResolveLinks(targetName)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+  const std::string folder = FolderOf(target_);
+  fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd_ >= 0) {
+    return;
+  }
+  // The file system has no unnamed files: use a hidden name beside the target.
+  static std::atomic<unsigned> counter{0};
+  const std::string base = std::filesystem::path(target_).filename().string();
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    tempName_ = folder + "/." + base + ".zorbe-" + std::to_string(::getpid()) + "-" +
+                std::to_string(counter++);
+    fd_ = ::open(tempName_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) {
+      break;
+    }
+  }
+  if (fd_ < 0) {
+    const int error = errno;
+    tempName_.clear();
+    throw EFileError(OpenErrorMessage(targetName, error));
+  }
+}
+
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+void TAtomicFile::Discard() {
+  if (fd_ < 0) {
+    return;
+  }
+  ::close(fd_);
+  fd_ = -1;
+  if (!tempName_.empty()) {
+    ::unlink(tempName_.c_str());
+    tempName_.clear();
+  }
+}
+
+void TAtomicFile::Fail(const std::string& what, int error) {
+  Discard();
+  throw EFileError("ファイル「" + target_ + "」" + what + "\r\n" + FileErrorReason(error) + kAbort);
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+  if (bytes.size() >= kBufferSize - used_) {
+    Flush();
+    if (bytes.size() >= kBufferSize) {
+      used_ = 0;
+      const char* data = bytes.data();
+      std::size_t left = bytes.size();
+      while (left > 0) {
+        const ssize_t n = ::write(fd_, data, left);
+        if (n < 0 && errno == EINTR) {
+          continue;
+        }
+        if (n < 0) {
+          Fail("に書き込めませんでした。", errno);
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
+      }
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void TAtomicFile::Flush() {
+  std::size_t done = 0;
+  while (done < used_) {
+    const ssize_t n = ::write(fd_, buffer_.get() + done, used_ - done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      Fail("に書き込めませんでした。", errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  used_ = 0;
+}
+
+void TAtomicFile::Commit() {
+  Flush();
+  struct stat old {};
+  const bool replacing = ::stat(target_.c_str(), &old) == 0;
+  if (replacing) {
+    ::fchmod(fd_, old.st_mode & 07777);
+    if (::fsync(fd_) != 0 && errno != EINVAL) {
+      Fail("に書き込めませんでした。", errno);
+    }
+  }
+  if (tempName_.empty()) {
+    // Give the unnamed file a hidden name beside the target, then rename it into place.
+    static std::atomic<unsigned> counter{0};
+    const std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
+    const std::string base = std::filesystem::path(target_).filename().string();
+    const std::string name = FolderOf(target_) + "/." + base + ".zorbe-" +
+                             std::to_string(::getpid()) + "-link" + std::to_string(counter++);
+    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      Fail("に書き込めませんでした。", errno);
+    }
+    tempName_ = name;
+  }
+  if (::close(fd_) != 0) {
+    fd_ = -1;
+    const int error = errno;
+    ::unlink(tempName_.c_str());
+    tempName_.clear();
+    Fail("に書き込めませんでした。", error);
+  }
+  fd_ = -1;
+  if (::rename(tempName_.c_str(), target_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(tempName_.c_str());
+    tempName_.clear();
+    Fail("に書き込めませんでした。", error);
+  }
+  tempName_.clear();
+}
+
+void WriteWholeFile(const std::string& fileName, std::string_view bytes) {
+  TAtomicFile file(fileName);
+  file.Write(bytes);
+  file.Commit();
+}
+
+} // namespace zorbe

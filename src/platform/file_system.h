@@ -1,0 +1,80 @@
+#pragma once
+// Files as the program reads and writes them: whole-file reads with clear errors, and outputs
+// that appear in one piece or not at all.
+//
+// TAtomicFile writes into an unnamed (O_TMPFILE) or hidden temporary file in the target's
+// folder and renames it over the target only when complete: a stop, a crash or a full disk
+// never leaves a half-written output and never destroys the file it was to replace.
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zorbe {
+
+// A file that could not be opened, read or written. The message is for the user: it names the
+// file and the reason, and ends with the line "処理を中止します。".
+class EFileError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// The reason for an errno value, in words for the user.
+std::string FileErrorReason(int error);
+
+// The whole content of a file, in a buffer that is not zero-filled first (files can be large).
+struct TFileBuffer {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view View() const { return {data.get(), size}; }
+};
+
+// Reads a whole file. Throws EFileError ("ファイル name は開けませんでした。" when it can't be
+// opened, a read error otherwise).
+TFileBuffer ReadFileContents(const std::string& fileName);
+std::string ReadWholeFile(const std::string& fileName);
+
+// Exists and is not a folder.
+bool FileExists(const std::string& fileName);
+
+class TAtomicFile {
+public:
+  // Opens the temporary file in the target's folder. Throws EFileError.
+  explicit TAtomicFile(std::string targetName);
+  ~TAtomicFile(); // discards the temporary file unless Commit() succeeded
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+  void Write(std::string_view bytes);
+  void Write(char c) {
+    if (used_ == kBufferSize) {
+      Flush();
+    }
+    buffer_[used_++] = c;
+  }
+  // Writes the rest, then puts the file in place of the target, keeping the mode of a file it
+  // replaces (a replaced file is also synced first, so its old content is never lost).
+  void Commit();
+  // Throws the temporary file away; the target stays as it was.
+  void Discard();
+
+  const std::string& TargetName() const { return target_; }
+
+private:
+  static constexpr std::size_t kBufferSize = 1 << 20;
+  void Flush();
+  [[noreturn]] void Fail(const std::string& what, int error);
+
+  std::string target_;
+  std::string tempName_; // empty while the temporary file is unnamed (O_TMPFILE)
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+// Writes a whole file through TAtomicFile.
+void WriteWholeFile(const std::string& fileName, std::string_view bytes);
+
+} // namespace zorbe

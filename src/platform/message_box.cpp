@@ -1,0 +1,18 @@
+#include "platform/message_box.h"
+
+namespace zorbe {
+
+TMsgResult TScriptedMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
+  shown_.push_back({text, kind, buttons});
+  if (buttons == TMsgButtons::OK) {
+    return TMsgResult::OK;
+  }
+  if (answers_.empty()) {
+    return TMsgResult::No;
+  }
+  const TMsgResult answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+} // namespace zorbe

@@ -1,0 +1,43 @@
+#pragma once
+// The message box routine: every message and question of the program goes through one of these.
+//
+// The desktop shows a modal dialog with a beep; the console writes to stderr and reads the
+// answer from stdin; tests script the answers in advance.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace zorbe {
+
+enum class TMsgKind { Warning, Error, Information };
+enum class TMsgButtons { YesNo, OK };
+enum class TMsgResult { Yes, No, OK };
+
+class IMessageBox {
+public:
+  virtual ~IMessageBox() = default;
+  // Shows the text (lines joined by CR LF) and returns the button pressed.
+  virtual TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) = 0;
+};
+
+// Answers from a script, and records every message shown: for tests.
+class TScriptedMessageBox : public IMessageBox {
+public:
+  struct Shown {
+    std::string text;
+    TMsgKind kind;
+    TMsgButtons buttons;
+  };
+
+  // The answer to the next Yes/No question; questions without a scripted answer get No.
+  void SetNextAnswer(TMsgResult answer) { answers_.push_back(answer); }
+  TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
+  const std::vector<Shown>& Messages() const { return shown_; }
+
+private:
+  std::deque<TMsgResult> answers_;
+  std::vector<Shown> shown_;
+};
+
+} // namespace zorbe

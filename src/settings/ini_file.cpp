@@ -1,0 +1,228 @@
+#include "settings/ini_file.h"
+
+#include "text/encoding.h"
+
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <filesystem>
+
+namespace zorbe {
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && IsBlank(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+// A line break inside a value or name would cut the file's structure: store it as a blank.
+std::string OneLine(std::string_view value) {
+  std::string line(Trim(value));
+  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return line;
+}
+
+} // namespace
+
+std::optional<long long> ParseIniInteger(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty() || text[0] == '-' || text[0] == '+') {
+    return std::nullopt;
+  }
+  unsigned long long magnitude = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+  if (ec != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  // The values are 32-bit fields; anything wider is not a value of theirs.
+  const unsigned long long limit = negative ? 0x80000000ULL : (base == 16 ? 0xFFFFFFFFULL : 0x7FFFFFFFULL);
+  if (magnitude > limit) {
+    return std::nullopt;
+  }
+  if (base == 16 && !negative) {
+    return static_cast<long long>(static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude)));
+  }
+  return negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+}
+
+TIniFile TIniFile::Parse(std::string_view text) {
+  std::string converted;
+  if (!IsValidUtf8(text)) {
+    converted = Cp932ToUtf8(text); // written by a Windows installation
+    text = converted;
+  }
+  TIniFile ini;
+  while (!text.empty()) {
+    const std::size_t end = text.find_first_of("\r\n");
+    std::string_view line = Trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (line.empty() || line.front() == ';') {
+      continue;
+    }
+    if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
+      ini.sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
+      continue;
+    }
+    if (ini.sections_.empty()) {
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+      ini.sections_.back().lines.push_back({{}, std::string(line)});
+      continue;
+    }
+    ini.sections_.back().lines.push_back(
+        {std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+  }
+  return ini;
+}
+
+TIniFile TIniFile::Load(const std::string& fileName) {
+  if (!FileExists(fileName)) {
+    return {};
+  }
+  try {
+    return Parse(ReadFileContents(fileName).View());
+  } catch (const EFileError& e) {
+    throw EIniFileError(e.what());
+  }
+}
+
+std::string TIniFile::Text() const {
+  std::string out;
+  for (const Section& section : sections_) {
+    out += "[" + section.name + "]\n";
+    for (const Line& line : section.lines) {
+      out += line.key.empty() ? line.text : line.key + "=" + line.text;
+      out += '\n';
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+void TIniFile::Save(const std::string& fileName) const {
+  const std::filesystem::path target(fileName);
+  std::error_code ec;
+  if (target.has_parent_path()) {
+    std::filesystem::create_directories(target.parent_path(), ec);
+  }
+  try {
+    WriteWholeFile(fileName, Text());
+  } catch (const EFileError& e) {
+    throw EIniFileError(e.what());
+  }
+}
+
+std::vector<std::string> TIniFile::SectionNames() const {
+  std::vector<std::string> names;
+  names.reserve(sections_.size());
+  for (const Section& section : sections_) {
+    names.push_back(section.name);
+  }
+  return names;
+}
+
+const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
+  for (const Section& section : sections_) {
+    if (EqualIgnoringCase(section.name, name)) {
+      return &section;
+    }
+  }
+  return nullptr;
+}
+
+TIniFile::Section& TIniFile::SectionForWrite(std::string_view name) {
+  if (const Section* found = FindSection(name)) {
+    return const_cast<Section&>(*found);
+  }
+  sections_.push_back({OneLine(name), {}});
+  return sections_.back();
+}
+
+bool TIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+
+void TIniFile::EraseSection(std::string_view section) {
+  const auto it = std::find_if(sections_.begin(), sections_.end(),
+                               [&](const Section& s) { return EqualIgnoringCase(s.name, section); });
+  if (it != sections_.end()) {
+    sections_.erase(it);
+  }
+}
+
+std::optional<std::string> TIniFile::Find(std::string_view section, std::string_view key) const {
+  const Section* found = FindSection(section);
+  if (found == nullptr) {
+    return std::nullopt;
+  }
+  for (const Line& line : found->lines) {
+    if (!line.key.empty() && EqualIgnoringCase(line.key, key)) {
+      return line.text;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 const std::string& fallback) const {
+  return Find(section, key).value_or(fallback);
+}
+
+long long TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                long long fallback) const {
+  const auto text = Find(section, key);
+  if (!text) {
+    return fallback;
+  }
+  return ParseIniInteger(*text).value_or(fallback);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
+  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Section& target = SectionForWrite(section);
+  for (Line& line : target.lines) {
+    if (!line.key.empty() && EqualIgnoringCase(line.key, key)) {
+      line.text = OneLine(value);
+      return;
+    }
+  }
+  target.lines.push_back({OneLine(key), OneLine(value)});
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, long long value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+} // namespace zorbe

@@ -1,0 +1,122 @@
+#include "text/encoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace zorbe {
+namespace {
+
+// One iconv descriptor per conversion call: iconv state is not shareable between threads.
+class Converter {
+public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    }
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts as much as possible; returns the number of input bytes left unconverted at the
+  // first invalid or unconvertible sequence (0 when everything was converted).
+  std::size_t Convert(std::string_view& in, std::string& out) {
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    while (srcLeft > 0) {
+      char buffer[4096];
+      char* dst = buffer;
+      std::size_t dstLeft = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) {
+        continue;
+      }
+      break; // EILSEQ or EINVAL: stop at the offending sequence
+    }
+    in = std::string_view(src, srcLeft);
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return srcLeft;
+  }
+
+private:
+  iconv_t cd_;
+};
+
+// Length of the UTF-8 sequence starting at text[0], or 0 when it isn't well formed.
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto b0 = static_cast<unsigned char>(text[0]);
+  std::size_t length = 0;
+  char32_t min = 0;
+  if (b0 < 0x80) {
+    return 1;
+  }
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) {
+    return 0;
+  }
+  char32_t code = b0 & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if ((b & 0xC0) != 0x80) {
+      return 0;
+    }
+    code = (code << 6) | (b & 0x3F);
+  }
+  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    return 0;
+  }
+  return length;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    if (length == 0) {
+      return false;
+    }
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+  Converter converter("CP932", "UTF-8");
+  std::string out;
+  out.reserve(utf8.size());
+  std::string_view rest = utf8;
+  if (converter.Convert(rest, out) == 0) {
+    return out;
+  }
+  const std::size_t length = Utf8SequenceLength(rest);
+  if (length == 0) {
+    throw EEncodingError("UTF-8 として正しくないバイトがあります（" +
+                         std::to_string(utf8.size() - rest.size() + 1) + " バイト目）。");
+  }
+  throw EEncodingError("文字「" + std::string(rest.substr(0, length)) +
+                       "」は Shift-JIS (CP932) で表せません。");
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  Converter converter("UTF-8", "CP932");
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 2);
+  std::string_view rest = cp932;
+  while (converter.Convert(rest, out) != 0) {
+    out += "\xEF\xBF\xBD"; // U+FFFD for the byte that isn't CP932
+    rest.remove_prefix(1);
+  }
+  return out;
+}
+
+} // namespace zorbe

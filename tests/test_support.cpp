@@ -1,0 +1,59 @@
+#include "test_support.h"
+
+#include "text/encoding.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace zorbe::test {
+
+TTempFolder::TTempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zorbe-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  path_ = pattern;
+}
+
+TTempFolder::~TTempFolder() {
+  std::error_code ec;
+  // Give back permissions a test took away, so that everything can be removed.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TTempFolder::Write(const std::string& name, const std::string& bytes) const {
+  const std::filesystem::path file = path_ / name;
+  std::filesystem::create_directories(file.parent_path());
+  WriteBytes(file.string(), bytes);
+  return file.string();
+}
+
+std::string ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) {
+    throw std::runtime_error("cannot read " + fileName);
+  }
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void WriteBytes(const std::string& fileName, const std::string& bytes) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) {
+    throw std::runtime_error("cannot write " + fileName);
+  }
+}
+
+std::string Sjis(const std::string& utf8) { return Utf8ToCp932(utf8); }
+
+} // namespace zorbe::test

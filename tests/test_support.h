@@ -1,0 +1,33 @@
+#pragma once
+// Helpers shared by the tests: temporary folders and whole files as bytes.
+
+#include <filesystem>
+#include <string>
+
+namespace zorbe::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempFolder {
+public:
+  TTempFolder();
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  // The full name of a file in the folder.
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // Writes a file in the folder (creating sub-folders) and returns its full name.
+  std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+  std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::string& fileName);
+void WriteBytes(const std::string& fileName, const std::string& bytes);
+
+// Shift-JIS bytes of a UTF-8 text, for readable test data.
+std::string Sjis(const std::string& utf8);
+
+} // namespace zorbe::test
