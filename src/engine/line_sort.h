@@ -1,9 +1,13 @@
 #pragma once
-// Sorting the class lists of a job into their written order.
+// Sorting the lines of a job into the order they are written: grouped by character class in
+// the write order, each class sorted by the chosen compare. Lines of different classes are
+// never compared with each other.
 //
-// On entry every line's tag is its class (1 to 11). On return the lines stand in the order they
-// are written: class by class in the write order, each class sorted by the chosen compare.
-// Lines of different classes are never compared with each other.
+// Without case folding, lines that compare equal are identical bytes, so any correct sort gives
+// the same output: an in-place MSD radix sort on both cores, descending order being the
+// ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
+// the order of lines that differ only in case, so that sort is used, its independent parts
+// spread over both cores (which gives the same result as doing them one after another).
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
@@ -13,11 +17,18 @@
 
 namespace zorbe {
 
-// Sorted by bytes (SortDirection 1 descending, anything else ascending). With `distinction`
-// (case ignored) each class goes through QuickSortExact with a folded compare, whose steps fix
-// the order of lines that differ only in case; otherwise equal lines are identical bytes and
-// the fastest sort gives the same output.
-void SortClassLists(std::vector<TLineRef>& lines, const std::array<int, kClassCount>& writeOrder,
-                    int sortDirection, bool distinction);
+struct TClassSortOptions {
+  std::array<int, kClassCount> writeOrder; // the classes in the order they are written
+  bool charTypeOrder = true;               // off: every line is class 1
+  int sortDirection = 0;                   // 1 descending, anything else ascending
+  bool distinction = false;                // compare with letter case folded
+};
+
+void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space, const TClassSortOptions& options);
+
+// The class a sort files a line under: 1 for an empty line or when classes are off.
+inline int ClassForSort(std::string_view line, bool charTypeOrder) {
+  return (!charTypeOrder || line.empty()) ? 1 : ClassOfLine(line);
+}
 
 } // namespace zorbe

@@ -2,23 +2,76 @@
 
 #include "platform/file_system.h"
 
-#include <algorithm>
+#include <new>
+#include <sys/mman.h>
 
 namespace zorbe {
 
-std::string_view TLineArena::Store(std::string_view bytes) {
-  if (bytes.size() > capacity_ - used_) {
-    constexpr std::size_t kBlock = 1 << 20;
-    capacity_ = std::max(kBlock, bytes.size());
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(capacity_));
-    used_ = 0;
+TTextSpace::TTextSpace() {
+  // Address space only: pages are backed when first written. Smaller ranges are tried where the
+  // system refuses a large one (strict overcommit, tools that limit the address space).
+  constexpr std::size_t kOffsetLimit = std::size_t{1} << (64 - TLineRef::kSizeBits);
+  for (std::size_t size = kOffsetLimit; size >= (std::size_t{1} << 28); size /= 4) {
+    void* range = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (range != MAP_FAILED) {
+      base_ = static_cast<char*>(range);
+      reserved_ = size;
+      return;
+    }
   }
-  char* target = blocks_.back().get() + used_;
+  throw std::bad_alloc();
+}
+
+TTextSpace::~TTextSpace() { ::munmap(base_, reserved_); }
+
+char* TTextSpace::Allocate(std::size_t size) {
+  if (size > reserved_ - used_) {
+    throw std::bad_alloc();
+  }
+  char* start = base_ + used_;
+  used_ += size;
+  return start;
+}
+
+void TTextSpace::Grow(const char* newest, std::size_t size) {
+  const auto start = static_cast<std::size_t>(newest - base_);
+  if (size > reserved_ - start) {
+    throw std::bad_alloc();
+  }
+  used_ = start + size;
+}
+
+void TTextSpace::Shrink(const char* newest, std::size_t size) {
+  used_ = static_cast<std::size_t>(newest - base_) + size;
+}
+
+void TTextSpace::Clear() {
+  if (used_ != 0) {
+    ::madvise(base_, used_, MADV_DONTNEED);
+  }
+  used_ = 0;
+}
+
+TLineRef TTextSpace::RefTo(const char* data, std::size_t size) {
+  if (size < TLineRef::kLongSize) {
+    return TLineRef(static_cast<std::uint64_t>(data - base_), size);
+  }
+  return Store({data, size});
+}
+
+TLineRef TTextSpace::Store(std::string_view bytes) {
+  const std::uint64_t size = bytes.size();
+  const bool isLong = size >= TLineRef::kLongSize;
+  char* start = Allocate(bytes.size() + (isLong ? sizeof size : 0));
+  if (isLong) {
+    std::memcpy(start, &size, sizeof size);
+    start += sizeof size;
+  }
   if (!bytes.empty()) {
-    std::memcpy(target, bytes.data(), bytes.size());
+    std::memcpy(start, bytes.data(), bytes.size());
   }
-  used_ += bytes.size();
-  return {target, bytes.size()};
+  return TLineRef(static_cast<std::uint64_t>(start - base_), bytes.size());
 }
 
 std::size_t CountLines(std::string_view text) {
@@ -27,25 +80,34 @@ std::size_t CountLines(std::string_view text) {
   return count;
 }
 
-void AppendLines(std::string_view text, std::vector<TLineRef>& lines, const std::string& fileName) {
+void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines) {
   lines.reserve(lines.size() + CountLines(text));
-  ForEachLine(text, [&](const char* data, std::size_t size) {
-    if (size > kMaxLineLength) {
-      throw EFileError("ファイル「" + fileName + "」には長すぎる行（4 GiB 以上）があります。\r\n処理を中止します。");
-    }
-    lines.push_back({data, static_cast<std::uint32_t>(size), 0});
-  });
+  ForEachLine(text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
 }
 
-std::string JoinLinesCrLf(const TLineRef* first, const TLineRef* last) {
+void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<TLineRef>& lines) {
+  char* start = nullptr;
+  const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
+    if (start == nullptr) {
+      start = space.Allocate(needed);
+    } else {
+      space.Grow(start, needed);
+    }
+    return start;
+  });
+  space.Shrink(start, size);
+  AppendLines(space, {start, size}, lines);
+}
+
+std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last) {
   std::size_t total = 0;
   for (const TLineRef* line = first; line != last; ++line) {
-    total += line->size + 2;
+    total += space.View(*line).size() + 2;
   }
   std::string text;
   text.reserve(total);
   for (const TLineRef* line = first; line != last; ++line) {
-    text.append(line->data, line->size);
+    text += space.View(*line);
     text += "\r\n";
   }
   return text;

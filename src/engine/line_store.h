@@ -1,42 +1,79 @@
 #pragma once
-// Line storage of a sort job. A file is read once into one buffer and its lines are references
-// (pointer, length) into it; a line that a step changes is copied once, in its final form, into
-// an arena. Sorting and filing move 16-byte references, never the bytes.
+// Line storage of a sort job.
+//
+// All the text of one cycle lives in one TTextSpace: a large reserved address range that is
+// filled from its start (file contents as read, converted texts, and every line a step changed,
+// copied once in its final form) and released as a whole. A line is then an 8-byte TLineRef:
+// its offset in the space (40 bits) and its length (24 bits). A line of 16 MiB or more has the
+// length field at its maximum and its real length in the 8 bytes before it. Sorting and filing
+// move these references, never the bytes, and cost no memory per line beyond them.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zorbe {
 
-struct TLineRef {
-  const char* data;
-  std::uint32_t size;
-  std::uint32_t tag; // the line's class, or its flags; owned by whoever files the line
-
-  std::string_view View() const { return {data, size}; }
-};
-
-// The longest line a reference can hold.
-inline constexpr std::size_t kMaxLineLength = 0xFFFFFFFFu;
-
-// Owns the bytes of changed lines until the job releases them all at once.
-class TLineArena {
+class TLineRef {
 public:
-  std::string_view Store(std::string_view bytes);
-  void Clear() {
-    blocks_.clear();
-    used_ = capacity_ = 0;
-  }
+  static constexpr unsigned kSizeBits = 24;
+  static constexpr std::uint64_t kLongSize = (std::uint64_t{1} << kSizeBits) - 1;
+
+  TLineRef() = default;
+  TLineRef(std::uint64_t offset, std::size_t size)
+      : bits_(offset << kSizeBits | (size < kLongSize ? size : kLongSize)) {}
+
+  std::uint64_t Offset() const { return bits_ >> kSizeBits; }
+  bool IsLong() const { return (bits_ & kLongSize) == kLongSize; }
+  std::size_t ShortSize() const { return static_cast<std::size_t>(bits_ & kLongSize); }
+  bool operator==(const TLineRef&) const = default;
 
 private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::uint64_t bits_ = 0;
+};
+
+class TTextSpace {
+public:
+  TTextSpace();
+  ~TTextSpace();
+  TTextSpace(const TTextSpace&) = delete;
+  TTextSpace& operator=(const TTextSpace&) = delete;
+
+  // Room for `size` bytes after everything allocated so far. Throws std::bad_alloc when the
+  // reserved range is full.
+  char* Allocate(std::size_t size);
+  // Grows the newest allocation, which starts at `newest`, to `size` bytes in place.
+  void Grow(const char* newest, std::size_t size);
+  // Gives back the end of the newest allocation beyond its first `size` bytes.
+  void Shrink(const char* newest, std::size_t size);
+  // Releases every byte; references taken so far are no longer valid.
+  void Clear();
+
+  // A reference to bytes that already lie in the space; a long line is copied behind its
+  // length.
+  TLineRef RefTo(const char* data, std::size_t size);
+  // Copies the bytes into the space.
+  TLineRef Store(std::string_view bytes);
+
+  std::string_view View(TLineRef ref) const {
+    const char* data = base_ + ref.Offset();
+    if (!ref.IsLong()) {
+      return {data, ref.ShortSize()};
+    }
+    std::uint64_t size = 0;
+    std::memcpy(&size, data - sizeof size, sizeof size);
+    return {data, static_cast<std::size_t>(size)};
+  }
+  const char* Base() const { return base_; }
+  std::size_t Used() const { return used_; }
+
+private:
+  char* base_ = nullptr;
+  std::size_t reserved_ = 0;
   std::size_t used_ = 0;
-  std::size_t capacity_ = 0;
 };
 
 // Visits the lines of a text: CR, LF and CR LF each end one line; a last piece without a line
@@ -73,12 +110,15 @@ template <typename Visit> void ForEachLine(std::string_view text, Visit visit) {
 
 std::size_t CountLines(std::string_view text);
 
-// Appends a reference for every line of the text (tag 0), the list first sized for all of them.
-// Throws EFileError naming the file when a line is longer than kMaxLineLength.
-void AppendLines(std::string_view text, std::vector<TLineRef>& lines, const std::string& fileName);
+// Appends a reference for every line of a text that lies in the space, the list first sized for
+// all of them.
+void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines);
 
-// The lines of a list joined into one text, every line followed by CR LF.
-std::string JoinLinesCrLf(const TLineRef* first, const TLineRef* last);
+// Reads a file into the space and appends its lines. Throws EFileError.
+void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<TLineRef>& lines);
+
+// The lines joined into one text, every line followed by CR LF.
+std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last);
 
 // The lines of a settings-driven text file (deletion, replacement, dictionaries): split like the
 // target files, but a NUL byte ends the text.

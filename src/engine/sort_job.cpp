@@ -31,8 +31,6 @@ namespace {
 // Unwinds the job when it sees the stop request; everything it holds is released on the way.
 struct EJobStopped {};
 
-constexpr std::uint32_t kKeyedTag = 1; // order "none": the line received the column key
-
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
@@ -55,7 +53,9 @@ private:
   void ProcessFile(std::size_t index);
   void ConvertCharCode(const std::string& code, std::vector<TLineRef>& target, std::size_t first);
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
-  TLineRef Keep(std::string_view line, bool owned, std::uint32_t tag);
+  TLineRef Keep(std::string_view line, bool owned) {
+    return owned ? space_.Store(line) : space_.RefTo(line.data(), line.size());
+  }
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   void Write(const std::string& fileName);
   void WriteSorted(TAtomicFile& out);
@@ -75,11 +75,11 @@ private:
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
 
-  // One cycle's lines: references into the file texts, or into the arena for changed lines.
-  std::vector<TFileBuffer> texts_;
-  TLineArena arena_;
+  // One cycle's lines: references to the texts read and the lines changed, all in space_.
+  TTextSpace space_;
   std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
-  std::vector<TLineRef> lines_; // the other lines of the sorted orders, tagged with their class
+  std::vector<bool> mainKeyed_; // order "none": which lines of main_ received the column key
+  std::vector<TLineRef> lines_; // the other lines of the sorted orders
   std::string scratch_;
   std::string keyed_;
 };
@@ -98,8 +98,9 @@ void TSortJob::Execute() {
     } while (!setting_.NoConnected && index < count);
     if (!Unordered()) {
       SetStatus(kStatusSorting);
-      SortClassLists(lines_, ClassWriteOrder(setting_.OrderOfRow), setting_.SortDirection,
-                     setting_.Distinction);
+      SortClassLists(lines_, space_,
+                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder, setting_.SortDirection,
+                      setting_.Distinction});
     }
     const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
     if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
@@ -124,18 +125,17 @@ void TSortJob::BuildAuxiliaries() {
 
 void TSortJob::ClearCycle() {
   main_ = {};
+  mainKeyed_ = {};
   lines_ = {};
-  arena_.Clear();
-  texts_.clear();
+  space_.Clear();
 }
 
 void TSortJob::ProcessFile(std::size_t index) {
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
-  texts_.push_back(ReadFileContents(fileName));
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  AppendLines(texts_.back().View(), target, fileName);
+  ReadTextLines(space_, fileName, target);
 
   const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
   if (code != "S-JIS") {
@@ -155,19 +155,12 @@ void TSortJob::ConvertCharCode(const std::string& code, std::vector<TLineRef>& t
   (void)first;
 }
 
-TLineRef TSortJob::Keep(std::string_view line, bool owned, std::uint32_t tag) {
-  if (owned) {
-    line = arena_.Store(line);
-  }
-  return {line.data(), static_cast<std::uint32_t>(line.size()), tag};
-}
-
 // Filters, keys, converts and files each line of the current file (target[first..]) in place:
 // kept lines are compacted towards `first`, comment lines of the sorted orders go to main_.
 void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
   std::size_t kept = first;
   for (std::size_t i = first; i < target.size(); ++i) {
-    std::string_view line = target[i].View();
+    std::string_view line = space_.View(target[i]);
     if (setting_.ReturnDel && line.empty()) {
       CheckStop();
       continue;
@@ -192,7 +185,10 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
     }
     if (!deletion_ || !deletion_->Contains(line)) {
       if (Unordered()) {
-        target[kept++] = Keep(line, owned, setting_.CsvSupport && !comment ? kKeyedTag : 0);
+        target[kept++] = Keep(line, owned);
+        if (setting_.CsvSupport && !setting_.CsvNotRestore) {
+          mainKeyed_.push_back(!comment);
+        }
       } else {
         if (setting_.CharPos && !comment) {
           keyed_ = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
@@ -200,10 +196,9 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
           owned = true;
         }
         if (comment) {
-          main_.push_back(Keep(line, owned, 0));
+          main_.push_back(Keep(line, owned));
         } else {
-          const int cls = (!setting_.CharTypeOrder || line.empty()) ? 1 : ClassOfLine(line);
-          target[kept++] = Keep(line, owned, static_cast<std::uint32_t>(cls));
+          target[kept++] = Keep(line, owned);
         }
       }
     }
@@ -252,13 +247,12 @@ void TSortJob::Write(const std::string& fileName) {
 }
 
 void TSortJob::WriteUnordered(TAtomicFile& out) {
-  const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
-  for (const TLineRef& line : main_) {
-    if (undoColumnKey && line.tag == kKeyedTag) {
-      WriteLine(out, MoveField(line.View(), setting_.InsertCsvIndex, setting_.TargetCsvIndex,
-                               setting_.CsvDelimiter));
+  for (std::size_t i = 0; i < main_.size(); ++i) {
+    const std::string_view line = space_.View(main_[i]);
+    if (i < mainKeyed_.size() && mainKeyed_[i]) {
+      WriteLine(out, MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter));
     } else {
-      WriteLine(out, line.View());
+      WriteLine(out, line);
     }
     CheckStop();
   }
@@ -266,7 +260,7 @@ void TSortJob::WriteUnordered(TAtomicFile& out) {
 
 void TSortJob::WriteSorted(TAtomicFile& out) {
   for (const TLineRef& line : main_) {
-    WriteLine(out, line.View());
+    WriteLine(out, space_.View(line));
     CheckStop();
   }
   const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
@@ -277,7 +271,7 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
   std::string undone;
   std::string lastStore;
   for (const TLineRef& ref : lines_) {
-    std::string_view line = ref.View();
+    std::string_view line = space_.View(ref);
     bool copied = false;
     if (setting_.CharPos) {
       undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);

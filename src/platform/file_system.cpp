@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -74,7 +75,7 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-TFileBuffer ReadFileContents(const std::string& fileName) {
+std::size_t ReadFileInto(const std::string& fileName, const std::function<char*(std::size_t)>& reserve) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     throw EFileError(OpenErrorMessage(fileName, errno));
@@ -90,19 +91,17 @@ TFileBuffer ReadFileContents(const std::string& fileName) {
   if (S_ISDIR(st.st_mode)) {
     throw EFileError(OpenErrorMessage(fileName, EISDIR));
   }
-  TFileBuffer buffer;
-  std::size_t capacity = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
-  buffer.data = std::make_unique_for_overwrite<char[]>(capacity + 1);
-  // Read to the end, growing when the file is longer than it said (a pipe, or a growing file).
+  // The size as stat gives it, plus one byte to see the end without a second round; a file
+  // that turns out longer (a pipe, a growing file) is read on in larger pieces.
+  std::size_t capacity = (S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 65536) + 1;
+  char* data = reserve(capacity);
+  std::size_t size = 0;
   for (;;) {
-    if (buffer.size == capacity) {
-      const std::size_t grown = capacity < 65536 ? 65536 : capacity * 2;
-      auto larger = std::make_unique_for_overwrite<char[]>(grown + 1);
-      std::memcpy(larger.get(), buffer.data.get(), buffer.size);
-      buffer.data = std::move(larger);
-      capacity = grown;
+    if (size == capacity) {
+      capacity *= 2;
+      data = reserve(capacity);
     }
-    const ssize_t n = ::read(fd, buffer.data.get() + buffer.size, capacity - buffer.size);
+    const ssize_t n = ::read(fd, data + size, std::min<std::size_t>(capacity - size, 1u << 30));
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -110,10 +109,26 @@ TFileBuffer ReadFileContents(const std::string& fileName) {
       throw EFileError(ReadErrorMessage(fileName, errno));
     }
     if (n == 0) {
-      break;
+      return size;
     }
-    buffer.size += static_cast<std::size_t>(n);
+    size += static_cast<std::size_t>(n);
   }
+}
+
+TFileBuffer ReadFileContents(const std::string& fileName) {
+  TFileBuffer buffer;
+  std::size_t capacity = 0;
+  buffer.size = ReadFileInto(fileName, [&](std::size_t needed) {
+    if (needed > capacity) {
+      auto larger = std::make_unique_for_overwrite<char[]>(needed);
+      if (capacity != 0) {
+        std::memcpy(larger.get(), buffer.data.get(), capacity);
+      }
+      buffer.data = std::move(larger);
+      capacity = needed;
+    }
+    return buffer.data.get();
+  });
   return buffer;
 }
 

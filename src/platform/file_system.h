@@ -7,6 +7,7 @@
 // never leaves a half-written output and never destroys the file it was to replace.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,11 @@ struct TFileBuffer {
   std::size_t size = 0;
   std::string_view View() const { return {data.get(), size}; }
 };
+
+// Reads a whole file into memory that `reserve(n)` provides: it returns the start of a buffer of
+// at least n bytes that still holds the bytes read so far. Returns the file's length. Throws
+// EFileError like ReadFileContents.
+std::size_t ReadFileInto(const std::string& fileName, const std::function<char*(std::size_t)>& reserve);
 
 // Reads a whole file. Throws EFileError ("ファイル name は開けませんでした。" when it can't be
 // opened, a read error otherwise).
