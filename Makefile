@@ -2,7 +2,7 @@
 # runs the whole test suite (release and sanitizer builds). Both install the Debian packages
 # they need first (only the missing ones; nothing is upgraded).
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

@@ -43,9 +43,15 @@ void SortBench(benchmark::State& state, bool classes, int direction, bool distin
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
 }
 
-void BM_SortOneClass(benchmark::State& state) { SortBench(state, false, 0, false); }
-void BM_SortByClassDescending(benchmark::State& state) { SortBench(state, true, 1, false); }
-void BM_SortFoldedExact(benchmark::State& state) { SortBench(state, true, 0, true); }
+void BM_SortOneClass(benchmark::State& state) {
+  SortBench(state, false, 0, false);
+}
+void BM_SortByClassDescending(benchmark::State& state) {
+  SortBench(state, true, 1, false);
+}
+void BM_SortFoldedExact(benchmark::State& state) {
+  SortBench(state, true, 0, true);
+}
 BENCHMARK(BM_SortOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortByClassDescending)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExact)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -45,7 +45,9 @@ public:
 private:
   std::uint64_t Below(std::uint64_t n) { return random_() % n; }
   bool Chance(int percent) { return Below(100) < static_cast<std::uint64_t>(percent); }
-  int Between(int lo, int hi) { return lo + static_cast<int>(Below(static_cast<std::uint64_t>(hi - lo + 1))); }
+  int Between(int lo, int hi) {
+    return lo + static_cast<int>(Below(static_cast<std::uint64_t>(hi - lo + 1)));
+  }
   void Pair(std::string& s, int lead, int trail) {
     s += static_cast<char>(lead);
     s += static_cast<char>(trail);
@@ -93,12 +95,15 @@ private:
   std::string FullWidthAlnum(int lo, int hi) {
     std::string s;
     for (int n = Between(lo, hi); n > 0; --n) {
-      Pair(s, 0x82, Chance(40) ? Between(0x4F, 0x58) : (Chance(50) ? Between(0x60, 0x79) : Between(0x81, 0x9A)));
+      Pair(s, 0x82,
+           Chance(40) ? Between(0x4F, 0x58)
+                      : (Chance(50) ? Between(0x60, 0x79) : Between(0x81, 0x9A)));
     }
     return s;
   }
   std::string Csv() {
-    std::string s = Kanji(2, 4) + "," + Katakana(3, 8) + "," + std::to_string(Between(1, 99999)) + ",";
+    std::string s =
+        Kanji(2, 4) + "," + Katakana(3, 8) + "," + std::to_string(Between(1, 99999)) + ",";
     if (Chance(50)) {
       s += Ascii(4, 12);
     } else {

@@ -54,6 +54,8 @@ void WriteBytes(const std::string& fileName, const std::string& bytes) {
   }
 }
 
-std::string Sjis(const std::string& utf8) { return Utf8ToCp932(utf8); }
+std::string Sjis(const std::string& utf8) {
+  return Utf8ToCp932(utf8);
+}
 
 } // namespace zorbe::test

@@ -16,9 +16,13 @@ namespace {
 
 const char* const kAbortLine = "\r\n処理を中止します。";
 
-bool IsSwitch(const std::string& argument) { return argument == "/s" || argument == "/S"; }
+bool IsSwitch(const std::string& argument) {
+  return argument == "/s" || argument == "/S";
+}
 
-void ShowError(const std::string& text) { ShowMessage(text, TMsgKind::Error, TMsgButtons::OK); }
+void ShowError(const std::string& text) {
+  ShowMessage(text, TMsgKind::Error, TMsgButtons::OK);
+}
 
 // The character-code name for a target file, or nothing after telling the user why the file
 // can't be sorted.
@@ -86,8 +90,8 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     if (withSwitch) {
       inputs.outputName = argument(i++);
     } else if (!inputs.setting.NoConnected &&
-               ShowMessage(OutputNameQuestion(argument(i)), TMsgKind::Information, TMsgButtons::YesNo) ==
-                   TMsgResult::Yes) {
+               ShowMessage(OutputNameQuestion(argument(i)), TMsgKind::Information,
+                           TMsgButtons::YesNo) == TMsgResult::Yes) {
       inputs.outputName = argument(i++);
     }
     for (; i < args.size(); ++i) {

@@ -26,7 +26,8 @@ struct TCommandLineServices {
   IMainThreadInvoker& mainThread;
   // Runs the main thread's share of the job until ended() is true; calls stop() when the user
   // interrupts (Ctrl+C).
-  std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop)> waitForJob;
+  std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop)>
+      waitForJob;
   // Whether the user has interrupted the run already.
   std::function<bool()> interrupted;
   IShell& shell;

@@ -20,8 +20,8 @@ bool TAppJobHost::AskOverwrite(const std::string&) {
 }
 
 std::string ReplacementErrorMessage(int lineNumber, const std::string& message) {
-  return "置換用ファイル " + std::to_string(lineNumber) + "行目の正規表現に誤りがあります。\r\n「 " +
-         message + " 」\r\n\r\n処理を中止します。";
+  return "置換用ファイル " + std::to_string(lineNumber) +
+         "行目の正規表現に誤りがあります。\r\n「 " + message + " 」\r\n\r\n処理を中止します。";
 }
 
 void TAppJobHost::ShowReplacementError(int lineNumber, const std::string& message) {

@@ -9,7 +9,8 @@
 
 namespace zorbe {
 
-inline constexpr const char* kOverwriteQuestion = "同名のファイルが既に存在します。\r\n上書きしますか？";
+inline constexpr const char* kOverwriteQuestion =
+    "同名のファイルが既に存在します。\r\n上書きしますか？";
 inline constexpr const char* kSortCancelledMessage = "ソートを中止しました。";
 
 class TAppJobHost : public TSortJobHost {

@@ -45,8 +45,14 @@ std::string ResolveProgramFolder(const std::string& programFile) {
   return WithSlash(home != nullptr ? home : "") + ".config/zorbe/";
 }
 
-const std::string& ProgramFolder() { return Folder(); }
-void SetProgramFolder(std::string folder) { Folder() = WithSlash(std::move(folder)); }
-std::string SettingsFileName() { return ProgramFolder() + kSettingsFileName; }
+const std::string& ProgramFolder() {
+  return Folder();
+}
+void SetProgramFolder(std::string folder) {
+  Folder() = WithSlash(std::move(folder));
+}
+std::string SettingsFileName() {
+  return ProgramFolder() + kSettingsFileName;
+}
 
 } // namespace zorbe

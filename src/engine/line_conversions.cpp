@@ -5,7 +5,9 @@
 namespace zorbe {
 namespace {
 
-bool Chosen(int value) { return value == 1 || value == 2; }
+bool Chosen(int value) {
+  return value == 1 || value == 2;
+}
 
 } // namespace
 

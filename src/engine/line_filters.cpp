@@ -28,7 +28,8 @@ bool TDeletionList::Contains(std::string_view line) const {
   return it != entries_.end() && compare(*it, line) == 0;
 }
 
-TCommentPrefixes::TCommentPrefixes(std::string_view cltc) : prefixes_(SplitFields(dkSemicolon, cltc)) {
+TCommentPrefixes::TCommentPrefixes(std::string_view cltc)
+    : prefixes_(SplitFields(dkSemicolon, cltc)) {
   matchesAll_ = std::any_of(prefixes_.begin(), prefixes_.end(),
                             [](const std::string& prefix) { return prefix.empty(); });
 }

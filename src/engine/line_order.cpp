@@ -5,8 +5,9 @@
 namespace zorbe {
 
 const std::array<std::string_view, kClassCount> kClassNames = {
-    "空白、TAB、改行", "半角 - 記号", "半角 - 数字",   "半角 - 英字",   "半角 - 片仮名", "全角 - 記号",
-    "全角 - 数字",     "全角 - 英字", "全角 - 平仮名", "全角 - 片仮名", "全角 - 漢字",
+    "空白、TAB、改行", "半角 - 記号",   "半角 - 数字", "半角 - 英字",
+    "半角 - 片仮名",   "全角 - 記号",   "全角 - 数字", "全角 - 英字",
+    "全角 - 平仮名",   "全角 - 片仮名", "全角 - 漢字",
 };
 
 namespace {
@@ -112,10 +113,18 @@ std::array<int, kClassCount> ClassWriteOrder(std::string_view orderOfRow) {
   return order;
 }
 
-int CompareAscending(std::string_view a, std::string_view b) { return CompareBytes(a, b); }
-int CompareDescending(std::string_view a, std::string_view b) { return CompareBytes(b, a); }
-int CompareAscendingFolded(std::string_view a, std::string_view b) { return CompareFolded(a, b); }
-int CompareDescendingFolded(std::string_view a, std::string_view b) { return CompareFolded(b, a); }
+int CompareAscending(std::string_view a, std::string_view b) {
+  return CompareBytes(a, b);
+}
+int CompareDescending(std::string_view a, std::string_view b) {
+  return CompareBytes(b, a);
+}
+int CompareAscendingFolded(std::string_view a, std::string_view b) {
+  return CompareFolded(a, b);
+}
+int CompareDescendingFolded(std::string_view a, std::string_view b) {
+  return CompareFolded(b, a);
+}
 
 TLineCompare CompareFor(int sortDirection, bool distinction) {
   if (sortDirection == 1) {

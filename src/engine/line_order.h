@@ -44,11 +44,13 @@ TLineCompare CompareFor(int sortDirection, bool distinction);
 // C(item J, pivot) > 0, swap when I <= J, then sort [L, J] and [I, R]. The two parts are
 // independent, so the smaller is done first with the larger on an explicit stack: the result is
 // the same and the stack stays O(log n) deep.
-template <typename T, typename Compare> void QuickSortExact(T* items, std::size_t count, Compare compare) {
+template <typename T, typename Compare>
+void QuickSortExact(T* items, std::size_t count, Compare compare) {
   if (count < 2) {
     return;
   }
-  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending{{0, static_cast<std::ptrdiff_t>(count) - 1}};
+  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending{
+      {0, static_cast<std::ptrdiff_t>(count) - 1}};
   while (!pending.empty()) {
     auto [left, right] = pending.back();
     pending.pop_back();

@@ -117,6 +117,7 @@ public:
 
 private:
   static constexpr std::size_t kSmall = 32;
+  static constexpr std::size_t kPrefetchDistance = 16;
 
   std::string_view View(TLineRef line) const { return space_.View(line); }
 
@@ -149,9 +150,13 @@ private:
       }
       keys.resize(range.count);
       for (std::size_t i = 0; i < range.count; ++i) {
+        if (i + kPrefetchDistance < range.count) {
+          space_.Prefetch(range.items[i + kPrefetchDistance]);
+        }
         keys[i] = static_cast<std::uint8_t>(View(range.items[i])[range.depth]);
       }
-      if (std::all_of(keys.begin(), keys.begin() + range.count, [&](std::uint8_t k) { return k == keys[0]; })) {
+      if (std::all_of(keys.begin(), keys.begin() + range.count,
+                      [&](std::uint8_t k) { return k == keys[0]; })) {
         ++range.depth; // a shared byte: no need to move anything
         continue;
       }
@@ -222,12 +227,15 @@ void SortExact(TLineRef* items, std::size_t count, const TTextSpace& space, TLin
 // Groups the lines by the write position of their class and returns where each group begins.
 // `stable` keeps the input order within a group (the exact sort needs it) at the cost of a
 // second list; otherwise the lines are moved in place.
-std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lines, const TTextSpace& space,
-                                                      const TClassSortOptions& options, bool stable) {
+std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lines,
+                                                      const TTextSpace& space,
+                                                      const TClassSortOptions& options,
+                                                      bool stable) {
   std::array<std::size_t, kClassCount + 1> begin{};
   if (!options.charTypeOrder) {
-    const int position = static_cast<int>(std::find(options.writeOrder.begin(), options.writeOrder.end(), 1) -
-                                          options.writeOrder.begin());
+    const int position =
+        static_cast<int>(std::find(options.writeOrder.begin(), options.writeOrder.end(), 1) -
+                         options.writeOrder.begin());
     std::fill(begin.begin() + position + 1, begin.end(), lines.size());
     return begin;
   }
@@ -260,7 +268,8 @@ std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lin
 
 } // namespace
 
-void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space, const TClassSortOptions& options) {
+void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space,
+                    const TClassSortOptions& options) {
   const auto begin = GroupByClass(lines, space, options, options.distinction);
   const TLineCompare compare = CompareFor(options.sortDirection, options.distinction);
   for (int k = 0; k < kClassCount; ++k) {

@@ -24,7 +24,8 @@ struct TClassSortOptions {
   bool distinction = false;                // compare with letter case folded
 };
 
-void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space, const TClassSortOptions& options);
+void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space,
+                    const TClassSortOptions& options);
 
 // The class a sort files a line under: 1 for an empty line or when classes are off.
 inline int ClassForSort(std::string_view line, bool charTypeOrder) {

@@ -23,7 +23,9 @@ TTextSpace::TTextSpace() {
   throw std::bad_alloc();
 }
 
-TTextSpace::~TTextSpace() { ::munmap(base_, reserved_); }
+TTextSpace::~TTextSpace() {
+  ::munmap(base_, reserved_);
+}
 
 char* TTextSpace::Allocate(std::size_t size) {
   if (size > reserved_ - used_) {
@@ -82,7 +84,8 @@ std::size_t CountLines(std::string_view text) {
 
 void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines) {
   lines.reserve(lines.size() + CountLines(text));
-  ForEachLine(text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
+  ForEachLine(
+      text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
 }
 
 void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<TLineRef>& lines) {
@@ -117,7 +120,8 @@ std::vector<std::string> SplitTextFileLines(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   std::vector<std::string> lines;
   lines.reserve(CountLines(text));
-  ForEachLine(text, [&lines](const char* data, std::size_t size) { lines.emplace_back(data, size); });
+  ForEachLine(text,
+              [&lines](const char* data, std::size_t size) { lines.emplace_back(data, size); });
   return lines;
 }
 

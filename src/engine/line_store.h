@@ -67,6 +67,9 @@ public:
     std::memcpy(&size, data - sizeof size, sizeof size);
     return {data, static_cast<std::size_t>(size)};
   }
+  // Asks the processor to start loading a line's first bytes: sorting and writing visit lines
+  // in an order unrelated to where they lie, and a load started early is not waited for.
+  void Prefetch(TLineRef ref) const { __builtin_prefetch(base_ + ref.Offset()); }
   const char* Base() const { return base_; }
   std::size_t Used() const { return used_; }
 

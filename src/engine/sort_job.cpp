@@ -31,6 +31,9 @@ namespace {
 // Unwinds the job when it sees the stop request; everything it holds is released on the way.
 struct EJobStopped {};
 
+// How many lines ahead the writer asks for a line's bytes.
+constexpr std::size_t kPrefetchDistance = 16;
+
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
@@ -99,8 +102,8 @@ void TSortJob::Execute() {
     if (!Unordered()) {
       SetStatus(kStatusSorting);
       SortClassLists(lines_, space_,
-                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder, setting_.SortDirection,
-                      setting_.Distinction});
+                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
+                      setting_.SortDirection, setting_.Distinction});
     }
     const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
     if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
@@ -118,8 +121,8 @@ void TSortJob::BuildAuxiliaries() {
   try {
     comments_ = TCommentPrefixes(Utf8ToCp932(setting_.CLTC));
   } catch (const EEncodingError& e) {
-    throw EFileError(std::string("コメント行頭文字「") + setting_.CLTC + "」を Shift-JIS にできません。\r\n" +
-                     e.what() + "\r\n処理を中止します。");
+    throw EFileError(std::string("コメント行頭文字「") + setting_.CLTC +
+                     "」を Shift-JIS にできません。\r\n" + e.what() + "\r\n処理を中止します。");
   }
 }
 
@@ -168,7 +171,8 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
     const bool comment = comments_.Matches(line);
     bool owned = false;
     if (setting_.CsvSupport && !comment) {
-      scratch_ = MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, setting_.CsvDelimiter);
+      scratch_ =
+          MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, setting_.CsvDelimiter);
       line = scratch_;
       owned = true;
     }
@@ -210,7 +214,8 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
   std::string name = inputs_.outputName;
   if (setting_.NoConnected || name.empty()) {
-    name = DefaultOutputName(baseFile, setting_.OutputFolder, setting_.OutputFilename, setting_.NoConnected);
+    name = DefaultOutputName(baseFile, setting_.OutputFolder, setting_.OutputFilename,
+                             setting_.NoConnected);
     inputs_.outputName = name;
   }
   name = WithoutQuotes(name);
@@ -250,7 +255,8 @@ void TSortJob::WriteUnordered(TAtomicFile& out) {
   for (std::size_t i = 0; i < main_.size(); ++i) {
     const std::string_view line = space_.View(main_[i]);
     if (i < mainKeyed_.size() && mainKeyed_[i]) {
-      WriteLine(out, MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter));
+      WriteLine(out, MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex,
+                               setting_.CsvDelimiter));
     } else {
       WriteLine(out, line);
     }
@@ -270,8 +276,11 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
   bool written = false;
   std::string undone;
   std::string lastStore;
-  for (const TLineRef& ref : lines_) {
-    std::string_view line = space_.View(ref);
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (i + kPrefetchDistance < lines_.size()) {
+      space_.Prefetch(lines_[i + kPrefetchDistance]);
+    }
+    std::string_view line = space_.View(lines_[i]);
     bool copied = false;
     if (setting_.CharPos) {
       undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
@@ -279,7 +288,8 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
       copied = true;
     }
     if (undoColumnKey) {
-      undone = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter);
+      undone =
+          MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter);
       line = undone;
       copied = true;
     }

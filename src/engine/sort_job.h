@@ -24,10 +24,10 @@
 namespace zorbe {
 
 struct TSortJobInputs {
-  TSettingOptionItems setting;     // the job's own copy of the chosen setting
-  std::vector<std::string> files;  // full names of the target files, in list order
-  std::vector<std::string> codes;  // the character-code name of each file
-  std::string outputName;          // may be empty; the job writes back the name it used
+  TSettingOptionItems setting;    // the job's own copy of the chosen setting
+  std::vector<std::string> files; // full names of the target files, in list order
+  std::vector<std::string> codes; // the character-code name of each file
+  std::string outputName;         // may be empty; the job writes back the name it used
 };
 
 // What the job asks of the side that started it. TSortThread runs each call on the main thread

@@ -25,7 +25,9 @@ char JoinDelimiter(int kind) {
   return kind == dkTab ? '\t' : ',';
 }
 
-bool IsControl(unsigned char c) { return c >= 0x01 && c <= 0x1F && c != '\t'; }
+bool IsControl(unsigned char c) {
+  return c >= 0x01 && c <= 0x1F && c != '\t';
+}
 
 // Index after the character at i: a lead byte takes its trail byte, if any, with it.
 std::size_t NextChar(std::string_view line, std::size_t i) {
@@ -36,9 +38,14 @@ class FieldSplitter {
 public:
   FieldSplitter(int kind, std::string_view line) : delimiter_(SplitDelimiter(kind)), line_(line) {}
 
+  // Whether the last field is a quoted field without its closing quote: it runs to the end of
+  // the line, so it swallows whatever follows it once another field is put behind it.
+  bool LastFieldOpen() const { return lastOpen_; }
+
   std::vector<std::string> Split() {
     SkipControls();
     while (pos_ < line_.size()) {
+      lastOpen_ = false;
       fields_.push_back(line_[pos_] == '"' ? QuotedField() : PlainField());
       SkipControls();
       if (pos_ < line_.size() && line_[pos_] == delimiter_) {
@@ -91,12 +98,14 @@ private:
       inner.append(line_.substr(pos_, next - pos_));
       pos_ = next;
     }
+    lastOpen_ = true;
     return std::string(line_.substr(start));
   }
 
   char delimiter_;
   std::string_view line_;
   std::size_t pos_ = 0;
+  bool lastOpen_ = false;
   std::vector<std::string> fields_;
 };
 
@@ -119,9 +128,15 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields) {
 }
 
 std::string MoveField(std::string_view line, int from, int to, int kind) {
-  std::vector<std::string> fields = SplitFields(kind, line);
+  FieldSplitter splitter(kind, line);
+  std::vector<std::string> fields = splitter.Split();
   const auto count = static_cast<long long>(fields.size());
   if (from < 0 || to < 0 || from >= count || to >= count) {
+    return std::string(line);
+  }
+  // An unclosed quoted field must stay last, or the keyed line would split differently and the
+  // undo could not restore it.
+  if (splitter.LastFieldOpen() && from != to && (from == count - 1 || to == count - 1)) {
     return std::string(line);
   }
   std::string moved = std::move(fields[from]);

@@ -18,11 +18,16 @@ void TSortThread::MainThreadHost::ShowReplacementError(int lineNumber, const std
 
 TSortThread::TSortThread(TSortJobInputs inputs, TSortJobHost& host, IMainThreadInvoker& mainThread,
                          EndCallback onEnd)
-    : inputs_(std::move(inputs)), host_(host, mainThread), mainThread_(mainThread), onEnd_(std::move(onEnd)) {}
+    : inputs_(std::move(inputs)), host_(host, mainThread), mainThread_(mainThread),
+      onEnd_(std::move(onEnd)) {}
 
-TSortThread::~TSortThread() { Wait(); }
+TSortThread::~TSortThread() {
+  Wait();
+}
 
-void TSortThread::Start() { worker_ = std::thread([this] { Execute(); }); }
+void TSortThread::Start() {
+  worker_ = std::thread([this] { Execute(); });
+}
 
 void TSortThread::Wait() {
   if (worker_.joinable()) {

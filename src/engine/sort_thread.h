@@ -19,7 +19,8 @@ class TSortThread {
 public:
   using EndCallback = std::function<void(TSortThread&)>;
 
-  TSortThread(TSortJobInputs inputs, TSortJobHost& host, IMainThreadInvoker& mainThread, EndCallback onEnd);
+  TSortThread(TSortJobInputs inputs, TSortJobHost& host, IMainThreadInvoker& mainThread,
+              EndCallback onEnd);
   ~TSortThread(); // waits for the worker
   TSortThread(const TSortThread&) = delete;
   TSortThread& operator=(const TSortThread&) = delete;
@@ -38,7 +39,8 @@ private:
   // Forwards the job's calls to the host on the main thread.
   class MainThreadHost : public TSortJobHost {
   public:
-    MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker) : host_(host), invoker_(invoker) {}
+    MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker)
+        : host_(host), invoker_(invoker) {}
     void ShowStatus(const std::string& statusText) override;
     bool AskOverwrite(const std::string& fileName) override;
     void ShowReplacementError(int lineNumber, const std::string& message) override;

@@ -80,8 +80,12 @@ TInterruptWatcher::~TInterruptWatcher() {
   }
 }
 
-bool TInterruptWatcher::Interrupted() { return interrupted.load(); }
-int TInterruptWatcher::WakeFd() const { return wakePipe[0]; }
+bool TInterruptWatcher::Interrupted() {
+  return interrupted.load();
+}
+int TInterruptWatcher::WakeFd() const {
+  return wakePipe[0];
+}
 
 bool IsYesAnswer(std::string line) {
   while (!line.empty() && static_cast<unsigned char>(line.back()) <= 0x20) {

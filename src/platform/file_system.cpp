@@ -17,7 +17,8 @@ namespace {
 const char* const kAbort = "\r\n処理を中止します。";
 
 std::string ReadErrorMessage(const std::string& fileName, int error) {
-  return "ファイル「" + fileName + "」を読み込めませんでした。\r\n" + FileErrorReason(error) + kAbort;
+  return "ファイル「" + fileName + "」を読み込めませんでした。\r\n" + FileErrorReason(error) +
+         kAbort;
 }
 
 std::string OpenErrorMessage(const std::string& fileName, int error) {
@@ -75,7 +76,8 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-std::size_t ReadFileInto(const std::string& fileName, const std::function<char*(std::size_t)>& reserve) {
+std::size_t ReadFileInto(const std::string& fileName,
+                         const std::function<char*(std::size_t)>& reserve) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     throw EFileError(OpenErrorMessage(fileName, errno));
@@ -137,7 +139,8 @@ std::string ReadWholeFile(const std::string& fileName) {
 }
 
 TAtomicFile::TAtomicFile(std::string targetName)
-    : target_(ResolveLinks(targetName)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+    : target_(ResolveLinks(targetName)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   const std::string folder = FolderOf(target_);
   fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd_ >= 0) {
@@ -161,7 +164,9 @@ TAtomicFile::TAtomicFile(std::string targetName)
   }
 }
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+TAtomicFile::~TAtomicFile() {
+  Discard();
+}
 
 void TAtomicFile::Discard() {
   if (fd_ < 0) {

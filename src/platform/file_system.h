@@ -35,7 +35,8 @@ struct TFileBuffer {
 // Reads a whole file into memory that `reserve(n)` provides: it returns the start of a buffer of
 // at least n bytes that still holds the bytes read so far. Returns the file's length. Throws
 // EFileError like ReadFileContents.
-std::size_t ReadFileInto(const std::string& fileName, const std::function<char*(std::size_t)>& reserve);
+std::size_t ReadFileInto(const std::string& fileName,
+                         const std::function<char*(std::size_t)>& reserve);
 
 // Reads a whole file. Throws EFileError ("ファイル name は開けませんでした。" when it can't be
 // opened, a read error otherwise).

@@ -12,7 +12,9 @@
 namespace zorbe {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) {
@@ -34,7 +36,8 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 // A line break inside a value or name would cut the file's structure: store it as a blank.
 std::string OneLine(std::string_view value) {
   std::string line(Trim(value));
-  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line;
 }
 
@@ -60,7 +63,8 @@ std::optional<long long> ParseIniInteger(std::string_view text) {
     return std::nullopt;
   }
   // The values are 32-bit fields; anything wider is not a value of theirs.
-  const unsigned long long limit = negative ? 0x80000000ULL : (base == 16 ? 0xFFFFFFFFULL : 0x7FFFFFFFULL);
+  const unsigned long long limit =
+      negative ? 0x80000000ULL : (base == 16 ? 0xFFFFFFFFULL : 0x7FFFFFFFULL);
   if (magnitude > limit) {
     return std::nullopt;
   }
@@ -103,8 +107,9 @@ TIniFile TIniFile::Parse(std::string_view text) {
 }
 
 TIniFile TIniFile::Load(const std::string& fileName) {
-  if (!FileExists(fileName)) {
-    return {};
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(fileName, ec))) {
+    return {}; // a missing file reads as empty; anything else there must be readable
   }
   try {
     return Parse(ReadFileContents(fileName).View());
@@ -165,11 +170,14 @@ TIniFile::Section& TIniFile::SectionForWrite(std::string_view name) {
   return sections_.back();
 }
 
-bool TIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+bool TIniFile::SectionExists(std::string_view section) const {
+  return FindSection(section) != nullptr;
+}
 
 void TIniFile::EraseSection(std::string_view section) {
-  const auto it = std::find_if(sections_.begin(), sections_.end(),
-                               [&](const Section& s) { return EqualIgnoringCase(s.name, section); });
+  const auto it = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
+    return EqualIgnoringCase(s.name, section);
+  });
   if (it != sections_.end()) {
     sections_.erase(it);
   }

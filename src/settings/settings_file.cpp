@@ -128,7 +128,8 @@ TSettingOptionItems TSettingsFile::LoadSortSetting(const std::string& name) cons
   return record;
 }
 
-void TSettingsFile::SaveSortSetting(const std::string& name, const TSettingOptionItems& record) const {
+void TSettingsFile::SaveSortSetting(const std::string& name,
+                                    const TSettingOptionItems& record) const {
   if (name.empty()) {
     return;
   }

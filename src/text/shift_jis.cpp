@@ -17,13 +17,21 @@ template <typename Map> void MapSingleBytes(char* data, std::size_t size, Map ma
   }
 }
 
-constexpr unsigned char AsciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-constexpr unsigned char AsciiUpper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+constexpr unsigned char AsciiLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
+constexpr unsigned char AsciiUpper(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
 
 } // namespace
 
-void LowerCaseInPlace(char* data, std::size_t size) { MapSingleBytes(data, size, AsciiLower); }
-void UpperCaseInPlace(char* data, std::size_t size) { MapSingleBytes(data, size, AsciiUpper); }
+void LowerCaseInPlace(char* data, std::size_t size) {
+  MapSingleBytes(data, size, AsciiLower);
+}
+void UpperCaseInPlace(char* data, std::size_t size) {
+  MapSingleBytes(data, size, AsciiUpper);
+}
 
 std::string LowerCased(std::string_view text) {
   std::string copy(text);

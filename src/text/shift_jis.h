@@ -11,15 +11,21 @@
 
 namespace zorbe {
 
-constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Lower- or upper-cases the ASCII letters of a Shift-JIS text in place. Trail bytes never change,
 // even where they look like letters (ア is 0x83 0x41); full-width letters and half-width katakana
 // are left alone. A lone lead byte at the end is kept.
 void LowerCaseInPlace(char* data, std::size_t size);
 void UpperCaseInPlace(char* data, std::size_t size);
-inline void LowerCaseInPlace(std::string& text) { LowerCaseInPlace(text.data(), text.size()); }
-inline void UpperCaseInPlace(std::string& text) { UpperCaseInPlace(text.data(), text.size()); }
+inline void LowerCaseInPlace(std::string& text) {
+  LowerCaseInPlace(text.data(), text.size());
+}
+inline void UpperCaseInPlace(std::string& text) {
+  UpperCaseInPlace(text.data(), text.size());
+}
 std::string LowerCased(std::string_view text);
 
 // Byte order of the lower-cased texts, without building the copies: -1, 0 or 1.

@@ -1,0 +1,190 @@
+#include "app/command_line.h"
+
+#include "app/job_host.h"
+#include "app/message_routine.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+
+class TRecordingShell : public IShell {
+public:
+  void PlaySound(const std::string& fileName) override { sounds.push_back(fileName); }
+  void Beep() override { ++beeps; }
+  void OpenInEditor(const std::string& editor, const std::string& fileName) override {
+    opened.push_back(editor + "|" + fileName);
+  }
+  std::vector<std::string> sounds;
+  std::vector<std::string> opened;
+  int beeps = 0;
+};
+
+class CommandLineTest : public testing::Test {
+protected:
+  void SetUp() override { SetMessageBox(&messages); }
+  void TearDown() override { SetMessageBox(nullptr); }
+
+  int Run(const std::vector<std::string>& args) {
+    TMainThreadQueue mainThread;
+    const TCommandLineServices services{
+        mainThread,
+        [&mainThread](const std::function<bool()>& ended, const std::function<void()>&) {
+          mainThread.RunUntil(ended);
+        },
+        {},
+        shell,
+    };
+    return RunCommandLine(args, settings, services);
+  }
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : messages.Messages()) {
+      texts.push_back(shown.text);
+    }
+    return texts;
+  }
+
+  test::TTempFolder folder;
+  TSettingsFile settings{folder.File("zorbe.ini")};
+  TScriptedMessageBox messages;
+  TRecordingShell shell;
+};
+
+TEST_F(CommandLineTest, SwitchNamesTheOutputAndDropSettingIsUsed) {
+  TSettingOptionItems drop = SettingDefaults();
+  drop.SortDirection = 1;
+  settings.SaveSortSetting("ddDefault", drop);
+  const std::string in = folder.Write("a.txt", "a\r\nb\r\n");
+  EXPECT_EQ(Run({"/S", folder.File("out.txt"), in}), esFinished);
+  EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "b\r\na\r\n");
+  EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(CommandLineTest, SettingNameThenQuestionAboutTheOutput) {
+  settings.SaveSortSetting("名前", SettingDefaults());
+  const std::string a = folder.Write("a.txt", "2\r\n");
+  const std::string b = folder.Write("b.txt", "1\r\n");
+
+  messages.SetNextAnswer(TMsgResult::No);
+  EXPECT_EQ(Run({"名前", a, b}), esFinished);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0], OutputNameQuestion(a));
+  EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Information);
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "1\r\n2\r\n");
+
+  messages.SetNextAnswer(TMsgResult::Yes); // a.txt is the output...
+  messages.SetNextAnswer(TMsgResult::Yes); // ...and may be overwritten
+  EXPECT_EQ(Run({"名前", a, b}), esFinished);
+  EXPECT_EQ(test::ReadBytes(a), "1\r\n");
+}
+
+TEST_F(CommandLineTest, QuestionTextAndMatchingIsExact) {
+  EXPECT_EQ(OutputNameQuestion("x.txt"),
+            "「x."
+            "txt」は、保存ファイル名ですか？\r\n「はい」を選択されますと既存のファイルを上書きしま"
+            "す。\r\n\r\n"
+            "D&D、送るからのソート時は特別な理由がない限り必ず「いいえ」を選択して下さい。\r\n"
+            "「はい」を選択した場合ソートができない可能性があります。");
+  settings.SaveSortSetting("Name", SettingDefaults());
+  const std::string in = folder.Write("in.txt", "x\r\n");
+  // "name" is not "Name": it is the output candidate (answered No) and then a missing file.
+  EXPECT_EQ(Run({"name", in}), esError);
+  EXPECT_EQ(Shown()[0], OutputNameQuestion("name"));
+  EXPECT_EQ(Shown()[1], "「name」は存在しません。\r\n処理を中止します。");
+}
+
+TEST_F(CommandLineTest, OnlyASettingNameRunsAnEmptyJob) {
+  settings.SaveSortSetting("S", SettingDefaults());
+  EXPECT_EQ(Run({"S"}), esFinished);
+  EXPECT_EQ(Shown(), std::vector<std::string>{OutputNameQuestion("")});
+}
+
+TEST_F(CommandLineTest, PerFileSettingAsksNothing) {
+  TSettingOptionItems perFile = SettingDefaults();
+  perFile.NoConnected = true;
+  settings.SaveSortSetting("P", perFile);
+  const std::string a = folder.Write("a.txt", "b\r\na\r\n");
+  EXPECT_EQ(Run({"P", a}), esFinished);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "a\r\nb\r\n");
+}
+
+TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
+  const std::string good = folder.Write("good.txt", "b\r\na\r\n");
+  const struct {
+    std::string name, bytes, message;
+  } cases[] = {
+      {"bin.dat", std::string("\0\1\2", 3),
+       "」はテキストファイルではありません。\r\n処理を中止します。"},
+      {"kana.txt", Sjis("ｱｲ\r\n"), "」は不明な文字コードです。\r\n処理を中止します。"},
+      {"empty.txt", "", "」は不明な文字コードです。\r\n処理を中止します。"},
+      {"utf16.txt",
+       "\xFF\xFE"
+       "a\0",
+       "」の文字コードは「Unicode」です。\r\n取り合えず、現バージョンでは「S-"
+       "JIS、JIS、EUC」のみのサポートします。\r\n処理を中止します。"},
+  };
+  for (const auto& c : cases) {
+    const std::string bad = folder.Write(c.name, c.bytes);
+    const std::string out = folder.File("out-" + c.name);
+    EXPECT_EQ(Run({"/s", out, good, bad}), esError) << c.name;
+    EXPECT_EQ(Shown().back(), "「" + bad + c.message);
+    EXPECT_FALSE(std::filesystem::exists(out)) << c.name;
+  }
+}
+
+TEST_F(CommandLineTest, Utf8FileIsAccepted) {
+  const std::string in = folder.Write("u.txt", "\xEF\xBB\xBF"
+                                               "b\r\na\r\n");
+  EXPECT_EQ(Run({"/s", folder.File("out.txt"), in}), esFinished);
+  // Read as it is: the byte-order mark puts its line in the first class.
+  EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "\xEF\xBB\xBF"
+                                                     "b\r\na\r\n");
+}
+
+TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {
+  const std::string in = folder.Write("in.txt", "x\r\n");
+  const std::string out = folder.Write("out.txt", "keep");
+  EXPECT_EQ(Run({"/s", out, in}), esCancelled);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{kOverwriteQuestion, kSortCancelledMessage}));
+  EXPECT_EQ(test::ReadBytes(out), "keep");
+}
+
+TEST_F(CommandLineTest, SortEndPlaysTheSoundAndOpensTheEditor) {
+  TOptions options;
+  options.WaveFileName = "/end.wav";
+  options.EditorOpen = true;
+  options.EditorPath = "/usr/bin/editor";
+  settings.SaveOptions(options);
+  const std::string in = folder.Write("in.txt", "x\r\n");
+  EXPECT_EQ(Run({"/s", folder.File("out.txt"), in}), esFinished);
+  EXPECT_EQ(shell.sounds, std::vector<std::string>{"/end.wav"});
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"/usr/bin/editor|" + folder.File("out.txt")});
+  EXPECT_EQ(shell.beeps, 0);
+}
+
+TEST_F(CommandLineTest, FailedJobShowsItsErrorAndSkipsTheEndNotification) {
+  TOptions options;
+  options.WaveFileName = "/end.wav";
+  settings.SaveOptions(options);
+  const std::string in = folder.Write("in.txt", "x\r\n");
+  const std::string blocker = folder.Write("blocker", "");
+  EXPECT_EQ(Run({"/s", blocker + "/out.txt", in}), esError);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_NE(Shown()[0].find(blocker), std::string::npos);
+  EXPECT_TRUE(shell.sounds.empty());
+}
+
+TEST_F(CommandLineTest, BrokenSettingsFileIsReported) {
+  std::filesystem::create_directory(settings.FileName()); // a folder where the file should be
+  EXPECT_EQ(Run({"/s", "out.txt", "in.txt"}), esError);
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_NE(Shown()[0].find("zorbe.ini"), std::string::npos);
+}
+
+} // namespace
+} // namespace zorbe

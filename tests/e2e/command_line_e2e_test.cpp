@@ -1,0 +1,121 @@
+// The built program on real files: relative names, settings in the program folder, questions
+// answered on standard input, exit statuses, and Ctrl+C.
+
+#include "e2e/program_runner.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+
+class CommandLineE2E : public testing::Test {
+protected:
+  void SetUp() override {
+    std::filesystem::create_directories(folder.Path() / "bin");
+    std::filesystem::copy_file(ZORBE_EXECUTABLE, program);
+    std::filesystem::create_directories(work);
+  }
+  test::TRunResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+    return test::RunProgram(program, args, work.string(), input);
+  }
+  std::string Work(const std::string& name) const { return (work / name).string(); }
+
+  test::TTempFolder folder;
+  std::string program = (folder.Path() / "bin" / "zorbe").string();
+  std::filesystem::path work = folder.Path() / "work";
+};
+
+TEST_F(CommandLineE2E, SortsRelativeNamesInTheWorkingFolder) {
+  test::WriteBytes(Work("in.txt"), Sjis("さくら\r\nりんご\nあんず\rABC\r\n# メモ\r\n"));
+  const test::TRunResult run = Run({"/s", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")),
+            Sjis("# メモ\r\nABC\r\nあんず\r\nさくら\r\nりんご\r\n"));
+}
+
+TEST_F(CommandLineE2E, SettingFromTheProgramFolder) {
+  test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),
+                   "[逆順]\nSortDirection=1\nDuplicate=1\nCLTC=#\nNoConnected=1\n");
+  test::WriteBytes(Work("in.txt"), "a\r\n#c\r\nb\r\na\r\n");
+  const test::TRunResult run = Run({"逆順", "in.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("in[0].txt")), "#c\r\nb\r\na\r\n");
+  EXPECT_EQ(run.err, ""); // a per-file setting asks nothing
+}
+
+TEST_F(CommandLineE2E, OverwriteQuestionAnsweredOnStandardInput) {
+  test::WriteBytes(Work("in.txt"), "b\r\na\r\n");
+  test::WriteBytes(Work("out.txt"), "old");
+  for (const char* no : {"", "n\n", "nein\n"}) {
+    const test::TRunResult run = Run({"/s", "out.txt", "in.txt"}, no);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("同名のファイルが既に存在します。\n上書きしますか？"),
+              std::string::npos);
+    EXPECT_NE(run.err.find("ソートを中止しました。"), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old");
+  }
+  for (const char* yes : {"y\n", "YES\n", "はい\n"}) {
+    test::WriteBytes(Work("out.txt"), "old");
+    const test::TRunResult run = Run({"/s", "out.txt", "in.txt"}, yes);
+    EXPECT_EQ(run.status, 0) << yes;
+    EXPECT_EQ(test::ReadBytes(Work("out.txt")), "a\r\nb\r\n");
+  }
+}
+
+TEST_F(CommandLineE2E, OutputNameQuestionWithoutSwitch) {
+  test::WriteBytes(Work("a.txt"), "2\r\n");
+  test::WriteBytes(Work("b.txt"), "1\r\n");
+  test::TRunResult run = Run({"a.txt", "b.txt"}, "n\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("「a.txt」は、保存ファイル名ですか？"), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(Work("a[0].txt")), "1\r\n2\r\n");
+  run = Run({"a.txt", "b.txt"}, "y\ny\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("a.txt")), "1\r\n");
+}
+
+TEST_F(CommandLineE2E, ErrorsAndUsage) {
+  test::TRunResult run = Run({"/s", "out.txt", "missing.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("「missing.txt」は存在しません。\n処理を中止します。"), std::string::npos);
+
+  test::WriteBytes(Work("in.txt"), "x\r\n");
+  std::filesystem::create_directory(Work("dir"));
+  run = Run({"/s", "dir", "in.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("dir"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(Work("dir")));
+
+  run = Run({});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("Usage: zorbe"), std::string::npos);
+  run = Run({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("Usage: zorbe"), std::string::npos);
+  run = Run({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("Zorbe 2nd ", 0), 0u);
+}
+
+TEST_F(CommandLineE2E, InterruptDuringTheQuestionCancelsAndKeepsTheFile) {
+  test::WriteBytes(Work("in.txt"), "b\r\na\r\n");
+  test::WriteBytes(Work("out.txt"), "old");
+  const test::TRunResult run = test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(),
+                                                "", true, [](int pid, const std::string& err) {
+                                                  if (err.find("[y/N]") == std::string::npos) {
+                                                    return false;
+                                                  }
+                                                  ::kill(pid, SIGINT);
+                                                  return true;
+                                                });
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}),
+            2); // no temporary file left
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,87 @@
+#include "e2e/program_runner.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zorbe::test {
+namespace {
+
+void ReadAvailable(int fd, std::string& into, bool& open) {
+  char buffer[4096];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  if (n > 0) {
+    into.append(buffer, static_cast<std::size_t>(n));
+  } else if (n == 0 || errno != EINTR) {
+    open = false;
+  }
+}
+
+} // namespace
+
+TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& cwd, const std::string& input, bool keepInputOpen,
+                      const std::function<bool(int, const std::string&)>& whileRunning) {
+  int in[2], out[2], err[2];
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args) {
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  }
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(in[0], 0);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    if (::chdir(cwd.c_str()) != 0) {
+      ::_exit(127);
+    }
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ::close(err[1]);
+  if (!input.empty()) {
+    [[maybe_unused]] const ssize_t n = ::write(in[1], input.data(), input.size());
+  }
+  if (!keepInputOpen) {
+    ::close(in[1]);
+  }
+  TRunResult result;
+  bool outOpen = true;
+  bool errOpen = true;
+  bool watching = static_cast<bool>(whileRunning);
+  while (outOpen || errOpen) {
+    pollfd fds[2] = {{out[0], static_cast<short>(outOpen ? POLLIN : 0), 0},
+                     {err[0], static_cast<short>(errOpen ? POLLIN : 0), 0}};
+    ::poll(fds, 2, 50);
+    if ((fds[0].revents & (POLLIN | POLLHUP)) != 0) {
+      ReadAvailable(out[0], result.out, outOpen);
+    }
+    if ((fds[1].revents & (POLLIN | POLLHUP)) != 0) {
+      ReadAvailable(err[0], result.err, errOpen);
+    }
+    if (watching && whileRunning(pid, result.err)) {
+      watching = false;
+    }
+  }
+  if (keepInputOpen) {
+    ::close(in[1]);
+  }
+  ::close(out[0]);
+  ::close(err[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+} // namespace zorbe::test

@@ -1,0 +1,295 @@
+#include "engine/sort_job.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <sys/stat.h>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+using test::TTempFolder;
+
+// Records what the job reports; answers the overwrite question from a script (No when
+// unscripted) and can request the stop when a given status is shown.
+class TRecordingHost : public TSortJobHost {
+public:
+  explicit TRecordingHost(TJobControl& control) : control_(control) {}
+  void ShowStatus(const std::string& statusText) override {
+    statuses.push_back(statusText);
+    if (statusText == stopAt) {
+      control_.RequestStop();
+    }
+  }
+  bool AskOverwrite(const std::string& fileName) override {
+    asked.push_back(fileName);
+    if (answers.empty()) {
+      return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void ShowReplacementError(int, const std::string&) override {}
+
+  std::vector<std::string> statuses;
+  std::vector<std::string> asked;
+  std::deque<bool> answers;
+  std::string stopAt;
+
+private:
+  TJobControl& control_;
+};
+
+// The CR LF text of UTF-8 lines, in Shift-JIS.
+std::string Text(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += Sjis(line) + "\r\n";
+  }
+  return text;
+}
+
+class SortJobTest : public testing::Test {
+protected:
+  TJobResult Run(const std::vector<std::string>& files, const std::string& outputName = "") {
+    inputs.setting = setting;
+    inputs.files = files;
+    inputs.codes.assign(files.size(), "S-JIS");
+    inputs.outputName = outputName;
+    return RunSortJob(inputs, host, control);
+  }
+  // Sorts one file of the given lines into out.txt and returns the output lines.
+  std::string SortLines(const std::vector<std::string>& lines) {
+    const std::string out = folder.File("out.txt");
+    std::filesystem::remove(out);
+    const TJobResult result = Run({folder.Write("in.txt", Text(lines))}, out);
+    EXPECT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+    return test::ReadBytes(out);
+  }
+
+  TTempFolder folder;
+  TSettingOptionItems setting = SettingDefaults();
+  TSortJobInputs inputs;
+  TJobControl control;
+  TRecordingHost host{control};
+};
+
+TEST_F(SortJobTest, ClassesInDefaultOrderThenBytes) {
+  EXPECT_EQ(SortLines({"漢字", "ア", "あ", "b", "B", "", "1", "ｱ", "１", "Ａ", "α", "abc", "ab"}),
+            Text({"", "1", "B", "ab", "abc", "b", "ｱ", "α", "１", "Ａ", "あ", "ア", "漢字"}));
+}
+
+TEST_F(SortJobTest, DescendingKeepsTheClassOrder) {
+  setting.SortDirection = 1;
+  EXPECT_EQ(SortLines({"ab", "abd", "ア", "あ", "abc"}), Text({"abd", "abc", "ab", "あ", "ア"}));
+  setting.CharTypeOrder = false;
+  EXPECT_EQ(SortLines({"ab", "あ", "ア"}), Text({"ア", "あ", "ab"}));
+}
+
+TEST_F(SortJobTest, ReversedClassOrderPutsKanjiFirstButCommentsBeforeAll) {
+  setting.OrderOfRow =
+      "全角 - 漢字;全角 - 片仮名;全角 - 平仮名;全角 - 英字;全角 - 数字;全角 - 記号;半角 - 片仮名;"
+      "半角 - 英字;半角 - 数字;半角 - 記号;空白、TAB、改行";
+  setting.CLTC = "#";
+  EXPECT_EQ(SortLines({"a", " x", "漢", "#c", "あ"}), Text({"#c", "漢", "あ", "a", " x"}));
+}
+
+TEST_F(SortJobTest, EmptyFileGivesEmptyOutputAndLastLineGetsItsLineEnd) {
+  const std::string out = folder.File("out.txt");
+  ASSERT_EQ(Run({folder.Write("empty.txt", "")}, out).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(out), "");
+  std::filesystem::remove(out);
+  ASSERT_EQ(Run({folder.Write("in.txt", "b\ra\nc")}, out).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(out), "a\r\nb\r\nc\r\n");
+}
+
+TEST_F(SortJobTest, JoinedFilesShareOneOutputWithAllCommentsFirst) {
+  setting.CLTC = "#";
+  const std::string a = folder.Write("a.txt", Text({"z", "#a1", "y"}));
+  const std::string b = folder.Write("sub/b.txt", Text({"#b1", "x"}));
+  const std::string c = folder.Write("c.txt", Text({"w", "#c1"}));
+  ASSERT_EQ(Run({a, b, c}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(inputs.outputName, folder.File("a[0].txt"));
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")),
+            Text({"#a1", "#b1", "#c1", "w", "x", "y", "z"}));
+  EXPECT_EQ(host.statuses, (std::vector<std::string>{
+                               kStatusReading, kStatusLinePass, kStatusReading, kStatusLinePass,
+                               kStatusReading, kStatusLinePass, kStatusSorting, kStatusWriting}));
+}
+
+TEST_F(SortJobTest, PerFileOutputsIgnoreTheFixedName) {
+  setting.NoConnected = true;
+  setting.OutputFilename = "fixed.txt";
+  const std::string a = folder.Write("a.txt", Text({"2", "1"}));
+  const std::string b = folder.Write("sub/b.txt", Text({"4", "3"}));
+  folder.Write("sub/b[0].txt", "taken");
+  ASSERT_EQ(Run({a, b}, "ignored.txt").outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), Text({"1", "2"}));
+  EXPECT_EQ(test::ReadBytes(folder.File("sub/b[1].txt")), Text({"3", "4"}));
+  EXPECT_EQ(test::ReadBytes(folder.File("sub/b[0].txt")), "taken");
+  EXPECT_EQ(inputs.outputName, folder.File("sub/b[1].txt"));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("fixed.txt")));
+  EXPECT_FALSE(std::filesystem::exists("ignored.txt"));
+}
+
+TEST_F(SortJobTest, FixedOutputAsksBeforeOverwriting) {
+  setting.OutputFolder = folder.File("out");
+  setting.OutputFilename = "result.txt";
+  const std::string in = folder.Write("in.txt", Text({"b", "a"}));
+  const std::string out = folder.Write("out/result.txt", "old");
+  ::chmod(out.c_str(), 0640);
+
+  host.answers = {false};
+  EXPECT_EQ(Run({in}).outcome, TJobOutcome::Stopped);
+  EXPECT_EQ(host.asked, std::vector<std::string>{out});
+  EXPECT_EQ(test::ReadBytes(out), "old");
+
+  TJobControl fresh; // the No above set the stop request of the first job
+  TRecordingHost yesHost(fresh);
+  yesHost.answers = {true};
+  inputs.setting = setting;
+  inputs.files = {in};
+  inputs.codes = {"S-JIS"};
+  EXPECT_EQ(RunSortJob(inputs, yesHost, fresh).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(out), Text({"a", "b"}));
+  struct stat st {};
+  ::stat(out.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u); // the replaced file keeps its mode
+}
+
+TEST_F(SortJobTest, QuotedOutputNameAndOwnInputFile) {
+  const std::string in = folder.Write("in.txt", Text({"b", "a"}));
+  host.answers = {true};
+  ASSERT_EQ(Run({in}, "\"" + in + "\"").outcome, TJobOutcome::Finished);
+  EXPECT_EQ(host.asked, std::vector<std::string>{in});
+  EXPECT_EQ(test::ReadBytes(in), Text({"a", "b"}));
+}
+
+TEST_F(SortJobTest, OutputFolderIsCreatedAndEmptyNameWritesNothing) {
+  const std::string in = folder.Write("in.txt", Text({"a"}));
+  ASSERT_EQ(Run({in}, folder.File("x/y/z/out.txt")).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("x/y/z/out.txt")), Text({"a"}));
+  host.statuses.clear();
+  ASSERT_EQ(Run({in}, "\"\"").outcome, TJobOutcome::Finished);
+  EXPECT_EQ(host.statuses.back(), kStatusSorting); // chosen output empty: no writing phase
+}
+
+TEST_F(SortJobTest, UnorderedKeepsInputOrderDuplicatesAndCommentPlaces) {
+  setting.SortDirection = 2;
+  setting.Duplicate = true;
+  setting.CLTC = "#";
+  EXPECT_EQ(SortLines({"b", "#x", "a", "b", "a"}), Text({"b", "#x", "a", "b", "a"}));
+}
+
+TEST_F(SortJobTest, DuplicatesAfterUndoingKeysAndWithFoldedCase) {
+  setting.Duplicate = true;
+  EXPECT_EQ(SortLines({"b", "a", "b", "A", "a"}), Text({"A", "a", "b"}));
+  setting.Distinction = true;
+  const std::string folded = SortLines({"b", "a", "b", "A", "a"});
+  EXPECT_TRUE(folded == Text({"a", "b"}) || folded == Text({"A", "b"})) << folded;
+}
+
+TEST_F(SortJobTest, AFirstLineEqualToTheOldPlaceholderIsKept) {
+  setting.Duplicate = true;
+  EXPECT_EQ(SortLines({"ユニークな文字列_123456ABCDabcd by Quillon"}),
+            Text({"ユニークな文字列_123456ABCDabcd by Quillon"}));
+}
+
+TEST_F(SortJobTest, BlankLinesTrimmingAndDeletion) {
+  setting.ReturnDel = true;
+  setting.FBSpaceDel = true;
+  EXPECT_EQ(SortLines({"b", "", "   ", " a "}), Text({"", "a", "b"}));
+  setting.DelChars = folder.Write("del.txt", Text({"abc", ""}));
+  setting.Distinction = true;
+  EXPECT_EQ(SortLines({"abc", "ABC", "abcd", "   "}), Text({"abcd"}));
+  setting.Distinction = false;
+  EXPECT_EQ(SortLines({"abc", "ABC"}), Text({"ABC"}));
+}
+
+TEST_F(SortJobTest, EveryLineACommentKeepsInputOrder) {
+  setting.CLTC = "#;";
+  EXPECT_EQ(SortLines({"c", "a", "b"}), Text({"c", "a", "b"}));
+}
+
+TEST_F(SortJobTest, ColumnKeyIsUndoneUnlessNotRestored) {
+  setting.CsvSupport = true;
+  setting.TargetCsvIndex = 2;
+  setting.InsertCsvIndex = 0;
+  EXPECT_EQ(SortLines({"a,b,z,d", "b,c,y,e", "short"}), Text({"short", "b,c,y,e", "a,b,z,d"}));
+  setting.CsvNotRestore = true;
+  EXPECT_EQ(SortLines({"a,b,z,d", "b,c,y,e"}), Text({"y,b,c,e", "z,a,b,d"}));
+  setting.CsvNotRestore = false;
+  setting.SortDirection = 2;
+  setting.CLTC = "#";
+  EXPECT_EQ(SortLines({"a,b,z", "#a,b,c"}), Text({"a,b,z", "#a,b,c"}));
+}
+
+TEST_F(SortJobTest, PositionKeyComparesFromTheCount) {
+  setting.CharPos = true;
+  setting.CharPosCount = 2;
+  EXPECT_EQ(SortLines({"01abc", "99abb", "5"}), Text({"5", "99abb", "01abc"}));
+  setting.LineEndCount = true;
+  setting.CharPosCount = 3;
+  EXPECT_EQ(SortLines({"abc123", "zzz001"}), Text({"zzz001", "abc123"}));
+}
+
+TEST_F(SortJobTest, CaseConversionChangesTheWrittenText) {
+  setting.AlphaUL = 2;
+  EXPECT_EQ(SortLines({"abc", "ア"}), Text({"ABC", "ア"}));
+}
+
+TEST_F(SortJobTest, StopInEachPhaseLeavesNoOutput) {
+  const std::string in = folder.Write("in.txt", Text({"b", "a", "c"}));
+  const std::string out = folder.Write("out.txt", "earlier");
+  for (const char* phase : {kStatusReading, kStatusLinePass, kStatusSorting, kStatusWriting}) {
+    TJobControl stopControl;
+    TRecordingHost stopHost(stopControl);
+    stopHost.stopAt = phase;
+    stopHost.answers = {true};
+    inputs = {setting, {in}, {"S-JIS"}, out};
+    EXPECT_EQ(RunSortJob(inputs, stopHost, stopControl).outcome, TJobOutcome::Stopped) << phase;
+    EXPECT_EQ(test::ReadBytes(out), "earlier") << phase;
+  }
+}
+
+TEST_F(SortJobTest, StopBeforeAnEmptyOutputStillCreatesIt) {
+  host.stopAt = kStatusReading;
+  const std::string out = folder.File("out.txt");
+  EXPECT_EQ(Run({folder.Write("empty.txt", "")}, out).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(out), "");
+}
+
+TEST_F(SortJobTest, UnreadableTargetFailsNamingItAndKeepsTheOldOutput) {
+  const std::string out = folder.Write("out.txt", "earlier");
+  const TJobResult result = Run({folder.Write("a.txt", "a"), folder.File("missing.txt")}, out);
+  EXPECT_EQ(result.outcome, TJobOutcome::Failed);
+  EXPECT_NE(result.message.find(folder.File("missing.txt")), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(out), "earlier");
+}
+
+TEST_F(SortJobTest, OutputThatCannotBeCreatedFails) {
+  const std::string blocker = folder.Write("file", "x");
+  const TJobResult result = Run({folder.Write("a.txt", "a")}, blocker + "/sub/out.txt");
+  EXPECT_EQ(result.outcome, TJobOutcome::Failed);
+  EXPECT_NE(result.message.find(blocker), std::string::npos);
+}
+
+TEST_F(SortJobTest, NoFilesEndsAtOnce) {
+  EXPECT_EQ(Run({}).outcome, TJobOutcome::Finished);
+  EXPECT_TRUE(host.statuses.empty());
+}
+
+TEST_F(SortJobTest, OtherCodesShowTheConversionPhase) {
+  const std::string in = folder.Write("in.txt", "b\r\na\r\n");
+  inputs = {setting, {in}, {"UTF-8"}, folder.File("out.txt")};
+  ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(host.statuses[1], kStatusConverting);
+  EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "a\r\nb\r\n");
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,132 @@
+#include "engine/sort_keys.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace zorbe {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(SplitFields, Delimiters) {
+  const struct {
+    int kind;
+    std::string line;
+    Fields fields;
+  } cases[] = {
+      {dkComma, "a,,b", {"a", "", "b"}},
+      {dkComma, "a,", {"a", ""}},
+      {dkComma, ",a", {"", "a"}},
+      {dkComma, "", {}},
+      {dkComma, "a b,c", {"a b", "c"}},
+      {dkComma, "\"a\"b,c", {"\"a\"", "b", "c"}},
+      {dkComma, "\"a,\"\"b\",c", {"\"a,\"\"b\"", "c"}},
+      {dkComma, "\"open,c", {"\"open,c"}}, // no closing quote: the rest of the line
+      {dkComma,
+       "\x01\x02"
+       "a\x03"
+       "b,c",
+       {"a", "b", "c"}},
+      {dkComma, "a,\x01", {"a"}},
+      {dkSpace, "a  b", {"a", "", "b"}},
+      {dkSpace, "a,b c", {"a,b", "c"}},
+      {dkTab, "a\tb\t", {"a", "b", ""}},
+      {dkTab, "a b\tc", {"a b", "c"}},
+      {dkSemicolon, "#;//", {"#", "//"}},
+      {dkSemicolon, "#;", {"#", ""}},
+      {7, "a,b", {"a", "b"}},                               // an unknown kind is the comma
+      {dkComma, "\x81,\x82\x9F,x", {"\x81,\x82\x9F", "x"}}, // a lead byte takes the next byte
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SplitFields(c.kind, c.line), c.fields) << testing::PrintToString(c.line);
+  }
+}
+
+TEST(JoinFields, DelimiterOfTheKind) {
+  EXPECT_EQ(JoinFields(dkComma, {"a", "", "b"}), "a,,b");
+  EXPECT_EQ(JoinFields(dkSpace, {"a", "b"}), "a b");
+  EXPECT_EQ(JoinFields(dkTab, {"a", "b"}), "a\tb");
+  EXPECT_EQ(JoinFields(dkSemicolon, {"a", "b"}), "a,b");
+  EXPECT_EQ(JoinFields(dkComma, {}), "");
+}
+
+TEST(MoveField, KeyAndUndo) {
+  const struct {
+    std::string line;
+    int from, to, kind;
+    std::string keyed;
+  } cases[] = {
+      {"a,b,c,d", 2, 0, dkComma, "c,a,b,d"},
+      {"a,b,c,d", 0, 3, dkComma, "b,c,d,a"},
+      {"a,b", 2, 0, dkComma, "a,b"}, // too few fields: unchanged
+      {"a,\x01"
+       "b",
+       1, 1, dkComma, "a,b"},         // same index: joined anew
+      {"a,b", -1, 0, dkComma, "a,b"}, // negative: unchanged
+      {"a,b", 0, -3, dkComma, "a,b"},
+      {"x  y", 2, 0, dkSpace, "y x "}, // the empty field counts
+      {"\"q\"b,c", 2, 0, dkComma, "c,\"q\",b"},
+      {"a,\"open", 1, 0, dkComma, "a,\"open"}, // an unclosed quote stays last
+      {"a,\"open", 0, 1, dkComma, "a,\"open"},
+      {"a,b,\"open", 0, 1, dkComma, "b,a,\"open"},
+  };
+  for (const auto& c : cases) {
+    const std::string keyed = MoveField(c.line, c.from, c.to, c.kind);
+    EXPECT_EQ(keyed, c.keyed) << c.line;
+    const std::string joined = MoveField(c.line, 0, 0, c.kind);
+    if (c.from >= 0 && c.to >= 0 && keyed != c.line) {
+      EXPECT_EQ(MoveField(keyed, c.to, c.from, c.kind), joined) << c.line;
+    }
+  }
+}
+
+TEST(MoveField, UndoRestoresTheJoinedLineOnRandomLines) {
+  std::mt19937 random(3);
+  const std::string alphabet[] = {"a", ",", " ", "\t", "\"", "\x01", "\x82\xA0", "b"};
+  for (int round = 0; round < 5000; ++round) {
+    std::string line;
+    for (int n = random() % 12; n > 0; --n) {
+      line += alphabet[random() % 8];
+    }
+    const int kind = static_cast<int>(random() % 3);
+    const int from = static_cast<int>(random() % 5);
+    const int to = static_cast<int>(random() % 5);
+    const std::string keyed = MoveField(line, from, to, kind);
+    const std::string joined = JoinFields(kind, SplitFields(kind, line));
+    const std::string undone = MoveField(keyed, to, from, kind);
+    ASSERT_TRUE(undone == joined || (keyed == line && undone == line))
+        << testing::PrintToString(line);
+  }
+}
+
+TEST(RotateLine, ByteCounts) {
+  const struct {
+    std::string line;
+    int n;
+    bool fromEnd;
+    std::string rotated;
+  } cases[] = {
+      {"01abc", 2, false, "abc01"},
+      {"abc123", 3, true, "123abc"},
+      {"abc", 0, false, "abc"},
+      {"abc", 3, false, "abc"},
+      {"abc", 7, true, "abc"},
+      {"abc", -1, false, "abc"},
+      {"\x82\xA0"
+       "b",
+       1, false,
+       "\xA0"
+       "b\x82"}, // a count of 1 splits a double-byte character
+  };
+  for (const auto& c : cases) {
+    const std::string rotated = RotateLine(c.line, c.n, c.fromEnd);
+    EXPECT_EQ(rotated, c.rotated);
+    EXPECT_EQ(RotateLine(rotated, c.n, !c.fromEnd), c.line);
+  }
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,142 @@
+#include "text/char_code.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+
+int Detect(const std::string& bytes) {
+  test::TTempFolder folder;
+  return DetectCharCode(folder.Write("f", bytes));
+}
+
+TEST(DetectCharCode, Codes) {
+  const std::string eucA = "\xA4\xA2"; // あ in EUC-JP
+  const struct {
+    std::string name;
+    std::string bytes;
+    int result;
+  } cases[] = {
+      {"empty", "", ccEmptyOrUnreadable},
+      {"ascii", "hello\r\n", ccShiftJis},
+      {"shift-jis kanji", Sjis("漢字です\r\n"), ccShiftJis},
+      {"utf-16le bom",
+       "\xFF\xFE"
+       "a\0",
+       ccUtf16LE},
+      {"utf-16be bom", "\xFE\xFF\0a", ccUtf16BE},
+      {"utf-8 bom",
+       "\xEF\xBB\xBF"
+       "abc",
+       ccUtf8},
+      {"utf-16 without bom", std::string("a\0b\0", 4), ccBinary},
+      {"leading nul", std::string("\0abc", 4), ccBinary},
+      {"jis83", "\x1B$B$\"\x1B(B\r\n", ccJis83},
+      {"jis78", "\x1B$@$\"\x1B(B\r\n", ccJis78},
+      {"jis then 8-bit", "\x1B$B$\"\x1B(B\x82\xA0\r\n", ccJis83},
+      {"euc decided by F0-FE", "\xF0\xA1\r\n", ccEuc},
+      {"euc hiragana only is undecided", eucA + "\r\n", ccUndecided},
+      {"half-width kana pair undecided", Sjis("ｱｲ\r\n"), ccUndecided},
+      {"three half-width kana decide", Sjis("ｱｲｳ\r\n"), ccShiftJis},
+      {"8E then kana undecided", "\x8E\xB1\r\n", ccUndecided},
+      {"8E then A0", "\x8E\xA0\r\n", ccShiftJis},
+      {"E0 then FD decides EUC", "\xE0\xFD\r\n", ccEuc},
+      {"look-ahead after kana and E0", "\xB1\xE0\x41\x89\r\n", ccShiftJis},
+      {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n", ccEuc},
+      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccUndecided},
+      {"one byte file is never scanned", std::string("\0", 1), ccShiftJis},
+      {"last byte of a block is not a rule start", "ab\x82", ccShiftJis},
+      {"esc dollar at block end", "ab\x1B$", ccShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
+  }
+}
+
+TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
+  std::string decided = Sjis("漢") + std::string(600, 'a');
+  decided[300] = '\x01';
+  EXPECT_EQ(Detect(decided), ccBinary); // even after a decisive byte
+  std::string late = std::string(520, 'a') + "\x01" + Sjis("漢");
+  EXPECT_EQ(Detect(late), ccBinary); // still undecided when the binary byte comes
+  std::string afterDecision = Sjis("漢") + std::string(600, 'a');
+  afterDecision[560] = '\x01';
+  EXPECT_EQ(Detect(afterDecision), ccShiftJis);
+  std::string at512 = std::string(511, 'a') + "\x01" + Sjis("漢");
+  EXPECT_EQ(Detect(at512),
+            ccShiftJis); // position 512 is outside the pre-check and a block's last byte
+}
+
+TEST(DetectCharCode, PairsSplitByABlockBoundaryAreNotJoined) {
+  // The EUC pair F0 A1 starts at the last byte of block 0: F0 is never a rule start there, and
+  // block 1 starts with A1 followed by a newline.
+  std::string text = std::string(511, 'a') + "\xF0\xA1\r\n";
+  EXPECT_EQ(Detect(text), ccShiftJis);
+  EXPECT_EQ(Detect(std::string(510, 'a') + "\xF0\xA1\r\n"), ccEuc);
+}
+
+TEST(DetectCharCode, LargeUndecidedFileIsScannedToTheEnd) {
+  std::string text(3 << 20, 'a');
+  text += Sjis("漢");
+  text += "\r\n";
+  EXPECT_EQ(Detect(text), ccShiftJis);
+  EXPECT_EQ(Detect(std::string(3 << 20, 'a') + "\xF5\xA1\r\n"), ccEuc);
+}
+
+TEST(DetectCharCode, UnreadableFileShowsItsMessage) {
+  std::vector<std::string> messages;
+  EXPECT_EQ(
+      DetectCharCode("/nonexistent/x.txt", [&](const std::string& m) { messages.push_back(m); }),
+      ccEmptyOrUnreadable);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "ファイル「/nonexistent/x.txt」は存在しないか使用中です。");
+}
+
+TEST(CharCodeName, Names) {
+  const std::pair<int, const char*> names[] = {
+      {5, "S-JIS"}, {2, "JIS83"},  {3, "JIS78"}, {4, "EUC"},   {6, "Unicode"}, {7, "Unicode(BE)"},
+      {8, "UTF-8"}, {1, "BINARY"}, {20, "none"}, {21, "none"}, {0, "none"}};
+  for (const auto& [result, name] : names) {
+    EXPECT_EQ(CharCodeName(result), name);
+  }
+}
+
+TEST(ReadFileBlock, BlockAndSize) {
+  test::TTempFolder folder;
+  const std::string file = folder.Write("f", std::string(700, 'x'));
+  const TFileBlock block = ReadFileBlock(file, 512);
+  EXPECT_EQ(block.bytes, std::string(188, 'x'));
+  EXPECT_EQ(block.size, 700u);
+  EXPECT_EQ(ReadFileBlock(folder.File("missing"), 0).size, 0u);
+}
+
+TEST(CollectFolderFiles, NestedFoldersDepthFirst) {
+  test::TTempFolder folder;
+  folder.Write("a.txt", "");
+  folder.Write("sub/b.txt", "");
+  folder.Write("sub/deeper/c.txt", "");
+  std::filesystem::create_directories(folder.Path() / "empty");
+  std::filesystem::create_directory_symlink(folder.Path(), folder.Path() / "sub" / "loop");
+  std::vector<std::string> files = {"kept"};
+  CollectFolderFiles(folder.Path().string(), files);
+  ASSERT_EQ(files.size(), 4u);
+  EXPECT_EQ(files[0], "kept");
+  std::vector<std::string> found(files.begin() + 1, files.end());
+  std::sort(found.begin(), found.end());
+  const std::string base = folder.Path().string() + "/";
+  EXPECT_EQ(found, (std::vector<std::string>{base + "a.txt", base + "sub/b.txt",
+                                             base + "sub/deeper/c.txt"}));
+  // Depth first: a folder's files come together.
+  const auto b = std::find(files.begin(), files.end(), base + "sub/b.txt");
+  const auto c = std::find(files.begin(), files.end(), base + "sub/deeper/c.txt");
+  EXPECT_EQ(std::abs(static_cast<int>(c - b)), 1);
+}
+
+} // namespace
+} // namespace zorbe
