@@ -18,8 +18,13 @@ int wakePipe[2] = {-1, -1};
 struct sigaction previousInt {};
 struct sigaction previousTerm {};
 
-void OnInterrupt(int) {
+// The first interrupt asks the job to stop; a second one ends the program at once (an unfinished
+// output is an unnamed temporary file, so nothing is left behind and nothing replaced).
+void OnInterrupt(int signal) {
   interrupted.store(true);
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigaction(signal, &fallback, nullptr);
   if (wakePipe[1] >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
