@@ -3,9 +3,13 @@
 //
 // The converters take a whole file's text and never fail: every input gives an output, and a
 // byte that is not part of a well-formed character is passed through unchanged, so that nothing
-// the file holds disappears. Neither produces more bytes than it reads; both build their result
-// in a TMiniString created with the input's length, so they allocate once.
+// the file holds disappears. Neither produces more bytes than it reads, and no output byte is
+// written before the input bytes it replaces have been read. So each converter comes in two
+// forms: one that builds a new text in a TMiniString created with the input's length (one
+// allocation), and one that converts a buffer in place and returns the new size (none), for a
+// caller that owns the file's buffer anyway.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +23,7 @@ namespace zorbe {
 // - every other byte is copied, among them a byte 0xA1-0xFE that has no partner (at the end of
 //   the text, or before a byte outside 0xA1-0xFE) and an 0x8E or 0x8F that starts no character.
 std::string EucToSjis(std::string_view text);
+std::size_t EucToSjisInPlace(char* text, std::size_t size);
 
 // JIS text with escape sequences to Shift-JIS. ESC and the bytes after it are dropped and switch
 // the mode, which starts as single-byte:
@@ -32,5 +37,6 @@ std::string EucToSjis(std::string_view text);
 // code and give its two bytes; any other byte (a line break, a space, an 8-bit byte, a last
 // byte without a partner) is copied by itself and the mode stays.
 std::string JisToSjis(std::string_view text);
+std::size_t JisToSjisInPlace(char* text, std::size_t size);
 
 } // namespace zorbe

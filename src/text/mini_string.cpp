@@ -21,6 +21,13 @@ void TMiniString::Append(std::string_view bytes) {
   length_ += bytes.size();
 }
 
+unsigned char* TMiniString::Reserve(std::size_t count) {
+  if (length_ + count > buffer_.size()) {
+    Grow(length_ + count);
+  }
+  return reinterpret_cast<unsigned char*>(buffer_.data()) + length_;
+}
+
 std::string TMiniString::TakeText() {
   buffer_.resize(length_);
   std::string text = std::move(buffer_);

@@ -42,6 +42,13 @@ public:
   // Adds a run of bytes at once.
   void Append(std::string_view bytes);
 
+  // Makes room for `count` more bytes (growing as the add operations do) and returns where
+  // they go. The caller stores up to `count` bytes there and then counts them with Commit; in
+  // between nothing else may be added. This lets a converter write a long stretch through a
+  // pointer of its own instead of calling Add for every byte.
+  unsigned char* Reserve(std::size_t count);
+  void Commit(std::size_t written) { length_ += written; }
+
   std::size_t Length() const { return length_; }
   std::size_t Capacity() const { return buffer_.size(); }
   std::string_view View() const { return {buffer_.data(), length_}; }

@@ -1,19 +1,23 @@
 // Width conversion, table-driven.
 //
-// Each conversion is a step table and a look-up. The step table gives, for every byte, the size
-// of the character it starts (2 for a lead byte, 1 otherwise) or 0 for a byte the conversion has
-// to look at; the look-up then says how many bytes that character takes and what, if anything,
-// replaces them. A line is first scanned with the step table alone until a character actually
-// changes, so a line with nothing to convert costs one table load per character and no copy;
-// after that the unchanged runs between conversions are copied with memcpy.
+// Each conversion names the bytes it looks at (the lead bytes of the double-byte characters it
+// may change, or the single bytes it may change) and has a look-up that says, for a character
+// starting with such a byte, how many bytes it takes and what, if anything, replaces them. A
+// line is scanned for looked-at characters until one actually changes, so a line with nothing to
+// convert is never copied; after that the unchanged runs between changes are copied with memcpy.
+//
+// The scan (TScanner) takes 16 bytes at a time with SSE2: it finds the lead bytes among them by
+// their runs (PairStarts), keeps the looked-at characters as a bit mask and visits them from it.
+// Without SSE2 it steps through the line with a table of character sizes.
 //
 // Every table is computed at compile time from the two tables the rules are stated in: the 38
 // symbols in half and full width, and the full-width letter of each half-width katakana. The
 // full-width to half-width kana table is their inverse plus the six letters that have no
-// half-width form of their own.
+// half-width form of their own. static_asserts tie the scan's byte ranges to the tables.
 
 #include "text/width_conversion.h"
 
+#include "text/byte_lanes.h"
 #include "text/jis_code.h"
 #include "text/shift_jis.h"
 
@@ -274,24 +278,107 @@ constexpr TKatakanaTables MakeKatakanaTables() {
 
 // --- The conversions -----------------------------------------------------------------------
 
+// The bytes a conversion looks at, as ranges: lead bytes of the characters it may change or
+// split, or single bytes it may change. Both the scan of 16 bytes at a time and the step table
+// of the byte-at-a-time scan are made from them.
+struct TByteRange {
+  unsigned char low;
+  unsigned char high;
+};
+
+template <std::size_t count>
+constexpr bool InRanges(const std::array<TByteRange, count>& ranges, unsigned char b) {
+  for (const TByteRange& range : ranges) {
+    if (b >= range.low && b <= range.high) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether the ranges hold exactly the bytes for which `looked` is true.
+template <std::size_t count, typename Looked>
+constexpr bool SameBytes(const std::array<TByteRange, count>& ranges, Looked looked) {
+  for (unsigned b = 0; b < 256; ++b) {
+    if (InRanges(ranges, static_cast<unsigned char>(b)) != looked(static_cast<unsigned char>(b))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // For each byte: 0 when the conversion looks at it, else the size of the character it starts.
 using TSteps = std::array<std::uint8_t, 256>;
-template <typename Looked> constexpr TSteps MakeSteps(Looked looked) {
+template <std::size_t count>
+constexpr TSteps MakeSteps(const std::array<TByteRange, count>& looked) {
   TSteps steps{};
   for (unsigned b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
-    steps[b] = looked(c) ? 0 : (IsLeadByte(c) ? 2 : 1);
+    steps[b] = InRanges(looked, c) ? 0 : (IsLeadByte(c) ? 2 : 1);
   }
   return steps;
 }
 
-template <TKind kind> struct THalfWidth {
+// The double-byte characters a conversion to half width may change or split, as ranges of
+// lead and trail bytes; the scan of 16 bytes at a time looks at these alone. Every conversion
+// looks at the two ranges of row 0x24/0x25 codes whose lead byte goes alone.
+struct TPairRange {
+  unsigned char leadLow;
+  unsigned char leadHigh;
+  unsigned char trailLow;
+  unsigned char trailHigh;
+};
+constexpr TPairRange kLoneLeadRow24 = {0x82, 0x82, 0xF5, 0xFC}; // row 0x24, cells 0x77-0x7E
+constexpr TPairRange kLoneLeadRow25 = {0x83, 0x83, 0x97, 0x9E}; // row 0x25, cells 0x77-0x7E
+
+template <TKind kind> struct THalfWidthPairs;
+template <> struct THalfWidthPairs<TKind::Symbols> {
+  static constexpr std::array kLookedPairs = {TPairRange{0x81, 0x81, 0x40, 0xFC}, kLoneLeadRow24,
+                                              kLoneLeadRow25};
+};
+template <> struct THalfWidthPairs<TKind::Digits> {
+  static constexpr std::array kLookedPairs = {TPairRange{0x82, 0x82, 0x4F, 0x58}, kLoneLeadRow24,
+                                              kLoneLeadRow25};
+};
+template <> struct THalfWidthPairs<TKind::Letters> {
+  static constexpr std::array kLookedPairs = {TPairRange{0x82, 0x82, 0x60, 0x79},
+                                              TPairRange{0x82, 0x82, 0x81, 0x9A}, kLoneLeadRow24,
+                                              kLoneLeadRow25};
+};
+template <> struct THalfWidthPairs<TKind::Katakana> {
+  static constexpr std::array kLookedPairs = {TPairRange{0x82, 0x82, 0x9F, 0xFC},
+                                              TPairRange{0x83, 0x83, 0x40, 0x9E}};
+};
+
+// Whether every pair that the table changes or splits lies in the ranges.
+template <std::size_t count>
+constexpr bool CoversChanges(const std::array<TPairRange, count>& ranges, const THalfTable& table) {
+  for (unsigned lead = kFirstHalfLead; lead <= kLastHalfLead; ++lead) {
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const TAction& action = table[(lead - kFirstHalfLead) * 256 + trail];
+      if (action.length == 0 && action.consumed == 2) {
+        continue;
+      }
+      bool covered = false;
+      for (const TPairRange& range : ranges) {
+        covered = covered || (lead >= range.leadLow && lead <= range.leadHigh &&
+                              trail >= range.trailLow && trail <= range.trailHigh);
+      }
+      if (!covered) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+template <TKind kind> struct THalfWidth : THalfWidthPairs<kind> {
   static constexpr std::size_t kGrowth = 1;
+  static constexpr bool kLooksAtLeads = true;
+  static constexpr std::array kLooked = {
+      TByteRange{kind == TKind::Symbols ? kFirstHalfLead : 0x82, kLastHalfLead}};
   static constexpr THalfTable kTable = MakeHalfTable(kind);
-  static constexpr TSteps kSteps = MakeSteps([](unsigned char b) {
-    return b >= (kind == TKind::Symbols ? kFirstHalfLead : kFirstHalfLead + 1) &&
-           b <= kLastHalfLead;
-  });
+  static_assert(CoversChanges(THalfWidthPairs<kind>::kLookedPairs, kTable));
   static TAction Look(const unsigned char* p, std::size_t i, std::size_t n) {
     if (i + 1 == n) {
       return Keep(1); // a lead byte at the end is a character by itself
@@ -314,10 +401,25 @@ constexpr std::array<std::uint16_t, 256> MakeFullOfByte(TKind kind) {
   return table;
 }
 
-template <TKind kind> struct TFullWidth {
+template <TKind kind> struct TFullWidthBytes;
+template <> struct TFullWidthBytes<TKind::Digits> {
+  static constexpr std::array kLooked = {TByteRange{'0', '9'}};
+};
+template <> struct TFullWidthBytes<TKind::Letters> {
+  static constexpr std::array kLooked = {TByteRange{'A', 'Z'}, TByteRange{'a', 'z'}};
+};
+template <> struct TFullWidthBytes<TKind::Symbols> {
+  static constexpr std::array kLooked = {TByteRange{0x20, 0x2F}, TByteRange{0x3A, 0x40},
+                                         TByteRange{0x5B, 0x60}, TByteRange{0x7B, 0x7E},
+                                         TByteRange{0xA1, 0xA5}};
+};
+
+template <TKind kind> struct TFullWidth : TFullWidthBytes<kind> {
   static constexpr std::size_t kGrowth = 2;
+  static constexpr bool kLooksAtLeads = false;
   static constexpr std::array<std::uint16_t, 256> kTable = MakeFullOfByte(kind);
-  static constexpr TSteps kSteps = MakeSteps([](unsigned char b) { return kTable[b] != 0; });
+  static_assert(SameBytes(TFullWidthBytes<kind>::kLooked,
+                          [](unsigned char b) { return kTable[b] != 0; }));
   static TAction Look(const unsigned char* p, std::size_t i, std::size_t /*n*/) {
     return EmitPair(1, kTable[p[i]]);
   }
@@ -325,9 +427,10 @@ template <TKind kind> struct TFullWidth {
 
 struct TKatakanaFullWidth {
   static constexpr std::size_t kGrowth = 2;
+  static constexpr bool kLooksAtLeads = false;
+  static constexpr std::array kLooked = {TByteRange{0xA1, 0xDD}};
   static constexpr TKatakanaTables kTables = MakeKatakanaTables();
-  static constexpr TSteps kSteps =
-      MakeSteps([](unsigned char b) { return kTables.plain[b].length != 0; });
+  static_assert(SameBytes(kLooked, [](unsigned char b) { return kTables.plain[b].length != 0; }));
   static TAction Look(const unsigned char* p, std::size_t i, std::size_t n) {
     const unsigned char next = i + 1 < n ? p[i + 1] : 0;
     if (next == kVoicedMark) {
@@ -340,18 +443,115 @@ struct TKatakanaFullWidth {
   }
 };
 
+#if defined(__SSE2__)
+
+// The looked-at characters among the 16 bytes at p[i] (fewer at the end of the line), which
+// start at a character boundary, and the position after the block: one more when lane 15 holds
+// a lead byte, whose trail byte lies past the block.
+struct TBlock {
+  unsigned looked;
+  std::size_t end;
+};
+
+template <typename Op> TBlock AnalyzeBlock(const unsigned char* p, std::size_t i, std::size_t n) {
+  using namespace lanes;
+  const __m128i v = i + 16 <= n ? Load(p + i) : LoadPartial(p + i, n - i);
+  const unsigned leads =
+      PairStarts(Bits(_mm_or_si128(InRange(v, 0x81, 0x9F), InRange(v, 0xE0, 0xFC))));
+  const std::size_t end = i + 16 + (leads >> 15);
+  __m128i looked = _mm_setzero_si128();
+  if constexpr (Op::kLooksAtLeads) {
+    // The byte after each lane: past the line it reads as 0, which no trail range holds.
+    const __m128i next = i + 17 <= n ? Load(p + i + 1) : _mm_srli_si128(v, 1);
+    for (const TPairRange& range : Op::kLookedPairs) {
+      looked = _mm_or_si128(looked, _mm_and_si128(InRange(v, range.leadLow, range.leadHigh),
+                                                  InRange(next, range.trailLow, range.trailHigh)));
+    }
+    return {Bits(looked) & leads, end};
+  } else {
+    for (const TByteRange& range : Op::kLooked) {
+      looked = _mm_or_si128(looked, InRange(v, range.low, range.high));
+    }
+    return {Bits(looked) & ~(leads | leads << 1) & 0xFFFF, end};
+  }
+}
+
+#endif
+
+// Finds, from left to right, the characters of a line that a conversion looks at.
+//
+// With SSE2 it takes 16 bytes at a time from a character boundary (AnalyzeBlock) and then
+// visits the looked-at characters from the block's bit mask. The mask stays valid while the
+// conversion consumes whole characters; when it consumes a lead byte alone, Realign makes the
+// next call start over from there. Without SSE2 it steps through the line with a table of
+// character sizes.
+template <typename Op> class TScanner {
+public:
+  TScanner(const unsigned char* p, std::size_t n) : p_(p), n_(n) {}
+
+  // The position of the first looked-at character at or after i, a character boundary; n when
+  // there is none.
+  [[gnu::always_inline]] std::size_t Next(std::size_t i) {
+#if defined(__SSE2__)
+    for (;;) {
+      if (i >= start_ && i < end_) {
+        const auto offset = static_cast<unsigned>(i - start_);
+        const unsigned left = offset < 16 ? looked_ & (~0u << offset) : 0;
+        if (left != 0) {
+          return start_ + static_cast<std::size_t>(__builtin_ctz(left));
+        }
+        i = end_;
+      }
+      if (i >= n_) {
+        return n_;
+      }
+      const TBlock block = AnalyzeBlock<Op>(p_, i, n_);
+      start_ = i;
+      end_ = block.end;
+      looked_ = block.looked;
+    }
+#else
+    static constexpr TSteps kSteps = MakeSteps(Op::kLooked);
+    while (i < n_) {
+      const std::uint8_t step = kSteps[p_[i]];
+      if (step == 0) {
+        return i;
+      }
+      i += step;
+    }
+    return n_;
+#endif
+  }
+
+  void Realign() {
+#if defined(__SSE2__)
+    end_ = 0;
+#endif
+  }
+
+private:
+#if defined(__SSE2__)
+  std::size_t start_{0};
+  std::size_t end_{0};
+  unsigned looked_{0};
+#endif
+  const unsigned char* p_;
+  std::size_t n_;
+};
+
 // The position of the next character from i on that the conversion changes, with its action
 // in `action`; n when there is none.
 template <typename Op>
-std::size_t NextChange(const unsigned char* p, std::size_t i, std::size_t n, TAction& action) {
-  while (i < n) {
-    if (const std::uint8_t step = Op::kSteps[p[i]]; step != 0) {
-      i += step;
-      continue;
-    }
+[[gnu::always_inline]] inline std::size_t NextChange(TScanner<Op>& scanner, const unsigned char* p,
+                                                     std::size_t i, std::size_t n,
+                                                     TAction& action) {
+  while ((i = scanner.Next(i)) < n) {
     action = Op::Look(p, i, n);
     if (action.length != 0) {
       return i;
+    }
+    if (Op::kLooksAtLeads && action.consumed == 1) {
+      scanner.Realign(); // a lead byte went alone: the byte after it starts a character
     }
     i += action.consumed;
   }
@@ -361,8 +561,9 @@ std::size_t NextChange(const unsigned char* p, std::size_t i, std::size_t n, TAc
 template <typename Op> bool Convert(std::string_view line, std::string& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
+  TScanner<Op> scanner(p, n);
   TAction action;
-  std::size_t i = NextChange<Op>(p, 0, n, action);
+  std::size_t i = NextChange(scanner, p, 0, n, action);
   if (i == n) {
     return false;
   }
@@ -372,12 +573,14 @@ template <typename Op> bool Convert(std::string_view line, std::string& out) {
   unsigned char* d = begin;
   std::size_t copied = 0; // the input before this position is in the output
   while (i < n) {
-    std::memcpy(d, p + copied, i - copied);
-    d += i - copied;
+    if (i != copied) {
+      std::memcpy(d, p + copied, i - copied);
+      d += i - copied;
+    }
     std::memcpy(d, action.bytes.data(), action.bytes.size());
     d += action.length;
     copied = i + action.consumed;
-    i = NextChange<Op>(p, copied, n, action);
+    i = NextChange(scanner, p, copied, n, action);
   }
   std::memcpy(d, p + copied, n - copied);
   d += n - copied;

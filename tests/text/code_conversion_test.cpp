@@ -12,6 +12,7 @@
 
 #include <iconv.h>
 
+#include <cstring>
 #include <optional>
 #include <random>
 
@@ -80,6 +81,17 @@ TEST(MiniString, AppendKeepsOrderAcrossGrowth) {
   EXPECT_EQ(mini.TakeText(), "x" + run + "\x81\x40");
 }
 
+TEST(MiniString, ReservedRoomIsCountedByCommit) {
+  TMiniString mini(4);
+  mini.Add('a');
+  unsigned char* room = mini.Reserve(20000); // more than the 4 spare bytes: grows by 2 steps
+  EXPECT_EQ(mini.Capacity(), 5u + 2 * 16384);
+  std::memcpy(room, "bcd", 3);
+  mini.Commit(3);
+  mini.AddPair(0x8140);
+  EXPECT_EQ(mini.TakeText(), "abcd\x81\x40");
+}
+
 // --- JIS arithmetic ------------------------------------------------------------------------
 
 TEST(JisCode, ShiftJisRoundTripsEveryCode) {
@@ -111,7 +123,7 @@ TEST(EucToSjis, ListedCases) {
       {"empty", "", ""},
       {"ASCII", "abc\r\nxyz~\\\t", "abc\r\nxyz~\\\t"},
       {"hiragana a", "\xA4\xA2", "\x82\xA0"},
-      {"kanji and ASCII", "a\xB4\xC1\xBB\xFA\r\n", "a" + Sjis("漢字") + "\r\n"},
+      {"kanji and ASCII", "a\xB4\xC1\xBB\xFA\r\n", Sjis("a漢字\r\n")},
       {"half-width katakana", "\x8E\xB1\x8E\xDF", "\xB1\xDF"},
       {"JIS X 0212 gives the geta mark", "a\x8F\xB0\xA1z", "a\x81\xACz"},
       {"a lone last byte is kept", "\xA4\xA2\xA4", "\x82\xA0\xA4"},
@@ -228,7 +240,28 @@ std::string RefJisToSjis(std::string_view text) {
   return out;
 }
 
-TEST(CodeConversionReference, AgreesOnGeneratedTexts) {
+void ExpectSame(const std::string& actual, const std::string& expected, const char* what,
+                const std::string& text) {
+  if (actual != expected) {
+    FAIL() << what << " of " << Hex(text) << "gave " << Hex(actual) << "expected " << Hex(expected);
+  }
+}
+
+// Both forms of both converters against the references on one text.
+void ExpectAgreement(const std::string& text) {
+  const std::string euc = RefEucToSjis(text);
+  const std::string jis = RefJisToSjis(text);
+  ASSERT_NO_FATAL_FAILURE(ExpectSame(EucToSjis(text), euc, "EucToSjis", text));
+  ASSERT_NO_FATAL_FAILURE(ExpectSame(JisToSjis(text), jis, "JisToSjis", text));
+  std::string buffer = text;
+  buffer.resize(EucToSjisInPlace(buffer.data(), buffer.size()));
+  ASSERT_NO_FATAL_FAILURE(ExpectSame(buffer, euc, "EucToSjisInPlace", text));
+  buffer = text;
+  buffer.resize(JisToSjisInPlace(buffer.data(), buffer.size()));
+  ASSERT_NO_FATAL_FAILURE(ExpectSame(buffer, jis, "JisToSjisInPlace", text));
+}
+
+TEST(CodeConversionReference, AgreesOnGeneratedBytes) {
   std::mt19937 random(7);
   // Pieces drawn from what the converters tell apart: EUC bytes, the single shifts, JIS bytes,
   // line breaks, escape sequences and now and then any byte.
@@ -249,12 +282,43 @@ TEST(CodeConversionReference, AgreesOnGeneratedTexts) {
         text += static_cast<char>(random() % 256);
       }
     }
-    const std::string euc = EucToSjis(text);
-    ASSERT_EQ(Hex(euc), Hex(RefEucToSjis(text))) << "EUC " << Hex(text);
-    ASSERT_LE(euc.size(), text.size());
-    const std::string jis = JisToSjis(text);
-    ASSERT_EQ(Hex(jis), Hex(RefJisToSjis(text))) << "JIS " << Hex(text);
-    ASSERT_LE(jis.size(), text.size());
+    ASSERT_NO_FATAL_FAILURE(ExpectAgreement(text));
+    ASSERT_LE(EucToSjis(text).size(), text.size());
+    ASSERT_LE(JisToSjis(text).size(), text.size());
+  }
+}
+
+// Long, mostly well-formed texts, where the converters take 16 bytes at a time: EUC pairs and
+// JIS pairs in runs of every length and position, broken now and then by ASCII, line breaks,
+// half-width katakana, a lone byte or a mode change.
+TEST(CodeConversionReference, AgreesOnMostlyWellFormedTexts) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::string euc;
+    std::string jis = "\x1B$B";
+    while (euc.size() < 300) {
+      const unsigned kind = random() % 100;
+      if (kind < 70) {
+        const auto row = static_cast<char>(0x21 + random() % 0x5E);
+        const auto cell = static_cast<char>(0x21 + random() % 0x5E);
+        euc += {static_cast<char>(row | 0x80), static_cast<char>(cell | 0x80)};
+        jis += {row, cell};
+      } else if (kind < 85) {
+        euc += static_cast<char>(0x20 + random() % 0x5F);
+        jis += "\x1B(Ba\x1B$B";
+      } else if (kind < 90) {
+        euc += "\r\n";
+        jis += "\r\n";
+      } else if (kind < 95) {
+        euc += {'\x8E', static_cast<char>(0xA1 + random() % 0x3F)};
+        jis += static_cast<char>(0x21 + random() % 0x5E); // a byte without a partner
+      } else {
+        euc += static_cast<char>(0xA1 + random() % 0x5E);
+        jis += "\x1B$(D!!\x1B$@";
+      }
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectAgreement(euc));
+    ASSERT_NO_FATAL_FAILURE(ExpectAgreement(jis));
   }
 }
 
