@@ -221,7 +221,8 @@ enum class TJisMode { SingleByte, DoubleByte, Supplementary, Katakana };
 
 // Reads the escape sequence at p[i] (p[i] is ESC), updates the mode and returns the position
 // after it.
-std::size_t ReadEscape(const unsigned char* p, std::size_t i, std::size_t n, TJisMode& mode) {
+inline std::size_t ReadEscape(const unsigned char* p, std::size_t i, std::size_t n,
+                              TJisMode& mode) {
   const std::size_t left = n - i;
   const unsigned char second = left > 1 ? p[i + 1] : 0;
   const unsigned char third = left > 2 ? p[i + 2] : 0;
