@@ -1,0 +1,293 @@
+// Micro-benchmarks of the text conversions on the corpus named by $ZORBE_CORPUS (default
+// bench/data/corpus100.txt):
+// - EucToSjis and JisToSjis on the whole corpus recoded to EUC-JP and to ISO-2022-JP, beside
+//   the system's iconv converting the same bytes: each allocating converter against iconv
+//   writing into a new buffer (BM_Iconv*NewBuffer), each in-place form against iconv writing
+//   into a buffer it reuses (BM_Iconv*, iconv's best case). The throughput ratios are the
+//   figures that matter;
+// - each width conversion and the two case conversions over every line of the corpus, as the
+//   line pass calls them, and all five conversions of a setting chained on each line.
+// The recoded texts are made once with iconv; a corpus character that the target code can't
+// hold (half-width katakana in ISO-2022-JP, codes outside JIS X 0208) is left out of them.
+
+#include "platform/file_system.h"
+#include "text/code_conversion.h"
+#include "text/shift_jis.h"
+#include "text/width_conversion.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <iconv.h>
+#include <stdexcept>
+#include <vector>
+
+namespace zorbe {
+namespace {
+
+const std::string& Corpus() {
+  static const std::string corpus = [] {
+    const char* name = std::getenv("ZORBE_CORPUS");
+    return ReadWholeFile(name != nullptr ? name : "bench/data/corpus100.txt");
+  }();
+  return corpus;
+}
+
+// The corpus split at its CR LF line ends.
+const std::vector<std::string_view>& CorpusLines() {
+  static const std::vector<std::string_view> lines = [] {
+    std::vector<std::string_view> result;
+    const std::string_view text = Corpus();
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const std::size_t end = text.find("\r\n", start);
+      if (end == std::string_view::npos) {
+        result.push_back(text.substr(start));
+        break;
+      }
+      result.push_back(text.substr(start, end - start));
+      start = end + 2;
+    }
+    return result;
+  }();
+  return lines;
+}
+
+class TIconv {
+public:
+  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("iconv can't convert ") + from + " to " + to);
+    }
+  }
+  ~TIconv() { iconv_close(cd_); }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  // Converts the whole text into out[0..capacity) and returns the size of the result. A
+  // character iconv refuses is skipped: one byte, or two when it starts with a Shift-JIS lead
+  // byte and `sjisInput` is set.
+  std::size_t Convert(std::string_view text, char* out, std::size_t capacity,
+                      bool sjisInput = false) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* dst = out;
+    std::size_t dstLeft = capacity;
+    while (iconv(cd_, &in, &inLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+      if (errno == E2BIG || inLeft == 0) {
+        throw std::runtime_error("iconv output buffer too small");
+      }
+      const std::size_t skip =
+          sjisInput && inLeft > 1 && IsLeadByte(static_cast<unsigned char>(*in)) ? 2 : 1;
+      in += skip;
+      inLeft -= skip;
+    }
+    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+    return capacity - dstLeft;
+  }
+
+private:
+  iconv_t cd_;
+};
+
+std::string Recoded(const char* code) {
+  std::string text(Corpus().size() * 2 + 64, '\0');
+  text.resize(TIconv(code, "SHIFT_JIS").Convert(Corpus(), text.data(), text.size(), true));
+  return text;
+}
+
+const std::string& EucText() {
+  static const std::string text = Recoded("EUC-JP");
+  return text;
+}
+
+const std::string& JisText() {
+  static const std::string text = Recoded("ISO-2022-JP");
+  return text;
+}
+
+void SetBytes(benchmark::State& state, std::size_t bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// --- Character-code conversion -------------------------------------------------------------
+
+void BM_EucToSjis(benchmark::State& state) {
+  EucText(); // made before the timing starts
+  for (auto _ : state) {
+    std::string sjis = EucToSjis(EucText());
+    benchmark::DoNotOptimize(sjis.data());
+  }
+  SetBytes(state, EucText().size());
+}
+
+void BM_JisToSjis(benchmark::State& state) {
+  JisText();
+  for (auto _ : state) {
+    std::string sjis = JisToSjis(JisText());
+    benchmark::DoNotOptimize(sjis.data());
+  }
+  SetBytes(state, JisText().size());
+}
+
+// The job's own path: the file's buffer converted where it lies (refilled untimed each round).
+void InPlaceBench(benchmark::State& state, const std::string& text,
+                  std::size_t (*convert)(char*, std::size_t)) {
+  std::string buffer = text;
+  for (auto _ : state) {
+    state.PauseTiming();
+    buffer.assign(text);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(convert(buffer.data(), buffer.size()));
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, text.size());
+}
+void BM_EucToSjisInPlace(benchmark::State& state) {
+  InPlaceBench(state, EucText(), EucToSjisInPlace);
+}
+void BM_JisToSjisInPlace(benchmark::State& state) {
+  InPlaceBench(state, JisText(), JisToSjisInPlace);
+}
+
+// iconv into a buffer allocated once (its best case: no page of the output is new after the
+// first round), or into a new zero-filled buffer each round, as EucToSjis and JisToSjis build
+// theirs.
+void IconvBench(benchmark::State& state, const std::string& text, const char* code,
+                bool newBuffer) {
+  TIconv converter("SHIFT_JIS", code);
+  std::string sjis(text.size() + 64, '\0');
+  for (auto _ : state) {
+    if (newBuffer) {
+      std::string fresh(text.size() + 64, '\0');
+      sjis.swap(fresh);
+    }
+    benchmark::DoNotOptimize(converter.Convert(text, sjis.data(), sjis.size()));
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, text.size());
+}
+void BM_IconvEucToSjis(benchmark::State& state) {
+  IconvBench(state, EucText(), "EUC-JP", false);
+}
+void BM_IconvEucToSjisNewBuffer(benchmark::State& state) {
+  IconvBench(state, EucText(), "EUC-JP", true);
+}
+void BM_IconvJisToSjis(benchmark::State& state) {
+  IconvBench(state, JisText(), "ISO-2022-JP", false);
+}
+void BM_IconvJisToSjisNewBuffer(benchmark::State& state) {
+  IconvBench(state, JisText(), "ISO-2022-JP", true);
+}
+
+BENCHMARK(BM_EucToSjis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IconvEucToSjisNewBuffer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EucToSjisInPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IconvEucToSjis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JisToSjis)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IconvJisToSjisNewBuffer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JisToSjisInPlace)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IconvJisToSjis)->Unit(benchmark::kMillisecond);
+
+// --- Width and case conversion per line ----------------------------------------------------
+
+// One conversion over every line; the lines it changes are counted as a label.
+void WidthBench(benchmark::State& state, TWidthConversion conversion) {
+  std::string out;
+  std::size_t changed = 0;
+  CorpusLines();
+  for (auto _ : state) {
+    changed = 0;
+    for (std::string_view line : CorpusLines()) {
+      if (conversion(line, out)) {
+        ++changed;
+        benchmark::DoNotOptimize(out.data());
+      }
+    }
+  }
+  SetBytes(state, Corpus().size());
+  state.SetLabel(std::to_string(changed * 100 / CorpusLines().size()) + "% of lines changed");
+}
+
+BENCHMARK_CAPTURE(WidthBench, SymbolsToHalfWidth, SymbolsToHalfWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, SymbolsToFullWidth, SymbolsToFullWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, DigitsToHalfWidth, DigitsToHalfWidth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, DigitsToFullWidth, DigitsToFullWidth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, LettersToHalfWidth, LettersToHalfWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, LettersToFullWidth, LettersToFullWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, KatakanaToHalfWidth, KatakanaToHalfWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WidthBench, KatakanaToFullWidth, KatakanaToFullWidth)
+    ->Unit(benchmark::kMillisecond);
+
+using TCaseConversion = void (*)(char*, std::size_t);
+constexpr TCaseConversion kLowerCase = LowerCaseInPlace;
+constexpr TCaseConversion kUpperCase = UpperCaseInPlace;
+
+void CaseBench(benchmark::State& state, TCaseConversion convert) {
+  std::string text = Corpus();
+  std::vector<std::pair<std::size_t, std::size_t>> lines;
+  for (std::string_view line : CorpusLines()) {
+    lines.emplace_back(static_cast<std::size_t>(line.data() - Corpus().data()), line.size());
+  }
+  for (auto _ : state) {
+    for (const auto& [offset, size] : lines) {
+      convert(text.data() + offset, size);
+    }
+    benchmark::DoNotOptimize(text.data());
+  }
+  SetBytes(state, Corpus().size());
+}
+BENCHMARK_CAPTURE(CaseBench, LowerCaseInPlace, kLowerCase)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CaseBench, UpperCaseInPlace, kUpperCase)->Unit(benchmark::kMillisecond);
+
+// Five conversions chained on each non-empty line as the line pass applies them (a setting
+// with all five chosen): a changed line moves to a buffer of its own, which the next conversion
+// reads; case conversion then works on that buffer in place.
+using TChain = std::array<TWidthConversion, 4>;
+constexpr TChain kToHalfWidth = {SymbolsToHalfWidth, DigitsToHalfWidth, LettersToHalfWidth,
+                                 KatakanaToHalfWidth};
+constexpr TChain kToFullWidth = {SymbolsToFullWidth, DigitsToFullWidth, LettersToFullWidth,
+                                 KatakanaToFullWidth};
+
+void ChainBench(benchmark::State& state, const TChain& chain) {
+  std::string line;
+  std::string scratch;
+  CorpusLines();
+  for (auto _ : state) {
+    for (std::string_view input : CorpusLines()) {
+      if (input.empty()) {
+        continue;
+      }
+      std::string_view current = input;
+      bool owned = false;
+      for (TWidthConversion conversion : chain) {
+        if (conversion(current, scratch)) {
+          line.swap(scratch);
+          current = line;
+          owned = true;
+        }
+      }
+      if (!owned) {
+        line.assign(input);
+      }
+      LowerCaseInPlace(line);
+      benchmark::DoNotOptimize(line.data());
+    }
+  }
+  SetBytes(state, Corpus().size());
+}
+BENCHMARK_CAPTURE(ChainBench, AllToHalfWidthAndLowerCase, kToHalfWidth)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ChainBench, AllToFullWidthAndLowerCase, kToFullWidth)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace zorbe
