@@ -24,6 +24,15 @@ CharTypeOrder=0
 SortDirection=0
 CharTypeOrder=0
 Duplicate=1
+
+[bench-convert]
+SortDirection=0
+CharTypeOrder=0
+Pun=1
+Num=1
+Alpha=1
+KataKana=1
+AlphaUL=1
 INI
 
 # Runs a command and prints "wall cpu peak_kb".
@@ -57,6 +66,17 @@ for mb in $sizes; do
     rm -f "$work/gnu.txt" "$work/zorbe.txt"
   done
 done
+
+# The cost of all five width and case conversions on a sort of the first corpus.
+first=$(echo $sizes | cut -d' ' -f1)
+input="$data/corpus$first.txt"
+rm -f "$work/zorbe.txt"
+read -r pwall _ _ < <(measure "$work/zorbe" /s bench-sort "$work/zorbe.txt" "$input")
+rm -f "$work/zorbe.txt"
+read -r cwall _ _ < <(measure "$work/zorbe" /s bench-convert "$work/zorbe.txt" "$input")
+rm -f "$work/zorbe.txt"
+printf '\n%sMB sort %.2f s, with all five conversions %.2f s: +%.0f%%\n' "$first" "$pwall" "$cwall" \
+  "$(echo "($cwall / $pwall - 1) * 100" | bc -l)"
 
 echo
 ZORBE_CORPUS="$data/corpus100.txt" "$build/bench/zorbe_bench"

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iconv.h>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -56,6 +57,26 @@ void WriteBytes(const std::string& fileName, const std::string& bytes) {
 
 std::string Sjis(const std::string& utf8) {
   return Utf8ToCp932(utf8);
+}
+
+std::string Recode(const std::string& bytes, const char* from, const char* to) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    throw std::runtime_error(std::string("iconv_open failed: ") + from + " -> " + to);
+  }
+  std::string out(bytes.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* dst = out.data();
+  std::size_t dstLeft = out.size();
+  const std::size_t rc = iconv(cd, &in, &inLeft, &dst, &dstLeft);
+  const std::size_t flushed = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+  iconv_close(cd);
+  if (rc == static_cast<std::size_t>(-1) || flushed == static_cast<std::size_t>(-1)) {
+    throw std::runtime_error("iconv could not convert the test data");
+  }
+  out.resize(out.size() - dstLeft);
+  return out;
 }
 
 } // namespace zorbe::test

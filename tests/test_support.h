@@ -30,4 +30,8 @@ void WriteBytes(const std::string& fileName, const std::string& bytes);
 // Shift-JIS bytes of a UTF-8 text, for readable test data.
 std::string Sjis(const std::string& utf8);
 
+// The bytes in another character code, through the system's iconv (names as iconv knows them,
+// such as "EUC-JP" or "ISO-2022-JP").
+std::string Recode(const std::string& bytes, const char* from, const char* to);
+
 } // namespace zorbe::test

@@ -3,26 +3,25 @@
 // symbols (not while the column key is on), digits, letters, katakana, then letter case.
 
 #include "settings/setting_option_items.h"
+#include "text/width_conversion.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zorbe {
 
 class TLineConversions {
 public:
   explicit TLineConversions(const TSettingOptionItems& setting);
-  // Whether any conversion is chosen; without one a line is never copied.
-  bool Any() const { return any_; }
-  // Converts a non-empty line in place.
-  void Apply(std::string& line) const;
+  // Whether any conversion is chosen.
+  bool Any() const { return !steps_.empty(); }
+  // Converts a non-empty line. Returns `line` itself when nothing changed (no copy is made),
+  // otherwise a view into one of the two buffers, which must not hold `line`.
+  std::string_view Apply(std::string_view line, std::string& first, std::string& second) const;
 
 private:
-  int symbols_;
-  int digits_;
-  int letters_;
-  int katakana_;
-  int letterCase_;
-  bool any_;
+  std::vector<TWidthConversion> steps_; // the chosen conversions, case last
 };
 
 } // namespace zorbe

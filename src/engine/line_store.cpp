@@ -88,7 +88,8 @@ void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>
       text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
 }
 
-void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<TLineRef>& lines) {
+std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
+                               std::vector<TLineRef>& lines) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
@@ -100,6 +101,7 @@ void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<T
   });
   space.Shrink(start, size);
   AppendLines(space, {start, size}, lines);
+  return {start, size};
 }
 
 std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last) {

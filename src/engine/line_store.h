@@ -117,8 +117,10 @@ std::size_t CountLines(std::string_view text);
 // all of them.
 void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines);
 
-// Reads a file into the space and appends its lines. Throws EFileError.
-void ReadTextLines(TTextSpace& space, const std::string& fileName, std::vector<TLineRef>& lines);
+// Reads a file into the space and appends its lines; returns where the file's bytes lie in the
+// space. Throws EFileError.
+std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
+                               std::vector<TLineRef>& lines);
 
 // The lines joined into one text, every line followed by CR LF.
 std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last);

@@ -5,9 +5,11 @@
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
 #include "engine/sort_keys.h"
+#include "text/code_conversion.h"
 #include "text/encoding.h"
 #include "text/shift_jis.h"
 
+#include <cstring>
 #include <filesystem>
 #include <new>
 
@@ -54,7 +56,10 @@ private:
   void BuildAuxiliaries();
   void ClearCycle();
   void ProcessFile(std::size_t index);
-  void ConvertCharCode(const std::string& code, std::vector<TLineRef>& target, std::size_t first);
+  std::string_view ConvertCharCode(const std::string& code, std::string_view text,
+                                   std::vector<TLineRef>& target, std::size_t first);
+  std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
+                              std::size_t first);
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
   TLineRef Keep(std::string_view line, bool owned) {
     return owned ? space_.Store(line) : space_.RefTo(line.data(), line.size());
@@ -83,8 +88,10 @@ private:
   std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
   std::vector<bool> mainKeyed_; // order "none": which lines of main_ received the column key
   std::vector<TLineRef> lines_; // the other lines of the sorted orders
-  std::string scratch_;
+  // Where a line goes while a step changes it, before it is kept in its final form.
   std::string keyed_;
+  std::string converted_[2];
+  std::string rotated_;
 };
 
 void TSortJob::Execute() {
@@ -138,24 +145,55 @@ void TSortJob::ProcessFile(std::size_t index) {
   SetStatus(kStatusReading);
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  ReadTextLines(space_, fileName, target);
+  std::string_view text = ReadTextLines(space_, fileName, target);
 
   const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
   if (code != "S-JIS") {
     SetStatus(kStatusConverting);
-    ConvertCharCode(code, target, first);
+    text = ConvertCharCode(code, text, target, first);
   }
   SetStatus(kStatusLinePass);
   LinePass(target, first);
 }
 
+// The current file's lines (target[first..], read from `text`) as one text, every line followed
+// by CR LF, in place of `text` in the space; the references to the old lines are dropped. A text
+// that already has CR LF after every line is that text.
+std::string_view TSortJob::JoinedText(std::string_view text, std::vector<TLineRef>& target,
+                                      std::size_t first) {
+  std::size_t joinedSize = 0;
+  for (std::size_t i = first; i < target.size(); ++i) {
+    joinedSize += space_.View(target[i]).size() + 2;
+  }
+  if (joinedSize == text.size()) {
+    target.resize(first);
+    space_.Shrink(text.data(), text.size()); // long lines were copied behind the text
+    return text;
+  }
+  const std::string joined =
+      JoinLinesCrLf(space_, target.data() + first, target.data() + target.size());
+  target.resize(first);
+  space_.Shrink(text.data(), 0);
+  char* copy = space_.Allocate(joined.size());
+  std::memcpy(copy, joined.data(), joined.size());
+  return {copy, joined.size()};
+}
+
 // JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
-// split again. Any other code is read as it is.
-void TSortJob::ConvertCharCode(const std::string& code, std::vector<TLineRef>& target,
-                               std::size_t first) {
-  (void)code;
-  (void)target;
-  (void)first;
+// split again. Any other code is read as it is. Returns the file's text as it now stands.
+std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_view text,
+                                           std::vector<TLineRef>& target, std::size_t first) {
+  const bool jis = code.compare(0, 3, "JIS") == 0;
+  if (!jis && code != "EUC") {
+    return text;
+  }
+  text = JoinedText(text, target, first);
+  char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
+  const std::size_t size =
+      jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+  space_.Shrink(bytes, size);
+  AppendLines(space_, {bytes, size}, target);
+  return {bytes, size};
 }
 
 // Filters, keys, converts and files each line of the current file (target[first..]) in place:
@@ -171,18 +209,15 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
     const bool comment = comments_.Matches(line);
     bool owned = false;
     if (setting_.CsvSupport && !comment) {
-      scratch_ =
+      keyed_ =
           MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, setting_.CsvDelimiter);
-      line = scratch_;
+      line = keyed_;
       owned = true;
     }
     if (!line.empty() && conversions_.Any()) {
-      if (!owned) {
-        scratch_.assign(line);
-        owned = true;
-      }
-      conversions_.Apply(scratch_);
-      line = scratch_;
+      const std::string_view converted = conversions_.Apply(line, converted_[0], converted_[1]);
+      owned = owned || converted.data() != line.data();
+      line = converted;
     }
     if (setting_.FBSpaceDel) {
       line = TrimBlanks(line);
@@ -195,8 +230,8 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
         }
       } else {
         if (setting_.CharPos && !comment) {
-          keyed_ = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
-          line = keyed_;
+          rotated_ = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
+          line = rotated_;
           owned = true;
         }
         if (comment) {

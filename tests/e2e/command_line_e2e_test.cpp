@@ -36,6 +36,20 @@ TEST_F(CommandLineE2E, SortsRelativeNamesInTheWorkingFolder) {
             Sjis("# メモ\r\nABC\r\nあんず\r\nさくら\r\nりんご\r\n"));
 }
 
+TEST_F(CommandLineE2E, EucAndJisFilesAreDetectedAndConverted) {
+  const std::string sjis = Sjis("ソート\r\nあいう\r\n表示\r\nABC\r\n漢字と、かな\r\n");
+  test::WriteBytes(Work("sjis.txt"), sjis);
+  ASSERT_EQ(Run({"/s", "sjis-out.txt", "sjis.txt"}).status, 0);
+  const std::string expected = test::ReadBytes(Work("sjis-out.txt"));
+  for (const char* code : {"EUC-JP", "ISO-2022-JP"}) {
+    test::WriteBytes(Work("in.txt"), test::Recode(sjis, "CP932", code));
+    std::filesystem::remove(Work("out.txt"));
+    const test::TRunResult run = Run({"/s", "out.txt", "in.txt"});
+    EXPECT_EQ(run.status, 0) << code << run.err;
+    EXPECT_EQ(test::ReadBytes(Work("out.txt")), expected) << code;
+  }
+}
+
 TEST_F(CommandLineE2E, SettingFromTheProgramFolder) {
   test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),
                    "[逆順]\nSortDirection=1\nDuplicate=1\nCLTC=#\nNoConnected=1\n");

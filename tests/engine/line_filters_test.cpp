@@ -32,12 +32,16 @@ TEST(CommentPrefixes, Matching) {
     std::string line;
     bool comment;
   } cases[] = {
-      {"", "# x", false},         {"#;//", "# x", true},    {"#;//", "// x", true},
-      {"#;//", "/ x", false},     {"#;", "anything", true}, // an empty prefix makes every line a
-                                                            // comment line
-      {";#", "", true},           {"REM", "rem x", false},  // with case, whatever Distinction says
-      {"\";\"", "\";\" x", true},                           // a quoted prefix keeps its quotes
-      {" #", " # x", true},                                 // blanks are part of a prefix
+      {"", "# x", false},
+      {"#;//", "# x", true},
+      {"#;//", "// x", true},
+      {"#;//", "/ x", false},
+      {"#;", "anything", true}, // an empty prefix makes every line a
+                                // comment line
+      {";#", "", true},
+      {"REM", "rem x", false},    // with case, whatever Distinction says
+      {"\";\"", "\";\" x", true}, // a quoted prefix keeps its quotes
+      {" #", " # x", true},       // blanks are part of a prefix
       {" #", "# x", false},
   };
   for (const auto& c : cases) {

@@ -283,6 +283,47 @@ TEST_F(SortJobTest, NoFilesEndsAtOnce) {
   EXPECT_TRUE(host.statuses.empty());
 }
 
+TEST_F(SortJobTest, EucAndJisFilesSortLikeTheirShiftJisOriginal) {
+  // Mixed line ends and no line end at the end; no half-width katakana (ISO-2022-JP has none).
+  const std::string sjis = Sjis("ソート\r\nあいう\n能力\r表示\r\nABC\r\n\r\n漢字と、かな\r\nかな");
+  const std::string out = folder.File("out.txt");
+  Run({folder.Write("sjis.txt", sjis)}, out);
+  const std::string expected = test::ReadBytes(out);
+  ASSERT_FALSE(expected.empty());
+  const struct {
+    const char* code;
+    const char* iconvName;
+  } codes[] = {{"EUC", "EUC-JP"}, {"JIS83", "ISO-2022-JP"}, {"JIS78", "ISO-2022-JP"}};
+  for (const auto& c : codes) {
+    const std::string converted = test::Recode(sjis, "CP932", c.iconvName);
+    const std::string in = folder.Write(std::string("in-") + c.code + ".txt", converted);
+    std::filesystem::remove(out);
+    host.statuses.clear();
+    inputs = {setting, {in}, {c.code}, out};
+    ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished) << c.code;
+    EXPECT_EQ(test::ReadBytes(out), expected) << c.code;
+    EXPECT_EQ(host.statuses[1], kStatusConverting);
+  }
+}
+
+TEST_F(SortJobTest, WidthConversionsInTheLinePass) {
+  setting.Num = 1;
+  setting.Duplicate = true;
+  EXPECT_EQ(SortLines({"１２", "12"}), Text({"12"}));
+  setting = SettingDefaults();
+  setting.Pun = 1;
+  EXPECT_EQ(SortLines({"a，b"}), Text({"a,b"}));
+  setting.CsvSupport = true; // symbols are left alone in CSV mode
+  EXPECT_EQ(SortLines({"a，b"}), Text({"a，b"}));
+  setting = SettingDefaults();
+  setting.KataKana = 2;
+  setting.Alpha = 2;
+  setting.AlphaUL = 2;
+  setting.CLTC = "#";
+  // Letter case is ASCII's only: the letters made full width keep their case.
+  EXPECT_EQ(SortLines({"ﾊﾟｿｺﾝ", "#ab", "", "x"}), Text({"#ａｂ", "", "ｘ", "パソコン"}));
+}
+
 TEST_F(SortJobTest, OtherCodesShowTheConversionPhase) {
   const std::string in = folder.Write("in.txt", "b\r\na\r\n");
   inputs = {setting, {in}, {"UTF-8"}, folder.File("out.txt")};
