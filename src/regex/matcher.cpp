@@ -1,0 +1,156 @@
+// The search loops. Each loop asks the start filter for the next position where a match may
+// begin and walks the automaton only there; positions the filter passes over could not have
+// produced a match, so the results are those of trying every position.
+
+#include "regex/matcher.h"
+
+#include "text/shift_jis.h"
+
+namespace zorbe {
+namespace {
+
+const unsigned char* Bytes(std::string_view text) {
+  return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+bool AtEnd(std::string_view text, std::size_t pos) {
+  return pos >= text.size() || text[pos] == 0;
+}
+
+// Reads the character at pos into code and returns the position after it; at the end of the
+// text the code is 0 and the position stays.
+std::size_t ReadCode(const unsigned char* text, std::size_t size, std::size_t pos, TRECode& code) {
+  if (pos >= size || text[pos] == 0) {
+    code = 0;
+    return pos;
+  }
+  const unsigned char byte = text[pos];
+  if (IsLeadByte(byte) && pos + 1 < size && text[pos + 1] != 0) {
+    code = static_cast<TRECode>(byte << 8 | text[pos + 1]);
+    return pos + 2;
+  }
+  code = byte;
+  return pos + 1;
+}
+
+std::size_t NextCharacter(std::string_view text, std::size_t pos) {
+  TRECode code = 0;
+  return ReadCode(Bytes(text), text.size(), pos, code);
+}
+
+} // namespace
+
+// Where a walk stopped: the end of the longest accepted prefix (if any), the last state reached,
+// and the character on which no move existed and its position.
+struct TREMatcher::TWalkEnd {
+  std::optional<std::size_t> accepted;
+  std::uint32_t state;
+  TRECode stopCode;
+  std::size_t stopPos;
+};
+
+TREMatcher::TWalkEnd TREMatcher::Longest(std::uint32_t state, std::string_view text,
+                                         std::size_t pos) const {
+  const unsigned char* bytes = Bytes(text);
+  const std::size_t size = text.size();
+  std::optional<std::size_t> accepted;
+  for (;;) {
+    if (dfa_.IsAccepting(state)) {
+      accepted = pos;
+    }
+    TRECode code = 0;
+    const std::size_t next = ReadCode(bytes, size, pos, code);
+    const std::uint32_t target = dfa_.Move(state, code);
+    if (target == TRE_DFA::kNoState) {
+      return {accepted, state, code, pos};
+    }
+    state = target;
+    pos = next;
+  }
+}
+
+std::optional<std::size_t> TREMatcher::Walk(std::uint32_t state, std::string_view text,
+                                            std::size_t pos) const {
+  if (state == TRE_DFA::kNoState) {
+    return std::nullopt;
+  }
+  const TWalkEnd end = Longest(state, text, pos);
+  if ((end.stopCode == 0 || IsLineEnd(end.stopCode)) &&
+      dfa_.Move(end.state, dfa_.LineEndCode()) != TRE_DFA::kNoState) {
+    return end.stopPos;
+  }
+  return end.accepted;
+}
+
+std::optional<std::size_t> TREMatcher::MatchAtLineStart(std::string_view text,
+                                                        std::size_t pos) const {
+  const std::uint32_t initial = TRE_DFA::kInitialState;
+  if (!dfa_.LineStartAnchored()) {
+    return Walk(initial, text, pos);
+  }
+  const auto anchored = Walk(dfa_.Move(initial, dfa_.LineStartCode()), text, pos);
+  if (!anchored) {
+    return std::nullopt;
+  }
+  const auto plain = Walk(initial, text, pos);
+  return plain && *plain >= *anchored ? plain : anchored;
+}
+
+std::optional<TREMatch> TREMatcher::SearchFrom(std::string_view text, std::size_t pos) const {
+  const TREStartFilter& filter = dfa_.StartFilter();
+  const std::uint32_t initial = TRE_DFA::kInitialState;
+  for (;;) {
+    pos = filter.NextCandidate(Bytes(text), text.size(), pos);
+    if (AtEnd(text, pos)) {
+      break;
+    }
+    if (const auto end = Walk(initial, text, pos)) {
+      return TREMatch{pos, *end};
+    }
+    if (text[pos] == '\n' && dfa_.LineStartAnchored()) {
+      if (const auto end = MatchAtLineStart(text, pos + 1)) {
+        return TREMatch{pos + 1, *end};
+      }
+    }
+    pos = NextCharacter(text, pos);
+  }
+  if (dfa_.LineEndAnchored() && dfa_.Move(initial, dfa_.LineEndCode()) != TRE_DFA::kNoState) {
+    return TREMatch{pos, pos};
+  }
+  return std::nullopt;
+}
+
+std::optional<TREMatch> TREMatcher::AnchoredSearch(std::string_view text, std::size_t pos) const {
+  if (const auto end = MatchAtLineStart(text, pos)) {
+    return TREMatch{pos, *end};
+  }
+  return SearchFrom(text, pos);
+}
+
+std::optional<TREMatch> TREMatcher::UnanchoredSearch(std::string_view text, std::size_t pos) const {
+  const std::uint32_t initial = TRE_DFA::kInitialState;
+  if (AtEnd(text, pos) && dfa_.IsAccepting(initial)) {
+    return TREMatch{pos, pos};
+  }
+  const TREStartFilter& filter = dfa_.StartFilter();
+  for (;;) {
+    pos = filter.NextCandidate(Bytes(text), text.size(), pos);
+    if (AtEnd(text, pos)) {
+      return std::nullopt;
+    }
+    if (const auto end = Longest(initial, text, pos).accepted) {
+      return TREMatch{pos, *end};
+    }
+    pos = NextCharacter(text, pos);
+  }
+}
+
+std::optional<TREMatch> TREMatcher::SearchAtLineStart(std::string_view text,
+                                                      std::size_t pos) const {
+  if (dfa_.LineStartAnchored() || dfa_.LineEndAnchored()) {
+    return AnchoredSearch(text, pos);
+  }
+  return UnanchoredSearch(text, pos);
+}
+
+} // namespace zorbe
