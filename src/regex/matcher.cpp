@@ -40,17 +40,9 @@ std::size_t NextCharacter(std::string_view text, std::size_t pos) {
 
 } // namespace
 
-// Where a walk stopped: the end of the longest accepted prefix (if any), the last state reached,
-// and the character on which no move existed and its position.
-struct TREMatcher::TWalkEnd {
-  std::optional<std::size_t> accepted;
-  std::uint32_t state;
-  TRECode stopCode;
-  std::size_t stopPos;
-};
-
-TREMatcher::TWalkEnd TREMatcher::Longest(std::uint32_t state, std::string_view text,
-                                         std::size_t pos) const {
+// The end of the longest match from the state at pos, line anchors aside.
+std::optional<std::size_t> TREMatcher::Longest(std::uint32_t state, std::string_view text,
+                                               std::size_t pos) const {
   const unsigned char* bytes = Bytes(text);
   const std::size_t size = text.size();
   std::optional<std::size_t> accepted;
@@ -62,24 +54,39 @@ TREMatcher::TWalkEnd TREMatcher::Longest(std::uint32_t state, std::string_view t
     const std::size_t next = ReadCode(bytes, size, pos, code);
     const std::uint32_t target = dfa_.Move(state, code);
     if (target == TRE_DFA::kNoState) {
-      return {accepted, state, code, pos};
+      return accepted;
     }
     state = target;
     pos = next;
   }
 }
 
+// Like Longest, but `$` also ends a match wherever the walk meets a line end or the end of the
+// text in a state that has a line-end move, even when the walk could go on past it.
 std::optional<std::size_t> TREMatcher::Walk(std::uint32_t state, std::string_view text,
                                             std::size_t pos) const {
   if (state == TRE_DFA::kNoState) {
     return std::nullopt;
   }
-  const TWalkEnd end = Longest(state, text, pos);
-  if ((end.stopCode == 0 || IsLineEnd(end.stopCode)) &&
-      dfa_.Move(end.state, dfa_.LineEndCode()) != TRE_DFA::kNoState) {
-    return end.stopPos;
+  if (!dfa_.LineEndAnchored()) {
+    return Longest(state, text, pos);
   }
-  return end.accepted;
+  const unsigned char* bytes = Bytes(text);
+  std::optional<std::size_t> accepted;
+  for (;;) {
+    TRECode code = 0;
+    const std::size_t next = ReadCode(bytes, text.size(), pos, code);
+    if (dfa_.IsAccepting(state) || ((code == 0 || IsLineEnd(code)) &&
+                                    dfa_.Move(state, dfa_.LineEndCode()) != TRE_DFA::kNoState)) {
+      accepted = pos;
+    }
+    const std::uint32_t target = dfa_.Move(state, code);
+    if (target == TRE_DFA::kNoState) {
+      return accepted;
+    }
+    state = target;
+    pos = next;
+  }
 }
 
 std::optional<std::size_t> TREMatcher::MatchAtLineStart(std::string_view text,
@@ -88,12 +95,14 @@ std::optional<std::size_t> TREMatcher::MatchAtLineStart(std::string_view text,
   if (!dfa_.LineStartAnchored()) {
     return Walk(initial, text, pos);
   }
+  // The longer of the anchored and the plain alternatives. (Giving up when no anchored one
+  // matches would lose the empty match of a pattern like `^a|x*` at the end of the text.)
   const auto anchored = Walk(dfa_.Move(initial, dfa_.LineStartCode()), text, pos);
-  if (!anchored) {
-    return std::nullopt;
-  }
   const auto plain = Walk(initial, text, pos);
-  return plain && *plain >= *anchored ? plain : anchored;
+  if (!anchored || (plain && *plain >= *anchored)) {
+    return plain;
+  }
+  return anchored;
 }
 
 std::optional<TREMatch> TREMatcher::SearchFrom(std::string_view text, std::size_t pos) const {
@@ -138,7 +147,7 @@ std::optional<TREMatch> TREMatcher::UnanchoredSearch(std::string_view text, std:
     if (AtEnd(text, pos)) {
       return std::nullopt;
     }
-    if (const auto end = Longest(initial, text, pos).accepted) {
+    if (const auto end = Longest(initial, text, pos)) {
       return TREMatch{pos, *end};
     }
     pos = NextCharacter(text, pos);
@@ -151,6 +160,34 @@ std::optional<TREMatch> TREMatcher::SearchAtLineStart(std::string_view text,
     return AnchoredSearch(text, pos);
   }
   return UnanchoredSearch(text, pos);
+}
+
+std::size_t TREMatcher::AfterMatch(std::string_view text, const TREMatch& match) const {
+  if (match.end != match.start || AtEnd(text, match.start)) {
+    return match.end;
+  }
+  const std::size_t next = NextCharacter(text, match.start);
+  if (separator_ == mcls_CRLF && text[match.start] == '\r' && !AtEnd(text, next) &&
+      text[next] == '\n') {
+    return next + 1;
+  }
+  return next;
+}
+
+std::size_t TREMatcher::ForEachMatch(std::string_view text,
+                                     const std::function<void(const TREMatch&)>& onMatch) const {
+  std::size_t count = 0;
+  std::optional<TREMatch> match = SearchAtLineStart(text, 0);
+  while (match) {
+    onMatch(*match);
+    ++count;
+    const std::size_t next = AfterMatch(text, *match);
+    if (AtEnd(text, next)) {
+      break;
+    }
+    match = text[next - 1] == '\n' ? SearchAtLineStart(text, next) : SearchFrom(text, next);
+  }
+  return count;
 }
 
 } // namespace zorbe

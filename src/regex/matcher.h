@@ -16,6 +16,7 @@
 #include "regex/dfa.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -59,12 +60,23 @@ public:
   std::optional<std::size_t> MatchAtLineStart(std::string_view text, std::size_t pos) const;
   bool IsLineEnd(TRECode code) const { return code == (separator_ == mcls_CRLF ? '\r' : '\n'); }
 
+  // Where the search after a match goes on: its end or, after an empty match, past the
+  // character at it (CR and LF together in mcls_CRLF mode, so that nothing ever lands between
+  // them). At the end of the text it stays there.
+  std::size_t AfterMatch(std::string_view text, const TREMatch& match) const;
+  // Finds every match in turn, the way a replace-all goes through a text: the first search at
+  // the start of the text, each next one after the previous match (AfterMatch), as a line-start
+  // search when the byte before is an LF and as SearchFrom otherwise; it stops when the text is
+  // used up. Calls onMatch for each and returns their number.
+  std::size_t ForEachMatch(std::string_view text,
+                           const std::function<void(const TREMatch&)>& onMatch) const;
+
   TMatchCORE_LineSeparator LineSeparator() const { return separator_; }
   const TRE_DFA& Automaton() const { return dfa_; }
 
 private:
-  struct TWalkEnd;
-  TWalkEnd Longest(std::uint32_t state, std::string_view text, std::size_t pos) const;
+  std::optional<std::size_t> Longest(std::uint32_t state, std::string_view text,
+                                     std::size_t pos) const;
 
   const TRE_DFA& dfa_;
   TMatchCORE_LineSeparator separator_;

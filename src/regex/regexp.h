@@ -2,16 +2,14 @@
 // The public entry of the regular-expression engine: compile an expanded pattern once, then
 // search texts with TREMatcher.
 //
-//   std::unique_ptr<TRE_DFA> dfa = CompileRegExp(pattern);     // may throw ERegExpParser
+//   std::unique_ptr<TRE_DFA> dfa = CompileRegExp(pattern);  // may throw ERegExpParser
 //   TREMatcher matcher(*dfa, mcls_CRLF);
-//   auto match = matcher.SearchAtLineStart(text, 0);           // the first search of a text
-//   while (match) {
-//     ... use text.substr(match->start, match->end - match->start) ...
-//     std::size_t next = match->end;                          // after an empty match, step
-//     if (match->start == match->end) next = ...one character; // over one character first
-//     match = (next > 0 && text[next - 1] == '\n') ? matcher.SearchAtLineStart(text, next)
-//                                                  : matcher.SearchFrom(text, next);
-//   }
+//   auto first = matcher.SearchAtLineStart(text, 0);        // leftmost-longest, or nullopt
+//   matcher.ForEachMatch(text, [&](const TREMatch& m) { ... });  // every match, replace-all order
+//
+// A replace-all that builds its own loop goes on from matcher.AfterMatch(text, match) with
+// SearchAtLineStart when the byte before that position is an LF and SearchFrom otherwise, and
+// stops at the end of the text (its size or its first NUL byte).
 //
 // Patterns are Shift-JIS bytes (a double-byte character is one 16-bit code) in the syntax that
 // TREScanner and TREParser describe: literals, escapes, `.`, classes `[...]` and `[^...]`,
