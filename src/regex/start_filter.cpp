@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace zorbe {
@@ -21,6 +21,137 @@ bool IsBoundary(const unsigned char* text, std::size_t known, std::size_t k) {
     ++run;
   }
   return run % 2 == 0;
+}
+
+// Byte-set lookup by nibbles (see nibbleLow_ in the header), sixteen or thirty-two bytes at a
+// time, and the search for a pair of bytes at a fixed distance. Each vector routine returns
+// the first hit or the position where too few bytes remain, which the caller finishes byte by
+// byte.
+#if defined(__x86_64__)
+
+__attribute__((target("ssse3"))) std::size_t FindInSetSsse3(const unsigned char* text,
+                                                            std::size_t size, std::size_t pos,
+                                                            const std::uint8_t* low,
+                                                            const std::uint8_t* high) {
+  const __m128i lowTable = _mm_load_si128(reinterpret_cast<const __m128i*>(low));
+  const __m128i highTable = _mm_load_si128(reinterpret_cast<const __m128i*>(high));
+  const __m128i bitOfHigh =
+      _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i zero = _mm_setzero_si128();
+  for (; pos + 16 <= size; pos += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+    const __m128i lowNibble = _mm_and_si128(bytes, nibble);
+    const __m128i highNibble = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
+    const __m128i upperHalf = _mm_cmplt_epi8(bytes, zero); // bytes 0x80-0xFF
+    const __m128i rows =
+        _mm_or_si128(_mm_andnot_si128(upperHalf, _mm_shuffle_epi8(lowTable, lowNibble)),
+                     _mm_and_si128(upperHalf, _mm_shuffle_epi8(highTable, lowNibble)));
+    const __m128i hits = _mm_and_si128(rows, _mm_shuffle_epi8(bitOfHigh, highNibble));
+    const auto mask =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(hits, zero))) ^ 0xFFFFU;
+    if (mask != 0) {
+      return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return pos;
+}
+
+__attribute__((target("avx2"))) std::size_t FindInSetAvx2(const unsigned char* text,
+                                                          std::size_t size, std::size_t pos,
+                                                          const std::uint8_t* low,
+                                                          const std::uint8_t* high) {
+  const __m256i lowTable =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(low)));
+  const __m256i highTable =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(high)));
+  const __m256i bitOfHigh =
+      _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                       32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i zero = _mm256_setzero_si256();
+  for (; pos + 32 <= size; pos += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + pos));
+    const __m256i lowNibble = _mm256_and_si256(bytes, nibble);
+    const __m256i highNibble = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
+    const __m256i upperHalf = _mm256_cmpgt_epi8(zero, bytes);
+    const __m256i rows = _mm256_blendv_epi8(_mm256_shuffle_epi8(lowTable, lowNibble),
+                                            _mm256_shuffle_epi8(highTable, lowNibble), upperHalf);
+    const __m256i hits = _mm256_and_si256(rows, _mm256_shuffle_epi8(bitOfHigh, highNibble));
+    const auto mask = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(hits, zero)));
+    if (mask != 0) {
+      return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return pos;
+}
+
+// The first k at or after pos where text[k] is NUL, or is first with last at k + distance.
+__attribute__((target("avx2"))) std::size_t FindPairAvx2(const unsigned char* text,
+                                                         std::size_t size, std::size_t pos,
+                                                         unsigned char first, unsigned char last,
+                                                         std::size_t distance) {
+  const __m256i firsts = _mm256_set1_epi8(static_cast<char>(first));
+  const __m256i lasts = _mm256_set1_epi8(static_cast<char>(last));
+  const __m256i zero = _mm256_setzero_si256();
+  for (; pos + distance + 32 <= size; pos += 32) {
+    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + pos));
+    const __m256i tail =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + pos + distance));
+    const __m256i hits = _mm256_or_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(head, firsts), _mm256_cmpeq_epi8(tail, lasts)),
+        _mm256_cmpeq_epi8(head, zero));
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
+    if (mask != 0) {
+      return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return pos;
+}
+
+std::size_t FindPairSse2(const unsigned char* text, std::size_t size, std::size_t pos,
+                         unsigned char first, unsigned char last, std::size_t distance) {
+  const __m128i firsts = _mm_set1_epi8(static_cast<char>(first));
+  const __m128i lasts = _mm_set1_epi8(static_cast<char>(last));
+  const __m128i zero = _mm_setzero_si128();
+  for (; pos + distance + 16 <= size; pos += 16) {
+    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + distance));
+    const __m128i hits =
+        _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(head, firsts), _mm_cmpeq_epi8(tail, lasts)),
+                     _mm_cmpeq_epi8(head, zero));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) {
+      return pos + static_cast<std::size_t>(__builtin_ctz(mask));
+    }
+  }
+  return pos;
+}
+
+enum class TVector { None, Ssse3, Avx2 };
+
+TVector Vector() {
+  static const TVector vector = __builtin_cpu_supports("avx2")    ? TVector::Avx2
+                                : __builtin_cpu_supports("ssse3") ? TVector::Ssse3
+                                                                  : TVector::None;
+  return vector;
+}
+
+#endif
+
+std::size_t FindPair(const unsigned char* text, std::size_t size, std::size_t pos,
+                     unsigned char first, unsigned char last, std::size_t distance) {
+#if defined(__x86_64__)
+  pos = Vector() == TVector::Avx2 ? FindPairAvx2(text, size, pos, first, last, distance)
+                                  : FindPairSse2(text, size, pos, first, last, distance);
+#endif
+  for (; pos < size; ++pos) {
+    if (text[pos] == 0 ||
+        (text[pos] == first && (pos + distance >= size || text[pos + distance] == last))) {
+      return pos;
+    }
+  }
+  return size;
 }
 
 } // namespace
@@ -38,18 +169,23 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
       startCodes_[code >> 6] |= std::uint64_t{1} << (code & 63);
     }
   }
-  skip_[0] = 0;
+  stop_[0] = 1;
   for (unsigned byte = 1; byte < 256; ++byte) {
-    if (!IsLeadByte(static_cast<unsigned char>(byte))) {
-      skip_[byte] = IsStartCode(static_cast<TRECode>(byte)) ? 0 : 1;
-      continue;
-    }
     // A lead byte may start a double-byte character or, cut off by the end, stand alone.
     bool mayStart = IsStartCode(static_cast<TRECode>(byte));
-    for (unsigned trail = 0; trail < 256 && !mayStart; ++trail) {
+    for (unsigned trail = 0;
+         IsLeadByte(static_cast<unsigned char>(byte)) && trail < 256 && !mayStart; ++trail) {
       mayStart = IsStartCode(static_cast<TRECode>(byte << 8 | trail));
     }
-    skip_[byte] = mayStart ? 0 : 2;
+    stop_[byte] = mayStart ? 1 : 0;
+  }
+  nibbleLow_.fill(0);
+  nibbleHigh_.fill(0);
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    if (stop_[byte] != 0) {
+      auto& table = byte < 0x80 ? nibbleLow_ : nibbleHigh_;
+      table[byte & 0x0F] = static_cast<std::uint8_t>(table[byte & 0x0F] | 1U << ((byte >> 4) & 7));
+    }
   }
 }
 
@@ -66,34 +202,43 @@ std::size_t TREStartFilter::NextCandidate(const unsigned char* text, std::size_t
 
 std::size_t TREStartFilter::NextByteCandidate(const unsigned char* text, std::size_t size,
                                               std::size_t pos) const {
-  std::size_t i = pos;
-  while (i < size) {
-    const unsigned char byte = text[i];
-    const unsigned step = skip_[byte];
-    if (step == 1) {
-      ++i;
+  std::size_t known = pos;
+  for (std::size_t i = pos;;) {
+    const std::size_t k = FindStopByte(text, size, i);
+    if (k >= size || text[k] == 0) {
+      return k;
+    }
+    if (!IsBoundary(text, known, k)) {
+      known = i = k + 1;
       continue;
     }
-    const bool cutOff = i + 1 >= size || text[i + 1] == 0;
-    if (step == 2) {
-      if (cutOff) {
-        return i + 1 < size ? i + 1 : size;
-      }
-      i += 2;
-      continue;
+    const unsigned char byte = text[k];
+    if (!IsLeadByte(byte)) {
+      return k;
     }
-    if (byte == 0 || !IsLeadByte(byte)) {
-      return i;
+    if (k + 1 >= size || text[k + 1] == 0) {
+      return IsStartCode(byte) ? k : k + 1;
     }
-    if (cutOff) {
-      return IsStartCode(byte) ? i : i + 1;
+    if (IsStartCode(static_cast<TRECode>(byte << 8 | text[k + 1]))) {
+      return k;
     }
-    if (IsStartCode(static_cast<TRECode>(byte << 8 | text[i + 1]))) {
-      return i;
-    }
-    i += 2;
+    known = i = k + 2;
   }
-  return size;
+}
+
+std::size_t TREStartFilter::FindStopByte(const unsigned char* text, std::size_t size,
+                                         std::size_t pos) const {
+#if defined(__x86_64__)
+  if (Vector() == TVector::Avx2) {
+    pos = FindInSetAvx2(text, size, pos, nibbleLow_.data(), nibbleHigh_.data());
+  } else if (Vector() == TVector::Ssse3) {
+    pos = FindInSetSsse3(text, size, pos, nibbleLow_.data(), nibbleHigh_.data());
+  }
+#endif
+  while (pos < size && stop_[text[pos]] == 0) {
+    ++pos;
+  }
+  return pos;
 }
 
 std::size_t TREStartFilter::NextPrefixCandidate(const unsigned char* text, std::size_t size,
@@ -101,46 +246,20 @@ std::size_t TREStartFilter::NextPrefixCandidate(const unsigned char* text, std::
   const auto* prefix = reinterpret_cast<const unsigned char*>(prefix_.data());
   const std::size_t length = prefix_.size();
   std::size_t known = pos;
-  // A hit at k: the end of the text, a candidate, or a trail byte that moves the known boundary.
-  const auto tryHit = [&](std::size_t k) -> bool {
-    if (text[k] == 0) {
-      return true;
+  for (std::size_t i = pos;; ++i) {
+    const std::size_t k = FindPair(text, size, i, prefix[0], prefix[length - 1], length - 1);
+    if (k >= size || text[k] == 0) {
+      return k;
     }
+    i = k;
     if (k + length > size || std::memcmp(text + k, prefix, length) != 0) {
-      return false;
+      continue;
     }
     if (IsBoundary(text, known, k)) {
-      return true;
+      return k;
     }
     known = k + 1;
-    return false;
-  };
-  std::size_t i = pos;
-#if defined(__SSE2__)
-  const __m128i first = _mm_set1_epi8(static_cast<char>(prefix[0]));
-  const __m128i last = _mm_set1_epi8(static_cast<char>(prefix[length - 1]));
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + length - 1 + 16 <= size; i += 16) {
-    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + length - 1));
-    const __m128i hits =
-        _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last)),
-                     _mm_cmpeq_epi8(head, zero));
-    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
-         mask &= mask - 1) {
-      const std::size_t k = i + static_cast<std::size_t>(__builtin_ctz(mask));
-      if (tryHit(k)) {
-        return k;
-      }
-    }
   }
-#endif
-  for (; i < size; ++i) {
-    if ((text[i] == prefix[0] || text[i] == 0) && tryHit(i)) {
-      return i;
-    }
-  }
-  return size;
 }
 
 } // namespace zorbe

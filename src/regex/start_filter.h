@@ -8,7 +8,9 @@
 // every match begins with the same literal bytes (the prefix), candidates are found by scanning
 // for those bytes, sixteen at a time where the processor allows, and a hit is accepted only on a
 // character boundary: a byte is a trail byte when the run of lead-valued bytes right before it,
-// counted back to a known boundary, has odd length. A text ends at its size or at its first NUL
+// counted back to a known boundary, has odd length. Without a prefix the scan looks for the
+// bytes that can begin a candidate the same way, sixteen at a time by a nibble lookup where
+// the processor has one. A text ends at its size or at its first NUL
 // byte, whichever comes first.
 
 #include "regex/pattern_text.h"
@@ -41,14 +43,18 @@ public:
 private:
   bool IsStartCode(TRECode code) const { return (startCodes_[code >> 6] >> (code & 63)) & 1; }
   std::size_t NextByteCandidate(const unsigned char* text, std::size_t size, std::size_t pos) const;
+  std::size_t FindStopByte(const unsigned char* text, std::size_t size, std::size_t pos) const;
   std::size_t NextPrefixCandidate(const unsigned char* text, std::size_t size,
                                   std::size_t pos) const;
 
   bool everyPosition_ = false;
   std::string prefix_;
-  // Per byte: 0 when a character starting with it may be a candidate (or it is NUL), else the
-  // length of the character it starts, to skip it.
-  std::array<std::uint8_t, 256> skip_{};
+  // Per byte: 1 when a character starting with it may be a candidate, or it is NUL.
+  std::array<std::uint8_t, 256> stop_{};
+  // The same set for a vector lookup by nibbles: for each low nibble, bit h (h < 8) of the first
+  // table and bit h - 8 of the second tell whether the byte with high nibble h is in the set.
+  alignas(16) std::array<std::uint8_t, 16> nibbleLow_{};
+  alignas(16) std::array<std::uint8_t, 16> nibbleHigh_{};
   std::vector<std::uint64_t> startCodes_ = std::vector<std::uint64_t>(1024);
 };
 
