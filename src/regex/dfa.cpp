@@ -199,7 +199,7 @@ void TRE_DFA::Build(const TRE_NFA& nfa, const TREDfaBudget& budget) {
   transitions_.clear();
   accepting_.clear();
   table_.clear();
-  classOf_.clear();
+  classRows_.clear();
   lineStartAnchored_ = nfa.LineStartAnchored();
   lineEndAnchored_ = nfa.LineEndAnchored();
   lineStartCode_ = nfa.LineStartCode();
@@ -224,34 +224,51 @@ std::uint32_t TRE_DFA::MoveBySearch(std::uint32_t state, TRECode code) const {
 // Codes fall into classes that no transition of any state cuts; the table then has one row of
 // classes per state.
 void TRE_DFA::BuildMoveTable(std::size_t maxCells) {
-  std::vector<std::uint8_t> cut(0x10001, 0);
+  std::vector<std::uint32_t> cuts{0, 0x10000};
   for (const auto& moves : transitions_) {
     for (const TREDfaTransition& transition : moves) {
-      cut[transition.start] = 1;
-      cut[static_cast<std::size_t>(transition.end) + 1] = 1;
+      cuts.push_back(transition.start);
+      cuts.push_back(static_cast<std::uint32_t>(transition.end) + 1);
     }
   }
-  std::size_t classes = 1;
-  for (std::size_t code = 1; code < 0x10000; ++code) {
-    classes += cut[code];
-  }
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  const std::size_t classes = cuts.size() - 1;
   if (classes >= kNoTableTarget || transitions_.size() >= kNoTableTarget ||
       classes * transitions_.size() > maxCells) {
     return;
   }
   classCount_ = classes;
-  classOf_.assign(0x10000, 0);
-  std::uint16_t current = 0;
-  for (std::size_t code = 1; code < 0x10000; ++code) {
-    current = static_cast<std::uint16_t>(current + cut[code]);
-    classOf_[code] = current;
-  }
+  BuildClassRows(cuts);
   table_.assign(classes * transitions_.size(), kNoTableTarget);
   for (std::size_t state = 0; state < transitions_.size(); ++state) {
     for (const TREDfaTransition& transition : transitions_[state]) {
-      for (std::size_t c = classOf_[transition.start]; c <= classOf_[transition.end]; ++c) {
+      for (std::size_t c = ClassOf(transition.start); c <= ClassOf(transition.end); ++c) {
         table_[state * classes + c] = static_cast<std::uint16_t>(transition.target);
       }
+    }
+  }
+}
+
+// cuts: the sorted starts of the classes, then 0x10000.
+void TRE_DFA::BuildClassRows(const std::vector<std::uint32_t>& cuts) {
+  std::vector<std::uint32_t> uniformRow(cuts.size(), kNoState);
+  for (std::uint32_t high = 0; high < 256; ++high) {
+    const std::uint32_t first = high << 8;
+    auto cls = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), first) -
+                                        cuts.begin() - 1);
+    if (cuts[cls + 1] > first + 255 && uniformRow[cls] != kNoState) {
+      classRowStart_[high] = uniformRow[cls];
+      continue;
+    }
+    const auto row = static_cast<std::uint32_t>(classRows_.size());
+    if (cuts[cls + 1] > first + 255) {
+      uniformRow[cls] = row;
+    }
+    classRowStart_[high] = row;
+    for (std::uint32_t code = first; code < first + 256; ++code) {
+      cls += code == cuts[cls + 1] ? 1 : 0;
+      classRows_.push_back(static_cast<std::uint16_t>(cls));
     }
   }
 }

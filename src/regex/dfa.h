@@ -12,13 +12,15 @@
 //
 // Construction has a budget: more states, state-set elements or transitions than the budget
 // allows refuse the pattern with ERegExpParser "too complex" instead of exhausting memory.
-// Moves are found through a table indexed by state and code class when it fits the budget's
+// Moves are found through a table indexed by state and code class (codes that no transition
+// tells apart share a class) when it fits the budget's
 // cell count, otherwise by binary search in the state's transitions. The automaton is immutable
 // after Build and may be shared by any number of matchers and threads.
 
 #include "regex/nfa.h"
 #include "regex/start_filter.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -51,7 +53,7 @@ public:
   // The target of the state's move on the code, or kNoState.
   std::uint32_t Move(std::uint32_t state, TRECode code) const {
     if (!table_.empty()) {
-      const std::uint16_t target = table_[state * classCount_ + classOf_[code]];
+      const std::uint16_t target = table_[state * classCount_ + ClassOf(code)];
       return target == kNoTableTarget ? kNoState : target;
     }
     return MoveBySearch(state, code);
@@ -74,13 +76,20 @@ private:
   static constexpr std::uint16_t kNoTableTarget = 0xFFFF;
 
   std::uint32_t MoveBySearch(std::uint32_t state, TRECode code) const;
+  std::uint16_t ClassOf(TRECode code) const {
+    return classRows_[classRowStart_[code >> 8] + (code & 0xFF)];
+  }
   void BuildMoveTable(std::size_t maxCells);
+  void BuildClassRows(const std::vector<std::uint32_t>& cuts);
   void BuildStartFilter();
   std::string LiteralPrefix() const;
 
   std::vector<std::vector<TREDfaTransition>> transitions_;
   std::vector<std::uint8_t> accepting_;
-  std::vector<std::uint16_t> classOf_; // code -> class, when the table is used
+  // Code classes in two levels: the row for a code's high byte, then its low byte in the row.
+  // High bytes whose 256 codes all fall in one class share one row per class.
+  std::array<std::uint32_t, 256> classRowStart_{};
+  std::vector<std::uint16_t> classRows_;
   std::size_t classCount_ = 0;
   std::vector<std::uint16_t> table_; // state * classCount_ + class -> target
   TREStartFilter startFilter_;

@@ -41,11 +41,12 @@ std::size_t NextCharacter(std::string_view text, std::size_t pos) {
 } // namespace
 
 // The end of the longest match from the state at pos, line anchors aside.
-std::optional<std::size_t> TREMatcher::Longest(std::uint32_t state, std::string_view text,
-                                               std::size_t pos) const {
+// The end of the longest match from the state at pos, line anchors aside, or kNoEnd.
+std::size_t TREMatcher::LongestEnd(std::uint32_t state, std::string_view text,
+                                   std::size_t pos) const {
   const unsigned char* bytes = Bytes(text);
   const std::size_t size = text.size();
-  std::optional<std::size_t> accepted;
+  std::size_t accepted = kNoEnd;
   for (;;) {
     if (dfa_.IsAccepting(state)) {
       accepted = pos;
@@ -61,18 +62,17 @@ std::optional<std::size_t> TREMatcher::Longest(std::uint32_t state, std::string_
   }
 }
 
-// Like Longest, but `$` also ends a match wherever the walk meets a line end or the end of the
-// text in a state that has a line-end move, even when the walk could go on past it.
-std::optional<std::size_t> TREMatcher::Walk(std::uint32_t state, std::string_view text,
-                                            std::size_t pos) const {
+// Like LongestEnd, but `$` also ends a match wherever the walk meets a line end or the end of
+// the text in a state that has a line-end move, even when the walk could go on past it.
+std::size_t TREMatcher::WalkEnd(std::uint32_t state, std::string_view text, std::size_t pos) const {
   if (state == TRE_DFA::kNoState) {
-    return std::nullopt;
+    return kNoEnd;
   }
   if (!dfa_.LineEndAnchored()) {
-    return Longest(state, text, pos);
+    return LongestEnd(state, text, pos);
   }
   const unsigned char* bytes = Bytes(text);
-  std::optional<std::size_t> accepted;
+  std::size_t accepted = kNoEnd;
   for (;;) {
     TRECode code = 0;
     const std::size_t next = ReadCode(bytes, text.size(), pos, code);
@@ -89,20 +89,31 @@ std::optional<std::size_t> TREMatcher::Walk(std::uint32_t state, std::string_vie
   }
 }
 
-std::optional<std::size_t> TREMatcher::MatchAtLineStart(std::string_view text,
-                                                        std::size_t pos) const {
+std::size_t TREMatcher::LineStartEnd(std::string_view text, std::size_t pos) const {
   const std::uint32_t initial = TRE_DFA::kInitialState;
   if (!dfa_.LineStartAnchored()) {
-    return Walk(initial, text, pos);
+    return WalkEnd(initial, text, pos);
   }
   // The longer of the anchored and the plain alternatives. (Giving up when no anchored one
   // matches would lose the empty match of a pattern like `^a|x*` at the end of the text.)
-  const auto anchored = Walk(dfa_.Move(initial, dfa_.LineStartCode()), text, pos);
-  const auto plain = Walk(initial, text, pos);
-  if (!anchored || (plain && *plain >= *anchored)) {
+  const std::size_t anchored = WalkEnd(dfa_.Move(initial, dfa_.LineStartCode()), text, pos);
+  const std::size_t plain = WalkEnd(initial, text, pos);
+  if (anchored == kNoEnd || (plain != kNoEnd && plain >= anchored)) {
     return plain;
   }
   return anchored;
+}
+
+std::optional<std::size_t> TREMatcher::Walk(std::uint32_t state, std::string_view text,
+                                            std::size_t pos) const {
+  const std::size_t end = WalkEnd(state, text, pos);
+  return end == kNoEnd ? std::nullopt : std::optional<std::size_t>(end);
+}
+
+std::optional<std::size_t> TREMatcher::MatchAtLineStart(std::string_view text,
+                                                        std::size_t pos) const {
+  const std::size_t end = LineStartEnd(text, pos);
+  return end == kNoEnd ? std::nullopt : std::optional<std::size_t>(end);
 }
 
 std::optional<TREMatch> TREMatcher::SearchFrom(std::string_view text, std::size_t pos) const {
@@ -113,12 +124,12 @@ std::optional<TREMatch> TREMatcher::SearchFrom(std::string_view text, std::size_
     if (AtEnd(text, pos)) {
       break;
     }
-    if (const auto end = Walk(initial, text, pos)) {
-      return TREMatch{pos, *end};
+    if (const std::size_t end = WalkEnd(initial, text, pos); end != kNoEnd) {
+      return TREMatch{pos, end};
     }
     if (text[pos] == '\n' && dfa_.LineStartAnchored()) {
-      if (const auto end = MatchAtLineStart(text, pos + 1)) {
-        return TREMatch{pos + 1, *end};
+      if (const std::size_t end = LineStartEnd(text, pos + 1); end != kNoEnd) {
+        return TREMatch{pos + 1, end};
       }
     }
     pos = NextCharacter(text, pos);
@@ -130,8 +141,8 @@ std::optional<TREMatch> TREMatcher::SearchFrom(std::string_view text, std::size_
 }
 
 std::optional<TREMatch> TREMatcher::AnchoredSearch(std::string_view text, std::size_t pos) const {
-  if (const auto end = MatchAtLineStart(text, pos)) {
-    return TREMatch{pos, *end};
+  if (const std::size_t end = LineStartEnd(text, pos); end != kNoEnd) {
+    return TREMatch{pos, end};
   }
   return SearchFrom(text, pos);
 }
@@ -147,8 +158,8 @@ std::optional<TREMatch> TREMatcher::UnanchoredSearch(std::string_view text, std:
     if (AtEnd(text, pos)) {
       return std::nullopt;
     }
-    if (const auto end = Longest(initial, text, pos)) {
-      return TREMatch{pos, *end};
+    if (const std::size_t end = LongestEnd(initial, text, pos); end != kNoEnd) {
+      return TREMatch{pos, end};
     }
     pos = NextCharacter(text, pos);
   }

@@ -75,8 +75,11 @@ public:
   const TRE_DFA& Automaton() const { return dfa_; }
 
 private:
-  std::optional<std::size_t> Longest(std::uint32_t state, std::string_view text,
-                                     std::size_t pos) const;
+  // The same walks with kNoEnd for none, which keeps the hot loops free of optional values.
+  static constexpr std::size_t kNoEnd = static_cast<std::size_t>(-1);
+  std::size_t LongestEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
+  std::size_t WalkEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
+  std::size_t LineStartEnd(std::string_view text, std::size_t pos) const;
 
   const TRE_DFA& dfa_;
   TMatchCORE_LineSeparator separator_;

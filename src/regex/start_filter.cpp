@@ -165,17 +165,16 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
   everyPosition_ = false;
   std::fill(startCodes_.begin(), startCodes_.end(), 0);
   for (const auto& [start, end] : ranges) {
-    for (unsigned code = start; code <= end; ++code) {
-      startCodes_[code >> 6] |= std::uint64_t{1} << (code & 63);
-    }
+    AddStartCodes(start, end);
   }
   stop_[0] = 1;
   for (unsigned byte = 1; byte < 256; ++byte) {
-    // A lead byte may start a double-byte character or, cut off by the end, stand alone.
+    // A lead byte may start a double-byte character (the codes byte * 256 + 0..255 fill four
+    // words of the set) or, cut off by the end, stand alone.
     bool mayStart = IsStartCode(static_cast<TRECode>(byte));
-    for (unsigned trail = 0;
-         IsLeadByte(static_cast<unsigned char>(byte)) && trail < 256 && !mayStart; ++trail) {
-      mayStart = IsStartCode(static_cast<TRECode>(byte << 8 | trail));
+    for (unsigned word = byte * 4;
+         IsLeadByte(static_cast<unsigned char>(byte)) && word < byte * 4 + 4 && !mayStart; ++word) {
+      mayStart = startCodes_[word] != 0;
     }
     stop_[byte] = mayStart ? 1 : 0;
   }
@@ -186,6 +185,16 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
       auto& table = byte < 0x80 ? nibbleLow_ : nibbleHigh_;
       table[byte & 0x0F] = static_cast<std::uint8_t>(table[byte & 0x0F] | 1U << ((byte >> 4) & 7));
     }
+  }
+}
+
+void TREStartFilter::AddStartCodes(unsigned start, unsigned end) {
+  while (start <= end) {
+    const unsigned bit = start & 63;
+    const unsigned count = std::min(64 - bit, end - start + 1);
+    const std::uint64_t bits = count == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << count) - 1);
+    startCodes_[start >> 6] |= bits << bit;
+    start += count;
   }
 }
 

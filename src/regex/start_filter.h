@@ -41,6 +41,7 @@ public:
   const std::string& Prefix() const { return prefix_; }
 
 private:
+  void AddStartCodes(unsigned start, unsigned end);
   bool IsStartCode(TRECode code) const { return (startCodes_[code >> 6] >> (code & 63)) & 1; }
   std::size_t NextByteCandidate(const unsigned char* text, std::size_t size, std::size_t pos) const;
   std::size_t FindStopByte(const unsigned char* text, std::size_t size, std::size_t pos) const;
