@@ -13,9 +13,9 @@
 // Construction has a budget: more states, state-set elements or transitions than the budget
 // allows refuse the pattern with ERegExpParser "too complex" instead of exhausting memory.
 // Moves are found through a table indexed by state and code class (codes that no transition
-// tells apart share a class) when it fits the budget's
-// cell count, otherwise by binary search in the state's transitions. The automaton is immutable
-// after Build and may be shared by any number of matchers and threads.
+// tells apart share a class) when it fits the budget's cell count, otherwise by binary search
+// in the state's transitions. The automaton is immutable after Build and may be shared by any
+// number of matchers and threads.
 
 #include "regex/nfa.h"
 #include "regex/start_filter.h"

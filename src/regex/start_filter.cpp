@@ -5,6 +5,7 @@
 #include "text/shift_jis.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -130,11 +131,13 @@ std::size_t FindPairSse2(const unsigned char* text, std::size_t size, std::size_
 
 enum class TVector { None, Ssse3, Avx2 };
 
+std::atomic<TVector> vectorLimit{TVector::Avx2};
+
 TVector Vector() {
-  static const TVector vector = __builtin_cpu_supports("avx2")    ? TVector::Avx2
-                                : __builtin_cpu_supports("ssse3") ? TVector::Ssse3
-                                                                  : TVector::None;
-  return vector;
+  static const TVector supported = __builtin_cpu_supports("avx2")    ? TVector::Avx2
+                                   : __builtin_cpu_supports("ssse3") ? TVector::Ssse3
+                                                                     : TVector::None;
+  return std::min(supported, vectorLimit.load(std::memory_order_relaxed));
 }
 
 #endif
@@ -142,8 +145,12 @@ TVector Vector() {
 std::size_t FindPair(const unsigned char* text, std::size_t size, std::size_t pos,
                      unsigned char first, unsigned char last, std::size_t distance) {
 #if defined(__x86_64__)
-  pos = Vector() == TVector::Avx2 ? FindPairAvx2(text, size, pos, first, last, distance)
-                                  : FindPairSse2(text, size, pos, first, last, distance);
+  const TVector vector = Vector();
+  if (vector == TVector::Avx2) {
+    pos = FindPairAvx2(text, size, pos, first, last, distance);
+  } else if (vector == TVector::Ssse3) {
+    pos = FindPairSse2(text, size, pos, first, last, distance);
+  }
 #endif
   for (; pos < size; ++pos) {
     if (text[pos] == 0 ||
@@ -155,6 +162,14 @@ std::size_t FindPair(const unsigned char* text, std::size_t size, std::size_t po
 }
 
 } // namespace
+
+void TREStartFilter::LimitVectorWidth(unsigned bits) {
+#if defined(__x86_64__)
+  vectorLimit = bits >= 256 ? TVector::Avx2 : bits >= 128 ? TVector::Ssse3 : TVector::None;
+#else
+  (void)bits;
+#endif
+}
 
 void TREStartFilter::AcceptEveryPosition() {
   everyPosition_ = true;
@@ -238,9 +253,10 @@ std::size_t TREStartFilter::NextByteCandidate(const unsigned char* text, std::si
 std::size_t TREStartFilter::FindStopByte(const unsigned char* text, std::size_t size,
                                          std::size_t pos) const {
 #if defined(__x86_64__)
-  if (Vector() == TVector::Avx2) {
+  const TVector vector = Vector();
+  if (vector == TVector::Avx2) {
     pos = FindInSetAvx2(text, size, pos, nibbleLow_.data(), nibbleHigh_.data());
-  } else if (Vector() == TVector::Ssse3) {
+  } else if (vector == TVector::Ssse3) {
     pos = FindInSetSsse3(text, size, pos, nibbleLow_.data(), nibbleHigh_.data());
   }
 #endif

@@ -38,6 +38,10 @@ public:
   std::size_t NextCandidate(const unsigned char* text, std::size_t size, std::size_t pos) const;
 
   bool EveryPosition() const { return everyPosition_; }
+
+  // The widest vector scan to use: 256, 128 or 0 bits (the processor may allow less). Lets the
+  // tests compare the scans with each other; the default is the widest.
+  static void LimitVectorWidth(unsigned bits);
   const std::string& Prefix() const { return prefix_; }
 
 private:

@@ -41,20 +41,24 @@ bool InRanges(const TCodeRanges& ranges, TRECode code) {
                      [code](const auto& r) { return r.first <= code && code <= r.second; });
 }
 
-TCodeRanges Subtract(const TCodeRanges& from, const TCodeRanges& removed) {
-  TCodeRanges result;
-  for (unsigned code = 1; code <= 0xFCFC; ++code) {
-    const auto c = static_cast<TRECode>(code);
-    if (!InRanges(from, c) || InRanges(removed, c)) {
-      continue;
+TCodeRanges Subtract(TCodeRanges from, const TCodeRanges& removed) {
+  for (const auto& [low, high] : removed) {
+    TCodeRanges rest;
+    for (const auto& [start, end] : from) {
+      if (end < low || high < start) {
+        rest.emplace_back(start, end);
+        continue;
+      }
+      if (start < low) {
+        rest.emplace_back(start, static_cast<TRECode>(low - 1));
+      }
+      if (high < end) {
+        rest.emplace_back(static_cast<TRECode>(high + 1), end);
+      }
     }
-    if (!result.empty() && result.back().second + 1U == code) {
-      result.back().second = c;
-    } else {
-      result.emplace_back(c, c);
-    }
+    from = rest;
   }
-  return result;
+  return from;
 }
 
 std::string Raw(TRECode code) {
@@ -312,11 +316,18 @@ TReferenceMatcher::TEnds TReferenceMatcher::Ends(int index, std::size_t pos, boo
 
 std::optional<std::size_t> TReferenceMatcher::Longest(const std::string& text, std::size_t pos,
                                                       bool lineStart, bool anchors) const {
-  const TEnds ends = Ends(pattern_.root, pos, true, true, TContext{&text, lineStart, anchors});
-  if (ends.empty()) {
-    return std::nullopt;
+  if (text != cachedText_) {
+    cachedText_ = text;
+    cache_.clear();
   }
-  return ends.rbegin()->first;
+  const auto key = std::make_tuple(pos, lineStart, anchors);
+  if (const auto found = cache_.find(key); found != cache_.end()) {
+    return found->second;
+  }
+  const TEnds ends = Ends(pattern_.root, pos, true, true, TContext{&text, lineStart, anchors});
+  const auto longest = ends.empty() ? std::nullopt : std::optional(ends.rbegin()->first);
+  cache_.emplace(key, longest);
+  return longest;
 }
 
 std::optional<TREMatch> TReferenceMatcher::SearchFrom(const std::string& text,

@@ -9,10 +9,12 @@
 #include "regex/pattern_text.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -82,6 +84,10 @@ private:
 
   const TRefPattern& pattern_;
   TMatchCORE_LineSeparator separator_;
+  // Longest results of the last text, by position and flags: the searches ask for the same
+  // ones again and again.
+  mutable std::string cachedText_;
+  mutable std::map<std::tuple<std::size_t, bool, bool>, std::optional<std::size_t>> cache_;
 };
 
 } // namespace zorbe::test
