@@ -40,7 +40,6 @@ std::size_t NextCharacter(std::string_view text, std::size_t pos) {
 
 } // namespace
 
-// The end of the longest match from the state at pos, line anchors aside.
 // The end of the longest match from the state at pos, line anchors aside, or kNoEnd.
 std::size_t TREMatcher::LongestEnd(std::uint32_t state, std::string_view text,
                                    std::size_t pos) const {

@@ -14,7 +14,9 @@ namespace zorbe {
 namespace {
 
 TEST(REPatternText, ReadCharacterTakesDoubleByteCharactersWhole) {
-  const std::string text = "a" + test::Sjis("あ") + "\xB1";
+  std::string text = "a";
+  text += test::Sjis("あ");
+  text += '\xB1';
   std::uint32_t pos = 1;
   EXPECT_EQ(ReadCharacter(text, pos), 'a');
   EXPECT_EQ(ReadCharacter(text, pos), 0x82A0);

@@ -77,7 +77,9 @@ std::string PatternChar(TRECode code, bool inClass) {
   }
   const std::string special = inClass ? "]\\-^" : "^$\\";
   if (code < 0x80 && special.find(static_cast<char>(code)) != std::string::npos) {
-    return "\\" + Raw(code);
+    std::string escaped(1, '\\');
+    escaped += Raw(code);
+    return escaped;
   }
   return Raw(code);
 }
@@ -199,7 +201,7 @@ int TRefGenerator::SetNode(TRefPattern& pattern) {
   node.kind = TRefNode::Set;
   if (Below(5) == 0) {
     node.ranges = kAnyCharacter;
-    node.setText = ".";
+    node.setText.assign(1, '.');
   } else {
     const bool negated = Below(10) < 3;
     TCodeRanges items;
@@ -216,7 +218,8 @@ int TRefGenerator::SetNode(TRefPattern& pattern) {
       items.emplace_back(low, high);
       text += PatternChar(low, true);
       if (high != low) {
-        text += "-" + PatternChar(high, true);
+        text += '-';
+        text += PatternChar(high, true);
       }
     }
     node.ranges = negated ? Subtract(kAnyCharacter, items) : items;
