@@ -171,8 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data + 2 + patternLength),
                               std::min<std::size_t>(size - 2 - patternLength, 64));
   TRECompileBudget budget;
-  budget.maxNfaStates = 20000;
-  budget.dfa.maxStates = 2000;
+  budget.maxNfaStates = 10000;
+  budget.dfa.maxStates = 600;
   std::unique_ptr<TRE_DFA> dfa;
   std::unique_ptr<TRE_DFA> searched;
   try {
