@@ -1,0 +1,192 @@
+// Fuzz target for the regular-expression engine: compiles a fuzzed pattern and searches a
+// fuzzed text with it. Input layout: one byte of options, one byte giving the pattern length,
+// the pattern, then the text.
+//
+// Checked properties:
+// - compiling either succeeds or raises ERegExpParser, never anything else;
+// - every search finds a match that lies inside the text, starts no earlier than where the
+//   search started and ends no earlier than it starts;
+// - the searches agree with a naive search that walks the automaton from every position
+//   (no start filter, no prefix scan), and the table and binary-search automata agree;
+// - a replace-all style pass over the text makes progress and stays inside the text;
+// - a quoted text compiles to a pattern that matches exactly that text.
+
+#include "regex/pattern_text.h"
+#include "regex/regexp.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace zorbe;
+
+void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+bool Lead(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::size_t EndOf(std::string_view text) {
+  return std::min(text.find('\0'), text.size());
+}
+
+std::size_t Next(std::string_view text, std::size_t pos, TRECode& code) {
+  const std::size_t end = EndOf(text);
+  if (pos >= end) {
+    code = 0;
+    return pos;
+  }
+  const auto byte = static_cast<unsigned char>(text[pos]);
+  if (Lead(byte) && pos + 1 < end) {
+    code = static_cast<TRECode>(byte << 8 | static_cast<unsigned char>(text[pos + 1]));
+    return pos + 2;
+  }
+  code = byte;
+  return pos + 1;
+}
+
+// Longest match from pos without line anchors, walking the automaton by hand.
+std::optional<std::size_t> NaiveLongest(const TRE_DFA& dfa, std::string_view text,
+                                        std::size_t pos) {
+  std::optional<std::size_t> accepted;
+  std::uint32_t state = TRE_DFA::kInitialState;
+  while (state != TRE_DFA::kNoState) {
+    if (dfa.IsAccepting(state)) {
+      accepted = pos;
+    }
+    TRECode code = 0;
+    const std::size_t next = Next(text, pos, code);
+    state = dfa.Move(state, code);
+    pos = next;
+  }
+  return accepted;
+}
+
+std::optional<TREMatch> NaiveSearchFrom(const TREMatcher& matcher, std::string_view text,
+                                        std::size_t pos) {
+  const TRE_DFA& dfa = matcher.Automaton();
+  TRECode code = 0;
+  for (; pos < EndOf(text); pos = Next(text, pos, code)) {
+    if (const auto end = matcher.Walk(TRE_DFA::kInitialState, text, pos)) {
+      return TREMatch{pos, *end};
+    }
+    if (text[pos] == '\n' && dfa.LineStartAnchored()) {
+      if (const auto end = matcher.MatchAtLineStart(text, pos + 1)) {
+        return TREMatch{pos + 1, *end};
+      }
+    }
+  }
+  if (dfa.LineEndAnchored() &&
+      dfa.Move(TRE_DFA::kInitialState, dfa.LineEndCode()) != TRE_DFA::kNoState) {
+    return TREMatch{pos, pos};
+  }
+  return std::nullopt;
+}
+
+std::optional<TREMatch> NaiveUnanchored(const TRE_DFA& dfa, std::string_view text,
+                                        std::size_t pos) {
+  if (pos >= EndOf(text) && dfa.IsAccepting(TRE_DFA::kInitialState)) {
+    return TREMatch{pos, pos};
+  }
+  TRECode code = 0;
+  for (; pos < EndOf(text); pos = Next(text, pos, code)) {
+    if (const auto end = NaiveLongest(dfa, text, pos)) {
+      return TREMatch{pos, *end};
+    }
+  }
+  return std::nullopt;
+}
+
+void CheckInside(const std::optional<TREMatch>& match, std::string_view text, std::size_t pos) {
+  if (match) {
+    Check(pos <= match->start && match->start <= match->end && match->end <= EndOf(text));
+  }
+}
+
+void CheckSearches(const TRE_DFA& dfa, const TRE_DFA& searched, std::string_view text,
+                   TMatchCORE_LineSeparator separator) {
+  const TREMatcher matcher(dfa, separator);
+  const TREMatcher other(searched, separator);
+  TRECode code = 0;
+  for (std::size_t pos = 0;; pos = Next(text, pos, code)) {
+    const auto from = matcher.SearchFrom(text, pos);
+    const auto unanchored = matcher.UnanchoredSearch(text, pos);
+    const auto anchored = matcher.AnchoredSearch(text, pos);
+    CheckInside(from, text, pos);
+    CheckInside(unanchored, text, pos);
+    CheckInside(anchored, text, pos);
+    Check(from == NaiveSearchFrom(matcher, text, pos));
+    Check(unanchored == NaiveUnanchored(dfa, text, pos));
+    Check(from == other.SearchFrom(text, pos));
+    Check(unanchored == other.UnanchoredSearch(text, pos));
+    Check(anchored == other.AnchoredSearch(text, pos));
+    if (pos >= EndOf(text)) {
+      break;
+    }
+  }
+  std::size_t last = 0;
+  const std::size_t count = matcher.ForEachMatch(text, [&](const TREMatch& match) {
+    Check(match.start >= last && match.end <= EndOf(text));
+    last = match.end;
+  });
+  Check(count <= EndOf(text) + 1);
+}
+
+void CheckQuoted(std::string_view text) {
+  text = text.substr(0, EndOf(text));
+  std::size_t pos = 0;
+  TRECode code = 0;
+  while (pos < text.size()) {
+    const std::size_t next = Next(text, pos, code);
+    if (next == pos + 1 && Lead(static_cast<unsigned char>(text[pos]))) {
+      return; // a lead byte cut off by the end is no pattern character
+    }
+    pos = next;
+  }
+  TRECompileBudget budget;
+  budget.dfa.maxStates = 4096;
+  const auto dfa = CompileRegExp(QuoteRegExp(text), budget);
+  const auto match = TREMatcher(*dfa).UnanchoredSearch(text, 0);
+  Check(match && match->start == 0 && match->end == text.size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) {
+    return 0;
+  }
+  const std::uint8_t options = data[0];
+  const std::size_t patternLength = std::min<std::size_t>(data[1], size - 2);
+  const std::string_view pattern(reinterpret_cast<const char*>(data + 2), patternLength);
+  const std::string_view text(reinterpret_cast<const char*>(data + 2 + patternLength),
+                              std::min<std::size_t>(size - 2 - patternLength, 64));
+  TRECompileBudget budget;
+  budget.maxNfaStates = 10000;
+  budget.dfa.maxStates = 600;
+  std::unique_ptr<TRE_DFA> dfa;
+  std::unique_ptr<TRE_DFA> searched;
+  try {
+    dfa = CompileRegExp(pattern, budget);
+    budget.dfa.maxTableCells = 0;
+    searched = CompileRegExp(pattern, budget);
+  } catch (const ERegExpParser& error) {
+    Check(error.Position() <= pattern.size() + 1);
+  }
+  if (dfa) {
+    CheckSearches(*dfa, *searched, text, (options & 1) != 0 ? mcls_LF : mcls_CRLF);
+  }
+  if ((options & 2) != 0) {
+    CheckQuoted(text);
+  }
+  return 0;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// TREMatcher finds matches of a compiled pattern (a TRE_DFA) in Shift-JIS text.
+//
+// Results follow one rule set: the leftmost start wins and, at that start, the longest end; an
+// empty match counts. `$` matches just before a line-end character of the separator mode (CR
+// for mcls_CRLF, LF for mcls_LF) and at the end of the text; `^` matches at the start of a
+// search made at a line start and right after any LF in both modes. A match may run across line
+// breaks when the pattern itself contains them.
+//
+// Texts are byte views; positions are 0-based byte offsets into them. A text ends at its size or
+// at its first NUL byte, whichever comes first: nothing at or after a NUL is read or matched.
+// A lead byte directly before that end is read as a one-byte character whose code is the byte.
+// A matcher holds only a reference to the automaton and the separator mode; it is cheap to
+// make, and matching never throws.
+
+#include "regex/dfa.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace zorbe {
+
+enum TMatchCORE_LineSeparator : int {
+  mcls_CRLF = 0,
+  mcls_LF = 1,
+};
+
+struct TREMatch {
+  std::size_t start = 0;
+  std::size_t end = 0; // one past the last byte; start == end for an empty match
+
+  bool operator==(const TREMatch&) const = default;
+};
+
+class TREMatcher {
+public:
+  explicit TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator = mcls_CRLF)
+      : dfa_(dfa), separator_(separator) {}
+
+  // The search for a position at a line start (the start of a text, or after an LF): the
+  // anchored search when the pattern has a line anchor, else the unanchored search.
+  std::optional<TREMatch> SearchAtLineStart(std::string_view text, std::size_t pos) const;
+  // The search for a position that is not a line start: `^` can match only after an LF.
+  std::optional<TREMatch> SearchFrom(std::string_view text, std::size_t pos) const;
+
+  // A line-start search for patterns with an anchor: a match starting right at pos (where `^`
+  // holds), else SearchFrom(pos).
+  std::optional<TREMatch> AnchoredSearch(std::string_view text, std::size_t pos) const;
+  // A line-start search for patterns without anchors. Called at the end of the text it finds
+  // the empty match when the pattern accepts the empty string; otherwise the end of the text is
+  // never a match start.
+  std::optional<TREMatch> UnanchoredSearch(std::string_view text, std::size_t pos) const;
+
+  // The end of the longest match starting at pos from the state, with `$` honoured.
+  std::optional<std::size_t> Walk(std::uint32_t state, std::string_view text,
+                                  std::size_t pos) const;
+  // The end of the longest match starting at pos, a line start.
+  std::optional<std::size_t> MatchAtLineStart(std::string_view text, std::size_t pos) const;
+  bool IsLineEnd(TRECode code) const { return code == (separator_ == mcls_CRLF ? '\r' : '\n'); }
+
+  // Where the search after a match goes on: its end or, after an empty match, past the
+  // character at it (CR and LF together in mcls_CRLF mode, so that nothing ever lands between
+  // them). At the end of the text it stays there.
+  std::size_t AfterMatch(std::string_view text, const TREMatch& match) const;
+  // Finds every match in turn, the way a replace-all goes through a text: the first search at
+  // the start of the text, each next one after the previous match (AfterMatch), as a line-start
+  // search when the byte before is an LF and as SearchFrom otherwise; it stops when the text is
+  // used up. Calls onMatch for each and returns their number.
+  std::size_t ForEachMatch(std::string_view text,
+                           const std::function<void(const TREMatch&)>& onMatch) const;
+
+  TMatchCORE_LineSeparator LineSeparator() const { return separator_; }
+  const TRE_DFA& Automaton() const { return dfa_; }
+
+private:
+  // The same walks with kNoEnd for none, which keeps the hot loops free of optional values.
+  static constexpr std::size_t kNoEnd = static_cast<std::size_t>(-1);
+  std::size_t LongestEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
+  std::size_t WalkEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
+  std::size_t LineStartEnd(std::string_view text, std::size_t pos) const;
+
+  const TRE_DFA& dfa_;
+  TMatchCORE_LineSeparator separator_;
+};
+
+} // namespace zorbe

@@ -1,0 +1,177 @@
+// Reading pattern characters and escapes. Escape decoding remembers where each character began
+// instead of stepping back by the trail-byte rule: it only ever returns over the character it
+// has just read, which gives the same position in constant time. A read at the end consumes
+// nothing, so there is nothing to return over (`\x4` at the end is code 4, not code 4 and a 4).
+
+#include "regex/pattern_text.h"
+
+#include "regex/regexp_error.h"
+#include "text/shift_jis.h"
+
+namespace zorbe {
+namespace {
+
+unsigned char ByteAt(std::string_view text, std::uint32_t pos) {
+  return static_cast<unsigned char>(text[pos - 1]);
+}
+
+int HexDigitValue(TRECode c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  return -1;
+}
+
+bool IsOctalDigit(TRECode c) {
+  return c >= '0' && c <= '7';
+}
+
+TRECode DecodeHex(std::string_view text, std::uint32_t& pos) {
+  unsigned value = 0;
+  int digits = 0;
+  while (digits < 4) {
+    const std::uint32_t start = pos;
+    const int digit = HexDigitValue(ReadCharacter(text, pos));
+    if (digit < 0) {
+      pos = start;
+      break;
+    }
+    value = value * 16 + static_cast<unsigned>(digit);
+    ++digits;
+  }
+  if (digits == 0) {
+    throw ERegExpParser(re_message::kBadHex, pos);
+  }
+  return static_cast<TRECode>(value);
+}
+
+TRECode DecodeOctal(std::string_view text, std::uint32_t& pos) {
+  unsigned value = 0;
+  for (int digits = 0; digits < 6; ++digits) {
+    const std::uint32_t start = pos;
+    const TRECode c = ReadCharacter(text, pos);
+    if (!IsOctalDigit(c)) {
+      pos = start;
+      break;
+    }
+    value = value * 8 + (c - '0');
+    if (value > 0xFFFF) {
+      throw ERegExpParser(re_message::kBadOctal, pos);
+    }
+  }
+  return static_cast<TRECode>(value);
+}
+
+bool IsMetaCharacter(unsigned char c) {
+  switch (c) {
+  case '^':
+  case '(':
+  case '|':
+  case ')':
+  case '+':
+  case '*':
+  case '?':
+  case '.':
+  case '[':
+  case ']':
+  case '$':
+  case '\\':
+    return true;
+  default:
+    return false;
+  }
+}
+
+} // namespace
+
+TRECode ReadCharacter(std::string_view text, std::uint32_t& pos) {
+  if (pos < 1 || pos > text.size()) {
+    return 0;
+  }
+  const unsigned char c = ByteAt(text, pos);
+  if (!IsLeadByte(c)) {
+    ++pos;
+    return c;
+  }
+  if (pos == text.size()) {
+    throw ERegExpParser(re_message::kBadDoubleByte, pos);
+  }
+  const TRECode code = static_cast<TRECode>(c << 8 | ByteAt(text, pos + 1));
+  pos += 2;
+  return code;
+}
+
+void StepBack(std::string_view text, std::uint32_t& pos, std::uint32_t floor) {
+  if (pos <= 2 || pos > text.size() + 1) {
+    pos = pos == 2 ? 1 : pos;
+    return;
+  }
+  // The last byte read is at pos - 1; it is a trail byte when the run of lead-valued bytes
+  // right before it has odd length.
+  std::uint32_t run = 0;
+  for (std::uint32_t i = pos - 2; i >= floor && i >= 1 && IsLeadByte(ByteAt(text, i)); --i) {
+    ++run;
+  }
+  pos -= (run % 2 == 1) ? 2 : 1;
+}
+
+TRECode DecodeEscape(std::string_view text, std::uint32_t& pos) {
+  const std::uint32_t start = pos;
+  const TRECode c = ReadCharacter(text, pos);
+  switch (c) {
+  case 0:
+    throw ERegExpParser(re_message::kBackslashAtEnd, pos);
+  case 'b':
+    return 8;
+  case 'n':
+    return 10;
+  case 'r':
+    return 13;
+  case 't':
+    return 9;
+  case 'x':
+    return DecodeHex(text, pos);
+  default:
+    break;
+  }
+  if (IsOctalDigit(c)) {
+    pos = start;
+    return DecodeOctal(text, pos);
+  }
+  return c;
+}
+
+std::string CodeToText(TRECode code) {
+  const auto high = static_cast<unsigned char>(code >> 8);
+  const auto low = static_cast<char>(code & 0xFF);
+  if (IsLeadByte(high)) {
+    return std::string{static_cast<char>(high), low};
+  }
+  return std::string(1, low);
+}
+
+std::string QuoteRegExp(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (IsLeadByte(c) && i + 1 < text.size()) {
+      quoted += text.substr(i, 2);
+      ++i;
+      continue;
+    }
+    if (IsMetaCharacter(c)) {
+      quoted += '\\';
+    }
+    quoted += static_cast<char>(c);
+  }
+  return quoted;
+}
+
+} // namespace zorbe

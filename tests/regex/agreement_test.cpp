@@ -1,0 +1,182 @@
+// The engine against the reference matcher on generated patterns and texts: every search kind
+// from every character position, in both separator modes, with moves looked up by table and by
+// binary search, and the sequence of matches a replace-all goes through.
+
+#include "reference_matcher.h"
+#include "regex/regexp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace zorbe {
+namespace {
+
+std::string Visible(const std::string& bytes) {
+  std::string shown;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      shown += c;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", byte);
+      shown += hex;
+    }
+  }
+  return shown;
+}
+
+std::string Show(const std::optional<TREMatch>& match) {
+  return match ? std::to_string(match->start) + ".." + std::to_string(match->end) : "none";
+}
+
+std::string Show(const std::vector<TREMatch>& matches) {
+  std::string shown;
+  for (const TREMatch& match : matches) {
+    shown += Show(match) + " ";
+  }
+  return shown;
+}
+
+std::vector<TREMatch> AllMatches(const TREMatcher& matcher, const std::string& text) {
+  std::vector<TREMatch> matches;
+  matcher.ForEachMatch(text, [&](const TREMatch& match) { matches.push_back(match); });
+  return matches;
+}
+
+// Character boundaries up to and including the end of the text.
+std::vector<std::size_t> Positions(const std::string& text) {
+  const std::size_t end = std::min(text.find('\0'), text.size());
+  std::vector<std::size_t> positions{0};
+  for (std::size_t pos = 0; pos < end;) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    pos += lead && pos + 1 < end ? 2 : 1;
+    positions.push_back(pos);
+  }
+  return positions;
+}
+
+// The start, a third and two thirds into the text, on character boundaries.
+std::vector<std::size_t> SomePositions(const std::string& text) {
+  const std::vector<std::size_t> all = Positions(text);
+  return {all.front(), all[all.size() / 3], all[all.size() * 2 / 3]};
+}
+
+class TAgreement {
+public:
+  // Compares the engine with the reference for one pattern and text; false on a difference.
+  bool Check(const test::TRefPattern& pattern, const std::vector<const TRE_DFA*>& automata,
+             const std::string& text, bool everyPosition = true) {
+    for (const auto separator : {mcls_CRLF, mcls_LF}) {
+      const test::TReferenceMatcher reference(pattern, separator);
+      for (const TRE_DFA* dfa : automata) {
+        const TREMatcher engine(*dfa, separator);
+        for (const std::size_t pos : everyPosition ? Positions(text) : SomePositions(text)) {
+          Compare("line start", reference.SearchAtLineStart(text, pos),
+                  engine.SearchAtLineStart(text, pos), pos);
+          Compare("from", reference.SearchFrom(text, pos), engine.SearchFrom(text, pos), pos);
+          Compare("anchored", reference.AnchoredSearch(text, pos), engine.AnchoredSearch(text, pos),
+                  pos);
+          Compare("unanchored", reference.UnanchoredSearch(text, pos),
+                  engine.UnanchoredSearch(text, pos), pos);
+        }
+        const std::string expected = Show(reference.AllMatches(text));
+        const std::string actual = Show(AllMatches(engine, text));
+        if (expected != actual) {
+          differences_ += "  all matches: expected " + expected + "got " + actual + "\n";
+        }
+        if (!differences_.empty()) {
+          ADD_FAILURE() << "pattern " << Visible(pattern.Text()) << " text " << Visible(text)
+                        << (separator == mcls_CRLF ? " CRLF" : " LF")
+                        << (dfa->HasMoveTable() ? " table" : " search") << "\n"
+                        << differences_;
+          differences_.clear();
+          return false;
+        }
+      }
+    }
+    ++comparisons_;
+    return true;
+  }
+
+  int Comparisons() const { return comparisons_; }
+
+private:
+  void Compare(const char* search, const std::optional<TREMatch>& expected,
+               const std::optional<TREMatch>& actual, std::size_t pos) {
+    if (Show(expected) != Show(actual)) {
+      differences_ += std::string("  ") + search + " from " + std::to_string(pos) + ": expected " +
+                      Show(expected) + ", got " + Show(actual) + "\n";
+    }
+  }
+
+  std::string differences_;
+  int comparisons_ = 0;
+};
+
+TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
+  test::TRefGenerator generator(20240611);
+  TAgreement agreement;
+  int failures = 0;
+  const int patterns = 800;
+  const int textsPerPattern = 6;
+  for (int i = 0; i < patterns && failures < 5; ++i) {
+    const test::TRefPattern pattern = generator.Pattern();
+    const std::string text = pattern.Text();
+    std::unique_ptr<TRE_DFA> tabled;
+    std::unique_ptr<TRE_DFA> searched;
+    try {
+      tabled = CompileRegExp(text);
+      TRECompileBudget noTable;
+      noTable.dfa.maxTableCells = 0;
+      searched = CompileRegExp(text, noTable);
+    } catch (const ERegExpParser& error) {
+      ADD_FAILURE() << "pattern " << Visible(text) << ": " << error.what();
+      ++failures;
+      continue;
+    }
+    EXPECT_EQ(tabled->LineStartAnchored(), pattern.HasLineStartAnchor()) << Visible(text);
+    EXPECT_EQ(tabled->LineEndAnchored(), pattern.HasLineEndAnchor()) << Visible(text);
+    for (int t = 0; t < textsPerPattern; ++t) {
+      if (!agreement.Check(pattern, {tabled.get(), searched.get()}, generator.Text())) {
+        ++failures;
+        break;
+      }
+    }
+  }
+  EXPECT_EQ(failures, 0);
+  EXPECT_GE(agreement.Comparisons(), patterns * textsPerPattern / 2);
+}
+
+// Texts long enough for the vector scans of the start filter, each checked with the widest
+// scan, the 128-bit one and plain bytes.
+TEST(REAgreement, VectorScansAgreeOnLongTexts) {
+  test::TRefGenerator generator(7);
+  TAgreement agreement;
+  int failures = 0;
+  for (int i = 0; i < 250 && failures < 3; ++i) {
+    const test::TRefPattern pattern = generator.Pattern();
+    const auto dfa = CompileRegExp(pattern.Text());
+    std::string text;
+    while (text.size() < 70) {
+      const std::string piece = generator.Text();
+      text += piece.substr(0, piece.find('\0'));
+      if (!text.empty() && static_cast<unsigned char>(text.back()) == 0x82) {
+        text.pop_back();
+      }
+    }
+    for (const unsigned bits : {256U, 128U, 0U}) {
+      TREStartFilter::LimitVectorWidth(bits);
+      failures += agreement.Check(pattern, {dfa.get()}, text, false) ? 0 : 1;
+    }
+    TREStartFilter::LimitVectorWidth(256);
+  }
+  EXPECT_EQ(failures, 0);
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,257 @@
+// The matcher's results on the cases that pin down its rules: leftmost-longest, empty matches,
+// line anchors in both separator modes, literal `^` and `$`, lone lead bytes and NUL bytes, and
+// the automaton budget.
+
+#include "regex/regexp.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorbe {
+namespace {
+
+enum class TSearch { LineStart, From, Anchored, Unanchored };
+
+struct TSearchCase {
+  std::string pattern;
+  std::string text;
+  std::optional<TREMatch> expected;
+  TSearch search = TSearch::LineStart;
+  TMatchCORE_LineSeparator separator = mcls_CRLF;
+  std::size_t pos = 0;
+};
+
+std::optional<TREMatch> Run(const TREMatcher& matcher, const TSearchCase& c) {
+  switch (c.search) {
+  case TSearch::LineStart:
+    return matcher.SearchAtLineStart(c.text, c.pos);
+  case TSearch::From:
+    return matcher.SearchFrom(c.text, c.pos);
+  case TSearch::Anchored:
+    return matcher.AnchoredSearch(c.text, c.pos);
+  case TSearch::Unanchored:
+    return matcher.UnanchoredSearch(c.text, c.pos);
+  }
+  return std::nullopt;
+}
+
+std::string Show(const std::optional<TREMatch>& match) {
+  return match ? std::to_string(match->start) + ".." + std::to_string(match->end) : "none";
+}
+
+std::optional<TREMatch> At(std::size_t start, std::size_t end) {
+  return TREMatch{start, end};
+}
+const std::optional<TREMatch> kNone;
+
+void ExpectSearches(const std::vector<TSearchCase>& cases) {
+  for (const TSearchCase& c : cases) {
+    for (const std::size_t tableCells : {std::size_t{4'000'000}, std::size_t{0}}) {
+      TRECompileBudget budget;
+      budget.dfa.maxTableCells = tableCells;
+      const auto compiled = CompileRegExp(c.pattern, budget);
+      const TREMatcher matcher(*compiled, c.separator);
+      EXPECT_EQ(Show(Run(matcher, c)), Show(c.expected))
+          << "pattern " << c.pattern << " text " << c.text << " table " << tableCells;
+    }
+  }
+}
+
+TEST(REMatcher, LeftmostLongestAndEmptyMatches) {
+  ExpectSearches({
+      {"", "", At(0, 0)},
+      {"", "ab", At(0, 0)},
+      {"", "", kNone, TSearch::From},
+      {"b*", "ab", At(0, 0)},
+      {"a|ab", "ab", At(0, 2)},
+      {"ab|a", "ab", At(0, 2)},
+      {"x*", "ab", At(2, 2), TSearch::Unanchored, mcls_CRLF, 2},
+      {"x*", "ab", kNone, TSearch::From, mcls_CRLF, 2},
+      {"b+", "abbbc", At(1, 4)},
+      {"(a|b)*c", "xababcabc", At(1, 6)},
+      {"a.c", "a\nc abc", At(4, 7)},
+      {"[^x]+", "ab\r\ncd", At(0, 2)},
+      {"a\r\nb", "xa\r\nb", At(1, 5)},
+      {"abc", "ababc", At(2, 5)},
+      {"abc", "abab", kNone},
+  });
+}
+
+TEST(REMatcher, LineEndAnchor) {
+  ExpectSearches({
+      {"a$", "xa\r\n", At(1, 2)},
+      {"a$", "xa\r\n", kNone, TSearch::LineStart, mcls_LF},
+      {"a$", "xa\n", At(1, 2), TSearch::LineStart, mcls_LF},
+      {"a$", "xa", At(1, 2)},
+      {"a$", "ab\r\n", kNone},
+      {"$", "ab\r\ncd", At(2, 2)},
+      {"$", "ab\r\ncd", At(6, 6), TSearch::From, mcls_CRLF, 3},
+      {"$", "ab\ncd", At(2, 2), TSearch::LineStart, mcls_LF},
+      {"$", "", At(0, 0)},
+      {"a$|b", "b a\r", At(0, 1)},
+      // `$` ends a match at a line end even when the walk could go on along a literal CR.
+      {"a$|a\rb", "a\rc", At(0, 1)},
+      {"a$|a\rb", "a\rb", At(0, 3)},
+      // A `$` that is not last is the dollar character itself.
+      {"a$b", "a$b", At(0, 3)},
+      {"($)*", "$$", At(0, 2)},
+      {"x*$", "ab", At(2, 2), TSearch::From},
+  });
+}
+
+TEST(REMatcher, LineStartAnchor) {
+  ExpectSearches({
+      {"^b", "ab\nbc", At(3, 4)},
+      {"^a", "ab", At(0, 1)},
+      {"^a", "ab", kNone, TSearch::From},
+      {"^a", "xa\nab", At(3, 4), TSearch::From},
+      {"^a", "x\ra", kNone},
+      {"^a", "x\na", At(2, 3), TSearch::LineStart, mcls_CRLF},
+      {"^a", "x\na", At(2, 3), TSearch::LineStart, mcls_LF},
+      {"^a|b", "b", At(0, 1)},
+      {"^a|b", "xab", At(2, 3)},
+      {"^ab|a", "ab", At(0, 2)},
+      {"^a|ab", "ab", At(0, 2)},
+      {"^", "ab", At(0, 0)},
+      {"^", "ab", kNone, TSearch::From, mcls_CRLF, 1},
+      {"^", "a\nb", At(2, 2), TSearch::From, mcls_CRLF, 1},
+      {"^$", "ab\n", At(3, 3), TSearch::From, mcls_LF, 1},
+      {"(^a|^b)c", "bc", At(0, 2)},
+      // An anchored pattern that also matches the empty string keeps that match at the end.
+      {"^a|x*", "", At(0, 0)},
+      {"^ab|x*", "q", At(1, 1), TSearch::Anchored, mcls_CRLF, 1},
+      // `^` that is not first is the caret character itself.
+      {"a^", "a^", At(0, 2)},
+      {"a[!-~]b|a^c", "a^c", At(0, 3)},
+      {"(^)+", "^^", kNone, TSearch::From},
+      {"(^)+", "^^", At(0, 2)},
+      {"(^a)+", "aaa", At(0, 1)},
+      {"(^a)+", "a^aa", At(0, 3)},
+  });
+}
+
+TEST(REMatcher, DoubleByteAndHalfWidthText) {
+  const std::string a = test::Sjis("ア"); // 0x83 0x41: its trail byte is the letter A
+  ExpectSearches({
+      {"A", a + "A", At(2, 3)},
+      {"A", a + a, kNone},
+      {"A+", a + "AA" + a, At(2, 4)},
+      {test::Sjis("ア"), "A" + a, At(1, 3)},
+      {test::Sjis("[ァ-ヶ]+"), "x" + test::Sjis("カタカナかな"), At(1, 9)},
+      {".", a, At(0, 2)},
+      {"\xB1+", "a\xB1\xB1" + a, At(1, 3)},
+      {test::Sjis("ア.*ン"), test::Sjis("xアイウンエン\r\nン"), At(1, 13)},
+      {"[^" + a + "]", a + "b", At(2, 3)},
+      // ぁ is 0x82 0x9F: the 0x9F 0x82 inside ぁぁ is no character.
+      {"\\x9F\\x82", test::Sjis("ぁぁ"), kNone},
+  });
+}
+
+TEST(REMatcher, CutOffLeadByteIsOneCharacter) {
+  ExpectSearches({
+      {".", "\x82", At(0, 1)},
+      {"a.", "a\x82", At(0, 2)},
+      {"\\x82", "ab\x82", At(2, 3)},
+      {"\\x82$", "\x82", At(0, 1)},
+      {"\\x8200", "\x82", kNone},
+      {"a$", std::string("a\x82", 2), kNone},
+      {".*", "xy\x82", At(0, 3)},
+  });
+}
+
+TEST(REMatcher, NulByteEndsTheText) {
+  const std::string text("ab\0ab", 5);
+  ExpectSearches({
+      {"ab", text, At(0, 2), TSearch::From, mcls_CRLF, 0},
+      {"b", text, kNone, TSearch::From, mcls_CRLF, 2},
+      {"b$", text, At(1, 2)},
+      {".*", text, At(0, 2)},
+      {"$", text, At(2, 2), TSearch::From, mcls_CRLF, 1},
+      {"", text, At(2, 2), TSearch::Unanchored, mcls_CRLF, 2},
+      {".", std::string("\x82\0b", 3), At(0, 1)},
+  });
+}
+
+TEST(REMatcher, CodesNoTextHasMatchNothing) {
+  ExpectSearches({
+      {"\\x0", std::string("a\0", 2), kNone},
+      {"a\\x0|b", "ab", At(1, 2)},
+      {"a\\x0*", "ab", At(0, 1)},
+      {"\\xFFFD|\\xFFFE|\\xFFFF", "a\r\n", kNone},
+      {"[^\\x1-\\xFFFF]", "abc", kNone},
+      {"[^\\x1-\\xFFFF]*", "abc", At(0, 0)},
+      {"[\\x0-\\xFFFF]+", "a" + test::Sjis("あ") + "\r", At(0, 4)},
+  });
+}
+
+std::vector<TREMatch> AllMatches(const std::string& pattern, const std::string& text,
+                                 TMatchCORE_LineSeparator separator = mcls_CRLF) {
+  const auto dfa = CompileRegExp(pattern);
+  std::vector<TREMatch> matches;
+  TREMatcher(*dfa, separator).ForEachMatch(text, [&](const TREMatch& m) { matches.push_back(m); });
+  return matches;
+}
+
+TEST(REMatcher, ForEachMatchGoesThroughTheTextLikeReplaceAll) {
+  using TMatches = std::vector<TREMatch>;
+  EXPECT_EQ(AllMatches("a", "banana"), (TMatches{{1, 2}, {3, 4}, {5, 6}}));
+  EXPECT_EQ(AllMatches("x*", "ab"), (TMatches{{0, 0}, {1, 1}}));
+  EXPECT_EQ(AllMatches("x*", ""), (TMatches{{0, 0}}));
+  EXPECT_EQ(AllMatches("$", "ab\r\ncd\r\n"), (TMatches{{2, 2}, {6, 6}}));
+  EXPECT_EQ(AllMatches("$", "ab\ncd", mcls_LF), (TMatches{{2, 2}, {5, 5}}));
+  EXPECT_EQ(AllMatches("^", "ab\ncd\n"), (TMatches{{0, 0}, {3, 3}, {6, 6}}));
+  EXPECT_EQ(AllMatches("^a", "aa\nab\nba"), (TMatches{{0, 1}, {3, 4}}));
+  EXPECT_EQ(AllMatches("x*", "\r\n" + test::Sjis("あ")), (TMatches{{0, 0}, {2, 2}}));
+  EXPECT_EQ(AllMatches("x*", "\r\n", mcls_LF), (TMatches{{0, 0}, {1, 1}}));
+  EXPECT_EQ(AllMatches("x*", "\ra"), (TMatches{{0, 0}, {1, 1}})); // a lone CR is one character
+  EXPECT_EQ(AllMatches("b*", "ab\x82"), (TMatches{{0, 0}, {1, 2}, {2, 2}}));
+  EXPECT_EQ(AllMatches("$", std::string("a\0b", 3)), (TMatches{{1, 1}}));
+}
+
+TEST(REMatcher, AutomatonBudget) {
+  // (a|b)*a(a|b)^n needs 2^(n+1) states.
+  std::string pattern = "(a|b)*a";
+  for (int i = 0; i < 16; ++i) {
+    pattern += "(a|b)";
+  }
+  try {
+    CompileRegExp(pattern);
+    ADD_FAILURE() << "the budget did not hold";
+  } catch (const ERegExpParser& error) {
+    EXPECT_STREQ(error.what(), re_message::kTooComplex);
+    EXPECT_EQ(error.Position(), 0U);
+  }
+  // Nested `+` doubles the automaton per level.
+  std::string nested = "a";
+  for (int i = 0; i < 40; ++i) {
+    nested = "(" + nested + ")+";
+  }
+  EXPECT_THROW(CompileRegExp(nested), ERegExpParser);
+  // Below the budget the same shape compiles; 10,000 states are within it.
+  std::string fits = "(a|b)*a";
+  for (int i = 0; i < 12; ++i) {
+    fits += "(a|b)";
+  }
+  const auto dfa = CompileRegExp(fits);
+  EXPECT_GE(dfa->StateCount(), 8192U);
+  const std::string text = "bbbba" + std::string(12, 'b');
+  EXPECT_EQ(Show(TREMatcher(*dfa).SearchAtLineStart(text, 0)), "0..17");
+  EXPECT_EQ(Show(TREMatcher(*dfa).SearchAtLineStart(text.substr(0, 16), 0)), "none");
+  TRECompileBudget small;
+  small.dfa.maxStates = 100;
+  EXPECT_THROW(CompileRegExp(fits, small), ERegExpParser);
+}
+
+TEST(REMatcher, LongPatternsAndTextsNeedNoDeepStack) {
+  const std::string word(5000, 'a');
+  const auto dfa = CompileRegExp(std::string(20000, '(') + word + std::string(20000, ')') + "$");
+  const std::string text = "b" + word + "\r\n";
+  EXPECT_EQ(Show(TREMatcher(*dfa).SearchAtLineStart(text, 0)), "1..5001");
+}
+
+} // namespace
+} // namespace zorbe
