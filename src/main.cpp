@@ -57,14 +57,13 @@ int main(int argc, char* argv[]) {
   TConsoleShell shell;
   const TCommandLineServices services{
       mainThread,
-      [&mainThread](const std::function<bool()>& ended, const std::function<void()>& stop) {
-        bool stopped = false;
-        mainThread.RunUntil(ended, [&] {
-          if (!stopped && TInterruptWatcher::Interrupted()) {
-            stopped = true;
-            stop();
-          }
-        });
+      [&](const std::function<bool()>& ended, const std::function<void()>& stop) {
+        interrupts.SetOnInterrupt(stop); // Ctrl+C acts like the Stop button
+        if (TInterruptWatcher::Interrupted()) {
+          stop();
+        }
+        mainThread.RunUntil(ended);
+        interrupts.SetOnInterrupt({});
       },
       [] { return TInterruptWatcher::Interrupted(); },
       shell,

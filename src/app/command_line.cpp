@@ -121,11 +121,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     NotifySortEnd(ended, host.Cancelled(), options, services.shell);
   });
   job.Start();
-  services.waitForJob([&job] { return job.Ended(); },
-                      [&job, &host] {
-                        host.SetCancelled(true);
-                        job.Stop();
-                      });
+  services.waitForJob([&job] { return job.Ended(); }, [&job] { job.Stop(); });
   job.Wait();
   switch (job.Result().outcome) {
   case TJobOutcome::Finished:

@@ -25,7 +25,7 @@ inline constexpr const char* kDropSettingName = "ddDefault";
 struct TCommandLineServices {
   IMainThreadInvoker& mainThread;
   // Runs the main thread's share of the job until ended() is true; calls stop() when the user
-  // interrupts (Ctrl+C).
+  // interrupts (Ctrl+C). stop() may be called from any thread.
   std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop)>
       waitForJob;
   // Whether the user has interrupted the run already.

@@ -266,7 +266,7 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
                        FileErrorReason(ec.value()) + "\r\n処理を中止します。");
     }
   }
-  if (FileExists(name)) {
+  if (IsRegularFile(name)) { // a device or a pipe holds nothing the output could destroy
     if (!host_.AskOverwrite(name)) {
       control_.RequestStop();
     }

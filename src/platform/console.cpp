@@ -15,21 +15,6 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 int wakePipe[2] = {-1, -1};
-struct sigaction previousInt {};
-struct sigaction previousTerm {};
-
-// The first interrupt asks the job to stop; a second one ends the program at once (an unfinished
-// output is an unnamed temporary file, so nothing is left behind and nothing replaced).
-void OnInterrupt(int signal) {
-  interrupted.store(true);
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  ::sigaction(signal, &fallback, nullptr);
-  if (wakePipe[1] >= 0) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
-  }
-}
 
 void WriteAll(int fd, const std::string& text) {
   const char* data = text.data();
@@ -66,23 +51,67 @@ TInterruptWatcher::TInterruptWatcher() {
   if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     wakePipe[0] = wakePipe[1] = -1;
   }
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0; // no SA_RESTART: a blocking read of an answer returns at once
-  ::sigaction(SIGINT, &action, &previousInt);
-  ::sigaction(SIGTERM, &action, &previousTerm);
+  sigemptyset(&signals_);
+  sigaddset(&signals_, SIGINT);
+  sigaddset(&signals_, SIGTERM);
+  ::pthread_sigmask(SIG_BLOCK, &signals_, &previousMask_);
+  thread_ = std::thread([this] { Watch(); });
 }
 
 TInterruptWatcher::~TInterruptWatcher() {
-  ::sigaction(SIGINT, &previousInt, nullptr);
-  ::sigaction(SIGTERM, &previousTerm, nullptr);
+  {
+    std::lock_guard lock(mutex_);
+    quitting_ = true;
+  }
+  ::pthread_kill(thread_.native_handle(), SIGTERM);
+  thread_.join();
+  ::pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
   for (int& fd : wakePipe) {
     if (fd >= 0) {
       ::close(fd);
       fd = -1;
     }
   }
+}
+
+void TInterruptWatcher::Watch() {
+  for (;;) {
+    int signal = 0;
+    if (::sigwait(&signals_, &signal) != 0) {
+      continue;
+    }
+    std::function<void()> action;
+    {
+      std::lock_guard lock(mutex_);
+      if (quitting_) {
+        return;
+      }
+      action = onInterrupt_;
+    }
+    if (interrupted.exchange(true)) {
+      // The second interrupt: end the program as the signal would have (an unfinished output is
+      // an unnamed file, so nothing is left behind and nothing replaced).
+      ::signal(signal, SIG_DFL);
+      sigset_t one;
+      sigemptyset(&one);
+      sigaddset(&one, signal);
+      ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+      ::raise(signal);
+      return;
+    }
+    if (wakePipe[1] >= 0) {
+      const char byte = 1;
+      [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
+    }
+    if (action) {
+      action();
+    }
+  }
+}
+
+void TInterruptWatcher::SetOnInterrupt(std::function<void()> action) {
+  std::lock_guard lock(mutex_);
+  onInterrupt_ = std::move(action);
 }
 
 bool TInterruptWatcher::Interrupted() {

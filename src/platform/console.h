@@ -4,13 +4,20 @@
 
 #include "platform/message_box.h"
 
+#include <csignal>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zorbe {
 
 // Ctrl+C (SIGINT) and SIGTERM become a request to stop instead of ending the process at once.
-// The handler only sets a flag and writes to a pipe, so a pending question wakes up too.
+// The signals are blocked in the creating thread, and so in every thread started after it, and
+// a watching thread takes them: the first one sets the flag, makes WakeFd readable (so that a
+// pending question is answered No) and calls the registered action (the job's Stop); a second
+// one ends the program the usual way. Create it before any other thread.
 class TInterruptWatcher {
 public:
   TInterruptWatcher();
@@ -20,6 +27,18 @@ public:
 
   static bool Interrupted();
   int WakeFd() const; // readable once an interrupt has arrived
+  // The action for an interrupt, run on the watching thread; empty for none.
+  void SetOnInterrupt(std::function<void()> action);
+
+private:
+  void Watch();
+
+  sigset_t signals_{};
+  sigset_t previousMask_{};
+  std::mutex mutex_;
+  std::function<void()> onInterrupt_;
+  bool quitting_ = false;
+  std::thread thread_;
 };
 
 // Writes messages to stderr (with a bell when it is a terminal) and reads Yes/No as one line

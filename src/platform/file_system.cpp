@@ -71,6 +71,11 @@ std::string FileErrorReason(int error) {
   }
 }
 
+bool IsRegularFile(const std::string& fileName) {
+  struct stat st {};
+  return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool FileExists(const std::string& fileName) {
   struct stat st {};
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -141,6 +146,19 @@ std::string ReadWholeFile(const std::string& fileName) {
 TAtomicFile::TAtomicFile(std::string targetName)
     : target_(ResolveLinks(targetName)),
       buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+  struct stat st {};
+  if (::stat(target_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    throw EFileError(OpenErrorMessage(targetName, EISDIR));
+  }
+  if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    // A device or a pipe (/dev/stdout, /dev/null): written to directly, never replaced.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+      throw EFileError(OpenErrorMessage(targetName, errno));
+    }
+    direct_ = true;
+    return;
+  }
   const std::string folder = FolderOf(target_);
   fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (fd_ >= 0) {
@@ -227,6 +245,15 @@ void TAtomicFile::Flush() {
 
 void TAtomicFile::Commit() {
   Flush();
+  if (direct_) {
+    const int result = ::close(fd_);
+    const int error = errno;
+    fd_ = -1;
+    if (result != 0) {
+      Fail("に書き込めませんでした。", error);
+    }
+    return;
+  }
   struct stat old {};
   const bool replacing = ::stat(target_.c_str(), &old) == 0;
   if (replacing) {

@@ -4,7 +4,8 @@
 //
 // TAtomicFile writes into an unnamed (O_TMPFILE) or hidden temporary file in the target's
 // folder and renames it over the target only when complete: a stop, a crash or a full disk
-// never leaves a half-written output and never destroys the file it was to replace.
+// never leaves a half-written output and never destroys the file it was to replace. A target
+// that is a device or a pipe (/dev/stdout) is written to directly; it holds nothing to lose.
 
 #include <cstddef>
 #include <functional>
@@ -45,6 +46,8 @@ std::string ReadWholeFile(const std::string& fileName);
 
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);
+// Exists and is a plain file (not a folder, device or pipe).
+bool IsRegularFile(const std::string& fileName);
 
 class TAtomicFile {
 public:
@@ -76,6 +79,7 @@ private:
 
   std::string target_;
   std::string tempName_; // empty while the temporary file is unnamed (O_TMPFILE)
+  bool direct_ = false;  // the target is a device or a pipe: written to as it is
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;

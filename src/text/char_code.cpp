@@ -130,7 +130,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // An open file descriptor that closes itself.
 struct FileHandle {
   int fd;
-  explicit FileHandle(const std::string& name) : fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  // Non-blocking, so that a pipe or a device without data can't stop the caller; only plain
+  // files are examined.
+  explicit FileHandle(const std::string& name)
+      : fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
   ~FileHandle() {
     if (fd >= 0) {
       ::close(fd);
@@ -160,10 +163,10 @@ std::string OpenErrorMessage(const std::string& fileName) {
   return "ファイル「" + fileName + "」は存在しないか使用中です。";
 }
 
-// A regular file that opens; a folder is not a file that can be read.
+// A plain file that opens; a folder, a device or a pipe is not a text file to examine.
 bool OpenReadable(const FileHandle& file, std::uint64_t& size) {
   struct stat st {};
-  if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     return false;
   }
   size = static_cast<std::uint64_t>(st.st_size);

@@ -19,7 +19,9 @@ protected:
     std::filesystem::create_directories(work);
   }
   test::TRunResult Run(const std::vector<std::string>& args, const std::string& input = "") {
-    return test::RunProgram(program, args, work.string(), input);
+    test::TRunOptions options;
+    options.input = input;
+    return test::RunProgram(program, args, work.string(), options);
   }
   std::string Work(const std::string& name) const { return (work / name).string(); }
 
@@ -117,14 +119,17 @@ TEST_F(CommandLineE2E, ErrorsAndUsage) {
 TEST_F(CommandLineE2E, InterruptDuringTheQuestionCancelsAndKeepsTheFile) {
   test::WriteBytes(Work("in.txt"), "b\r\na\r\n");
   test::WriteBytes(Work("out.txt"), "old");
-  const test::TRunResult run = test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(),
-                                                "", true, [](int pid, const std::string& err) {
-                                                  if (err.find("[y/N]") == std::string::npos) {
-                                                    return false;
-                                                  }
-                                                  ::kill(pid, SIGINT);
-                                                  return true;
-                                                });
+  test::TRunOptions options;
+  options.keepInputOpen = true;
+  options.whileRunning = [](int pid, const std::string& err) {
+    if (err.find("[y/N]") == std::string::npos) {
+      return false;
+    }
+    ::kill(pid, SIGINT);
+    return true;
+  };
+  const test::TRunResult run =
+      test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}),

@@ -1,9 +1,14 @@
 #include "e2e/program_runner.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <filesystem>
+#include <linux/capability.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,8 +28,10 @@ void ReadAvailable(int fd, std::string& into, bool& open) {
 } // namespace
 
 TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& cwd, const std::string& input, bool keepInputOpen,
-                      const std::function<bool(int, const std::string&)>& whileRunning) {
+                      const std::string& cwd, const TRunOptions& options) {
+  const std::string& input = options.input;
+  const bool keepInputOpen = options.keepInputOpen;
+  const auto& whileRunning = options.whileRunning;
   int in[2], out[2], err[2];
   if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
     throw std::runtime_error("pipe failed");
@@ -41,6 +48,18 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
     ::dup2(err[1], 2);
     if (::chdir(cwd.c_str()) != 0) {
       ::_exit(127);
+    }
+    if (options.checkPermissions) {
+      // Out of the bounding set, the capabilities are not regained when the program starts.
+      for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        ::prctl(PR_CAPBSET_DROP, cap, 0, 0, 0);
+      }
+    }
+    if (options.fileSizeLimit >= 0) {
+      const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
+                         static_cast<rlim_t>(options.fileSizeLimit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG, like a full disk
     }
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
@@ -61,7 +80,7 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   while (outOpen || errOpen) {
     pollfd fds[2] = {{out[0], static_cast<short>(outOpen ? POLLIN : 0), 0},
                      {err[0], static_cast<short>(errOpen ? POLLIN : 0), 0}};
-    ::poll(fds, 2, 50);
+    ::poll(fds, 2, watching ? 2 : 50); // watching: look at the process often
     if ((fds[0].revents & (POLLIN | POLLHUP)) != 0) {
       ReadAvailable(out[0], result.out, outOpen);
     }
@@ -82,6 +101,20 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
+}
+
+std::vector<std::string> OpenFiles(int pid, const std::string& prefix) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+    std::error_code linkError;
+    const std::string target = std::filesystem::read_symlink(entry.path(), linkError).string();
+    if (!linkError && target.rfind(prefix, 0) == 0) {
+      names.push_back(target);
+    }
+  }
+  return names;
 }
 
 } // namespace zorbe::test

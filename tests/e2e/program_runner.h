@@ -16,12 +16,23 @@ struct TRunResult {
   std::string err;
 };
 
-// Starts `program` with the arguments in the folder `cwd`, feeds `input` to its standard input
-// and closes it (unless keepInputOpen), and waits for it. `whileRunning` is called with the
-// process id and the standard error read so far until it returns true or the process ends.
-TRunResult
-RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-           const std::string& input = "", bool keepInputOpen = false,
-           const std::function<bool(int pid, const std::string& err)>& whileRunning = {});
+struct TRunOptions {
+  std::string input;          // fed to standard input, which is then closed...
+  bool keepInputOpen = false; // ...unless this is set
+  // Called with the process id and the standard error so far, until it returns true or the
+  // process ends.
+  std::function<bool(int pid, const std::string& err)> whileRunning;
+  long fileSizeLimit = -1; // RLIMIT_FSIZE for the process (writes past it fail with EFBIG)
+  // Run even the superuser with file permissions checked (without the capabilities that
+  // override them), so that an unreadable file is unreadable.
+  bool checkPermissions = false;
+};
+
+// Starts `program` with the arguments in the folder `cwd` and waits for it.
+TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& cwd, const TRunOptions& options = {});
+
+// The files a process has open whose names start with `prefix` (from /proc/PID/fd).
+std::vector<std::string> OpenFiles(int pid, const std::string& prefix);
 
 } // namespace zorbe::test

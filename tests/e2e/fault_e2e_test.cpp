@@ -1,0 +1,138 @@
+// Faults around the program's output: a full device, a folder that can't be made, the program
+// stopped or killed while it writes. After each, the exit status and message are right, no
+// temporary file is left behind, and an earlier output of the same name is intact.
+
+#include "e2e/program_runner.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <set>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+class FaultE2E : public testing::Test {
+protected:
+  void SetUp() override {
+    std::filesystem::copy_file(ZORBE_EXECUTABLE, program);
+    std::filesystem::create_directories(work);
+  }
+  std::string Work(const std::string& name) const { return (work / name).string(); }
+  std::set<std::string> WorkFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(work)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+  // Lines enough that writing them takes a while: about `megabytes` MB.
+  void WriteLargeInput(int megabytes) const {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(megabytes) << 20);
+    std::uint32_t x = 12345;
+    while (text.size() < (static_cast<std::size_t>(megabytes) << 20)) {
+      x = x * 1103515245 + 12345;
+      text += "line " + std::to_string(x) + "\r\n";
+    }
+    test::WriteBytes(Work("in.txt"), text);
+  }
+  // Runs until the program has its unnamed output file open in the work folder, then sends it
+  // the signal.
+  test::TRunResult SignalWhileWriting(int signal) {
+    test::TRunOptions options;
+    options.input = "y\n";
+    options.whileRunning = [this, signal](int pid, const std::string&) {
+      if (test::OpenFiles(pid, work.string() + "/#").empty() &&
+          test::OpenFiles(pid, work.string() + "/.out.txt").empty()) {
+        return false;
+      }
+      ::kill(pid, signal);
+      return true;
+    };
+    return test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
+  }
+
+  test::TTempFolder folder;
+  std::string program = folder.File("zorbe");
+  std::filesystem::path work = folder.Path() / "work";
+};
+
+TEST_F(FaultE2E, FullDeviceFailsAndKeepsTheEarlierOutput) {
+  WriteLargeInput(1);
+  test::WriteBytes(Work("out.txt"), "earlier");
+  test::TRunOptions options;
+  options.input = "y\n";
+  options.fileSizeLimit = 100000;
+  const test::TRunResult run =
+      test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("out.txt"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("ファイルが大きすぎます。"), std::string::npos) << run.err;
+  EXPECT_TRUE(test::ReadBytes(Work("out.txt")) == "earlier"); // no diff of megabytes
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt", "out.txt"}));
+}
+
+TEST_F(FaultE2E, OutputFolderThatCannotBeMade) {
+  test::WriteBytes(Work("in.txt"), "a\r\n");
+  test::WriteBytes(Work("blocker"), "");
+  const test::TRunResult run =
+      test::RunProgram(program, {"/s", "blocker/sub/out.txt", "in.txt"}, work.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("フォルダ「blocker/sub」を作成できませんでした。"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"blocker", "in.txt"}));
+}
+
+TEST_F(FaultE2E, UnreadableTargetIsRefusedBeforeSorting) {
+  test::WriteBytes(Work("in.txt"), "a\r\n");
+  std::filesystem::permissions(Work("in.txt"), std::filesystem::perms::none);
+  test::TRunOptions options;
+  options.checkPermissions = true;
+  const test::TRunResult run =
+      test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("ファイル「in.txt」は存在しないか使用中です。"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("「in.txt」は不明な文字コードです。"), std::string::npos) << run.err;
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt"}));
+}
+
+TEST_F(FaultE2E, PipeAsTargetIsRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(Work("pipe").c_str(), 0600), 0);
+  const test::TRunResult run = test::RunProgram(program, {"/s", "out.txt", "pipe"}, work.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("「pipe」は不明な文字コードです。"), std::string::npos) << run.err;
+}
+
+TEST_F(FaultE2E, OutputToADeviceIsWrittenNotReplaced) {
+  test::WriteBytes(Work("in.txt"), "b\r\na\r\n");
+  const test::TRunResult run =
+      test::RunProgram(program, {"/s", "/dev/stdout", "in.txt"}, work.string());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "a\r\nb\r\n");
+  EXPECT_EQ(run.err, ""); // nothing asked: a device holds nothing to lose
+}
+
+TEST_F(FaultE2E, InterruptWhileWritingRemovesTheOutput) {
+  WriteLargeInput(30);
+  test::WriteBytes(Work("out.txt"), "earlier");
+  const test::TRunResult run = SignalWhileWriting(SIGINT);
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_TRUE(test::ReadBytes(Work("out.txt")) == "earlier"); // no diff of megabytes
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt", "out.txt"}));
+}
+
+TEST_F(FaultE2E, KilledWhileWritingLeavesNothingBehind) {
+  WriteLargeInput(30);
+  test::WriteBytes(Work("out.txt"), "earlier");
+  const test::TRunResult run = SignalWhileWriting(SIGKILL);
+  EXPECT_EQ(run.status, 128 + SIGKILL);
+  EXPECT_TRUE(test::ReadBytes(Work("out.txt")) == "earlier"); // no diff of megabytes
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt", "out.txt"}));
+}
+
+} // namespace
+} // namespace zorbe
