@@ -72,31 +72,46 @@ std::string OutputNameQuestion(const std::string& argument) {
          "「はい」を選択した場合ソートができない可能性があります。";
 }
 
+TCommandLineRequest
+ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
+                 const std::function<TSettingOptionItems(const std::string&)>& load,
+                 const std::function<bool(const std::string&)>& isOutputName) {
+  auto argument = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
+  TCommandLineRequest request;
+  const bool withSwitch = IsSwitch(argument(0));
+  std::size_t i = withSwitch ? 1 : 0;
+  if (std::find(settingNames.begin(), settingNames.end(), argument(i)) != settingNames.end()) {
+    request.setting = load(argument(i++));
+  } else {
+    request.setting = load(kDropSettingName);
+  }
+  if (withSwitch) {
+    request.outputName = argument(i++);
+  } else if (!request.setting.NoConnected && isOutputName(argument(i))) {
+    request.outputName = argument(i++);
+  }
+  for (; i < args.size(); ++i) {
+    request.files.push_back(args[i]);
+  }
+  return request;
+}
+
 int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
                    const TCommandLineServices& services) {
-  auto argument = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   TSortJobInputs inputs;
   TOptions options;
   try {
     options = settings.LoadOptions();
-    const bool withSwitch = IsSwitch(argument(0));
-    std::size_t i = withSwitch ? 1 : 0;
-    const std::vector<std::string> names = settings.ListSortSettingNames();
-    if (std::find(names.begin(), names.end(), argument(i)) != names.end()) {
-      inputs.setting = settings.LoadSortSetting(argument(i++));
-    } else {
-      inputs.setting = settings.LoadSortSetting(kDropSettingName);
-    }
-    if (withSwitch) {
-      inputs.outputName = argument(i++);
-    } else if (!inputs.setting.NoConnected &&
-               ShowMessage(OutputNameQuestion(argument(i)), TMsgKind::Information,
-                           TMsgButtons::YesNo) == TMsgResult::Yes) {
-      inputs.outputName = argument(i++);
-    }
-    for (; i < args.size(); ++i) {
-      inputs.files.push_back(args[i]);
-    }
+    TCommandLineRequest request = ParseCommandLine(
+        args, settings.ListSortSettingNames(),
+        [&settings](const std::string& name) { return settings.LoadSortSetting(name); },
+        [](const std::string& argument) {
+          return ShowMessage(OutputNameQuestion(argument), TMsgKind::Information,
+                             TMsgButtons::YesNo) == TMsgResult::Yes;
+        });
+    inputs.setting = std::move(request.setting);
+    inputs.outputName = std::move(request.outputName);
+    inputs.files = std::move(request.files);
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));
     return esError;

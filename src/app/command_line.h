@@ -33,6 +33,19 @@ struct TCommandLineServices {
   IShell& shell;
 };
 
+// What the arguments (without the program name) ask for, before any file is looked at: the
+// setting (a name from settingNames, else "ddDefault", read with load), the output name (after
+// "/s", or when isOutputName confirms the candidate) and the target files.
+struct TCommandLineRequest {
+  TSettingOptionItems setting;
+  std::string outputName;
+  std::vector<std::string> files;
+};
+TCommandLineRequest
+ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
+                 const std::function<TSettingOptionItems(const std::string&)>& load,
+                 const std::function<bool(const std::string&)>& isOutputName);
+
 // Runs the job the arguments (without the program name) describe and returns the exit status.
 // Messages and questions go through the message routine.
 int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,

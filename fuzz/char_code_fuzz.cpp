@@ -1,0 +1,50 @@
+// libFuzzer target for character-code detection: any bytes are a possible file. The result is
+// one of the known codes, a byte-order mark always decides, and a text of plain ASCII without
+// binary bytes or escapes is Shift-JIS.
+
+#include "text/char_code.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+bool IsPlainAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x08 && b < 0x80 && b != 0x1B;
+  });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view file(reinterpret_cast<const char*>(data), size);
+  auto block = [file](std::uint64_t index) -> std::string_view {
+    const std::uint64_t offset = index * zorbe::kDetectBlockSize;
+    return offset < file.size() ? file.substr(offset, zorbe::kDetectBlockSize) : std::string_view();
+  };
+  const int result = zorbe::DetectCharCodeOfBytes(block(0), file.size(), block);
+  Check((result >= zorbe::ccBinary && result <= zorbe::ccUtf8) || result == zorbe::ccUndecided ||
+        result == zorbe::ccEmptyOrUnreadable);
+  Check((result == zorbe::ccEmptyOrUnreadable) == file.empty());
+  if (file.starts_with("\xFF\xFE")) {
+    Check(result == zorbe::ccUtf16LE);
+  } else if (file.starts_with("\xFE\xFF")) {
+    Check(result == zorbe::ccUtf16BE);
+  } else if (file.starts_with("\xEF\xBB\xBF")) {
+    Check(result == zorbe::ccUtf8);
+  } else if (!file.empty() && IsPlainAscii(file)) {
+    Check(result == zorbe::ccShiftJis);
+  }
+  Check(zorbe::CharCodeName(result) != "");
+  return 0;
+}

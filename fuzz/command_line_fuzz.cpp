@@ -1,0 +1,66 @@
+// libFuzzer target for the command-line grammar: the input, split at NUL bytes, is the argument
+// list. Whatever it holds, the files are exactly the trailing arguments in their order, and the
+// switch, the setting name and the output name take the arguments before them.
+
+#include "app/command_line.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const bool answerYes = (data[0] & 1) != 0;
+  std::vector<std::string> args;
+  std::string current;
+  for (std::size_t i = 1; i < size; ++i) {
+    if (data[i] == 0) {
+      args.push_back(current);
+      current.clear();
+    } else {
+      current += static_cast<char>(data[i]);
+    }
+  }
+  if (!current.empty()) {
+    args.push_back(current);
+  }
+  const std::vector<std::string> names = {"一時設定", "A", "perFile", ""};
+  std::vector<std::string> loaded;
+  bool asked = false;
+  const zorbe::TCommandLineRequest request = zorbe::ParseCommandLine(
+      args, names,
+      [&loaded](const std::string& name) {
+        loaded.push_back(name);
+        zorbe::TSettingOptionItems setting = zorbe::SettingDefaults(name);
+        setting.NoConnected = name == "perFile";
+        return setting;
+      },
+      [&](const std::string&) {
+        asked = true;
+        return answerYes;
+      });
+  Check(loaded.size() == 1);
+  const bool withSwitch = !args.empty() && (args[0] == "/s" || args[0] == "/S");
+  const std::size_t skip = args.size() - std::min(args.size(), request.files.size());
+  Check(request.files.size() <= args.size());
+  Check(std::equal(request.files.begin(), request.files.end(),
+                   args.begin() + static_cast<long>(skip)));
+  Check(skip <= 3);
+  Check(!asked || !withSwitch);
+  Check(!(asked && request.setting.NoConnected));
+  Check(request.outputName.empty() || request.outputName == args[skip - 1]);
+  return 0;
+}
