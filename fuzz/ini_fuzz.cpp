@@ -3,9 +3,12 @@
 // the input read back as written (trimmed, on one line).
 
 #include "settings/ini_file.h"
+#include "text/encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
@@ -26,17 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(reread.Text() == written);
   Check(reread.SectionNames() == read.SectionNames());
 
-  // The input as values of a few keys, in a setting named by its first bytes.
+  // The input as values of a few keys, in a setting named by its first bytes; names and values
+  // are UTF-8 inside the program, like everything read from the file.
+  const std::string utf8 = zorbe::IsValidUtf8(text) ? std::string(text) : zorbe::Cp932ToUtf8(text);
   zorbe::TIniFile ini;
-  const std::string section(text.substr(0, std::min<std::size_t>(8, text.size())));
-  const std::string value(text);
+  std::size_t cut = std::min<std::size_t>(8, utf8.size());
+  while (cut > 0 && cut < utf8.size() && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) {
+    --cut; // not inside a character
+  }
+  const std::string section = utf8.substr(0, cut);
+  const std::string value = utf8;
   ini.WriteString(section, "CLTC", value);
   ini.WriteInteger(section, "CharPosCount", static_cast<long long>(size) - 100);
   const zorbe::TIniFile back = zorbe::TIniFile::Parse(ini.Text());
-  const std::string expected = *ini.Find(section, "CLTC");
-  if (zorbe::TIniFile::Parse(ini.Text()).SectionNames() == ini.SectionNames()) {
-    Check(back.ReadString(section, "CLTC", "\x01missing") == expected);
-    Check(back.ReadInteger(section, "CharPosCount", 12345) == static_cast<long long>(size) - 100);
-  }
+  const std::optional<std::string> expected = ini.Find(section, "CLTC");
+  Check(expected.has_value()); // a value written is found under the name it was written with
+  Check(back.ReadString(section, "CLTC", "\x01missing") == *expected);
+  Check(back.ReadInteger(section, "CharPosCount", 12345) == static_cast<long long>(size) - 100);
   return 0;
 }

@@ -23,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 4) {
     return 0;
   }
-  const int kind = data[0] % 5;
+  // The column key's kinds: the job reads every CsvDelimiter other than 1 and 2 as the comma.
+  // (The semicolon kind only splits the comment prefixes; it is never joined.)
+  static const int kKinds[] = {0, 1, 2, 7};
+  const int kind = kKinds[data[0] % 4];
   const int from = static_cast<int>(data[1] % 12) - 2; // a few negative indices too
   const int to = static_cast<int>(data[2] % 12) - 2;
   const int count = static_cast<int>(data[3]) - 16;

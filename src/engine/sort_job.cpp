@@ -78,6 +78,11 @@ private:
   TSortJobHost& host_;
   TJobControl& control_;
   const TLineConversions conversions_;
+  // The column key's delimiter: comma, space or TAB; any other stored value is the comma (the
+  // splitter's semicolon would not be joined back the same way).
+  const int csvDelimiter_ = (setting_.CsvDelimiter == dkSpace || setting_.CsvDelimiter == dkTab)
+                                ? setting_.CsvDelimiter
+                                : dkComma;
 
   // Built once per job.
   std::optional<TDeletionList> deletion_;
@@ -209,8 +214,7 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
     const bool comment = comments_.Matches(line);
     bool owned = false;
     if (setting_.CsvSupport && !comment) {
-      keyed_ =
-          MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, setting_.CsvDelimiter);
+      keyed_ = MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
       line = keyed_;
       owned = true;
     }
@@ -290,8 +294,8 @@ void TSortJob::WriteUnordered(TAtomicFile& out) {
   for (std::size_t i = 0; i < main_.size(); ++i) {
     const std::string_view line = space_.View(main_[i]);
     if (i < mainKeyed_.size() && mainKeyed_[i]) {
-      WriteLine(out, MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex,
-                               setting_.CsvDelimiter));
+      WriteLine(out,
+                MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_));
     } else {
       WriteLine(out, line);
     }
@@ -323,8 +327,7 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
       copied = true;
     }
     if (undoColumnKey) {
-      undone =
-          MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, setting_.CsvDelimiter);
+      undone = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
       line = undone;
       copied = true;
     }

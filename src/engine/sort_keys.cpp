@@ -38,8 +38,8 @@ class FieldSplitter {
 public:
   FieldSplitter(int kind, std::string_view line) : delimiter_(SplitDelimiter(kind)), line_(line) {}
 
-  // Whether the last field is a quoted field without its closing quote: it runs to the end of
-  // the line, so it swallows whatever follows it once another field is put behind it.
+  // Whether the last field is a quoted field without its closing quote, or ends in a lead byte
+  // without its trail byte: either swallows what follows once another field is put behind it.
   bool LastFieldOpen() const { return lastOpen_; }
 
   std::vector<std::string> Split() {
@@ -73,6 +73,9 @@ private:
       if (c == static_cast<unsigned char>(delimiter_) || IsControl(c)) {
         break;
       }
+      // A lead byte at the very end has no trail byte: put before a delimiter, it would take
+      // the delimiter as its trail byte.
+      lastOpen_ = IsLeadByte(c) && pos_ + 1 == line_.size();
       pos_ = NextChar(line_, pos_);
     }
     return std::string(line_.substr(start, pos_ - start));
@@ -134,8 +137,8 @@ std::string MoveField(std::string_view line, int from, int to, int kind) {
   if (from < 0 || to < 0 || from >= count || to >= count) {
     return std::string(line);
   }
-  // An unclosed quoted field must stay last, or the keyed line would split differently and the
-  // undo could not restore it.
+  // An open last field (an unclosed quote, a lone lead byte at the end) must stay last, or the
+  // keyed line would split differently and the undo could not restore it.
   if (splitter.LastFieldOpen() && from != to && (from == count - 1 || to == count - 1)) {
     return std::string(line);
   }

@@ -26,8 +26,9 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields);
 
 // The line with the field at `from` moved to index `to` of the shortened list, joined anew; the
 // line unchanged when either index is not below the number of fields or is negative, and when
-// the move would put a field behind a last quoted field that has no closing quote (that field
-// runs to the end of the line, so the keyed line could not be split back the same way).
+// the move would put a field behind an open last field (a quoted field without its closing
+// quote, or one ending in a lead byte without its trail byte): the keyed line could not be split
+// back the same way.
 std::string MoveField(std::string_view line, int from, int to, int kind);
 
 // The bytes after the first n followed by the first n bytes; with fromEnd the last n bytes

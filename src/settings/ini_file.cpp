@@ -97,11 +97,11 @@ TIniFile TIniFile::Parse(std::string_view text) {
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
-      ini.sections_.back().lines.push_back({{}, std::string(line)});
+      ini.sections_.back().lines.push_back({false, {}, std::string(line)});
       continue;
     }
     ini.sections_.back().lines.push_back(
-        {std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
+        {true, std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1)))});
   }
   return ini;
 }
@@ -123,7 +123,7 @@ std::string TIniFile::Text() const {
   for (const Section& section : sections_) {
     out += "[" + section.name + "]\n";
     for (const Line& line : section.lines) {
-      out += line.key.empty() ? line.text : line.key + "=" + line.text;
+      out += line.entry ? line.key + "=" + line.text : line.text;
       out += '\n';
     }
     out += '\n';
@@ -153,9 +153,11 @@ std::vector<std::string> TIniFile::SectionNames() const {
   return names;
 }
 
+// Names are looked up as they are stored: trimmed, on one line.
 const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
+  const std::string stored = OneLine(name);
   for (const Section& section : sections_) {
-    if (EqualIgnoringCase(section.name, name)) {
+    if (EqualIgnoringCase(section.name, stored)) {
       return &section;
     }
   }
@@ -175,11 +177,8 @@ bool TIniFile::SectionExists(std::string_view section) const {
 }
 
 void TIniFile::EraseSection(std::string_view section) {
-  const auto it = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
-    return EqualIgnoringCase(s.name, section);
-  });
-  if (it != sections_.end()) {
-    sections_.erase(it);
+  if (const Section* found = FindSection(section)) {
+    sections_.erase(sections_.begin() + (found - sections_.data()));
   }
 }
 
@@ -189,7 +188,7 @@ std::optional<std::string> TIniFile::Find(std::string_view section, std::string_
     return std::nullopt;
   }
   for (const Line& line : found->lines) {
-    if (!line.key.empty() && EqualIgnoringCase(line.key, key)) {
+    if (line.entry && EqualIgnoringCase(line.key, key)) {
       return line.text;
     }
   }
@@ -217,12 +216,12 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool fal
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Section& target = SectionForWrite(section);
   for (Line& line : target.lines) {
-    if (!line.key.empty() && EqualIgnoringCase(line.key, key)) {
+    if (line.entry && EqualIgnoringCase(line.key, key)) {
       line.text = OneLine(value);
       return;
     }
   }
-  target.lines.push_back({OneLine(key), OneLine(value)});
+  target.lines.push_back({true, OneLine(key), OneLine(value)});
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, long long value) {

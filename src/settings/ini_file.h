@@ -49,7 +49,8 @@ public:
 
 private:
   struct Line {
-    std::string key; // empty for a line without "=", which is kept as text
+    bool entry;      // key=value; otherwise a line without "=", kept as text
+    std::string key; // may be empty ("=value" is an entry too)
     std::string text;
   };
   struct Section {

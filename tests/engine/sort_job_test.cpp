@@ -223,6 +223,9 @@ TEST_F(SortJobTest, ColumnKeyIsUndoneUnlessNotRestored) {
   setting.CsvNotRestore = true;
   EXPECT_EQ(SortLines({"a,b,z,d", "b,c,y,e"}), Text({"y,b,c,e", "z,a,b,d"}));
   setting.CsvNotRestore = false;
+  setting.CsvDelimiter = 3; // not a delimiter of the column key: read as the comma
+  EXPECT_EQ(SortLines({"a;x,b,z,d", "b,c,y,e"}), Text({"b,c,y,e", "a;x,b,z,d"}));
+  setting.CsvDelimiter = 0;
   setting.SortDirection = 2;
   setting.CLTC = "#";
   EXPECT_EQ(SortLines({"a,b,z", "#a,b,c"}), Text({"a,b,z", "#a,b,c"}));

@@ -72,6 +72,8 @@ TEST(MoveField, KeyAndUndo) {
       {"a,\"open", 1, 0, dkComma, "a,\"open"}, // an unclosed quote stays last
       {"a,\"open", 0, 1, dkComma, "a,\"open"},
       {"a,b,\"open", 0, 1, dkComma, "b,a,\"open"},
+      {"\xFF\x10\xFF\xEF", 1, 0, dkTab,
+       "\xFF\x10\xFF\xEF"}, // a lone lead byte at the end stays last
   };
   for (const auto& c : cases) {
     const std::string keyed = MoveField(c.line, c.from, c.to, c.kind);

@@ -64,6 +64,10 @@ TEST(IniFile, WritesKeepOrderAndTrimValues) {
   ini.WriteString("a", "X", "replaced");
   ini.WriteString("B", "line", "one\r\ntwo");
   EXPECT_EQ(ini.Text(), "[A]\nx=replaced\nflag=1\n\n[B]\nn=3\nline=one  two\n\n");
+  ini.WriteString("two\nlines", "k", "v"); // a name is stored and found on one line
+  EXPECT_EQ(ini.ReadString("two\nlines", "k", ""), "v");
+  EXPECT_EQ(ini.ReadString("two lines", "k", ""), "v");
+  ini.EraseSection("two\nlines");
   ini.EraseSection("a");
   EXPECT_EQ(ini.SectionNames(), std::vector<std::string>{"B"});
 }
