@@ -20,7 +20,8 @@ protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
     if (QWidget* owner = parentWidget(); owner != nullptr && owner->isVisible()) {
-      const TRect place = CentredOver(ToRect(owner->frameGeometry()), width(), height());
+      const QSize size = frameGeometry().size();
+      const TRect place = CentredOver(ToRect(owner->frameGeometry()), size.width(), size.height());
       move(place.left, place.top);
     }
   }
