@@ -82,14 +82,15 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
 }
 
 TMainForm::~TMainForm() {
-  // The worker may still be finishing after its end callback; never leave it behind.
-  if (job_ && !job_->Ended() && !jobEndRunning_) {
+  if (job_ && !idle_ && !jobEndRunning_) {
+    // Released without its close handling while a sort runs: stop the sort and let its end
+    // callback run, since the worker can't end before it has.
     job_->Stop();
-    while (!job_->Ended()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!idle_) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
   }
-  job_.reset();
+  job_.reset(); // the worker is past its end callback: this only waits for it to return
   delete temporaryForm_;
 }
 
@@ -502,8 +503,8 @@ void TMainForm::UpdateCommands() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  CloseTemporaryForm();
   if (!idle_) {
+    // A refused close keeps the temporary settings window: the sort it may feed next needs it.
     if (ShowMessage(kCloseWhileSortingQuestion, TMsgKind::Warning, TMsgButtons::YesNo) !=
         TMsgResult::Yes) {
       event->ignore();
@@ -514,9 +515,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
       job_->Stop();
     }
     while (!idle_) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+      // Sleeps until an event comes (the job's calls are events; so is the 100 ms timer).
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
   }
+  CloseTemporaryForm();
   Guarded([this] { settings_.SaveOptions(CurrentOptions()); });
   event->accept();
 }

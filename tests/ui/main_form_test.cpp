@@ -189,11 +189,14 @@ TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions)
   folder.Write("a.txt", "x\r\n");
   auto form = MakeForm();
   form->AddFiles({folder.File("a.txt")});
+  Find<QComboBox>(form.get(), "cbSettingName")->setCurrentIndex(0);
+  form->SettingNameChanged();
   const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
   form->Start();
   EXPECT_FALSE(form->close()); // answered No: the sort goes on
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(form->Idle());
+  EXPECT_NE(form->TemporarySettingForm(), nullptr);
 
   messages.SetNextAnswer(TMsgResult::Yes);
   std::thread feeder([&] {
@@ -203,12 +206,28 @@ TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions)
   EXPECT_TRUE(form->close());
   feeder.join();
   EXPECT_TRUE(form->Idle());
+  EXPECT_EQ(form->TemporarySettingForm(), nullptr);
   EXPECT_EQ(messages.Texts(),
             (std::vector<std::string>(2, "ソート中です。\r\n強制終了しますか？")));
   // Closed without the cancelled mark: the end is announced as after a finished sort.
   EXPECT_EQ(shell.beeps, 1);
   EXPECT_TRUE(shell.opened.empty());
   EXPECT_EQ(settings.LoadOptions(), form->CurrentOptions());
+}
+
+TEST_F(MainFormTest, ReleasingTheWindowDuringASortStopsTheSortFirst) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  form->AddFiles({folder.File("a.txt")});
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  std::thread feeder([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    FeedPipe(pipe, "b\r\na\r\n");
+  });
+  form.reset();
+  feeder.join();
+  EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
 }
 
 TEST_F(MainFormTest, StartRefusalsLeaveTheWindowIdle) {
