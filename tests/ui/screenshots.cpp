@@ -19,11 +19,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QTest>
 
 #include <cstdio>
+#include <filesystem>
 
 using namespace zorbe;
 
@@ -44,13 +45,19 @@ bool Save(QWidget* window, const QString& folder, const char* name) {
   return ok;
 }
 
-// The screen area that holds all the windows, as the user sees them side by side.
-bool SaveScreenArea(const QRect& area, const QString& folder, const char* name) {
+// Windows side by side as the user sees them, on a plain background.
+bool SaveSideBySide(QWidget* left, QWidget* right, const QString& folder, const char* name) {
   Settle();
+  const QPixmap a = left->grab();
+  const QPixmap b = right->grab();
+  QPixmap canvas(a.width() + b.width(), std::max(a.height(), b.height()));
+  canvas.fill(QColor(0xd0, 0xd4, 0xd8));
+  QPainter painter(&canvas);
+  painter.drawPixmap(0, 0, a);
+  painter.drawPixmap(a.width(), 0, b);
+  painter.end();
   const QString file = folder + QLatin1Char('/') + QLatin1String(name);
-  const bool ok = QGuiApplication::primaryScreen()
-                      ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                      .save(file);
+  const bool ok = canvas.save(file);
   std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
   return ok;
 }
@@ -62,11 +69,19 @@ int main(int argc, char** argv) {
   ApplyDesktopPalette();
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
-  test::TTempFolder temp;
+  // A folder with a readable name, since its path shows in the pictures.
+  const std::filesystem::path samples = std::filesystem::temp_directory_path() / "見本";
+  std::filesystem::remove_all(samples);
+  std::filesystem::create_directories(samples);
+  auto write = [&samples](const std::string& name, const std::string& bytes) {
+    const std::filesystem::path file = samples / name;
+    std::filesystem::create_directories(file.parent_path());
+    test::WriteBytes(file.string(), bytes);
+  };
   TScriptedMessageBox messages;
   SetMessageBox(&messages);
   TQtShell shell;
-  const TSettingsFile settings(temp.File("zorbe.ini"));
+  const TSettingsFile settings((samples / "zorbe.ini").string());
   TSettingOptionItems sample = SettingDefaults("単語帳");
   sample.Duplicate = true;
   sample.ReturnDel = true;
@@ -77,9 +92,9 @@ int main(int argc, char** argv) {
   options.DefaultSettingName = "単語帳";
   settings.SaveOptions(options);
 
-  const std::string words = temp.Write("単語/動物.txt", test::Sjis("ねこ\r\nいぬ\r\n"));
-  temp.Write("単語/植物.txt", test::Sjis("さくら\r\nうめ\r\n"));
-  temp.Write("単語/果物.txt", test::Sjis("りんご\r\nみかん\r\n"));
+  write("単語/動物.txt", test::Sjis("ねこ\r\nいぬ\r\n"));
+  write("単語/植物.txt", test::Sjis("さくら\r\nうめ\r\n"));
+  write("単語/果物.txt", test::Sjis("りんご\r\nみかん\r\n"));
 
   bool ok = true;
   {
@@ -87,16 +102,15 @@ int main(int argc, char** argv) {
     form.move(40, 40);
     form.show();
     form.ApplyStartSetting();
-    form.AddFiles({temp.File("単語")});
+    form.AddFiles({(samples / "単語").string()});
     ok &= Save(&form, folder, "main_window.png");
 
     auto* box = form.findChild<QComboBox*>(QStringLiteral("cbSettingName"));
     box->setCurrentIndex(0);
     form.SettingNameChanged();
     Settle();
-    TSettingForm* side = form.TemporarySettingForm();
-    const QRect both = form.frameGeometry().united(side->frameGeometry());
-    ok &= SaveScreenArea(both, folder, "main_window_with_temporary_setting.png");
+    ok &= SaveSideBySide(&form, form.TemporarySettingForm(), folder,
+                         "main_window_with_temporary_setting.png");
   }
   for (const bool tabbed : {false, true}) {
     TOptions look;
@@ -119,5 +133,6 @@ int main(int argc, char** argv) {
     ok &= Save(&form, folder, "general_options.png");
   }
   SetMessageBox(nullptr);
+  std::filesystem::remove_all(samples);
   return ok ? 0 : 1;
 }
