@@ -13,6 +13,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,6 +244,20 @@ void TSettingForm::MoveSelectedClass(int step) {
   listBox_->insertItem(to, item);
   listBox_->setCurrentItem(item);
   item->setSelected(true);
+}
+
+void TSettingForm::reject() {
+  if (!Temporary()) {
+    QDialog::reject();
+  }
+}
+
+void TSettingForm::closeEvent(QCloseEvent* event) {
+  if (Temporary()) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {

@@ -51,6 +51,9 @@ public:
   void UpdateReorderButtons();
   // Moves the selected class one place up (-1) or down (+1).
   void MoveSelectedClass(int step);
+  // The temporary window stays until the main window releases it: Escape and the window
+  // manager's close leave it open.
+  void reject() override;
 
 signals:
   // The temporary window changed NoConnected, OutputFolder or OutputFilename of CurrentSetting.
@@ -60,6 +63,7 @@ signals:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   QWidget* BuildNamePanel();

@@ -328,6 +328,9 @@ TEST_F(SettingFormTest, TemporaryWindowIsCompactAndWritesItsOutputFieldsAtOnce) 
 
   save->click();
   EXPECT_TRUE(settings.LoadSortSetting("一時設定").Duplicate);
+  QTest::keyClick(form.get(), Qt::Key_Escape);
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(settings.ListSortSettingNames(), (std::vector<std::string>{"一時設定", ""}));
 }
 
