@@ -2,11 +2,12 @@
 # runs the whole test suite (release and sanitizer builds). Both install the Debian packages
 # they need first (only the missing ones; nothing is upgraded).
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
+            qt6-base-dev qt6-multimedia-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test test-release test-asan bench clean format
+.PHONY: all deps build run desktop test test-release test-asan bench screenshots clean format
 
 all: build
 
@@ -32,6 +33,10 @@ run: build
 	@echo "--- build/release/words-sorted.txt (Shift-JIS, shown in UTF-8) ---"
 	@iconv -f CP932 -t UTF-8 build/release/words-sorted.txt | tr -d '\r'
 
+# The desktop program: the main window (needs a display).
+desktop: build
+	build/release/zorbe
+
 test: test-release test-asan
 
 test-release: deps
@@ -46,6 +51,10 @@ test-asan: deps
 
 bench: build
 	bench/run_bench.sh
+
+# Pictures of the windows for the help and the README, taken on a virtual X display.
+screenshots: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" build/release/tests/ui/zorbe_screenshots docs/images
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,16 +1,21 @@
 // Zorbe 2nd: sorts the lines of Japanese text files.
 //
-// With arguments the program runs one sort job and ends; this file only wires the command line
-// to the console services.
+// Without arguments the program shows its main window, when there is a display to show it on.
+// With arguments it runs one sort job and ends: started from a desktop launcher (a display, and
+// no terminal on stderr) it asks its questions in dialogs, otherwise on the terminal. This file
+// only chooses and wires.
 
 #include "app/command_line.h"
 #include "app/message_routine.h"
 #include "app/program_folder.h"
 #include "platform/console.h"
 #include "settings/settings_file.h"
+#include "ui/desktop_program.h"
+#include "ui/display_probe.h"
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,8 +31,11 @@ const char* const kUsage =
     "           each file by itself\n"
     "\n"
     "Questions are answered on standard input (y, yes or はい for Yes; anything\n"
-    "else or end of input for No). Ctrl+C stops the sort and removes its output.\n"
+    "else or end of input for No); started from the desktop without a terminal,\n"
+    "in dialogs. Ctrl+C stops the sort and removes its output.\n"
     "Exit status: 0 sorted, 1 error, 2 cancelled.\n"
+    "\n"
+    "Without arguments, and with a display, the main window opens.\n"
     "\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
@@ -45,9 +53,16 @@ int main(int argc, char* argv[]) {
     std::printf("Zorbe 2nd %s\n", ZORBE_VERSION);
     return esFinished;
   }
+  const TDisplay display = ProbeDisplay();
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
-    return esCancelled;
+    if (display == TDisplay::None) {
+      std::fputs(kUsage, stderr);
+      return esCancelled;
+    }
+    return RunMainWindow(argv[0]);
+  }
+  if (display == TDisplay::Desktop && ::isatty(2) == 0) {
+    return RunCommandLineInDialogs(argv[0], args);
   }
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TInterruptWatcher interrupts;

@@ -7,6 +7,7 @@
 #include <linux/capability.h>
 #include <poll.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -41,6 +42,21 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
     argv.push_back(const_cast<char*>(arg.c_str()));
   }
   argv.push_back(nullptr);
+  // The program as a terminal user or a script runs it: without a display, so it never
+  // answers with a window or a dialog whatever the test's own environment has.
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view text = *entry;
+    if (!text.starts_with("DISPLAY=") && !text.starts_with("WAYLAND_DISPLAY=") &&
+        !text.starts_with("QT_QPA_PLATFORM=")) {
+      environment.emplace_back(text);
+    }
+  }
+  std::vector<char*> envp;
+  for (std::string& entry : environment) {
+    envp.push_back(entry.data());
+  }
+  envp.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(in[0], 0);
@@ -61,7 +77,7 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
       ::setrlimit(RLIMIT_FSIZE, &limit);
       ::signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG, like a full disk
     }
-    ::execv(program.c_str(), argv.data());
+    ::execve(program.c_str(), argv.data(), envp.data());
     ::_exit(127);
   }
   ::close(in[0]);

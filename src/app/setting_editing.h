@@ -1,0 +1,23 @@
+#pragma once
+// Saving and deleting a named setting from the settings window, with their questions and
+// messages (all through the message routine).
+
+#include "settings/settings_file.h"
+
+#include <functional>
+#include <string>
+
+namespace zorbe {
+
+inline constexpr const char* kNoSettingNameMessage = "ソート設定名が指定されていません。";
+
+// Saves the controls' setting under `name`, asking first when the name exists. readControls
+// fills CurrentSetting from the window's controls, which is then written. Returns whether the
+// setting was written.
+bool SaveSettingAsked(const TSettingsFile& settings, const std::string& name,
+                      const std::function<void(TSettingOptionItems&)>& readControls);
+
+// Deletes the setting `name` after the question. Returns whether it was deleted.
+bool DeleteSettingAsked(const TSettingsFile& settings, const std::string& name);
+
+} // namespace zorbe

@@ -1,0 +1,39 @@
+#pragma once
+// Adding target files to the main window's list: folders become the files below them, and each
+// file is accepted with its character-code name or refused with a message naming it.
+//
+// The list takes Shift-JIS, JIS and EUC text only. Binary files, files of unknown code and
+// Unicode files (UTF-16 either way, UTF-8) are refused one message each; the other files are
+// still examined. (A command-line run has its own, wider rule.)
+
+#include "text/char_code.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorbe {
+
+// The status texts shown while files are added.
+inline constexpr const char* kSearchingStatus = "検索中...しばらくお待ち下さい。";
+inline constexpr const char* kDetectingStatus = "文字コード判定中...しばらくお待ち下さい。";
+
+// Every name that is an existing folder replaced by all files below it (depth first, in the
+// order the file system lists them); other names unchanged.
+std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names);
+
+// The character-code name of a file the list accepts ("S-JIS", "JIS83", "JIS78", "EUC"), or
+// nothing after the refusal went to showError.
+std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError);
+
+// The refusal for a detection result the list does not accept; empty for an accepted one.
+std::string ListRefusalMessage(const std::string& file, int detectionResult);
+
+// The row count as the status bar shows it: "3 個".
+std::string FileCountText(std::size_t count);
+
+// The refusal of a dropped item that is not a file on this computer (an sftp: or http: link).
+std::string NotLocalFileMessage(const std::string& url);
+
+} // namespace zorbe

@@ -1,0 +1,26 @@
+#include "app/window_placement.h"
+
+#include <algorithm>
+
+namespace zorbe {
+
+TRect CentredOver(const TRect& owner, int width, int height) {
+  return {owner.left + (owner.width - width) / 2, owner.top + (owner.height - height) / 2, width,
+          height};
+}
+
+TRect ClampToWorkArea(TRect window, const TRect& workArea) {
+  window.left = std::min(window.left, workArea.left + workArea.width - window.width);
+  window.top = std::min(window.top, workArea.top + workArea.height - window.height);
+  window.left = std::max(window.left, workArea.left);
+  window.top = std::max(window.top, workArea.top);
+  return window;
+}
+
+TRect PlaceWindow(const TRect& mainWindow, bool mainVisible, int width, int height,
+                  const TRect& workArea) {
+  const TRect centred = CentredOver(mainVisible ? mainWindow : workArea, width, height);
+  return ClampToWorkArea(centred, workArea);
+}
+
+} // namespace zorbe

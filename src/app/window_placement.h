@@ -1,0 +1,32 @@
+#pragma once
+// Where secondary windows and message boxes appear: centred over their owner when it is
+// visible, else in the middle of the screen's work area, and never off the work area.
+//
+// Plain rectangle arithmetic, so the rules are the same for every window toolkit and can be
+// tested without one.
+
+namespace zorbe {
+
+struct TRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+
+  bool operator==(const TRect&) const = default;
+};
+
+// The top-left corner that centres a window of the given size over `owner`:
+// owner left + (owner width - width) div 2, and the same for the top.
+TRect CentredOver(const TRect& owner, int width, int height);
+
+// Moves the window so that it stays inside the work area. When the window is larger than the
+// work area its top-left corner stays visible (the title bar can still be grabbed).
+TRect ClampToWorkArea(TRect window, const TRect& workArea);
+
+// The window placement routine: centred over the main window when that is visible, otherwise
+// in the work area; then kept inside the work area.
+TRect PlaceWindow(const TRect& mainWindow, bool mainVisible, int width, int height,
+                  const TRect& workArea);
+
+} // namespace zorbe

@@ -1,0 +1,99 @@
+#include "ui/desktop_program.h"
+
+#include "app/command_line.h"
+#include "app/message_routine.h"
+#include "app/program_folder.h"
+#include "platform/console.h"
+#include "ui/main_form.h"
+#include "ui/qt_main_thread_invoker.h"
+#include "ui/qt_message_box.h"
+#include "ui/qt_shell.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPalette>
+#include <QTimer>
+
+namespace zorbe {
+namespace {
+
+constexpr int kSoundEndWaitMs = 10000;
+
+// Qt reads options of its own from the arguments; the program's arguments never go there.
+struct TQtArguments {
+  explicit TQtArguments(const char* programName) : name(programName) {}
+  std::string name;
+  int argc = 1;
+  char* argv[2] = {name.data(), nullptr};
+};
+
+} // namespace
+
+void ApplyDesktopPalette() {
+  QPalette palette = QApplication::palette();
+  palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Button));
+  QApplication::setPalette(palette);
+}
+
+int RunMainWindow(const char* programName) {
+  TQtArguments arguments(programName);
+  QApplication app(arguments.argc, arguments.argv);
+  ApplyDesktopPalette();
+  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  TQtMessageBox messageBox;
+  SetMessageBox(&messageBox);
+  TQtShell shell;
+  const TSettingsFile settings(SettingsFileName());
+  int status = 0;
+  {
+    TMainForm form(settings, shell);
+    messageBox.SetMainWindow(&form);
+    form.show();
+    form.ApplyStartSetting();
+    status = QApplication::exec();
+    messageBox.SetMainWindow(nullptr);
+  }
+  SetMessageBox(nullptr);
+  return status;
+}
+
+int RunCommandLineInDialogs(const char* programName, const std::vector<std::string>& args) {
+  TQtArguments arguments(programName);
+  QApplication app(arguments.argc, arguments.argv);
+  ApplyDesktopPalette();
+  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  TInterruptWatcher interrupts;
+  TQtMessageBox messageBox;
+  SetMessageBox(&messageBox);
+  TQtShell shell;
+  TQtMainThreadInvoker mainThread;
+  const TCommandLineServices services{
+      mainThread,
+      [](const std::function<bool()>& ended, const std::function<void()>& stop) {
+        // The event loop runs the job's calls into this thread; a tick looks for the end and
+        // for an interrupt (which stops the job like the Stop button).
+        QEventLoop loop;
+        QTimer tick;
+        bool stopped = false;
+        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+          if (!stopped && TInterruptWatcher::Interrupted()) {
+            stopped = true;
+            stop();
+          }
+          if (ended()) {
+            loop.quit();
+          }
+        });
+        tick.start(20);
+        loop.exec();
+      },
+      [] { return TInterruptWatcher::Interrupted(); },
+      shell,
+  };
+  const int status = RunCommandLine(args, TSettingsFile(SettingsFileName()), services);
+  shell.WaitForSound(kSoundEndWaitMs);
+  SetMessageBox(nullptr);
+  return status;
+}
+
+} // namespace zorbe

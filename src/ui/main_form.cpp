@@ -1,0 +1,540 @@
+#include "ui/main_form.h"
+
+#include "app/main_commands.h"
+#include "app/message_routine.h"
+#include "app/output_field.h"
+#include "app/target_files.h"
+#include "engine/output_name.h"
+#include "ui/file_drop_target.h"
+#include "ui/file_name_edit.h"
+#include "ui/general_option_form.h"
+#include "ui/qt_window_placement.h"
+#include "ui/refreshing_combo_box.h"
+#include "ui/setting_form.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace zorbe {
+namespace {
+
+const char* const kTextFilter = "テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
+constexpr int kDesignedWidth = 422;
+constexpr int kDesignedHeight = 315;
+constexpr int kNeverStoredTop = -100;
+constexpr int kFileRole = Qt::UserRole; // the native bytes of a row's file name
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QString Native(const std::string& fileName) {
+  return QFile::decodeName(QByteArray::fromStdString(fileName));
+}
+
+} // namespace
+
+TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), shell_(shell),
+      host_([this](const std::string& caption) { SetCaption(caption); }) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Zorbe 2nd"));
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  setCentralWidget(central);
+  BuildList();
+  BuildBottomPanel();
+  BuildMenus();
+  countPanel_ = new QLabel(Q(FileCountText(0)), this);
+  countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
+  countPanel_->setMinimumWidth(50);
+  statusBar()->addPermanentWidget(countPanel_);
+
+  dropTarget_ =
+      new TFileDropTarget([this](const std::vector<std::string>& names) { AddFiles(names); }, this);
+  dropTarget_->Watch(this);
+  dropTarget_->Watch(list_->viewport());
+
+  timer_ = new QTimer(this);
+  timer_->setObjectName(QStringLiteral("Timer"));
+  timer_->setInterval(100);
+  connect(timer_, &QTimer::timeout, this, &TMainForm::UpdateCommands);
+  timer_->start();
+
+  ApplyOptions();
+  UpdateCommands();
+}
+
+TMainForm::~TMainForm() {
+  if (job_ && !idle_ && !jobEndRunning_) {
+    // Released without its close handling while a sort runs: stop the sort and let its end
+    // callback run, since the worker can't end before it has.
+    job_->Stop();
+    while (!idle_) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+  }
+  job_.reset(); // the worker is past its end callback: this only waits for it to return
+  delete temporaryForm_;
+}
+
+void TMainForm::Guarded(const std::function<void()>& access) {
+  try {
+    access();
+  } catch (const std::exception& e) {
+    ShowMessage(e.what(), TMsgKind::Error, TMsgButtons::OK);
+  }
+}
+
+void TMainForm::ApplyOptions() {
+  Guarded([this] { options_ = settings_.LoadOptions(); });
+  if (options_.Top == kNeverStoredTop) {
+    resize(QSize(kDesignedWidth, kDesignedHeight).expandedTo(minimumSizeHint()));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      const TRect place = CentredOver(ToRect(screen->availableGeometry()), width(), height());
+      move(place.left, place.top);
+    }
+  } else {
+    move(options_.Left, options_.Top);
+    resize(QSize(options_.Width, options_.Height).expandedTo(minimumSizeHint()));
+  }
+  FillSettingNames(Q(options_.DefaultSettingName));
+  mmOnTheTop_->setChecked(options_.OnTheTop);
+  mmSortedSoon_->setChecked(options_.SortedSoon);
+  mmEditorOpen_->setChecked(options_.EditorOpen);
+}
+
+void TMainForm::ApplyStartSetting() {
+  SettingNameChanged();
+  if (mmOnTheTop_->isChecked()) {
+    SetOnTop(true);
+  }
+}
+
+TOptions TMainForm::CurrentOptions() const {
+  TOptions options = options_;
+  options.Top = y();
+  options.Left = x();
+  options.Width = width();
+  options.Height = height();
+  options.DefaultSettingName = cbSettingName_->currentText().toStdString();
+  options.OnTheTop = mmOnTheTop_->isChecked();
+  options.SortedSoon = mmSortedSoon_->isChecked();
+  options.EditorOpen = mmEditorOpen_->isChecked();
+  return options;
+}
+
+void TMainForm::FillSettingNames(const QString& select) {
+  std::vector<std::string> names;
+  Guarded([&] { names = settings_.ListSortSettingNames(); });
+  QSignalBlocker block(cbSettingName_);
+  cbSettingName_->clear();
+  for (const std::string& name : names) {
+    cbSettingName_->addItem(Q(name));
+  }
+  int index = -1;
+  for (int i = 0; i < cbSettingName_->count(); ++i) {
+    if (cbSettingName_->itemText(i) == select) {
+      index = i;
+      break;
+    }
+  }
+  cbSettingName_->setCurrentIndex(index);
+}
+
+bool TMainForm::TemporarySettingShown() const {
+  return cbSettingName_->currentIndex() == 0 &&
+         cbSettingName_->currentText() == QString::fromUtf8(kTemporarySettingName);
+}
+
+std::vector<TTargetRow> TMainForm::Rows() const {
+  std::vector<TTargetRow> rows;
+  for (int row = 0; row < list_->rowCount(); ++row) {
+    rows.push_back({list_->item(row, 0)->data(kFileRole).toByteArray().toStdString(),
+                    list_->item(row, 1)->text().toStdString()});
+  }
+  return rows;
+}
+
+void TMainForm::AppendRow(const std::string& file, const std::string& code) {
+  const int row = list_->rowCount();
+  list_->insertRow(row);
+  auto* name = new QTableWidgetItem(Native(file));
+  name->setData(kFileRole, QByteArray::fromStdString(file));
+  list_->setItem(row, 0, name);
+  list_->setItem(row, 1, new QTableWidgetItem(Q(code)));
+}
+
+void TMainForm::ShowCount() {
+  countPanel_->setText(Q(FileCountText(static_cast<std::size_t>(list_->rowCount()))));
+}
+
+void TMainForm::SetOutputText(const std::string& text) {
+  fne_->setText(Q(text));
+}
+
+void TMainForm::RefreshOutputName() {
+  if (list_->rowCount() == 0) {
+    return;
+  }
+  const std::string first = Rows().front().file;
+  SetOutputText(
+      QuotedName(DefaultOutputName(first, CurrentSetting.OutputFolder,
+                                   CurrentSetting.OutputFilename, CurrentSetting.NoConnected)));
+}
+
+void TMainForm::ShowCodePanel(bool visible) {
+  if (visible) {
+    const QRect area = list_->geometry();
+    codeTypePanel_->move(area.left() + (area.width() - codeTypePanel_->width()) / 2,
+                         area.top() + (area.height() - codeTypePanel_->height()) / 2);
+    codeTypePanel_->raise();
+    codeTypePanel_->show();
+    repaint();
+    return;
+  }
+  codeTypePanel_->hide();
+}
+
+void TMainForm::AddFiles(const std::vector<std::string>& names) {
+  list_->setUpdatesEnabled(false);
+  statusBar()->showMessage(QString::fromUtf8(kSearchingStatus));
+  statusBar()->repaint();
+  const std::vector<std::string> work = ExpandTargetNames(names);
+  statusBar()->showMessage(QString::fromUtf8(kDetectingStatus));
+  ShowCodePanel(true);
+  const MessageSink showError = [](const std::string& message) {
+    ShowMessage(message, TMsgKind::Error, TMsgButtons::OK);
+  };
+  for (const std::string& file : work) {
+    try {
+      if (const std::optional<std::string> code = AcceptedListCode(file, showError)) {
+        AppendRow(file, *code);
+      }
+    } catch (const std::exception& e) {
+      showError(e.what()); // a read error: this file is skipped, the others still come
+    }
+  }
+  ShowCodePanel(false);
+  if (fne_->text().isEmpty()) {
+    RefreshOutputName();
+  }
+  ShowCount();
+  list_->setUpdatesEnabled(true);
+  statusBar()->clearMessage();
+  if (mmSortedSoon_->isChecked()) {
+    fne_->setText({});
+    Start();
+  }
+}
+
+void TMainForm::OpenFiles() {
+  const QStringList chosen = QFileDialog::getOpenFileNames(
+      this, QStringLiteral("開く"), {}, QtFileFilter(QString::fromUtf8(kTextFilter)));
+  std::vector<std::string> names;
+  for (const QString& name : chosen) {
+    names.push_back(QFile::encodeName(name).toStdString());
+  }
+  if (!names.empty()) {
+    AddFiles(names);
+  }
+}
+
+void TMainForm::Start() {
+  if (!idle_ || jobEndRunning_) {
+    ShowMessage(kBusyMessage, TMsgKind::Error, TMsgButtons::OK);
+    return;
+  }
+  if (TemporarySettingShown()) {
+    if (temporaryForm_ == nullptr) {
+      ShowMessage(kBadSettingWindowMessage, TMsgKind::Error, TMsgButtons::OK);
+      return;
+    }
+    temporaryForm_->ReadSettingFromControls(CurrentSetting);
+  }
+  std::optional<TSortJobInputs> inputs =
+      JobInputsFromRows(Rows(), CurrentSetting, OutputFieldFileName(fne_->text().toStdString()));
+  if (!inputs) {
+    return;
+  }
+  JobSetting = CurrentSetting;
+  idle_ = false;
+  host_.SetCancelled(false);
+  job_.reset(); // an earlier job has ended, callback and all
+  job_ = std::make_unique<TSortThread>(std::move(*inputs), host_, invoker_,
+                                       [this](TSortThread& job) { OnJobEnded(job); });
+  job_->Start();
+}
+
+void TMainForm::Stop() {
+  if (ShowMessage(kStopQuestion, TMsgKind::Warning, TMsgButtons::YesNo) != TMsgResult::Yes) {
+    return;
+  }
+  if (idle_) {
+    ShowMessage(kAlreadyEndedMessage, TMsgKind::Information, TMsgButtons::OK);
+    return;
+  }
+  host_.SetCancelled(true);
+  job_->Stop();
+  ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
+}
+
+void TMainForm::OnJobEnded(TSortThread& job) {
+  jobEndRunning_ = true;
+  TSortEndInputs in;
+  in.cancelled = host_.Cancelled();
+  in.waveFileName = options_.WaveFileName;
+  in.flash = options_.Flash;
+  in.flashSec = options_.FlashSec;
+  in.openInEditor = mmEditorOpen_->isChecked() && mmEditorOpen_->isEnabled();
+  in.editorPath = options_.EditorPath;
+  in.clearList = options_.SortEndListViewClear || mmSortedSoon_->isChecked();
+  in.jobNoConnected = job.Inputs().setting.NoConnected;
+  in.outputName = WithoutQuotes(job.Inputs().outputName);
+  in.outcome = job.Result().outcome;
+  in.failure = job.Result().message;
+  HandleSortEnd(in, *this, shell_);
+  jobEndRunning_ = false;
+  // Released once this callback has returned and the worker is free to end.
+  QMetaObject::invokeMethod(
+      this,
+      [this, ended = &job] {
+        if (job_.get() == ended) {
+          job_.reset();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void TMainForm::SetCaption(const std::string& caption) {
+  setWindowTitle(Q(caption));
+}
+
+void TMainForm::Flash(int seconds) {
+  RunFlashing(seconds, flashClock_, [this](std::uint32_t colour) {
+    QPalette palette = list_->palette();
+    palette.setColor(QPalette::Base, QColor::fromRgb(colour & 0xFFFFFF));
+    list_->setPalette(palette);
+    list_->viewport()->repaint();
+    QThread::msleep(20);
+  });
+}
+
+void TMainForm::DeleteSelected() {
+  if (list_->rowCount() == 0) {
+    return;
+  }
+  for (int row = list_->rowCount() - 1; row >= 0; --row) {
+    if (list_->item(row, 0)->isSelected()) {
+      list_->removeRow(row);
+    }
+  }
+  ShowCount();
+  if (list_->rowCount() == 0) {
+    fne_->setText({});
+  }
+}
+
+void TMainForm::Clear() {
+  if (list_->rowCount() == 0) {
+    return;
+  }
+  list_->setUpdatesEnabled(false);
+  list_->setRowCount(0);
+  list_->setUpdatesEnabled(true);
+  fne_->setText({});
+  ShowCount();
+}
+
+void TMainForm::SetOnTop(bool onTop) {
+  Qt::WindowFlags flags = windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+  if (QWindow* handle = windowHandle()) {
+    // Changing the widget's flags would hide and show the window again; telling the window
+    // system directly keeps it where it is, its size and the activation unchanged.
+    overrideWindowFlags(flags);
+    handle->setFlags(flags);
+    return;
+  }
+  setWindowFlags(flags);
+}
+
+void TMainForm::ToggleSortedSoon() {
+  list_->setRowCount(0);
+  ShowCount();
+}
+
+void TMainForm::SettingNameChanged() {
+  Guarded([this] {
+    CurrentSetting = settings_.LoadSortSetting(cbSettingName_->currentText().toStdString());
+  });
+  if (TemporarySettingShown()) {
+    if (temporaryForm_ == nullptr) {
+      OpenTemporaryForm();
+    }
+  } else {
+    CloseTemporaryForm();
+  }
+  RefreshOutputName();
+}
+
+void TMainForm::OpenTemporaryForm() {
+  temporaryForm_ =
+      new TSettingForm(TSettingForm::TKind::Temporary, settings_, shell_, options_, this);
+  temporaryForm_->SetSettingName(QString::fromUtf8(kTemporarySettingName));
+  connect(temporaryForm_, &TSettingForm::ImmediateFieldsChanged, this,
+          &TMainForm::RefreshOutputName);
+  PlaceTemporaryForm();
+  temporaryForm_->show();
+}
+
+void TMainForm::CloseTemporaryForm() {
+  if (temporaryForm_ == nullptr) {
+    return;
+  }
+  TSettingForm* form = temporaryForm_;
+  temporaryForm_ = nullptr;
+  form->hide();
+  form->deleteLater();
+}
+
+void TMainForm::PlaceTemporaryForm() {
+  if (temporaryForm_ != nullptr) {
+    const QRect frame = frameGeometry();
+    temporaryForm_->move(frame.left() + frame.width(), frame.top());
+  }
+}
+
+void TMainForm::OpenSortSettings() {
+  if (TemporarySettingShown()) {
+    return; // the temporary setting is edited in its own window
+  }
+  TSettingForm form(TSettingForm::TKind::Modal, settings_, shell_, options_, this);
+  form.SetSettingName(cbSettingName_->currentText());
+  PlaceWindowOver(this, &form);
+  form.exec();
+  const int index = cbSettingName_->currentIndex();
+  FillSettingNames({});
+  cbSettingName_->setCurrentIndex(index < cbSettingName_->count() ? index : -1);
+  SettingNameChanged();
+}
+
+void TMainForm::OpenGeneralOptions() {
+  TGeneralOptionForm form(shell_, this);
+  form.SetOptions(options_);
+  PlaceWindowOver(this, &form);
+  if (form.exec() == QDialog::Accepted) {
+    ApplyGeneralOptions(form.Options(options_));
+  }
+}
+
+void TMainForm::ApplyGeneralOptions(const TOptions& edited) {
+  const bool layoutChanged = edited.SettingWindowTab != options_.SettingWindowTab;
+  options_.EditorPath = edited.EditorPath;
+  options_.SortEndListViewClear = edited.SortEndListViewClear;
+  options_.SettingWindowTab = edited.SettingWindowTab;
+  options_.WaveFileName = edited.WaveFileName;
+  options_.Flash = edited.Flash;
+  options_.FlashSec = edited.FlashSec;
+  if (layoutChanged && temporaryForm_ != nullptr) {
+    CloseTemporaryForm();
+    SettingNameChanged();
+  }
+}
+
+void TMainForm::UpdateCommands() {
+  TMainCommandInputs in;
+  in.temporarySettingShown = TemporarySettingShown();
+  in.noConnected = CurrentSetting.NoConnected;
+  in.fixedOutput = !CurrentSetting.OutputFolder.empty() || !CurrentSetting.OutputFilename.empty();
+  in.sortedSoon = mmSortedSoon_->isChecked();
+  in.idle = idle_;
+  in.rowCount = static_cast<std::size_t>(list_->rowCount());
+  in.selectedCount = static_cast<std::size_t>(list_->selectionModel()->selectedRows().size());
+  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  in.clipboardHasText = clip != nullptr && clip->hasText();
+  const TMainCommandStates out = MainCommandStates(in);
+
+  mmSortOption_->setEnabled(out.sortOption);
+  btnSortOption_->setEnabled(out.sortOption);
+  mmEditorOpen_->setEnabled(out.editorOpen);
+  list_->setEnabled(out.list);
+  QPalette listPalette = listPalette_;
+  if (out.listButtonFace) {
+    listPalette.setColor(QPalette::Base, listPalette_.color(QPalette::Button));
+  }
+  list_->setPalette(listPalette);
+  fne_->setEnabled(out.output);
+  QPalette outputPalette = outputPalette_;
+  if (out.outputButtonFace) {
+    outputPalette.setColor(QPalette::Base, outputPalette_.color(QPalette::Button));
+  }
+  fne_->lineEdit()->setPalette(outputPalette);
+  bnStart_->setEnabled(out.startButton);
+  bnStop_->setEnabled(out.stopButton);
+  bnClear_->setEnabled(out.clearButton);
+  bnDel_->setEnabled(out.deleteButton);
+  if (out.clearMenu) {
+    mmClear_->setEnabled(*out.clearMenu);
+  }
+  if (out.deleteMenu) {
+    mmDelete_->setEnabled(*out.deleteMenu);
+  }
+  if (out.clipboardMenus) {
+    mmClipToClip_->setEnabled(*out.clipboardMenus);
+    mmClipToFile_->setEnabled(*out.clipboardMenus);
+  }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!idle_) {
+    // A refused close keeps the temporary settings window: the sort it may feed next needs it.
+    if (ShowMessage(kCloseWhileSortingQuestion, TMsgKind::Warning, TMsgButtons::YesNo) !=
+        TMsgResult::Yes) {
+      event->ignore();
+      return;
+    }
+    // Without the cancelled mark: the end is announced as after a finished job.
+    if (job_) {
+      job_->Stop();
+    }
+    while (!idle_) {
+      // Sleeps until an event comes (the job's calls are events; so is the 100 ms timer).
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+  }
+  CloseTemporaryForm();
+  Guarded([this] { settings_.SaveOptions(CurrentOptions()); });
+  event->accept();
+}
+
+void TMainForm::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  PlaceTemporaryForm();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    OpenFiles();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace zorbe

@@ -1,0 +1,156 @@
+#pragma once
+// The main window: the list of target files with their character codes, the choice of the sort
+// setting, the output file name, and the commands that start and stop one sort job.
+//
+// The form holds the window state (idle flag, the running job, the temporary settings window)
+// and wires widgets to the rules in src/app: which commands are offered (MainCommandStates),
+// which files are accepted (AcceptedListCode), what a job gets (JobInputsFromRows) and what
+// happens at its end (HandleSortEnd). The job runs on its worker thread; its caption updates,
+// questions and end callback reach this form on the GUI thread through the Qt invoker while
+// the worker waits. The job object is released only after its end callback has returned, since
+// releasing it waits for the worker.
+
+#include "app/job_host.h"
+#include "app/job_start.h"
+#include "app/sort_end.h"
+#include "engine/sort_thread.h"
+#include "settings/settings_file.h"
+#include "ui/qt_main_thread_invoker.h"
+
+#include <QMainWindow>
+#include <QPalette>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace zorbe {
+
+class IShell;
+class TFileDropTarget;
+class TFileNameEdit;
+class TRefreshingComboBox;
+class TSettingForm;
+
+class TMainForm : public QMainWindow, private ISortEndView {
+  Q_OBJECT
+public:
+  // Reads the window options and the setting names from `settings`.
+  TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The start-up's share once the window is shown: the setting chosen at start is loaded (and
+  // its temporary settings window opened).
+  void ApplyStartSetting();
+
+  // The commands, as the buttons, menus, drops and the timer run them.
+  void AddFiles(const std::vector<std::string>& names);
+  void Start();
+  void Stop();
+  void DeleteSelected();
+  void Clear();
+  void SettingNameChanged();
+  void OpenSortSettings();
+  void OpenGeneralOptions();
+  // The general options as the options window hands them back after OK.
+  void ApplyGeneralOptions(const TOptions& edited);
+  // The 100 ms timer: which commands are offered.
+  void UpdateCommands();
+
+  bool Idle() const { return idle_; }
+  std::vector<TTargetRow> Rows() const;
+  // The options as they would be written now.
+  TOptions CurrentOptions() const;
+  TSettingForm* TemporarySettingForm() const { return temporaryForm_; }
+  // The clock the end-of-sort flashing measures its seconds with.
+  void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
+
+signals:
+  // Commands whose work lives elsewhere: the clipboard sort (0 back onto the clipboard, 1 into
+  // a file), the help and the version window.
+  void ClipboardSortRequested(int mode);
+  void HelpRequested();
+  void AboutRequested();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  // ISortEndView
+  void SetIdle() override { idle_ = true; }
+  void SetCaption(const std::string& caption) override;
+  void Flash(int seconds) override;
+  void ClearList() override { Clear(); }
+
+  void BuildList();
+  void BuildBottomPanel();
+  void BuildMenus();
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                     const QKeySequence& shortcut = {});
+  void ApplyOptions();
+  void FillSettingNames(const QString& select);
+  bool TemporarySettingShown() const;
+  void OpenTemporaryForm();
+  void CloseTemporaryForm();
+  void PlaceTemporaryForm();
+  void AppendRow(const std::string& file, const std::string& code);
+  void RefreshOutputName();
+  void SetOutputText(const std::string& text);
+  void ShowCount();
+  void ShowCodePanel(bool visible);
+  void OpenFiles();
+  void SetOnTop(bool onTop);
+  void ToggleSortedSoon();
+  void OnJobEnded(TSortThread& job);
+  // Runs a settings-file access; a failure is reported instead of ending the program.
+  void Guarded(const std::function<void()>& access);
+
+  const TSettingsFile& settings_;
+  IShell& shell_;
+  TOptions options_;
+  std::function<std::int64_t()> flashClock_ = WallClockSeconds;
+
+  bool idle_ = true;
+  bool jobEndRunning_ = false;
+  TQtMainThreadInvoker invoker_;
+  TAppJobHost host_;
+  std::unique_ptr<TSortThread> job_;
+  TSettingForm* temporaryForm_ = nullptr;
+
+  QTableWidget* list_ = nullptr;
+  QPalette listPalette_;
+  QFrame* codeTypePanel_ = nullptr;
+  QPushButton* bnDel_ = nullptr;
+  QPushButton* bnClear_ = nullptr;
+  TRefreshingComboBox* cbSettingName_ = nullptr;
+  QPushButton* btnSortOption_ = nullptr;
+  TFileNameEdit* fne_ = nullptr;
+  QPalette outputPalette_;
+  QPushButton* bnStart_ = nullptr;
+  QPushButton* bnStop_ = nullptr;
+  QPushButton* bnExit_ = nullptr;
+  QLabel* countPanel_ = nullptr;
+  QAction* mmClipToClip_ = nullptr;
+  QAction* mmClipToFile_ = nullptr;
+  QAction* mmDelete_ = nullptr;
+  QAction* mmClear_ = nullptr;
+  QAction* mmOnTheTop_ = nullptr;
+  QAction* mmSortedSoon_ = nullptr;
+  QAction* mmEditorOpen_ = nullptr;
+  QAction* mmSortOption_ = nullptr;
+  TFileDropTarget* dropTarget_ = nullptr;
+  QTimer* timer_ = nullptr;
+};
+
+} // namespace zorbe

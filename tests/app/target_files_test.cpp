@@ -1,0 +1,90 @@
+#include "app/target_files.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+
+TEST(TargetFiles, FoldersExpandToEveryFileBelowThemAndOtherNamesStay) {
+  test::TTempFolder folder;
+  const std::string a = folder.Write("tree/a.txt", "a");
+  const std::string b = folder.Write("tree/sub/deeper/b.dat", "b");
+  std::filesystem::create_directories(folder.File("tree/empty"));
+  std::vector<std::string> work =
+      ExpandTargetNames({folder.File("single.txt"), folder.File("tree"), "", "/no/such"});
+  ASSERT_EQ(work.size(), 5u);
+  EXPECT_EQ(work.front(), folder.File("single.txt"));
+  EXPECT_EQ(work[3], "");
+  EXPECT_EQ(work.back(), "/no/such");
+  std::vector<std::string> expanded(work.begin() + 1, work.begin() + 3);
+  std::sort(expanded.begin(), expanded.end());
+  EXPECT_EQ(expanded, (std::vector<std::string>{a, b}));
+}
+
+TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
+  test::TTempFolder folder;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* code; // null: refused
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"ascii.txt", "plain ascii\r\n", "S-JIS", nullptr},
+      {"sjis.txt", Sjis("日本語\r\n"), "S-JIS", nullptr},
+      {"jis.txt", "\x1b$B$\"\x1b(B\r\n", "JIS83", nullptr},
+      {"euc.txt", "\xa4\xa2\xf0\xa1\r\n", "EUC", nullptr},
+      {"utf8.txt",
+       "\xef\xbb\xbf"
+       "abc",
+       nullptr,
+       "」の文字コードは「UTF-8」です。\r\n取り合えず、現バージョンでは「S-"
+       "JIS、JIS、EUC」のみのサポートします。"},
+      {"utf16.txt",
+       "\xff\xfe"
+       "a\0",
+       nullptr, "」の文字コードは「Unicode」です。"},
+      {"binary.dat", std::string("ab\0cd", 5), nullptr, "」はテキストファイルではありません。"},
+      {"undecided.txt", "\xb1\xb2\r\n", nullptr, "」は不明な文字コードです。"},
+      {"empty.txt", "", nullptr, "」は不明な文字コードです。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder.Write(c.name, c.bytes);
+    std::vector<std::string> messages;
+    const std::optional<std::string> code =
+        AcceptedListCode(file, [&](const std::string& m) { messages.push_back(m); });
+    if (c.code != nullptr) {
+      EXPECT_EQ(code, c.code);
+      EXPECT_TRUE(messages.empty());
+      continue;
+    }
+    EXPECT_FALSE(code.has_value());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("「" + file + c.refusal, 0), 0u) << messages[0];
+  }
+}
+
+TEST(TargetFiles, AMissingFileIsReportedAndThenRefusedAsUnknown) {
+  std::vector<std::string> messages;
+  EXPECT_FALSE(AcceptedListCode("/no/such/file.txt", [&](const std::string& m) {
+                 messages.push_back(m);
+               }).has_value());
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"ファイル「/no/such/file.txt」は存在しないか使用中です。",
+                                      "「/no/such/file.txt」は不明な文字コードです。"}));
+}
+
+TEST(TargetFiles, CountText) {
+  EXPECT_EQ(FileCountText(0), "0 個");
+  EXPECT_EQ(FileCountText(12), "12 個");
+}
+
+} // namespace
+} // namespace zorbe

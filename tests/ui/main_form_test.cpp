@@ -1,0 +1,430 @@
+#include "ui/main_form.h"
+
+#include "app/output_field.h"
+#include "engine/output_name.h"
+#include "ui/file_name_edit.h"
+#include "ui/setting_form.h"
+#include "ui/ui_test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+using test::Find;
+using test::Q;
+using test::Sjis;
+
+class MainFormTest : public test::UiTest {
+protected:
+  std::unique_ptr<TMainForm> MakeForm() {
+    auto form = std::make_unique<TMainForm>(settings, shell);
+    form->show();
+    form->ApplyStartSetting();
+    return form;
+  }
+  QAction* Action(TMainForm& form, const char* name) { return Find<QAction>(&form, name); }
+  QPushButton* ButtonOf(TMainForm& form, const char* name) {
+    return Find<QPushButton>(&form, name);
+  }
+  QString Output(TMainForm& form) { return Find<TFileNameEdit>(&form, "FNE")->text(); }
+  QString Count(TMainForm& form) { return Find<QLabel>(&form, "StatusPanel1")->text(); }
+  // A target file that is a named pipe: the job waits in its read until the test writes.
+  std::string PipeInPlaceOf(const std::string& file) {
+    std::filesystem::remove(file);
+    EXPECT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    return file;
+  }
+  static void FeedPipe(const std::string& fifo, const std::string& bytes) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+  }
+};
+
+TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) {
+  const std::string a = folder.Write("tree/a.txt", Sjis("あ\r\n"));
+  const std::string b = folder.Write("tree/sub/b.txt", "\xa4\xa2\xf0\xa1\r\n");
+  const std::string binary = folder.Write("tree/sub/bin.dat", std::string("\0\1\2abc", 6));
+  const std::string bom = folder.Write("tree/bom.txt", "\xef\xbb\xbf"
+                                                       "abc");
+  const std::string undecided = folder.Write("tree/sub/deep/undecided.txt", "\xb1\xb2\r\n");
+  auto form = MakeForm();
+  form->AddFiles({folder.File("tree")});
+
+  std::vector<TTargetRow> rows = form->Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(Output(*form), Q(QuotedName(DefaultOutputName(rows[0].file, "", "", false))));
+  std::sort(rows.begin(), rows.end(), [](auto& x, auto& y) { return x.file < y.file; });
+  EXPECT_EQ(rows[0].file, a);
+  EXPECT_EQ(rows[0].code, "S-JIS");
+  EXPECT_EQ(rows[1].file, b);
+  EXPECT_EQ(rows[1].code, "EUC");
+  std::vector<std::string> texts = messages.Texts();
+  std::vector<std::string> expected{
+      "「" + binary + "」はテキストファイルではありません。",
+      "「" + bom + "」の文字コードは「UTF-8」です。\r\n" +
+          "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。",
+      "「" + undecided + "」は不明な文字コードです。"};
+  std::sort(texts.begin(), texts.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(texts, expected);
+  EXPECT_EQ(Count(*form), QStringLiteral("2 個"));
+  EXPECT_FALSE(Find<QWidget>(form.get(), "CodeTypePanel")->isVisible());
+  EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
+
+  // The same files again are listed again; the output field keeps its name.
+  const QString output = Output(*form);
+  form->AddFiles({a});
+  EXPECT_EQ(form->Rows().size(), 3u);
+  EXPECT_EQ(Output(*form), output);
+  EXPECT_EQ(Count(*form), QStringLiteral("3 個"));
+}
+
+TEST_F(MainFormTest, DropsTakeLocalFilesAndRefuseOtherLinksByName) {
+  const std::string a = folder.Write("drop/a b.txt", "b\r\na\r\n");
+  auto form = MakeForm();
+  QWidget* target = Find<QTableWidget>(form.get(), "FileNameListView")->viewport();
+
+  QMimeData text;
+  text.setText(QStringLiteral("just text"));
+  QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &refused);
+  EXPECT_FALSE(refused.isAccepted());
+
+  QMimeData uris;
+  uris.setUrls({QUrl::fromLocalFile(Q(a)), QUrl(QStringLiteral("sftp://host/x.txt"))});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_TRUE(test::WaitFor([&] { return form->Rows().size() == 1; }));
+  EXPECT_EQ(form->Rows()[0].file, a);
+  ASSERT_EQ(messages.Texts().size(), 1u);
+  EXPECT_EQ(messages.Texts()[0].rfind(
+                "「sftp://host/x.txt」はこのコンピュータ上のファイルではありません。", 0),
+            0u);
+}
+
+TEST_F(MainFormTest, ImmediateSortStartsOnAddingAndClearsTheListAtTheEnd) {
+  const std::string a = folder.Write("a.txt", "b\r\na\r\n");
+  auto form = MakeForm();
+  form->AddFiles({a});
+  Action(*form, "mmSortedSoon")->trigger(); // checking it also empties the list
+  EXPECT_TRUE(form->Rows().empty());
+  EXPECT_EQ(Count(*form), QStringLiteral("0 個"));
+  form->UpdateCommands();
+  EXPECT_FALSE(Find<QTableWidget>(form.get(), "FileNameListView")->isEnabled());
+  EXPECT_FALSE(ButtonOf(*form, "bnStart")->isEnabled());
+
+  form->AddFiles({a});
+  EXPECT_FALSE(form->Idle());
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "a\r\nb\r\n");
+  EXPECT_TRUE(form->Rows().empty());
+  EXPECT_TRUE(Output(*form).isEmpty());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Zorbe 2nd "));
+  EXPECT_EQ(shell.beeps, 1);
+}
+
+TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  form->AddFiles({folder.File("a.txt")});
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  ASSERT_FALSE(form->Idle());
+  EXPECT_TRUE(test::WaitFor(
+      [&] { return form->windowTitle() == QStringLiteral("Zorbe 2nd - ファイル読込中"); }));
+  form->UpdateCommands();
+  EXPECT_TRUE(ButtonOf(*form, "bnStop")->isEnabled());
+  EXPECT_FALSE(ButtonOf(*form, "bnStart")->isEnabled());
+
+  form->Start();
+  form->Stop(); // answered No
+  EXPECT_FALSE(form->Idle());
+  messages.SetNextAnswer(TMsgResult::Yes);
+  form->Stop();
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"ソート中です。\r\nソート処理終了迄お待ち下さい。",
+                                      "ソートを中止しますか？", "ソートを中止しますか？",
+                                      "ソートを中止しました。"}));
+  FeedPipe(pipe, "b\r\na\r\n");
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
+  EXPECT_EQ(shell.beeps, 0);
+  EXPECT_TRUE(shell.sounds.empty());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Zorbe 2nd "));
+  EXPECT_EQ(form->Rows().size(), 1u);
+
+  messages.Clear();
+  messages.SetNextAnswer(TMsgResult::Yes);
+  form->Stop();
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"ソートを中止しますか？", "既にソートが終了しています。"}));
+}
+
+TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  form->AddFiles({folder.File("a.txt")});
+  Find<QComboBox>(form.get(), "cbSettingName")->setCurrentIndex(0);
+  form->SettingNameChanged();
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  EXPECT_FALSE(form->close()); // answered No: the sort goes on
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->Idle());
+  EXPECT_NE(form->TemporarySettingForm(), nullptr);
+
+  messages.SetNextAnswer(TMsgResult::Yes);
+  std::thread feeder([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    FeedPipe(pipe, "b\r\na\r\n");
+  });
+  EXPECT_TRUE(form->close());
+  feeder.join();
+  EXPECT_TRUE(form->Idle());
+  EXPECT_EQ(form->TemporarySettingForm(), nullptr);
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>(2, "ソート中です。\r\n強制終了しますか？")));
+  // Closed without the cancelled mark: the end is announced as after a finished sort.
+  EXPECT_EQ(shell.beeps, 1);
+  EXPECT_TRUE(shell.opened.empty());
+  EXPECT_EQ(settings.LoadOptions(), form->CurrentOptions());
+}
+
+TEST_F(MainFormTest, ReleasingTheWindowDuringASortStopsTheSortFirst) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  form->AddFiles({folder.File("a.txt")});
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  std::thread feeder([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    FeedPipe(pipe, "b\r\na\r\n");
+  });
+  form.reset();
+  feeder.join();
+  EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
+}
+
+TEST_F(MainFormTest, StartRefusalsLeaveTheWindowIdle) {
+  const std::string a = folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  form->AddFiles({a});
+  std::filesystem::remove(a);
+  form->Start();
+  EXPECT_TRUE(form->Idle());
+
+  // "一時設定" chosen without its window (the change handling has not run).
+  folder.Write("a.txt", "x\r\n");
+  Find<QComboBox>(form.get(), "cbSettingName")->setCurrentIndex(0);
+  form->Start();
+  EXPECT_TRUE(form->Idle());
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"「" + a + "」は存在しません。\r\n処理を中止します。",
+                                      "設定ウィンドウが不正です。\r\n処理を中止します。"}));
+  EXPECT_EQ(form->Rows().size(), 1u);
+}
+
+TEST_F(MainFormTest, TemporarySettingWindowOpensBesideFollowsAndFeedsTheSort) {
+  settings.SaveSortSetting("other", SettingDefaults());
+  const std::string a = folder.Write("a.txt", "a\r\nb\r\n");
+  auto form = MakeForm();
+  form->move(50, 60);
+  form->AddFiles({a});
+  auto* box = Find<QComboBox>(form.get(), "cbSettingName");
+  ASSERT_EQ(box->itemText(0), QStringLiteral("一時設定"));
+  box->setCurrentIndex(0);
+  form->SettingNameChanged();
+  TSettingForm* side = form->TemporarySettingForm();
+  ASSERT_NE(side, nullptr);
+  EXPECT_TRUE(side->isVisible());
+  EXPECT_EQ(side->windowTitle(), QStringLiteral("一時設定"));
+  EXPECT_EQ(side->pos(), form->frameGeometry().topRight() + QPoint(1, 0));
+  form->move(150, 80);
+  EXPECT_EQ(side->pos(), form->frameGeometry().topRight() + QPoint(1, 0));
+  form->UpdateCommands();
+  EXPECT_FALSE(ButtonOf(*form, "btnSortOption")->isEnabled());
+
+  // Its fixed output name reaches the main window at once; its sort method reaches the job.
+  Find<QLineEdit>(side, "eOutputFilename")->setText(QStringLiteral("fixed.txt"));
+  EXPECT_EQ(Output(*form), Q(QuotedName(folder.File("fixed.txt"))));
+  Find<QRadioButton>(side, "SortGroupItem1")->setChecked(true);
+  form->Start();
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  EXPECT_EQ(test::ReadBytes(folder.File("fixed.txt")), "b\r\na\r\n");
+
+  box->setCurrentIndex(1);
+  form->SettingNameChanged();
+  EXPECT_EQ(form->TemporarySettingForm(), nullptr);
+  EXPECT_EQ(Output(*form), Q(QuotedName(folder.File("a[0].txt"))));
+}
+
+TEST_F(MainFormTest, CommandsFollowTheListTheSelectionAndTheSetting) {
+  TSettingOptionItems perFile = SettingDefaults();
+  perFile.NoConnected = true;
+  settings.SaveSortSetting("per file", perFile);
+  auto form = MakeForm();
+  auto* list = Find<QTableWidget>(form.get(), "FileNameListView");
+  auto* output = Find<TFileNameEdit>(form.get(), "FNE");
+  form->UpdateCommands();
+  EXPECT_FALSE(ButtonOf(*form, "bnStart")->isEnabled());
+  EXPECT_FALSE(ButtonOf(*form, "bnClear")->isEnabled());
+  EXPECT_FALSE(Action(*form, "mmClear")->isEnabled());
+
+  form->AddFiles({folder.Write("a.txt", "a"), folder.Write("b.txt", "b")});
+  form->UpdateCommands();
+  EXPECT_TRUE(ButtonOf(*form, "bnStart")->isEnabled());
+  EXPECT_TRUE(ButtonOf(*form, "bnClear")->isEnabled());
+  EXPECT_FALSE(ButtonOf(*form, "bnDel")->isEnabled());
+  list->selectRow(1);
+  form->UpdateCommands();
+  EXPECT_TRUE(ButtonOf(*form, "bnDel")->isEnabled());
+  EXPECT_TRUE(Action(*form, "mmDelete")->isEnabled());
+  form->DeleteSelected();
+  EXPECT_EQ(form->Rows().size(), 1u);
+  EXPECT_EQ(Count(*form), QStringLiteral("1 個"));
+  EXPECT_FALSE(output->text().isEmpty());
+
+  QApplication::clipboard()->setText(QStringLiteral("text"));
+  form->UpdateCommands();
+  EXPECT_TRUE(Action(*form, "mmClipToClip")->isEnabled());
+  EXPECT_TRUE(Action(*form, "mmClipToFile")->isEnabled());
+  QApplication::clipboard()->clear();
+  form->UpdateCommands();
+  EXPECT_FALSE(Action(*form, "mmClipToClip")->isEnabled());
+
+  auto* box = Find<QComboBox>(form.get(), "cbSettingName");
+  box->setCurrentIndex(box->findText(QStringLiteral("per file")));
+  form->SettingNameChanged();
+  form->UpdateCommands();
+  EXPECT_FALSE(output->isEnabled());
+  EXPECT_FALSE(Action(*form, "mmEditorOpen")->isEnabled());
+  EXPECT_EQ(output->lineEdit()->palette().color(QPalette::Base),
+            output->palette().color(QPalette::Button));
+
+  form->Clear();
+  EXPECT_TRUE(form->Rows().empty());
+  EXPECT_TRUE(output->text().isEmpty());
+  EXPECT_EQ(Count(*form), QStringLiteral("0 個"));
+}
+
+TEST_F(MainFormTest, OptionsAreAppliedAtStartAndWrittenAtClose) {
+  settings.SaveSortSetting("A", SettingDefaults());
+  settings.SaveSortSetting("B", SettingDefaults());
+  TOptions stored;
+  stored.Top = 120;
+  stored.Left = 80;
+  stored.Width = 600;
+  stored.Height = 420;
+  stored.DefaultSettingName = "B";
+  stored.SortedSoon = true;
+  stored.EditorOpen = true;
+  stored.WaveFileName = "/sounds/end.wav";
+  stored.FlashSec = 7;
+  settings.SaveOptions(stored);
+  auto form = MakeForm();
+  EXPECT_EQ(form->pos(), QPoint(80, 120));
+  EXPECT_EQ(form->size(), QSize(600, 420));
+  EXPECT_EQ(Find<QComboBox>(form.get(), "cbSettingName")->currentText(), QStringLiteral("B"));
+  EXPECT_TRUE(Action(*form, "mmSortedSoon")->isChecked());
+  EXPECT_TRUE(Action(*form, "mmEditorOpen")->isChecked());
+  EXPECT_FALSE(Action(*form, "mmOnTheTop")->isChecked());
+  EXPECT_EQ(form->CurrentOptions(), stored);
+
+  Action(*form, "mmOnTheTop")->trigger();
+  EXPECT_TRUE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(form->isVisible());
+  form->move(90, 130);
+  ASSERT_TRUE(form->close());
+  TOptions expected = stored;
+  expected.OnTheTop = true;
+  expected.Left = 90;
+  expected.Top = 130;
+  EXPECT_EQ(settings.LoadOptions(), expected);
+}
+
+TEST_F(MainFormTest, WithoutStoredPlaceTheWindowIsCentredAndNothingIsChosen) {
+  TOptions stored;
+  stored.DefaultSettingName = "gone";
+  settings.SaveOptions(stored);
+  auto form = MakeForm();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 2);
+  EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 2);
+  EXPECT_EQ(Find<QComboBox>(form.get(), "cbSettingName")->currentIndex(), -1);
+  EXPECT_EQ(CurrentSetting, SettingDefaults());
+}
+
+TEST_F(MainFormTest, SortEndPlaysFlashesOpensTheEditorAndClears) {
+  const std::string a = folder.Write("a.txt", "b\r\na\r\n");
+  auto form = MakeForm();
+  TOptions general = form->CurrentOptions();
+  general.WaveFileName = "/sounds/end.wav";
+  general.Flash = true;
+  general.FlashSec = 2;
+  general.EditorPath = "/usr/bin/editor";
+  general.SortEndListViewClear = true;
+  form->ApplyGeneralOptions(general);
+  Action(*form, "mmEditorOpen")->trigger();
+  int clockReads = 0;
+  form->SetFlashClock([&clockReads] { return std::int64_t{1000} + clockReads++ / 5; });
+  form->AddFiles({a});
+  form->Start();
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  EXPECT_EQ(shell.sounds, (std::vector<std::string>{"/sounds/end.wav"}));
+  EXPECT_EQ(shell.beeps, 0);
+  EXPECT_EQ(clockReads, 3 * 5 + 1);
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_EQ(shell.opened[0],
+            std::make_pair(std::string("/usr/bin/editor"), folder.File("a[0].txt")));
+  EXPECT_TRUE(form->Rows().empty());
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Zorbe 2nd "));
+}
+
+TEST_F(MainFormTest, SortSettingsWindowIsModalAndTheListIsReadAgainAfterwards) {
+  settings.SaveSortSetting("A", SettingDefaults());
+  TOptions stored;
+  stored.DefaultSettingName = "A";
+  settings.SaveOptions(stored);
+  auto form = MakeForm();
+  QString shownName;
+  QTimer::singleShot(0, [&] {
+    auto* window = qobject_cast<TSettingForm*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    shownName = Find<QComboBox>(window, "cbSortSettingName")->currentText();
+    settings.SaveSortSetting("B", SettingDefaults()); // as if saved in the window
+    window->reject();
+  });
+  Action(*form, "mmSortOption")->trigger();
+  EXPECT_EQ(shownName, QStringLiteral("A"));
+  auto* box = Find<QComboBox>(form.get(), "cbSettingName");
+  EXPECT_EQ(box->count(), 4); // 一時設定, A, B, empty
+  EXPECT_EQ(box->currentText(), QStringLiteral("A"));
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,67 @@
+#include "ui/ui_test_support.h"
+
+#include "app/message_routine.h"
+#include "settings/setting_option_items.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace zorbe::test {
+
+TMsgResult THookedMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
+  shown_.push_back({text, kind, buttons});
+  if (hook_) {
+    if (const std::optional<TMsgResult> answer = hook_(text)) {
+      return *answer;
+    }
+  }
+  if (buttons == TMsgButtons::OK) {
+    return TMsgResult::OK;
+  }
+  if (answers_.empty()) {
+    return TMsgResult::No;
+  }
+  const TMsgResult answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+std::vector<std::string> THookedMessageBox::Texts() const {
+  std::vector<std::string> texts;
+  for (const Shown& shown : shown_) {
+    texts.push_back(shown.text);
+  }
+  return texts;
+}
+
+void UiTest::SetUp() {
+  SetMessageBox(&messages);
+  CurrentSetting = {};
+  JobSetting = {};
+}
+
+void UiTest::TearDown() {
+  // Windows released with deleteLater go now, while the test's objects still exist.
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  SetMessageBox(nullptr);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (!condition()) {
+    if (elapsed.elapsed() > timeoutMs) {
+      return false;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(2);
+  }
+  return true;
+}
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+} // namespace zorbe::test

@@ -1,0 +1,83 @@
+#pragma once
+// What the window tests share: a message routine that records every message and answers from a
+// script or a hook (so a test can act while a question is open), a shell that records its
+// requests, and a fixture with a temporary program folder and its zorbe.ini.
+
+#include "platform/message_box.h"
+#include "platform/shell.h"
+#include "settings/settings_file.h"
+#include "test_support.h"
+
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace zorbe::test {
+
+class THookedMessageBox : public IMessageBox {
+public:
+  struct Shown {
+    std::string text;
+    TMsgKind kind;
+    TMsgButtons buttons;
+  };
+  // Runs before the scripted answer; an answer it gives is used instead.
+  using Hook = std::function<std::optional<TMsgResult>(const std::string& text)>;
+
+  void SetNextAnswer(TMsgResult answer) { answers_.push_back(answer); }
+  void SetHook(Hook hook) { hook_ = std::move(hook); }
+  TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
+
+  const std::vector<Shown>& Messages() const { return shown_; }
+  std::vector<std::string> Texts() const;
+  void Clear() { shown_.clear(); }
+
+private:
+  std::deque<TMsgResult> answers_;
+  std::vector<Shown> shown_;
+  Hook hook_;
+};
+
+class TRecordingShell : public IShell {
+public:
+  void PlaySound(const std::string& fileName) override { sounds.push_back(fileName); }
+  void Beep() override { ++beeps; }
+  void OpenInEditor(const std::string& editor, const std::string& fileName) override {
+    opened.push_back({editor, fileName});
+  }
+  std::vector<std::string> sounds;
+  std::vector<std::pair<std::string, std::string>> opened;
+  int beeps = 0;
+};
+
+class UiTest : public testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  TTempFolder folder;
+  TSettingsFile settings{folder.File("zorbe.ini")};
+  THookedMessageBox messages;
+  TRecordingShell shell;
+};
+
+// Runs the event loop until the condition holds or the time is up; returns the condition.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// The child of `parent` with that objectName; fails the test when there is none.
+template <typename T> T* Find(const QObject* parent, const char* name) {
+  T* child = parent->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+QString Q(const std::string& text);
+
+} // namespace zorbe::test
