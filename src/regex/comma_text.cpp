@@ -1,3 +1,6 @@
+// The field reader. It works on bytes: only blanks, commas and double quotes are looked at, and
+// none of them can be the trail byte of a double-byte character.
+
 #include "regex/comma_text.h"
 
 namespace zorbe {

@@ -1,3 +1,5 @@
+// Dictionaries from comma-text lines, one group per line.
+
 #include "regex/dictionary.h"
 
 #include "regex/comma_text.h"

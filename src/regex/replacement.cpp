@@ -1,3 +1,6 @@
+// The three passes of a replacement text. The first two run once per ReplaceAll, when the first
+// match is found; substitution is left as pieces to copy around each match.
+
 #include "regex/replacement.h"
 
 #include "regex/pattern_text.h"
