@@ -113,7 +113,7 @@ TEST(PatternCacheTest, KeepsTheEmptyPatternAndDropsTheOldestInserted) {
   TAWKStr engine;
   EXPECT_EQ(CachedPatterns(engine), std::vector<std::string>{""});
   for (int i = 1; i <= 29; ++i) {
-    engine.SetRegExp("p" + std::to_string(i));
+    engine.SetRegExp(std::string(1, 'p').append(std::to_string(i)));
   }
   ASSERT_EQ(engine.CacheSize(), 30u);
   EXPECT_EQ(engine.CachedPattern(1), "p29");

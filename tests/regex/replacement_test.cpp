@@ -84,7 +84,8 @@ std::string ThreePasses(const std::string& replacement, const std::string& match
     const std::size_t n = length(replacement, i);
     if (replacement[i] == '\\' && i + 1 < replacement.size()) {
       const std::size_t m = length(replacement, i + 1);
-      protectedText += replacement[i + 1] == '&' ? "\\\\&" : "\\" + replacement.substr(i + 1, m);
+      protectedText += replacement[i + 1] == '&' ? "\\\\" : "\\";
+      protectedText.append(replacement, i + 1, m);
       i += 1 + m;
     } else {
       protectedText += replacement.substr(i, n);
