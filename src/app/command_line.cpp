@@ -130,7 +130,8 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
 
   TAppJobHost host;
   TSortThread job(std::move(inputs), host, services.mainThread, [&](TSortThread& ended) {
-    if (ended.Result().outcome == TJobOutcome::Failed) {
+    // A failure without a message was already shown by the job (an invalid replacement rule).
+    if (ended.Result().outcome == TJobOutcome::Failed && !ended.Result().message.empty()) {
       ShowError(ended.Result().message);
     }
     NotifySortEnd(ended, host.Cancelled(), options, services.shell);

@@ -1,10 +1,13 @@
 #include "engine/sort_job.h"
 
+#include "engine/dictionary_file.h"
 #include "engine/line_conversions.h"
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
 #include "engine/sort_keys.h"
+#include "regex/comma_text.h"
+#include "regex/regular_expression.h"
 #include "text/code_conversion.h"
 #include "text/encoding.h"
 #include "text/shift_jis.h"
@@ -32,6 +35,23 @@ namespace {
 
 // Unwinds the job when it sees the stop request; everything it holds is released on the way.
 struct EJobStopped {};
+// Unwinds the job after it has told the user why it can't go on.
+struct EJobReported {};
+
+// Publishes a replacement engine's cancel flag to the stop command for as long as it lives;
+// declared after the engine, it withdraws the flag before the engine is freed.
+class TPublishedCancel {
+public:
+  TPublishedCancel(TJobControl& control, std::atomic<bool>* cancel) : control_(control) {
+    control_.SetEngineCancel(cancel);
+  }
+  ~TPublishedCancel() { control_.SetEngineCancel(nullptr); }
+  TPublishedCancel(const TPublishedCancel&) = delete;
+  TPublishedCancel& operator=(const TPublishedCancel&) = delete;
+
+private:
+  TJobControl& control_;
+};
 
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
@@ -60,6 +80,8 @@ private:
                                    std::vector<TLineRef>& target, std::size_t first);
   std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
                               std::size_t first);
+  void ReplacementPass(std::string_view text, std::vector<TLineRef>& target, std::size_t first);
+  std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
   TLineRef Keep(std::string_view line, bool owned) {
     return owned ? space_.Store(line) : space_.RefTo(line.data(), line.size());
@@ -157,6 +179,9 @@ void TSortJob::ProcessFile(std::size_t index) {
     SetStatus(kStatusConverting);
     text = ConvertCharCode(code, text, target, first);
   }
+  if (FileExists(setting_.Replacement)) {
+    ReplacementPass(text, target, first);
+  }
   SetStatus(kStatusLinePass);
   LinePass(target, first);
 }
@@ -199,6 +224,74 @@ std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_
   space_.Shrink(bytes, size);
   AppendLines(space_, {bytes, size}, target);
   return {bytes, size};
+}
+
+// Rewrites the current file's text (target[first..], read from `text`) with the rules of the
+// replacement file: the lines joined by CR LF, each rule applied to the result of the one before,
+// the result split into lines again. The engine, the dictionaries and the rules are made anew for
+// every file and released at the end of the pass, on every path.
+void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& target,
+                               std::size_t first) {
+  SetStatus(kStatusReplacing);
+  text = JoinedText(text, target, first);
+  // The dictionaries outlive the engine, which only points at them.
+  TREDictionary synonyms;
+  TREDictionary fuzzyChars;
+  TAWKStr engine;
+  const bool synonymsExist = FileExists(setting_.SynonymDic);
+  engine.SetUseSynonymDic(synonymsExist);
+  engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
+  if (synonymsExist && engine.SynonymDics().empty()) {
+    synonyms = LoadDictionary(setting_.SynonymDic);
+    engine.SynonymDics().push_back(&synonyms);
+  }
+  if (FileExists(setting_.FuzzyCharDic) && engine.FuzzyCharDics().size() == 1) {
+    fuzzyChars = LoadDictionary(setting_.FuzzyCharDic);
+    engine.FuzzyCharDics().push_back(&fuzzyChars); // after the basic dictionary
+  }
+  std::string buffers[2];
+  const std::string_view result = ApplyRules(engine, text, buffers);
+  if (result.data() != text.data()) {
+    // The joined text is the space's newest allocation: the result takes its place.
+    char* bytes = const_cast<char*>(text.data());
+    space_.Shrink(bytes, 0);
+    bytes = space_.Allocate(result.size());
+    std::memcpy(bytes, result.data(), result.size());
+    text = {bytes, result.size()};
+  }
+  AppendLines(space_, text, target);
+}
+
+// Applies the rules in file order and returns the final text: `text` itself when no rule matched,
+// else one of the two buffers, which take turns as a rule's output. An invalid rule is reported
+// with its line number (blank lines count) and ends the job.
+std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
+                                      std::string (&buffers)[2]) {
+  const std::vector<std::string> rules = SplitTextFileLines(ReadWholeFile(setting_.Replacement));
+  const TPublishedCancel published(control_, engine.CancelFlag());
+  std::string_view current = text;
+  int next = 0;
+  for (std::size_t i = 0; i < rules.size(); ++i) {
+    CheckStop();
+    const std::vector<std::string> fields = SplitCommaText(rules[i]);
+    if (fields.size() < 2) {
+      continue;
+    }
+    try {
+      engine.SetRegExp(fields[0]);
+      CheckStop(); // setting the pattern cleared the cancel flag: a stop just before is seen here
+      if (engine.ReplaceAllInto(fields[1], current, buffers[next]) > 0) {
+        current = buffers[next];
+        next = 1 - next;
+      }
+    } catch (const ERegExpParser& e) {
+      host_.ShowReplacementError(static_cast<int>(i + 1), e.what());
+      throw EJobReported{};
+    } catch (const EGrepCancel&) {
+      throw EJobStopped{};
+    }
+  }
+  return current;
 }
 
 // Filters, keys, converts and files each line of the current file (target[first..]) in place:
@@ -354,6 +447,8 @@ TJobResult RunSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& c
     return {};
   } catch (const EJobStopped&) {
     return {TJobOutcome::Stopped, {}};
+  } catch (const EJobReported&) {
+    return {TJobOutcome::Failed, {}};
   } catch (const std::bad_alloc&) {
     return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。"};
   } catch (const std::exception& e) {

@@ -4,11 +4,14 @@
 //
 //   for each cycle (one for all files, or one per file with NoConnected):
 //     for each file of the cycle: read, code conversion, replacement pass, line pass
+//     (the replacement pass rewrites the file's whole text, lines joined by CR LF, rule by rule
+//     with a fresh engine, then splits it into lines again)
 //     sort the class lists, choose the output (maybe asking before overwriting), write
 //
 // The job reads only its inputs, reports its phases and asks its questions through its host,
-// and polls the stop request after every line it files or writes. Everything it holds is
-// released on every path, and an output appears only when it is complete.
+// and polls the stop request after every line it files or writes and before every replacement
+// rule. Everything it holds is released on every path, and an output appears only when it is
+// complete.
 
 #include "engine/line_filters.h"
 #include "engine/line_store.h"
@@ -47,7 +50,9 @@ public:
 class TJobControl {
 public:
   void RequestStop();
-  bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  // Sequentially consistent: a job that clears its engine's cancel flag and then finds no stop
+  // request knows that a stop still to come will set the flag again.
+  bool StopRequested() const { return stop_.load(); }
   void SetEngineCancel(std::atomic<bool>* cancel);
 
 private:
@@ -60,7 +65,9 @@ enum class TJobOutcome { Finished, Stopped, Failed };
 
 struct TJobResult {
   TJobOutcome outcome = TJobOutcome::Finished;
-  std::string message; // for Failed: what went wrong, for the user
+  // For Failed: what went wrong, for the user; empty when the job has told the user itself (an
+  // invalid replacement rule, through ShowReplacementError).
+  std::string message;
 };
 
 // Runs the whole job on the calling thread and reports how it ended.

@@ -42,6 +42,7 @@ public:
   // Reads the next token, stores it and returns its kind. Raises ERegExpParser.
   TRETokenKind NextToken();
 
+  const std::string& Text() const { return text_; }
   TRETokenKind Token() const { return token_; }
   // The character of the token (the start of a range; 0 at the end).
   TRECode Code() const { return code_; }

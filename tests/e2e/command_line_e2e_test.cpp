@@ -116,6 +116,26 @@ TEST_F(CommandLineE2E, ErrorsAndUsage) {
   EXPECT_EQ(run.out.rfind("Zorbe 2nd ", 0), 0u);
 }
 
+TEST_F(CommandLineE2E, ReplacementFileRewritesTheTextAndAnInvalidRuleEndsWithStatus1) {
+  const std::string rules = Work("rules.txt");
+  test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),
+                   "[置換]\nSortDirection=2\nReplacement=" + rules + "\n");
+  test::WriteBytes(Work("in.txt"), Sjis("りんご\r\nみかん\r\n"));
+  test::WriteBytes(rules, Sjis("ご\\r\\n,ご・\r\nみ,ミ\r\n"));
+  test::TRunResult run = Run({"/s", "置換", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), Sjis("りんご・ミかん\r\n"));
+
+  test::WriteBytes(rules, Sjis("み,ミ\r\n(ん,x\r\n"));
+  run = Run({"/s", "置換", "out.txt", "in.txt"}, "y\n");
+  EXPECT_EQ(run.status, 1);
+  const std::string message = "置換用ファイル 2行目の正規表現に誤りがあります。\n「 "
+                              "右(閉じ)括弧が必要です 」\n\n処理を中止します。";
+  EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("処理を中止します。"), run.err.rfind("処理を中止します。")) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), Sjis("りんご・ミかん\r\n"));
+}
+
 TEST_F(CommandLineE2E, InterruptDuringTheQuestionCancelsAndKeepsTheFile) {
   test::WriteBytes(Work("in.txt"), "b\r\na\r\n");
   test::WriteBytes(Work("out.txt"), "old");

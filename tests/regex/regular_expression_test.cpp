@@ -1,0 +1,248 @@
+// The public engine: ReplaceAll and its empty-match and line-anchor rules, the pattern cache and
+// which pattern stays current after each kind of error, the dictionary switches, and Cancel.
+
+#include "regex/regexp_error.h"
+#include "regex/regular_expression.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zorbe {
+namespace {
+
+using test::Sjis;
+
+struct TReplaceCase {
+  std::string pattern;
+  std::string replacement;
+  std::string text;
+  std::string expected;
+  std::size_t count;
+  TMatchCORE_LineSeparator separator = mcls_CRLF;
+};
+
+TEST(ReplaceAllTest, ReplacesEveryLeftmostLongestMatch) {
+  const std::vector<TReplaceCase> cases = {
+      {"a", "[&]", "banana", "b[a]n[a]n[a]", 3},
+      {"x*", "-", "ab", "-a-b", 2},
+      {"x*", "-", "", "-", 1},
+      {"a", "-", "", "", 0},
+      {"z", "-", "banana", "banana", 0},
+      {"a|ab", "<&>", "abab", "<ab><ab>", 2},
+      {"b*", "-", "abb", "-a-", 2},
+      {"a", "aa", "aa", "aaaa", 2}, // replacements are never searched again
+      {"an", "", "banana", "ba", 2},
+      {"\r\n", " ", "a\r\nb\r\n", "a b ", 2},
+      {"[0-9]+", "#", "a12b345", "a#b#", 2},
+      // Line ends: nothing is ever inserted between CR and LF.
+      {"$", "#", "ab\r\ncd\r\n", "ab#\r\ncd#\r\n", 2},
+      {"$", "#", "ab\r\ncd", "ab#\r\ncd#", 2},
+      {"$", "#", "a\nb", "a#\nb#", 2, mcls_LF},
+      {"a$", "A", "xa\r\nya", "xA\r\nyA", 2},
+      {"a$", "A", "xa\r\n", "xa\r\n", 0, mcls_LF},
+      {"x*", "-", "a\r\nb", "-a-\r\n-b", 3},
+      {"x*", "-", "a\r\nb", "-a-\r-\n-b", 4, mcls_LF},
+      {"x*", "-", "\ra", "-\r-a", 2}, // a lone CR is one character
+      {"^", ">", "ab\r\ncd\r\n", ">ab\r\n>cd\r\n>", 3},
+      {"^a", "X", "ab\na\r\nba", "Xb\nX\r\nba", 2},
+      {"^a", "\\n", "aa", "\na", 1}, // a replacement never makes a line start
+      {"^a|b", "X", "ab\nba", "XX\nXa", 3},
+      // Double-byte characters are one character; the text ends at a NUL.
+      {"x*", "-", "\x82\xA0\x82\xA2", "-\x82\xA0-\x82\xA2", 2},
+      {"\\x5C", "/", "\x83\x5C\\", "\x83\x5C/", 1},
+      {"a", "X", std::string("a\0a", 3), std::string("X\0a", 3), 1},
+      {"x*", "-", std::string("\0z", 2), std::string("-\0z", 3), 1},
+      {"$", "#", std::string("a\0b", 3), std::string("a#\0b", 4), 1},
+  };
+  for (const TReplaceCase& c : cases) {
+    TAWKStr engine;
+    engine.SetLineSeparator(c.separator);
+    engine.SetRegExp(c.pattern);
+    std::string text = c.text;
+    EXPECT_EQ(engine.ReplaceAll(c.replacement, text), c.count) << c.pattern << " on " << c.text;
+    EXPECT_EQ(text, c.expected) << c.pattern << " on " << c.text;
+  }
+}
+
+TEST(ReplaceAllTest, BadReplacementRaisesOnlyWhenSomethingMatches) {
+  TAWKStr engine;
+  engine.SetRegExp("a");
+  std::string text = "banana";
+  try {
+    engine.ReplaceAll("x\\", text);
+    ADD_FAILURE() << "no error";
+  } catch (const ERegExpParser& e) {
+    EXPECT_EQ(e.what(), std::string(re_message::kBackslashAtEnd));
+  }
+  EXPECT_EQ(text, "banana");
+  std::string other = "xyz";
+  EXPECT_EQ(engine.ReplaceAll("x\\", other), 0u);
+}
+
+TEST(ReplaceAllTest, CancelRaisesAndLeavesTheText) {
+  TAWKStr engine;
+  engine.SetRegExp("a");
+  engine.SetCancel(true);
+  std::string text = "banana";
+  try {
+    engine.ReplaceAll("X", text);
+    ADD_FAILURE() << "no cancel";
+  } catch (const EGrepCancel& e) {
+    EXPECT_STREQ(e.what(), "CancelRequest");
+  }
+  EXPECT_EQ(text, "banana");
+  std::string noMatch = "xyz";
+  EXPECT_EQ(engine.ReplaceAll("X", noMatch), 0u); // read once per replacement
+  engine.SetRegExp("n");                          // setting a pattern clears it
+  EXPECT_FALSE(engine.Cancel());
+  EXPECT_EQ(engine.ReplaceAll("N", text), 2u);
+}
+
+std::vector<std::string> CachedPatterns(const TRegularExpression& engine) {
+  std::vector<std::string> patterns;
+  for (std::size_t i = 0; i < engine.CacheSize(); ++i) {
+    patterns.push_back(engine.CachedPattern(i));
+  }
+  return patterns;
+}
+
+TEST(PatternCacheTest, KeepsTheEmptyPatternAndDropsTheOldestInserted) {
+  TAWKStr engine;
+  EXPECT_EQ(CachedPatterns(engine), std::vector<std::string>{""});
+  for (int i = 1; i <= 29; ++i) {
+    engine.SetRegExp(std::string(1, 'p').append(std::to_string(i)));
+  }
+  ASSERT_EQ(engine.CacheSize(), 30u);
+  EXPECT_EQ(engine.CachedPattern(1), "p29");
+  EXPECT_EQ(engine.CachedPattern(29), "p1");
+
+  // A hit makes its entry current without compiling or moving it.
+  engine.SetRegExp("p5");
+  const TRE_DFA* p5 = &engine.Automaton();
+  EXPECT_EQ(engine.CurrentIndex(), 25u);
+  engine.SetRegExp("p6");
+  engine.SetRegExp("p5");
+  EXPECT_EQ(&engine.Automaton(), p5);
+  EXPECT_EQ(engine.CachedPattern(25), "p5");
+
+  engine.SetRegExp("p30");
+  EXPECT_EQ(engine.CacheSize(), 30u);
+  EXPECT_EQ(engine.CachedPattern(1), "p30");
+  EXPECT_EQ(engine.CachedPattern(29), "p2");
+  engine.SetRegExp("p31");
+  EXPECT_EQ(engine.CachedPattern(29), "p3");
+  EXPECT_EQ(engine.CachedPattern(0), "");
+  std::string text = "p5p31";
+  EXPECT_EQ(engine.ReplaceAll("-", text), 1u);
+  EXPECT_EQ(text, "p5-");
+}
+
+TEST(PatternCacheTest, ParserErrorsFallBackToTheEmptyPattern) {
+  TAWKStr engine;
+  engine.SetRegExp("^a");
+  ASSERT_TRUE(engine.AnchoredSearchSelected());
+  const std::string bad[] = {"(a", "a**", "[z-a]", "a)"};
+  const std::string messages[] = {re_message::kNeedRightParen, re_message::kNeedPrimary,
+                                  re_message::kBadRange, re_message::kExtraCharacters};
+  for (std::size_t i = 0; i < std::size(bad); ++i) {
+    engine.SetRegExp("^a");
+    try {
+      engine.SetRegExp(bad[i]);
+      ADD_FAILURE() << "no error for " << bad[i];
+    } catch (const ERegExpParser& e) {
+      EXPECT_EQ(e.what(), messages[i]);
+    }
+    EXPECT_EQ(engine.RegExp(), "");
+    EXPECT_EQ(engine.CurrentIndex(), 0u);
+    EXPECT_EQ(CachedPatterns(engine), (std::vector<std::string>{"", "^a"})) << bad[i];
+    EXPECT_TRUE(engine.AnchoredSearchSelected()); // the selection is left as it was
+  }
+  std::string text = "ab";
+  EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
+  EXPECT_EQ(text, "-a-b");
+}
+
+TEST(PatternCacheTest, DictionaryErrorsKeepThePreviousPattern) {
+  TAWKStr engine;
+  engine.SetUseFuzzyCharDic(true);
+  engine.SetRegExp("a");
+  const std::size_t current = engine.CurrentIndex();
+  EXPECT_THROW(engine.SetRegExp("[a"), ERegExpParser);
+  EXPECT_EQ(engine.RegExp(), "a");
+  EXPECT_EQ(engine.CurrentIndex(), current);
+  std::string text = Sjis("aＡb");
+  EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
+}
+
+TEST(PatternCacheTest, TooComplexPatternsAreRefusedAndLeaveTheEmptyPattern) {
+  TAWKStr engine;
+  TRECompileBudget budget;
+  budget.dfa.maxStates = 8;
+  engine.SetCompileBudget(budget);
+  try {
+    engine.SetRegExp("(a|b)*a(a|b)(a|b)(a|b)(a|b)");
+    ADD_FAILURE() << "no error";
+  } catch (const ERegExpParser& e) {
+    EXPECT_EQ(e.what(), std::string(re_message::kTooComplex));
+  }
+  EXPECT_EQ(engine.CacheSize(), 1u);
+  EXPECT_EQ(engine.RegExp(), "");
+}
+
+TEST(DictionarySwitchTest, ReexpandsTheCurrentPatternAtOnce) {
+  TAWKStr engine;
+  engine.SetRegExp("a");
+  std::string text = Sjis("aＡ");
+  engine.SetUseFuzzyCharDic(true);
+  EXPECT_EQ(engine.RegExp(), "a");
+  EXPECT_EQ(engine.CachedPattern(engine.CurrentIndex()), Sjis("(Ａ|ａ|A|a)"));
+  EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
+  engine.SetUseFuzzyCharDic(false);
+  EXPECT_EQ(engine.CachedPattern(engine.CurrentIndex()), "a"); // found again in the cache
+  EXPECT_EQ(engine.CacheSize(), 3u);
+
+  const TREDictionary synonyms = {{"cat", "dog"}};
+  engine.SynonymDics().push_back(&synonyms);
+  engine.SetRegExp("cat");
+  engine.SetUseSynonymDic(true);
+  std::string pets = "cat, dog";
+  EXPECT_EQ(engine.ReplaceAll("pet", pets), 2u);
+  EXPECT_EQ(pets, "pet, pet");
+}
+
+TEST(DictionarySwitchTest, LookAlikeMatchesEveryWayOfWritingACharacter) {
+  const struct {
+    std::string pattern;
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {"ｶﾞ", "が ガ ｶﾞ か゛ カ゛ か", "X X X X X か"},
+      {"データー", "データ,データー,ﾃﾞｰﾀｰ", "X,X,X"},
+      {"abc", "ａｂｃ ABC Ａbｃ", "X X X"},
+      {"[a]b", "ab Ab aｂ", "X Ab X"},
+  };
+  for (const auto& c : cases) {
+    TAWKStr engine;
+    engine.SetUseFuzzyCharDic(true);
+    engine.SetRegExp(Sjis(c.pattern));
+    std::string text = Sjis(c.text);
+    engine.ReplaceAll("X", text);
+    EXPECT_EQ(text, Sjis(c.expected)) << c.pattern;
+  }
+}
+
+TEST(DictionarySwitchTest, EveryEngineStartsWithTheBasicDictionaryAlone) {
+  TAWKStr engine;
+  EXPECT_EQ(engine.FuzzyCharDics().size(), 1u);
+  EXPECT_TRUE(engine.SynonymDics().empty());
+  EXPECT_FALSE(engine.UseFuzzyCharDic());
+  EXPECT_FALSE(engine.UseSynonymDic());
+  EXPECT_FALSE(engine.AnchoredSearchSelected());
+  EXPECT_EQ(engine.LineSeparator(), mcls_CRLF);
+}
+
+} // namespace
+} // namespace zorbe
