@@ -12,7 +12,9 @@ void HandleSortEnd(const TSortEndInputs& in, ISortEndView& view, IShell& shell) 
   view.SetIdle();
   view.SetCaption(kEndCaption);
   if (in.outcome == TJobOutcome::Failed) {
-    ShowMessage(in.failure, TMsgKind::Error, TMsgButtons::OK);
+    if (!in.failure.empty()) { // an invalid replacement rule has had its own message
+      ShowMessage(in.failure, TMsgKind::Error, TMsgButtons::OK);
+    }
   } else if (!in.cancelled) {
     if (!in.waveFileName.empty()) {
       shell.PlaySound(in.waveFileName);

@@ -54,6 +54,8 @@ TEST(SortEnd, StepsInOrderForEachKindOfEnd) {
   TSortEndInputs failed = Everything();
   failed.outcome = TJobOutcome::Failed;
   failed.failure = "ファイル「x」は開けませんでした。";
+  TSortEndInputs badRule = failed; // its message was shown when the rule was read
+  badRule.failure.clear();
 
   const struct {
     const char* name;
@@ -84,6 +86,9 @@ TEST(SortEnd, StepsInOrderForEachKindOfEnd) {
         "caption Zorbe 2nd "}},
       {"failed: the error instead",
        failed,
+       {"idle", "caption Zorbe 2nd - 終了", "clear", "caption Zorbe 2nd "}},
+      {"invalid replacement rule: no second message",
+       badRule,
        {"idle", "caption Zorbe 2nd - 終了", "clear", "caption Zorbe 2nd "}},
   };
   for (const auto& c : cases) {
