@@ -3,11 +3,14 @@
 # they need first (only the missing ones; nothing is upgraded).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
-            qt6-base-dev qt6-multimedia-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth
+            qt6-base-dev qt6-multimedia-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth \
+            clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run desktop test test-release test-asan bench screenshots clean format
+FUZZ_SECONDS ?= 30
+
+.PHONY: all deps build run desktop test test-release test-asan test-tsan fuzz stress bench screenshots clean format
 
 all: build
 
@@ -48,6 +51,23 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The thread-related suites under ThreadSanitizer.
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS seconds (clang, libFuzzer with ASan and UBSan).
+fuzz: deps
+	CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DZORBE_FUZZ=ON -DZORBE_BUILD_TESTS=OFF \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/fuzz -j $(JOBS)
+	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
+
+# Large and odd inputs (not in CI): times and peak memory for docs/limits.md.
+stress: build
+	bench/stress.sh
 
 bench: build
 	bench/run_bench.sh
