@@ -10,10 +10,11 @@
 #include "app/program_folder.h"
 #include "platform/console.h"
 #include "settings/settings_file.h"
-#include "ui/desktop_program.h"
 #include "ui/display_probe.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -40,6 +41,17 @@ const char* const kUsage =
     "  --help     show this help\n"
     "  --version  show the version\n";
 
+// Replaces this process by zorbe-desktop beside it, with the same arguments. Returns (with a
+// message) only when that fails.
+int StartDesktopProgram(char* argv[]) {
+  const std::string self = zorbe::ProgramFileName();
+  const std::string desktop = self.substr(0, self.rfind('/') + 1) + "zorbe-desktop";
+  argv[0] = const_cast<char*>(desktop.c_str());
+  ::execv(desktop.c_str(), argv);
+  std::fprintf(stderr, "zorbe: %s を起動できません: %s\n", desktop.c_str(), std::strerror(errno));
+  return zorbe::esError;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -59,10 +71,10 @@ int main(int argc, char* argv[]) {
       std::fputs(kUsage, stderr);
       return esCancelled;
     }
-    return RunMainWindow(argv[0]);
+    return StartDesktopProgram(argv);
   }
   if (display == TDisplay::Desktop && ::isatty(2) == 0) {
-    return RunCommandLineInDialogs(argv[0], args);
+    StartDesktopProgram(argv); // returns only when it could not be started: use the console
   }
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TInterruptWatcher interrupts;
