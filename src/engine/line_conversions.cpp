@@ -9,17 +9,17 @@ namespace {
 
 // Kinds of character. Double-byte kinds go by lead byte and a trail-byte range wide enough to
 // hold every character a conversion to half width changes.
-enum TKind : unsigned {
-  kFullSymbol = 1u << 0,   // lead 0x81: the full-width symbols
-  kFullAlnum = 1u << 1,    // lead 0x82 below the hiragana: full-width digits and letters
-  kFullKana = 1u << 2,     // hiragana and katakana rows, unassigned cells included
-  kOddKanaCell = 1u << 3,  // a kana-row code no kana has: every conversion to half width acts
-  kHalfSymbol = 1u << 4,   // a byte of the half-width symbol table
-  kHalfDigit = 1u << 5,    // 0-9
-  kUpperLetter = 1u << 6,  // A-Z
-  kLowerLetter = 1u << 7,  // a-z
-  kHalfKana = 1u << 8,     // 0xA0-0xDF: half-width katakana, its punctuation and marks
-};
+constexpr unsigned kFullSymbol = 1u << 0; // lead 0x81: the full-width symbols
+constexpr unsigned kFullAlnum = 1u
+                                << 1; // lead 0x82 below the hiragana: full-width digits and letters
+constexpr unsigned kFullKana = 1u << 2; // hiragana and katakana rows, unassigned cells included
+constexpr unsigned kOddKanaCell =
+    1u << 3; // a kana-row code no kana has: every conversion to half width acts
+constexpr unsigned kHalfSymbol = 1u << 4;  // a byte of the half-width symbol table
+constexpr unsigned kHalfDigit = 1u << 5;   // 0-9
+constexpr unsigned kUpperLetter = 1u << 6; // A-Z
+constexpr unsigned kLowerLetter = 1u << 7; // a-z
+constexpr unsigned kHalfKana = 1u << 8; // 0xA0-0xDF: half-width katakana, its punctuation and marks
 
 constexpr std::array<unsigned short, 256> MakeSingleByteKinds() {
   std::array<unsigned short, 256> kinds{};
@@ -109,7 +109,8 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
   constexpr unsigned kLetters = kUpperLetter | kLowerLetter;
   if (!setting.CsvSupport) { // a symbol could become a delimiter or a quote
     // ｡｢｣､･ are half-width katakana punctuation as well as symbols.
-    Choose(steps_, setting.Pun, {SymbolsToHalfWidth, kFullSymbol | kToHalfAlways, kHalfSymbol | kHalfKana},
+    Choose(steps_, setting.Pun,
+           {SymbolsToHalfWidth, kFullSymbol | kToHalfAlways, kHalfSymbol | kHalfKana},
            {SymbolsToFullWidth, kHalfSymbol, kFullSymbol});
   }
   Choose(steps_, setting.Num, {DigitsToHalfWidth, kFullAlnum | kToHalfAlways, kHalfDigit},
@@ -117,11 +118,14 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
   Choose(steps_, setting.Alpha, {LettersToHalfWidth, kFullAlnum | kToHalfAlways, kLetters},
          {LettersToFullWidth, kLetters, kFullAlnum});
   Choose(steps_, setting.KataKana, {KatakanaToHalfWidth, kFullKana, kHalfKana},
-         {KatakanaToFullWidth, kHalfKana, kFullKana | kFullSymbol}); // ー, ゛, ゜ and 。「」 are symbols
-  Choose(steps_, setting.AlphaUL, {ConvertCase<true>, kUpperLetter, 0}, {ConvertCase<false>, kLowerLetter, 0});
+         {KatakanaToFullWidth, kHalfKana,
+          kFullKana | kFullSymbol}); // ー, ゛, ゜ and 。「」 are symbols
+  Choose(steps_, setting.AlphaUL, {ConvertCase<true>, kUpperLetter, 0},
+         {ConvertCase<false>, kLowerLetter, 0});
 }
 
-std::string_view TLineConversions::Apply(std::string_view line, std::string& first, std::string& second) const {
+std::string_view TLineConversions::Apply(std::string_view line, std::string& first,
+                                         std::string& second) const {
   std::string* out = &first;
   unsigned kinds = KindsOf(line);
   for (const TStep& step : steps_) {

@@ -76,6 +76,28 @@ TLineRef TTextSpace::Store(std::string_view bytes) {
   return TLineRef(static_cast<std::uint64_t>(start - base_), bytes.size());
 }
 
+TLineRef TSpaceWriter::Store(std::string_view bytes) {
+  const std::uint64_t size = bytes.size();
+  const bool isLong = size >= TLineRef::kLongSize;
+  const std::size_t needed = bytes.size() + (isLong ? sizeof size : 0);
+  if (needed > left_) {
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    left_ = needed > kBlock ? needed : kBlock;
+    next_ = space_.AllocateShared(left_);
+  }
+  char* start = next_;
+  if (isLong) {
+    std::memcpy(start, &size, sizeof size);
+    start += sizeof size;
+  }
+  if (!bytes.empty()) {
+    std::memcpy(start, bytes.data(), bytes.size());
+  }
+  next_ += needed;
+  left_ -= needed;
+  return TLineRef(static_cast<std::uint64_t>(start - space_.Base()), bytes.size());
+}
+
 std::size_t CountLines(std::string_view text) {
   std::size_t count = 0;
   ForEachLine(text, [&count](const char*, std::size_t) { ++count; });

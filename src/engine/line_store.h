@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,11 @@ public:
   // Room for `size` bytes after everything allocated so far. Throws std::bad_alloc when the
   // reserved range is full.
   char* Allocate(std::size_t size);
+  // The same, for threads that share the space (each through its own TSpaceWriter).
+  char* AllocateShared(std::size_t size) {
+    std::lock_guard lock(mutex_);
+    return Allocate(size);
+  }
   // Grows the newest allocation, which starts at `newest`, to `size` bytes in place.
   void Grow(const char* newest, std::size_t size);
   // Gives back the end of the newest allocation beyond its first `size` bytes.
@@ -55,6 +61,10 @@ public:
   // A reference to bytes that already lie in the space; a long line is copied behind its
   // length.
   TLineRef RefTo(const char* data, std::size_t size);
+  // A reference to a short line (below TLineRef::kLongSize) that lies in the space.
+  TLineRef ShortRefTo(const char* data, std::size_t size) const {
+    return TLineRef(static_cast<std::uint64_t>(data - base_), size);
+  }
   // Copies the bytes into the space.
   TLineRef Store(std::string_view bytes);
 
@@ -77,6 +87,26 @@ private:
   char* base_ = nullptr;
   std::size_t reserved_ = 0;
   std::size_t used_ = 0;
+  std::mutex mutex_;
+};
+
+// Stores lines into a shared space from one thread: takes blocks of the space and fills them.
+class TSpaceWriter {
+public:
+  explicit TSpaceWriter(TTextSpace& space) : space_(space) {}
+  // A short line that lies in the space already is referred to where it is; any other line is
+  // copied.
+  TLineRef Keep(std::string_view line, bool inSpace) {
+    return inSpace && line.size() < TLineRef::kLongSize
+               ? space_.ShortRefTo(line.data(), line.size())
+               : Store(line);
+  }
+  TLineRef Store(std::string_view bytes);
+
+private:
+  TTextSpace& space_;
+  char* next_ = nullptr;
+  std::size_t left_ = 0;
 };
 
 // Visits the lines of a text: CR, LF and CR LF each end one line; a last piece without a line

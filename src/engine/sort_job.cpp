@@ -13,8 +13,10 @@
 #include "text/shift_jis.h"
 
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <new>
+#include <thread>
 
 namespace zorbe {
 
@@ -82,10 +84,21 @@ private:
                               std::size_t first);
   void ReplacementPass(std::string_view text, std::vector<TLineRef>& target, std::size_t first);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
+  // One thread's share of the line pass: its lines, and what it keeps of them.
+  struct alignas(64) TLinePassPart { // apart from the other thread's part: no shared cache line
+    explicit TLinePassPart(TTextSpace& space) : writer(space) {}
+    TLineRef* lines = nullptr;
+    std::size_t count = 0;
+    std::size_t kept = 0;           // the kept lines, moved to the front of `lines`
+    std::vector<TLineRef> comments; // comment lines of the sorted orders
+    std::vector<bool> keyed;        // order "none": which kept lines received the column key
+    TSpaceWriter writer;
+    std::string keyedLine;
+    std::string converted[2];
+    std::string rotated;
+  };
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
-  TLineRef Keep(std::string_view line, bool owned) {
-    return owned ? space_.Store(line) : space_.RefTo(line.data(), line.size());
-  }
+  void LinePassPart(TLinePassPart& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   void Write(const std::string& fileName);
   void WriteSorted(TAtomicFile& out);
@@ -115,10 +128,6 @@ private:
   std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
   std::vector<bool> mainKeyed_; // order "none": which lines of main_ received the column key
   std::vector<TLineRef> lines_; // the other lines of the sorted orders
-  // Where a line goes while a step changes it, before it is kept in its final form.
-  std::string keyed_;
-  std::string converted_[2];
-  std::string rotated_;
 };
 
 void TSortJob::Execute() {
@@ -296,24 +305,65 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
 
 // Filters, keys, converts and files each line of the current file (target[first..]) in place:
 // kept lines are compacted towards `first`, comment lines of the sorted orders go to main_.
+// Lines are independent of each other, so a large file is done in two halves on two threads.
 void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
-  std::size_t kept = first;
-  for (std::size_t i = first; i < target.size(); ++i) {
-    std::string_view line = space_.View(target[i]);
+  constexpr std::size_t kLinesForTwoThreads = 1 << 16;
+  const std::size_t count = target.size() - first;
+  const std::size_t firstHalf = count >= kLinesForTwoThreads ? count / 2 : count;
+  TLinePassPart parts[2] = {TLinePassPart(space_), TLinePassPart(space_)};
+  parts[0].lines = target.data() + first;
+  parts[0].count = firstHalf;
+  parts[1].lines = parts[0].lines + firstHalf;
+  parts[1].count = count - firstHalf;
+  if (parts[1].count == 0) {
+    LinePassPart(parts[0]);
+  } else {
+    std::exception_ptr failure;
+    std::thread helper([&] {
+      try {
+        LinePassPart(parts[1]);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+    try {
+      LinePassPart(parts[0]);
+    } catch (...) {
+      helper.join();
+      throw;
+    }
+    helper.join();
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+  }
+  std::copy(parts[1].lines, parts[1].lines + parts[1].kept, parts[0].lines + parts[0].kept);
+  target.resize(first + parts[0].kept + parts[1].kept);
+  for (TLinePassPart& part : parts) {
+    main_.insert(main_.end(), part.comments.begin(), part.comments.end());
+    mainKeyed_.insert(mainKeyed_.end(), part.keyed.begin(), part.keyed.end());
+  }
+}
+
+void TSortJob::LinePassPart(TLinePassPart& part) const {
+  for (std::size_t i = 0; i < part.count; ++i) {
+    std::string_view line = space_.View(part.lines[i]);
     if (setting_.ReturnDel && line.empty()) {
       CheckStop();
       continue;
     }
     const bool comment = comments_.Matches(line);
-    bool owned = false;
+    bool inSpace = true; // still the bytes as read, or a part of them
     if (setting_.CsvSupport && !comment) {
-      keyed_ = MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
-      line = keyed_;
-      owned = true;
+      part.keyedLine =
+          MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
+      line = part.keyedLine;
+      inSpace = false;
     }
     if (!line.empty() && conversions_.Any()) {
-      const std::string_view converted = conversions_.Apply(line, converted_[0], converted_[1]);
-      owned = owned || converted.data() != line.data();
+      const std::string_view converted =
+          conversions_.Apply(line, part.converted[0], part.converted[1]);
+      inSpace = inSpace && converted.data() == line.data();
       line = converted;
     }
     if (setting_.FBSpaceDel) {
@@ -321,26 +371,25 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
     }
     if (!deletion_ || !deletion_->Contains(line)) {
       if (Unordered()) {
-        target[kept++] = Keep(line, owned);
+        part.lines[part.kept++] = part.writer.Keep(line, inSpace);
         if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-          mainKeyed_.push_back(!comment);
+          part.keyed.push_back(!comment);
         }
       } else {
         if (setting_.CharPos && !comment) {
-          rotated_ = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
-          line = rotated_;
-          owned = true;
+          part.rotated = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
+          line = part.rotated;
+          inSpace = false;
         }
         if (comment) {
-          main_.push_back(Keep(line, owned));
+          part.comments.push_back(part.writer.Keep(line, inSpace));
         } else {
-          target[kept++] = Keep(line, owned);
+          part.lines[part.kept++] = part.writer.Keep(line, inSpace);
         }
       }
     }
     CheckStop();
   }
-  target.resize(kept);
 }
 
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {

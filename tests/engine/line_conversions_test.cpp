@@ -13,7 +13,8 @@ namespace {
 // The conversions one after another, every one of them run: what the quick scan may skip must
 // never change the result.
 std::string Reference(std::string line, const TSettingOptionItems& s) {
-  auto apply = [&line](int value, std::string (*one)(std::string_view), std::string (*two)(std::string_view)) {
+  auto apply = [&line](int value, std::string (*one)(std::string_view),
+                       std::string (*two)(std::string_view)) {
     if (value == 1) {
       line = one(line);
     } else if (value == 2) {
@@ -37,11 +38,36 @@ std::string Reference(std::string line, const TSettingOptionItems& s) {
 TEST(LineConversions, SkippingNeverChangesTheResult) {
   std::mt19937 random(17);
   // Characters of every kind, odd kana-row codes and lone lead bytes included.
-  const std::vector<std::string> pieces = {
-      "a", "Z", "5", " ", ",", "\\", "~", "\xB1", "\xDE", "\xDF", "\xB0", "\xA1", "\xA4", "\xCA",
-      test::Sjis("ア"), test::Sjis("が"), test::Sjis("ヴ"), test::Sjis("Ａ"), test::Sjis("ｚ"), test::Sjis("９"),
-      test::Sjis("、"), test::Sjis("￥"), test::Sjis("　"), test::Sjis("ー"), test::Sjis("漢"),
-      "\x82\xF5", "\x83\x99", "\x82\x40", "\x83", "\x81"};
+  const std::vector<std::string> pieces = {"a",
+                                           "Z",
+                                           "5",
+                                           " ",
+                                           ",",
+                                           "\\",
+                                           "~",
+                                           "\xB1",
+                                           "\xDE",
+                                           "\xDF",
+                                           "\xB0",
+                                           "\xA1",
+                                           "\xA4",
+                                           "\xCA",
+                                           test::Sjis("ア"),
+                                           test::Sjis("が"),
+                                           test::Sjis("ヴ"),
+                                           test::Sjis("Ａ"),
+                                           test::Sjis("ｚ"),
+                                           test::Sjis("９"),
+                                           test::Sjis("、"),
+                                           test::Sjis("￥"),
+                                           test::Sjis("　"),
+                                           test::Sjis("ー"),
+                                           test::Sjis("漢"),
+                                           "\x82\xF5",
+                                           "\x83\x99",
+                                           "\x82\x40",
+                                           "\x83",
+                                           "\x81"};
   for (int round = 0; round < 30000; ++round) {
     TSettingOptionItems s = SettingDefaults();
     s.Pun = static_cast<int>(random() % 3);
@@ -56,7 +82,8 @@ TEST(LineConversions, SkippingNeverChangesTheResult) {
     }
     const TLineConversions conversions(s);
     std::string a, b;
-    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), Reference(line, s)) << testing::PrintToString(line);
+    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), Reference(line, s))
+        << testing::PrintToString(line);
   }
 }
 
