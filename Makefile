@@ -1,5 +1,6 @@
 # Zorbe 2nd: `make run` builds everything and sorts the bundled example; `make test` builds and
-# runs the whole test suite (release and sanitizer builds). Both install the Debian packages
+# runs the whole test suite (release, AddressSanitizer and ThreadSanitizer builds) and every fuzz
+# target for FUZZ_SECONDS seconds. Both install the Debian packages
 # they need first (only the missing ones; nothing is upgraded).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
@@ -10,7 +11,7 @@ JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run desktop test test-release test-asan test-tsan fuzz stress bench screenshots clean format
+.PHONY: all deps build run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
 
 all: build
 
@@ -40,7 +41,7 @@ run: build
 desktop: build
 	build/release/zorbe
 
-test: test-release test-asan
+test: test-release test-asan test-tsan test-fuzz
 
 test-release: deps
 	cmake --preset release
@@ -52,13 +53,15 @@ test-asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-# The thread-related suites under ThreadSanitizer.
+# The whole suite under ThreadSanitizer: the job, its worker threads and the GUI host.
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
 # Every fuzz target for FUZZ_SECONDS seconds (clang, libFuzzer with ASan and UBSan).
+test-fuzz: fuzz
+
 fuzz: deps
 	CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DZORBE_FUZZ=ON -DZORBE_BUILD_TESTS=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace zorbe {
@@ -245,17 +247,29 @@ TEST_F(SortJobTest, CaseConversionChangesTheWrittenText) {
   EXPECT_EQ(SortLines({"abc", "ア"}), Text({"ABC", "ア"}));
 }
 
-TEST_F(SortJobTest, StopInEachPhaseLeavesNoOutput) {
-  const std::string in = folder.Write("in.txt", Text({"b", "a", "c"}));
+TEST_F(SortJobTest, StopInEachPhaseKeepsTheEarlierOutputAndLeavesNoTemporaryFile) {
+  // An EUC-JP target with a replacement file passes through every phase of the job.
+  const std::string in = folder.Write("in.txt", "b\r\n\xA4\xA2\r\na\r\n");
   const std::string out = folder.Write("out.txt", "earlier");
-  for (const char* phase : {kStatusReading, kStatusLinePass, kStatusSorting, kStatusWriting}) {
+  setting.Replacement = folder.Write("rules.txt", "a,x\r\n");
+  for (const char* phase : {kStatusReading, kStatusConverting, kStatusReplacing, kStatusLinePass,
+                            kStatusSorting, kStatusWriting}) {
     TJobControl stopControl;
     TRecordingHost stopHost(stopControl);
     stopHost.stopAt = phase;
     stopHost.answers = {true};
-    inputs = {setting, {in}, {"S-JIS"}, out};
+    inputs = {setting, {in}, {"EUC"}, out};
     EXPECT_EQ(RunSortJob(inputs, stopHost, stopControl).outcome, TJobOutcome::Stopped) << phase;
+    EXPECT_NE(std::find(stopHost.statuses.begin(), stopHost.statuses.end(), phase),
+              stopHost.statuses.end())
+        << phase;
     EXPECT_EQ(test::ReadBytes(out), "earlier") << phase;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"in.txt", "out.txt", "rules.txt"})) << phase;
   }
 }
 
