@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <exception>
-
 namespace zorbe {
 
 TQtMainThreadInvoker::TQtMainThreadInvoker(QObject* parent) : QObject(parent) {
@@ -16,19 +14,41 @@ void TQtMainThreadInvoker::InvokeAndWait(const std::function<void()>& call) {
     call();
     return;
   }
-  std::exception_ptr error;
-  QMetaObject::invokeMethod(
-      this,
-      [&call, &error] {
-        try {
-          call();
-        } catch (...) {
-          error = std::current_exception();
-        }
-      },
-      Qt::BlockingQueuedConnection);
-  if (error) {
-    std::rethrow_exception(error);
+  TPendingCall pending{&call, nullptr};
+  {
+    const std::lock_guard lock(mutex_);
+    pending_.push_back(&pending);
+  }
+  QMetaObject::invokeMethod(this, "RunPending", Qt::QueuedConnection);
+  std::unique_lock lock(mutex_);
+  finished_.wait(lock, [&pending] { return pending.finished; });
+  if (pending.error) {
+    std::rethrow_exception(pending.error);
+  }
+}
+
+void TQtMainThreadInvoker::RunPending() {
+  for (;;) {
+    TPendingCall* pending;
+    {
+      const std::lock_guard lock(mutex_);
+      if (pending_.empty()) {
+        return;
+      }
+      pending = pending_.front();
+      pending_.pop_front();
+    }
+    // The call runs unlocked: it may open a dialog whose event loop runs further calls.
+    std::exception_ptr error;
+    try {
+      (*pending->call)();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    const std::lock_guard lock(mutex_);
+    pending->error = error;
+    pending->finished = true;
+    finished_.notify_all();
   }
 }
 

@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <thread>
 
 namespace zorbe {
@@ -32,7 +33,7 @@ TEST(QtMainThreadInvoker, RunsCallsOnTheGuiThreadWhileTheCallerWaits) {
   invoker.InvokeAndWait([&] { ranOn = QThread::currentThread(); });
   EXPECT_EQ(ranOn, gui); // at once, on the GUI thread itself
 
-  bool done = false;
+  std::atomic<bool> done = false;
   bool rethrown = false;
   std::thread worker([&] {
     invoker.InvokeAndWait([&] { ranOn = QThread::currentThread(); });
@@ -43,7 +44,7 @@ TEST(QtMainThreadInvoker, RunsCallsOnTheGuiThreadWhileTheCallerWaits) {
     }
     done = true;
   });
-  EXPECT_TRUE(test::WaitFor([&] { return done; }));
+  EXPECT_TRUE(test::WaitFor([&] { return done.load(); }));
   worker.join();
   EXPECT_EQ(ranOn, gui);
   EXPECT_TRUE(rethrown);
