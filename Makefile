@@ -65,7 +65,7 @@ test-fuzz: fuzz
 fuzz: deps
 	CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DZORBE_FUZZ=ON -DZORBE_BUILD_TESTS=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build/fuzz -j $(JOBS)
+	cmake --build build/fuzz --target fuzz_all -j $(JOBS)
 	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
 
 # Large and odd inputs (not in CI): times and peak memory for docs/limits.md.

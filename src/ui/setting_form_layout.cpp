@@ -321,7 +321,7 @@ QWidget* TSettingForm::BuildButtonPanel() {
     QAction* action = menu->addAction(caption);
     action->setData(tag);
     connect(action, &QAction::triggered, this,
-            [this, tag] { emit ShortcutRequested(tag, cbSortSettingName_->currentText()); });
+            [this, tag = tag] { emit ShortcutRequested(tag, cbSortSettingName_->currentText()); });
   }
   // The launchers are made by whoever listens; without a listener the items can't be chosen.
   connect(menu, &QMenu::aboutToShow, this, [this, menu] {
