@@ -3,8 +3,13 @@
 // - EucToSjis and JisToSjis never produce more bytes than they read, and their in-place forms
 //   give the same bytes;
 // - each width conversion agrees with its pure form, reports a change exactly when the line
-//   changed, and never more than doubles a line.
+//   changed, and never more than doubles a line;
+// - the line pass's conversions, chosen by the first byte, give what running every conversion
+//   in turn gives: a conversion skipped because the line holds no character of its kind would
+//   not have changed the line.
 
+#include "engine/line_conversions.h"
+#include "engine/line_conversions_reference.h"
 #include "text/code_conversion.h"
 #include "text/width_conversion.h"
 
@@ -62,6 +67,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(changed == (pure != text));
     Check(!changed || out == pure);
     Check(pure.size() <= 2 * text.size());
+  }
+  if (size > 1) {
+    zorbe::TSettingOptionItems setting = zorbe::SettingDefaults();
+    setting.Pun = data[0] % 3;
+    setting.Num = data[0] / 3 % 3;
+    setting.Alpha = data[0] / 9 % 3;
+    setting.KataKana = data[0] / 27 % 3;
+    setting.AlphaUL = data[0] / 81 % 3;
+    setting.CsvSupport = (data[0] & 0x80) != 0 && data[0] % 2 == 0;
+    const std::string_view line = text.substr(1);
+    std::string first, second;
+    Check(zorbe::TLineConversions(setting).Apply(line, first, second) ==
+          zorbe::ConvertEveryStep(std::string(line), setting));
   }
   return 0;
 }

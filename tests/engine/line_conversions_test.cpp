@@ -1,5 +1,7 @@
 #include "engine/line_conversions.h"
 
+#include "engine/line_conversions_reference.h"
+
 #include "test_support.h"
 #include "text/shift_jis.h"
 
@@ -9,31 +11,6 @@
 
 namespace zorbe {
 namespace {
-
-// The conversions one after another, every one of them run: what the quick scan may skip must
-// never change the result.
-std::string Reference(std::string line, const TSettingOptionItems& s) {
-  auto apply = [&line](int value, std::string (*one)(std::string_view),
-                       std::string (*two)(std::string_view)) {
-    if (value == 1) {
-      line = one(line);
-    } else if (value == 2) {
-      line = two(line);
-    }
-  };
-  if (!s.CsvSupport) {
-    apply(s.Pun, SymbolsToHalfWidth, SymbolsToFullWidth);
-  }
-  apply(s.Num, DigitsToHalfWidth, DigitsToFullWidth);
-  apply(s.Alpha, LettersToHalfWidth, LettersToFullWidth);
-  apply(s.KataKana, KatakanaToHalfWidth, KatakanaToFullWidth);
-  if (s.AlphaUL == 1) {
-    LowerCaseInPlace(line);
-  } else if (s.AlphaUL == 2) {
-    UpperCaseInPlace(line);
-  }
-  return line;
-}
 
 TEST(LineConversions, SkippingNeverChangesTheResult) {
   std::mt19937 random(17);
@@ -82,7 +59,7 @@ TEST(LineConversions, SkippingNeverChangesTheResult) {
     }
     const TLineConversions conversions(s);
     std::string a, b;
-    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), Reference(line, s))
+    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), ConvertEveryStep(line, s))
         << testing::PrintToString(line);
   }
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The line pass's conversions one after another, every one of them run on every line: what the
+// quick scan of TLineConversions skips must never change the result. Shared by the tests and
+// the fuzz target.
+
+#include "settings/setting_option_items.h"
+#include "text/shift_jis.h"
+#include "text/width_conversion.h"
+
+#include <string>
+#include <string_view>
+
+namespace zorbe {
+
+inline std::string ConvertEveryStep(std::string line, const TSettingOptionItems& s) {
+  auto apply = [&line](int value, std::string (*one)(std::string_view),
+                       std::string (*two)(std::string_view)) {
+    if (value == 1) {
+      line = one(line);
+    } else if (value == 2) {
+      line = two(line);
+    }
+  };
+  if (!s.CsvSupport) {
+    apply(s.Pun, SymbolsToHalfWidth, SymbolsToFullWidth);
+  }
+  apply(s.Num, DigitsToHalfWidth, DigitsToFullWidth);
+  apply(s.Alpha, LettersToHalfWidth, LettersToFullWidth);
+  apply(s.KataKana, KatakanaToHalfWidth, KatakanaToFullWidth);
+  if (s.AlphaUL == 1) {
+    LowerCaseInPlace(line);
+  } else if (s.AlphaUL == 2) {
+    UpperCaseInPlace(line);
+  }
+  return line;
+}
+
+} // namespace zorbe
