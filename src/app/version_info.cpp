@@ -16,7 +16,6 @@ TVersionInfo BuildProgramVersionInfo() {
       {"FileVersion", ZORBE_VERSION},
       {"FileDescription", "Zorbe 2nd - テキストファイルの行ソート"},
       {"LegalCopyright", "Copyright (C) 2026 Zorbe 2nd project"},
-      {"Comments", std::string(kContactUrl)},
   };
   return info;
 }
