@@ -43,10 +43,7 @@ QFrame* NewBevel(QWidget* parent, const char* name) {
 
 } // namespace
 
-TAboutForm::TAboutForm(IShell& shell, QWidget* parent)
-    : TAboutForm(shell, &ProgramVersionInfo(), parent) {}
-
-TAboutForm::TAboutForm(IShell& shell, const TVersionInfo* info, QWidget* parent)
+TAboutForm::TAboutForm(IShell& shell, QWidget* parent, const TVersionInfo* info)
     : QDialog(parent), shell_(shell), productName_(Q(VersionString(info, "ProductName"))),
       productVersion_(Q(VersionString(info, "ProductVersion"))) {
   setObjectName(QStringLiteral("AboutForm"));

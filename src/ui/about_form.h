@@ -8,6 +8,8 @@
 // hand cursor; a click hands the mail link (with the product in its subject) or the web address
 // to the desktop. A failure to open one is silent: the address stays readable in the window.
 
+#include "app/version_info.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -16,15 +18,13 @@ class QPushButton;
 namespace zorbe {
 
 class IShell;
-struct TVersionInfo;
 
 class TAboutForm : public QDialog {
   Q_OBJECT
 public:
-  // `info` is the version table to show; null means the program has none.
-  TAboutForm(IShell& shell, const TVersionInfo* info, QWidget* parent = nullptr);
-  // The program's own table.
-  explicit TAboutForm(IShell& shell, QWidget* parent = nullptr);
+  // `info` is the version table to show, by default the program's own; null means none.
+  explicit TAboutForm(IShell& shell, QWidget* parent = nullptr,
+                      const TVersionInfo* info = &ProgramVersionInfo());
 
   // The link labels' three handlers, as the mouse runs them.
   void LinkEntered(QLabel* link);

@@ -51,10 +51,10 @@ TEST_F(AboutFormTest, MissingEntriesShowUnKnownAndNoTableShowsNothing) {
   TVersionInfo partial;
   partial.translations = {{0x0411, 0x03a4}};
   partial.stringTables["041103a4"] = {{"ProductName", "Name"}};
-  TAboutForm withGaps(shell, &partial);
+  TAboutForm withGaps(shell, nullptr, &partial);
   EXPECT_EQ(Find<QLabel>(&withGaps, "L01")->text(), QStringLiteral("Name  Ver.UnKnown"));
   EXPECT_EQ(Find<QLabel>(&withGaps, "L02")->text(), QStringLiteral("UnKnown"));
-  TAboutForm without(shell, static_cast<const TVersionInfo*>(nullptr));
+  TAboutForm without(shell, nullptr, nullptr);
   EXPECT_EQ(Find<QLabel>(&without, "L01")->text(), QStringLiteral("  Ver."));
   EXPECT_EQ(Find<QLabel>(&without, "L02")->text(), QString());
 }
