@@ -50,13 +50,13 @@ TFormTimeAnaResult::TFormTimeAnaResult(TTimeAnalyzer& analyzer, QWidget* parent)
   panel->setFixedWidth(kPanelWidth);
   auto* buttons = new QVBoxLayout(panel);
   buttons->addWidget(
-      NewButton("BOrderByNum", QStringLiteral("番号順"), &TTimeAnalyzer::OrderByNumber));
-  buttons->addWidget(
-      NewButton("BOrderBySumTime", QStringLiteral("合計時間順"), &TTimeAnalyzer::OrderBySumTime));
-  buttons->addWidget(
-      NewButton("BOrderByAverage", QStringLiteral("平均時間順"), &TTimeAnalyzer::OrderByAverage));
-  buttons->addWidget(
-      NewButton("BOrderByPassTime", QStringLiteral("通過回数順"), &TTimeAnalyzer::OrderByPassTime));
+      NewButton("BOrderByNum", QStringLiteral("番号順"), [this] { analyzer_.OrderByNumber(); }));
+  buttons->addWidget(NewButton("BOrderBySumTime", QStringLiteral("合計時間順"),
+                               [this] { analyzer_.OrderBySumTime(); }));
+  buttons->addWidget(NewButton("BOrderByAverage", QStringLiteral("平均時間順"),
+                               [this] { analyzer_.OrderByAverage(); }));
+  buttons->addWidget(NewButton("BOrderByPassTime", QStringLiteral("通過回数順"),
+                               [this] { analyzer_.OrderByPassTime(); }));
   buttons->addStretch(1);
 
   auto* layout = new QHBoxLayout(this);
@@ -68,11 +68,11 @@ TFormTimeAnaResult::TFormTimeAnaResult(TTimeAnalyzer& analyzer, QWidget* parent)
 }
 
 QPushButton* TFormTimeAnaResult::NewButton(const char* name, const QString& caption,
-                                           void (TTimeAnalyzer::*order)()) {
+                                           std::function<void()> order) {
   auto* button = new QPushButton(caption, this);
   button->setObjectName(QString::fromLatin1(name));
-  connect(button, &QPushButton::clicked, this, [this, order] {
-    (analyzer_.*order)();
+  connect(button, &QPushButton::clicked, this, [this, order = std::move(order)] {
+    order();
     Refresh();
   });
   return button;

@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QPushButton;
 class QTableWidget;
 
@@ -27,7 +29,8 @@ public:
   void ShowResult();
 
 private:
-  QPushButton* NewButton(const char* name, const QString& caption, void (TTimeAnalyzer::*order)());
+  // A button that runs `order` on the analyzer and refreshes the grid.
+  QPushButton* NewButton(const char* name, const QString& caption, std::function<void()> order);
 
   TTimeAnalyzer& analyzer_;
   QTableWidget* grid_ = nullptr;
