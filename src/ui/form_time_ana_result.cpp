@@ -17,6 +17,7 @@ constexpr int kColumns = 5;
 constexpr int kColumnWidths[kColumns] = {30, 60, 57, 56, 70};
 constexpr int kRowHeight = 16;
 constexpr int kPanelWidth = 93;
+constexpr int kRowGutterWidth = 8;
 
 } // namespace
 
@@ -39,7 +40,10 @@ TFormTimeAnaResult::TFormTimeAnaResult(TTimeAnalyzer& analyzer, QWidget* parent)
   grid_->verticalHeader()->setMinimumSectionSize(1);
   grid_->verticalHeader()->setDefaultSectionSize(
       std::max(kRowHeight, grid_->fontMetrics().height() + 2));
-  grid_->verticalHeader()->hide();
+  // The section numbers are the first column; the row header stays as a narrow unlabelled
+  // gutter whose edges resize the rows.
+  grid_->setVerticalHeaderLabels(QStringList(TTimeAnalyzer::kSections, QString()));
+  grid_->verticalHeader()->setFixedWidth(kRowGutterWidth);
   grid_->setShowGrid(true);
   grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -62,6 +62,10 @@ TEST_F(TimeAnaResultTest, HasTheGridAndTheFourButtons) {
     EXPECT_EQ(grid->columnWidth(c), widths[c]);
   }
   EXPECT_EQ(grid->selectionMode(), QAbstractItemView::ContiguousSelection);
+  EXPECT_EQ(grid->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+  EXPECT_EQ(grid->verticalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+  EXPECT_FALSE(grid->verticalHeader()->isHidden()); // its edges resize the rows
+  EXPECT_TRUE(grid->verticalHeaderItem(0)->text().isEmpty());
   EXPECT_EQ(Find<QPushButton>(&form, "BOrderByNum")->text(), QStringLiteral("番号順"));
   EXPECT_EQ(Find<QPushButton>(&form, "BOrderBySumTime")->text(), QStringLiteral("合計時間順"));
   EXPECT_EQ(Find<QPushButton>(&form, "BOrderByAverage")->text(), QStringLiteral("平均時間順"));
