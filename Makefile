@@ -4,7 +4,7 @@
 # they need first (only the missing ones; nothing is upgraded).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
-            qt6-base-dev qt6-multimedia-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth \
+            qt6-base-dev qt6-multimedia-dev qt6-svg-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth \
             clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)

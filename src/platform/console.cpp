@@ -259,4 +259,8 @@ void TConsoleShell::OpenInEditor(const std::string& editor, const std::string& f
   SpawnDetached({"xdg-open", fileName});
 }
 
+bool TConsoleShell::OpenUrl(const std::string& url) {
+  return SpawnDetached({"xdg-open", url});
+}
+
 } // namespace zorbe

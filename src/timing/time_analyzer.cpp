@@ -1,5 +1,7 @@
 #include "timing/time_analyzer.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -24,17 +26,31 @@ void TTimeAnalyzer::Enter(int section) {
 }
 
 void TTimeAnalyzer::Leave(int section) {
-  if (section >= 0 && section < kSections) {
-    Record(section, 1, static_cast<std::int32_t>(NowMs() - sections_[section].mark));
+  if (section < 0 || section >= kSections || sections_[section].mark == kNotEntered) {
+    return;
   }
+  const std::int64_t elapsed = NowMs() - sections_[section].mark;
+  sections_[section].mark = kNotEntered;
+  Record(section, 1, static_cast<std::int32_t>(std::min<std::int64_t>(elapsed, INT32_MAX)));
 }
+
+namespace {
+
+// a + b within the 32-bit range: a long measurement stops at the largest value instead of
+// turning negative.
+std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
+  const std::int64_t sum = static_cast<std::int64_t>(a) + b;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
 
 void TTimeAnalyzer::Record(int section, std::int32_t passes, std::int32_t milliseconds) {
   if (section < 0 || section >= kSections) {
     return;
   }
-  sections_[section].passCount += passes;
-  sections_[section].total += milliseconds;
+  sections_[section].passCount = SaturatedSum(sections_[section].passCount, passes);
+  sections_[section].total = SaturatedSum(sections_[section].total, milliseconds);
 }
 
 void TTimeAnalyzer::Clear() {

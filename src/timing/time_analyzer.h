@@ -4,7 +4,8 @@
 // a percentage of section 0's total.
 //
 // Enter(s) and Leave(s) bracket a section; Rows() gives the figures as the result window shows
-// them (only sections that were passed, in the current order).
+// them (only sections that were passed, in the current order). A Leave without its Enter counts
+// nothing, and the figures stop at the largest 32-bit value instead of wrapping round.
 
 #include <array>
 #include <chrono>
@@ -17,11 +18,12 @@ namespace zorbe {
 class TTimeAnalyzer {
 public:
   static constexpr int kSections = 256;
+  static constexpr std::int64_t kNotEntered = -1;
 
   enum TColumn { tcNumber = 0, tcPassCount = 1, tcTotal = 2, tcPercent = 3, tcAverage = 4 };
 
   struct TSection {
-    std::int64_t mark = 0; // when the section was entered, in milliseconds
+    std::int64_t mark = kNotEntered; // when the section was entered, in milliseconds
     std::int32_t passCount = 0;
     std::int32_t total = 0; // milliseconds in all passes
   };

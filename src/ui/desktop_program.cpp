@@ -4,6 +4,7 @@
 #include "app/message_routine.h"
 #include "app/program_folder.h"
 #include "platform/console.h"
+#include "ui/app_icon.h"
 #include "ui/main_form.h"
 #include "ui/qt_main_thread_invoker.h"
 #include "ui/qt_message_box.h"
@@ -39,6 +40,7 @@ int RunMainWindow(const char* programName) {
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
   ApplyDesktopPalette();
+  QApplication::setWindowIcon(AppIcon());
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);
@@ -61,6 +63,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
   ApplyDesktopPalette();
+  QApplication::setWindowIcon(AppIcon());
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TInterruptWatcher interrupts;
   TQtMessageBox messageBox;

@@ -7,6 +7,7 @@
 #include "engine/output_name.h"
 #include "ui/file_drop_target.h"
 #include "ui/file_name_edit.h"
+#include "ui/form_time_ana_result.h"
 #include "ui/general_option_form.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
@@ -61,6 +62,8 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
   BuildList();
   BuildBottomPanel();
   BuildMenus();
+  timeAnaResult_ = new TFormTimeAnaResult(TA, this);
+  timeAnaResult_->hide();
   countPanel_ = new QLabel(Q(FileCountText(0)), this);
   countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
   countPanel_->setMinimumWidth(50);

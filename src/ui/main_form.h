@@ -15,6 +15,7 @@
 #include "app/sort_end.h"
 #include "engine/sort_thread.h"
 #include "settings/settings_file.h"
+#include "timing/time_analyzer.h"
 #include "ui/qt_main_thread_invoker.h"
 
 #include <QMainWindow>
@@ -38,6 +39,7 @@ namespace zorbe {
 class IShell;
 class TFileDropTarget;
 class TFileNameEdit;
+class TFormTimeAnaResult;
 class TRefreshingComboBox;
 class TSettingForm;
 
@@ -65,6 +67,20 @@ public:
   void ApplyGeneralOptions(const TOptions& edited);
   // The 100 ms timer: which commands are offered.
   void UpdateCommands();
+  // "目次(&C)" / F1: the help file beside the program, in the desktop's browser; a message says
+  // so when it is missing or can't be opened.
+  void OpenHelp();
+  // The help file OpenHelp opens (HelpFileName of the program file unless set).
+  void SetHelpFileName(std::string name) { helpFile_ = std::move(name); }
+  // "バージョン情報(&A)": the version window, modal, placed over this window.
+  void OpenAbout();
+  // The time analyzer's result window, refreshed and in front (Ctrl+Alt+Shift+T; a developer's
+  // instrument, in no menu).
+  void ShowTimeAnaResult();
+  TFormTimeAnaResult* TimeAnaResultForm() const { return timeAnaResult_; }
+
+  // The window's time analyzer: code under development measures its sections here.
+  TTimeAnalyzer TA;
 
   bool Idle() const { return idle_; }
   std::vector<TTargetRow> Rows() const;
@@ -76,10 +92,8 @@ public:
 
 signals:
   // Commands whose work lives elsewhere: the clipboard sort (0 back onto the clipboard, 1 into
-  // a file), the help and the version window.
+  // a file).
   void ClipboardSortRequested(int mode);
-  void HelpRequested();
-  void AboutRequested();
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -151,6 +165,8 @@ private:
   QAction* mmSortOption_ = nullptr;
   TFileDropTarget* dropTarget_ = nullptr;
   QTimer* timer_ = nullptr;
+  TFormTimeAnaResult* timeAnaResult_ = nullptr;
+  std::string helpFile_;
 };
 
 } // namespace zorbe

@@ -194,11 +194,18 @@ void TMainForm::BuildMenus() {
   help->setObjectName(QStringLiteral("mmHelp"));
   connect(AddAction(help, "mmContents", QStringLiteral("目次(&C)"),
                     QStringLiteral("ヘルプファイルを開く"), QKeySequence(QStringLiteral("F1"))),
-          &QAction::triggered, this, &TMainForm::HelpRequested);
+          &QAction::triggered, this, &TMainForm::OpenHelp);
   help->addSeparator();
   connect(AddAction(help, "mmAbout", QStringLiteral("バージョン情報(&A)"),
                     QStringLiteral("バージョン情報の表示")),
-          &QAction::triggered, this, &TMainForm::AboutRequested);
+          &QAction::triggered, this, &TMainForm::OpenAbout);
+
+  // The time analyzer's result window is for developers: a shortcut of the window, in no menu.
+  auto* timeAnaResult = new QAction(this);
+  timeAnaResult->setObjectName(QStringLiteral("mmTimeAnaResult"));
+  timeAnaResult->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+T")));
+  addAction(timeAnaResult);
+  connect(timeAnaResult, &QAction::triggered, this, &TMainForm::ShowTimeAnaResult);
 }
 
 } // namespace zorbe

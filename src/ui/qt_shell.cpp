@@ -40,6 +40,11 @@ void TQtShell::OpenInEditor(const std::string& editor, const std::string& fileNa
   QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
+bool TQtShell::OpenUrl(const std::string& url) {
+  const QUrl parsed(QString::fromStdString(url), QUrl::TolerantMode);
+  return parsed.isValid() && QDesktopServices::openUrl(parsed);
+}
+
 void TQtShell::WaitForSound(int maxMs) {
   if (sound_ == nullptr) {
     return;

@@ -1,7 +1,7 @@
 #pragma once
-// The desktop's services at the end of a sort: the sound through Qt Multimedia (silent when
-// there is no audio device or the file can't be played), the system beep, and opening a file in
-// the configured editor or, failing that, with the desktop's own program for it.
+// The desktop's services: the sound through Qt Multimedia (silent when there is no audio device
+// or the file can't be played), the system beep, opening a file in the configured editor or,
+// failing that, with the desktop's own program for it, and opening links and documents.
 
 #include "platform/shell.h"
 
@@ -21,6 +21,8 @@ public:
   void Beep() override;
   // The editor is a program file or a program name found on PATH; the file is its argument.
   void OpenInEditor(const std::string& editor, const std::string& fileName) override;
+  // Through QDesktopServices: the desktop's own association, like xdg-open.
+  bool OpenUrl(const std::string& url) override;
 
   // Keeps the event loop running until a playing sound has ended, at most `maxMs`; a program
   // about to exit calls this so that its sound is heard to the end.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 namespace zorbe {
@@ -85,6 +86,22 @@ TEST(TimeAnalyzer, EnterAndLeaveCountPasses) {
   analyzer.Leave(-1);
   EXPECT_EQ(analyzer.Section(4).passCount, 2);
   EXPECT_GE(analyzer.Section(4).total, 0);
+  EXPECT_LT(analyzer.Section(4).total, 60000);
+  // A second Leave, or a Leave never entered, is not a pass (nor a time since the clock's start).
+  analyzer.Leave(4);
+  analyzer.Leave(5);
+  EXPECT_EQ(analyzer.Section(4).passCount, 2);
+  EXPECT_EQ(analyzer.Section(5).passCount, 0);
+  EXPECT_EQ(analyzer.Section(5).total, 0);
+}
+
+TEST(TimeAnalyzer, FiguresStopAtTheLargestValueInsteadOfWrapping) {
+  TTimeAnalyzer analyzer;
+  analyzer.Record(1, INT32_MAX, INT32_MAX - 5);
+  analyzer.Record(1, 1, 10);
+  EXPECT_EQ(analyzer.Section(1).passCount, INT32_MAX);
+  EXPECT_EQ(analyzer.Section(1).total, INT32_MAX);
+  EXPECT_EQ(analyzer.Rows()[0][TTimeAnalyzer::tcTotal], "2147483647");
 }
 
 TEST(TimeAnalyzer, FormatValue) {

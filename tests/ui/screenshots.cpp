@@ -1,6 +1,7 @@
 // Takes pictures of the windows for the help and the README: the main window with the
-// temporary settings window beside it, the settings window plain and tabbed, and the general
-// options window. Run it under a real X server (xvfb-run) with the Japanese fonts installed:
+// temporary settings window beside it, the settings window plain and tabbed, the general
+// options window and the version window. Run it under a real X server (xvfb-run) with the Japanese
+// fonts installed:
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/debug/tests/ui/zorbe_screenshots docs/images
 //
@@ -10,6 +11,7 @@
 #include "platform/message_box.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "ui/about_form.h"
 #include "ui/desktop_program.h"
 #include "ui/general_option_form.h"
 #include "ui/main_form.h"
@@ -131,6 +133,12 @@ int main(int argc, char** argv) {
     form.move(40, 40);
     form.show();
     ok &= Save(&form, folder, "general_options.png");
+  }
+  {
+    TAboutForm form(shell);
+    form.move(40, 40);
+    form.show();
+    ok &= Save(&form, folder, "about_window.png");
   }
   SetMessageBox(nullptr);
   std::filesystem::remove_all(samples);

@@ -52,7 +52,13 @@ public:
   void OpenInEditor(const std::string& editor, const std::string& fileName) override {
     opened.push_back({editor, fileName});
   }
+  bool OpenUrl(const std::string& url) override {
+    urls.push_back(url);
+    return urlsOpen;
+  }
   std::vector<std::string> sounds;
+  std::vector<std::string> urls;
+  bool urlsOpen = true; // what OpenUrl answers
   std::vector<std::pair<std::string, std::string>> opened;
   int beeps = 0;
 };
