@@ -10,11 +10,13 @@
 // the worker waits. The job object is released only after its end callback has returned, since
 // releasing it waits for the worker.
 
+#include "app/clipboard_sort.h"
 #include "app/job_host.h"
 #include "app/job_start.h"
 #include "app/sort_end.h"
 #include "engine/sort_thread.h"
 #include "settings/settings_file.h"
+#include "ui/qt_clipboard.h"
 #include "ui/qt_main_thread_invoker.h"
 
 #include <QMainWindow>
@@ -23,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,9 @@ public:
   void DeleteSelected();
   void Clear();
   void SettingNameChanged();
+  // The clipboard sort of the menu item with that name ("mmClipToClip" writes the sorted text
+  // back, "mmClipToFile" saves it into a file).
+  void mmClipboardClick(const QString& itemName);
   void OpenSortSettings();
   void OpenGeneralOptions();
   // The general options as the options window hands them back after OK.
@@ -75,9 +81,7 @@ public:
   void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
 
 signals:
-  // Commands whose work lives elsewhere: the clipboard sort (0 back onto the clipboard, 1 into
-  // a file), the help and the version window.
-  void ClipboardSortRequested(int mode);
+  // Commands whose work lives elsewhere: the help and the version window.
   void HelpRequested();
   void AboutRequested();
 
@@ -112,6 +116,8 @@ private:
   void OpenFiles();
   void SetOnTop(bool onTop);
   void ToggleSortedSoon();
+  // Starts a job on the inputs; the window becomes busy.
+  void RunJob(TSortJobInputs inputs);
   void OnJobEnded(TSortThread& job);
   // Runs a settings-file access; a failure is reported instead of ending the program.
   void Guarded(const std::function<void()>& access);
@@ -127,6 +133,9 @@ private:
   TAppJobHost host_;
   std::unique_ptr<TSortThread> job_;
   TSettingForm* temporaryForm_ = nullptr;
+  TQtClipboard clipboard_;
+  TClipboardMode clipboardMode_ = cmNone;
+  std::optional<TClipboardText> clipboardText_; // the text a running clipboard sort came from
 
   QTableWidget* list_ = nullptr;
   QPalette listPalette_;
