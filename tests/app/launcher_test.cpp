@@ -13,48 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The Exec key read back the way a desktop reads it: the string escapes first, then the quoting.
-std::vector<std::string> ExecWords(const std::string& value) {
-  std::string unescaped;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == '\\') {
-      ++i;
-    }
-    unescaped += value[i];
-  }
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < unescaped.size()) {
-    if (unescaped[i] == ' ') {
-      ++i;
-      continue;
-    }
-    std::string word;
-    if (unescaped[i] != '"') {
-      while (i < unescaped.size() && unescaped[i] != ' ') {
-        word += unescaped[i++];
-      }
-    } else {
-      for (++i; i < unescaped.size() && unescaped[i] != '"'; ++i) {
-        if (unescaped[i] == '\\') {
-          ++i;
-        }
-        word += unescaped[i];
-      }
-      ++i;
-    }
-    std::string literal; // %% is a percent sign
-    for (std::size_t k = 0; k < word.size(); ++k) {
-      literal += word[k];
-      if (word[k] == '%' && k + 1 < word.size() && word[k + 1] == '%') {
-        ++k;
-      }
-    }
-    words.push_back(literal);
-  }
-  return words;
-}
-
 std::string ExecLine(const std::string& entry) {
   const std::size_t start = entry.find("\nExec=") + 6;
   return entry.substr(start, entry.find('\n', start) - start);
@@ -65,7 +23,8 @@ TEST(Launcher, ExecArgumentsSurviveTheDesktopsQuotingRules) {
                                "100% %F", "日本語 設定",      ""};
   for (const std::string& name : names) {
     const std::string entry = DesktopEntryText({"/opt/z b/zorbe", "/opt/z b/", name});
-    EXPECT_EQ(ExecWords(ExecLine(entry)), (std::vector<std::string>{"/opt/z b/zorbe", name, "%F"}))
+    EXPECT_EQ(test::DesktopExecWords(ExecLine(entry)),
+              (std::vector<std::string>{"/opt/z b/zorbe", name, "%F"}))
         << name;
   }
   EXPECT_EQ(DesktopExecArgument("a b"), "\"a b\"");
