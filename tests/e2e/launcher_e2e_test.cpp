@@ -10,6 +10,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +45,10 @@ public:
     const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer - 1); // the display number
     ::close(pipeFds[0]);
     if (n > 0) {
-      display_ = std::string(":").append(buffer, static_cast<std::size_t>(n - 1));
+      const std::string number(buffer, static_cast<std::size_t>(n - 1));
+      if (AcceptsConnections("/tmp/.X11-unix/X" + number)) {
+        display_ = std::string(":").append(number);
+      }
     }
   }
   ~TVirtualDisplay() {
@@ -55,6 +60,24 @@ public:
   const std::string& Display() const { return display_; }
 
 private:
+  // A server on a busy machine may take a moment after it has named its display.
+  static bool AcceptsConnections(const std::string& socketName) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      socketName.copy(address.sun_path, sizeof address.sun_path - 1);
+      const bool connected =
+          ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+      ::close(fd);
+      if (connected) {
+        return true;
+      }
+      ::usleep(50000);
+    }
+    return false;
+  }
+
   pid_t pid_ = -1;
   std::string display_;
 };
