@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/socket.h>
@@ -60,18 +61,23 @@ public:
   const std::string& Display() const { return display_; }
 
 private:
-  // A server on a busy machine may take a moment after it has named its display.
+  // A server on a busy machine may take a moment after it has named its display. Like the X
+  // client library, this tries the abstract socket first, then the socket file.
   static bool AcceptsConnections(const std::string& socketName) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_un address{};
-      address.sun_family = AF_UNIX;
-      socketName.copy(address.sun_path, sizeof address.sun_path - 1);
-      const bool connected =
-          ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-      ::close(fd);
-      if (connected) {
-        return true;
+      for (const bool abstract : {true, false}) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        socketName.copy(address.sun_path + (abstract ? 1 : 0), sizeof address.sun_path - 2);
+        const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) +
+                                                        socketName.size() + (abstract ? 1 : 0));
+        const bool connected =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+        ::close(fd);
+        if (connected) {
+          return true;
+        }
       }
       ::usleep(50000);
     }
