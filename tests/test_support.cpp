@@ -79,4 +79,46 @@ std::string Recode(const std::string& bytes, const char* from, const char* to) {
   return out;
 }
 
+// The Exec key read back the way a desktop reads it: the string escapes first, then the quoting.
+std::vector<std::string> DesktopExecWords(const std::string& value) {
+  std::string unescaped;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == '\\') {
+      ++i;
+    }
+    unescaped += value[i];
+  }
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < unescaped.size()) {
+    if (unescaped[i] == ' ') {
+      ++i;
+      continue;
+    }
+    std::string word;
+    if (unescaped[i] != '"') {
+      while (i < unescaped.size() && unescaped[i] != ' ') {
+        word += unescaped[i++];
+      }
+    } else {
+      for (++i; i < unescaped.size() && unescaped[i] != '"'; ++i) {
+        if (unescaped[i] == '\\') {
+          ++i;
+        }
+        word += unescaped[i];
+      }
+      ++i;
+    }
+    std::string literal; // %% is a percent sign
+    for (std::size_t k = 0; k < word.size(); ++k) {
+      literal += word[k];
+      if (word[k] == '%' && k + 1 < word.size() && word[k + 1] == '%') {
+        ++k;
+      }
+    }
+    words.push_back(literal);
+  }
+  return words;
+}
+
 } // namespace zorbe::test

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zorbe::test {
 
@@ -33,5 +34,9 @@ std::string Sjis(const std::string& utf8);
 // The bytes in another character code, through the system's iconv (names as iconv knows them,
 // such as "EUC-JP" or "ISO-2022-JP").
 std::string Recode(const std::string& bytes, const char* from, const char* to);
+
+// The words of a desktop entry's Exec value as a desktop reads them: the value's escapes first,
+// then the quoting, then %% as a percent sign (field codes such as %F stay as they are).
+std::vector<std::string> DesktopExecWords(const std::string& value);
 
 } // namespace zorbe::test

@@ -30,6 +30,11 @@ std::string ProgramFileName() {
   return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
 }
 
+std::string ConsoleProgramFileName() {
+  const std::string self = ProgramFileName();
+  return self.substr(0, self.rfind('/') + 1) + "zorbe";
+}
+
 std::string ResolveProgramFolder(const std::string& programFile) {
   const std::size_t slash = programFile.rfind('/');
   if (slash != std::string::npos) {

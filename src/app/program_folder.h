@@ -12,6 +12,10 @@ namespace zorbe {
 // The full name of the running program file.
 std::string ProgramFileName();
 
+// The console program `zorbe` beside the running program file (launchers run it: it shows its
+// questions in dialogs when started from the desktop).
+std::string ConsoleProgramFileName();
+
 // The program folder for a program file, by the rule above.
 std::string ResolveProgramFolder(const std::string& programFile);
 

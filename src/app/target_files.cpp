@@ -1,5 +1,7 @@
 #include "app/target_files.h"
 
+#include "app/desktop_link.h"
+
 #include <filesystem>
 
 namespace zorbe {
@@ -34,6 +36,20 @@ std::string ListRefusalMessage(const std::string& file, int detectionResult) {
   default:
     return "「" + file + "」は不明な文字コードです。";
   }
+}
+
+std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError) {
+  if (!IsLinkFileName(name)) {
+    return name;
+  }
+  TLinkTarget link = ResolveLinkFile(name);
+  if (link.target.empty()) {
+    if (showError) {
+      showError(link.refusal);
+    }
+    return std::nullopt;
+  }
+  return std::move(link.target);
 }
 
 std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError) {

@@ -23,6 +23,10 @@ inline constexpr const char* kDetectingStatus = "文字コード判定中...し�
 // order the file system lists them); other names unchanged.
 std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names);
 
+// The file a name of the work list stands for: a link file (".desktop") is replaced by the file
+// it points to, or refused through showError with nothing returned; any other name is itself.
+std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError);
+
 // The character-code name of a file the list accepts ("S-JIS", "JIS83", "JIS78", "EUC"), or
 // nothing after the refusal went to showError.
 std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError);

@@ -1,6 +1,7 @@
 #include "text/encoding.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <iconv.h>
 
 namespace zorbe {
@@ -79,6 +80,25 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 
 } // namespace
 
+std::string CodePointName(std::string_view utf8Character) {
+  const std::size_t length = utf8Character.empty() ? 0 : Utf8SequenceLength(utf8Character);
+  if (length == 0) {
+    return "U+FFFD";
+  }
+  const auto b0 = static_cast<unsigned char>(utf8Character[0]);
+  char32_t code = length == 1 ? b0 : (b0 & (0x7F >> length));
+  for (std::size_t i = 1; i < length; ++i) {
+    code = (code << 6) | (static_cast<unsigned char>(utf8Character[i]) & 0x3F);
+  }
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+  return name;
+}
+
+std::size_t Utf8CharacterLength(std::string_view text) {
+  return text.empty() ? 0 : Utf8SequenceLength(text);
+}
+
 bool IsValidUtf8(std::string_view text) {
   while (!text.empty()) {
     const std::size_t length = Utf8SequenceLength(text);
@@ -103,8 +123,9 @@ std::string Utf8ToCp932(std::string_view utf8) {
     throw EEncodingError("UTF-8 として正しくないバイトがあります（" +
                          std::to_string(utf8.size() - rest.size() + 1) + " バイト目）。");
   }
-  throw EEncodingError("文字「" + std::string(rest.substr(0, length)) +
-                       "」は Shift-JIS (CP932) で表せません。");
+  throw EEncodingError("文字「" + std::string(rest.substr(0, length)) + "」(" +
+                       CodePointName(rest.substr(0, length)) +
+                       ") は Shift-JIS (CP932) で表せません。");
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {

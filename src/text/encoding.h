@@ -24,4 +24,11 @@ std::string Cp932ToUtf8(std::string_view cp932);
 
 bool IsValidUtf8(std::string_view text);
 
+// The length of the UTF-8 character at the start of the text, or 0 when it isn't well formed.
+std::size_t Utf8CharacterLength(std::string_view text);
+
+// "U+301C" for the UTF-8 character at the start of the text (U+FFFD when it isn't one): names a
+// character in a message even when it can't be seen (a joiner, a variation selector).
+std::string CodePointName(std::string_view utf8Character);
+
 } // namespace zorbe

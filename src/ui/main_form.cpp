@@ -9,6 +9,7 @@
 #include "ui/file_name_edit.h"
 #include "ui/form_time_ana_result.h"
 #include "ui/general_option_form.h"
+#include "ui/launchers.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
 #include "ui/setting_form.h"
@@ -225,10 +226,14 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
   const MessageSink showError = [](const std::string& message) {
     ShowMessage(message, TMsgKind::Error, TMsgButtons::OK);
   };
-  for (const std::string& file : work) {
+  for (const std::string& name : work) {
     try {
-      if (const std::optional<std::string> code = AcceptedListCode(file, showError)) {
-        AppendRow(file, *code);
+      const std::optional<std::string> file = ListedFileName(name, showError);
+      if (!file) {
+        continue;
+      }
+      if (const std::optional<std::string> code = AcceptedListCode(*file, showError)) {
+        AppendRow(*file, *code);
       }
     } catch (const std::exception& e) {
       showError(e.what()); // a read error: this file is skipped, the others still come
@@ -277,10 +282,14 @@ void TMainForm::Start() {
     return;
   }
   JobSetting = CurrentSetting;
+  RunJob(std::move(*inputs));
+}
+
+void TMainForm::RunJob(TSortJobInputs inputs) {
   idle_ = false;
   host_.SetCancelled(false);
   job_.reset(); // an earlier job has ended, callback and all
-  job_ = std::make_unique<TSortThread>(std::move(*inputs), host_, invoker_,
+  job_ = std::make_unique<TSortThread>(std::move(inputs), host_, invoker_,
                                        [this](TSortThread& job) { OnJobEnded(job); });
   job_->Start();
 }
@@ -300,12 +309,19 @@ void TMainForm::Stop() {
 
 void TMainForm::OnJobEnded(TSortThread& job) {
   jobEndRunning_ = true;
+  const bool backOnClipboard = clipboardMode_ == cmClipToClip;
+  if (clipboardMode_ != cmNone) {
+    FinishClipboardSort(clipboardMode_, *clipboardText_, job.Inputs().outputName, clipboard_);
+    clipboardMode_ = cmNone;
+    clipboardText_.reset();
+  }
   TSortEndInputs in;
   in.cancelled = host_.Cancelled();
   in.waveFileName = options_.WaveFileName;
   in.flash = options_.Flash;
   in.flashSec = options_.FlashSec;
-  in.openInEditor = mmEditorOpen_->isChecked() && mmEditorOpen_->isEnabled();
+  // A result that went back onto the clipboard has no file left to open.
+  in.openInEditor = mmEditorOpen_->isChecked() && mmEditorOpen_->isEnabled() && !backOnClipboard;
   in.editorPath = options_.EditorPath;
   in.clearList = options_.SortEndListViewClear || mmSortedSoon_->isChecked();
   in.jobNoConnected = job.Inputs().setting.NoConnected;
@@ -403,6 +419,7 @@ void TMainForm::OpenTemporaryForm() {
   temporaryForm_->SetSettingName(QString::fromUtf8(kTemporarySettingName));
   connect(temporaryForm_, &TSettingForm::ImmediateFieldsChanged, this,
           &TMainForm::RefreshOutputName);
+  connect(temporaryForm_, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
   PlaceTemporaryForm();
   temporaryForm_->show();
 }
@@ -430,6 +447,7 @@ void TMainForm::OpenSortSettings() {
   }
   TSettingForm form(TSettingForm::TKind::Modal, settings_, shell_, options_, this);
   form.SetSettingName(cbSettingName_->currentText());
+  connect(&form, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
   PlaceWindowOver(this, &form);
   form.exec();
   const int index = cbSettingName_->currentIndex();

@@ -10,12 +10,14 @@
 // the worker waits. The job object is released only after its end callback has returned, since
 // releasing it waits for the worker.
 
+#include "app/clipboard_sort.h"
 #include "app/job_host.h"
 #include "app/job_start.h"
 #include "app/sort_end.h"
 #include "engine/sort_thread.h"
 #include "settings/settings_file.h"
 #include "timing/time_analyzer.h"
+#include "ui/qt_clipboard.h"
 #include "ui/qt_main_thread_invoker.h"
 
 #include <QMainWindow>
@@ -24,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +64,9 @@ public:
   void DeleteSelected();
   void Clear();
   void SettingNameChanged();
+  // The clipboard sort of the menu item with that name ("mmClipToClip" writes the sorted text
+  // back, "mmClipToFile" saves it into a file).
+  void mmClipboardClick(const QString& itemName);
   void OpenSortSettings();
   void OpenGeneralOptions();
   // The general options as the options window hands them back after OK.
@@ -89,11 +95,6 @@ public:
   TSettingForm* TemporarySettingForm() const { return temporaryForm_; }
   // The clock the end-of-sort flashing measures its seconds with.
   void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
-
-signals:
-  // Commands whose work lives elsewhere: the clipboard sort (0 back onto the clipboard, 1 into
-  // a file).
-  void ClipboardSortRequested(int mode);
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -126,6 +127,8 @@ private:
   void OpenFiles();
   void SetOnTop(bool onTop);
   void ToggleSortedSoon();
+  // Starts a job on the inputs; the window becomes busy.
+  void RunJob(TSortJobInputs inputs);
   void OnJobEnded(TSortThread& job);
   // Runs a settings-file access; a failure is reported instead of ending the program.
   void Guarded(const std::function<void()>& access);
@@ -141,6 +144,9 @@ private:
   TAppJobHost host_;
   std::unique_ptr<TSortThread> job_;
   TSettingForm* temporaryForm_ = nullptr;
+  TQtClipboard clipboard_;
+  TClipboardMode clipboardMode_ = cmNone;
+  std::optional<TClipboardText> clipboardText_; // the text a running clipboard sort came from
 
   QTableWidget* list_ = nullptr;
   QPalette listPalette_;

@@ -149,8 +149,10 @@ void TMainForm::BuildMenus() {
                             QKeySequence(QStringLiteral("Ctrl+C")));
   mmClipToFile_ = AddAction(clip, "mmClipToFile", QStringLiteral("ファイルに保存する(&F)"),
                             QStringLiteral("クリップボードの文字をソートしてファイルに保存"));
-  connect(mmClipToClip_, &QAction::triggered, this, [this] { emit ClipboardSortRequested(0); });
-  connect(mmClipToFile_, &QAction::triggered, this, [this] { emit ClipboardSortRequested(1); });
+  for (QAction* item : {mmClipToClip_, mmClipToFile_}) {
+    connect(item, &QAction::triggered, this,
+            [this, item] { mmClipboardClick(item->objectName()); });
+  }
   file->addSeparator();
   connect(AddAction(file, "mmExit", QStringLiteral("終了(&X)"), QStringLiteral("Zorbeを終了")),
           &QAction::triggered, this, &TMainForm::close);

@@ -52,6 +52,7 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
       environment.emplace_back(text);
     }
   }
+  environment.insert(environment.end(), options.environment.begin(), options.environment.end());
   std::vector<char*> envp;
   for (std::string& entry : environment) {
     envp.push_back(entry.data());

@@ -26,6 +26,8 @@ struct TRunOptions {
   // Run even the superuser with file permissions checked (without the capabilities that
   // override them), so that an unreadable file is unreadable.
   bool checkPermissions = false;
+  // Entries ("NAME=value") added to the environment, which otherwise has no display.
+  std::vector<std::string> environment;
 };
 
 // Starts `program` with the arguments in the folder `cwd` and waits for it.

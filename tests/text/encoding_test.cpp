@@ -18,7 +18,10 @@ TEST(Encoding, CharacterWithoutCp932FormIsNamed) {
     FAIL() << "no error";
   } catch (const EEncodingError& e) {
     EXPECT_NE(std::string(e.what()).find("😀"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("(U+1F600)"), std::string::npos);
   }
+  EXPECT_EQ(CodePointName("\xE2\x80\x8D"), "U+200D"); // a joiner, invisible in a message
+  EXPECT_EQ(CodePointName("A"), "U+0041");
   EXPECT_THROW(Utf8ToCp932("a\xFF"), EEncodingError);
 }
 

@@ -1,0 +1,58 @@
+#pragma once
+// Launchers for a sort setting: freedesktop desktop entries that run the program with the
+// setting's name and the files given to them, so that files dropped on a launcher on the
+// desktop, or opened with it from a file manager's "Open With" list, are sorted at once with
+// that setting (the command-line run).
+//
+//   Zorbe 2nd [NAME].desktop
+//     Type=Application, Exec="PROGRAM" "NAME" %F, Path=the program folder,
+//     Comment=Zorbe 2nd - ..., MimeType=text/plain; (for "Open With")
+//
+// A launcher of the same name is replaced without a question, in one piece. One on the desktop
+// is made executable and, where the desktop keeps such a mark (gio), trusted, since desktops
+// refuse to start launchers without it.
+
+#include <string>
+
+namespace zorbe {
+
+inline constexpr const char* kShortcutDeclinedMessage = "ショートカットの作成を中止しました。";
+inline constexpr const char* kShortcutBadPlaceMessage =
+    "ショートカットの作成が出来ませんでした。\r\n著作者までお問い合わせ下さい。";
+inline constexpr const char* kShortcutCreatedMessage = "ショートカットを作成しました。";
+inline constexpr const char* kShortcutFailedMessage = "ショートカットの作成に失敗しました。";
+
+// The pop-up menu's items: the desktop, and the file managers' "Open With" list (the Linux
+// counterpart of "Send To").
+enum TLauncherPlace : int { lpDesktop = 1, lpSendTo = 2 };
+
+struct TLauncher {
+  std::string program;       // the program file to run, a full name
+  std::string workingFolder; // the program folder
+  std::string settingName;
+};
+
+// The question before a launcher is made.
+std::string ShortcutQuestion(const std::string& settingName);
+
+// "Zorbe 2nd [" + setting name + "].desktop".
+std::string LauncherFileName(const std::string& settingName);
+
+// One argument of an Exec key, quoted by the desktop-entry rules (so blanks and quotes in it
+// survive) and escaped as the key's string value.
+std::string DesktopExecArgument(const std::string& argument);
+
+// The launcher's file content.
+std::string DesktopEntryText(const TLauncher& launcher);
+
+// Writes the launcher into `folder`, replacing one of the same name; the folder must exist.
+// A desktop launcher is made executable and marked trusted. Returns whether it was written.
+bool CreateLauncher(const std::string& folder, const TLauncher& launcher, bool onDesktop);
+
+// The settings window's shortcut command for the item with `tag`: asks, makes the launcher in
+// the desktop folder (tag 1) or in the "Open With" folder (tag 2, made when missing), and says
+// how it went.
+void CreateLauncherForSetting(int tag, const TLauncher& launcher, const std::string& desktopFolder,
+                              const std::string& openWithFolder);
+
+} // namespace zorbe

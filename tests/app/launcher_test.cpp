@@ -1,0 +1,135 @@
+#include "app/launcher.h"
+
+#include "app/message_routine.h"
+#include "test_support.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+namespace zorbe {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ExecLine(const std::string& entry) {
+  const std::size_t start = entry.find("\nExec=") + 6;
+  return entry.substr(start, entry.find('\n', start) - start);
+}
+
+TEST(Launcher, ExecArgumentsSurviveTheDesktopsQuotingRules) {
+  const std::string names[] = {"Word",    "with blanks  two", "quote\" $HOME `x` back\\slash",
+                               "100% %F", "日本語 設定",      ""};
+  for (const std::string& name : names) {
+    const std::string entry = DesktopEntryText({"/opt/z b/zorbe", "/opt/z b/", name});
+    EXPECT_EQ(test::DesktopExecWords(ExecLine(entry)),
+              (std::vector<std::string>{"/opt/z b/zorbe", name, "%F"}))
+        << name;
+  }
+  EXPECT_EQ(DesktopExecArgument("a b"), "\"a b\"");
+  EXPECT_EQ(DesktopExecArgument("a\\b"), "\"a\\\\\\\\b\"");
+}
+
+TEST(Launcher, EntryHoldsProgramSettingWorkingFolderAndDescription) {
+  const std::string entry = DesktopEntryText({"/opt/z/zorbe", "/opt/z/", "Word"});
+  EXPECT_EQ(entry, "[Desktop Entry]\n"
+                   "Type=Application\n"
+                   "Version=1.0\n"
+                   "Name=Zorbe 2nd [Word]\n"
+                   "Comment=Zorbe 2nd - 日本語テキストファイルの行をソートします\n"
+                   "Exec=\"/opt/z/zorbe\" \"Word\" %F\n"
+                   "Path=/opt/z/\n"
+                   "Terminal=false\n"
+                   "MimeType=text/plain;\n");
+  EXPECT_EQ(LauncherFileName("a b"), "Zorbe 2nd [a b].desktop");
+}
+
+class LauncherFiles : public testing::Test {
+protected:
+  void SetUp() override {
+    fs::create_directories(desktop);
+    SetMessageBox(&messages);
+  }
+  void TearDown() override { SetMessageBox(nullptr); }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : messages.Messages()) {
+      texts.push_back(shown.text);
+    }
+    return texts;
+  }
+
+  test::TTempFolder folder;
+  std::string desktop = folder.File("Desktop");
+  std::string openWith = folder.File("data/applications"); // missing until the first launcher
+  TLauncher launcher{"/opt/z/zorbe", folder.File("program/"), "my words"};
+  TScriptedMessageBox messages;
+};
+
+TEST_F(LauncherFiles, MadeAfterYesReplacedTheSecondTimeAndExecutableOnTheDesktop) {
+  for (const int tag : {lpDesktop, lpSendTo, lpDesktop}) {
+    messages.SetNextAnswer(TMsgResult::Yes);
+    CreateLauncherForSetting(tag, launcher, desktop, openWith);
+  }
+  EXPECT_EQ(Texts(),
+            (std::vector<std::string>{"現在の設定名「my words」でショートカットを作成しますか？",
+                                      "ショートカットを作成しました。",
+                                      "現在の設定名「my words」でショートカットを作成しますか？",
+                                      "ショートカットを作成しました。",
+                                      "現在の設定名「my words」でショートカットを作成しますか？",
+                                      "ショートカットを作成しました。"}));
+  const std::string onDesktop = desktop + "/Zorbe 2nd [my words].desktop";
+  const std::string inOpenWith = openWith + "/Zorbe 2nd [my words].desktop";
+  for (const std::string& file : {onDesktop, inOpenWith}) {
+    EXPECT_EQ(test::ReadBytes(file), DesktopEntryText(launcher)) << file;
+  }
+  EXPECT_EQ(fs::directory_iterator(desktop)->path(), onDesktop); // replaced, not added
+  const auto exec = fs::perms::owner_exec;
+  EXPECT_NE(fs::status(onDesktop).permissions() & exec, fs::perms::none);
+  EXPECT_EQ(fs::status(inOpenWith).permissions() & exec, fs::perms::none);
+  EXPECT_TRUE(fs::is_directory(launcher.workingFolder)); // the launcher starts there
+
+  // An old launcher of that name is replaced by the current one.
+  test::WriteBytes(onDesktop, "old");
+  messages.SetNextAnswer(TMsgResult::Yes);
+  CreateLauncherForSetting(lpDesktop, launcher, desktop, openWith);
+  EXPECT_EQ(test::ReadBytes(onDesktop), DesktopEntryText(launcher));
+}
+
+TEST_F(LauncherFiles, DeclinedUnknownPlaceAndFailuresSaySo) {
+  struct Case {
+    int tag;
+    TMsgResult answer;
+    std::string desktopFolder;
+    std::string settingName;
+    std::string lastMessage;
+    TMsgKind kind;
+  };
+  const Case cases[] = {
+      {lpDesktop, TMsgResult::No, desktop, "a", "ショートカットの作成を中止しました。",
+       TMsgKind::Information},
+      {3, TMsgResult::Yes, desktop, "a",
+       "ショートカットの作成が出来ませんでした。\r\n著作者までお問い合わせ下さい。",
+       TMsgKind::Information},
+      {lpDesktop, TMsgResult::Yes, folder.File("no desktop"), "a",
+       "ショートカットの作成に失敗しました。", TMsgKind::Error},
+      {lpDesktop, TMsgResult::Yes, desktop, "a/b", "ショートカットの作成に失敗しました。",
+       TMsgKind::Error},
+  };
+  for (const Case& c : cases) {
+    messages.SetNextAnswer(c.answer);
+    TLauncher named = launcher;
+    named.settingName = c.settingName;
+    CreateLauncherForSetting(c.tag, named, c.desktopFolder, openWith);
+    ASSERT_FALSE(messages.Messages().empty());
+    EXPECT_EQ(messages.Messages().back().text, c.lastMessage) << c.tag;
+    EXPECT_EQ(messages.Messages().back().kind, c.kind) << c.tag;
+  }
+  EXPECT_TRUE(fs::is_empty(desktop));
+  EXPECT_FALSE(fs::exists(folder.File("no desktop")));
+  EXPECT_FALSE(fs::exists(openWith));
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,170 @@
+// A launcher made for a setting, started as a file manager starts it: its Exec line with the
+// files in place of %F, in its working folder. From a terminal-less desktop its questions come
+// as dialogs of zorbe-desktop, which zorbe starts in its own place.
+
+#include "app/launcher.h"
+#include "e2e/program_runner.h"
+#include "test_support.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstddef>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace zorbe {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A virtual X display for as long as it lives; Display() is empty when none could be started.
+class TVirtualDisplay {
+public:
+  TVirtualDisplay() {
+    int pipeFds[2];
+    if (access("/usr/bin/Xvfb", X_OK) != 0 || ::pipe(pipeFds) != 0) {
+      return;
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(pipeFds[0]);
+      const int devNull = ::open("/dev/null", O_WRONLY);
+      ::dup2(devNull, 1);
+      ::dup2(devNull, 2);
+      const std::string fd = std::to_string(pipeFds[1]);
+      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr);
+      ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    char buffer[16] = {};
+    const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer - 1); // the display number
+    ::close(pipeFds[0]);
+    if (n > 0) {
+      const std::string number(buffer, static_cast<std::size_t>(n - 1));
+      if (AcceptsConnections("/tmp/.X11-unix/X" + number)) {
+        display_ = std::string(":").append(number);
+      }
+    }
+  }
+  ~TVirtualDisplay() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+private:
+  // A server on a busy machine may take a moment after it has named its display. Like the X
+  // client library, this tries the abstract socket first, then the socket file.
+  static bool AcceptsConnections(const std::string& socketName) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      for (const bool abstract : {true, false}) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        socketName.copy(address.sun_path + (abstract ? 1 : 0), sizeof address.sun_path - 2);
+        const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) +
+                                                        socketName.size() + (abstract ? 1 : 0));
+        const bool connected =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+        ::close(fd);
+        if (connected) {
+          return true;
+        }
+      }
+      ::usleep(50000);
+    }
+    return false;
+  }
+
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+class LauncherE2E : public testing::Test {
+protected:
+  void SetUp() override {
+    fs::create_directories(bin);
+    fs::copy_file(ZORBE_EXECUTABLE, bin / "zorbe");
+    fs::copy_file(ZORBE_DESKTOP_EXECUTABLE, bin / "zorbe-desktop");
+    test::WriteBytes((bin / "zorbe.ini").string(), "[my words]\nSortDirection=1\n"
+                                                   "[each file]\nNoConnected=1\n");
+    a = folder.Write("files/a.txt", "x\r\ny\r\n");
+    b = folder.Write("files/b b.txt", "z\r\n");
+  }
+  // The launcher's command with the files for %F, and its working folder.
+  std::vector<std::string> Command(const std::string& settingName, std::string& workingFolder) {
+    const std::string entry =
+        DesktopEntryText({(bin / "zorbe").string(), bin.string() + "/", settingName});
+    const std::size_t exec = entry.find("\nExec=") + 6;
+    std::vector<std::string> words =
+        test::DesktopExecWords(entry.substr(exec, entry.find('\n', exec) - exec));
+    EXPECT_EQ(words.back(), "%F");
+    words.pop_back();
+    words.push_back(a);
+    words.push_back(b);
+    const std::size_t path = entry.find("\nPath=") + 6;
+    workingFolder = entry.substr(path, entry.find('\n', path) - path);
+    return words;
+  }
+  test::TRunResult Start(const std::string& settingName, const test::TRunOptions& options) {
+    std::string workingFolder;
+    const std::vector<std::string> words = Command(settingName, workingFolder);
+    return test::RunProgram(words[0], {words.begin() + 1, words.end()}, workingFolder, options);
+  }
+
+  test::TTempFolder folder;
+  fs::path bin = folder.Path() / "the bin";
+  std::string a;
+  std::string b;
+};
+
+TEST_F(LauncherE2E, FromATerminalTheLauncherSortsTheFilesWithItsSetting) {
+  const test::TRunResult run = Start("my words", {}); // the output question: no answer is No
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("「" + a + "」は、保存ファイル名ですか？"), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "z\r\ny\r\nx\r\n");
+}
+
+TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
+  const TVirtualDisplay display;
+  if (display.Display().empty()) {
+    GTEST_SKIP() << "no virtual X display (Xvfb) on this machine";
+  }
+  test::TRunOptions options;
+  options.environment = {"DISPLAY=" + display.Display()};
+  // The setting asks for the output name: the question waits in a dialog of zorbe-desktop.
+  const auto start = std::chrono::steady_clock::now();
+  bool waitedInDialog = false;
+  options.whileRunning = [&](int pid, const std::string&) {
+    std::error_code ec;
+    const std::string exe = fs::read_symlink(fs::path("/proc") / std::to_string(pid) / "exe", ec);
+    if (std::chrono::steady_clock::now() - start < std::chrono::seconds(3)) {
+      return false;
+    }
+    waitedInDialog = exe.ends_with("/zorbe-desktop");
+    ::kill(pid, SIGKILL);
+    return true;
+  };
+  test::TRunResult run = Start("my words", options);
+  EXPECT_TRUE(waitedInDialog) << run.err;
+  EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos); // not on the terminal
+  EXPECT_FALSE(fs::exists(folder.File("files/a[0].txt")));
+
+  // A setting that asks nothing sorts each file and ends.
+  options.whileRunning = {};
+  run = Start("each file", options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\n");
+  EXPECT_EQ(test::ReadBytes(folder.File("files/b b[0].txt")), "z\r\n");
+}
+
+} // namespace
+} // namespace zorbe

@@ -1,0 +1,244 @@
+// The clipboard sort and the launchers as the windows run them.
+
+#include "app/job_host.h"
+#include "app/program_folder.h"
+#include "ui/launchers.h"
+#include "ui/main_form.h"
+#include "ui/setting_form.h"
+#include "ui/ui_test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace zorbe {
+namespace {
+
+using test::Find;
+using test::Q;
+using test::Sjis;
+
+class MainFormClipboardTest : public test::UiTest {
+protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    previousFolder_ = ProgramFolder();
+    SetProgramFolder(folder.Path().string());
+  }
+  void TearDown() override {
+    SetProgramFolder(previousFolder_);
+    QApplication::clipboard()->clear();
+    UiTest::TearDown();
+  }
+  std::unique_ptr<TMainForm> MakeForm() {
+    auto form = std::make_unique<TMainForm>(settings, shell);
+    form->show();
+    form->ApplyStartSetting();
+    return form;
+  }
+  static QString Clipboard() { return QApplication::clipboard()->text(); }
+  static void SetClipboard(const QString& text) { QApplication::clipboard()->setText(text); }
+  // Chooses the menu item as the user can: once the timer has enabled it.
+  void Click(TMainForm& form, const char* item) {
+    form.UpdateCommands();
+    Find<QAction>(&form, item)->trigger();
+    ASSERT_TRUE(test::WaitFor([&] { return form.Idle(); }));
+  }
+  std::string Clip() const { return folder.File("Clip.txt"); }
+
+  std::string previousFolder_;
+};
+
+TEST_F(MainFormClipboardTest, WriteBackAsksBeforeOverwritingEveryTime) {
+  auto form = MakeForm();
+  Find<QAction>(form.get(), "mmEditorOpen")->setChecked(true);
+  struct Case {
+    TMsgResult answer;
+    QString after;
+    std::vector<std::string> messages;
+    int beeps;
+  };
+  const Case cases[] = {
+      {TMsgResult::Yes, QStringLiteral("あ\nい\nう\n"), {kOverwriteQuestion}, 1},
+      {TMsgResult::No,
+       QStringLiteral("い\nう\nあ"),
+       {kOverwriteQuestion, kSortCancelledMessage},
+       0},
+  };
+  for (const Case& c : cases) {
+    SetClipboard(QStringLiteral("い\nう\nあ"));
+    messages.Clear();
+    shell.beeps = 0;
+    messages.SetNextAnswer(c.answer);
+    Click(*form, "mmClipToClip");
+    EXPECT_EQ(Clipboard(), c.after);
+    EXPECT_EQ(messages.Texts(), c.messages);
+    EXPECT_EQ(shell.beeps, c.beeps);
+    EXPECT_FALSE(std::filesystem::exists(Clip()));
+  }
+  EXPECT_TRUE(shell.opened.empty()); // the result is on the clipboard, not in a file
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Zorbe 2nd "));
+}
+
+TEST_F(MainFormClipboardTest, CtrlCInTheWindowStartsAWriteBack) {
+  auto form = MakeForm();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  SetClipboard(QStringLiteral("b\r\na\r\n"));
+  form->UpdateCommands();
+  messages.SetNextAnswer(TMsgResult::Yes);
+  QTest::keyClick(form.get(), Qt::Key_C, Qt::ControlModifier);
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle() && !messages.Texts().empty(); }));
+  EXPECT_EQ(Clipboard(), QStringLiteral("a\r\nb\r\n")); // CR LF came in, CR LF goes back
+}
+
+TEST_F(MainFormClipboardTest, SaveToFileWritesTheDefaultNameBesideClipTxt) {
+  auto form = MakeForm();
+  Find<QAction>(form.get(), "mmEditorOpen")->setChecked(true);
+  SetClipboard(QStringLiteral("〜b\n〜a")); // the wave dash, which CP932 would give back as ～
+  Click(*form, "mmClipToFile");
+  EXPECT_TRUE(messages.Texts().empty());
+  EXPECT_EQ(test::ReadBytes(folder.File("Clip[0].txt")), "\x81\x60"
+                                                         "a\r\n\x81\x60"
+                                                         "b\r\n");
+  EXPECT_FALSE(std::filesystem::exists(Clip()));
+  EXPECT_EQ(Clipboard(), QStringLiteral("〜b\n〜a"));
+  ASSERT_EQ(shell.opened.size(), 1u);
+  EXPECT_EQ(shell.opened[0].second, folder.File("Clip[0].txt"));
+
+  SetClipboard(QStringLiteral("〜b\n〜a"));
+  Click(*form, "mmClipToClip"); // answered No: stays as it was
+  messages.SetNextAnswer(TMsgResult::Yes);
+  Click(*form, "mmClipToClip");
+  EXPECT_EQ(Clipboard(), QStringLiteral("〜a\n〜b\n"));
+}
+
+TEST_F(MainFormClipboardTest, AStoppedWriteBackLeavesTheClipboardAsItWas) {
+  auto form = MakeForm();
+  SetClipboard(QStringLiteral("b\na"));
+  messages.SetHook([&](const std::string& text) -> std::optional<TMsgResult> {
+    if (text == kOverwriteQuestion) {
+      form->Stop(); // the user stops the sort while the question is open
+      return TMsgResult::Yes;
+    }
+    if (text == kStopQuestion) {
+      return TMsgResult::Yes;
+    }
+    return std::nullopt;
+  });
+  Click(*form, "mmClipToClip");
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{kOverwriteQuestion, kStopQuestion, kSortCancelledMessage}));
+  EXPECT_EQ(Clipboard(), QStringLiteral("b\na"));
+  EXPECT_FALSE(std::filesystem::exists(Clip()));
+  EXPECT_EQ(shell.beeps, 0);
+}
+
+TEST_F(MainFormClipboardTest, RefusalsLeaveTheClipboardAndTheWindowAsTheyWere) {
+  auto form = MakeForm();
+  SetClipboard(QStringLiteral("b\n𠮷a"));
+  Click(*form, "mmClipToClip");
+  auto* image = new QMimeData;
+  image->setImageData(QImage(2, 2, QImage::Format_RGB32));
+  QApplication::clipboard()->setMimeData(image);
+  form->mmClipboardClick(QStringLiteral("mmClipToFile"));
+  ASSERT_EQ(messages.Texts().size(), 2u);
+  EXPECT_NE(messages.Texts()[0].find("「𠮷」(U+20BB7) は Shift-JIS (CP932) で表せません。"),
+            std::string::npos);
+  EXPECT_EQ(messages.Texts()[1], kNoClipboardTextMessage);
+  EXPECT_FALSE(std::filesystem::exists(Clip()));
+  EXPECT_TRUE(form->Idle());
+
+  // While a sort waits for its question, both commands refuse.
+  SetClipboard(QStringLiteral("b\na"));
+  messages.Clear();
+  messages.SetHook([&](const std::string& text) -> std::optional<TMsgResult> {
+    if (text == kOverwriteQuestion) {
+      form->mmClipboardClick(QStringLiteral("mmClipToFile"));
+      return TMsgResult::Yes;
+    }
+    return std::nullopt;
+  });
+  Click(*form, "mmClipToClip");
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kOverwriteQuestion, kBusyMessage}));
+  EXPECT_EQ(Clipboard(), QStringLiteral("a\nb\n"));
+}
+
+// The XDG folders of a user, in a temporary home.
+class LauncherWindowTest : public test::UiTest {
+protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name,
+                          value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    }
+    ::setenv("HOME", folder.Path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", folder.File("data").c_str(), 1);
+    folder.Write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/デスク トップ\"\n");
+    std::filesystem::create_directories(folder.File("デスク トップ"));
+  }
+  void TearDown() override {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        ::setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        ::unsetenv(name.c_str());
+      }
+    }
+    UiTest::TearDown();
+  }
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(LauncherWindowTest, TheSettingsWindowsMenuMakesLaunchersInTheUsersFolders) {
+  settings.SaveSortSetting("my words", SettingDefaults());
+  TOptions options;
+  options.DefaultSettingName = "my words";
+  settings.SaveOptions(options);
+  TMainForm form(settings, shell);
+  form.show();
+  messages.SetHook([](const std::string& text) -> std::optional<TMsgResult> {
+    if (text.starts_with("現在の設定名")) {
+      return TMsgResult::Yes;
+    }
+    return std::nullopt;
+  });
+  // The settings window is modal: its menu is chosen once it is shown.
+  for (const int item : {0, 1}) {
+    QTimer::singleShot(0, [item] {
+      auto* window = qobject_cast<TSettingForm*>(QApplication::activeModalWidget());
+      ASSERT_NE(window, nullptr);
+      Find<QMenu>(window, "pmShortcut")->actions().at(item)->trigger();
+      window->reject();
+    });
+    form.OpenSortSettings();
+  }
+  const std::string onDesktop = folder.File("デスク トップ/Zorbe 2nd [my words].desktop");
+  const std::string inOpenWith = folder.File("data/applications/Zorbe 2nd [my words].desktop");
+  for (const std::string& file : {onDesktop, inOpenWith}) {
+    const std::string entry = test::ReadBytes(file);
+    EXPECT_NE(entry.find("\nExec=\"" + ConsoleProgramFileName() + "\" \"my words\" %F\n"),
+              std::string::npos)
+        << entry;
+    EXPECT_NE(entry.find("\nPath=" + ProgramFolder() + "\n"), std::string::npos) << entry;
+  }
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"現在の設定名「my words」でショートカットを作成しますか？",
+                                      "ショートカットを作成しました。",
+                                      "現在の設定名「my words」でショートカットを作成しますか？",
+                                      "ショートカットを作成しました。"}));
+}
+
+} // namespace
+} // namespace zorbe
