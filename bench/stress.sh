@@ -31,6 +31,7 @@ sjis() { iconv -f UTF-8 -t CP932; }
 # Inputs, made once.
 [ -f "$data/2gb.txt" ] || "$build/bench/make_corpus" 2000 "$data/2gb.txt"
 [ -f "$data/corpus100.txt" ] || "$build/bench/make_corpus" 100 "$data/corpus100.txt"
+[ -f "$data/corpus10.txt" ] || "$build/bench/make_corpus" 10 "$data/corpus10.txt"
 [ -f "$data/one-50mb-line.txt" ] || head -c 52428800 /dev/zero | tr '\0' 'a' >"$data/one-50mb-line.txt"
 [ -f "$data/20m-empty-lines.txt" ] || yes '' | head -n 20000000 | sed 's/$/\r/' >"$data/20m-empty-lines.txt"
 [ -f "$data/no-line-end.txt" ] || { printf 'zyx%.0s' $(seq 1 1000) | head -c 2999; } >"$data/no-line-end.txt"
@@ -75,5 +76,6 @@ run "no line end at all" "$(size "$data/no-line-end.txt")" "$work/zorbe" /s plai
 run "10,000 files in nested folders: adding" "$(size "$data/many")" "$build/bench/stress_add_files" "$data/many"
 mapfile -t many < <(find "$data/many" -type f | sort)
 run "10,000 files in nested folders: sorting" "$(size "$data/many")" "$work/zorbe" /s plain "$work/out.txt" "${many[@]}"
-run "5,000 replacement rules on 100 MB" "$(size "$data/corpus100.txt")" "$work/zorbe" /s rules "$work/out.txt" "$data/corpus100.txt"
+# Every rule is a pass over the whole text: 5,000 of them run on 10 MB.
+run "5,000 replacement rules on 10 MB" "$(size "$data/corpus10.txt")" "$work/zorbe" /s rules "$work/out.txt" "$data/corpus10.txt"
 run "10,000 look-alike groups on 100 MB" "$(size "$data/corpus100.txt")" "$work/zorbe" /s fuzzy "$work/out.txt" "$data/corpus100.txt"
