@@ -10,18 +10,6 @@ std::size_t Cp932CharacterLength(std::string_view text) {
   return text.size() >= 2 && IsLeadByte(static_cast<unsigned char>(text[0])) ? 2 : 1;
 }
 
-std::string WithLfLineEnds(std::string text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 } // namespace
 
 TClipboardText::TClipboardText(std::string_view unicode)
@@ -75,7 +63,7 @@ std::string TClipboardText::Unicode(std::string_view cp932) const {
     }
     text += Cp932ToUtf8(cp932.substr(runStart));
   }
-  return crlf_ ? text : WithLfLineEnds(std::move(text));
+  return crlf_ ? text : WithLfLineEnds(text);
 }
 
 std::string ClipboardTextRefusal(const std::string& reason) {

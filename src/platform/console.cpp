@@ -1,5 +1,7 @@
 #include "platform/console.h"
 
+#include "text/encoding.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -30,18 +32,6 @@ void WriteAll(int fd, const std::string& text) {
     data += n;
     left -= static_cast<std::size_t>(n);
   }
-}
-
-std::string WithUnixLineEnds(std::string text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
 }
 
 } // namespace
@@ -138,7 +128,7 @@ TMsgResult TConsoleMessageBox::Show(const std::string& text, TMsgKind kind, TMsg
   if (kind == TMsgKind::Error) {
     message += "zorbe: ";
   }
-  message += WithUnixLineEnds(text) + "\n";
+  message += WithLfLineEnds(text) + "\n";
   if (buttons == TMsgButtons::OK) {
     WriteAll(outFd_, message);
     return TMsgResult::OK;

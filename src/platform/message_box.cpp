@@ -15,4 +15,12 @@ TMsgResult TScriptedMessageBox::Show(const std::string& text, TMsgKind kind, TMs
   return answer;
 }
 
+std::vector<std::string> TScriptedMessageBox::Texts() const {
+  std::vector<std::string> texts;
+  for (const Shown& shown : shown_) {
+    texts.push_back(shown.text);
+  }
+  return texts;
+}
+
 } // namespace zorbe

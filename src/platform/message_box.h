@@ -34,6 +34,8 @@ public:
   void SetNextAnswer(TMsgResult answer) { answers_.push_back(answer); }
   TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
   const std::vector<Shown>& Messages() const { return shown_; }
+  // The texts of the messages shown, in order.
+  std::vector<std::string> Texts() const;
 
 private:
   std::deque<TMsgResult> answers_;

@@ -264,17 +264,28 @@ void TMainForm::OpenFiles() {
   }
 }
 
-void TMainForm::Start() {
-  if (!idle_ || jobEndRunning_) {
-    ShowMessage(kBusyMessage, TMsgKind::Error, TMsgButtons::OK);
-    return;
+bool TMainForm::RefuseWhileBusy() {
+  if (idle_ && !jobEndRunning_) {
+    return false;
   }
+  ShowMessage(kBusyMessage, TMsgKind::Error, TMsgButtons::OK);
+  return true;
+}
+
+bool TMainForm::TakeTemporarySetting() {
   if (TemporarySettingShown()) {
     if (temporaryForm_ == nullptr) {
       ShowMessage(kBadSettingWindowMessage, TMsgKind::Error, TMsgButtons::OK);
-      return;
+      return false;
     }
     temporaryForm_->ReadSettingFromControls(CurrentSetting);
+  }
+  return true;
+}
+
+void TMainForm::Start() {
+  if (RefuseWhileBusy() || !TakeTemporarySetting()) {
+    return;
   }
   std::optional<TSortJobInputs> inputs =
       JobInputsFromRows(Rows(), CurrentSetting, OutputFieldFileName(fne_->text().toStdString()));

@@ -116,6 +116,11 @@ private:
   void ApplyOptions();
   void FillSettingNames(const QString& select);
   bool TemporarySettingShown() const;
+  // Shows the busy message and answers true while a sort or its end handling runs.
+  bool RefuseWhileBusy();
+  // The temporary setting's controls into CurrentSetting when its window is chosen; false, with
+  // a message, when that window is missing.
+  bool TakeTemporarySetting();
   void OpenTemporaryForm();
   void CloseTemporaryForm();
   void PlaceTemporaryForm();

@@ -11,20 +11,15 @@
 namespace zorbe {
 
 void TMainForm::mmClipboardClick(const QString& itemName) {
-  if (!idle_ || jobEndRunning_) {
-    ShowMessage(kBusyMessage, TMsgKind::Error, TMsgButtons::OK);
+  if (RefuseWhileBusy()) {
     return;
   }
   if (!clipboard_.HasText()) {
     ShowMessage(kNoClipboardTextMessage, TMsgKind::Error, TMsgButtons::OK);
     return;
   }
-  if (TemporarySettingShown()) {
-    if (temporaryForm_ == nullptr) {
-      ShowMessage(kBadSettingWindowMessage, TMsgKind::Error, TMsgButtons::OK);
-      return;
-    }
-    temporaryForm_->ReadSettingFromControls(CurrentSetting);
+  if (!TakeTemporarySetting()) {
+    return;
   }
   const TClipboardMode mode = ClipboardModeOfItem(itemName.toStdString());
   std::optional<TClipboardJob> job = PrepareClipboardSort(

@@ -52,13 +52,7 @@ protected:
     SetMessageBox(&messages);
   }
   void TearDown() override { SetMessageBox(nullptr); }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& shown : messages.Messages()) {
-      texts.push_back(shown.text);
-    }
-    return texts;
-  }
+  std::vector<std::string> Texts() const { return messages.Texts(); }
 
   test::TTempFolder folder;
   std::string desktop = folder.File("Desktop");

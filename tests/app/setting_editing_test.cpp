@@ -15,13 +15,7 @@ protected:
     CurrentSetting = {};
   }
   void TearDown() override { SetMessageBox(nullptr); }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& shown : messages.Messages()) {
-      texts.push_back(shown.text);
-    }
-    return texts;
-  }
+  std::vector<std::string> Texts() const { return messages.Texts(); }
   bool Save(const std::string& name, bool duplicate) {
     return SaveSettingAsked(settings, name, [duplicate](TSettingOptionItems& record) {
       record = SettingDefaults();
