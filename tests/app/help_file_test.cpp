@@ -2,8 +2,8 @@
 
 #include "test_support.h"
 
+#include <cctype>
 #include <filesystem>
-#include <regex>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -15,11 +15,17 @@ namespace fs = std::filesystem;
 
 // The values of every `attribute="..."` in the page.
 std::vector<std::string> AttributeValues(const std::string& page, const std::string& attribute) {
-  const std::regex pattern("\\b" + attribute + "=\"([^\"]*)\"");
+  const std::string opening = attribute + "=\"";
   std::vector<std::string> values;
-  for (auto it = std::sregex_iterator(page.begin(), page.end(), pattern);
-       it != std::sregex_iterator(); ++it) {
-    values.push_back((*it)[1]);
+  for (std::size_t at = page.find(opening); at != std::string::npos;
+       at = page.find(opening, at + 1)) {
+    const bool wordStart = at == 0 || !(std::isalnum(static_cast<unsigned char>(page[at - 1])) ||
+                                        page[at - 1] == '_' || page[at - 1] == '-');
+    const std::size_t start = at + opening.size();
+    const std::size_t end = page.find('"', start);
+    if (wordStart && end != std::string::npos) {
+      values.push_back(page.substr(start, end - start));
+    }
   }
   return values;
 }
