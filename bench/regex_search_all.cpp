@@ -1,5 +1,5 @@
 // Counts the matches of a regular expression in a file, going through the text the way a
-// replace-all does, and prints the count. The file is mapped, not copied.
+// replace-all does, and prints the count. The file is read into memory at once.
 //
 //   regex_search_all [--lf] PATTERN FILE
 //
@@ -18,9 +18,9 @@
 
 namespace {
 
-class TMappedFile {
+class TFileText {
 public:
-  explicit TMappedFile(const char* name) {
+  explicit TFileText(const char* name) {
     const int fd = open(name, O_RDONLY);
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0) {
@@ -31,19 +31,36 @@ public:
     }
     size_ = static_cast<std::size_t>(info.st_size);
     if (size_ > 0) {
-      void* data = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-      data_ = data == MAP_FAILED ? nullptr : static_cast<const char*>(data);
+      // Read into anonymous memory backed by huge pages where the kernel offers them: mapping
+      // the file page by page costs more than the search itself.
+      void* data = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (data != MAP_FAILED) {
+        madvise(data, size_, MADV_HUGEPAGE);
+        std::size_t done = 0;
+        while (done < size_) {
+          const ssize_t n = read(fd, static_cast<char*>(data) + done, size_ - done);
+          if (n <= 0) {
+            break;
+          }
+          done += static_cast<std::size_t>(n);
+        }
+        if (done == size_) {
+          data_ = static_cast<const char*>(data);
+        } else {
+          munmap(data, size_);
+        }
+      }
     }
     ok_ = size_ == 0 || data_ != nullptr;
     close(fd);
   }
-  ~TMappedFile() {
+  ~TFileText() {
     if (data_ != nullptr) {
       munmap(const_cast<char*>(data_), size_);
     }
   }
-  TMappedFile(const TMappedFile&) = delete;
-  TMappedFile& operator=(const TMappedFile&) = delete;
+  TFileText(const TFileText&) = delete;
+  TFileText& operator=(const TFileText&) = delete;
 
   bool Ok() const { return ok_; }
   std::string_view View() const { return {data_ != nullptr ? data_ : "", size_}; }
@@ -67,7 +84,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: regex_search_all [--lf] PATTERN FILE\n");
     return 2;
   }
-  const TMappedFile file(argv[arg + 1]);
+  const TFileText file(argv[arg + 1]);
   if (!file.Ok()) {
     std::fprintf(stderr, "cannot read %s\n", argv[arg + 1]);
     return 2;
