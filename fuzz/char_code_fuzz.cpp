@@ -2,6 +2,7 @@
 // one of the known codes, a byte-order mark always decides, and a text of plain ASCII without
 // binary bytes or escapes is Shift-JIS.
 
+#include "fuzz_check.h"
 #include "text/char_code.h"
 
 #include <algorithm>
@@ -11,11 +12,7 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 bool IsPlainAscii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) {

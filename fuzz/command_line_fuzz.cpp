@@ -3,6 +3,7 @@
 // switch, the setting name and the output name take the arguments before them.
 
 #include "app/command_line.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,11 +12,7 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 } // namespace
 

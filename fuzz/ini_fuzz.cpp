@@ -2,6 +2,7 @@
 // the text written from it reads back to the same sections and values; and values written from
 // the input read back as written (trimmed, on one line).
 
+#include "fuzz_check.h"
 #include "settings/ini_file.h"
 #include "text/encoding.h"
 
@@ -13,11 +14,7 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 } // namespace
 

@@ -11,6 +11,7 @@
 // - a replace-all style pass over the text makes progress and stays inside the text;
 // - a quoted text compiles to a pattern that matches exactly that text.
 
+#include "fuzz_check.h"
 #include "regex/pattern_text.h"
 #include "regex/regexp.h"
 
@@ -25,11 +26,7 @@ namespace {
 
 using namespace zorbe;
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 bool Lead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);

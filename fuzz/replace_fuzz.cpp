@@ -12,6 +12,7 @@
 // - in mcls_CRLF mode nothing is inserted between a CR and its LF: an empty match there only
 //   follows a match that took the CR.
 
+#include "fuzz_check.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 
@@ -25,11 +26,7 @@ namespace {
 
 using namespace zorbe;
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 bool Lead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);

@@ -4,6 +4,7 @@
 // the line byte for byte.
 
 #include "engine/sort_keys.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,11 +12,7 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 } // namespace
 

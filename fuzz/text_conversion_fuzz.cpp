@@ -10,6 +10,7 @@
 
 #include "engine/line_conversions.h"
 #include "engine/line_conversions_reference.h"
+#include "fuzz_check.h"
 #include "text/code_conversion.h"
 #include "text/width_conversion.h"
 
@@ -39,11 +40,7 @@ const TWidthPair kWidthConversions[] = {
     {zorbe::KatakanaToFullWidth, zorbe::KatakanaToFullWidth},
 };
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using zorbe::fuzz::Check;
 
 void CheckCodeConversion(std::string_view text, std::string (*convert)(std::string_view),
                          std::size_t (*inPlace)(char*, std::size_t)) {

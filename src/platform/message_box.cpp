@@ -4,6 +4,11 @@ namespace zorbe {
 
 TMsgResult TScriptedMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
   shown_.push_back({text, kind, buttons});
+  if (hook_) {
+    if (const std::optional<TMsgResult> answer = hook_(text)) {
+      return *answer;
+    }
+  }
   if (buttons == TMsgButtons::OK) {
     return TMsgResult::OK;
   }

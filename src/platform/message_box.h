@@ -5,6 +5,8 @@
 // answer from stdin; tests script the answers in advance.
 
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,16 +32,22 @@ public:
     TMsgButtons buttons;
   };
 
+  // Runs before the scripted answer; an answer it gives is used instead.
+  using Hook = std::function<std::optional<TMsgResult>(const std::string& text)>;
+
   // The answer to the next Yes/No question; questions without a scripted answer get No.
   void SetNextAnswer(TMsgResult answer) { answers_.push_back(answer); }
+  void SetHook(Hook hook) { hook_ = std::move(hook); }
   TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
   const std::vector<Shown>& Messages() const { return shown_; }
   // The texts of the messages shown, in order.
   std::vector<std::string> Texts() const;
+  void Clear() { shown_.clear(); }
 
 private:
   std::deque<TMsgResult> answers_;
   std::vector<Shown> shown_;
+  Hook hook_;
 };
 
 } // namespace zorbe

@@ -146,7 +146,7 @@ TEST(QtMessageBox, JapaneseButtonsAnswersAndCentringOverTheOwner) {
 }
 
 TEST(FileDropTarget, OnlyUriListsAndLocalFiles) {
-  test::THookedMessageBox messages;
+  TScriptedMessageBox messages;
   SetMessageBox(&messages);
   QMimeData text;
   text.setText(QStringLiteral("/tmp/a.txt"));

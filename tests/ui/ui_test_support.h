@@ -21,30 +21,6 @@
 
 namespace zorbe::test {
 
-class THookedMessageBox : public IMessageBox {
-public:
-  struct Shown {
-    std::string text;
-    TMsgKind kind;
-    TMsgButtons buttons;
-  };
-  // Runs before the scripted answer; an answer it gives is used instead.
-  using Hook = std::function<std::optional<TMsgResult>(const std::string& text)>;
-
-  void SetNextAnswer(TMsgResult answer) { answers_.push_back(answer); }
-  void SetHook(Hook hook) { hook_ = std::move(hook); }
-  TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
-
-  const std::vector<Shown>& Messages() const { return shown_; }
-  std::vector<std::string> Texts() const;
-  void Clear() { shown_.clear(); }
-
-private:
-  std::deque<TMsgResult> answers_;
-  std::vector<Shown> shown_;
-  Hook hook_;
-};
-
 class TRecordingShell : public IShell {
 public:
   void PlaySound(const std::string& fileName) override { sounds.push_back(fileName); }
@@ -70,7 +46,7 @@ protected:
 
   TTempFolder folder;
   TSettingsFile settings{folder.File("zorbe.ini")};
-  THookedMessageBox messages;
+  TScriptedMessageBox messages;
   TRecordingShell shell;
 };
 
