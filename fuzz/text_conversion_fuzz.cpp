@@ -6,7 +6,8 @@
 //   changed, and never more than doubles a line;
 // - the line pass's conversions, chosen by the first byte, give what running every conversion
 //   in turn gives: a conversion skipped because the line holds no character of its kind would
-//   not have changed the line.
+//   not have changed the line, and a character converted by itself gives what it gives in the
+//   line; converted in place, the line comes out the same.
 
 #include "engine/line_conversions.h"
 #include "engine/line_conversions_reference.h"
@@ -74,9 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setting.AlphaUL = data[0] / 81 % 3;
     setting.CsvSupport = (data[0] & 0x80) != 0 && data[0] % 2 == 0;
     const std::string_view line = text.substr(1);
+    const zorbe::TLineConversions conversions(setting);
+    const std::string expected = zorbe::ConvertEveryStep(std::string(line), setting);
     std::string first, second;
-    Check(zorbe::TLineConversions(setting).Apply(line, first, second) ==
-          zorbe::ConvertEveryStep(std::string(line), setting));
+    Check(conversions.Apply(line, first, second) == expected);
+    if (conversions.NeverLonger()) {
+      std::string inPlace(line);
+      inPlace.resize(conversions.ApplyInPlace(inPlace.data(), inPlace.size()));
+      Check(inPlace == expected);
+    }
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "text/shift_jis.h"
 
 #include <array>
+#include <cstring>
 
 namespace zorbe {
 namespace {
@@ -42,6 +43,11 @@ constexpr std::array<unsigned short, 256> MakeSingleByteKinds() {
   return kinds;
 }
 constexpr std::array<unsigned short, 256> kSingleByteKinds = MakeSingleByteKinds();
+
+// No conversion changes a pair whose lead byte lies outside these: the conversions to half width
+// look at these lead bytes alone, and the others change single bytes.
+constexpr unsigned char kFirstPairLead = 0x81;
+constexpr unsigned char kLastPairLead = 0x83;
 
 unsigned DoubleByteKinds(unsigned char lead, unsigned char trail) {
   switch (lead) {
@@ -122,10 +128,51 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
           kFullKana | kFullSymbol}); // ー, ゛, ゜ and 。「」 are symbols
   Choose(steps_, setting.AlphaUL, {ConvertCase<true>, kUpperLetter, 0},
          {ConvertCase<false>, kLowerLetter, 0});
+  neverLonger_ = !steps_.empty() && (setting.CsvSupport || setting.Pun != 2) && setting.Num != 2 &&
+                 setting.Alpha != 2 && setting.KataKana != 2;
+  byCharacter_ = !steps_.empty() && setting.KataKana != 2;
+  if (!byCharacter_) {
+    return;
+  }
+  // The chain run on each character by itself. Every entry holds its result, the character
+  // itself when it is kept, so that the conversion copies bytes without asking which.
+  std::string first, second;
+  auto changeOf = [&](std::string_view character, TCharChange& change) {
+    const std::string_view result = StepByStep(character, first, second);
+    if (result.size() > change.bytes.size()) {
+      change.action = TCharChange::kStepByStep;
+      return;
+    }
+    change.action = result == character ? TCharChange::kKeep : TCharChange::kReplace;
+    change.length = static_cast<std::uint8_t>(result.size());
+    std::memcpy(change.bytes.data(), result.data(), result.size());
+  };
+  for (unsigned b = 0; b < 256; ++b) {
+    const auto c = static_cast<unsigned char>(b);
+    if (IsLeadByte(c)) {
+      skip_[b] = c >= kFirstPairLead && c <= kLastPairLead ? 0 : 2;
+      continue;
+    }
+    const char character = static_cast<char>(c);
+    changeOf({&character, 1}, singles_[b]);
+    skip_[b] = singles_[b].action == TCharChange::kKeep ? 1 : 0;
+  }
+  for (unsigned lead = kFirstPairLead; lead <= kLastPairLead; ++lead) {
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const char character[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      TCharChange& change = pairs_[(lead - kFirstPairLead) * 256 + trail];
+      if ((DoubleByteKinds(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)) &
+           kOddKanaCell) != 0) {
+        change.action = TCharChange::kStepByStep; // a lead byte alone: the rest reads out of step
+      } else {
+        changeOf({character, 2}, change);
+      }
+    }
+  }
 }
 
-std::string_view TLineConversions::Apply(std::string_view line, std::string& first,
-                                         std::string& second) const {
+std::string_view TLineConversions::StepByStep(std::string_view line, std::string& first,
+                                              std::string& second) const {
   std::string* out = &first;
   unsigned kinds = KindsOf(line);
   for (const TStep& step : steps_) {
@@ -139,6 +186,101 @@ std::string_view TLineConversions::Apply(std::string_view line, std::string& fir
     kinds = (kinds & kOddKanaCell) != 0 ? KindsOf(line) : kinds | step.produces;
   }
   return line;
+}
+
+// The position of the first character that the chain changes; n (or beyond) when none.
+std::size_t TLineConversions::FirstChange(const unsigned char* p, std::size_t n) const {
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (const std::uint8_t skip = skip_[c]; skip != 0) {
+      i += skip;
+    } else if (!IsLeadByte(c)) {
+      return i; // only a changing single byte is looked at
+    } else if (i + 1 == n) {
+      return n; // a lead byte that ends the line is kept
+    } else if (pairs_[(c - kFirstPairLead) * 256u + p[i + 1]].action != TCharChange::kKeep) {
+      return i;
+    } else {
+      i += 2;
+    }
+  }
+  return n;
+}
+
+// Writes the conversion of p[i..n) to `out` and returns the size of what it wrote. In place,
+// `out` is p + i or before it: no result is longer than its character, so every byte is written
+// after it has been read. Otherwise `out` has room for twice the bytes and 4 more.
+template <bool InPlace>
+std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std::size_t n,
+                                      unsigned char* out) const {
+  unsigned char* d = out;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (!IsLeadByte(c)) {
+      const TCharChange& change = singles_[c];
+      if constexpr (InPlace) {
+        *d = static_cast<unsigned char>(change.bytes[0]); // a single byte gives a single byte
+      } else {
+        std::memcpy(d, change.bytes.data(), change.bytes.size());
+      }
+      d += change.length;
+      ++i;
+    } else if (i + 1 == n) {
+      *d++ = c; // a lead byte that ends the line is kept
+      ++i;
+    } else if (c < kFirstPairLead || c > kLastPairLead) {
+      d[0] = c; // no conversion changes this pair
+      d[1] = p[i + 1];
+      d += 2;
+      i += 2;
+    } else {
+      const TCharChange& change = pairs_[(c - kFirstPairLead) * 256u + p[i + 1]];
+      if (change.action == TCharChange::kStepByStep) {
+        // The rest of the line goes step by step; what came before it is done, since every
+        // character up to here was converted by itself.
+        std::string first, second;
+        const std::string_view rest =
+            StepByStep({reinterpret_cast<const char*>(p + i), n - i}, first, second);
+        std::memmove(d, rest.data(), rest.size());
+        return static_cast<std::size_t>(d - out) + rest.size();
+      }
+      std::memcpy(d, change.bytes.data(), InPlace ? 2 : change.bytes.size()); // both bytes read
+      d += change.length;
+      i += 2;
+    }
+  }
+  return static_cast<std::size_t>(d - out);
+}
+
+std::string_view TLineConversions::Apply(std::string_view line, std::string& first,
+                                         std::string& second) const {
+  if (!byCharacter_) {
+    return StepByStep(line, first, second);
+  }
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const std::size_t n = line.size();
+  const std::size_t i = FirstChange(p, n);
+  if (i >= n) {
+    return line;
+  }
+  first.resize(2 * n + 4); // each character at most doubles, and 4 bytes may be stored at once
+  auto* out = reinterpret_cast<unsigned char*>(first.data());
+  std::memcpy(out, p, i);
+  first.resize(i + Rewrite<false>(p, i, n, out + i));
+  return first;
+}
+
+std::size_t TLineConversions::ApplyInPlace(char* line, std::size_t size) const {
+  auto* p = reinterpret_cast<unsigned char*>(line);
+  if (!byCharacter_) {
+    std::string first, second;
+    const std::string_view result = StepByStep({line, size}, first, second);
+    std::memmove(line, result.data(), result.size());
+    return result.size();
+  }
+  const std::size_t i = FirstChange(p, size);
+  return i >= size ? size : i + Rewrite<true>(p, i, size, p + i);
 }
 
 } // namespace zorbe

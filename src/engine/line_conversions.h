@@ -2,14 +2,26 @@
 // The width and case conversions of the line pass, chosen by a setting, in their fixed order:
 // symbols (not while the column key is on), digits, letters, katakana, then letter case.
 //
-// One quick scan notes which kinds of character a line holds; a conversion runs only when the
-// line holds a character it could change (the scan errs on the side of running it), so the
-// common line that has nothing to convert costs one scan, not five. A conversion that changes
-// the line adds the kinds it may have brought in; the line is not scanned again.
+// Every conversion but half-width katakana to full width acts on each character by itself, so
+// their chain is also worked out once per character when the setting is read: a table gives,
+// for each single byte and each pair with lead byte 0x81-0x83 (no other pair changes), what the
+// whole chain makes of it. A line is then converted in one pass over its characters. Two cases
+// go step by step instead, one conversion after another over the whole line:
+// - half-width katakana to full width, which joins a sound mark with the letter before it;
+// - a kana-row code no kana has, whose lead byte the conversions to half width give alone, so
+//   that they read the bytes after it out of step (from that character to the end of the line).
+// The step-by-step path scans a line once for the kinds of character it holds and runs a
+// conversion only when the line holds a character it could change.
+//
+// When no chosen conversion makes a line longer (none to full width), lines are converted where
+// they lie, with no copy.
 
 #include "settings/setting_option_items.h"
 #include "text/width_conversion.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +33,16 @@ public:
   explicit TLineConversions(const TSettingOptionItems& setting);
   // Whether any conversion is chosen.
   bool Any() const { return !steps_.empty(); }
+  // Whether conversions are chosen and none ever makes a line longer; then ApplyInPlace may be
+  // used.
+  bool NeverLonger() const { return neverLonger_; }
+
   // Converts a non-empty line. Returns `line` itself when nothing changed (no copy is made),
   // otherwise a view into one of the two buffers, which must not hold `line`.
   std::string_view Apply(std::string_view line, std::string& first, std::string& second) const;
+  // Converts the `size` bytes at `line` where they lie and returns the new size (at most
+  // `size`). Only when NeverLonger().
+  std::size_t ApplyInPlace(char* line, std::size_t size) const;
 
   // The kinds of character in a line, as bits: a conversion that may change a line needs one
   // of its bits there.
@@ -35,8 +54,28 @@ public:
     unsigned produces; // the kinds a change by this conversion may bring into the line
   };
 
+  // What the chain of conversions makes of one character: `length` bytes, the character itself
+  // when it is kept.
+  struct TCharChange {
+    enum : std::uint8_t { kKeep, kReplace, kStepByStep } action = kKeep;
+    std::uint8_t length = 0;
+    std::array<char, 4> bytes{};
+  };
+
 private:
+  std::string_view StepByStep(std::string_view line, std::string& first, std::string& second) const;
+  std::size_t FirstChange(const unsigned char* p, std::size_t n) const;
+  template <bool InPlace>
+  std::size_t Rewrite(const unsigned char* p, std::size_t i, std::size_t n,
+                      unsigned char* out) const;
+
   std::vector<TStep> steps_;
+  bool neverLonger_ = false;
+  bool byCharacter_ = false; // the chain is in the tables below
+  // By first byte: how many bytes a scan for changes may pass over, 0 where it must look.
+  std::array<std::uint8_t, 256> skip_{};
+  std::array<TCharChange, 256> singles_{};
+  std::array<TCharChange, 3 * 256> pairs_{}; // lead bytes 0x81-0x83
 };
 
 } // namespace zorbe

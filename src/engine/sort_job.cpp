@@ -360,7 +360,11 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
       line = part.keyedLine;
       inSpace = false;
     }
-    if (!line.empty() && conversions_.Any()) {
+    if (!line.empty() && conversions_.NeverLonger()) {
+      // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
+      char* bytes = const_cast<char*>(line.data());
+      line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
+    } else if (!line.empty() && conversions_.Any()) {
       const std::string_view converted =
           conversions_.Apply(line, part.converted[0], part.converted[1]);
       inSpace = inSpace && converted.data() == line.data();

@@ -12,7 +12,7 @@
 namespace zorbe {
 namespace {
 
-TEST(LineConversions, SkippingNeverChangesTheResult) {
+TEST(LineConversions, GiveWhatEveryStepInTurnGives) {
   std::mt19937 random(17);
   // Characters of every kind, odd kana-row codes and lone lead bytes included.
   const std::vector<std::string> pieces = {"a",
@@ -59,8 +59,37 @@ TEST(LineConversions, SkippingNeverChangesTheResult) {
     }
     const TLineConversions conversions(s);
     std::string a, b;
-    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), ConvertEveryStep(line, s))
-        << testing::PrintToString(line);
+    const std::string expected = ConvertEveryStep(line, s);
+    ASSERT_EQ(std::string(conversions.Apply(line, a, b)), expected) << testing::PrintToString(line);
+    if (conversions.NeverLonger()) {
+      std::string inPlace = line;
+      inPlace.resize(conversions.ApplyInPlace(inPlace.data(), inPlace.size()));
+      ASSERT_EQ(inPlace, expected) << testing::PrintToString(line);
+    }
+  }
+}
+
+TEST(LineConversions, OnlyConversionsToHalfWidthAndCaseWorkInPlace) {
+  struct TCase {
+    int pun, num, alpha, kataKana, alphaUL;
+    bool csv;
+    bool neverLonger;
+  };
+  const TCase cases[] = {
+      {0, 0, 0, 0, 0, false, false}, {1, 1, 1, 1, 1, false, true},  {0, 0, 0, 0, 2, false, true},
+      {2, 0, 0, 0, 0, false, false}, {2, 0, 0, 0, 1, true, true},   {0, 0, 0, 2, 0, false, false},
+      {0, 2, 1, 1, 0, false, false}, {1, 1, 2, 1, 0, false, false},
+  };
+  for (const TCase& c : cases) {
+    TSettingOptionItems s = SettingDefaults();
+    s.Pun = c.pun;
+    s.Num = c.num;
+    s.Alpha = c.alpha;
+    s.KataKana = c.kataKana;
+    s.AlphaUL = c.alphaUL;
+    s.CsvSupport = c.csv;
+    EXPECT_EQ(TLineConversions(s).NeverLonger(), c.neverLonger)
+        << c.pun << c.num << c.alpha << c.kataKana << c.alphaUL << c.csv;
   }
 }
 
