@@ -123,17 +123,16 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
          {DigitsToFullWidth, kHalfDigit, kFullAlnum});
   Choose(steps_, setting.Alpha, {LettersToHalfWidth, kFullAlnum | kToHalfAlways, kLetters},
          {LettersToFullWidth, kLetters, kFullAlnum});
-  Choose(steps_, setting.KataKana, {KatakanaToHalfWidth, kFullKana, kHalfKana},
-         {KatakanaToFullWidth, kHalfKana,
-          kFullKana | kFullSymbol}); // ー, ゛, ゜ and 。「」 are symbols
+  if (setting.KataKana == 1) {
+    steps_.push_back({KatakanaToHalfWidth, kFullKana, kHalfKana});
+  }
+  // Half-width katakana to full width comes last: letter case changes only ASCII letters and it
+  // only half-width katakana, each character read the same way, so the two may change places.
+  katakanaToFull_ = setting.KataKana == 2;
   Choose(steps_, setting.AlphaUL, {ConvertCase<true>, kUpperLetter, 0},
          {ConvertCase<false>, kLowerLetter, 0});
   neverLonger_ = !steps_.empty() && (setting.CsvSupport || setting.Pun != 2) && setting.Num != 2 &&
-                 setting.Alpha != 2 && setting.KataKana != 2;
-  byCharacter_ = !steps_.empty() && setting.KataKana != 2;
-  if (!byCharacter_) {
-    return;
-  }
+                 setting.Alpha != 2 && !katakanaToFull_;
   // The chain run on each character by itself. Every entry holds its result, the character
   // itself when it is kept, so that the conversion copies bytes without asking which.
   std::string first, second;
@@ -255,30 +254,23 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
 
 std::string_view TLineConversions::Apply(std::string_view line, std::string& first,
                                          std::string& second) const {
-  if (!byCharacter_) {
-    return StepByStep(line, first, second);
-  }
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
-  const std::size_t i = FirstChange(p, n);
-  if (i >= n) {
-    return line;
+  if (const std::size_t i = FirstChange(p, n); i < n) {
+    first.resize(2 * n + 4); // each character at most doubles, and 4 bytes may be stored at once
+    auto* out = reinterpret_cast<unsigned char*>(first.data());
+    std::memcpy(out, p, i);
+    first.resize(i + Rewrite<false>(p, i, n, out + i));
+    line = first;
   }
-  first.resize(2 * n + 4); // each character at most doubles, and 4 bytes may be stored at once
-  auto* out = reinterpret_cast<unsigned char*>(first.data());
-  std::memcpy(out, p, i);
-  first.resize(i + Rewrite<false>(p, i, n, out + i));
-  return first;
+  if (katakanaToFull_ && KatakanaToFullWidth(line, second)) {
+    line = second;
+  }
+  return line;
 }
 
 std::size_t TLineConversions::ApplyInPlace(char* line, std::size_t size) const {
   auto* p = reinterpret_cast<unsigned char*>(line);
-  if (!byCharacter_) {
-    std::string first, second;
-    const std::string_view result = StepByStep({line, size}, first, second);
-    std::memmove(line, result.data(), result.size());
-    return result.size();
-  }
   const std::size_t i = FirstChange(p, size);
   return i >= size ? size : i + Rewrite<true>(p, i, size, p + i);
 }

@@ -3,15 +3,15 @@
 // symbols (not while the column key is on), digits, letters, katakana, then letter case.
 //
 // Every conversion but half-width katakana to full width acts on each character by itself, so
-// their chain is also worked out once per character when the setting is read: a table gives,
-// for each single byte and each pair with lead byte 0x81-0x83 (no other pair changes), what the
-// whole chain makes of it. A line is then converted in one pass over its characters. Two cases
-// go step by step instead, one conversion after another over the whole line:
-// - half-width katakana to full width, which joins a sound mark with the letter before it;
-// - a kana-row code no kana has, whose lead byte the conversions to half width give alone, so
-//   that they read the bytes after it out of step (from that character to the end of the line).
-// The step-by-step path scans a line once for the kinds of character it holds and runs a
-// conversion only when the line holds a character it could change.
+// their chain is worked out once per character when the setting is read: a table gives, for
+// each single byte and each pair with lead byte 0x81-0x83 (no other pair changes), what the
+// whole chain makes of it. A line is then converted in one pass over its characters. A
+// kana-row code no kana has is the exception: the conversions to half width give its lead byte
+// alone and read the bytes after it out of step, so from there to the end of the line they run
+// one after another, each only when the line holds a character it could change.
+//
+// Half-width katakana to full width joins a sound mark with the letter before it; it runs over
+// the whole line after the others (letter case, which follows it, changes other characters).
 //
 // When no chosen conversion makes a line longer (none to full width), lines are converted where
 // they lie, with no copy.
@@ -32,7 +32,7 @@ class TLineConversions {
 public:
   explicit TLineConversions(const TSettingOptionItems& setting);
   // Whether any conversion is chosen.
-  bool Any() const { return !steps_.empty(); }
+  bool Any() const { return !steps_.empty() || katakanaToFull_; }
   // Whether conversions are chosen and none ever makes a line longer; then ApplyInPlace may be
   // used.
   bool NeverLonger() const { return neverLonger_; }
@@ -69,9 +69,9 @@ private:
   std::size_t Rewrite(const unsigned char* p, std::size_t i, std::size_t n,
                       unsigned char* out) const;
 
-  std::vector<TStep> steps_;
+  std::vector<TStep> steps_; // every chosen conversion but half-width katakana to full width
   bool neverLonger_ = false;
-  bool byCharacter_ = false; // the chain is in the tables below
+  bool katakanaToFull_ = false; // after the chain of steps_, over the whole line
   // By first byte: how many bytes a scan for changes may pass over, 0 where it must look.
   std::array<std::uint8_t, 256> skip_{};
   std::array<TCharChange, 256> singles_{};
