@@ -33,6 +33,15 @@ Num=1
 Alpha=1
 KataKana=1
 AlphaUL=1
+
+[bench-convert-full]
+SortDirection=0
+CharTypeOrder=0
+Pun=2
+Num=2
+Alpha=2
+KataKana=2
+AlphaUL=2
 INI
 
 # Runs a command and prints "wall cpu peak_kb".
@@ -67,16 +76,27 @@ for mb in $sizes; do
   done
 done
 
-# The cost of all five width and case conversions on a sort of the first corpus.
+# The cost of all five width and case conversions on a sort of the first corpus, each way: to
+# half width and lower case, and to full width and upper case. Best wall time of three runs.
 first=$(echo $sizes | cut -d' ' -f1)
 input="$data/corpus$first.txt"
-rm -f "$work/zorbe.txt"
-read -r pwall _ _ < <(measure "$work/zorbe" /s bench-sort "$work/zorbe.txt" "$input")
-rm -f "$work/zorbe.txt"
-read -r cwall _ _ < <(measure "$work/zorbe" /s bench-convert "$work/zorbe.txt" "$input")
-rm -f "$work/zorbe.txt"
-printf '\n%sMB sort %.2f s, with all five conversions %.2f s: +%.0f%%\n' "$first" "$pwall" "$cwall" \
-  "$(echo "($cwall / $pwall - 1) * 100" | bc -l)"
+best_wall() {
+  local best="" wall
+  for _ in 1 2 3; do
+    rm -f "$work/zorbe.txt"
+    read -r wall _ _ < <(measure "$work/zorbe" /s "$1" "$work/zorbe.txt" "$input")
+    best=$(echo "$wall $best" | awk '{ print ($2 == "" || $1 < $2) ? $1 : $2 }')
+  done
+  rm -f "$work/zorbe.txt"
+  echo "$best"
+}
+pwall=$(best_wall bench-sort)
+echo
+for setting in bench-convert bench-convert-full; do
+  cwall=$(best_wall "$setting")
+  printf '%sMB sort %.2f s, with all five conversions (%s) %.2f s: +%.0f%%\n' "$first" "$pwall" \
+    "$setting" "$cwall" "$(echo "($cwall / $pwall - 1) * 100" | bc -l)"
+done
 
 echo
 ZORBE_CORPUS="$data/corpus100.txt" "$build/bench/zorbe_bench"
