@@ -19,7 +19,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <iconv.h>
