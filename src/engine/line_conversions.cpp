@@ -44,6 +44,18 @@ constexpr std::array<unsigned short, 256> MakeSingleByteKinds() {
 }
 constexpr std::array<unsigned short, 256> kSingleByteKinds = MakeSingleByteKinds();
 
+// Whether a text holds a half-width katakana byte (0xA1-0xDF) outside a double-byte character:
+// one that half-width katakana to full width may change.
+bool HoldsHalfWidthKatakana(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();
+       i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+    if ((kSingleByteKinds[static_cast<unsigned char>(text[i])] & kHalfKana) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // No conversion changes a pair whose lead byte lies outside these: the conversions to half width
 // look at these lead bytes alone, and the others change single bytes.
 constexpr unsigned char kFirstPairLead = 0x81;
@@ -145,6 +157,7 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
     change.action = result == character ? TCharChange::kKeep : TCharChange::kReplace;
     change.length = static_cast<std::uint8_t>(result.size());
     std::memcpy(change.bytes.data(), result.data(), result.size());
+    change.halfKana = katakanaToFull_ && HoldsHalfWidthKatakana(result);
   };
   for (unsigned b = 0; b < 256; ++b) {
     const auto c = static_cast<unsigned char>(b);
@@ -154,7 +167,7 @@ TLineConversions::TLineConversions(const TSettingOptionItems& setting) {
     }
     const char character = static_cast<char>(c);
     changeOf({&character, 1}, singles_[b]);
-    skip_[b] = singles_[b].action == TCharChange::kKeep ? 1 : 0;
+    skip_[b] = singles_[b].action == TCharChange::kKeep && !singles_[b].halfKana ? 1 : 0;
   }
   for (unsigned lead = kFirstPairLead; lead <= kLastPairLead; ++lead) {
     for (unsigned trail = 0; trail < 256; ++trail) {
@@ -187,15 +200,22 @@ std::string_view TLineConversions::StepByStep(std::string_view line, std::string
   return line;
 }
 
-// The position of the first character that the chain changes; n (or beyond) when none.
-std::size_t TLineConversions::FirstChange(const unsigned char* p, std::size_t n) const {
+// The position of the first character that the chain changes; n (or beyond) when none. Notes
+// in `halfKana` whether a character before it is one that half-width katakana to full width
+// (when chosen) may change.
+std::size_t TLineConversions::FirstChange(const unsigned char* p, std::size_t n,
+                                          bool& halfKana) const {
   std::size_t i = 0;
   while (i < n) {
     const unsigned char c = p[i];
     if (const std::uint8_t skip = skip_[c]; skip != 0) {
       i += skip;
     } else if (!IsLeadByte(c)) {
-      return i; // only a changing single byte is looked at
+      if (singles_[c].action != TCharChange::kKeep) {
+        return i;
+      }
+      halfKana = true; // only a changing or a half-width katakana byte is looked at
+      ++i;
     } else if (i + 1 == n) {
       return n; // a lead byte that ends the line is kept
     } else if (pairs_[(c - kFirstPairLead) * 256u + p[i + 1]].action != TCharChange::kKeep) {
@@ -207,13 +227,16 @@ std::size_t TLineConversions::FirstChange(const unsigned char* p, std::size_t n)
   return n;
 }
 
-// Writes the conversion of p[i..n) to `out` and returns the size of what it wrote. In place,
-// `out` is p + i or before it: no result is longer than its character, so every byte is written
-// after it has been read. Otherwise `out` has room for twice the bytes and 4 more.
+// Writes the conversion of p[i..n) to `out` and returns the size of what it wrote; sets
+// `halfKana` when that holds a character that half-width katakana to full width (when chosen)
+// may change. In place, `out` is p + i or before it: no result is longer than its character, so
+// every byte is written after it has been read. Otherwise `out` has room for twice the bytes
+// and 4 more.
 template <bool InPlace>
 std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std::size_t n,
-                                      unsigned char* out) const {
+                                      unsigned char* out, bool& halfKana) const {
   unsigned char* d = out;
+  bool anyHalfKana = false;
   while (i < n) {
     const unsigned char c = p[i];
     if (!IsLeadByte(c)) {
@@ -224,6 +247,7 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
         std::memcpy(d, change.bytes.data(), change.bytes.size());
       }
       d += change.length;
+      anyHalfKana = anyHalfKana || change.halfKana;
       ++i;
     } else if (i + 1 == n) {
       *d++ = c; // a lead byte that ends the line is kept
@@ -242,13 +266,16 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
         const std::string_view rest =
             StepByStep({reinterpret_cast<const char*>(p + i), n - i}, first, second);
         std::memmove(d, rest.data(), rest.size());
+        halfKana = true;
         return static_cast<std::size_t>(d - out) + rest.size();
       }
       std::memcpy(d, change.bytes.data(), InPlace ? 2 : change.bytes.size()); // both bytes read
       d += change.length;
+      anyHalfKana = anyHalfKana || change.halfKana;
       i += 2;
     }
   }
+  halfKana = halfKana || anyHalfKana;
   return static_cast<std::size_t>(d - out);
 }
 
@@ -256,14 +283,15 @@ std::string_view TLineConversions::Apply(std::string_view line, std::string& fir
                                          std::string& second) const {
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
-  if (const std::size_t i = FirstChange(p, n); i < n) {
+  bool halfKana = false;
+  if (const std::size_t i = FirstChange(p, n, halfKana); i < n) {
     first.resize(2 * n + 4); // each character at most doubles, and 4 bytes may be stored at once
     auto* out = reinterpret_cast<unsigned char*>(first.data());
     std::memcpy(out, p, i);
-    first.resize(i + Rewrite<false>(p, i, n, out + i));
+    first.resize(i + Rewrite<false>(p, i, n, out + i, halfKana));
     line = first;
   }
-  if (katakanaToFull_ && KatakanaToFullWidth(line, second)) {
+  if (katakanaToFull_ && halfKana && KatakanaToFullWidth(line, second)) {
     line = second;
   }
   return line;
@@ -271,8 +299,9 @@ std::string_view TLineConversions::Apply(std::string_view line, std::string& fir
 
 std::size_t TLineConversions::ApplyInPlace(char* line, std::size_t size) const {
   auto* p = reinterpret_cast<unsigned char*>(line);
-  const std::size_t i = FirstChange(p, size);
-  return i >= size ? size : i + Rewrite<true>(p, i, size, p + i);
+  bool halfKana = false; // none to full width here
+  const std::size_t i = FirstChange(p, size, halfKana);
+  return i >= size ? size : i + Rewrite<true>(p, i, size, p + i, halfKana);
 }
 
 } // namespace zorbe

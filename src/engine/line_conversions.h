@@ -11,7 +11,8 @@
 // one after another, each only when the line holds a character it could change.
 //
 // Half-width katakana to full width joins a sound mark with the letter before it; it runs over
-// the whole line after the others (letter case, which follows it, changes other characters).
+// the whole line after the others (letter case, which follows it, changes other characters),
+// when the tables say that the line then holds a half-width katakana byte.
 //
 // When no chosen conversion makes a line longer (none to full width), lines are converted where
 // they lie, with no copy.
@@ -59,15 +60,16 @@ public:
   struct TCharChange {
     enum : std::uint8_t { kKeep, kReplace, kStepByStep } action = kKeep;
     std::uint8_t length = 0;
+    bool halfKana = false; // half-width katakana to full width is chosen and may change the result
     std::array<char, 4> bytes{};
   };
 
 private:
   std::string_view StepByStep(std::string_view line, std::string& first, std::string& second) const;
-  std::size_t FirstChange(const unsigned char* p, std::size_t n) const;
+  std::size_t FirstChange(const unsigned char* p, std::size_t n, bool& halfKana) const;
   template <bool InPlace>
-  std::size_t Rewrite(const unsigned char* p, std::size_t i, std::size_t n,
-                      unsigned char* out) const;
+  std::size_t Rewrite(const unsigned char* p, std::size_t i, std::size_t n, unsigned char* out,
+                      bool& halfKana) const;
 
   std::vector<TStep> steps_; // every chosen conversion but half-width katakana to full width
   bool neverLonger_ = false;
