@@ -237,10 +237,23 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
                                       unsigned char* out, bool& halfKana) const {
   unsigned char* d = out;
   bool anyHalfKana = false;
+  // The rest of the line, from p[i] on, step by step; what came before it is done, since every
+  // character up to there was converted by itself.
+  auto restStepByStep = [&] {
+    std::string first, second;
+    const std::string_view rest =
+        StepByStep({reinterpret_cast<const char*>(p + i), n - i}, first, second);
+    std::memmove(d, rest.data(), rest.size());
+    halfKana = true;
+    return static_cast<std::size_t>(d - out) + rest.size();
+  };
   while (i < n) {
     const unsigned char c = p[i];
     if (!IsLeadByte(c)) {
       const TCharChange& change = singles_[c];
+      if (change.action == TCharChange::kStepByStep) {
+        return restStepByStep();
+      }
       if constexpr (InPlace) {
         *d = static_cast<unsigned char>(change.bytes[0]); // a single byte gives a single byte
       } else {
@@ -260,14 +273,7 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
     } else {
       const TCharChange& change = pairs_[(c - kFirstPairLead) * 256u + p[i + 1]];
       if (change.action == TCharChange::kStepByStep) {
-        // The rest of the line goes step by step; what came before it is done, since every
-        // character up to here was converted by itself.
-        std::string first, second;
-        const std::string_view rest =
-            StepByStep({reinterpret_cast<const char*>(p + i), n - i}, first, second);
-        std::memmove(d, rest.data(), rest.size());
-        halfKana = true;
-        return static_cast<std::size_t>(d - out) + rest.size();
+        return restStepByStep();
       }
       std::memcpy(d, change.bytes.data(), InPlace ? 2 : change.bytes.size()); // both bytes read
       d += change.length;
