@@ -1,11 +1,17 @@
 #include "text/mini_string.h"
 
+#include "platform/memory.h"
+
 #include <cstring>
 
 namespace zorbe {
 
 TMiniString::TMiniString(std::size_t initialSize) {
   if (initialSize > 0) {
+    // A converter fills the whole buffer at once: for a large text, fewer and larger pages
+    // make that cheaper than the conversion itself would otherwise be.
+    buffer_.reserve(initialSize + 1);
+    AdviseHugePages(buffer_.data(), buffer_.capacity());
     buffer_.assign(initialSize + 1, '\0');
   }
 }
