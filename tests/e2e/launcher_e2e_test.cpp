@@ -38,18 +38,22 @@ public:
       ::dup2(devNull, 1);
       ::dup2(devNull, 2);
       const std::string fd = std::to_string(pipeFds[1]);
-      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr);
+      // -noreset: by default the server resets whenever its last client leaves, and refuses
+      // connections meanwhile; the program's own probe of the display is such a client.
+      ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset",
+              nullptr);
       ::_exit(127);
     }
     ::close(pipeFds[1]);
-    char buffer[16] = {};
-    const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer - 1); // the display number
+    // The display number and a line end; the server may write them in more than one piece.
+    std::string number;
+    char c = 0;
+    while (number.size() < 16 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n') {
+      number += c;
+    }
     ::close(pipeFds[0]);
-    if (n > 0) {
-      const std::string number(buffer, static_cast<std::size_t>(n - 1));
-      if (AcceptsConnections("/tmp/.X11-unix/X" + number)) {
-        display_ = std::string(":").append(number);
-      }
+    if (c == '\n' && !number.empty() && AcceptsConnections("/tmp/.X11-unix/X" + number)) {
+      display_ = std::string(":").append(number);
     }
   }
   ~TVirtualDisplay() {
