@@ -67,13 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(pure.size() <= 2 * text.size());
   }
   if (size > 1) {
-    zorbe::TSettingOptionItems setting = zorbe::SettingDefaults();
-    setting.Pun = data[0] % 3;
-    setting.Num = data[0] / 3 % 3;
-    setting.Alpha = data[0] / 9 % 3;
-    setting.KataKana = data[0] / 27 % 3;
-    setting.AlphaUL = data[0] / 81 % 3;
-    setting.CsvSupport = (data[0] & 0x80) != 0 && data[0] % 2 == 0;
+    const zorbe::TSettingOptionItems setting =
+        zorbe::ConversionSetting(data[0] % 3, data[0] / 3 % 3, data[0] / 9 % 3, data[0] / 27 % 3,
+                                 data[0] / 81 % 3, (data[0] & 0x80) != 0 && data[0] % 2 == 0);
     const std::string_view line = text.substr(1);
     const zorbe::TLineConversions conversions(setting);
     const std::string expected = zorbe::ConvertEveryStep(std::string(line), setting);

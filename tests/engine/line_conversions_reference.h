@@ -12,6 +12,20 @@
 
 namespace zorbe {
 
+// A setting with the five conversions chosen as given: 0 none, 1 the first way (to half width,
+// lower case), 2 the other.
+inline TSettingOptionItems ConversionSetting(int pun, int num, int alpha, int kataKana, int alphaUL,
+                                             bool csvSupport) {
+  TSettingOptionItems s = SettingDefaults();
+  s.Pun = pun;
+  s.Num = num;
+  s.Alpha = alpha;
+  s.KataKana = kataKana;
+  s.AlphaUL = alphaUL;
+  s.CsvSupport = csvSupport;
+  return s;
+}
+
 inline std::string ConvertEveryStep(std::string line, const TSettingOptionItems& s) {
   auto apply = [&line](int value, std::string (*one)(std::string_view),
                        std::string (*two)(std::string_view)) {

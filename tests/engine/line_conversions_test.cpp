@@ -46,13 +46,12 @@ TEST(LineConversions, GiveWhatEveryStepInTurnGives) {
                                            "\x83",
                                            "\x81"};
   for (int round = 0; round < 30000; ++round) {
-    TSettingOptionItems s = SettingDefaults();
-    s.Pun = static_cast<int>(random() % 3);
-    s.Num = static_cast<int>(random() % 3);
-    s.Alpha = static_cast<int>(random() % 3);
-    s.KataKana = static_cast<int>(random() % 3);
-    s.AlphaUL = static_cast<int>(random() % 3);
-    s.CsvSupport = random() % 4 == 0;
+    int values[5];
+    for (int& value : values) {
+      value = static_cast<int>(random() % 3);
+    }
+    const TSettingOptionItems s =
+        ConversionSetting(values[0], values[1], values[2], values[3], values[4], random() % 4 == 0);
     std::string line;
     for (int n = static_cast<int>(random() % 8) + 1; n > 0; --n) {
       line += pieces[random() % pieces.size()];
@@ -81,13 +80,8 @@ TEST(LineConversions, OnlyConversionsToHalfWidthAndCaseWorkInPlace) {
       {0, 2, 1, 1, 0, false, false}, {1, 1, 2, 1, 0, false, false},
   };
   for (const TCase& c : cases) {
-    TSettingOptionItems s = SettingDefaults();
-    s.Pun = c.pun;
-    s.Num = c.num;
-    s.Alpha = c.alpha;
-    s.KataKana = c.kataKana;
-    s.AlphaUL = c.alphaUL;
-    s.CsvSupport = c.csv;
+    const TSettingOptionItems s =
+        ConversionSetting(c.pun, c.num, c.alpha, c.kataKana, c.alphaUL, c.csv);
     EXPECT_EQ(TLineConversions(s).NeverLonger(), c.neverLonger)
         << c.pun << c.num << c.alpha << c.kataKana << c.alphaUL << c.csv;
   }
