@@ -40,12 +40,6 @@ std::optional<TCharCode> AcceptedCode(const std::string& file) {
     ShowError("「" + file + "」は不明な文字コードです。" + kAbortLine);
     return std::nullopt;
   }
-  // A job reads Shift-JIS bytes: UTF-16 text would be cut into meaningless pieces.
-  if (result == ccUtf16LE || result == ccUtf16BE) {
-    ShowError("「" + file + "」の文字コードは「" + CharCodeName(result) + "」です。\r\n" +
-              "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。" + kAbortLine);
-    return std::nullopt;
-  }
   return result;
 }
 

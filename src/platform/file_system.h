@@ -44,6 +44,11 @@ std::size_t ReadFileInto(const std::string& fileName,
 TFileBuffer ReadFileContents(const std::string& fileName);
 std::string ReadWholeFile(const std::string& fileName);
 
+// Reads a whole file in order, a piece of up to `pieceSize` bytes at a time, through one buffer:
+// for looking at a large file once without holding it. Throws EFileError like ReadFileContents.
+void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
+                    const std::function<void(std::string_view piece)>& visit);
+
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);
 // Exists and is a plain file (not a folder, device or pipe).

@@ -2,7 +2,7 @@
 // lines joined and split, the dictionaries as the setting names them, an invalid rule reported
 // with its line number, unreadable files, and stops before and during the pass.
 
-#include "engine/sort_job.h"
+#include "engine/job_test_support.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 #include "test_support.h"
@@ -21,34 +21,8 @@ namespace {
 using test::Sjis;
 using test::TTempFolder;
 
-class TReplacementHost : public TSortJobHost {
-public:
-  explicit TReplacementHost(TJobControl& control) : control_(control) {}
-  void ShowStatus(const std::string& statusText) override {
-    statuses.push_back(statusText);
-    if (statusText == stopAt) {
-      control_.RequestStop();
-    }
-  }
-  bool AskOverwrite(const std::string&) override { return true; }
-  void ShowReplacementError(int lineNumber, const std::string& message) override {
-    errors.emplace_back(lineNumber, message);
-  }
-
-  std::vector<std::string> statuses;
-  std::vector<std::pair<int, std::string>> errors;
-  std::string stopAt;
-
-private:
-  TJobControl& control_;
-};
-
 std::string Text(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += Sjis(line) + "\r\n";
-  }
-  return text;
+  return test::Lines(lines);
 }
 
 class ReplacementPassTest : public testing::Test {
@@ -77,7 +51,7 @@ protected:
   }();
   TSortJobInputs inputs;
   TJobControl control;
-  TReplacementHost host{control};
+  test::TRecordingHost host{control, true};
 };
 
 TEST_F(ReplacementPassTest, RulesApplyInFileOrderToTheWholeText) {
@@ -224,15 +198,15 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
     big += "abc def ghi\r\n";
   }
   std::thread stopper;
-  struct TStopHost : TReplacementHost {
-    using TReplacementHost::TReplacementHost;
+  struct TStopHost : test::TRecordingHost {
+    using TRecordingHost::TRecordingHost;
     std::function<void()> onReplacing;
     void ShowStatus(const std::string& statusText) override {
       if (statusText == kStatusReplacing) {
         onReplacing();
       }
     }
-  } stopHost(control);
+  } stopHost(control, true);
   stopHost.onReplacing = [&] {
     stopper = std::thread([this] {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
