@@ -245,6 +245,33 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
   EXPECT_EQ(test::ReadBytes(out), "earlier");
 }
 
+// A rule whose search walks the rest of the text from every position and finds nothing would
+// run for hours on this text; Stop ends it anyway.
+TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
+  Rules({"(.|\\r|\\n)*END,x"});
+  folder.Write("out.txt", "earlier");
+  std::thread stopper;
+  struct TStopHost : TReplacementHost {
+    using TReplacementHost::TReplacementHost;
+    std::function<void()> onReplacing;
+    void ShowStatus(const std::string& statusText) override {
+      if (statusText == kStatusReplacing) {
+        onReplacing();
+      }
+    }
+  } stopHost(control);
+  stopHost.onReplacing = [&] {
+    stopper = std::thread([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      control.RequestStop();
+    });
+  };
+  inputs = {setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {"S-JIS"}, out};
+  EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
+  stopper.join();
+  EXPECT_EQ(test::ReadBytes(out), "earlier");
+}
+
 TEST(JobControlTest, StopSetsThePublishedEngineCancel) {
   TJobControl control;
   TAWKStr engine;
