@@ -70,13 +70,9 @@ void TInterruptWatcher::Watch() {
     if (::sigwait(&signals_, &signal) != 0) {
       continue;
     }
-    std::function<void()> action;
-    {
-      std::lock_guard lock(mutex_);
-      if (quitting_) {
-        return;
-      }
-      action = onInterrupt_;
+    std::lock_guard lock(mutex_);
+    if (quitting_) {
+      return;
     }
     if (interrupted.exchange(true)) {
       // The second interrupt: end the program as the signal would have (an unfinished output is
@@ -93,8 +89,8 @@ void TInterruptWatcher::Watch() {
       const char byte = 1;
       [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
     }
-    if (action) {
-      action();
+    if (onInterrupt_) {
+      onInterrupt_();
     }
   }
 }

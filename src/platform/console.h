@@ -18,6 +18,10 @@ namespace zorbe {
 // a watching thread takes them: the first one sets the flag, makes WakeFd readable (so that a
 // pending question is answered No) and calls the registered action (the job's Stop); a second
 // one ends the program the usual way. Create it before any other thread.
+//
+// The action runs under the watcher's lock, so that once SetOnInterrupt has returned the action
+// it replaced is neither running nor will run: its owner may then free what the action uses (an
+// interrupt at the instant a job ends never reaches the freed job).
 class TInterruptWatcher {
 public:
   TInterruptWatcher();
@@ -27,7 +31,8 @@ public:
 
   static bool Interrupted();
   int WakeFd() const; // readable once an interrupt has arrived
-  // The action for an interrupt, run on the watching thread; empty for none.
+  // The action for an interrupt, run on the watching thread; empty for none. Waits for a call
+  // of the previous action that is in progress. The action must not call SetOnInterrupt.
   void SetOnInterrupt(std::function<void()> action);
 
 private:
