@@ -41,6 +41,18 @@ std::string OneLine(std::string_view value) {
   return line;
 }
 
+// The text in UTF-8: without a byte-order mark (Windows editors write one), UTF-16 decoded, and
+// anything that isn't valid UTF-8 read as CP932 (a file written by a Windows installation).
+std::string IniTextInUtf8(std::string_view text) {
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+    return Utf16ToUtf8(text);
+  }
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    text.remove_prefix(3);
+  }
+  return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text);
+}
+
 } // namespace
 
 std::optional<long long> ParseIniInteger(std::string_view text) {
@@ -74,12 +86,9 @@ std::optional<long long> ParseIniInteger(std::string_view text) {
   return negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
 }
 
-TIniFile TIniFile::Parse(std::string_view text) {
-  std::string converted;
-  if (!IsValidUtf8(text)) {
-    converted = Cp932ToUtf8(text); // written by a Windows installation
-    text = converted;
-  }
+TIniFile TIniFile::Parse(std::string_view original) {
+  const std::string utf8 = IniTextInUtf8(original);
+  std::string_view text = utf8;
   TIniFile ini;
   while (!text.empty()) {
     const std::size_t end = text.find_first_of("\r\n");
@@ -93,6 +102,7 @@ TIniFile TIniFile::Parse(std::string_view text) {
       continue;
     }
     if (ini.sections_.empty()) {
+      ini.preamble_.emplace_back(line);
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -120,6 +130,12 @@ TIniFile TIniFile::Load(const std::string& fileName) {
 
 std::string TIniFile::Text() const {
   std::string out;
+  for (const std::string& line : preamble_) {
+    out += line + '\n';
+  }
+  if (!preamble_.empty()) {
+    out += '\n';
+  }
   for (const Section& section : sections_) {
     out += "[" + section.name + "]\n";
     for (const Line& line : section.lines) {
