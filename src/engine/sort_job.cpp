@@ -94,11 +94,13 @@ private:
     std::vector<bool> keyed;        // order "none": which kept lines received the column key
     TSpaceWriter writer;
     std::string keyedLine;
+    std::string unkeyedLine;
     std::string converted[2];
     std::string rotated;
   };
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
   void LinePassPart(TLinePassPart& part) const;
+  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   void Write(const std::string& fileName);
   void WriteSorted(TAtomicFile& out);
@@ -371,7 +373,8 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
       line = converted;
     }
     if (setting_.FBSpaceDel) {
-      line = TrimBlanks(line);
+      const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
+      line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
     }
     if (!deletion_ || !deletion_->Contains(line)) {
       if (Unordered()) {
@@ -394,6 +397,24 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
     }
     CheckStop();
   }
+}
+
+// Trims a line that received the column key and will have it undone. Trimming it as it stands
+// keeps its fields where they are, unless a blank it takes off is a delimiter (the space or TAB
+// kinds), or makes one the line's last byte: then the line has another number of fields and
+// the undo would move the wrong one. Such a line is trimmed in its own field order instead and
+// keyed again, so that its fields come out in their order.
+std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const {
+  const std::string_view trimmed = TrimBlanks(keyed);
+  if (trimmed.size() == keyed.size() ||
+      SplitFields(csvDelimiter_, trimmed).size() == SplitFields(csvDelimiter_, keyed).size()) {
+    return trimmed;
+  }
+  part.unkeyedLine =
+      MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
+  part.keyedLine = MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex,
+                             setting_.InsertCsvIndex, csvDelimiter_);
+  return part.keyedLine;
 }
 
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
