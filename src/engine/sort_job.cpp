@@ -55,14 +55,24 @@ private:
   TJobControl& control_;
 };
 
+// The setting as the job reads it: "~/" at the start of the name of a file it reads is the home
+// folder (DefaultOutputName does the same for the output folder and name).
+TSettingOptionItems WithNamesResolved(TSettingOptionItems setting) {
+  for (std::string* name :
+       {&setting.DelChars, &setting.Replacement, &setting.SynonymDic, &setting.FuzzyCharDic}) {
+    *name = WithHomeFolder(*name);
+  }
+  return setting;
+}
+
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
 
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
-      : inputs_(inputs), setting_(inputs.setting), host_(host), control_(control),
-        conversions_(setting_) {}
+      : inputs_(inputs), setting_(WithNamesResolved(inputs.setting)), host_(host),
+        control_(control), conversions_(setting_) {}
 
   void Execute();
 
@@ -111,7 +121,7 @@ private:
   }
 
   TSortJobInputs& inputs_;
-  const TSettingOptionItems& setting_;
+  const TSettingOptionItems setting_;
   TSortJobHost& host_;
   TJobControl& control_;
   const TLineConversions conversions_;

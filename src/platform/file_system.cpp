@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pwd.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +70,21 @@ std::string FileErrorReason(int error) {
   default:
     return std::string(std::strerror(error)) + "。";
   }
+}
+
+std::string WithHomeFolder(const std::string& name) {
+  if (name != "~" && !name.starts_with("~/")) {
+    return name;
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') {
+    const passwd* user = ::getpwuid(::getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+  }
+  if (home == nullptr || *home == '\0') {
+    return name;
+  }
+  return home + name.substr(1);
 }
 
 bool IsRegularFile(const std::string& fileName) {

@@ -44,6 +44,10 @@ std::size_t ReadFileInto(const std::string& fileName,
 TFileBuffer ReadFileContents(const std::string& fileName);
 std::string ReadWholeFile(const std::string& fileName);
 
+// The name with a leading "~/" (or a lone "~") standing for the home folder ($HOME, else the
+// user's entry in the password database); any other name as it is.
+std::string WithHomeFolder(const std::string& name);
+
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);
 // Exists and is a plain file (not a folder, device or pipe).

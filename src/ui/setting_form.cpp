@@ -299,7 +299,7 @@ void TSettingForm::Delete() {
 }
 
 void TSettingForm::OpenInEditor(TFileNameEdit* field) {
-  const std::string file = field->text().toStdString();
+  const std::string file = WithHomeFolder(field->text().toStdString());
   if (file.empty() || !FileExists(file)) {
     ShowMessage("未入力またはテキストファイルが存在しません。", TMsgKind::Warning, TMsgButtons::OK);
     return;

@@ -311,6 +311,25 @@ TEST_F(SortJobTest, TrimmedColumnsKeepTheirOrderOnGeneratedLines) {
   }
 }
 
+// Names in a setting may be absolute or start at the home folder ("~/"): an absolute output
+// name is not put below the input's folder, and "~" is never a folder of its own.
+TEST_F(SortJobTest, SettingNamesMayBeAbsoluteOrStartAtTheHomeFolder) {
+  ::setenv("HOME", folder.Path().c_str(), 1);
+  folder.Write("del.txt", Text({"b"}));
+  setting.DelChars = "~/del.txt";
+  setting.OutputFilename = folder.File("abs/out.txt");
+  const std::string in = folder.Write("in/in.txt", Text({"c", "b", "a"}));
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("abs/out.txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("in") + folder.File("abs")));
+
+  setting.OutputFilename.clear();
+  setting.OutputFolder = "~/zz";
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("zz/in[0].txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists("~"));
+}
+
 TEST_F(SortJobTest, PositionKeyComparesFromTheCount) {
   setting.CharPos = true;
   setting.CharPosCount = 2;
