@@ -1,6 +1,9 @@
 #include "app/target_files.h"
 
 #include "app/desktop_link.h"
+#include "platform/file_system.h"
+
+#include <cerrno>
 
 #include <filesystem>
 
@@ -52,8 +55,38 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
   return std::move(link.target);
 }
 
+std::string CannotOpenMessage(const std::string& file, int error) {
+  if (error == ENOENT || error == EBUSY || error == ETXTBSY) {
+    return "ファイル「" + file + "」は存在しないか使用中です。";
+  }
+  return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
+}
+
+std::optional<int> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+  if (const int error = OpenForReadingError(file); error != 0) {
+    if (showError) {
+      showError(CannotOpenMessage(file, error));
+    }
+    return std::nullopt;
+  }
+  // The detector has its own message for a file that is gone meanwhile, or that is no plain
+  // file (a named pipe): that message is the only one.
+  bool reported = false;
+  const int result = DetectCharCode(file, [&](const std::string& message) {
+    reported = true;
+    if (showError) {
+      showError(message);
+    }
+  });
+  return reported ? std::nullopt : std::optional<int>(result);
+}
+
 std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError) {
-  const int result = DetectCharCode(file, showError);
+  const std::optional<int> detected = DetectTargetCode(file, showError);
+  if (!detected) {
+    return std::nullopt;
+  }
+  const int result = *detected;
   const std::string refusal = ListRefusalMessage(file, result);
   if (!refusal.empty()) {
     if (showError) {

@@ -88,6 +88,7 @@ private:
   void BuildAuxiliaries();
   void ClearCycle();
   void ProcessFile(std::size_t index);
+  std::string_view ReadTarget(std::size_t index, std::vector<TLineRef>& target);
   std::string_view ConvertCharCode(const std::string& code, std::string_view text,
                                    std::vector<TLineRef>& target, std::size_t first);
   std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
@@ -189,11 +190,10 @@ void TSortJob::ClearCycle() {
 }
 
 void TSortJob::ProcessFile(std::size_t index) {
-  const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  std::string_view text = ReadTextLines(space_, fileName, target);
+  std::string_view text = ReadTarget(index, target);
 
   const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
   if (code != "S-JIS") {
@@ -205,6 +205,20 @@ void TSortJob::ProcessFile(std::size_t index) {
   }
   SetStatus(kStatusLinePass);
   LinePass(target, first);
+}
+
+// Reads a target into the space and appends its lines; returns where its bytes lie.
+std::string_view TSortJob::ReadTarget(std::size_t index, std::vector<TLineRef>& target) {
+  const auto readAhead = inputs_.contents.find(index);
+  if (readAhead == inputs_.contents.end()) {
+    return ReadTextLines(space_, inputs_.files[index], target);
+  }
+  std::string bytes = std::move(readAhead->second);
+  inputs_.contents.erase(readAhead);
+  char* copy = space_.Allocate(bytes.size());
+  std::memcpy(copy, bytes.data(), bytes.size());
+  AppendLines(space_, {copy, bytes.size()}, target);
+  return {copy, bytes.size()};
 }
 
 // The current file's lines (target[first..], read from `text`) as one text, every line followed

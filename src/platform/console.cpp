@@ -138,6 +138,9 @@ TMsgResult TConsoleMessageBox::Show(const std::string& text, TMsgKind kind, TMsg
 }
 
 std::string TConsoleMessageBox::ReadAnswerLine() {
+  if (inFd_ < 0) {
+    return {};
+  }
   std::string line;
   for (;;) {
     pollfd fds[2] = {{inFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};

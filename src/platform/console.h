@@ -48,6 +48,7 @@ private:
 
 // Writes messages to stderr (with a bell when it is a terminal) and reads Yes/No as one line
 // from stdin: "y", "yes" or "はい" is Yes; anything else, end of input or an interrupt is No.
+// Without an input (inFd -1) every question is answered No at once.
 class TConsoleMessageBox : public IMessageBox {
 public:
   explicit TConsoleMessageBox(int inFd = 0, int outFd = 2, int wakeFd = -1)

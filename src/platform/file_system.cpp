@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <pwd.h>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +40,15 @@ std::string ResolveLinks(const std::string& fileName) {
   }
   char resolved[PATH_MAX];
   return ::realpath(fileName.c_str(), resolved) != nullptr ? std::string(resolved) : fileName;
+}
+
+// Opens for reading without waiting for a named pipe's writer; reads then wait as usual.
+int OpenForReading(const std::string& fileName) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  return fd;
 }
 
 } // namespace
@@ -87,6 +96,22 @@ std::string WithHomeFolder(const std::string& name) {
   return home + name.substr(1);
 }
 
+int OpenForReadingError(const std::string& fileName) {
+  const int fd = OpenForReading(fileName);
+  if (fd < 0) {
+    return errno;
+  }
+  ::close(fd);
+  return 0;
+}
+
+bool NamesStandardInput(const std::string& fileName) {
+  struct stat named {};
+  struct stat input {};
+  return !fileName.empty() && ::stat(fileName.c_str(), &named) == 0 && ::fstat(0, &input) == 0 &&
+         named.st_dev == input.st_dev && named.st_ino == input.st_ino;
+}
+
 bool IsRegularFile(const std::string& fileName) {
   struct stat st {};
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -98,8 +123,9 @@ bool FileExists(const std::string& fileName) {
 }
 
 std::size_t ReadFileInto(const std::string& fileName,
-                         const std::function<char*(std::size_t)>& reserve) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+                         const std::function<char*(std::size_t)>& reserve, bool waitForWriter) {
+  const int fd =
+      waitForWriter ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC) : OpenForReading(fileName);
   if (fd < 0) {
     throw EFileError(OpenErrorMessage(fileName, errno));
   }

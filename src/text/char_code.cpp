@@ -159,6 +159,20 @@ std::size_t ReadAt(int fd, char* buffer, std::size_t size, std::uint64_t offset)
   return done;
 }
 
+// The code a byte-order mark at the start names, or 0.
+int ByteOrderMarkCode(std::string_view firstBlock) {
+  if (StartsWith(firstBlock, "\xFF\xFE")) {
+    return ccUtf16LE;
+  }
+  if (StartsWith(firstBlock, "\xFE\xFF")) {
+    return ccUtf16BE;
+  }
+  if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
+    return ccUtf8;
+  }
+  return 0;
+}
+
 std::string OpenErrorMessage(const std::string& fileName) {
   return "ファイル「" + fileName + "」は存在しないか使用中です。";
 }
@@ -191,26 +205,30 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
   return result;
 }
 
+bool IsBinaryBlock(std::string_view firstBlock) {
+  if (ByteOrderMarkCode(firstBlock) != 0) {
+    return false;
+  }
+  // Positions 1 to 511 of the first block, but never its last byte.
+  for (std::size_t i = 0; i < kDetectBlockSize - 1 && i + 1 < firstBlock.size(); ++i) {
+    const auto b = static_cast<unsigned char>(firstBlock[i]);
+    if (b <= 0x07 || b == 0xFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
 int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
                           const std::function<std::string_view(std::uint64_t)>& block) {
   if (fileSize == 0) {
     return ccEmptyOrUnreadable;
   }
-  if (StartsWith(firstBlock, "\xFF\xFE")) {
-    return ccUtf16LE;
+  if (const int marked = ByteOrderMarkCode(firstBlock); marked != 0) {
+    return marked;
   }
-  if (StartsWith(firstBlock, "\xFE\xFF")) {
-    return ccUtf16BE;
-  }
-  if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
-    return ccUtf8;
-  }
-  // Binary pre-check: positions 1 to 511 of the first block, but never its last byte.
-  for (std::size_t i = 0; i < kDetectBlockSize - 1 && i + 1 < firstBlock.size(); ++i) {
-    const auto b = static_cast<unsigned char>(firstBlock[i]);
-    if (b <= 0x07 || b == 0xFF) {
-      return ccBinary;
-    }
+  if (IsBinaryBlock(firstBlock)) {
+    return ccBinary;
   }
   Detector detector;
   std::string_view current = firstBlock;
@@ -273,19 +291,27 @@ std::string CharCodeName(int result) {
   }
 }
 
-void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list) {
+void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list, bool byName) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const std::string base = (!folder.empty() && folder.back() == '/') ? folder : folder + "/";
+  std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::directory_entry& entry = *it;
+    entries.push_back(*it);
+  }
+  if (byName) {
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+      return a.path().filename().string() < b.path().filename().string();
+    });
+  }
+  for (const fs::directory_entry& entry : entries) {
     std::error_code typeError;
     if (entry.is_symlink(typeError) && entry.is_directory(typeError)) {
       continue;
     }
     const std::string name = base + entry.path().filename().string();
     if (entry.is_directory(typeError)) {
-      CollectFolderFiles(name, list);
+      CollectFolderFiles(name, list, byName);
     } else {
       list.push_back(name);
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorbe {
@@ -46,11 +47,17 @@ int DetectCharCode(const std::string& fileName, const MessageSink& onError = {})
 int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
                           const std::function<std::string_view(std::uint64_t blockIndex)>& block);
 
+// Whether the first block of a file marks it as binary: a byte 0x00-0x07 or 0xFF before its
+// last byte (and no byte-order mark in front).
+bool IsBinaryBlock(std::string_view firstBlock);
+
 // "S-JIS", "JIS83", "JIS78", "EUC", "Unicode", "Unicode(BE)", "UTF-8", "BINARY" or "none".
 std::string CharCodeName(int result);
 
 // Appends the full name of every file below the folder, depth first in the order the file
-// system lists them. Symbolic links to folders are skipped, so a link loop can't recurse.
-void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list);
+// system lists them, or with `byName` in byte order of the names in each folder (the same list
+// on every run). Symbolic links to folders are skipped, so a link loop can't recurse.
+void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list,
+                        bool byName = false);
 
 } // namespace zorbe

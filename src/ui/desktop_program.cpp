@@ -36,7 +36,7 @@ void ApplyDesktopPalette() {
   QApplication::setPalette(palette);
 }
 
-int RunMainWindow(const char* programName) {
+int RunMainWindow(const char* programName, const std::string& settingName) {
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
   ApplyDesktopPalette();
@@ -51,7 +51,7 @@ int RunMainWindow(const char* programName) {
     TMainForm form(settings, shell);
     messageBox.SetMainWindow(&form);
     form.show();
-    form.ApplyStartSetting();
+    form.ApplyStartSetting(settingName);
     status = QApplication::exec();
     messageBox.SetMainWindow(nullptr);
   }
@@ -60,11 +60,15 @@ int RunMainWindow(const char* programName) {
 }
 
 int RunCommandLineInDialogs(const char* programName, const std::vector<std::string>& args) {
+  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  const TSettingsFile settings(SettingsFileName());
+  if (const std::optional<std::string> setting = SettingWithoutFiles(args, settings)) {
+    return RunMainWindow(programName, *setting); // a launcher started without files
+  }
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
   ApplyDesktopPalette();
   QApplication::setWindowIcon(AppIcon());
-  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TInterruptWatcher interrupts;
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);
@@ -93,7 +97,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
       [] { return TInterruptWatcher::Interrupted(); },
       shell,
   };
-  const int status = RunCommandLine(args, TSettingsFile(SettingsFileName()), services);
+  const int status = RunCommandLine(args, settings, services);
   shell.WaitForSound(kSoundEndWaitMs);
   SetMessageBox(nullptr);
   return status;

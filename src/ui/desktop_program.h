@@ -12,8 +12,9 @@ namespace zorbe {
 // button-face colour.
 void ApplyDesktopPalette();
 
-// Shows the main window and runs until it is closed; returns the exit status.
-int RunMainWindow(const char* programName);
+// Shows the main window and runs until it is closed; returns the exit status. A setting name
+// (a launcher's, started without files) is chosen in place of the remembered one.
+int RunMainWindow(const char* programName, const std::string& settingName = {});
 
 // The command-line run of `args` with its messages and questions in dialogs.
 int RunCommandLineInDialogs(const char* programName, const std::vector<std::string>& args);

@@ -124,7 +124,10 @@ void TMainForm::ApplyOptions() {
   mmEditorOpen_->setChecked(options_.EditorOpen);
 }
 
-void TMainForm::ApplyStartSetting() {
+void TMainForm::ApplyStartSetting(const std::string& settingName) {
+  if (!settingName.empty()) {
+    FillSettingNames(Q(settingName));
+  }
   SettingNameChanged();
   if (mmOnTheTop_->isChecked()) {
     SetOnTop(true);

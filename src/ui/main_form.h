@@ -53,9 +53,9 @@ public:
   TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The start-up's share once the window is shown: the setting chosen at start is loaded (and
-  // its temporary settings window opened).
-  void ApplyStartSetting();
+  // The start-up's share once the window is shown: the setting chosen at start (the one given,
+  // else the remembered one) is loaded, and its temporary settings window opened.
+  void ApplyStartSetting(const std::string& settingName = {});
 
   // The commands, as the buttons, menus, drops and the timer run them.
   void AddFiles(const std::vector<std::string>& names);

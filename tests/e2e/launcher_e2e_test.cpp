@@ -137,6 +137,20 @@ TEST_F(LauncherE2E, FromATerminalTheLauncherSortsTheFilesWithItsSetting) {
   EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "z\r\ny\r\nx\r\n");
 }
 
+// Started without files (a double-click), a launcher used to ask about an empty output name and
+// then do nothing. From the desktop it opens the main window; on a terminal there is nothing to
+// sort.
+TEST_F(LauncherE2E, WithoutFilesFromATerminalItSaysThereIsNothingToSort) {
+  std::string workingFolder;
+  std::vector<std::string> words = Command("my words", workingFolder);
+  words.resize(words.size() - 2); // no files for %F
+  const test::TRunResult run =
+      test::RunProgram(words[0], {words.begin() + 1, words.end()}, workingFolder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("ソートするファイルが指定されていません。"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
+}
+
 TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
   const TVirtualDisplay display;
   if (display.Display().empty()) {

@@ -175,6 +175,22 @@ TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
   EXPECT_EQ(test::ReadBytes(firstWord), "not the output");
 }
 
+// A launcher started without files opens the main window with its setting chosen.
+TEST_F(MainFormTest, StartSettingGivenByALauncherIsChosen) {
+  TSettingOptionItems reverse = SettingDefaults();
+  reverse.SortDirection = 1;
+  settings.SaveSortSetting("my words", reverse);
+  settings.SaveSortSetting("other", SettingDefaults());
+  TOptions options;
+  options.DefaultSettingName = "other";
+  settings.SaveOptions(options);
+  TMainForm form(settings, shell);
+  form.show();
+  form.ApplyStartSetting("my words");
+  EXPECT_EQ(Find<QComboBox>(&form, "cbSettingName")->currentText(), QStringLiteral("my words"));
+  EXPECT_EQ(CurrentSetting.SortDirection, 1);
+}
+
 TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
   folder.Write("a.txt", "x\r\n");
   auto form = MakeForm();
