@@ -266,7 +266,8 @@ TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
       control.RequestStop();
     });
   };
-  inputs = {setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {"S-JIS"}, out};
+  inputs = {
+      setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");
