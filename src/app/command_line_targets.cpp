@@ -17,7 +17,7 @@ void ShowError(const std::string& text) {
 
 // The refusal of a detection result, empty for a code a command-line run sorts: the codes of
 // the file list, and UTF-8.
-std::string Refusal(const std::string& name, int result) {
+std::string Refusal(const std::string& name, TCharCode result) {
   return result == ccUtf8 ? std::string() : ListRefusalMessage(name, result);
 }
 
@@ -53,9 +53,9 @@ private:
   bool AddFile(const std::string& name);
   bool AddFolder(const std::string& folder);
   bool AddStream(const std::string& name);
-  void Accept(const std::string& name, int result) {
+  void Accept(const std::string& name, TCharCode code) {
     inputs_.files.push_back(name);
-    inputs_.codes.push_back(CharCodeName(result));
+    inputs_.codes.push_back(code);
   }
 
   TSortJobInputs& inputs_;
@@ -77,7 +77,7 @@ bool TTargetCollector::Add(const std::string& name) {
 }
 
 bool TTargetCollector::AddFile(const std::string& name) {
-  const std::optional<int> result = DetectTargetCode(name, ShowError);
+  const std::optional<TCharCode> result = DetectTargetCode(name, ShowError);
   if (!result) {
     return false;
   }
@@ -94,7 +94,7 @@ bool TTargetCollector::AddFolder(const std::string& folder) {
   CollectFolderFiles(folder, files, true);
   const std::size_t before = inputs_.files.size();
   for (const std::string& file : files) {
-    const std::optional<int> result = DetectTargetCode(file, ShowError);
+    const std::optional<TCharCode> result = DetectTargetCode(file, ShowError);
     if (!result) {
       return false; // a file that should be sorted and can't be read ends the run
     }
@@ -123,12 +123,7 @@ bool TTargetCollector::AddStream(const std::string& name) {
     ShowError(Refusal(name, ccBinary));
     return false;
   }
-  const std::string_view view = bytes;
-  const int result = DetectCharCodeOfBytes(
-      view.substr(0, kDetectBlockSize), view.size(), [view](std::uint64_t index) {
-        const std::size_t offset = static_cast<std::size_t>(index) * kDetectBlockSize;
-        return offset < view.size() ? view.substr(offset, kDetectBlockSize) : std::string_view();
-      });
+  const TCharCode result = DetectCharCodeOfText(bytes);
   if (const std::string refusal = Refusal(name, result); !refusal.empty()) {
     ShowError(refusal);
     return false;

@@ -4,7 +4,6 @@
 #include "platform/file_system.h"
 
 #include <cerrno>
-
 #include <filesystem>
 
 namespace zorbe {
@@ -22,7 +21,7 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
   return work;
 }
 
-std::string ListRefusalMessage(const std::string& file, int detectionResult) {
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult) {
   switch (detectionResult) {
   case ccShiftJis:
   case ccJis83:
@@ -62,7 +61,7 @@ std::string CannotOpenMessage(const std::string& file, int error) {
   return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
 }
 
-std::optional<int> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
   if (const int error = OpenForReadingError(file); error != 0) {
     if (showError) {
       showError(CannotOpenMessage(file, error));
@@ -72,21 +71,21 @@ std::optional<int> DetectTargetCode(const std::string& file, const MessageSink& 
   // The detector has its own message for a file that is gone meanwhile, or that is no plain
   // file (a named pipe): that message is the only one.
   bool reported = false;
-  const int result = DetectCharCode(file, [&](const std::string& message) {
+  const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
     reported = true;
     if (showError) {
       showError(message);
     }
   });
-  return reported ? std::nullopt : std::optional<int>(result);
+  return reported ? std::nullopt : std::optional<TCharCode>(result);
 }
 
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError) {
-  const std::optional<int> detected = DetectTargetCode(file, showError);
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
+  const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
   if (!detected) {
     return std::nullopt;
   }
-  const int result = *detected;
+  const TCharCode result = *detected;
   const std::string refusal = ListRefusalMessage(file, result);
   if (!refusal.empty()) {
     if (showError) {
@@ -94,7 +93,7 @@ std::optional<std::string> AcceptedListCode(const std::string& file, const Messa
     }
     return std::nullopt;
   }
-  return CharCodeName(result);
+  return result;
 }
 
 std::string FileCountText(std::size_t count) {

@@ -31,16 +31,16 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
 // that is the cause, the true cause (permission denied, ...) otherwise.
 std::string CannotOpenMessage(const std::string& file, int error);
 
-// The detection result of a file, or nothing after one message naming the file and why it can't
+// The character code of a file, or nothing after one message naming the file and why it can't
 // be opened went to showError.
-std::optional<int> DetectTargetCode(const std::string& file, const MessageSink& showError);
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError);
 
-// The character-code name of a file the list accepts ("S-JIS", "JIS83", "JIS78", "EUC"), or
-// nothing after the refusal went to showError (one message per file).
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError);
+// The character code of a file the list accepts (Shift-JIS, JIS83, JIS78, EUC), or nothing
+// after the refusal went to showError (one message per file).
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.
-std::string ListRefusalMessage(const std::string& file, int detectionResult);
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult);
 
 // The row count as the status bar shows it: "3 個".
 std::string FileCountText(std::size_t count);

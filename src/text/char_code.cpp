@@ -5,18 +5,44 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorbe {
 namespace {
 
-// The detector's state: 0 while nothing is known, 20 while undecided between EUC and Shift-JIS,
-// any other value is a final result.
+struct TCodeRow {
+  TCharCode code;
+  const char* name;
+  TCodeFamily family;
+};
+
+// Every code with its name and reader; a code not listed is "none" and no text.
+constexpr TCodeRow kCodeRows[] = {
+    {ccShiftJis, "S-JIS", TCodeFamily::ShiftJis}, {ccJis83, "JIS83", TCodeFamily::Jis},
+    {ccJis78, "JIS78", TCodeFamily::Jis},         {ccEuc, "EUC", TCodeFamily::Euc},
+    {ccUtf16LE, "Unicode", TCodeFamily::Utf16},   {ccUtf16BE, "Unicode(BE)", TCodeFamily::Utf16},
+    {ccUtf8, "UTF-8", TCodeFamily::Utf8},         {ccBinary, "BINARY", TCodeFamily::NotText},
+};
+
+const TCodeRow* RowOf(TCharCode code) {
+  for (const TCodeRow& row : kCodeRows) {
+    if (row.code == code) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// The detector's state before anything is known.
+constexpr auto kNothingKnown = static_cast<TCharCode>(0);
+
+// The detector's state: nothing known, undecided between EUC and Shift-JIS, or a final result.
 class Detector {
 public:
-  bool Deciding() const { return state_ == 0 || state_ == ccUndecided; }
-  int Result() const { return state_ == 0 ? ccShiftJis : state_; }
+  bool Deciding() const { return state_ == kNothingKnown || state_ == ccUndecided; }
+  TCharCode Result() const { return state_ == kNothingKnown ? ccShiftJis : state_; }
 
   // Scans one block from its own first byte; a pair split across blocks is not joined, and the
   // last byte of a block is only ever seen as the byte after a rule's first byte.
@@ -120,7 +146,7 @@ private:
     return j;
   }
 
-  int state_ = 0;
+  TCharCode state_ = kNothingKnown;
 };
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -159,8 +185,8 @@ std::size_t ReadAt(int fd, char* buffer, std::size_t size, std::uint64_t offset)
   return done;
 }
 
-// The code a byte-order mark at the start names, or 0.
-int ByteOrderMarkCode(std::string_view firstBlock) {
+// The code a byte-order mark at the start names, if there is one.
+std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
   if (StartsWith(firstBlock, "\xFF\xFE")) {
     return ccUtf16LE;
   }
@@ -170,7 +196,7 @@ int ByteOrderMarkCode(std::string_view firstBlock) {
   if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
     return ccUtf8;
   }
-  return 0;
+  return std::nullopt;
 }
 
 std::string OpenErrorMessage(const std::string& fileName) {
@@ -206,7 +232,7 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
 }
 
 bool IsBinaryBlock(std::string_view firstBlock) {
-  if (ByteOrderMarkCode(firstBlock) != 0) {
+  if (ByteOrderMarkCode(firstBlock)) {
     return false;
   }
   // Positions 1 to 511 of the first block, but never its last byte.
@@ -219,13 +245,13 @@ bool IsBinaryBlock(std::string_view firstBlock) {
   return false;
 }
 
-int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
-                          const std::function<std::string_view(std::uint64_t)>& block) {
+TCharCode DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
+                                const std::function<std::string_view(std::uint64_t)>& block) {
   if (fileSize == 0) {
     return ccEmptyOrUnreadable;
   }
-  if (const int marked = ByteOrderMarkCode(firstBlock); marked != 0) {
-    return marked;
+  if (const std::optional<TCharCode> marked = ByteOrderMarkCode(firstBlock)) {
+    return *marked;
   }
   if (IsBinaryBlock(firstBlock)) {
     return ccBinary;
@@ -239,7 +265,15 @@ int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
   return detector.Result();
 }
 
-int DetectCharCode(const std::string& fileName, const MessageSink& onError) {
+TCharCode DetectCharCodeOfText(std::string_view text) {
+  const auto block = [text](std::uint64_t index) {
+    const std::uint64_t offset = index * kDetectBlockSize;
+    return offset < text.size() ? text.substr(offset, kDetectBlockSize) : std::string_view();
+  };
+  return DetectCharCodeOfBytes(block(0), text.size(), block);
+}
+
+TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
   FileHandle file(fileName);
   std::uint64_t size = 0;
   if (!OpenReadable(file, size)) {
@@ -268,27 +302,14 @@ int DetectCharCode(const std::string& fileName, const MessageSink& onError) {
   return DetectCharCodeOfBytes(blockAt(0), size, blockAt);
 }
 
-std::string CharCodeName(int result) {
-  switch (result) {
-  case ccShiftJis:
-    return "S-JIS";
-  case ccJis83:
-    return "JIS83";
-  case ccJis78:
-    return "JIS78";
-  case ccEuc:
-    return "EUC";
-  case ccUtf16LE:
-    return "Unicode";
-  case ccUtf16BE:
-    return "Unicode(BE)";
-  case ccUtf8:
-    return "UTF-8";
-  case ccBinary:
-    return "BINARY";
-  default:
-    return "none";
-  }
+TCodeFamily FamilyOf(TCharCode code) {
+  const TCodeRow* row = RowOf(code);
+  return row != nullptr ? row->family : TCodeFamily::NotText;
+}
+
+std::string CharCodeName(TCharCode code) {
+  const TCodeRow* row = RowOf(code);
+  return row != nullptr ? row->name : "none";
 }
 
 void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list, bool byName) {

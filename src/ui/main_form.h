@@ -124,7 +124,7 @@ private:
   void OpenTemporaryForm();
   void CloseTemporaryForm();
   void PlaceTemporaryForm();
-  void AppendRow(const std::string& file, const std::string& code);
+  void AppendRow(const std::string& file, TCharCode code);
   void RefreshOutputName();
   void SetOutputText(const std::string& text);
   void ShowCount();

@@ -54,7 +54,7 @@ std::string Text(const std::vector<std::string>& lines) {
 class ReplacementPassTest : public testing::Test {
 protected:
   TJobResult Run(const std::string& input) {
-    inputs = {setting, {folder.Write("in.txt", input)}, {"S-JIS"}, out};
+    inputs = {setting, {folder.Write("in.txt", input)}, {ccShiftJis}, out};
     return RunSortJob(inputs, host, control);
   }
   // Runs the job over the lines in input order and returns the output lines.
@@ -120,7 +120,7 @@ TEST_F(ReplacementPassTest, JisFilesAreReplacedAfterTheirConversion) {
   Rules({"あ,い"});
   inputs = {setting,
             {folder.Write("in.txt", test::Recode(Text({"あう"}), "CP932", "EUC-JP"))},
-            {"EUC"},
+            {ccEuc},
             out};
   ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
   EXPECT_EQ(test::ReadBytes(out), Text({"いう"}));
@@ -239,7 +239,7 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
       control.RequestStop();
     });
   };
-  inputs = {setting, {folder.Write("in.txt", big)}, {"S-JIS"}, out};
+  inputs = {setting, {folder.Write("in.txt", big)}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");
@@ -266,7 +266,8 @@ TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
       control.RequestStop();
     });
   };
-  inputs = {setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {"S-JIS"}, out};
+  inputs = {
+      setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");

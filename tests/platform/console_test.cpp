@@ -63,7 +63,7 @@ TEST(InterruptWatcherTest, InterruptsAroundTheEndOfShortJobsNeverReachAFreedJob)
   for (int round = 0; round < 40; ++round) {
     TInterruptWatcher interrupts;
     TMainThreadQueue mainThread;
-    TSortJobInputs inputs{SettingDefaults(), {input}, {"S-JIS"}, folder.File("out.txt")};
+    TSortJobInputs inputs{SettingDefaults(), {input}, {ccShiftJis}, folder.File("out.txt")};
     auto job =
         std::make_unique<TSortThread>(std::move(inputs), host, mainThread, [](TSortThread&) {});
     TSortThread* running = job.get();
