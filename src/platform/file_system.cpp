@@ -54,31 +54,41 @@ int OpenForReading(const std::string& fileName) {
 } // namespace
 
 std::string FileErrorReason(int error) {
-  switch (error) {
-  case ENOENT:
-    return "ファイルまたはフォルダが見つかりません。";
-  case EACCES:
-  case EPERM:
-    return "アクセスが拒否されました。";
-  case EISDIR:
-    return "フォルダです。";
-  case ENOTDIR:
-    return "パスの途中にフォルダでないものがあります。";
-  case ENOSPC:
-    return "ディスクの空き容量が不足しています。";
-  case EDQUOT:
-    return "ディスクの使用量の上限に達しました。";
-  case EFBIG:
-    return "ファイルが大きすぎます。";
-  case EROFS:
-    return "読み取り専用の場所です。";
-  case ENAMETOOLONG:
-    return "ファイル名が長すぎます。";
-  case ENOMEM:
-    return "メモリが不足しています。";
-  default:
-    return std::string(std::strerror(error)) + "。";
+  static const struct {
+    int error;
+    const char* reason;
+  } kReasons[] = {
+      {ENOENT, "ファイルまたはフォルダが見つかりません。"},
+      {EACCES, "アクセスが拒否されました。"},
+      {EPERM, "アクセスが拒否されました。"},
+      {EISDIR, "フォルダです。"},
+      {ENOTDIR, "パスの途中にフォルダでないものがあります。"},
+      {ENOSPC, "ディスクの空き容量が不足しています。"},
+      {EDQUOT, "ディスクの使用量の上限に達しました。"},
+      {EFBIG, "ファイルが大きすぎます。"},
+      {EROFS, "読み取り専用の場所です。"},
+      {ENAMETOOLONG, "ファイル名が長すぎます。"},
+      {ENOMEM, "メモリが不足しています。"},
+      {EIO, "読み書き中に装置のエラーが起きました。"},
+      {ELOOP, "シンボリックリンクが循環しています。"},
+      {EBUSY, "使用中です。"},
+      {ETXTBSY, "使用中です。"},
+      {EMFILE, "開いているファイルが多すぎます。"},
+      {ENFILE, "開いているファイルが多すぎます。"},
+      {ENXIO, "装置がありません。"},
+      {ENODEV, "装置がありません。"},
+      {EXDEV, "別のファイルシステムには移せません。"},
+      {EOVERFLOW, "ファイルが大きすぎます。"},
+      {EINVAL, "この場所では使えない操作です。"},
+  };
+  for (const auto& known : kReasons) {
+    if (known.error == error) {
+      return known.reason;
+    }
   }
+  // A cause the program has no words for: the system's own, as a quotation with its number.
+  return "システムのエラーです（" + std::string(std::strerror(error)) + "、エラー番号 " +
+         std::to_string(error) + "）。";
 }
 
 std::string WithHomeFolder(const std::string& name) {
@@ -86,9 +96,13 @@ std::string WithHomeFolder(const std::string& name) {
     return name;
   }
   const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') {
-    const passwd* user = ::getpwuid(::getuid());
-    home = user != nullptr ? user->pw_dir : nullptr;
+  passwd entry{};
+  passwd* user = nullptr;
+  char buffer[4096];
+  // getpwuid_r, not getpwuid: a job's thread and the window may ask at the same time.
+  if ((home == nullptr || *home == '\0') &&
+      ::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user != nullptr) {
+    home = user->pw_dir;
   }
   if (home == nullptr || *home == '\0') {
     return name;

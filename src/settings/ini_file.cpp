@@ -33,6 +33,18 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A line without its surrounding blanks and without byte-order marks in front of it (a file
+// put together from parts that each had one).
+std::string_view TrimLine(std::string_view line) {
+  line = Trim(line);
+  while (line.starts_with(kUtf8Mark)) {
+    line = Trim(line.substr(kUtf8Mark.size()));
+  }
+  return line;
+}
+
 // A line break inside a value or name would cut the file's structure: store it as a blank.
 std::string OneLine(std::string_view value) {
   std::string line(Trim(value));
@@ -47,8 +59,8 @@ std::string IniTextInUtf8(std::string_view text) {
   if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
     return Utf16ToUtf8(text);
   }
-  if (text.starts_with("\xEF\xBB\xBF")) {
-    text.remove_prefix(3);
+  if (text.starts_with(kUtf8Mark)) {
+    text.remove_prefix(kUtf8Mark.size()); // before it could be taken for CP932
   }
   return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text);
 }
@@ -92,7 +104,7 @@ TIniFile TIniFile::Parse(std::string_view original) {
   TIniFile ini;
   while (!text.empty()) {
     const std::size_t end = text.find_first_of("\r\n");
-    std::string_view line = Trim(text.substr(0, end));
+    std::string_view line = TrimLine(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';') {
       continue;

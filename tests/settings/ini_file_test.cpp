@@ -97,6 +97,7 @@ TEST(IniFile, ByteOrderMarksAreRead) {
     std::string bytes;
   } cases[] = {
       {"UTF-8", "\xEF\xBB\xBF" + utf8},
+      {"UTF-8, behind an empty line", "\r\n\xEF\xBB\xBF\xEF\xBB\xBF" + utf8},
       {"CP932", "\xEF\xBB\xBF" + test::Sjis(utf8)},
       {"UTF-16LE", "\xFF\xFE" + test::Recode(utf8, "UTF-8", "UTF-16LE")},
       {"UTF-16BE", "\xFE\xFF" + test::Recode(utf8, "UTF-8", "UTF-16BE")},
