@@ -188,15 +188,47 @@ std::string FindProgram(const std::string& name) {
   return {};
 }
 
-bool SpawnDetached(const std::vector<std::string>& argv) {
-  if (argv.empty() || FindProgram(argv[0]).empty()) {
-    return false;
-  }
+namespace {
+
+// The program's own arguments in the form execvp takes; they live as long as `argv`.
+std::vector<char*> ExecArguments(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& arg : argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
   }
   args.push_back(nullptr);
+  return args;
+}
+
+// In a child process: standard input and output to /dev/null, then the program.
+[[noreturn]] void ExecQuietly(const std::vector<char*>& args) {
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+  }
+  ::execvp(args[0], args.data());
+  ::_exit(127);
+}
+
+int WaitForChild(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return -1;
+    }
+  }
+  return status;
+}
+
+} // namespace
+
+bool SpawnDetached(const std::vector<std::string>& argv) {
+  if (argv.empty() || FindProgram(argv[0]).empty()) {
+    return false;
+  }
+  const std::vector<char*> args = ExecArguments(argv);
   // Fork twice so that the program belongs to init and never becomes our zombie.
   const pid_t child = ::fork();
   if (child < 0) {
@@ -205,20 +237,28 @@ bool SpawnDetached(const std::vector<std::string>& argv) {
   if (child == 0) {
     ::setsid();
     if (::fork() == 0) {
-      const int null = ::open("/dev/null", O_RDWR);
-      if (null >= 0) {
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-      }
-      ::execvp(args[0], args.data());
+      ExecQuietly(args);
     }
     ::_exit(0);
   }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  WaitForChild(child);
   return true;
+}
+
+bool RunAndWait(const std::vector<std::string>& argv) {
+  if (argv.empty() || FindProgram(argv[0]).empty()) {
+    return false;
+  }
+  const std::vector<char*> args = ExecArguments(argv);
+  const pid_t child = ::fork();
+  if (child < 0) {
+    return false;
+  }
+  if (child == 0) {
+    ExecQuietly(args);
+  }
+  const int status = WaitForChild(child);
+  return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace zorbe
