@@ -68,7 +68,7 @@ bool SaveSideBySide(QWidget* left, QWidget* right, const QString& folder, const 
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  ApplyDesktopPalette();
+  PrepareDesktopApplication();
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
   // A folder with a readable name, since its path shows in the pictures.
