@@ -385,6 +385,7 @@ void TSettingForm::SpreadOverPages(QFrame* panel2, QGroupBox* replacement, QGrou
   layout->removeWidget(panel2);
   panel2->setFrameStyle(QFrame::NoFrame);
   auto* page1Layout = new QVBoxLayout(page1);
+  page1Layout->setContentsMargins(0, 0, 0, 0); // the panel keeps margins of its own
   page1Layout->addWidget(panel2);
   auto* page2Layout = new QVBoxLayout(page2);
   page2Layout->addWidget(replacement);
