@@ -24,19 +24,19 @@ void ShowError(const std::string& text) {
   ShowMessage(text, TMsgKind::Error, TMsgButtons::OK);
 }
 
-// The character-code name for a target file, or nothing after telling the user why the file
-// can't be sorted.
-std::optional<std::string> AcceptedCode(const std::string& file) {
+// The character code of a target file, or nothing after telling the user why the file can't be
+// sorted.
+std::optional<TCharCode> AcceptedCode(const std::string& file) {
   if (!FileExists(file)) {
     ShowError("「" + file + "」は存在しません。" + kAbortLine);
     return std::nullopt;
   }
-  const int result = DetectCharCode(file, ShowError);
+  const TCharCode result = DetectCharCode(file, ShowError);
   if (result == ccBinary) {
     ShowError("「" + file + "」はテキストファイルではありません。" + kAbortLine);
     return std::nullopt;
   }
-  if (result < ccBinary || result > ccUtf8) {
+  if (!IsTextCode(result)) {
     ShowError("「" + file + "」は不明な文字コードです。" + kAbortLine);
     return std::nullopt;
   }
@@ -46,7 +46,7 @@ std::optional<std::string> AcceptedCode(const std::string& file) {
               "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。" + kAbortLine);
     return std::nullopt;
   }
-  return CharCodeName(result);
+  return result;
 }
 
 // The sort-end handling of a command-line run: no beep and no flashing, but the sound and the
@@ -120,11 +120,11 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     return esCancelled;
   }
   for (const std::string& file : inputs.files) {
-    std::optional<std::string> code = AcceptedCode(file);
+    const std::optional<TCharCode> code = AcceptedCode(file);
     if (!code) {
       return esError;
     }
-    inputs.codes.push_back(std::move(*code));
+    inputs.codes.push_back(*code);
   }
   JobSetting = inputs.setting;
 

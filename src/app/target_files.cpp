@@ -19,7 +19,7 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
   return work;
 }
 
-std::string ListRefusalMessage(const std::string& file, int detectionResult) {
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult) {
   switch (detectionResult) {
   case ccShiftJis:
   case ccJis83:
@@ -52,8 +52,8 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
   return std::move(link.target);
 }
 
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError) {
-  const int result = DetectCharCode(file, showError);
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
+  const TCharCode result = DetectCharCode(file, showError);
   const std::string refusal = ListRefusalMessage(file, result);
   if (!refusal.empty()) {
     if (showError) {
@@ -61,7 +61,7 @@ std::optional<std::string> AcceptedListCode(const std::string& file, const Messa
     }
     return std::nullopt;
   }
-  return CharCodeName(result);
+  return result;
 }
 
 std::string FileCountText(std::size_t count) {

@@ -27,12 +27,12 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
 // it points to, or refused through showError with nothing returned; any other name is itself.
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError);
 
-// The character-code name of a file the list accepts ("S-JIS", "JIS83", "JIS78", "EUC"), or
-// nothing after the refusal went to showError.
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError);
+// The character code of a file the list accepts (Shift-JIS, JIS83, JIS78, EUC), or nothing
+// after the refusal went to showError.
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.
-std::string ListRefusalMessage(const std::string& file, int detectionResult);
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult);
 
 // The row count as the status bar shows it: "3 個".
 std::string FileCountText(std::size_t count);

@@ -78,7 +78,7 @@ private:
   void BuildAuxiliaries();
   void ClearCycle();
   void ProcessFile(std::size_t index);
-  std::string_view ConvertCharCode(const std::string& code, std::string_view text,
+  std::string_view ConvertCharCode(TCharCode code, std::string_view text,
                                    std::vector<TLineRef>& target, std::size_t first);
   std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
                               std::size_t first);
@@ -183,8 +183,8 @@ void TSortJob::ProcessFile(std::size_t index) {
   const std::size_t first = target.size();
   std::string_view text = ReadTextLines(space_, fileName, target);
 
-  const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
-  if (code != "S-JIS") {
+  const TCharCode code = index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
+  if (code != ccShiftJis) {
     SetStatus(kStatusConverting);
     text = ConvertCharCode(code, text, target, first);
   }
@@ -220,10 +220,10 @@ std::string_view TSortJob::JoinedText(std::string_view text, std::vector<TLineRe
 
 // JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
 // split again. Any other code is read as it is. Returns the file's text as it now stands.
-std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_view text,
+std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text,
                                            std::vector<TLineRef>& target, std::size_t first) {
-  const bool jis = code.compare(0, 3, "JIS") == 0;
-  if (!jis && code != "EUC") {
+  const bool jis = FamilyOf(code) == TCodeFamily::Jis;
+  if (!jis && FamilyOf(code) != TCodeFamily::Euc) {
     return text;
   }
   text = JoinedText(text, target, first);

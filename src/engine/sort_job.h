@@ -17,6 +17,7 @@
 #include "engine/line_store.h"
 #include "platform/file_system.h"
 #include "settings/setting_option_items.h"
+#include "text/char_code.h"
 
 #include <atomic>
 #include <mutex>
@@ -29,7 +30,7 @@ namespace zorbe {
 struct TSortJobInputs {
   TSettingOptionItems setting;    // the job's own copy of the chosen setting
   std::vector<std::string> files; // full names of the target files, in list order
-  std::vector<std::string> codes; // the character-code name of each file
+  std::vector<TCharCode> codes;   // the character code of each file
   std::string outputName;         // may be empty; the job writes back the name it used
 };
 

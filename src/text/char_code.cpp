@@ -11,12 +11,37 @@
 namespace zorbe {
 namespace {
 
-// The detector's state: 0 while nothing is known, 20 while undecided between EUC and Shift-JIS,
-// any other value is a final result.
+struct TCodeRow {
+  TCharCode code;
+  const char* name;
+  TCodeFamily family;
+};
+
+// Every code with its name and reader; a code not listed is "none" and no text.
+constexpr TCodeRow kCodeRows[] = {
+    {ccShiftJis, "S-JIS", TCodeFamily::ShiftJis}, {ccJis83, "JIS83", TCodeFamily::Jis},
+    {ccJis78, "JIS78", TCodeFamily::Jis},         {ccEuc, "EUC", TCodeFamily::Euc},
+    {ccUtf16LE, "Unicode", TCodeFamily::Utf16},   {ccUtf16BE, "Unicode(BE)", TCodeFamily::Utf16},
+    {ccUtf8, "UTF-8", TCodeFamily::Utf8},         {ccBinary, "BINARY", TCodeFamily::NotText},
+};
+
+const TCodeRow* RowOf(TCharCode code) {
+  for (const TCodeRow& row : kCodeRows) {
+    if (row.code == code) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// The detector's state before anything is known.
+constexpr auto kNothingKnown = static_cast<TCharCode>(0);
+
+// The detector's state: nothing known, undecided between EUC and Shift-JIS, or a final result.
 class Detector {
 public:
-  bool Deciding() const { return state_ == 0 || state_ == ccUndecided; }
-  int Result() const { return state_ == 0 ? ccShiftJis : state_; }
+  bool Deciding() const { return state_ == kNothingKnown || state_ == ccUndecided; }
+  TCharCode Result() const { return state_ == kNothingKnown ? ccShiftJis : state_; }
 
   // Scans one block from its own first byte; a pair split across blocks is not joined, and the
   // last byte of a block is only ever seen as the byte after a rule's first byte.
@@ -120,7 +145,7 @@ private:
     return j;
   }
 
-  int state_ = 0;
+  TCharCode state_ = kNothingKnown;
 };
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -191,8 +216,8 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
   return result;
 }
 
-int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
-                          const std::function<std::string_view(std::uint64_t)>& block) {
+TCharCode DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
+                                const std::function<std::string_view(std::uint64_t)>& block) {
   if (fileSize == 0) {
     return ccEmptyOrUnreadable;
   }
@@ -221,7 +246,7 @@ int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
   return detector.Result();
 }
 
-int DetectCharCode(const std::string& fileName, const MessageSink& onError) {
+TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
   FileHandle file(fileName);
   std::uint64_t size = 0;
   if (!OpenReadable(file, size)) {
@@ -250,27 +275,14 @@ int DetectCharCode(const std::string& fileName, const MessageSink& onError) {
   return DetectCharCodeOfBytes(blockAt(0), size, blockAt);
 }
 
-std::string CharCodeName(int result) {
-  switch (result) {
-  case ccShiftJis:
-    return "S-JIS";
-  case ccJis83:
-    return "JIS83";
-  case ccJis78:
-    return "JIS78";
-  case ccEuc:
-    return "EUC";
-  case ccUtf16LE:
-    return "Unicode";
-  case ccUtf16BE:
-    return "Unicode(BE)";
-  case ccUtf8:
-    return "UTF-8";
-  case ccBinary:
-    return "BINARY";
-  default:
-    return "none";
-  }
+TCodeFamily FamilyOf(TCharCode code) {
+  const TCodeRow* row = RowOf(code);
+  return row != nullptr ? row->family : TCodeFamily::NotText;
+}
+
+std::string CharCodeName(TCharCode code) {
+  const TCodeRow* row = RowOf(code);
+  return row != nullptr ? row->name : "none";
 }
 
 void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list) {

@@ -42,6 +42,7 @@ constexpr int kDesignedWidth = 422;
 constexpr int kDesignedHeight = 315;
 constexpr int kNeverStoredTop = -100;
 constexpr int kFileRole = Qt::UserRole; // the native bytes of a row's file name
+constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
 // Between the status-bar message and the file count.
 constexpr int kCountPanelGap = 12;
 // What the status bar keeps beside its message and the count: its margins and the size grip.
@@ -196,18 +197,20 @@ std::vector<TTargetRow> TMainForm::Rows() const {
   std::vector<TTargetRow> rows;
   for (int row = 0; row < list_->rowCount(); ++row) {
     rows.push_back({list_->item(row, 0)->data(kFileRole).toByteArray().toStdString(),
-                    list_->item(row, 1)->text().toStdString()});
+                    static_cast<TCharCode>(list_->item(row, 1)->data(kCodeRole).toInt())});
   }
   return rows;
 }
 
-void TMainForm::AppendRow(const std::string& file, const std::string& code) {
+void TMainForm::AppendRow(const std::string& file, TCharCode code) {
   const int row = list_->rowCount();
   list_->insertRow(row);
   auto* name = new QTableWidgetItem(Native(file));
   name->setData(kFileRole, QByteArray::fromStdString(file));
   list_->setItem(row, 0, name);
-  list_->setItem(row, 1, new QTableWidgetItem(Q(code)));
+  auto* codeItem = new QTableWidgetItem(Q(CharCodeName(code)));
+  codeItem->setData(kCodeRole, static_cast<int>(code));
+  list_->setItem(row, 1, codeItem);
 }
 
 void TMainForm::ShowCount() {
@@ -257,7 +260,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
       if (!file) {
         continue;
       }
-      if (const std::optional<std::string> code = AcceptedListCode(*file, showError)) {
+      if (const std::optional<TCharCode> code = AcceptedListCode(*file, showError)) {
         AppendRow(*file, *code);
       }
     } catch (const std::exception& e) {

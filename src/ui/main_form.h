@@ -131,7 +131,7 @@ private:
   void PlaceTemporaryForm();
   // The temporary window's close: the setting chosen before the temporary one comes back.
   void LeaveTemporarySetting();
-  void AppendRow(const std::string& file, const std::string& code);
+  void AppendRow(const std::string& file, TCharCode code);
   void RefreshOutputName();
   void SetOutputText(const std::string& text);
   void ShowCount();

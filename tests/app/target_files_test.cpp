@@ -32,35 +32,36 @@ TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
   struct Case {
     const char* name;
     std::string bytes;
-    const char* code; // null: refused
+    std::optional<TCharCode> code; // none: refused
     const char* refusal;
   };
   const Case cases[] = {
-      {"ascii.txt", "plain ascii\r\n", "S-JIS", nullptr},
-      {"sjis.txt", Sjis("日本語\r\n"), "S-JIS", nullptr},
-      {"jis.txt", "\x1b$B$\"\x1b(B\r\n", "JIS83", nullptr},
-      {"euc.txt", "\xa4\xa2\xf0\xa1\r\n", "EUC", nullptr},
+      {"ascii.txt", "plain ascii\r\n", ccShiftJis, nullptr},
+      {"sjis.txt", Sjis("日本語\r\n"), ccShiftJis, nullptr},
+      {"jis.txt", "\x1b$B$\"\x1b(B\r\n", ccJis83, nullptr},
+      {"euc.txt", "\xa4\xa2\xf0\xa1\r\n", ccEuc, nullptr},
       {"utf8.txt",
        "\xef\xbb\xbf"
        "abc",
-       nullptr,
+       std::nullopt,
        "」の文字コードは「UTF-8」です。\r\n取り合えず、現バージョンでは「S-"
        "JIS、JIS、EUC」のみのサポートします。"},
       {"utf16.txt",
        "\xff\xfe"
        "a\0",
-       nullptr, "」の文字コードは「Unicode」です。"},
-      {"binary.dat", std::string("ab\0cd", 5), nullptr, "」はテキストファイルではありません。"},
-      {"undecided.txt", "\xb1\xb2\r\n", nullptr, "」は不明な文字コードです。"},
-      {"empty.txt", "", nullptr, "」は不明な文字コードです。"},
+       std::nullopt, "」の文字コードは「Unicode」です。"},
+      {"binary.dat", std::string("ab\0cd", 5), std::nullopt,
+       "」はテキストファイルではありません。"},
+      {"undecided.txt", "\xb1\xb2\r\n", std::nullopt, "」は不明な文字コードです。"},
+      {"empty.txt", "", std::nullopt, "」は不明な文字コードです。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string file = folder.Write(c.name, c.bytes);
     std::vector<std::string> messages;
-    const std::optional<std::string> code =
+    const std::optional<TCharCode> code =
         AcceptedListCode(file, [&](const std::string& m) { messages.push_back(m); });
-    if (c.code != nullptr) {
+    if (c.code) {
       EXPECT_EQ(code, c.code);
       EXPECT_TRUE(messages.empty());
       continue;

@@ -54,7 +54,7 @@ std::string Text(const std::vector<std::string>& lines) {
 class ReplacementPassTest : public testing::Test {
 protected:
   TJobResult Run(const std::string& input) {
-    inputs = {setting, {folder.Write("in.txt", input)}, {"S-JIS"}, out};
+    inputs = {setting, {folder.Write("in.txt", input)}, {ccShiftJis}, out};
     return RunSortJob(inputs, host, control);
   }
   // Runs the job over the lines in input order and returns the output lines.
@@ -120,7 +120,7 @@ TEST_F(ReplacementPassTest, JisFilesAreReplacedAfterTheirConversion) {
   Rules({"あ,い"});
   inputs = {setting,
             {folder.Write("in.txt", test::Recode(Text({"あう"}), "CP932", "EUC-JP"))},
-            {"EUC"},
+            {ccEuc},
             out};
   ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
   EXPECT_EQ(test::ReadBytes(out), Text({"いう"}));
@@ -239,7 +239,35 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
       control.RequestStop();
     });
   };
-  inputs = {setting, {folder.Write("in.txt", big)}, {"S-JIS"}, out};
+  inputs = {setting, {folder.Write("in.txt", big)}, {ccShiftJis}, out};
+  EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
+  stopper.join();
+  EXPECT_EQ(test::ReadBytes(out), "earlier");
+}
+
+// A rule whose search walks the rest of the text from every position and finds nothing would
+// run for hours on this text; Stop ends it anyway.
+TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
+  Rules({"(.|\\r|\\n)*END,x"});
+  folder.Write("out.txt", "earlier");
+  std::thread stopper;
+  struct TStopHost : TReplacementHost {
+    using TReplacementHost::TReplacementHost;
+    std::function<void()> onReplacing;
+    void ShowStatus(const std::string& statusText) override {
+      if (statusText == kStatusReplacing) {
+        onReplacing();
+      }
+    }
+  } stopHost(control);
+  stopHost.onReplacing = [&] {
+    stopper = std::thread([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      control.RequestStop();
+    });
+  };
+  inputs = {
+      setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");

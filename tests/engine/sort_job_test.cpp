@@ -60,7 +60,7 @@ protected:
   TJobResult Run(const std::vector<std::string>& files, const std::string& outputName = "") {
     inputs.setting = setting;
     inputs.files = files;
-    inputs.codes.assign(files.size(), "S-JIS");
+    inputs.codes.assign(files.size(), ccShiftJis);
     inputs.outputName = outputName;
     return RunSortJob(inputs, host, control);
   }
@@ -155,7 +155,7 @@ TEST_F(SortJobTest, FixedOutputAsksBeforeOverwriting) {
   yesHost.answers = {true};
   inputs.setting = setting;
   inputs.files = {in};
-  inputs.codes = {"S-JIS"};
+  inputs.codes = {ccShiftJis};
   EXPECT_EQ(RunSortJob(inputs, yesHost, fresh).outcome, TJobOutcome::Finished);
   EXPECT_EQ(test::ReadBytes(out), Text({"a", "b"}));
   struct stat st {};
@@ -258,7 +258,7 @@ TEST_F(SortJobTest, StopInEachPhaseKeepsTheEarlierOutputAndLeavesNoTemporaryFile
     TRecordingHost stopHost(stopControl);
     stopHost.stopAt = phase;
     stopHost.answers = {true};
-    inputs = {setting, {in}, {"EUC"}, out};
+    inputs = {setting, {in}, {ccEuc}, out};
     EXPECT_EQ(RunSortJob(inputs, stopHost, stopControl).outcome, TJobOutcome::Stopped) << phase;
     EXPECT_NE(std::find(stopHost.statuses.begin(), stopHost.statuses.end(), phase),
               stopHost.statuses.end())
@@ -308,17 +308,18 @@ TEST_F(SortJobTest, EucAndJisFilesSortLikeTheirShiftJisOriginal) {
   const std::string expected = test::ReadBytes(out);
   ASSERT_FALSE(expected.empty());
   const struct {
-    const char* code;
+    TCharCode code;
     const char* iconvName;
-  } codes[] = {{"EUC", "EUC-JP"}, {"JIS83", "ISO-2022-JP"}, {"JIS78", "ISO-2022-JP"}};
+  } codes[] = {{ccEuc, "EUC-JP"}, {ccJis83, "ISO-2022-JP"}, {ccJis78, "ISO-2022-JP"}};
   for (const auto& c : codes) {
     const std::string converted = test::Recode(sjis, "CP932", c.iconvName);
-    const std::string in = folder.Write(std::string("in-") + c.code + ".txt", converted);
+    const std::string in = folder.Write("in-" + CharCodeName(c.code) + ".txt", converted);
     std::filesystem::remove(out);
     host.statuses.clear();
     inputs = {setting, {in}, {c.code}, out};
-    ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished) << c.code;
-    EXPECT_EQ(test::ReadBytes(out), expected) << c.code;
+    ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished)
+        << CharCodeName(c.code);
+    EXPECT_EQ(test::ReadBytes(out), expected) << CharCodeName(c.code);
     EXPECT_EQ(host.statuses[1], kStatusConverting);
   }
 }
@@ -343,7 +344,7 @@ TEST_F(SortJobTest, WidthConversionsInTheLinePass) {
 
 TEST_F(SortJobTest, OtherCodesShowTheConversionPhase) {
   const std::string in = folder.Write("in.txt", "b\r\na\r\n");
-  inputs = {setting, {in}, {"UTF-8"}, folder.File("out.txt")};
+  inputs = {setting, {in}, {ccUtf8}, folder.File("out.txt")};
   ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
   EXPECT_EQ(host.statuses[1], kStatusConverting);
   EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "a\r\nb\r\n");

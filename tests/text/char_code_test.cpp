@@ -11,7 +11,7 @@ namespace {
 
 using test::Sjis;
 
-int Detect(const std::string& bytes) {
+TCharCode Detect(const std::string& bytes) {
   test::TTempFolder folder;
   return DetectCharCode(folder.Write("f", bytes));
 }
@@ -21,7 +21,7 @@ TEST(DetectCharCode, Codes) {
   const struct {
     std::string name;
     std::string bytes;
-    int result;
+    TCharCode result;
   } cases[] = {
       {"empty", "", ccEmptyOrUnreadable},
       {"ascii", "hello\r\n", ccShiftJis},
@@ -98,12 +98,24 @@ TEST(DetectCharCode, UnreadableFileShowsItsMessage) {
   EXPECT_EQ(messages[0], "ファイル「/nonexistent/x.txt」は存在しないか使用中です。");
 }
 
-TEST(CharCodeName, Names) {
-  const std::pair<int, const char*> names[] = {
-      {5, "S-JIS"}, {2, "JIS83"},  {3, "JIS78"}, {4, "EUC"},   {6, "Unicode"}, {7, "Unicode(BE)"},
-      {8, "UTF-8"}, {1, "BINARY"}, {20, "none"}, {21, "none"}, {0, "none"}};
-  for (const auto& [result, name] : names) {
-    EXPECT_EQ(CharCodeName(result), name);
+TEST(CharCode, NamesAndReaders) {
+  using F = TCodeFamily;
+  const struct {
+    int result;
+    const char* name;
+    TCodeFamily family;
+  } codes[] = {
+      {5, "S-JIS", F::ShiftJis}, {2, "JIS83", F::Jis},      {3, "JIS78", F::Jis},
+      {4, "EUC", F::Euc},        {6, "Unicode", F::Utf16},  {7, "Unicode(BE)", F::Utf16},
+      {8, "UTF-8", F::Utf8},     {1, "BINARY", F::NotText}, {20, "none", F::NotText},
+      {21, "none", F::NotText},  {0, "none", F::NotText},   {9, "none", F::NotText},
+  };
+  for (const auto& c : codes) {
+    const auto code = static_cast<TCharCode>(c.result);
+    EXPECT_EQ(CharCodeName(code), c.name) << c.result;
+    EXPECT_EQ(FamilyOf(code), c.family) << c.result;
+    EXPECT_EQ(IsTextCode(code), c.family != F::NotText) << c.result;
+    EXPECT_EQ(IsUnicodeCode(code), c.family == F::Utf8 || c.family == F::Utf16) << c.result;
   }
 }
 

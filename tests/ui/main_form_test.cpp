@@ -76,9 +76,9 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   EXPECT_EQ(Output(*form), Q(QuotedName(DefaultOutputName(rows[0].file, "", "", false))));
   std::sort(rows.begin(), rows.end(), [](auto& x, auto& y) { return x.file < y.file; });
   EXPECT_EQ(rows[0].file, a);
-  EXPECT_EQ(rows[0].code, "S-JIS");
+  EXPECT_EQ(rows[0].code, ccShiftJis);
   EXPECT_EQ(rows[1].file, b);
-  EXPECT_EQ(rows[1].code, "EUC");
+  EXPECT_EQ(rows[1].code, ccEuc);
   std::vector<std::string> texts = messages.Texts();
   std::vector<std::string> expected{
       "「" + binary + "」はテキストファイルではありません。",

@@ -77,7 +77,7 @@ TEST(QtMainThreadInvoker, JobQuestionsAndErrorsAppearOnTheGuiThread) {
   TSortJobInputs inputs;
   inputs.setting = SettingDefaults();
   inputs.files = {input};
-  inputs.codes = {"S-JIS"};
+  inputs.codes = {ccShiftJis};
   inputs.outputName = folder.File("out.txt");
   bool endOnGui = false;
   TSortThread job(std::move(inputs), host, invoker, [&](TSortThread&) {
