@@ -222,40 +222,42 @@ int WaitForChild(pid_t child) {
   return status;
 }
 
+// Starts the program in a child process and returns the child's id, or -1. A detached program
+// runs in a grandchild in a session of its own, so that it belongs to init and never becomes our
+// zombie; the child itself ends at once.
+pid_t StartQuietly(const std::vector<std::string>& argv, bool detached) {
+  if (argv.empty() || FindProgram(argv[0]).empty()) {
+    return -1;
+  }
+  const std::vector<char*> args = ExecArguments(argv);
+  const pid_t child = ::fork();
+  if (child != 0) {
+    return child;
+  }
+  if (detached) {
+    ::setsid();
+    if (::fork() != 0) {
+      ::_exit(0);
+    }
+  }
+  ExecQuietly(args);
+}
+
 } // namespace
 
 bool SpawnDetached(const std::vector<std::string>& argv) {
-  if (argv.empty() || FindProgram(argv[0]).empty()) {
-    return false;
-  }
-  const std::vector<char*> args = ExecArguments(argv);
-  // Fork twice so that the program belongs to init and never becomes our zombie.
-  const pid_t child = ::fork();
+  const pid_t child = StartQuietly(argv, true);
   if (child < 0) {
     return false;
-  }
-  if (child == 0) {
-    ::setsid();
-    if (::fork() == 0) {
-      ExecQuietly(args);
-    }
-    ::_exit(0);
   }
   WaitForChild(child);
   return true;
 }
 
 bool RunAndWait(const std::vector<std::string>& argv) {
-  if (argv.empty() || FindProgram(argv[0]).empty()) {
-    return false;
-  }
-  const std::vector<char*> args = ExecArguments(argv);
-  const pid_t child = ::fork();
+  const pid_t child = StartQuietly(argv, false);
   if (child < 0) {
     return false;
-  }
-  if (child == 0) {
-    ExecQuietly(args);
   }
   const int status = WaitForChild(child);
   return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
