@@ -69,6 +69,10 @@ bool IsYesAnswer(std::string line);
 // a failure to start is silent. Returns whether it could be started.
 bool SpawnDetached(const std::vector<std::string>& argv);
 
+// Runs a program with arguments and waits for it, its output going nowhere. Returns whether it
+// ran and exited with status 0.
+bool RunAndWait(const std::vector<std::string>& argv);
+
 // The full name of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
 

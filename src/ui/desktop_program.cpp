@@ -12,8 +12,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QTimer>
+#include <QTranslator>
 
 namespace zorbe {
 namespace {
@@ -28,19 +31,35 @@ struct TQtArguments {
   char* argv[2] = {name.data(), nullptr};
 };
 
-} // namespace
-
 void ApplyDesktopPalette() {
   QPalette palette = QApplication::palette();
   palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Button));
   QApplication::setPalette(palette);
 }
 
+} // namespace
+
+bool UseJapaneseQtTexts() {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+void PrepareDesktopApplication() {
+  ApplyDesktopPalette();
+  UseJapaneseQtTexts();
+  QApplication::setWindowIcon(AppIcon());
+}
+
 int RunMainWindow(const char* programName, const std::string& settingName) {
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
-  ApplyDesktopPalette();
-  QApplication::setWindowIcon(AppIcon());
+  PrepareDesktopApplication();
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);
@@ -67,8 +86,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
   }
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
-  ApplyDesktopPalette();
-  QApplication::setWindowIcon(AppIcon());
+  PrepareDesktopApplication();
   TInterruptWatcher interrupts;
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);

@@ -21,6 +21,7 @@
 #include "ui/qt_main_thread_invoker.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPalette>
 
 #include <cstdint>
@@ -99,6 +100,7 @@ public:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -113,6 +115,8 @@ private:
   void BuildMenus();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                      const QKeySequence& shortcut = {});
+  // The window is at least as wide as its longest status-bar text, so that no hint is cut.
+  void FitStatusTexts();
   void ApplyOptions();
   void FillSettingNames(const QString& select);
   bool TemporarySettingShown() const;
@@ -123,7 +127,10 @@ private:
   bool TakeTemporarySetting();
   void OpenTemporaryForm();
   void CloseTemporaryForm();
+  // Beside this window within the work area, top edges aligned (PlaceBeside).
   void PlaceTemporaryForm();
+  // The temporary window's close: the setting chosen before the temporary one comes back.
+  void LeaveTemporarySetting();
   void AppendRow(const std::string& file, TCharCode code);
   void RefreshOutputName();
   void SetOutputText(const std::string& text);
@@ -149,6 +156,8 @@ private:
   TAppJobHost host_;
   std::unique_ptr<TSortThread> job_;
   TSettingForm* temporaryForm_ = nullptr;
+  QMargins temporaryFrame_;        // the temporary window's frame when it was last placed
+  QString settingBeforeTemporary_; // the setting chosen before "一時設定"
   TQtClipboard clipboard_;
   TClipboardMode clipboardMode_ = cmNone;
   std::optional<TClipboardText> clipboardText_; // the text a running clipboard sort came from

@@ -1,5 +1,6 @@
 // Ctrl+C on the console: the hand-over of an interrupt to the running job's Stop, also at the
-// instant the job ends and its owner withdraws the action and frees the job.
+// instant the job ends and its owner withdraws the action and frees the job; and the running of
+// helper programs, waited for or detached.
 
 #include "engine/sort_thread.h"
 #include "platform/console.h"
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -79,6 +81,35 @@ TEST(InterruptWatcherTest, InterruptsAroundTheEndOfShortJobsNeverReachAFreedJob)
     sender.join();
     WaitUntilInterrupted();
   }
+}
+
+TEST(Console, AProgramRunToItsEndSaysWhetherItSucceeded) {
+  const struct {
+    std::vector<std::string> argv;
+    bool succeeded;
+  } cases[] = {
+      {{"true"}, true},
+      {{"false"}, false},
+      {{"sh", "-c", "exit 3"}, false},
+      {{"sh", "-c", "kill -TERM $$"}, false},
+      {{"no-such-program-of-zorbe"}, false},
+      {{}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunAndWait(c.argv), c.succeeded) << (c.argv.empty() ? "" : c.argv.back());
+  }
+}
+
+TEST(Console, ADetachedProgramRunsOnWithoutUs) {
+  const test::TTempFolder folder;
+  const std::string done = folder.File("done");
+  ASSERT_TRUE(SpawnDetached({"sh", "-c", "sleep 0.2; echo x > \"$0\"", done}));
+  EXPECT_FALSE(std::filesystem::exists(done)); // not waited for
+  for (int wait = 0; wait < 100 && !std::filesystem::exists(done); ++wait) {
+    ::usleep(50000);
+  }
+  EXPECT_TRUE(std::filesystem::exists(done));
+  EXPECT_FALSE(SpawnDetached({"no-such-program-of-zorbe"}));
 }
 
 } // namespace
