@@ -15,12 +15,6 @@ void ShowError(const std::string& text) {
   ShowMessage(text + kAbortLine, TMsgKind::Error, TMsgButtons::OK);
 }
 
-// The refusal of a detection result, empty for a code a command-line run sorts: the codes of
-// the file list, and UTF-8.
-std::string Refusal(const std::string& name, TCharCode result) {
-  return result == ccUtf8 ? std::string() : ListRefusalMessage(name, result);
-}
-
 // A stream that starts like a binary file: it is not read on.
 struct EBinaryStream {};
 
@@ -81,7 +75,7 @@ bool TTargetCollector::AddFile(const std::string& name) {
   if (!result) {
     return false;
   }
-  if (const std::string refusal = Refusal(name, *result); !refusal.empty()) {
+  if (const std::string refusal = ListRefusalMessage(name, *result); !refusal.empty()) {
     ShowError(refusal);
     return false;
   }
@@ -98,7 +92,7 @@ bool TTargetCollector::AddFolder(const std::string& folder) {
     if (!result) {
       return false; // a file that should be sorted and can't be read ends the run
     }
-    if (std::string refusal = Refusal(file, *result); !refusal.empty()) {
+    if (std::string refusal = ListRefusalMessage(file, *result); !refusal.empty()) {
       skipped_.push_back(std::move(refusal));
       continue;
     }
@@ -120,11 +114,11 @@ bool TTargetCollector::AddStream(const std::string& name) {
     ShowMessage(e.what(), TMsgKind::Error, TMsgButtons::OK); // ends with the abort line
     return false;
   } catch (const EBinaryStream&) {
-    ShowError(Refusal(name, ccBinary));
+    ShowError(ListRefusalMessage(name, ccBinary));
     return false;
   }
-  const TCharCode result = DetectCharCodeOfText(bytes);
-  if (const std::string refusal = Refusal(name, result); !refusal.empty()) {
+  const TCharCode result = DetectCharCodeOfBytes(bytes);
+  if (const std::string refusal = ListRefusalMessage(name, result); !refusal.empty()) {
     ShowError(refusal);
     return false;
   }

@@ -22,22 +22,13 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
 }
 
 std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult) {
-  switch (detectionResult) {
-  case ccShiftJis:
-  case ccJis83:
-  case ccJis78:
-  case ccEuc:
+  if (IsTextCode(detectionResult)) {
     return {};
-  case ccBinary:
-    return "「" + file + "」はテキストファイルではありません。";
-  case ccUtf16LE:
-  case ccUtf16BE:
-  case ccUtf8:
-    return "「" + file + "」の文字コードは「" + CharCodeName(detectionResult) + "」です。\r\n" +
-           "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。";
-  default:
-    return "「" + file + "」は不明な文字コードです。";
   }
+  if (detectionResult == ccBinary) {
+    return "「" + file + "」はテキストファイルではありません。";
+  }
+  return "「" + file + "」は不明な文字コードです。";
 }
 
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError) {

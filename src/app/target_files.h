@@ -2,9 +2,8 @@
 // Adding target files to the main window's list: folders become the files below them, and each
 // file is accepted with its character-code name or refused with a message naming it.
 //
-// The list takes Shift-JIS, JIS and EUC text only. Binary files, files of unknown code and
-// Unicode files (UTF-16 either way, UTF-8) are refused one message each; the other files are
-// still examined. (A command-line run has its own, wider rule.)
+// The list takes every text a job can read: Shift-JIS, JIS, EUC, UTF-8 and UTF-16. Binary files
+// and files of unknown code are refused one message each; the other files are still examined.
 
 #include "text/char_code.h"
 
@@ -35,8 +34,8 @@ std::string CannotOpenMessage(const std::string& file, int error);
 // be opened went to showError.
 std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError);
 
-// The character code of a file the list accepts (Shift-JIS, JIS83, JIS78, EUC), or nothing
-// after the refusal went to showError (one message per file).
+// The character code of a file the list accepts, or nothing after the refusal went to
+// showError (one message per file).
 std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.

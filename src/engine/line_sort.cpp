@@ -245,7 +245,7 @@ std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lin
   }
   std::vector<std::uint8_t> keys(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    keys[i] = positionOfClass[ClassForSort(space.View(lines[i]), true)];
+    keys[i] = positionOfClass[ClassForSort(space.View(lines[i]), true, options.codes)];
   }
   if (!stable) {
     PermuteByKey<kClassCount>(lines.data(), keys.data(), lines.size(), begin);

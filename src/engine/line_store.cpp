@@ -110,8 +110,7 @@ void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>
       text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
 }
 
-std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
-                               std::vector<TLineRef>& lines) {
+std::string_view ReadFileText(TTextSpace& space, const std::string& fileName) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
@@ -122,8 +121,14 @@ std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
     return start;
   });
   space.Shrink(start, size);
-  AppendLines(space, {start, size}, lines);
   return {start, size};
+}
+
+std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
+                               std::vector<TLineRef>& lines) {
+  const std::string_view text = ReadFileText(space, fileName);
+  AppendLines(space, text, lines);
+  return text;
 }
 
 std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last) {

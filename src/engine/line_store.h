@@ -147,6 +147,9 @@ std::size_t CountLines(std::string_view text);
 // all of them.
 void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines);
 
+// Reads a file into the space; returns where its bytes lie there. Throws EFileError.
+std::string_view ReadFileText(TTextSpace& space, const std::string& fileName);
+
 // Reads a file into the space and appends its lines; returns where the file's bytes lie in the
 // space. Throws EFileError.
 std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,

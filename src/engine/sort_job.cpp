@@ -1,6 +1,7 @@
 #include "engine/sort_job.h"
 
 #include "engine/dictionary_file.h"
+#include "engine/job_texts.h"
 #include "engine/line_conversions.h"
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
@@ -9,8 +10,8 @@
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
 #include "text/code_conversion.h"
-#include "text/encoding.h"
 #include "text/shift_jis.h"
+#include "text/unicode_conversion.h"
 
 #include <cstring>
 #include <exception>
@@ -68,6 +69,24 @@ TSettingOptionItems WithNamesResolved(TSettingOptionItems setting) {
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
 
+bool FirstLineEndsInCrLf(std::string_view text) {
+  const std::size_t end = text.find_first_of("\r\n");
+  return end != std::string_view::npos && text.substr(end, 2) == "\r\n";
+}
+
+std::string UnwritableMessage(const std::string& where, const std::string& character,
+                              TOutputCode code) {
+  return where + "の文字" + character + " は " + OutputCodeName(code) +
+         " で出力できません。\r\n出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。";
+}
+
+// How a cycle's output is written: decided from the setting and the cycle's targets.
+struct TOutputForm {
+  TOutputCode code = TOutputCode::ShiftJis;
+  std::string_view lineEnd = "\r\n";
+  bool byteOrderMark = false;
+};
+
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
@@ -87,8 +106,14 @@ private:
 
   void BuildAuxiliaries();
   void ClearCycle();
+  TCharCode CodeOf(std::size_t index) const {
+    return index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
+  }
+  void StartOutputForm(std::size_t first, std::size_t end);
   void ProcessFile(std::size_t index);
-  std::string_view ReadTarget(std::size_t index, std::vector<TLineRef>& target);
+  std::string_view ReadTarget(std::size_t index);
+  std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
+                                  std::string_view text);
   std::string_view ConvertCharCode(TCharCode code, std::string_view text,
                                    std::vector<TLineRef>& target, std::size_t first);
   std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
@@ -116,10 +141,7 @@ private:
   void Write(const std::string& fileName);
   void WriteSorted(TAtomicFile& out);
   void WriteUnordered(TAtomicFile& out);
-  static void WriteLine(TAtomicFile& out, std::string_view line) {
-    out.Write(line);
-    out.Write("\r\n");
-  }
+  void WriteLine(TAtomicFile& out, std::string_view line);
 
   TSortJobInputs& inputs_;
   const TSettingOptionItems setting_;
@@ -133,8 +155,14 @@ private:
                                 : dkComma;
 
   // Built once per job.
+  std::optional<TJobTexts> texts_;
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
+
+  // The current cycle's output, and the lines written to it so far.
+  TOutputForm output_;
+  std::size_t linesWritten_ = 0;
+  std::string encoded_;
 
   // One cycle's lines: references to the texts read and the lines changed, all in space_.
   TTextSpace space_;
@@ -147,19 +175,23 @@ void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
   }
+  texts_.emplace(inputs_.files, inputs_.codes, setting_);
   BuildAuxiliaries();
   std::size_t index = 0;
   const std::size_t count = inputs_.files.size();
   do {
     ClearCycle();
+    StartOutputForm(index, setting_.NoConnected ? index + 1 : count);
     do {
       ProcessFile(index++);
     } while (!setting_.NoConnected && index < count);
     if (!Unordered()) {
       SetStatus(kStatusSorting);
+      const TCodeTable& table = texts_->Table();
       SortClassLists(lines_, space_,
                      {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                      setting_.SortDirection, setting_.Distinction});
+                      setting_.SortDirection, setting_.Distinction,
+                      table.HasJobCodes() ? &table : nullptr});
     }
     const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
     if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
@@ -172,14 +204,38 @@ void TSortJob::Execute() {
 
 void TSortJob::BuildAuxiliaries() {
   if (FileExists(setting_.DelChars)) {
-    deletion_.emplace(SplitTextFileLines(ReadWholeFile(setting_.DelChars)), setting_.Distinction);
+    deletion_.emplace(SplitTextFileLines(texts_->ReadAuxiliary(setting_.DelChars)),
+                      setting_.Distinction);
   }
-  try {
-    comments_ = TCommentPrefixes(Utf8ToCp932(setting_.CLTC));
-  } catch (const EEncodingError& e) {
-    throw EFileError(std::string("コメント行頭文字「") + setting_.CLTC +
-                     "」を Shift-JIS にできません。\r\n" + e.what() + "\r\n処理を中止します。");
+  comments_ = TCommentPrefixes(texts_->CommentPrefixes());
+}
+
+// The output code: as the setting says, or automatically UTF-8 when a target of the output is
+// in a Unicode code and Shift-JIS otherwise. The line end: as the setting says, or
+// automatically CR LF for Shift-JIS and the first target's own (LF unless its first line ends
+// in CR LF) for the other codes, which ProcessFile fills in. A byte-order mark starts a UTF-8
+// output whose first target is UTF-8 with one.
+void TSortJob::StartOutputForm(std::size_t first, std::size_t end) {
+  switch (setting_.OutputCode) {
+  case ocShiftJis:
+    output_.code = TOutputCode::ShiftJis;
+    break;
+  case ocUtf8:
+    output_.code = TOutputCode::Utf8;
+    break;
+  case ocEucJp:
+    output_.code = TOutputCode::EucJp;
+    break;
+  default: {
+    bool unicode = false;
+    for (std::size_t i = first; i < end; ++i) {
+      unicode = unicode || IsUnicodeCode(CodeOf(i));
+    }
+    output_.code = unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis;
   }
+  }
+  output_.lineEnd = setting_.OutputLineEnd == leLf ? "\n" : "\r\n";
+  output_.byteOrderMark = false;
 }
 
 void TSortJob::ClearCycle() {
@@ -190,16 +246,33 @@ void TSortJob::ClearCycle() {
 }
 
 void TSortJob::ProcessFile(std::size_t index) {
+  const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  std::string_view text = ReadTarget(index, target);
-
-  const TCharCode code = index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
-  if (code != ccShiftJis) {
+  const TCharCode code = CodeOf(index);
+  const bool firstOfCycle = setting_.NoConnected || index == 0;
+  std::string_view text = ReadTarget(index);
+  bool crLf = false; // the first line ends in CR LF
+  if (IsUnicodeCode(code)) {
+    const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
+    output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting);
+    text = ConvertUnicode(fileName, code, text);
+    crLf = FirstLineEndsInCrLf(text);
+    AppendLines(space_, text, target);
+  } else {
+    AppendLines(space_, text, target);
+    crLf = FirstLineEndsInCrLf(text);
+    if (code != ccShiftJis) {
+      SetStatus(kStatusConverting);
+    }
     text = ConvertCharCode(code, text, target, first);
   }
+  if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
+    output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
+  }
+  output_.byteOrderMark = output_.byteOrderMark && output_.code == TOutputCode::Utf8;
   if (FileExists(setting_.Replacement)) {
     ReplacementPass(text, target, first);
   }
@@ -208,16 +281,15 @@ void TSortJob::ProcessFile(std::size_t index) {
 }
 
 // Reads a target into the space and appends its lines; returns where its bytes lie.
-std::string_view TSortJob::ReadTarget(std::size_t index, std::vector<TLineRef>& target) {
+std::string_view TSortJob::ReadTarget(std::size_t index) {
   const auto readAhead = inputs_.contents.find(index);
   if (readAhead == inputs_.contents.end()) {
-    return ReadTextLines(space_, inputs_.files[index], target);
+    return ReadFileText(space_, inputs_.files[index]);
   }
   std::string bytes = std::move(readAhead->second);
   inputs_.contents.erase(readAhead);
   char* copy = space_.Allocate(bytes.size());
   std::memcpy(copy, bytes.data(), bytes.size());
-  AppendLines(space_, {copy, bytes.size()}, target);
   return {copy, bytes.size()};
 }
 
@@ -244,18 +316,46 @@ std::string_view TSortJob::JoinedText(std::string_view text, std::vector<TLineRe
   return {copy, joined.size()};
 }
 
+// A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
+// not UTF-8, a character it can't hold ends the job here, naming the file and line, before
+// anything is written.
+std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
+                                          std::string_view text) {
+  char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
+  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size());
+  space_.Shrink(bytes, size);
+  text = {bytes, size};
+  if (output_.code != TOutputCode::Utf8) {
+    const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
+    if (bad != std::string_view::npos) {
+      throw EFileError(UnwritableMessage("「" + fileName + "」の " +
+                                             std::to_string(LineOfOffset(text, bad)) + " 行目",
+                                         CharacterAt(text, bad, texts_->Table()), output_.code));
+    }
+  }
+  return text;
+}
+
 // JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
-// split again. Any other code is read as it is. Returns the file's text as it now stands.
+// split again. Shift-JIS is read as it is, unless the job's code table gave one of its shared
+// codes to another character; then it is rewritten the same way. Returns the file's text as it
+// now stands.
 std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text,
                                            std::vector<TLineRef>& target, std::size_t first) {
   const bool jis = FamilyOf(code) == TCodeFamily::Jis;
-  if (!jis && FamilyOf(code) != TCodeFamily::Euc) {
+  const bool euc = FamilyOf(code) == TCodeFamily::Euc;
+  if (!jis && !euc && !texts_->RewritesInternal()) {
     return text;
   }
   text = JoinedText(text, target, first);
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size =
-      jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+  std::size_t size = text.size();
+  if (jis || euc) {
+    size = jis ? JisToSjisInPlace(bytes, size) : EucToSjisInPlace(bytes, size);
+  }
+  if (texts_->RewritesInternal()) {
+    texts_->Table().RewriteInternal(bytes, size);
+  }
   space_.Shrink(bytes, size);
   AppendLines(space_, {bytes, size}, target);
   return {bytes, size};
@@ -277,11 +377,11 @@ void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& tar
   engine.SetUseSynonymDic(synonymsExist);
   engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
   if (synonymsExist && engine.SynonymDics().empty()) {
-    synonyms = LoadDictionary(setting_.SynonymDic);
+    synonyms = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
     engine.SynonymDics().push_back(&synonyms);
   }
   if (FileExists(setting_.FuzzyCharDic) && engine.FuzzyCharDics().size() == 1) {
-    fuzzyChars = LoadDictionary(setting_.FuzzyCharDic);
+    fuzzyChars = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
     engine.FuzzyCharDics().push_back(&fuzzyChars); // after the basic dictionary
   }
   std::string buffers[2];
@@ -302,7 +402,8 @@ void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& tar
 // with its line number (blank lines count) and ends the job.
 std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
                                       std::string (&buffers)[2]) {
-  const std::vector<std::string> rules = SplitTextFileLines(ReadWholeFile(setting_.Replacement));
+  const std::vector<std::string> rules =
+      SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement));
   const TPublishedCancel published(control_, engine.CancelFlag());
   std::string_view current = text;
   int next = 0;
@@ -472,6 +573,10 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
 
 void TSortJob::Write(const std::string& fileName) {
   TAtomicFile out(fileName);
+  linesWritten_ = 0;
+  if (output_.byteOrderMark) {
+    out.Write(kUtf8ByteOrderMark);
+  }
   if (Unordered()) {
     WriteUnordered(out);
   } else {
@@ -479,6 +584,26 @@ void TSortJob::Write(const std::string& fileName) {
   }
   out.Commit();
   ClearCycle();
+}
+
+// Writes a line and the line end in the output code. A character the output code can't hold
+// ends the job (the output is discarded): one that came from a target was refused when the
+// target was read, so this one came in through a replacement rule.
+void TSortJob::WriteLine(TAtomicFile& out, std::string_view line) {
+  ++linesWritten_;
+  const TCodeTable& table = texts_->Table();
+  if (output_.code == TOutputCode::ShiftJis && !table.HasJobCodes()) {
+    out.Write(line); // the internal form is the output
+  } else {
+    encoded_.clear();
+    const std::size_t bad = AppendInOutputCode(encoded_, line, output_.code, table);
+    if (bad != std::string_view::npos) {
+      throw EFileError(UnwritableMessage("出力の " + std::to_string(linesWritten_) + " 行目",
+                                         CharacterAt(line, bad, table), output_.code));
+    }
+    out.Write(encoded_);
+  }
+  out.Write(output_.lineEnd);
 }
 
 void TSortJob::WriteUnordered(TAtomicFile& out) {

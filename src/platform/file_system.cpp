@@ -136,24 +136,69 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// A file open for reading, closed on every path; a folder is refused like a file that can't be
+// opened.
+class TReadFile {
+public:
+  // Without `waitForWriter`, opening a named pipe that has no writer does not wait for one.
+  explicit TReadFile(const std::string& fileName, bool waitForWriter = true)
+      : name_(fileName), fd_(waitForWriter ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)
+                                           : OpenForReading(fileName)) {
+    if (fd_ < 0) {
+      throw EFileError(OpenErrorMessage(fileName, errno));
+    }
+    if (::fstat(fd_, &stat_) != 0) {
+      const int error = errno;
+      ::close(fd_);
+      throw EFileError(ReadErrorMessage(fileName, error));
+    }
+    if (S_ISDIR(stat_.st_mode)) {
+      ::close(fd_);
+      throw EFileError(OpenErrorMessage(fileName, EISDIR));
+    }
+  }
+  ~TReadFile() { ::close(fd_); }
+  TReadFile(const TReadFile&) = delete;
+  TReadFile& operator=(const TReadFile&) = delete;
+
+  const struct stat& Stat() const { return stat_; }
+  // Reads up to `size` bytes; 0 at the end of the file.
+  std::size_t Read(char* data, std::size_t size) const {
+    for (;;) {
+      const ssize_t n = ::read(fd_, data, std::min<std::size_t>(size, 1u << 30));
+      if (n >= 0) {
+        return static_cast<std::size_t>(n);
+      }
+      if (errno != EINTR) {
+        throw EFileError(ReadErrorMessage(name_, errno));
+      }
+    }
+  }
+
+private:
+  const std::string& name_;
+  int fd_;
+  struct stat stat_ {};
+};
+
+} // namespace
+
+void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
+                    const std::function<void(std::string_view piece)>& visit) {
+  const TReadFile file(fileName);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(pieceSize);
+  for (std::size_t n = file.Read(buffer.get(), pieceSize); n != 0;
+       n = file.Read(buffer.get(), pieceSize)) {
+    visit({buffer.get(), n});
+  }
+}
+
 std::size_t ReadFileInto(const std::string& fileName,
                          const std::function<char*(std::size_t)>& reserve, bool waitForWriter) {
-  const int fd =
-      waitForWriter ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC) : OpenForReading(fileName);
-  if (fd < 0) {
-    throw EFileError(OpenErrorMessage(fileName, errno));
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    throw EFileError(ReadErrorMessage(fileName, errno));
-  }
-  if (S_ISDIR(st.st_mode)) {
-    throw EFileError(OpenErrorMessage(fileName, EISDIR));
-  }
+  const TReadFile file(fileName, waitForWriter);
+  const struct stat& st = file.Stat();
   // The size as stat gives it, plus one byte to see the end without a second round; a file
   // that turns out longer (a pipe, a growing file) is read on in larger pieces.
   std::size_t capacity = (S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 65536) + 1;
@@ -164,17 +209,11 @@ std::size_t ReadFileInto(const std::string& fileName,
       capacity *= 2;
       data = reserve(capacity);
     }
-    const ssize_t n = ::read(fd, data + size, std::min<std::size_t>(capacity - size, 1u << 30));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      throw EFileError(ReadErrorMessage(fileName, errno));
-    }
+    const std::size_t n = file.Read(data + size, capacity - size);
     if (n == 0) {
       return size;
     }
-    size += static_cast<std::size_t>(n);
+    size += n;
   }
 }
 

@@ -57,6 +57,10 @@ int OpenForReadingError(const std::string& fileName);
 // Whether the name refers to the file open on standard input (/dev/stdin, or the file a
 // redirection reads).
 bool NamesStandardInput(const std::string& fileName);
+// Reads a whole file in order, a piece of up to `pieceSize` bytes at a time, through one buffer:
+// for looking at a large file once without holding it. Throws EFileError like ReadFileContents.
+void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
+                    const std::function<void(std::string_view piece)>& visit);
 
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);

@@ -1,5 +1,7 @@
 #include "text/char_code.h"
 
+#include "text/utf8_check.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -43,6 +45,8 @@ class Detector {
 public:
   bool Deciding() const { return state_ == kNothingKnown || state_ == ccUndecided; }
   TCharCode Result() const { return state_ == kNothingKnown ? ccShiftJis : state_; }
+  // Whether one of the rules decided (rather than the file ending with nothing decisive).
+  bool Decided() const { return !Deciding(); }
 
   // Scans one block from its own first byte; a pair split across blocks is not joined, and the
   // last byte of a block is only ever seen as the byte after a rule's first byte.
@@ -153,6 +157,89 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
+// How far past its first byte 0x80 or above a file is checked for UTF-8 before the check's
+// verdict is taken for the whole file: a file is not read to its end just to be listed. The job
+// reads every byte anyway and stops, naming the offset, at one that is not UTF-8.
+constexpr std::uint64_t kUtf8Window = 64 * 1024;
+
+// The code a byte-order mark at the start names, if there is one.
+std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
+  if (StartsWith(firstBlock, "\xFF\xFE")) {
+    return ccUtf16LE;
+  }
+  if (StartsWith(firstBlock, "\xFE\xFF")) {
+    return ccUtf16BE;
+  }
+  if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
+    return ccUtf8;
+  }
+  return std::nullopt;
+}
+
+// The whole detection over a file's bytes, fed in order in pieces of whole 512-byte blocks (the
+// last piece may end in a part block):
+// - a byte-order mark decides at once (UTF-16 either way, UTF-8); so does a binary byte among
+//   the first 511;
+// - the Shift-JIS/JIS/EUC scan runs block by block while it is deciding; beside it the bytes are
+//   checked for UTF-8;
+// - a text with no byte 0x80 or above, or one that is not UTF-8, has the scan's result;
+// - a UTF-8 text with a three- or four-byte character is UTF-8;
+// - a UTF-8 text with two-byte characters only has the scan's result when a rule decided it
+//   (Shift-JIS "ﾅア" is C5 83 41, EUC 村 is C2 BC), and is UTF-8 otherwise.
+class TDetection {
+public:
+  explicit TDetection(std::uint64_t size) : size_(size) {}
+
+  // The result that the first piece alone decides, if any.
+  std::optional<TCharCode> FromStart(std::string_view first) const {
+    if (size_ == 0) {
+      return ccEmptyOrUnreadable;
+    }
+    if (const std::optional<TCharCode> marked = ByteOrderMarkCode(first)) {
+      return marked;
+    }
+    if (IsBinaryBlock(first)) {
+      return ccBinary;
+    }
+    return std::nullopt;
+  }
+
+  void Feed(std::string_view piece) {
+    for (std::size_t at = 0; at < piece.size() && scan_.Deciding(); at += kDetectBlockSize) {
+      scan_.ScanBlock(piece.substr(at, kDetectBlockSize));
+    }
+    if (utf8_.MaybeValid()) {
+      utf8_.Feed(piece);
+    }
+    fed_ += piece.size();
+  }
+
+  // Whether the rest of the file can't change the result.
+  bool Done() const { return !scan_.Deciding() && Utf8Settled(); }
+
+  TCharCode Result() {
+    const bool utf8 = fed_ >= size_ ? utf8_.Finish() : utf8_.MaybeValid();
+    if (!utf8 || !utf8_.SawHighByte()) {
+      return scan_.Result();
+    }
+    if (utf8_.SawLongSequence() || !scan_.Decided()) {
+      return ccUtf8;
+    }
+    return scan_.Result();
+  }
+
+private:
+  bool Utf8Settled() const {
+    return !utf8_.MaybeValid() ||
+           (utf8_.SawHighByte() && utf8_.Fed() - utf8_.FirstHighByte() >= kUtf8Window);
+  }
+
+  std::uint64_t size_;
+  std::uint64_t fed_ = 0;
+  Detector scan_;
+  TUtf8Check utf8_;
+};
+
 // An open file descriptor that closes itself.
 struct FileHandle {
   int fd;
@@ -183,20 +270,6 @@ std::size_t ReadAt(int fd, char* buffer, std::size_t size, std::uint64_t offset)
     done += static_cast<std::size_t>(n);
   }
   return done;
-}
-
-// The code a byte-order mark at the start names, if there is one.
-std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
-  if (StartsWith(firstBlock, "\xFF\xFE")) {
-    return ccUtf16LE;
-  }
-  if (StartsWith(firstBlock, "\xFE\xFF")) {
-    return ccUtf16BE;
-  }
-  if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
-    return ccUtf8;
-  }
-  return std::nullopt;
 }
 
 std::string OpenErrorMessage(const std::string& fileName) {
@@ -245,32 +318,13 @@ bool IsBinaryBlock(std::string_view firstBlock) {
   return false;
 }
 
-TCharCode DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
-                                const std::function<std::string_view(std::uint64_t)>& block) {
-  if (fileSize == 0) {
-    return ccEmptyOrUnreadable;
+TCharCode DetectCharCodeOfBytes(std::string_view bytes) {
+  TDetection detection(bytes.size());
+  if (const std::optional<TCharCode> early = detection.FromStart(bytes)) {
+    return *early;
   }
-  if (const std::optional<TCharCode> marked = ByteOrderMarkCode(firstBlock)) {
-    return *marked;
-  }
-  if (IsBinaryBlock(firstBlock)) {
-    return ccBinary;
-  }
-  Detector detector;
-  std::string_view current = firstBlock;
-  for (std::uint64_t n = 0; detector.Deciding() && n * kDetectBlockSize < fileSize;) {
-    detector.ScanBlock(current);
-    current = block(++n);
-  }
-  return detector.Result();
-}
-
-TCharCode DetectCharCodeOfText(std::string_view text) {
-  const auto block = [text](std::uint64_t index) {
-    const std::uint64_t offset = index * kDetectBlockSize;
-    return offset < text.size() ? text.substr(offset, kDetectBlockSize) : std::string_view();
-  };
-  return DetectCharCodeOfBytes(block(0), text.size(), block);
+  detection.Feed(bytes);
+  return detection.Result();
 }
 
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
@@ -284,22 +338,26 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
   }
   // One open file and large reads; the blocks are still scanned 512 bytes at a time.
   constexpr std::size_t kChunk = 1 << 20;
+  static_assert(kChunk % kDetectBlockSize == 0);
   auto chunk = std::make_unique<char[]>(kChunk);
-  std::uint64_t chunkStart = 0;
-  std::size_t chunkLength = ReadAt(file.fd, chunk.get(), kChunk, 0);
-  auto blockAt = [&](std::uint64_t index) -> std::string_view {
-    const std::uint64_t offset = index * kDetectBlockSize;
-    if (offset < chunkStart || offset >= chunkStart + kChunk) {
-      chunkStart = offset;
-      chunkLength = ReadAt(file.fd, chunk.get(), kChunk, offset);
+  TDetection detection(size);
+  if (size == 0) {
+    return *detection.FromStart({});
+  }
+  for (std::uint64_t offset = 0; offset < size && !detection.Done(); offset += kChunk) {
+    const std::size_t length = ReadAt(file.fd, chunk.get(), kChunk, offset);
+    const std::string_view piece(chunk.get(), length);
+    if (offset == 0) {
+      if (const std::optional<TCharCode> early = detection.FromStart(piece)) {
+        return *early;
+      }
     }
-    const std::size_t begin = static_cast<std::size_t>(offset - chunkStart);
-    if (begin >= chunkLength) {
-      return {};
+    detection.Feed(piece);
+    if (length < kChunk) {
+      break; // the file ends early (it shrank since its size was taken)
     }
-    return {chunk.get() + begin, std::min(kDetectBlockSize, chunkLength - begin)};
-  };
-  return DetectCharCodeOfBytes(blockAt(0), size, blockAt);
+  }
+  return detection.Result();
 }
 
 TCodeFamily FamilyOf(TCharCode code) {

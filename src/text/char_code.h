@@ -69,17 +69,12 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
 // The character code of a file; never changes the file.
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError = {});
 
-// The same detection over bytes already in memory, block by block as if they were a file.
-TCharCode
-DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
-                      const std::function<std::string_view(std::uint64_t blockIndex)>& block);
+// The same detection over a whole file already in memory (a pipe read to its end).
+TCharCode DetectCharCodeOfBytes(std::string_view bytes);
 
 // Whether the first block of a file marks it as binary: a byte 0x00-0x07 or 0xFF before its
 // last byte (and no byte-order mark in front).
 bool IsBinaryBlock(std::string_view firstBlock);
-
-// The same detection over a whole text in memory (a pipe read to its end).
-TCharCode DetectCharCodeOfText(std::string_view text);
 
 // "S-JIS", "JIS83", "JIS78", "EUC", "Unicode", "Unicode(BE)", "UTF-8", "BINARY" or "none".
 std::string CharCodeName(TCharCode code);

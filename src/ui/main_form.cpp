@@ -331,6 +331,7 @@ void TMainForm::RunJob(TSortJobInputs inputs) {
   idle_ = false;
   host_.SetCancelled(false);
   job_.reset(); // an earlier job has ended, callback and all
+  ++jobsStarted_;
   job_ = std::make_unique<TSortThread>(std::move(inputs), host_, invoker_,
                                        [this](TSortThread& job) { OnJobEnded(job); });
   job_->Start();
@@ -375,8 +376,8 @@ void TMainForm::OnJobEnded(TSortThread& job) {
   // Released once this callback has returned and the worker is free to end.
   QMetaObject::invokeMethod(
       this,
-      [this, ended = &job] {
-        if (job_.get() == ended) {
+      [this, ended = jobsStarted_] {
+        if (jobsStarted_ == ended) {
           job_.reset();
         }
       },

@@ -155,6 +155,9 @@ private:
   TQtMainThreadInvoker invoker_;
   TAppJobHost host_;
   std::unique_ptr<TSortThread> job_;
+  // Counts the jobs started: a job's release, queued at its end, must not reach a job started
+  // after it (which may well sit at the same address).
+  std::uint64_t jobsStarted_ = 0;
   TSettingForm* temporaryForm_ = nullptr;
   QMargins temporaryFrame_;        // the temporary window's frame when it was last placed
   QString settingBeforeTemporary_; // the setting chosen before "一時設定"

@@ -186,11 +186,6 @@ TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
        "」はテキストファイルではありません。\r\n処理を中止します。"},
       {"kana.txt", Sjis("ｱｲ\r\n"), "」は不明な文字コードです。\r\n処理を中止します。"},
       {"empty.txt", "", "」は不明な文字コードです。\r\n処理を中止します。"},
-      {"utf16.txt",
-       "\xFF\xFE"
-       "a\0",
-       "」の文字コードは「Unicode」です。\r\n取り合えず、現バージョンでは「S-"
-       "JIS、JIS、EUC」のみのサポートします。\r\n処理を中止します。"},
   };
   for (const auto& c : cases) {
     const std::string bad = folder.Write(c.name, c.bytes);
@@ -256,13 +251,34 @@ TEST_F(CommandLineTest, TargetsThatAreNoPlainFiles) {
                          "「/dev/zero」はテキストファイルではありません。\r\n処理を中止します。"});
 }
 
-TEST_F(CommandLineTest, Utf8FileIsAccepted) {
-  const std::string in = folder.Write("u.txt", "\xEF\xBB\xBF"
-                                               "b\r\na\r\n");
-  EXPECT_EQ(Run({"/s", folder.File("out.txt"), in}), esFinished);
-  // Read as it is: the byte-order mark puts its line in the first class.
-  EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "\xEF\xBB\xBF"
-                                                     "b\r\na\r\n");
+TEST_F(CommandLineTest, UnicodeFilesAreSortedIntoUtf8) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string sorted;
+  } cases[] = {
+      // The byte-order mark is no part of the first line; the output starts with it again.
+      {"u8.txt", "\xEF\xBB\xBF" + std::string("い\r\nあ\r\n"),
+       "\xEF\xBB\xBF" + std::string("あ\r\nい\r\n")},
+      {"plain8.txt", "い\nあ\n", "あ\nい\n"},
+      {"u16le.txt", "\xFF\xFE" + test::Recode("い\nあ\n", "UTF-8", "UTF-16LE"), "あ\nい\n"},
+      {"u16be.txt", "\xFE\xFF" + test::Recode("い\r\nあ", "UTF-8", "UTF-16BE"), "あ\r\nい\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string out = folder.File(std::string("out-") + c.name);
+    EXPECT_EQ(Run({"/s", out, folder.Write(c.name, c.bytes)}), esFinished) << c.name;
+    EXPECT_EQ(test::ReadBytes(out), c.sorted) << c.name;
+  }
+}
+
+TEST_F(CommandLineTest, AUnicodeFileThatIsNotWhatItSaysEndsTheRunNamingTheOffset) {
+  const std::string in = folder.Write("bad.txt", "\xFF\xFE" + std::string("a\0\x00\xDC", 4));
+  const std::string out = folder.File("out.txt");
+  EXPECT_EQ(Run({"/s", out, in}), esError);
+  EXPECT_EQ(Shown().back(), "「" + in +
+                                "」は UTF-16 として正しくないバイトを含んでいます（オフセット "
+                                "4）。\r\n処理を中止します。");
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {

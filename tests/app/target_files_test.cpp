@@ -28,7 +28,7 @@ TEST(TargetFiles, FoldersExpandToEveryFileBelowThemAndOtherNamesStay) {
   EXPECT_EQ(expanded, (std::vector<std::string>{a, b}));
 }
 
-TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
+TEST(TargetFiles, ListAcceptsEveryTextAndRefusesTheRestByName) {
   test::TTempFolder folder;
   struct Case {
     const char* name;
@@ -44,13 +44,13 @@ TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
       {"utf8.txt",
        "\xef\xbb\xbf"
        "abc",
-       std::nullopt,
-       "」の文字コードは「UTF-8」です。\r\n取り合えず、現バージョンでは「S-"
-       "JIS、JIS、EUC」のみのサポートします。"},
+       ccUtf8, nullptr},
+      {"utf8-without-mark.txt", "日本語\n", ccUtf8, nullptr},
       {"utf16.txt",
        "\xff\xfe"
        "a\0",
-       std::nullopt, "」の文字コードは「Unicode」です。"},
+       ccUtf16LE, nullptr},
+      {"utf16be.txt", std::string("\xfe\xff\0a", 4), ccUtf16BE, nullptr},
       {"binary.dat", std::string("ab\0cd", 5), std::nullopt,
        "」はテキストファイルではありません。"},
       {"undecided.txt", "\xb1\xb2\r\n", std::nullopt, "」は不明な文字コードです。"},

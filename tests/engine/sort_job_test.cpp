@@ -1,6 +1,6 @@
 #include "engine/sort_job.h"
 
-#include "test_support.h"
+#include "engine/job_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,44 +16,11 @@ namespace {
 using test::Sjis;
 using test::TTempFolder;
 
-// Records what the job reports; answers the overwrite question from a script (No when
-// unscripted) and can request the stop when a given status is shown.
-class TRecordingHost : public TSortJobHost {
-public:
-  explicit TRecordingHost(TJobControl& control) : control_(control) {}
-  void ShowStatus(const std::string& statusText) override {
-    statuses.push_back(statusText);
-    if (statusText == stopAt) {
-      control_.RequestStop();
-    }
-  }
-  bool AskOverwrite(const std::string& fileName) override {
-    asked.push_back(fileName);
-    if (answers.empty()) {
-      return false;
-    }
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void ShowReplacementError(int, const std::string&) override {}
-
-  std::vector<std::string> statuses;
-  std::vector<std::string> asked;
-  std::deque<bool> answers;
-  std::string stopAt;
-
-private:
-  TJobControl& control_;
-};
+using test::TRecordingHost;
 
 // The CR LF text of UTF-8 lines, in Shift-JIS.
 std::string Text(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += Sjis(line) + "\r\n";
-  }
-  return text;
+  return test::Lines(lines);
 }
 
 class SortJobTest : public testing::Test {

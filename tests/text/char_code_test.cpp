@@ -59,6 +59,45 @@ TEST(DetectCharCode, Codes) {
   }
 }
 
+TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    TCharCode result;
+  } cases[] = {
+      {"kana", "あいう\n", ccUtf8},
+      {"four-byte character", "\xF0\xA0\xAE\xB7\n", ccUtf8},
+      {"two-byte characters the scan leaves undecided", "café\n", ccUtf8},
+      {"two-byte characters the scan decides",
+       "\xC5\x83"
+       "A\r\n",
+       ccShiftJis},                                                           // Shift-JIS ﾅア
+      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccUndecided}, // 村あ
+      {"no byte 0x80 or above", "plain\n", ccShiftJis},
+      {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
+      {"UTF-8 far into the file", std::string(600000, 'a') + "あ\n", ccUtf8},
+      {"a binary byte in the first block", "あ\x01い\n", ccBinary},
+      {"Shift-JIS that is UTF-8 for a while", "あ" + Sjis("漢字"), ccShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
+    EXPECT_EQ(DetectCharCodeOfBytes(c.bytes), c.result) << c.name;
+  }
+}
+
+TEST(DetectCharCode, AFileIsCheckedForUtf8SomeWayPastItsFirstHighByteOnly) {
+  // Read whole, the Shift-JIS at the end shows; from the file, the pieces read (1 MiB each) up
+  // to 64 KiB past the first high byte are enough, and the job stops at the Shift-JIS bytes
+  // when it reads them.
+  std::string text;
+  while (text.size() < 1200000) {
+    text += "あいうえお\n";
+  }
+  text += Sjis("漢字\n");
+  EXPECT_EQ(DetectCharCodeOfBytes(text), ccShiftJis);
+  EXPECT_EQ(Detect(text), ccUtf8);
+}
+
 TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
   std::string decided = Sjis("漢") + std::string(600, 'a');
   decided[300] = '\x01';

@@ -74,32 +74,31 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   form->AddFiles({folder.File("tree")});
 
   std::vector<TTargetRow> rows = form->Rows();
-  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(Output(*form), Q(QuotedName(DefaultOutputName(rows[0].file, "", "", false))));
   std::sort(rows.begin(), rows.end(), [](auto& x, auto& y) { return x.file < y.file; });
   EXPECT_EQ(rows[0].file, a);
   EXPECT_EQ(rows[0].code, ccShiftJis);
-  EXPECT_EQ(rows[1].file, b);
-  EXPECT_EQ(rows[1].code, ccEuc);
+  EXPECT_EQ(rows[1].file, bom);
+  EXPECT_EQ(rows[1].code, ccUtf8);
+  EXPECT_EQ(rows[2].file, b);
+  EXPECT_EQ(rows[2].code, ccEuc);
   std::vector<std::string> texts = messages.Texts();
-  std::vector<std::string> expected{
-      "「" + binary + "」はテキストファイルではありません。",
-      "「" + bom + "」の文字コードは「UTF-8」です。\r\n" +
-          "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。",
-      "「" + undecided + "」は不明な文字コードです。"};
+  std::vector<std::string> expected{"「" + binary + "」はテキストファイルではありません。",
+                                    "「" + undecided + "」は不明な文字コードです。"};
   std::sort(texts.begin(), texts.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(texts, expected);
-  EXPECT_EQ(Count(*form), QStringLiteral("2 個"));
+  EXPECT_EQ(Count(*form), QStringLiteral("3 個"));
   EXPECT_FALSE(Find<QWidget>(form.get(), "CodeTypePanel")->isVisible());
   EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
 
   // The same files again are listed again; the output field keeps its name.
   const QString output = Output(*form);
   form->AddFiles({a});
-  EXPECT_EQ(form->Rows().size(), 3u);
+  EXPECT_EQ(form->Rows().size(), 4u);
   EXPECT_EQ(Output(*form), output);
-  EXPECT_EQ(Count(*form), QStringLiteral("3 個"));
+  EXPECT_EQ(Count(*form), QStringLiteral("4 個"));
 }
 
 TEST_F(MainFormTest, DropsTakeLocalFilesAndRefuseOtherLinksByName) {
