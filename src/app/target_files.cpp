@@ -1,7 +1,9 @@
 #include "app/target_files.h"
 
 #include "app/desktop_link.h"
+#include "platform/file_system.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace zorbe {
@@ -43,8 +45,38 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
   return std::move(link.target);
 }
 
+std::string CannotOpenMessage(const std::string& file, int error) {
+  if (error == ENOENT || error == EBUSY || error == ETXTBSY) {
+    return "ファイル「" + file + "」は存在しないか使用中です。";
+  }
+  return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
+}
+
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+  if (const int error = OpenForReadingError(file); error != 0) {
+    if (showError) {
+      showError(CannotOpenMessage(file, error));
+    }
+    return std::nullopt;
+  }
+  // The detector has its own message for a file that is gone meanwhile, or that is no plain
+  // file (a named pipe): that message is the only one.
+  bool reported = false;
+  const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
+    reported = true;
+    if (showError) {
+      showError(message);
+    }
+  });
+  return reported ? std::nullopt : std::optional<TCharCode>(result);
+}
+
 std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
-  const TCharCode result = DetectCharCode(file, showError);
+  const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
+  if (!detected) {
+    return std::nullopt;
+  }
+  const TCharCode result = *detected;
   const std::string refusal = ListRefusalMessage(file, result);
   if (!refusal.empty()) {
     if (showError) {

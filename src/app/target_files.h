@@ -26,8 +26,16 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
 // it points to, or refused through showError with nothing returned; any other name is itself.
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError);
 
+// The message for a target file that can't be opened: the spec'd "missing or in use" text when
+// that is the cause, the true cause (permission denied, ...) otherwise.
+std::string CannotOpenMessage(const std::string& file, int error);
+
+// The character code of a file, or nothing after one message naming the file and why it can't
+// be opened went to showError.
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError);
+
 // The character code of a file the list accepts, or nothing after the refusal went to
-// showError.
+// showError (one message per file).
 std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.

@@ -56,6 +56,16 @@ private:
   TJobControl& control_;
 };
 
+// The setting as the job reads it: "~/" at the start of the name of a file it reads is the home
+// folder (DefaultOutputName does the same for the output folder and name).
+TSettingOptionItems WithNamesResolved(TSettingOptionItems setting) {
+  for (std::string* name :
+       {&setting.DelChars, &setting.Replacement, &setting.SynonymDic, &setting.FuzzyCharDic}) {
+    *name = WithHomeFolder(*name);
+  }
+  return setting;
+}
+
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
 
@@ -80,8 +90,8 @@ struct TOutputForm {
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
-      : inputs_(inputs), setting_(inputs.setting), host_(host), control_(control),
-        conversions_(setting_) {}
+      : inputs_(inputs), setting_(WithNamesResolved(inputs.setting)), host_(host),
+        control_(control), conversions_(setting_) {}
 
   void Execute();
 
@@ -101,6 +111,7 @@ private:
   }
   void StartOutputForm(std::size_t first, std::size_t end);
   void ProcessFile(std::size_t index);
+  std::string_view ReadTarget(std::size_t index);
   std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
                                   std::string_view text);
   std::string_view ConvertCharCode(TCharCode code, std::string_view text,
@@ -119,11 +130,13 @@ private:
     std::vector<bool> keyed;        // order "none": which kept lines received the column key
     TSpaceWriter writer;
     std::string keyedLine;
+    std::string unkeyedLine;
     std::string converted[2];
     std::string rotated;
   };
   void LinePass(std::vector<TLineRef>& target, std::size_t first);
   void LinePassPart(TLinePassPart& part) const;
+  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   void Write(const std::string& fileName);
   void WriteSorted(TAtomicFile& out);
@@ -131,7 +144,7 @@ private:
   void WriteLine(TAtomicFile& out, std::string_view line);
 
   TSortJobInputs& inputs_;
-  const TSettingOptionItems& setting_;
+  const TSettingOptionItems setting_;
   TSortJobHost& host_;
   TJobControl& control_;
   const TLineConversions conversions_;
@@ -239,10 +252,9 @@ void TSortJob::ProcessFile(std::size_t index) {
   const std::size_t first = target.size();
   const TCharCode code = CodeOf(index);
   const bool firstOfCycle = setting_.NoConnected || index == 0;
-  std::string_view text;
+  std::string_view text = ReadTarget(index);
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
-    text = ReadFileText(space_, fileName);
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting);
@@ -250,7 +262,7 @@ void TSortJob::ProcessFile(std::size_t index) {
     crLf = FirstLineEndsInCrLf(text);
     AppendLines(space_, text, target);
   } else {
-    text = ReadTextLines(space_, fileName, target);
+    AppendLines(space_, text, target);
     crLf = FirstLineEndsInCrLf(text);
     if (code != ccShiftJis) {
       SetStatus(kStatusConverting);
@@ -266,6 +278,19 @@ void TSortJob::ProcessFile(std::size_t index) {
   }
   SetStatus(kStatusLinePass);
   LinePass(target, first);
+}
+
+// Reads a target into the space and appends its lines; returns where its bytes lie.
+std::string_view TSortJob::ReadTarget(std::size_t index) {
+  const auto readAhead = inputs_.contents.find(index);
+  if (readAhead == inputs_.contents.end()) {
+    return ReadFileText(space_, inputs_.files[index]);
+  }
+  std::string bytes = std::move(readAhead->second);
+  inputs_.contents.erase(readAhead);
+  char* copy = space_.Allocate(bytes.size());
+  std::memcpy(copy, bytes.data(), bytes.size());
+  return {copy, bytes.size()};
 }
 
 // The current file's lines (target[first..], read from `text`) as one text, every line followed
@@ -473,7 +498,8 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
       line = converted;
     }
     if (setting_.FBSpaceDel) {
-      line = TrimBlanks(line);
+      const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
+      line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
     }
     if (!deletion_ || !deletion_->Contains(line)) {
       if (Unordered()) {
@@ -496,6 +522,24 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
     }
     CheckStop();
   }
+}
+
+// Trims a line that received the column key and will have it undone. Trimming it as it stands
+// keeps its fields where they are, unless a blank it takes off is a delimiter (the space or TAB
+// kinds), or makes one the line's last byte: then the line has another number of fields and
+// the undo would move the wrong one. Such a line is trimmed in its own field order instead and
+// keyed again, so that its fields come out in their order.
+std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const {
+  const std::string_view trimmed = TrimBlanks(keyed);
+  if (trimmed.size() == keyed.size() ||
+      SplitFields(csvDelimiter_, trimmed).size() == SplitFields(csvDelimiter_, keyed).size()) {
+    return trimmed;
+  }
+  part.unkeyedLine =
+      MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
+  part.keyedLine = MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex,
+                             setting_.InsertCsvIndex, csvDelimiter_);
+  return part.keyedLine;
 }
 
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {

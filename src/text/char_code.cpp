@@ -162,6 +162,20 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // reads every byte anyway and stops, naming the offset, at one that is not UTF-8.
 constexpr std::uint64_t kUtf8Window = 64 * 1024;
 
+// The code a byte-order mark at the start names, if there is one.
+std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
+  if (StartsWith(firstBlock, "\xFF\xFE")) {
+    return ccUtf16LE;
+  }
+  if (StartsWith(firstBlock, "\xFE\xFF")) {
+    return ccUtf16BE;
+  }
+  if (StartsWith(firstBlock, "\xEF\xBB\xBF")) {
+    return ccUtf8;
+  }
+  return std::nullopt;
+}
+
 // The whole detection over a file's bytes, fed in order in pieces of whole 512-byte blocks (the
 // last piece may end in a part block):
 // - a byte-order mark decides at once (UTF-16 either way, UTF-8); so does a binary byte among
@@ -181,21 +195,11 @@ public:
     if (size_ == 0) {
       return ccEmptyOrUnreadable;
     }
-    if (StartsWith(first, "\xFF\xFE")) {
-      return ccUtf16LE;
+    if (const std::optional<TCharCode> marked = ByteOrderMarkCode(first)) {
+      return marked;
     }
-    if (StartsWith(first, "\xFE\xFF")) {
-      return ccUtf16BE;
-    }
-    if (StartsWith(first, "\xEF\xBB\xBF")) {
-      return ccUtf8;
-    }
-    // Binary pre-check: positions 1 to 511 of the first block, but never its last byte.
-    for (std::size_t i = 0; i < kDetectBlockSize - 1 && i + 1 < first.size(); ++i) {
-      const auto b = static_cast<unsigned char>(first[i]);
-      if (b <= 0x07 || b == 0xFF) {
-        return ccBinary;
-      }
+    if (IsBinaryBlock(first)) {
+      return ccBinary;
     }
     return std::nullopt;
   }
@@ -300,6 +304,20 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
   return result;
 }
 
+bool IsBinaryBlock(std::string_view firstBlock) {
+  if (ByteOrderMarkCode(firstBlock)) {
+    return false;
+  }
+  // Positions 1 to 511 of the first block, but never its last byte.
+  for (std::size_t i = 0; i < kDetectBlockSize - 1 && i + 1 < firstBlock.size(); ++i) {
+    const auto b = static_cast<unsigned char>(firstBlock[i]);
+    if (b <= 0x07 || b == 0xFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
 TCharCode DetectCharCodeOfBytes(std::string_view bytes) {
   TDetection detection(bytes.size());
   if (const std::optional<TCharCode> early = detection.FromStart(bytes)) {
@@ -352,19 +370,27 @@ std::string CharCodeName(TCharCode code) {
   return row != nullptr ? row->name : "none";
 }
 
-void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list) {
+void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list, bool byName) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const std::string base = (!folder.empty() && folder.back() == '/') ? folder : folder + "/";
+  std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::directory_entry& entry = *it;
+    entries.push_back(*it);
+  }
+  if (byName) {
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+      return a.path().filename().string() < b.path().filename().string();
+    });
+  }
+  for (const fs::directory_entry& entry : entries) {
     std::error_code typeError;
     if (entry.is_symlink(typeError) && entry.is_directory(typeError)) {
       continue;
     }
     const std::string name = base + entry.path().filename().string();
     if (entry.is_directory(typeError)) {
-      CollectFolderFiles(name, list);
+      CollectFolderFiles(name, list, byName);
     } else {
       list.push_back(name);
     }

@@ -69,14 +69,20 @@ TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
 // The character code of a file; never changes the file.
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError = {});
 
-// The same detection over a whole file already in memory.
+// The same detection over a whole file already in memory (a pipe read to its end).
 TCharCode DetectCharCodeOfBytes(std::string_view bytes);
+
+// Whether the first block of a file marks it as binary: a byte 0x00-0x07 or 0xFF before its
+// last byte (and no byte-order mark in front).
+bool IsBinaryBlock(std::string_view firstBlock);
 
 // "S-JIS", "JIS83", "JIS78", "EUC", "Unicode", "Unicode(BE)", "UTF-8", "BINARY" or "none".
 std::string CharCodeName(TCharCode code);
 
 // Appends the full name of every file below the folder, depth first in the order the file
-// system lists them. Symbolic links to folders are skipped, so a link loop can't recurse.
-void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list);
+// system lists them, or with `byName` in byte order of the names in each folder (the same list
+// on every run). Symbolic links to folders are skipped, so a link loop can't recurse.
+void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list,
+                        bool byName = false);
 
 } // namespace zorbe

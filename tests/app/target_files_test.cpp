@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace zorbe {
 namespace {
@@ -72,14 +73,26 @@ TEST(TargetFiles, ListAcceptsEveryTextAndRefusesTheRestByName) {
   }
 }
 
-TEST(TargetFiles, AMissingFileIsReportedAndThenRefusedAsUnknown) {
-  std::vector<std::string> messages;
-  EXPECT_FALSE(AcceptedListCode("/no/such/file.txt", [&](const std::string& m) {
-                 messages.push_back(m);
-               }).has_value());
-  EXPECT_EQ(messages,
-            (std::vector<std::string>{"ファイル「/no/such/file.txt」は存在しないか使用中です。",
-                                      "「/no/such/file.txt」は不明な文字コードです。"}));
+// One message per file, with the true cause, and no second refusal after it.
+TEST(TargetFiles, AFileThatCannotBeOpenedGetsOneMessageWithItsCause) {
+  test::TTempFolder folder;
+  const std::string notAFolder = folder.Write("plain", "x") + "/x.txt";
+  ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string file;
+    std::string message;
+  } cases[] = {
+      {"/no/such/file.txt", "ファイル「/no/such/file.txt」は存在しないか使用中です。"},
+      {notAFolder, "ファイル「" + notAFolder +
+                       "」を開けませんでした。\r\nパスの途中にフォルダでないものがあります。"},
+      {folder.File("pipe"), "ファイル「" + folder.File("pipe") + "」は存在しないか使用中です。"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> messages;
+    EXPECT_FALSE(
+        AcceptedListCode(c.file, [&](const std::string& m) { messages.push_back(m); }).has_value());
+    EXPECT_EQ(messages, std::vector<std::string>{c.message});
+  }
 }
 
 TEST(TargetFiles, CountText) {

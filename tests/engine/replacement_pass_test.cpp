@@ -25,6 +25,23 @@ std::string Text(const std::vector<std::string>& lines) {
   return test::Lines(lines);
 }
 
+// A host that, once the replacement rules start, has another thread press Stop after a delay.
+struct TStopWhileReplacing : test::TRecordingHost {
+  TStopWhileReplacing(TJobControl& control, std::thread& stopper, std::chrono::milliseconds delay)
+      : TRecordingHost(control, true), control_(control), stopper_(stopper), delay_(delay) {}
+  void ShowStatus(const std::string& statusText) override {
+    if (statusText == kStatusReplacing) {
+      stopper_ = std::thread([this] {
+        std::this_thread::sleep_for(delay_);
+        control_.RequestStop();
+      });
+    }
+  }
+  TJobControl& control_;
+  std::thread& stopper_;
+  std::chrono::milliseconds delay_;
+};
+
 class ReplacementPassTest : public testing::Test {
 protected:
   TJobResult Run(const std::string& input) {
@@ -198,22 +215,22 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
     big += "abc def ghi\r\n";
   }
   std::thread stopper;
-  struct TStopHost : test::TRecordingHost {
-    using TRecordingHost::TRecordingHost;
-    std::function<void()> onReplacing;
-    void ShowStatus(const std::string& statusText) override {
-      if (statusText == kStatusReplacing) {
-        onReplacing();
-      }
-    }
-  } stopHost(control, true);
-  stopHost.onReplacing = [&] {
-    stopper = std::thread([this] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      control.RequestStop();
-    });
-  };
+  TStopWhileReplacing stopHost(control, stopper, std::chrono::milliseconds(20));
   inputs = {setting, {folder.Write("in.txt", big)}, {ccShiftJis}, out};
+  EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
+  stopper.join();
+  EXPECT_EQ(test::ReadBytes(out), "earlier");
+}
+
+// A rule whose search walks the rest of the text from every position and finds nothing would
+// run for hours on this text; Stop ends it anyway.
+TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
+  Rules({"(.|\\r|\\n)*END,x"});
+  folder.Write("out.txt", "earlier");
+  std::thread stopper;
+  TStopWhileReplacing stopHost(control, stopper, std::chrono::milliseconds(50));
+  inputs = {
+      setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");

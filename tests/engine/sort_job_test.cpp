@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 
 namespace zorbe {
@@ -198,6 +199,102 @@ TEST_F(SortJobTest, ColumnKeyIsUndoneUnlessNotRestored) {
   setting.SortDirection = 2;
   setting.CLTC = "#";
   EXPECT_EQ(SortLines({"a,b,z", "#a,b,c"}), Text({"a,b,z", "#a,b,c"}));
+}
+
+// Trimming a keyed line can take a field away at one of its ends (with the space and TAB
+// delimiters, the blanks are delimiters). Unless the key is kept in place, no line may come out
+// with its fields reordered.
+TEST_F(SortJobTest, TrimmingNeverReordersTheColumnsOfARestoredLine) {
+  setting.SortDirection = 2;
+  setting.CsvSupport = true;
+  setting.FBSpaceDel = true;
+  const struct {
+    int delimiter, target, insert;
+    std::string line, written;
+  } cases[] = {
+      {1, 2, 0, "a  b", "a  b"},
+      {2, 2, 0, "a\t\tb", "a\t\tb"},
+      {1, 0, 2, "  a b", "a b"},
+      {1, 1, 0, " a b", " a b"},    // nothing taken from the keyed line's ends
+      {1, 0, 0, "a b ", "a b"},     // the line is trimmed as it stands
+      {0, 1, 2, "a,b ,c", "a,b,c"}, // the comma: trimming never takes a field
+      {0, 2, 0, "  a,b,c  ", "  a,b,c  "},
+      {1, 3, 0, "a  b  ", "a  b"},
+  };
+  for (const auto& c : cases) {
+    setting.CsvDelimiter = c.delimiter;
+    setting.TargetCsvIndex = c.target;
+    setting.InsertCsvIndex = c.insert;
+    EXPECT_EQ(SortLines({c.line}), Text({c.written})) << c.line;
+  }
+}
+
+// The same over generated lines of words, blanks and TABs: the words of every written line are
+// the words of its input line, in their order.
+TEST_F(SortJobTest, TrimmedColumnsKeepTheirOrderOnGeneratedLines) {
+  setting.SortDirection = 2;
+  setting.CsvSupport = true;
+  setting.FBSpaceDel = true;
+  std::mt19937 random(15);
+  const char pieces[] = {' ', '\t', 'a', 'b', 'c'};
+  std::vector<std::string> lines;
+  for (int i = 0; i < 400; ++i) {
+    std::string line;
+    for (int n = random() % 9; n > 0; --n) {
+      line += pieces[random() % 5];
+    }
+    lines.push_back(line);
+  }
+  auto words = [](const std::string& line) {
+    std::vector<std::string> found;
+    std::string word;
+    for (const char c : line + " ") {
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (!word.empty()) {
+          found.push_back(word);
+        }
+        word.clear();
+      } else {
+        word += c;
+      }
+    }
+    return found;
+  };
+  for (const int delimiter : {1, 2}) {
+    for (const auto& [target, insert] : {std::pair{2, 0}, {0, 2}, {1, 3}, {3, 1}}) {
+      setting.CsvDelimiter = delimiter;
+      setting.TargetCsvIndex = target;
+      setting.InsertCsvIndex = insert;
+      const std::string written = SortLines(lines);
+      std::size_t start = 0;
+      for (const std::string& line : lines) {
+        const std::size_t end = written.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_EQ(words(written.substr(start, end - start)), words(line))
+            << "[" << line << "] delimiter " << delimiter << " " << target << "->" << insert;
+        start = end + 2;
+      }
+    }
+  }
+}
+
+// Names in a setting may be absolute or start at the home folder ("~/"): an absolute output
+// name is not put below the input's folder, and "~" is never a folder of its own.
+TEST_F(SortJobTest, SettingNamesMayBeAbsoluteOrStartAtTheHomeFolder) {
+  ::setenv("HOME", folder.Path().c_str(), 1);
+  folder.Write("del.txt", Text({"b"}));
+  setting.DelChars = "~/del.txt";
+  setting.OutputFilename = folder.File("abs/out.txt");
+  const std::string in = folder.Write("in/in.txt", Text({"c", "b", "a"}));
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("abs/out.txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("in") + folder.File("abs")));
+
+  setting.OutputFilename.clear();
+  setting.OutputFolder = "~/zz";
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("zz/in[0].txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists("~"));
 }
 
 TEST_F(SortJobTest, PositionKeyComparesFromTheCount) {
