@@ -3,6 +3,7 @@
 
 #include "engine/job_test_support.h"
 #include "engine/sort_job.h"
+#include "text/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -147,13 +148,31 @@ TEST_F(UnicodeJobTest, EveryLineComesBackAsItself) {
                                      "\xEE\x9D\x97",
                                      "\xEF\xA3\xBF",
                                      "\xEF\xBB\xBF"};
+  // And every character of CP932's repertoire (its user-defined area too).
+  std::vector<std::string> repertoire;
+  for (int b = 0x20; b <= 0xDF; ++b) {
+    if (b <= 0x7E || b >= 0xA1) {
+      repertoire.push_back(Cp932ToUtf8(std::string(1, static_cast<char>(b))));
+    }
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC && (lead <= 0x9F || lead >= 0xE0); ++trail) {
+      const std::string utf8 =
+          Cp932ToUtf8(std::string{static_cast<char>(lead), static_cast<char>(trail)});
+      if (trail != 0x7F && utf8 != "\xEF\xBF\xBD") {
+        repertoire.push_back(utf8);
+      }
+    }
+  }
+  ASSERT_GT(repertoire.size(), 9000u);
   std::mt19937 random(7);
   for (const int direction : {0, 1, 2}) {
     std::vector<std::string> lines;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 2000; ++i) {
       std::string line;
-      for (int n = static_cast<int>(random() % 6); n > 0; --n) {
-        line += pieces[random() % pieces.size()];
+      for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+        const std::vector<std::string>& from = random() % 2 ? repertoire : pieces;
+        line += from[random() % from.size()];
       }
       lines.push_back(line);
     }
