@@ -23,7 +23,7 @@ TEST(DetectCharCode, Codes) {
     std::string bytes;
     TCharCode result;
   } cases[] = {
-      {"empty", "", ccEmptyOrUnreadable},
+      {"empty is text without lines", "", ccShiftJis},
       {"ascii", "hello\r\n", ccShiftJis},
       {"shift-jis kanji", Sjis("漢字です\r\n"), ccShiftJis},
       {"utf-16le bom",
@@ -108,16 +108,34 @@ TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
   afterDecision[560] = '\x01';
   EXPECT_EQ(Detect(afterDecision), ccShiftJis);
   std::string at512 = std::string(511, 'a') + "\x01" + Sjis("漢");
-  EXPECT_EQ(Detect(at512),
-            ccShiftJis); // position 512 is outside the pre-check and a block's last byte
+  EXPECT_EQ(Detect(at512), ccBinary); // outside the pre-check, but the scan is still undecided
 }
 
-TEST(DetectCharCode, PairsSplitByABlockBoundaryAreNotJoined) {
-  // The EUC pair F0 A1 starts at the last byte of block 0: F0 is never a rule start there, and
-  // block 1 starts with A1 followed by a newline.
-  std::string text = std::string(511, 'a') + "\xF0\xA1\r\n";
-  EXPECT_EQ(Detect(text), ccShiftJis);
-  EXPECT_EQ(Detect(std::string(510, 'a') + "\xF0\xA1\r\n"), ccEuc);
+// A pair split by a 512-byte block boundary (or by the pieces a file is read in) is read as the
+// pair the file holds: an EUC pair followed by a comma or a line feed no longer looks like a
+// half-width katakana byte followed by ASCII.
+TEST(DetectCharCode, PairsSplitByABlockBoundaryAreJoined) {
+  const std::string eucKana = "\xA5\xA2\xA5\xA4"; // アイ in EUC-JP
+  for (const std::size_t at : {std::size_t{511}, std::size_t{1023}, std::size_t{(1 << 20) - 1}}) {
+    for (const char* after : {",", "\n", "\r\n", "\xF0\xA1"}) {
+      // The pair F0 A1 (EUC) at the boundary, after undecided EUC kana.
+      std::string text = std::string(at - 4, 'a') + eucKana + "\xF0\xA1" + after;
+      EXPECT_EQ(Detect(text), ccEuc) << at << " " << after;
+      EXPECT_EQ(DetectCharCodeOfBytes(text), ccEuc) << at << " " << after;
+    }
+    // EUC kana only, a pair across the boundary: undecided, never Shift-JIS.
+    std::string kanaOnly = std::string(at - 1, 'a');
+    for (int i = 0; i < 4; ++i) {
+      kanaOnly += eucKana + ",";
+    }
+    kanaOnly += "\n";
+    EXPECT_EQ(Detect(kanaOnly), ccUndecided) << at;
+    // ESC $ B split by the boundary is still JIS.
+    EXPECT_EQ(Detect(std::string(at - 1, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
+    EXPECT_EQ(Detect(std::string(at - 2, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
+  }
+  // The look-ahead after a half-width katakana byte and E0-EF runs on across a boundary.
+  EXPECT_EQ(Detect(std::string(510, 'a') + "\xB1\xE0\x41\x41\x89\r\n"), ccShiftJis);
 }
 
 TEST(DetectCharCode, LargeUndecidedFileIsScannedToTheEnd) {
