@@ -57,6 +57,13 @@ private:
   std::string commentPrefixes_;
 };
 
+// The code to read a target's bytes in: the detected code when its bytes fit it, else the one
+// other Japanese code they fit (text/code_check.h). Throws EFileError naming the file, and the
+// offset of the first byte no code fits, when none does or the codes that do can't be told
+// apart. Unicode codes are returned as they are: their converters check the bytes.
+TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
+                            std::string_view bytes);
+
 // The line (from 1) of an offset in a text: CR, LF and CR LF each end one line.
 std::size_t LineOfOffset(std::string_view text, std::size_t offset);
 

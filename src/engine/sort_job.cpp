@@ -250,9 +250,9 @@ void TSortJob::ProcessFile(std::size_t index) {
   SetStatus(kStatusReading);
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  const TCharCode code = CodeOf(index);
   const bool firstOfCycle = setting_.NoConnected || index == 0;
   std::string_view text = ReadTarget(index);
+  const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);

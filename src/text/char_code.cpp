@@ -1,5 +1,6 @@
 #include "text/char_code.h"
 
+#include "text/code_check.h"
 #include "text/utf8_check.h"
 
 #include <algorithm>
@@ -371,7 +372,8 @@ TCharCode DetectCharCodeOfBytes(std::string_view bytes) {
     return *early;
   }
   detection.Feed(bytes, true);
-  return detection.Result();
+  const TCharCode result = detection.Result();
+  return result == ccUndecided ? SecondOpinion(bytes) : result;
 }
 
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
@@ -404,7 +406,20 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
       break; // the file ends early (it shrank since its size was taken)
     }
   }
-  return detection.Result();
+  const TCharCode result = detection.Result();
+  if (result != ccUndecided) {
+    return result;
+  }
+  // Undecided between EUC and Shift-JIS: the second opinion reads the file once more.
+  TSecondOpinion opinion;
+  for (std::uint64_t offset = 0; offset < size; offset += kChunk) {
+    const std::size_t length = ReadAt(file.fd, chunk.get(), kChunk, offset);
+    opinion.Feed({chunk.get(), length});
+    if (length < kChunk) {
+      break;
+    }
+  }
+  return opinion.Result();
 }
 
 TCodeFamily FamilyOf(TCharCode code) {

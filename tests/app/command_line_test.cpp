@@ -184,7 +184,8 @@ TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
   } cases[] = {
       {"bin.dat", std::string("\0\1\2", 3),
        "」はテキストファイルではありません。\r\n処理を中止します。"},
-      {"kana.txt", Sjis("ｱｲ\r\n"), "」は不明な文字コードです。\r\n処理を中止します。"},
+      {"ambiguous.txt", "\xB1\xB2\xB3\xB4\xA4\xA2\xB5\xB6\xB7\xB8\r\n",
+       "」はEUCかShift-JISか判定できません。\r\n処理を中止します。"},
   };
   for (const auto& c : cases) {
     const std::string bad = folder.Write(c.name, c.bytes);

@@ -3,6 +3,7 @@
 
 #include "engine/job_test_support.h"
 #include "engine/sort_job.h"
+#include "text/code_conversion.h"
 #include "text/encoding.h"
 
 #include <gtest/gtest.h>
@@ -363,6 +364,20 @@ TEST_F(UnicodeJobTest, BytesThatAreNotUtf8EndTheJobWithTheirOffset) {
   EXPECT_EQ(result.message, "「" + in +
                                 "」は UTF-8 として正しくないバイトを含んでいます（オフセット "
                                 "10）。\r\n処理を中止します。");
+  EXPECT_EQ(Output(), "(none)");
+}
+
+// A target's bytes are read in the code they fit, whatever the detector said; bytes that fit no
+// Japanese code end the job before anything is written, naming the file and the offset.
+TEST_F(UnicodeJobTest, ATargetIsReadInTheCodeItsBytesFit) {
+  const std::string euc = folder.Write("euc.txt", "\xA5\xA4,\xFD\xFE\r\n\xA5\xA2\r\n");
+  ASSERT_EQ(Run({{euc, ccShiftJis}}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(Output(), EucToSjis("\xA5\xA2\r\n\xA5\xA4,\xFD\xFE\r\n"));
+  const std::string broken = folder.Write("broken.txt", "abc\r\n\xA4\x80\r\n");
+  const TJobResult result = Run({{euc, ccEuc}, {broken, ccShiftJis}});
+  EXPECT_EQ(result.outcome, TJobOutcome::Failed);
+  EXPECT_NE(result.message.find("「" + broken + "」"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("オフセット 6"), std::string::npos) << result.message;
   EXPECT_EQ(Output(), "(none)");
 }
 

@@ -41,15 +41,16 @@ TEST(DetectCharCode, Codes) {
       {"jis78", "\x1B$@$\"\x1B(B\r\n", ccJis78},
       {"jis then 8-bit", "\x1B$B$\"\x1B(B\x82\xA0\r\n", ccJis83},
       {"euc decided by F0-FE", "\xF0\xA1\r\n", ccEuc},
-      {"euc hiragana only is undecided", eucA + "\r\n", ccUndecided},
-      {"half-width kana pair undecided", Sjis("ｱｲ\r\n"), ccUndecided},
+      // Undecided by the scan; the second opinion decides.
+      {"euc hiragana only", eucA + "\r\n", ccEuc},
+      {"half-width kana pair", Sjis("ｱｲ\r\n"), ccShiftJis},
       {"three half-width kana decide", Sjis("ｱｲｳ\r\n"), ccShiftJis},
-      {"8E then kana undecided", "\x8E\xB1\r\n", ccUndecided},
+      {"8E then kana stays ambiguous", "\x8E\xB1\r\n", ccUndecided},
       {"8E then A0", "\x8E\xA0\r\n", ccShiftJis},
       {"E0 then FD decides EUC", "\xE0\xFD\r\n", ccEuc},
       {"look-ahead after kana and E0", "\xB1\xE0\x41\x89\r\n", ccShiftJis},
       {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n", ccEuc},
-      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccUndecided},
+      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccShiftJis},
       {"one byte file is never scanned", std::string("\0", 1), ccShiftJis},
       {"last byte of a block is not a rule start", "ab\x82", ccShiftJis},
       {"esc dollar at block end", "ab\x1B$", ccShiftJis},
@@ -71,8 +72,8 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
       {"two-byte characters the scan decides",
        "\xC5\x83"
        "A\r\n",
-       ccShiftJis},                                                           // Shift-JIS ﾅア
-      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccUndecided}, // 村あ
+       ccShiftJis},                                                     // Shift-JIS ﾅア
+      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccEuc}, // 村あ
       {"no byte 0x80 or above", "plain\n", ccShiftJis},
       {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
       {"UTF-8 far into the file", std::string(600000, 'a') + "あ\n", ccUtf8},
@@ -123,13 +124,13 @@ TEST(DetectCharCode, PairsSplitByABlockBoundaryAreJoined) {
       EXPECT_EQ(Detect(text), ccEuc) << at << " " << after;
       EXPECT_EQ(DetectCharCodeOfBytes(text), ccEuc) << at << " " << after;
     }
-    // EUC kana only, a pair across the boundary: undecided, never Shift-JIS.
+    // EUC kana only, a pair across the boundary: never Shift-JIS.
     std::string kanaOnly = std::string(at - 1, 'a');
     for (int i = 0; i < 4; ++i) {
       kanaOnly += eucKana + ",";
     }
     kanaOnly += "\n";
-    EXPECT_EQ(Detect(kanaOnly), ccUndecided) << at;
+    EXPECT_EQ(Detect(kanaOnly), ccEuc) << at;
     // ESC $ B split by the boundary is still JIS.
     EXPECT_EQ(Detect(std::string(at - 1, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
     EXPECT_EQ(Detect(std::string(at - 2, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;

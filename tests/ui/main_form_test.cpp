@@ -69,7 +69,8 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   const std::string binary = folder.Write("tree/sub/bin.dat", std::string("\0\1\2abc", 6));
   const std::string bom = folder.Write("tree/bom.txt", "\xef\xbb\xbf"
                                                        "abc");
-  const std::string undecided = folder.Write("tree/sub/deep/undecided.txt", "\xb1\xb2\r\n");
+  const std::string undecided =
+      folder.Write("tree/sub/deep/undecided.txt", "\xb1\xb2\xb3\xb4\xa4\xa2\xb5\xb6\xb7\xb8\r\n");
   auto form = MakeForm();
   form->AddFiles({folder.File("tree")});
 
@@ -85,7 +86,7 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   EXPECT_EQ(rows[2].code, ccEuc);
   std::vector<std::string> texts = messages.Texts();
   std::vector<std::string> expected{"「" + binary + "」はテキストファイルではありません。",
-                                    "「" + undecided + "」は不明な文字コードです。"};
+                                    "「" + undecided + "」はEUCかShift-JISか判定できません。"};
   std::sort(texts.begin(), texts.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(texts, expected);

@@ -1,0 +1,238 @@
+// Checking a file's bytes against its code, and the second opinion (see code_check.h).
+
+#include "text/code_check.h"
+
+#include <uchardet.h>
+
+#include <array>
+#include <cstring>
+#include <strings.h>
+
+namespace zorbe {
+namespace {
+
+constexpr bool In(unsigned c, unsigned lo, unsigned hi) {
+  return c >= lo && c <= hi;
+}
+
+// What a byte is in Shift-JIS: a character by itself, a lead byte, or no character.
+enum TSjisClass : unsigned char { sjSingle, sjLead, sjNone };
+
+constexpr std::array<unsigned char, 256> MakeSjisClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (unsigned b = 0; b < 256; ++b) {
+    classes[b] = b <= 0x7F || In(b, 0xA1, 0xDF)           ? sjSingle
+                 : In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC) ? sjLead
+                                                          : sjNone;
+  }
+  return classes;
+}
+constexpr std::array<unsigned char, 256> kSjisClasses = MakeSjisClasses();
+
+bool IsSjisTrail(unsigned char c) {
+  return In(c, 0x40, 0x7E) || In(c, 0x80, 0xFC);
+}
+
+// The number of bytes at p, up to end, below 0x80, taken eight at a time.
+std::size_t AsciiRun(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* q = p;
+  while (end - q >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, q, 8);
+    if ((word & 0x8080808080808080ull) != 0) {
+      break;
+    }
+    q += 8;
+  }
+  while (q < end && *q < 0x80) {
+    ++q;
+  }
+  return static_cast<std::size_t>(q - p);
+}
+
+std::size_t FirstUnfitSjis(const unsigned char* p, std::size_t size) {
+  const unsigned char* const end = p + size;
+  const unsigned char* q = p;
+  while (q < end) {
+    q += AsciiRun(q, end);
+    while (q < end && *q >= 0x80) {
+      const unsigned char kind = kSjisClasses[*q];
+      if (kind == sjSingle) {
+        ++q;
+      } else if (kind == sjLead) {
+        if (q + 1 == end) {
+          return std::string::npos; // a lone lead byte at the very end
+        }
+        if (!IsSjisTrail(q[1])) {
+          return static_cast<std::size_t>(q - p);
+        }
+        q += 2;
+      } else {
+        return static_cast<std::size_t>(q - p);
+      }
+    }
+  }
+  return std::string::npos;
+}
+
+std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+  const unsigned char* const end = p + size;
+  const unsigned char* q = p;
+  auto pairByte = [](unsigned char c) { return In(c, 0xA1, 0xFE); };
+  while (q < end) {
+    q += AsciiRun(q, end);
+    while (q < end && *q >= 0x80) {
+      const unsigned char b = *q;
+      const auto left = end - q;
+      if (pairByte(b) && left >= 2 && pairByte(q[1])) {
+        q += 2;
+      } else if (b == 0x8E && left >= 2 && In(q[1], 0xA1, 0xDF)) {
+        q += 2;
+      } else if (b == 0x8F && left >= 3 && pairByte(q[1]) && pairByte(q[2])) {
+        q += 3;
+      } else {
+        return static_cast<std::size_t>(q - p);
+      }
+    }
+  }
+  return std::string::npos;
+}
+
+std::size_t FirstUnfitJis(const unsigned char* p, std::size_t size) {
+  bool twoByte = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char b = p[i];
+    if (b == 0x1B && i + 1 < size) {
+      twoByte = p[i + 1] == '$' ? true : p[i + 1] == '(' ? false : twoByte;
+      i += 2;
+      continue;
+    }
+    if (twoByte && b >= 0x7F) {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
+} // namespace
+
+std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  switch (FamilyOf(code)) {
+  case TCodeFamily::ShiftJis:
+    return FirstUnfitSjis(p, bytes.size());
+  case TCodeFamily::Euc:
+    return FirstUnfitEuc(p, bytes.size());
+  case TCodeFamily::Jis:
+    return FirstUnfitJis(p, bytes.size());
+  default:
+    return std::string::npos;
+  }
+}
+
+TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {
+  const std::size_t unfit = FirstUnfitByte(bytes, detected);
+  if (unfit == std::string::npos) {
+    return {detected};
+  }
+  // The other legacy codes; JIS is no candidate: a file without escape sequences is ASCII in
+  // it, which the detected code would have fitted.
+  TCharCode fits[2];
+  std::size_t fitting = 0;
+  std::size_t lastFailure = unfit;
+  for (const TCharCode other : {ccShiftJis, ccEuc}) {
+    if (FamilyOf(other) == FamilyOf(detected)) {
+      continue;
+    }
+    const std::size_t at = FirstUnfitByte(bytes, other);
+    if (at == std::string::npos) {
+      fits[fitting++] = other;
+    } else if (at > lastFailure) {
+      lastFailure = at;
+    }
+  }
+  if (fitting == 1) {
+    return {fits[0]};
+  }
+  if (fitting == 2) {
+    return {SecondOpinion(bytes)}; // ccUndecided without an offset: ambiguous
+  }
+  return {ccUndecided, lastFailure};
+}
+
+TSecondOpinion::TSecondOpinion() : detector_(uchardet_new()) {}
+
+TSecondOpinion::~TSecondOpinion() {
+  uchardet_delete(static_cast<uchardet_t>(detector_));
+}
+
+void TSecondOpinion::Feed(std::string_view piece) {
+  uchardet_handle_data(static_cast<uchardet_t>(detector_), piece.data(), piece.size());
+  for (const char ch : piece) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (pending_ > 0) {
+      if (!In(c, 0xA1, 0xFE)) {
+        eucPossible_ = false;
+      }
+      if (--pending_ == 0 && lead_ != 0) {
+        ++pairs_;
+        kanaPairs_ += lead_ == 0xA4 || lead_ == 0xA5;
+      }
+      continue;
+    }
+    if (c < 0x80) {
+      continue;
+    }
+    if (In(c, 0xA1, 0xFE)) {
+      pending_ = 1;
+      lead_ = c;
+    } else if (c == 0x8E || c == 0x8F) {
+      pending_ = c == 0x8E ? 1 : 2;
+      lead_ = 0; // half-width katakana and JIS X 0212 don't count as pairs
+    } else {
+      eucPossible_ = false;
+    }
+  }
+}
+
+TCharCode TSecondOpinion::Result() {
+  const auto detector = static_cast<uchardet_t>(detector_);
+  uchardet_data_end(detector);
+  const char* charset = uchardet_get_charset(detector);
+  if (charset != nullptr && ::strcasecmp(charset, "EUC-JP") == 0 && eucPossible_) {
+    return ccEuc;
+  }
+  if (charset != nullptr && ::strcasecmp(charset, "SHIFT_JIS") == 0) {
+    return ccShiftJis;
+  }
+  if (!eucPossible_ || pending_ != 0) {
+    return ccShiftJis;
+  }
+  if (pairs_ == 0) {
+    return ccUndecided;
+  }
+  if (kanaPairs_ * 4 >= pairs_) {
+    return ccEuc;
+  }
+  if (kanaPairs_ * 20 <= pairs_) {
+    return ccShiftJis;
+  }
+  return ccUndecided;
+}
+
+TCharCode SecondOpinion(std::string_view bytes) {
+  TSecondOpinion opinion;
+  opinion.Feed(bytes);
+  return opinion.Result();
+}
+
+std::string AmbiguousCodeMessage(const std::string& fileName) {
+  return "「" + fileName + "」はEUCかShift-JISか判定できません。";
+}
+
+std::string UnfitBytesMessage(const std::string& fileName, std::size_t offset) {
+  return "「" + fileName + "」は日本語のどの文字コードとしても正しくないバイトを含んでいます" +
+         "（オフセット " + std::to_string(offset) + "）。\r\n処理を中止します。";
+}
+
+} // namespace zorbe
