@@ -40,6 +40,9 @@ void NotifySortEnd(const TSortThread& job, bool cancelled, const TOptions& optio
   if (cancelled || job.Result().outcome != TJobOutcome::Finished) {
     return;
   }
+  if (!job.Result().warning.empty()) {
+    ShowMessage(job.Result().warning, TMsgKind::Warning, TMsgButtons::OK);
+  }
   if (!options.WaveFileName.empty()) {
     shell.PlaySound(options.WaveFileName);
   }

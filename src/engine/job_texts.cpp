@@ -231,6 +231,27 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
   throw EFileError(UnfitBytesMessage(fileName, checked.unfitAt));
 }
 
+void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes) {
+  const TJisX0212 found = FindJisX0212(bytes, code);
+  if (found.count == 0) {
+    return;
+  }
+  if (count_ == 0) {
+    firstFile_ = fileName;
+    firstLine_ = LineOfOffset(bytes, found.first);
+  }
+  count_ += found.count;
+}
+
+std::string TSubstitutions::Warning() const {
+  if (count_ == 0) {
+    return {};
+  }
+  return "Shift-JIS で表せない文字 (JIS X 0212) " + std::to_string(count_) +
+         " 文字を「〓」に置き換えました。\r\n最初の文字は「" + firstFile_ + "」の " +
+         std::to_string(firstLine_) + " 行目です。";
+}
+
 std::size_t LineOfOffset(std::string_view text, std::size_t offset) {
   // The lines up to and including the character at the offset (which is no line end).
   return CountLines(text.substr(0, std::min(offset + 1, text.size())));

@@ -94,6 +94,8 @@ public:
         control_(control), conversions_(setting_) {}
 
   void Execute();
+  // What the user should still know of a job that ran to its end.
+  std::string Warning() const { return substitutions_.Warning(); }
 
 private:
   bool Unordered() const { return setting_.SortDirection == 2; }
@@ -156,6 +158,7 @@ private:
 
   // Built once per job.
   std::optional<TJobTexts> texts_;
+  TSubstitutions substitutions_;
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
 
@@ -253,6 +256,7 @@ void TSortJob::ProcessFile(std::size_t index) {
   const bool firstOfCycle = setting_.NoConnected || index == 0;
   std::string_view text = ReadTarget(index);
   const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
+  substitutions_.Note(fileName, code, text);
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
@@ -666,16 +670,17 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
 
 TJobResult RunSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control) {
   try {
-    TSortJob(inputs, host, control).Execute();
-    return {};
+    TSortJob job(inputs, host, control);
+    job.Execute();
+    return {TJobOutcome::Finished, {}, job.Warning()};
   } catch (const EJobStopped&) {
-    return {TJobOutcome::Stopped, {}};
+    return {TJobOutcome::Stopped, {}, {}};
   } catch (const EJobReported&) {
-    return {TJobOutcome::Failed, {}};
+    return {TJobOutcome::Failed, {}, {}};
   } catch (const std::bad_alloc&) {
-    return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。"};
+    return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。", {}};
   } catch (const std::exception& e) {
-    return {TJobOutcome::Failed, e.what()};
+    return {TJobOutcome::Failed, e.what(), {}};
   }
 }
 

@@ -74,6 +74,8 @@ struct TJobResult {
   // For Failed: what went wrong, for the user; empty when the job has told the user itself (an
   // invalid replacement rule, through ShowReplacementError).
   std::string message;
+  // For Finished: what the user should still know (characters replaced by 〓), or empty.
+  std::string warning;
 };
 
 // Runs the whole job on the calling thread and reports how it ended.

@@ -74,6 +74,14 @@ private:
 
 TCharCode SecondOpinion(std::string_view bytes);
 
+// The JIS X 0212 characters of an EUC or JIS text (EUC 0x8F and a pair; pairs after ESC $ ( D),
+// which have no Shift-JIS form and become 〓: how many, and the offset of the first.
+struct TJisX0212 {
+  std::size_t count = 0;
+  std::size_t first = std::string::npos;
+};
+TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code);
+
 // "「name」はEUCかShift-JISか判定できません。"
 std::string AmbiguousCodeMessage(const std::string& fileName);
 // The file's bytes fit no Japanese code: names the file and the offset, and ends the job.

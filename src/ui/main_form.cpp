@@ -371,6 +371,7 @@ void TMainForm::OnJobEnded(TSortThread& job) {
   in.outputName = WithoutQuotes(job.Inputs().outputName);
   in.outcome = job.Result().outcome;
   in.failure = job.Result().message;
+  in.warning = job.Result().warning;
   HandleSortEnd(in, *this, shell_);
   jobEndRunning_ = false;
   // Released once this callback has returned and the worker is free to end.

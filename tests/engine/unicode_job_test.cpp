@@ -381,5 +381,19 @@ TEST_F(UnicodeJobTest, ATargetIsReadInTheCodeItsBytesFit) {
   EXPECT_EQ(Output(), "(none)");
 }
 
+// A JIS X 0212 character (edict's "Tōkaidō" in EUC) still becomes 〓, but the job says so:
+// how many, and the first one's file and line.
+TEST_F(UnicodeJobTest, CharactersReplacedByGetaAreReported) {
+  const std::string plain = folder.Write("plain.txt", "a\r\n");
+  const std::string edict = folder.Write("edict.txt", "x\nT\x8F\xAB\xB8kaid\x8F\xAB\xB8\n");
+  const TJobResult result = Run({{plain, ccShiftJis}, {edict, ccEuc}});
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  EXPECT_EQ(Output(), "T\x81\xACkaid\x81\xAC\r\na\r\nx\r\n");
+  EXPECT_EQ(result.warning, "Shift-JIS で表せない文字 (JIS X 0212) 2 文字を「〓」に置き換えました。"
+                            "\r\n最初の文字は「" +
+                                edict + "」の 2 行目です。");
+  EXPECT_EQ(Run({{plain, ccShiftJis}}).warning, "");
+}
+
 } // namespace
 } // namespace zorbe
