@@ -48,6 +48,54 @@ TEST(CodeCheck, WhatFitsEachCode) {
   }
 }
 
+// The plain reading of what fits Shift-JIS, one character at a time: the check that takes 64
+// bytes at a time must agree with it on every text, wherever its blocks fall.
+std::size_t ReferenceUnfitSjis(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b <= 0x7F || (b >= 0xA1 && b <= 0xDF)) {
+      ++i;
+    } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+      if (i + 1 == text.size()) {
+        return npos;
+      }
+      const auto c = static_cast<unsigned char>(text[i + 1]);
+      if (c < 0x40 || c == 0x7F || c > 0xFC) {
+        return i;
+      }
+      i += 2;
+    } else {
+      return i;
+    }
+  }
+  return npos;
+}
+
+TEST(CodeCheck, TheBlockCheckAgreesWithTheCharacterByCharacterReading) {
+  // Bytes drawn mostly from the lead and trail ranges, where pairs are hard to tell apart.
+  const unsigned char pool[] = {0x81, 0x82, 0x9F, 0xE0, 0xEA, 0xFC, 0x40, 0x7E, 0xA1, 0xB1,
+                                0xDF, 0x80, 0xA0, 0xFD, 0xFF, 0x7F, 0x0A, 0x2C, 0x41, 0x3F};
+  std::mt19937 random(64);
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t size = random() % 300;
+    std::string text;
+    const int errorsEvery = 1 + static_cast<int>(random() % 400);
+    for (std::size_t i = 0; i < size; ++i) {
+      // Mostly valid text: a lead byte with a trail, a single byte, now and then anything.
+      const int pick = static_cast<int>(random() % errorsEvery);
+      if (pick == 0) {
+        text += static_cast<char>(pool[random() % std::size(pool)]);
+      } else if (random() % 3 != 0) {
+        text += static_cast<char>(pool[random() % 6]);
+        text += static_cast<char>(pool[random() % 14]);
+      } else {
+        text += static_cast<char>(pool[6 + random() % 8]);
+      }
+    }
+    ASSERT_EQ(FirstUnfitByte(text, ccShiftJis), ReferenceUnfitSjis(text)) << round;
+  }
+}
+
 TEST(CodeCheck, ADecisionThatDoesNotDecodeTakesTheOneCodeThatDoes) {
   const struct {
     const char* name;
