@@ -165,10 +165,20 @@ std::size_t FirstUnfitSjis(const unsigned char* p, std::size_t size) {
 }
 #endif
 
-std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+// The byte-at-a-time check from `start`; `leadBefore`: the byte before `start` (0xA1-0xFE or
+// 0x8E) starts a pair whose second byte is at `start`, or 0.
+std::size_t FirstUnfitEucFrom(const unsigned char* p, std::size_t size, std::size_t start,
+                              unsigned char leadBefore) {
   const unsigned char* const end = p + size;
-  const unsigned char* q = p;
+  const unsigned char* q = p + start;
   auto pairByte = [](unsigned char c) { return In(c, 0xA1, 0xFE); };
+  if (leadBefore != 0) {
+    const bool fits = q < end && (leadBefore == 0x8E ? In(*q, 0xA1, 0xDF) : pairByte(*q));
+    if (!fits) {
+      return start - 1;
+    }
+    ++q;
+  }
   while (q < end) {
     q += AsciiRun(q, end);
     while (q < end && *q >= 0x80) {
@@ -187,6 +197,49 @@ std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
   }
   return std::string::npos;
 }
+
+#if defined(__SSE2__)
+// EUC text without JIS X 0212 (no byte 0x8F) is pairs only: the same bit-mask pairing as for
+// Shift-JIS, with 0xA1-0xFE and 0x8E starting pairs.
+std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+  using lanes::InRange;
+  if (std::memchr(p, 0x8F, size) != nullptr) {
+    return FirstUnfitEucFrom(p, size, 0, 0);
+  }
+  std::uint64_t carry = 0;
+  std::uint64_t carrySs2 = 0; // the last byte of the block before is a single shift 0x8E
+  std::size_t base = 0;
+  for (; size - base >= 64; base += 64) {
+    const unsigned char* block = p + base;
+    const std::uint64_t high = Mask64(block, [](__m128i v) { return v; });
+    if (high == 0 && carry == 0) {
+      continue;
+    }
+    const std::uint64_t pairRange = Mask64(block, [](__m128i v) { return InRange(v, 0xA1, 0xFE); });
+    const std::uint64_t ss2 =
+        Mask64(block, [](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('\x8E')); });
+    const std::uint64_t kana = Mask64(block, [](__m128i v) { return InRange(v, 0xA1, 0xDF); });
+    const std::uint64_t taken = TakenBytes(pairRange | ss2, carry);
+    const std::uint64_t startingSs2 = ss2 & ~taken;
+    const std::uint64_t afterSs2 = startingSs2 << 1 | carrySs2;
+    carrySs2 = startingSs2 >> 63;
+    const std::uint64_t badSecond = (taken & ~pairRange) | (afterSs2 & ~kana);
+    const std::uint64_t badSingle = ~taken & high & ~(pairRange | ss2);
+    if ((badSecond | badSingle) != 0) {
+      // A bad second byte is named by the byte that starts its pair.
+      const std::size_t atSecond = badSecond != 0 ? base + __builtin_ctzll(badSecond) - 1 : size;
+      const std::size_t atSingle = badSingle != 0 ? base + __builtin_ctzll(badSingle) : size;
+      return std::min(atSecond, atSingle);
+    }
+  }
+  const unsigned char leadBefore = carry == 0 ? 0 : carrySs2 != 0 ? 0x8E : 0xA1;
+  return FirstUnfitEucFrom(p, size, base, leadBefore);
+}
+#else
+std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+  return FirstUnfitEucFrom(p, size, 0, 0);
+}
+#endif
 
 std::size_t FirstUnfitJis(const unsigned char* p, std::size_t size) {
   bool twoByte = false;

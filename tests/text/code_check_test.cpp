@@ -96,6 +96,51 @@ TEST(CodeCheck, TheBlockCheckAgreesWithTheCharacterByCharacterReading) {
   }
 }
 
+std::size_t ReferenceUnfitEuc(std::string_view text) {
+  auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  auto pairByte = [](unsigned char c) { return c >= 0xA1 && c <= 0xFE; };
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char b = at(i);
+    const std::size_t left = text.size() - i;
+    if (b < 0x80) {
+      ++i;
+    } else if (pairByte(b) && left >= 2 && pairByte(at(i + 1))) {
+      i += 2;
+    } else if (b == 0x8E && left >= 2 && at(i + 1) >= 0xA1 && at(i + 1) <= 0xDF) {
+      i += 2;
+    } else if (b == 0x8F && left >= 3 && pairByte(at(i + 1)) && pairByte(at(i + 2))) {
+      i += 3;
+    } else {
+      return i;
+    }
+  }
+  return npos;
+}
+
+TEST(CodeCheck, TheEucBlockCheckAgreesWithTheCharacterByCharacterReading) {
+  const unsigned char pool[] = {0xA4, 0xA5, 0xB0, 0xFE, 0xA1, 0xDF, 0xE0, 0x8E,
+                                0x41, 0x0A, 0x2C, 0x80, 0xA0, 0xFF, 0x8D, 0x8F};
+  std::mt19937 random(65);
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t size = random() % 300;
+    const int errorsEvery = 1 + static_cast<int>(random() % 400);
+    const bool supplementary = round % 10 == 0;
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+      const int pick = static_cast<int>(random() % errorsEvery);
+      if (pick == 0) {
+        text += static_cast<char>(pool[random() % (supplementary ? 16 : 15)]);
+      } else if (random() % 3 != 0) {
+        text += static_cast<char>(pool[random() % 8]); // a pair, or 0x8E and a kana byte
+        text += static_cast<char>(pool[random() % 6]);
+      } else {
+        text += static_cast<char>(pool[8 + random() % 3]);
+      }
+    }
+    ASSERT_EQ(FirstUnfitByte(text, ccEuc), ReferenceUnfitEuc(text)) << round;
+  }
+}
+
 TEST(CodeCheck, ADecisionThatDoesNotDecodeTakesTheOneCodeThatDoes) {
   const struct {
     const char* name;
