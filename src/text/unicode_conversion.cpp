@@ -215,21 +215,47 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
   unsigned char* d = first;
   auto written = [&] { return static_cast<std::size_t>(d - first); };
   while (q < end) {
+    if (*q < 0x80) {
 #if defined(__SSE2__)
-    // Loaded before stored: in place, the store never reaches bytes not yet read.
-    for (; end - q >= 16; q += 16, d += 16) {
-      const __m128i block = Load(q);
-      if (Bits(block) != 0) {
+      // Loaded before stored: in place, the store never reaches bytes not yet read.
+      for (; end - q >= 16; q += 16, d += 16) {
+        const __m128i block = Load(q);
+        if (Bits(block) != 0) {
+          break;
+        }
+        Store(d, block);
+      }
+      if (q == end) {
         break;
       }
-      Store(d, block);
-    }
-    if (q == end) {
-      break;
-    }
 #endif
-    if (*q < 0x80) {
-      *d++ = *q++;
+      while (q < end && *q < 0x80) {
+        *d++ = *q++;
+      }
+      continue;
+    }
+    // A run of three-byte characters (kana and kanji), taken without the general decoder; a
+    // character it doesn't take (a surrogate, an overlong form, a bad byte) goes to the decoder.
+    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
+           (q[2] & 0xC0) == 0x80) {
+      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
+      if (c3 < 0x800 || (c3 >= 0xD800 && c3 <= 0xDFFF)) {
+        break;
+      }
+      const std::uint16_t code = table.Encode(c3);
+      if (code == kNoCode) {
+        return {written(), TConversionFault{static_cast<std::size_t>(q - p), c3}};
+      }
+      d[0] = static_cast<unsigned char>(code >> 8);
+      d[1] = static_cast<unsigned char>(code & 0xFF);
+      const std::size_t size = code >= 0x100 ? 2 : 1;
+      if (size == 1) {
+        d[0] = static_cast<unsigned char>(code);
+      }
+      d += size;
+      q += 3;
+    }
+    if (q == end || *q < 0x80) {
       continue;
     }
     char32_t c = 0;
