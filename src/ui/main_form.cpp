@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -47,6 +48,9 @@ constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
 constexpr int kCountPanelGap = 12;
 // What the status bar keeps beside its message and the count: its margins and the size grip.
 constexpr int kStatusBarChrome = 40;
+// The status bar's progress bar: its width, and its steps from empty to full.
+constexpr int kProgressBarWidth = 120;
+constexpr int kProgressBarSteps = 1000;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -77,6 +81,13 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
   countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
   countPanel_->setMinimumWidth(50);
   countPanel_->setContentsMargins(kCountPanelGap, 0, 0, 0);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+  progressBar_->setRange(0, kProgressBarSteps);
+  progressBar_->setFormat(QStringLiteral("%p%"));
+  progressBar_->setFixedWidth(kProgressBarWidth);
+  progressBar_->hide();
+  statusBar()->addPermanentWidget(progressBar_);
   statusBar()->addPermanentWidget(countPanel_);
   FitStatusTexts();
 
@@ -581,6 +592,21 @@ void TMainForm::UpdateCommands() {
     mmClipToClip_->setEnabled(*out.clipboardMenus);
     mmClipToFile_->setEnabled(*out.clipboardMenus);
   }
+  ShowProgress(job_ && !idle_ ? std::optional(job_->Progress().Snapshot()) : std::nullopt);
+}
+
+void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
+  if (!progress) {
+    progressBar_->hide();
+    return;
+  }
+  if (const std::optional<double> fraction = progress->Fraction()) {
+    progressBar_->setRange(0, kProgressBarSteps);
+    progressBar_->setValue(static_cast<int>(*fraction * kProgressBarSteps));
+  } else {
+    progressBar_->setRange(0, 0); // busy: the amount of work is not known
+  }
+  progressBar_->show();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
