@@ -48,8 +48,7 @@ constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
 constexpr int kCountPanelGap = 12;
 // What the status bar keeps beside its message and the count: its margins and the size grip.
 constexpr int kStatusBarChrome = 40;
-// The status bar's progress bar: its width, and its steps from empty to full.
-constexpr int kProgressBarWidth = 120;
+// The status bar's progress bar: its steps from empty to full.
 constexpr int kProgressBarSteps = 1000;
 
 QString Q(const std::string& text) {
@@ -81,13 +80,13 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
   countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
   countPanel_->setMinimumWidth(50);
   countPanel_->setContentsMargins(kCountPanelGap, 0, 0, 0);
+  // The bar takes the message area while a sort runs; a hint shown meanwhile takes its place
+  // for as long as it is shown, so hints keep their whole width.
   progressBar_ = new QProgressBar(this);
   progressBar_->setObjectName(QStringLiteral("ProgressBar"));
   progressBar_->setRange(0, kProgressBarSteps);
-  progressBar_->setFormat(QStringLiteral("%p%"));
-  progressBar_->setFixedWidth(kProgressBarWidth);
   progressBar_->hide();
-  statusBar()->addPermanentWidget(progressBar_);
+  statusBar()->addWidget(progressBar_, 1);
   statusBar()->addPermanentWidget(countPanel_);
   FitStatusTexts();
 
@@ -606,7 +605,12 @@ void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
   } else {
     progressBar_->setRange(0, 0); // busy: the amount of work is not known
   }
-  progressBar_->show();
+  const QString phase = progress->phase != nullptr ? QString::fromUtf8(progress->phase) : QString();
+  progressBar_->setFormat(phase + QStringLiteral("  %p%"));
+  // A hint shown over the bar keeps its place; the status bar shows the bar again after it.
+  if (statusBar()->currentMessage().isEmpty()) {
+    progressBar_->show();
+  }
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -76,8 +76,8 @@ public:
   // The 100 ms timer: which commands are offered.
   void UpdateCommands();
   // The status bar's progress bar: shown while a sort runs (nothing: hidden), filled as far as
-  // the sort's phase has come, or busy where the phase's amount of work is not known. The 100 ms
-  // timer calls it with the running job's progress.
+  // the sort's phase has come (with the phase's name), or busy where the phase's amount of work
+  // is not known. The 100 ms timer calls it with the running job's progress.
   void ShowProgress(const std::optional<TProgressSnapshot>& progress);
   // "目次(&C)" / F1: the help file beside the program, in the desktop's browser; a message says
   // so when it is missing or can't be opened.

@@ -248,7 +248,14 @@ TEST_F(MainFormTest, StatusBarBarShowsTheProgressOfTheSort) {
   form->ShowProgress(TProgressSnapshot{kStatusLinePass, 45, 100, 1000});
   EXPECT_EQ(bar->maximum(), 1000);
   EXPECT_EQ(bar->value(), 450);
-  EXPECT_EQ(bar->text(), QStringLiteral("45%"));
+  EXPECT_EQ(bar->text(), QStringLiteral("文字処理中  45%"));
+
+  // A hint takes the bar's place while it is shown, whole; the bar comes back after it.
+  form->statusBar()->showMessage(QStringLiteral("ヒント"));
+  form->ShowProgress(TProgressSnapshot{kStatusLinePass, 50, 100, 1000});
+  EXPECT_TRUE(bar->isHidden());
+  form->statusBar()->clearMessage();
+  EXPECT_FALSE(bar->isHidden());
 
   FeedPipe(pipe, "b\r\na\r\n");
   ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
