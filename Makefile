@@ -35,10 +35,10 @@ build: deps
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
 
-# Removes what the last `make install` of this build folder installed.
+# Removes what the last `make install` of this build folder installed (give the same DESTDIR).
 uninstall:
 	@[ -f build/release/install_manifest.txt ] || { echo "Nothing was installed from build/release."; exit 1; }
-	xargs -d '\n' rm -f -- < build/release/install_manifest.txt
+	sed 's|^|$(DESTDIR)|' build/release/install_manifest.txt | xargs -d '\n' rm -f --
 	@rm -f build/release/install_manifest.txt
 
 # Sorts the example word list with the example setting "sample" into the build folder and shows
