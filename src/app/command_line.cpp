@@ -267,6 +267,15 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   TOptions options;
   TCommandLineRequest request;
   try {
+    // The options that sort nothing ask nothing either.
+    const TCommandLineOptions asked = ParseOptions(args);
+    if (asked.listSettings) {
+      PrintSettingNames(settings);
+      return esFinished;
+    }
+    if (asked.detect) {
+      return PrintCharCodes(asked.operands);
+    }
     options = settings.LoadOptions();
     request = ParseCommandLine(
         args, settings.ListSortSettingNames(),
@@ -281,13 +290,6 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   } catch (const ECommandLineUsage& e) {
     ShowError(e.what() + std::string("\r\n") + UsageLineText());
     return esCancelled;
-  }
-  if (request.options.listSettings) {
-    PrintSettingNames(settings);
-    return esFinished;
-  }
-  if (request.options.detect) {
-    return PrintCharCodes(request.options.operands);
   }
   if (services.interrupted && services.interrupted()) {
     return esCancelled;

@@ -268,6 +268,11 @@ TEST_F(CommandLineE2E, ListSettingsDetectAndUsageErrors) {
   run = Run({"--detect", "s.txt", "u.txt", "-"}, "\x1b$BF|K\\8l$N%F%-%9%H$G$9!#\x1b(B\r\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "s.txt: S-JIS\nu.txt: UTF-8\n-: JIS83\n");
+  EXPECT_EQ(run.err, ""); // nothing asked
+  run = Run({"--detect", "s.txt", "missing.txt", "u.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "s.txt: S-JIS\nu.txt: UTF-8\n");
+  EXPECT_NE(run.err.find("missing.txt"), std::string::npos) << run.err;
 
   const struct {
     std::vector<std::string> args;
