@@ -14,8 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorbe {
@@ -215,9 +218,14 @@ void PrintSettingNames(const TSettingsFile& settings) {
   std::fflush(stdout);
 }
 
-// The output of a job that writes to standard output: written to a file of its own in a new
-// temporary folder (so that the job's complete-or-nothing writing holds), then copied to
-// standard output. The folder goes on every path.
+// The output of a job that writes to standard output redirected to a file: written to a file of
+// its own in a new temporary folder (so that the redirected file gets the whole output or
+// nothing), then copied into standard output by the kernel. The folder goes on every path. (A
+// pipe or a terminal is written to directly, as the job writes to any device.)
+std::string CannotWriteStandardOutput(int error) {
+  return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + kAbortLine;
+}
+
 class TStandardOutputFile {
 public:
   TStandardOutputFile() {
@@ -225,8 +233,8 @@ public:
     std::string pattern =
         std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/zorbe-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-      throw EFileError("一時フォルダ「" + pattern + "」を作れません (" + FileErrorReason(errno) +
-                       ")。" + kAbortLine);
+      throw EFileError("一時フォルダ「" + pattern + "」を作れません。\r\n" +
+                       FileErrorReason(errno) + kAbortLine);
     }
     folder_ = pattern;
   }
@@ -240,24 +248,64 @@ public:
   std::string Name() const { return folder_ + "/sorted.txt"; }
   // Copies the written output to standard output; throws EFileError when it can't.
   void CopyToStandardOutput() const {
-    ReadFilePieces(Name(), std::size_t{1} << 20, [](std::string_view piece) {
-      while (!piece.empty()) {
-        const ssize_t n = ::write(1, piece.data(), piece.size());
-        if (n < 0 && errno == EINTR) {
-          continue;
-        }
-        if (n <= 0) {
-          throw EFileError("標準出力に書き込めません (" + FileErrorReason(errno) + ")。" +
-                           kAbortLine);
-        }
-        piece.remove_prefix(static_cast<std::size_t>(n));
-      }
-    });
+    const int in = ::open(Name().c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+      throw EFileError(CannotWriteStandardOutput(errno));
+    }
+    const int error = Copy(in);
+    ::close(in);
+    if (error != 0) {
+      throw EFileError(CannotWriteStandardOutput(error));
+    }
   }
 
 private:
+  // Copies the file open on `in` into standard output: in the kernel where it can, else (a file
+  // opened for appending) through a buffer. Returns 0 or the errno of the failure.
+  static int Copy(int in) {
+    for (;;) {
+      const ssize_t n = ::sendfile(1, in, nullptr, std::size_t{1} << 30);
+      if (n == 0) {
+        return 0;
+      }
+      if (n < 0 && errno == EINVAL) {
+        break;
+      }
+      if (n < 0 && errno != EINTR) {
+        return errno;
+      }
+    }
+    std::vector<char> buffer(std::size_t{1} << 20);
+    for (;;) {
+      const ssize_t got = ::read(in, buffer.data(), buffer.size());
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      if (got <= 0) {
+        return got == 0 ? 0 : errno;
+      }
+      std::string_view rest(buffer.data(), static_cast<std::size_t>(got));
+      while (!rest.empty()) {
+        const ssize_t put = ::write(1, rest.data(), rest.size());
+        if (put < 0 && errno == EINTR) {
+          continue;
+        }
+        if (put <= 0) {
+          return put == 0 ? EIO : errno;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(put));
+      }
+    }
+  }
+
   std::string folder_;
 };
+
+// Whether standard output is a file (a redirection) rather than a pipe, a terminal or a device.
+bool StandardOutputIsAFile() {
+  struct stat st {};
+  return ::fstat(1, &st) == 0 && S_ISREG(st.st_mode);
+}
 
 } // namespace
 
@@ -308,13 +356,16 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   }
   std::optional<TStandardOutputFile> standardOutput;
   if (request.toStandardOutput) {
-    try {
-      standardOutput.emplace();
-    } catch (const EFileError& e) {
-      ShowError(e.what());
-      return esError;
+    inputs.outputName = "/dev/stdout";
+    if (StandardOutputIsAFile()) {
+      try {
+        standardOutput.emplace();
+      } catch (const EFileError& e) {
+        ShowError(e.what());
+        return esError;
+      }
+      inputs.outputName = standardOutput->Name();
     }
-    inputs.outputName = standardOutput->Name();
     inputs.setting.NoConnected = false; // one file at most: the same output either way
   }
   JobSetting = inputs.setting;
@@ -326,7 +377,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     if (ended.Result().outcome == TJobOutcome::Failed && !ended.Result().message.empty()) {
       ShowError(ended.Result().message);
     }
-    if (!standardOutput) {
+    if (!request.toStandardOutput) {
       NotifySortEnd(ended, host.Cancelled(), options, services.shell);
     }
   });

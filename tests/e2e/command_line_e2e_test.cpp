@@ -235,6 +235,20 @@ TEST_F(CommandLineE2E, FilterFromStandardInputToStandardOutput) {
   EXPECT_EQ(run.out, "a\r\nb\r\nc\r\n");
   EXPECT_TRUE(run.err.empty()) << run.err;
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
+
+  // Standard output redirected to a file (written through a temporary file of its own), and
+  // appended to: the shell's redirections mean what they say.
+  test::WriteBytes(Work("in.txt"), "y\r\nx\r\n");
+  test::WriteBytes(Work("log.txt"), "earlier\r\n");
+  options.input.clear();
+  run = test::RunProgram(
+      "/bin/sh",
+      {"-c", "\"$0\" -o - - < in.txt > sorted.txt && \"$0\" - < in.txt >> log.txt", program}, work,
+      options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("sorted.txt")), "x\r\ny\r\n");
+  EXPECT_EQ(test::ReadBytes(Work("log.txt")), "earlier\r\nx\r\ny\r\n");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
 }
 
 // The options that never ask: -o names the output without the question, -y replaces it,
