@@ -262,11 +262,19 @@ TEST_F(CommandLineE2E, OptionsNameTheOutputAndAnswerTheQuestions) {
   EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
   EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old\r\n");
 
-  run = Run({"-q", "--output=out.txt", "-y", "a.txt"});
+  // A folder with a file that can't be sorted: its warning is left out with -q.
+  std::filesystem::create_directories(Work("dir"));
+  test::WriteBytes(Work("dir/a.txt"), "2\r\n1\r\n");
+  test::WriteBytes(Work("dir/b.bin"), std::string("\x00\x01\x02", 3));
+  run = Run({"-o", "out.txt", "-y", "dir"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("次のファイルはソートしません。"), std::string::npos) << run.err;
+  test::WriteBytes(Work("out.txt"), "old\r\n");
+  run = Run({"-q", "--output=out.txt", "-y", "dir"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(test::ReadBytes(Work("out.txt")), "1\r\n2\r\n");
-  EXPECT_EQ(test::ReadBytes(Work("a.txt")), "2\r\n1\r\n");
+  EXPECT_EQ(test::ReadBytes(Work("dir/a.txt")), "2\r\n1\r\n");
 }
 
 TEST_F(CommandLineE2E, ListSettingsDetectAndUsageErrors) {
