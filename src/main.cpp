@@ -2,7 +2,8 @@
 //
 // Without arguments the program shows its main window, when there is a display to show it on.
 // With arguments it runs one sort job and ends: started from a desktop launcher (a display, and
-// no terminal on stderr) it asks its questions in dialogs, otherwise on the terminal. This file
+// no terminal on stderr) it asks its questions in dialogs, otherwise on the terminal; with
+// --batch, or standard input among the files, it never asks and never opens a dialog. This file
 // only chooses and wires.
 
 #include "app/command_line.h"
