@@ -34,9 +34,8 @@ protected:
     TMainThreadQueue mainThread;
     const TCommandLineServices services{
         mainThread,
-        [&mainThread](const std::function<bool()>& ended, const std::function<void()>&) {
-          mainThread.RunUntil(ended);
-        },
+        [&mainThread](const std::function<bool()>& ended, const std::function<void()>&,
+                      const TJobProgress&) { mainThread.RunUntil(ended); },
         {},
         shell,
     };
@@ -146,7 +145,9 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
     EXPECT_EQ(Shown(), std::vector<std::string>{std::to_string(c.position) +
                                                 " 番目の引数が空です。\r\n"
                                                 "空の名前は、ソート設定名にもファイル名にも使えませ"
-                                                "ん。\r\n処理を中止します。"});
+                                                "ん。\r\n処理を中止します。\r\n"
+                                                "Usage: zorbe [OPTION]... [/s] [SETTING] "
+                                                "[OUTPUT] FILE..."});
     EXPECT_EQ(test::ReadBytes(a), "2\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
   }
@@ -158,12 +159,26 @@ TEST_F(CommandLineTest, SettingWithoutFilesIsALauncherStartedWithoutFiles) {
     std::vector<std::string> args;
     std::optional<std::string> setting;
   } cases[] = {
-      {{"my words"}, "my words"},   {{"my words", "a.txt"}, std::nullopt},
-      {{"My words"}, std::nullopt}, {{"/s"}, std::nullopt},
-      {{""}, std::nullopt},         {{}, std::nullopt},
+      {{"my words"}, "my words"},
+      {{"my words", "a.txt"}, std::nullopt},
+      {{"My words"}, std::nullopt},
+      {{"/s"}, std::nullopt},
+      {{""}, std::nullopt},
+      {{}, std::nullopt},
+      // As launchers write it now.
+      {{"--setting=my words", "--"}, "my words"},
+      {{"--setting=my words"}, "my words"},
+      {{"--setting=my words", "--", "a.txt"}, std::nullopt},
+      {{"--setting=nothing", "--"}, std::nullopt},
+      {{"--batch", "my words"}, std::nullopt},
+      {{"--bogus", "my words"}, std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << c.args.size();
+    std::string shown;
+    for (const std::string& a : c.args) {
+      shown += "[" + a + "]";
+    }
+    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << shown;
   }
 }
 

@@ -239,8 +239,9 @@ TEST_F(LauncherWindowTest, TheSettingsWindowsMenuMakesLaunchersInTheUsersFolders
   const std::string inOpenWith = folder.File("data/applications/Zorbe 2nd [my words].desktop");
   for (const std::string& file : {onDesktop, inOpenWith}) {
     const std::string entry = test::ReadBytes(file);
-    EXPECT_NE(entry.find("\nExec=\"" + ConsoleProgramFileName() + "\" \"my words\" %F\n"),
-              std::string::npos)
+    EXPECT_NE(
+        entry.find("\nExec=\"" + ConsoleProgramFileName() + "\" \"--setting=my words\" -- %F\n"),
+        std::string::npos)
         << entry;
     EXPECT_NE(entry.find("\nPath=" + ProgramFolder() + "\n"), std::string::npos) << entry;
   }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -226,6 +227,42 @@ TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
   form->Stop();
   EXPECT_EQ(messages.Texts(),
             (std::vector<std::string>{"ソートを中止しますか？", "既にソートが終了しています。"}));
+}
+
+// The sort's progress as a bar in the status bar, beside the caption that names the phase:
+// busy while the phase's amount of work is not known (reading a file that is still coming),
+// filled as far as a phase has come, and hidden when no sort runs.
+TEST_F(MainFormTest, StatusBarBarShowsTheProgressOfTheSort) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  auto* bar = Find<QProgressBar>(form.get(), "ProgressBar");
+  EXPECT_TRUE(bar->isHidden());
+  form->AddFiles({folder.File("a.txt")});
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return form->windowTitle() == QStringLiteral("Zorbe 2nd - ファイル読込中"); }));
+  form->UpdateCommands();
+  EXPECT_FALSE(bar->isHidden());
+  EXPECT_EQ(bar->maximum(), 0);
+
+  form->ShowProgress(TProgressSnapshot{kStatusLinePass, 45, 100, 1000});
+  EXPECT_EQ(bar->maximum(), 1000);
+  EXPECT_EQ(bar->value(), 450);
+  EXPECT_EQ(bar->text(), QStringLiteral("文字処理中  45%"));
+
+  // A hint takes the bar's place while it is shown, whole; the bar comes back after it.
+  form->statusBar()->showMessage(QStringLiteral("ヒント"));
+  form->ShowProgress(TProgressSnapshot{kStatusLinePass, 50, 100, 1000});
+  EXPECT_TRUE(bar->isHidden());
+  form->statusBar()->clearMessage();
+  EXPECT_FALSE(bar->isHidden());
+
+  FeedPipe(pipe, "b\r\na\r\n");
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  form->UpdateCommands();
+  EXPECT_TRUE(bar->isHidden());
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "a\r\nb\r\n");
 }
 
 TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions) {
