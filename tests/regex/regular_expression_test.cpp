@@ -105,7 +105,8 @@ TEST(ReplaceAllTest, CancelRaisesAndLeavesTheText) {
 // replacements. Each search walks a few million characters in all, far more than the check
 // interval.
 TEST(ReplaceAllTest, CancelStopsALongSearchThatFindsNothing) {
-  const std::string longLine(2000, 'a');
+  // Longer than the stretch of text a search walks between two looks at the flag.
+  const std::string longLine(TREMatcher::kCancelCheckSteps, 'a');
   const struct {
     std::string pattern;
     std::string text;
@@ -203,7 +204,7 @@ TEST(PatternCacheTest, DictionaryErrorsKeepThePreviousPattern) {
 TEST(PatternCacheTest, TooComplexPatternsAreRefusedAndLeaveTheEmptyPattern) {
   TAWKStr engine;
   TRECompileBudget budget;
-  budget.dfa.maxStates = 8;
+  budget.maxNfaStates = 8;
   engine.SetCompileBudget(budget);
   try {
     engine.SetRegExp("(a|b)*a(a|b)(a|b)(a|b)(a|b)");
