@@ -141,56 +141,141 @@ struct TKeyHash {
 class TREStateCache {
 public:
   static constexpr std::size_t kAlwaysFits = 4;
+  // Up to this many classes each state has a row of transitions; with more (a long word list
+  // has thousands) transitions are kept in one hash table, since a state meets only a few.
+  static constexpr std::size_t kMaxRowClasses = 256;
 
-  TREStateCache(std::size_t classes, std::size_t maxBytes) : classes_(classes) {
-    const std::size_t rowBytes = classes * sizeof(std::uint32_t) + 64;
-    maxStates_ = std::max<std::size_t>(maxBytes / rowBytes, 8);
-    maxBytes_ = std::max(maxBytes, maxStates_ * rowBytes);
+  TREStateCache(std::size_t classes, std::size_t maxBytes)
+      : classes_(classes), rows_(classes <= kMaxRowClasses), maxBytes_(maxBytes) {
+    if (!rows_) {
+      slotKeys_.assign(1024, kEmptySlot);
+      slotTargets_.assign(1024, 0);
+      bytes_ = slotKeys_.size() * 12;
+    }
   }
 
   // The state with this key, made if new; a full cache is emptied first.
   std::uint32_t Intern(const std::vector<std::uint32_t>& key, std::uint8_t flags) {
+    if (full_) {
+      Clear();
+    }
     if (const auto found = ids_.find(key); found != ids_.end()) {
       return found->second;
     }
     // A few states always fit, however large: a scan holds up to three at once.
-    const std::size_t keyBytes = key.size() * sizeof(std::uint32_t) + 64;
-    if (flags_.size() >= kAlwaysFits &&
-        (flags_.size() >= maxStates_ || bytes_ + keyBytes > maxBytes_)) {
+    const std::size_t stateBytes =
+        key.size() * sizeof(std::uint32_t) + 96 + (rows_ ? classes_ * sizeof(std::uint32_t) : 0);
+    if (flags_.size() >= kAlwaysFits && bytes_ + stateBytes > maxBytes_) {
       Clear();
     }
     const auto id = static_cast<std::uint32_t>(flags_.size());
-    bytes_ += keyBytes + classes_ * sizeof(std::uint32_t);
+    bytes_ += stateBytes;
     keys_.push_back(&ids_.emplace(key, id).first->first);
     flags_.push_back(flags);
-    transitions_.resize(transitions_.size() + classes_, kUnknown);
+    if (rows_) {
+      transitions_.resize(transitions_.size() + classes_, kUnknown);
+    }
     return id;
   }
 
+  // The state's transition on the class: a state, kDead or kUnknown.
+  std::uint32_t Next(std::uint32_t state, std::uint32_t cls) const {
+    if (rows_) {
+      return transitions_[state * classes_ + cls];
+    }
+    const std::uint64_t key = std::uint64_t{state} << 32 | cls;
+    for (std::size_t slot = Slot(key);; slot = (slot + 1) & (slotKeys_.size() - 1)) {
+      if (slotKeys_[slot] == key) {
+        return slotTargets_[slot];
+      }
+      if (slotKeys_[slot] == kEmptySlot) {
+        return kUnknown;
+      }
+    }
+  }
+
+  // Records a transition. When the table is full it is not recorded, and the next state made
+  // empties the cache first.
+  void SetNext(std::uint32_t state, std::uint32_t cls, std::uint32_t target) {
+    if (rows_) {
+      transitions_[state * classes_ + cls] = target;
+      return;
+    }
+    if (2 * (used_ + 1) > slotKeys_.size() && !Grow()) {
+      full_ = true;
+      return;
+    }
+    const std::uint64_t key = std::uint64_t{state} << 32 | cls;
+    std::size_t slot = Slot(key);
+    while (slotKeys_[slot] != kEmptySlot && slotKeys_[slot] != key) {
+      slot = (slot + 1) & (slotKeys_.size() - 1);
+    }
+    used_ += slotKeys_[slot] == kEmptySlot ? 1 : 0;
+    slotKeys_[slot] = key;
+    slotTargets_[slot] = target;
+  }
+
   const std::vector<std::uint32_t>& Key(std::uint32_t state) const { return *keys_[state]; }
-  std::uint32_t* Transitions() { return transitions_.data(); }
   const std::uint8_t* Flags() const { return flags_.data(); }
   std::size_t Generation() const { return generation_; }
 
 private:
+  static constexpr std::uint64_t kEmptySlot = ~std::uint64_t{0};
+
+  std::size_t Slot(std::uint64_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 40) & (slotKeys_.size() - 1);
+  }
+
+  // Doubles the transition table unless that would pass the budget.
+  bool Grow() {
+    const std::size_t size = std::max<std::size_t>(slotKeys_.size() * 2, 1024);
+    const std::size_t added = (size - slotKeys_.size()) * 12;
+    if (flags_.size() >= kAlwaysFits && bytes_ + added > maxBytes_) {
+      return false;
+    }
+    bytes_ += added;
+    std::vector<std::uint64_t> keys(size, kEmptySlot);
+    std::vector<std::uint32_t> targets(size);
+    keys.swap(slotKeys_);
+    targets.swap(slotTargets_);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i] != kEmptySlot) {
+        std::size_t slot = Slot(keys[i]);
+        while (slotKeys_[slot] != kEmptySlot) {
+          slot = (slot + 1) & (size - 1);
+        }
+        slotKeys_[slot] = keys[i];
+        slotTargets_[slot] = targets[i];
+      }
+    }
+    return true;
+  }
+
   void Clear() {
     ids_.clear();
     keys_.clear();
     flags_.clear();
     transitions_.clear();
-    bytes_ = 0;
+    std::fill(slotKeys_.begin(), slotKeys_.end(), kEmptySlot);
+    bytes_ = slotKeys_.size() * 12;
+    used_ = 0;
+    full_ = false;
     ++generation_;
   }
 
   std::size_t classes_;
-  std::size_t maxStates_;
+  bool rows_;
   std::size_t maxBytes_;
   std::size_t bytes_ = 0;
   std::size_t generation_ = 0;
   std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, TKeyHash> ids_;
   std::vector<const std::vector<std::uint32_t>*> keys_; // by id; keys of ids_ (stable)
   std::vector<std::uint8_t> flags_;
-  std::vector<std::uint32_t> transitions_; // id * classes_ + class
+  std::vector<std::uint32_t> transitions_; // rows: id * classes_ + class
+  std::vector<std::uint64_t> slotKeys_;    // hash: state << 32 | class, open addressing
+  std::vector<std::uint32_t> slotTargets_;
+  std::size_t used_ = 0;
+  bool full_ = false;
 };
 
 TREMatcher::TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator,
@@ -246,12 +331,20 @@ std::uint8_t BackwardFlags(const TRE_DFA& dfa, const std::vector<std::uint32_t>&
 
 } // namespace
 
+// The state of a scan's first position, or of a fresh start at an ordinary position; kept by
+// kind until the cache is emptied.
 std::uint32_t TREMatcher::ForwardStart(TScan scan, bool lineStart) const {
+  const std::size_t kind = (scan.restarts ? 4 : 0) | (scan.anchors ? 2 : 0) | (lineStart ? 1 : 0);
+  if (forwardStarts_[kind].generation == forward_->Generation() + 1) {
+    return forwardStarts_[kind].state;
+  }
   key_.assign(1, (scan.restarts ? kRestarts : 0) | (scan.anchors ? kAnchors : 0));
   const std::vector<std::uint32_t>& start = lineStart ? dfa_.LineStart() : dfa_.PlainStart();
   key_.insert(key_.end(), start.begin(), start.end());
   key_.push_back(kGroupEnd);
-  return forward_->Intern(key_, ForwardFlags(dfa_, key_));
+  const std::uint32_t state = forward_->Intern(key_, ForwardFlags(dfa_, key_));
+  forwardStarts_[kind] = {state, forward_->Generation() + 1};
+  return state;
 }
 
 // The state after reading code in the state: groups after the first accepting one are dropped
@@ -303,14 +396,14 @@ std::uint32_t TREMatcher::ForwardNext(std::uint32_t state, TRECode code) const {
   }
   if (key_.size() == 1) {
     if (forward_->Generation() == generation) {
-      forward_->Transitions()[state * dfa_.ClassCount() + dfa_.ClassOf(code)] = kDead;
+      forward_->SetNext(state, dfa_.ClassOf(code), kDead);
     }
     return kDead;
   }
   key_[0] = (restarts ? kRestarts : 0) | (anchors ? kAnchors : 0);
   const std::uint32_t next = forward_->Intern(key_, ForwardFlags(dfa_, key_));
   if (forward_->Generation() == generation) {
-    forward_->Transitions()[state * dfa_.ClassCount() + dfa_.ClassOf(code)] = next;
+    forward_->SetNext(state, dfa_.ClassOf(code), next);
   }
   return next;
 }
@@ -329,7 +422,7 @@ std::uint32_t TREMatcher::BackwardNext(std::uint32_t state, TRECode code) const 
     next = backward_->Intern(next_, BackwardFlags(dfa_, next_));
   }
   if (backward_->Generation() == generation) {
-    backward_->Transitions()[state * dfa_.ClassCount() + dfa_.ClassOf(code)] = next;
+    backward_->SetNext(state, dfa_.ClassOf(code), next);
   }
   return next;
 }
@@ -349,8 +442,6 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
     fresh = skips ? ForwardStart(scan, false) : kDead;
     state = ForwardStart(scan, scan.lineStartFirst);
   }
-  const std::size_t classes = dfa_.ClassCount();
-  const std::uint32_t* transitions = forward_->Transitions();
   const std::uint8_t* flags = forward_->Flags();
   std::size_t end = kNoEnd;
   for (;;) {
@@ -366,7 +457,7 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
     if (code == 0) {
       return end;
     }
-    std::uint32_t target = transitions[state * classes + dfa_.ClassOf(code)];
+    std::uint32_t target = forward_->Next(state, dfa_.ClassOf(code));
     if (target >= kDead) {
       if (target == kDead) {
         return end;
@@ -375,7 +466,6 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
       if (target == kDead) {
         return end;
       }
-      transitions = forward_->Transitions();
       flags = forward_->Flags();
       if (forward_->Generation() != generation) {
         generation = forward_->Generation();
@@ -383,7 +473,6 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
         const std::vector<std::uint32_t> keep = forward_->Key(target);
         fresh = skips ? ForwardStart(scan, false) : kDead;
         target = forward_->Intern(keep, ForwardFlags(dfa_, keep));
-        transitions = forward_->Transitions();
         flags = forward_->Flags();
       }
     }
@@ -393,15 +482,16 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
   }
 }
 
-// The leftmost start at or after pos of a match of the scan that ends at end.
-std::size_t TREMatcher::StartOf(std::string_view text, std::size_t pos, std::size_t end,
-                                TScan scan) const {
-  const unsigned char* bytes = Bytes(text);
-  TRECode endCode = 0;
-  ReadCode(bytes, text.size(), end, endCode);
+// The reversed automaton's state at the end of a match: the final state, and with `$` (a line
+// end or the end of the text follows) the states with a `$` move; kept until the cache is
+// emptied.
+std::uint32_t TREMatcher::BackwardStart(bool lineEnd) const {
+  if (backwardStarts_[lineEnd].generation == backward_->Generation() + 1) {
+    return backwardStarts_[lineEnd].state;
+  }
   set_.clear();
   dfa_.CloseBack(TRE_DFA::kFinalNfaState, seen_, set_);
-  if (scan.anchors && (endCode == 0 || IsLineEnd(endCode))) {
+  if (lineEnd) {
     for (const std::uint32_t s : dfa_.LineEndStates()) {
       dfa_.CloseBack(s, seen_, set_);
     }
@@ -410,9 +500,18 @@ std::size_t TREMatcher::StartOf(std::string_view text, std::size_t pos, std::siz
     seen_[s] = 0;
   }
   std::sort(set_.begin(), set_.end());
-  const std::vector<std::uint32_t> startKey = set_;
-  std::uint32_t state = backward_->Intern(startKey, BackwardFlags(dfa_, startKey));
-  const std::size_t classes = dfa_.ClassCount();
+  const std::uint32_t state = backward_->Intern(set_, BackwardFlags(dfa_, set_));
+  backwardStarts_[lineEnd] = {state, backward_->Generation() + 1};
+  return state;
+}
+
+// The leftmost start at or after pos of a match of the scan that ends at end.
+std::size_t TREMatcher::StartOf(std::string_view text, std::size_t pos, std::size_t end,
+                                TScan scan) const {
+  const unsigned char* bytes = Bytes(text);
+  TRECode endCode = 0;
+  ReadCode(bytes, text.size(), end, endCode);
+  std::uint32_t state = BackwardStart(scan.anchors && (endCode == 0 || IsLineEnd(endCode)));
   TBackReader reader(bytes, pos);
   std::size_t start = end;
   for (std::size_t k = end;;) {
@@ -426,7 +525,7 @@ std::size_t TREMatcher::StartOf(std::string_view text, std::size_t pos, std::siz
     if (k == pos) {
       return start;
     }
-    std::uint32_t target = backward_->Transitions()[state * classes + dfa_.ClassOf(code)];
+    std::uint32_t target = backward_->Next(state, dfa_.ClassOf(code));
     if (target == kUnknown) {
       target = BackwardNext(state, code);
     }

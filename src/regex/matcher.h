@@ -112,6 +112,7 @@ private:
   std::size_t ForwardEnd(std::string_view text, std::size_t pos, TScan scan) const;
   std::size_t StartOf(std::string_view text, std::size_t pos, std::size_t end, TScan scan) const;
   std::uint32_t ForwardStart(TScan scan, bool lineStart) const;
+  std::uint32_t BackwardStart(bool lineEnd) const;
   std::uint32_t ForwardNext(std::uint32_t state, TRECode code) const;
   std::uint32_t BackwardNext(std::uint32_t state, TRECode code) const;
   void MakeCaches() const;
@@ -135,6 +136,13 @@ private:
   mutable std::vector<std::uint32_t> set_;
   mutable std::vector<std::uint32_t> next_;
   mutable std::vector<std::uint32_t> key_;
+  // Start states by kind, with the cache generation they belong to plus one (0: none yet).
+  struct TKnownState {
+    std::uint32_t state = 0;
+    std::size_t generation = 0;
+  };
+  mutable TKnownState forwardStarts_[8];
+  mutable TKnownState backwardStarts_[2];
 };
 
 } // namespace zorbe
