@@ -42,8 +42,9 @@ void TRE_DFA::Build(const TRE_NFA& nfa, const TREDfaBudget& budget) {
   lineStartCode_ = nfa.LineStartCode();
   lineEndCode_ = nfa.LineEndCode();
   Compact(nfa);
-  BuildStarts();
   BuildClasses();
+  BuildMoveIndex();
+  BuildStarts();
   BuildStartFilter();
 }
 
@@ -148,11 +149,51 @@ void TRE_DFA::CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
   }
 }
 
+// States with at least kIndexedMoves moves get a move index, within kMaxIndexWords in all.
+constexpr std::size_t kIndexedMoves = 64;
+constexpr std::size_t kMaxIndexWords = 4u << 20;
+constexpr std::uint32_t kNotIndexed = 0xFFFFFFFF;
+
+void TRE_DFA::BuildMoveIndex() {
+  indexOf_.assign(NfaStateCount(), kNotIndexed);
+  indexedMoves_.clear();
+  for (std::uint32_t state = 0; state < NfaStateCount(); ++state) {
+    const TMoves moves = Labelled(state);
+    if (static_cast<std::size_t>(moves.end - moves.begin) < kIndexedMoves || Overlapping(state) ||
+        indexedMoves_.size() + 2 * classCount_ > kMaxIndexWords) {
+      continue;
+    }
+    indexOf_[state] = static_cast<std::uint32_t>(indexedMoves_.size());
+    indexedMoves_.resize(indexedMoves_.size() + 2 * classCount_, 0);
+    std::uint32_t* index = indexedMoves_.data() + indexOf_[state];
+    for (const TMove* it = moves.begin; it != moves.end;) {
+      const TMove* run = it;
+      while (it != moves.end && it->start == run->start && it->end == run->end) {
+        ++it;
+      }
+      // Classes never straddle a label: the run's label is a whole number of classes.
+      for (std::uint32_t c = ClassOf(run->start); c <= ClassOf(run->end); ++c) {
+        index[2 * c] = static_cast<std::uint32_t>(run - labelled_.data());
+        index[2 * c + 1] = static_cast<std::uint32_t>(it - run);
+      }
+    }
+  }
+}
+
 void TRE_DFA::Step(const std::vector<std::uint32_t>& set, TRECode code,
                    std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const {
   for (const std::uint32_t state : set) {
     const TMoves moves = Labelled(state);
     const TMove* it = moves.begin;
+    if (indexOf_[state] != kNotIndexed) {
+      // The moves on the code's class, found at once.
+      const std::uint32_t* entry = indexedMoves_.data() + indexOf_[state] + 2 * ClassOf(code);
+      const TMove* first = labelled_.data() + entry[0];
+      for (const TMove* move = first; move != first + entry[1]; ++move) {
+        Close(move->state, seen, out);
+      }
+      continue;
+    }
     if (!Overlapping(state)) {
       // Disjoint or equal labels: the ones that hold the code are the run of equal labels
       // right before the first label starting above it.

@@ -122,6 +122,7 @@ private:
   void BuildStarts();
   void BuildClasses();
   void BuildStartFilter();
+  void BuildMoveIndex();
   std::string LiteralPrefix() const;
 
   std::vector<std::uint32_t> labelledStart_;
@@ -129,6 +130,10 @@ private:
   std::vector<std::uint32_t> enteringStart_;
   std::vector<TMove> entering_;
   std::vector<std::uint8_t> overlapping_;
+  // For states with many moves (the start of a long alternation): per class, the first of the
+  // moves whose label holds it and how many there are, at indexedMoves_[indexOf_[state] + 2c].
+  std::vector<std::uint32_t> indexOf_;
+  std::vector<std::uint32_t> indexedMoves_;
   std::vector<std::uint32_t> emptyStart_;
   std::vector<std::uint32_t> emptyTargets_;
   std::vector<std::uint32_t> emptySourcesStart_;

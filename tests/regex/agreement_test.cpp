@@ -154,6 +154,25 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
   EXPECT_GE(agreement.Comparisons(), patterns * textsPerPattern / 2);
 }
 
+// Long alternations: the start state has more moves than a lookup scans, so they are found
+// through the move index by class.
+TEST(REAgreement, LongAlternationsAgree) {
+  test::TRefGenerator generator(31);
+  TAgreement agreement;
+  int failures = 0;
+  for (int i = 0; i < 20 && failures < 3; ++i) {
+    const test::TRefPattern pattern = generator.WordList(100 + 20 * i);
+    TRECompileBudget smallCache;
+    smallCache.dfa.maxCacheBytes = 0;
+    const auto dfa = CompileRegExp(pattern.Text());
+    const auto small = CompileRegExp(pattern.Text(), smallCache);
+    for (int t = 0; t < 4; ++t) {
+      failures += agreement.Check(pattern, {dfa.get(), small.get()}, generator.Text()) ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(failures, 0);
+}
+
 // Texts long enough for the vector scans of the start filter, each checked with the widest
 // scan, the 128-bit one and plain bytes.
 TEST(REAgreement, VectorScansAgreeOnLongTexts) {
