@@ -25,6 +25,58 @@ bool IsTextCode(TRECode code) {
   return IsLeadByte(static_cast<unsigned char>(code >> 8)) && (code & 0xFF) != 0;
 }
 
+// Sorts each state's moves by label and notes the states whose labels overlap.
+void SortByLabel(TRE_DFA::TMoveLists& lists) {
+  const std::size_t count = lists.first.size() - 1;
+  lists.overlapping.assign(count, 0);
+  for (std::uint32_t state = 0; state < count; ++state) {
+    const auto first = lists.moves.begin() + lists.first[state];
+    const auto last = lists.moves.begin() + lists.first[state + 1];
+    std::stable_sort(first, last, LessByLabel);
+    for (auto it = first; it != last && it + 1 != last; ++it) {
+      const TRE_DFA::TMove& next = *(it + 1);
+      if ((next.start != it->start || next.end != it->end) && next.start <= it->end) {
+        lists.overlapping[state] = 1;
+      }
+    }
+  }
+}
+
+constexpr std::uint32_t kNotIndexed = 0xFFFFFFFF;
+
+// Calls add(move) for each of the state's moves whose label holds the code (of class cls).
+template <class TAdd>
+void ForMovesOn(const TRE_DFA::TMoveLists& lists, std::uint32_t state, TRECode code,
+                std::uint32_t cls, TAdd&& add) {
+  const TRE_DFA::TMoves moves = lists.Of(state);
+  if (lists.indexOf[state] != kNotIndexed) {
+    const std::uint32_t* entry = lists.index.data() + lists.indexOf[state] + 2 * cls;
+    const TRE_DFA::TMove* first = lists.moves.data() + entry[0];
+    for (const TRE_DFA::TMove* move = first; move != first + entry[1]; ++move) {
+      add(*move);
+    }
+    return;
+  }
+  const TRE_DFA::TMove* it = moves.begin;
+  if (lists.overlapping[state] == 0) {
+    // Disjoint or equal labels: the ones that hold the code are the run of equal labels right
+    // before the first label starting above it.
+    it = std::upper_bound(moves.begin, moves.end, code,
+                          [](TRECode c, const TRE_DFA::TMove& move) { return c < move.start; });
+    if (it == moves.begin || code > (it - 1)->end) {
+      return;
+    }
+    const TRE_DFA::TMove& hit = *(it - 1);
+    for (it = it - 1; it != moves.begin && (it - 1)->start == hit.start; --it) {
+    }
+  }
+  for (; it != moves.end && it->start <= code; ++it) {
+    if (code <= it->end) {
+      add(*it);
+    }
+  }
+}
+
 // Fills starts (one more entry than there are states) from per-state counts.
 void Offsets(const std::vector<std::uint32_t>& counts, std::vector<std::uint32_t>& starts) {
   starts.assign(counts.size() + 1, 0);
@@ -43,7 +95,8 @@ void TRE_DFA::Build(const TRE_NFA& nfa, const TREDfaBudget& budget) {
   lineEndCode_ = nfa.LineEndCode();
   Compact(nfa);
   BuildClasses();
-  BuildMoveIndex();
+  BuildMoveIndex(leaving_);
+  BuildMoveIndex(entering_);
   BuildStarts();
   BuildStartFilter();
 }
@@ -65,16 +118,16 @@ void TRE_DFA::Compact(const TRE_NFA& nfa) {
       }
     }
   }
-  Offsets(labelled, labelledStart_);
-  Offsets(entering, enteringStart_);
+  Offsets(labelled, leaving_.first);
+  Offsets(entering, entering_.first);
   Offsets(empty, emptyStart_);
   Offsets(emptySources, emptySourcesStart_);
-  labelled_.resize(labelledStart_.back());
-  entering_.resize(enteringStart_.back());
+  leaving_.moves.resize(leaving_.first.back());
+  entering_.moves.resize(entering_.first.back());
   emptyTargets_.resize(emptyStart_.back());
   emptySources_.resize(emptySourcesStart_.back());
   lineEndMove_.assign(count, 0);
-  std::vector<std::uint32_t> fill[4] = {labelledStart_, enteringStart_, emptyStart_,
+  std::vector<std::uint32_t> fill[4] = {leaving_.first, entering_.first, emptyStart_,
                                         emptySourcesStart_};
   // Moves are kept in creation order (the NFA lists them that way), so that sets come out in a
   // stable order.
@@ -85,8 +138,8 @@ void TRE_DFA::Compact(const TRE_NFA& nfa) {
         emptySources_[fill[3][move.target]++] = state;
         continue;
       }
-      labelled_[fill[0][state]++] = {move.label.start, move.label.end, move.target};
-      entering_[fill[1][move.target]++] = {move.label.start, move.label.end, state};
+      leaving_.moves[fill[0][state]++] = {move.label.start, move.label.end, move.target};
+      entering_.moves[fill[1][move.target]++] = {move.label.start, move.label.end, state};
       if (move.label.start == lineEndCode_ && move.label.end == lineEndCode_ &&
           nfa.LineEndAnchored()) {
         lineEndMove_[state] = 1;
@@ -99,18 +152,8 @@ void TRE_DFA::Compact(const TRE_NFA& nfa) {
       lineEndStates_.push_back(state);
     }
   }
-  overlapping_.assign(count, 0);
-  for (std::uint32_t state = 0; state < count; ++state) {
-    const auto first = labelled_.begin() + labelledStart_[state];
-    const auto last = labelled_.begin() + labelledStart_[state + 1];
-    std::stable_sort(first, last, LessByLabel);
-    for (auto it = first; it != last && it + 1 != last; ++it) {
-      const TMove& next = *(it + 1);
-      if ((next.start != it->start || next.end != it->end) && next.start <= it->end) {
-        overlapping_[state] = 1;
-      }
-    }
-  }
+  SortByLabel(leaving_);
+  SortByLabel(entering_);
 }
 
 void TRE_DFA::Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
@@ -152,20 +195,19 @@ void TRE_DFA::CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
 // States with at least kIndexedMoves moves get a move index, within kMaxIndexWords in all.
 constexpr std::size_t kIndexedMoves = 64;
 constexpr std::size_t kMaxIndexWords = 4u << 20;
-constexpr std::uint32_t kNotIndexed = 0xFFFFFFFF;
 
-void TRE_DFA::BuildMoveIndex() {
-  indexOf_.assign(NfaStateCount(), kNotIndexed);
-  indexedMoves_.clear();
+void TRE_DFA::BuildMoveIndex(TMoveLists& lists) const {
+  lists.indexOf.assign(NfaStateCount(), kNotIndexed);
+  lists.index.clear();
   for (std::uint32_t state = 0; state < NfaStateCount(); ++state) {
-    const TMoves moves = Labelled(state);
-    if (static_cast<std::size_t>(moves.end - moves.begin) < kIndexedMoves || Overlapping(state) ||
-        indexedMoves_.size() + 2 * classCount_ > kMaxIndexWords) {
+    const TMoves moves = lists.Of(state);
+    if (static_cast<std::size_t>(moves.end - moves.begin) < kIndexedMoves ||
+        lists.overlapping[state] != 0 || lists.index.size() + 2 * classCount_ > kMaxIndexWords) {
       continue;
     }
-    indexOf_[state] = static_cast<std::uint32_t>(indexedMoves_.size());
-    indexedMoves_.resize(indexedMoves_.size() + 2 * classCount_, 0);
-    std::uint32_t* index = indexedMoves_.data() + indexOf_[state];
+    lists.indexOf[state] = static_cast<std::uint32_t>(lists.index.size());
+    lists.index.resize(lists.index.size() + 2 * classCount_, 0);
+    std::uint32_t* index = lists.index.data() + lists.indexOf[state];
     for (const TMove* it = moves.begin; it != moves.end;) {
       const TMove* run = it;
       while (it != moves.end && it->start == run->start && it->end == run->end) {
@@ -173,7 +215,7 @@ void TRE_DFA::BuildMoveIndex() {
       }
       // Classes never straddle a label: the run's label is a whole number of classes.
       for (std::uint32_t c = ClassOf(run->start); c <= ClassOf(run->end); ++c) {
-        index[2 * c] = static_cast<std::uint32_t>(run - labelled_.data());
+        index[2 * c] = static_cast<std::uint32_t>(run - lists.moves.data());
         index[2 * c + 1] = static_cast<std::uint32_t>(it - run);
       }
     }
@@ -182,47 +224,19 @@ void TRE_DFA::BuildMoveIndex() {
 
 void TRE_DFA::Step(const std::vector<std::uint32_t>& set, TRECode code,
                    std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const {
+  const std::uint32_t cls = ClassOf(code);
   for (const std::uint32_t state : set) {
-    const TMoves moves = Labelled(state);
-    const TMove* it = moves.begin;
-    if (indexOf_[state] != kNotIndexed) {
-      // The moves on the code's class, found at once.
-      const std::uint32_t* entry = indexedMoves_.data() + indexOf_[state] + 2 * ClassOf(code);
-      const TMove* first = labelled_.data() + entry[0];
-      for (const TMove* move = first; move != first + entry[1]; ++move) {
-        Close(move->state, seen, out);
-      }
-      continue;
-    }
-    if (!Overlapping(state)) {
-      // Disjoint or equal labels: the ones that hold the code are the run of equal labels
-      // right before the first label starting above it.
-      it = std::upper_bound(moves.begin, moves.end, code,
-                            [](TRECode c, const TMove& move) { return c < move.start; });
-      if (it == moves.begin || code > (it - 1)->end) {
-        continue;
-      }
-      const TMove& hit = *(it - 1);
-      for (it = it - 1; it != moves.begin && (it - 1)->start == hit.start; --it) {
-      }
-    }
-    for (; it != moves.end && it->start <= code; ++it) {
-      if (code <= it->end) {
-        Close(it->state, seen, out);
-      }
-    }
+    ForMovesOn(leaving_, state, code, cls,
+               [&](const TMove& move) { Close(move.state, seen, out); });
   }
 }
 
 void TRE_DFA::StepBack(const std::vector<std::uint32_t>& set, TRECode code,
                        std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const {
+  const std::uint32_t cls = ClassOf(code);
   for (const std::uint32_t state : set) {
-    const TMoves moves = Entering(state);
-    for (const TMove* it = moves.begin; it != moves.end; ++it) {
-      if (it->start <= code && code <= it->end) {
-        CloseBack(it->state, seen, out);
-      }
-    }
+    ForMovesOn(entering_, state, code, cls,
+               [&](const TMove& move) { CloseBack(move.state, seen, out); });
   }
 }
 
@@ -252,7 +266,7 @@ void TRE_DFA::BuildStarts() {
 // the matcher treats them apart (the end of the text and the line ends).
 void TRE_DFA::BuildClasses() {
   std::vector<std::uint32_t> cuts{0, 1, '\n', '\n' + 1, '\r', '\r' + 1, 0x10000};
-  for (const TMove& move : labelled_) {
+  for (const TMove& move : leaving_.moves) {
     cuts.push_back(move.start);
     cuts.push_back(static_cast<std::uint32_t>(move.end) + 1);
   }

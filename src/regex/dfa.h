@@ -52,18 +52,27 @@ public:
     const TMove* begin;
     const TMove* end;
   };
-  std::size_t NfaStateCount() const { return labelledStart_.size() - 1; }
-  // Labelled moves leaving the state, sorted by label.
-  TMoves Labelled(std::uint32_t state) const {
-    return {labelled_.data() + labelledStart_[state], labelled_.data() + labelledStart_[state + 1]};
-  }
-  // Labelled moves entering the state, with their sources.
-  TMoves Entering(std::uint32_t state) const {
-    return {entering_.data() + enteringStart_[state], entering_.data() + enteringStart_[state + 1]};
-  }
-  // Whether the state's labels overlap (a literal `^` or `$` inside a range), so that a lookup
-  // must scan them all.
-  bool Overlapping(std::uint32_t state) const { return overlapping_[state] != 0; }
+  // Labelled moves by state, sorted by label: those leaving each state (with their targets) or
+  // those entering it (with their sources).
+  struct TMoveLists {
+    std::vector<std::uint32_t> first; // per state, and one more: where its moves begin
+    std::vector<TMove> moves;
+    // Whether a state's labels overlap (a literal `^` or `$` inside a range), so that a lookup
+    // must scan them all.
+    std::vector<std::uint8_t> overlapping;
+    // For states with many moves (the start of a long alternation, the final state of one): per
+    // class, the first of the moves whose label holds it and how many there are, at
+    // index[indexOf[state] + 2 * class].
+    std::vector<std::uint32_t> indexOf;
+    std::vector<std::uint32_t> index;
+
+    TMoves Of(std::uint32_t state) const {
+      return {moves.data() + first[state], moves.data() + first[state + 1]};
+    }
+  };
+  std::size_t NfaStateCount() const { return leaving_.first.size() - 1; }
+  TMoves Labelled(std::uint32_t state) const { return leaving_.Of(state); }
+  TMoves Entering(std::uint32_t state) const { return entering_.Of(state); }
   const std::uint32_t* EmptyBegin(std::uint32_t state) const {
     return emptyTargets_.data() + emptyStart_[state];
   }
@@ -122,18 +131,11 @@ private:
   void BuildStarts();
   void BuildClasses();
   void BuildStartFilter();
-  void BuildMoveIndex();
+  void BuildMoveIndex(TMoveLists& lists) const;
   std::string LiteralPrefix() const;
 
-  std::vector<std::uint32_t> labelledStart_;
-  std::vector<TMove> labelled_;
-  std::vector<std::uint32_t> enteringStart_;
-  std::vector<TMove> entering_;
-  std::vector<std::uint8_t> overlapping_;
-  // For states with many moves (the start of a long alternation): per class, the first of the
-  // moves whose label holds it and how many there are, at indexedMoves_[indexOf_[state] + 2c].
-  std::vector<std::uint32_t> indexOf_;
-  std::vector<std::uint32_t> indexedMoves_;
+  TMoveLists leaving_;
+  TMoveLists entering_;
   std::vector<std::uint32_t> emptyStart_;
   std::vector<std::uint32_t> emptyTargets_;
   std::vector<std::uint32_t> emptySourcesStart_;
