@@ -33,6 +33,10 @@ struct TREDfaBudget {
   // Memory for the deterministic states one matcher keeps per direction of search; when full,
   // the cache is emptied and the search goes on. A few states always fit.
   std::size_t maxCacheBytes = 32u << 20;
+  // Up to this many code classes each state has a row of transitions; with more (a long word
+  // list has thousands) the transitions are kept in one hash table, since a state meets only a
+  // few classes.
+  std::size_t maxRowClasses = 256;
 };
 
 class TRE_DFA {

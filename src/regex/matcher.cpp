@@ -141,12 +141,9 @@ struct TKeyHash {
 class TREStateCache {
 public:
   static constexpr std::size_t kAlwaysFits = 4;
-  // Up to this many classes each state has a row of transitions; with more (a long word list
-  // has thousands) transitions are kept in one hash table, since a state meets only a few.
-  static constexpr std::size_t kMaxRowClasses = 256;
 
-  TREStateCache(std::size_t classes, std::size_t maxBytes)
-      : classes_(classes), rows_(classes <= kMaxRowClasses), maxBytes_(maxBytes) {
+  TREStateCache(std::size_t classes, const TREDfaBudget& budget)
+      : classes_(classes), rows_(classes <= budget.maxRowClasses), maxBytes_(budget.maxCacheBytes) {
     if (!rows_) {
       slotKeys_.assign(1024, kEmptySlot);
       slotTargets_.assign(1024, 0);
@@ -298,8 +295,8 @@ void TREMatcher::CheckCancel() const {
 
 void TREMatcher::MakeCaches() const {
   if (!forward_) {
-    forward_ = std::make_unique<TREStateCache>(dfa_.ClassCount(), dfa_.Budget().maxCacheBytes);
-    backward_ = std::make_unique<TREStateCache>(dfa_.ClassCount(), dfa_.Budget().maxCacheBytes);
+    forward_ = std::make_unique<TREStateCache>(dfa_.ClassCount(), dfa_.Budget());
+    backward_ = std::make_unique<TREStateCache>(dfa_.ClassCount(), dfa_.Budget());
     seen_.assign(dfa_.NfaStateCount(), 0);
   }
 }

@@ -132,9 +132,11 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
     std::unique_ptr<TRE_DFA> searched;
     try {
       tabled = CompileRegExp(text);
-      // A cache of a few states, emptied again and again while searching.
+      // A cache of a few states, emptied again and again while searching, with transitions in
+      // a hash table.
       TRECompileBudget smallCache;
       smallCache.dfa.maxCacheBytes = 0;
+      smallCache.dfa.maxRowClasses = 0;
       searched = CompileRegExp(text, smallCache);
     } catch (const ERegExpParser& error) {
       ADD_FAILURE() << "pattern " << Visible(text) << ": " << error.what();
@@ -164,6 +166,7 @@ TEST(REAgreement, LongAlternationsAgree) {
     const test::TRefPattern pattern = generator.WordList(100 + 20 * i);
     TRECompileBudget smallCache;
     smallCache.dfa.maxCacheBytes = 0;
+    smallCache.dfa.maxRowClasses = 0;
     const auto dfa = CompileRegExp(pattern.Text());
     const auto small = CompileRegExp(pattern.Text(), smallCache);
     for (int t = 0; t < 4; ++t) {

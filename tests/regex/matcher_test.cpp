@@ -53,6 +53,7 @@ void ExpectSearches(const std::vector<TSearchCase>& cases) {
     for (const std::size_t cacheBytes : {std::size_t{1} << 20, std::size_t{0}}) {
       TRECompileBudget budget;
       budget.dfa.maxCacheBytes = cacheBytes;
+      budget.dfa.maxRowClasses = cacheBytes == 0 ? 0 : 256;
       const auto compiled = CompileRegExp(c.pattern, budget);
       const TREMatcher matcher(*compiled, c.separator);
       EXPECT_EQ(Show(Run(matcher, c)), Show(c.expected))
