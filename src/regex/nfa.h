@@ -43,7 +43,7 @@ class TRE_NFA {
 public:
   static constexpr std::uint32_t kInitialState = 0;
   static constexpr std::uint32_t kFinalState = 1;
-  static constexpr std::size_t kDefaultMaxStates = 1'000'000;
+  static constexpr std::size_t kDefaultMaxStates = 4'000'000;
 
   explicit TRE_NFA(const TREParseTree& tree, TRECode lineEndCode = kLineEndCode,
                    TRECode lineStartCode = kLineStartCode)
