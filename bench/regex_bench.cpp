@@ -83,7 +83,18 @@ void BM_RegexDotStarOneMegabyteLine(benchmark::State& state) {
 void BM_RegexAnythingThenEndTenMegabytes(benchmark::State& state) {
   SearchNothing(state, "(.|\\r|\\n)*END", Corpus().View().substr(0, 10'000'000));
 }
+// A replace-all where every match must look to the end of the text for a longer one.
+void BM_RegexLookAheadEveryMatch(benchmark::State& state) {
+  const auto dfa = CompileRegExp("a(.|\\r|\\n)*z|a");
+  const TREMatcher matcher(*dfa);
+  const std::string text(1'000'000, 'a');
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(matcher.ForEachMatch(text, [](const TREMatch&) {}));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
 BENCHMARK(BM_RegexDotStarOneMegabyteLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexLookAheadEveryMatch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexAnythingThenEndTenMegabytes)->Unit(benchmark::kMillisecond);
 
 // 10,000 words of four kanji (JIS level 1) and 4,000 hiragana words of two to six characters,

@@ -37,6 +37,9 @@ struct TREDfaBudget {
   // list has thousands) the transitions are kept in one hash table, since a state meets only a
   // few classes.
   std::size_t maxRowClasses = 256;
+  // How many characters a forward scan walks between two checkpoints that a later scan over the
+  // same text may meet (see TREMatcher).
+  std::size_t checkpointSteps = 256;
 };
 
 class TRE_DFA {

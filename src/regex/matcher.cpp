@@ -290,11 +290,39 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
     fresh = skips ? ForwardStart(scan, false) : kDead;
     state = ForwardStart(scan, scan.lineStartFirst);
   }
+  // The checkpoints of the last scan over this text that this one may meet.
+  std::size_t known = memo_.points.size();
+  const bool goingThrough = memo_.active && memo_.text == text.data() && memo_.size == size;
+  if (goingThrough && memo_.generation == generation) {
+    known = static_cast<std::size_t>(
+        std::lower_bound(memo_.points.begin(), memo_.points.end(), pos,
+                         [](const TCheckpoint& point, std::size_t p) { return point.pos < p; }) -
+        memo_.points.begin());
+  }
+  points_.clear();
+  const std::size_t every = std::max<std::size_t>(dfa_.Budget().checkpointSteps, 1);
+  std::size_t untilCheckpoint = every;
   const std::uint8_t* flags = forward_->Flags();
   std::size_t end = kNoEnd;
+  std::size_t met = kNoEnd; // the checkpoint met, if any
   for (;;) {
     if (state == fresh) {
       pos = filter.NextCandidate(bytes, size, pos);
+    }
+    while (known < memo_.points.size() && memo_.points[known].pos < pos) {
+      ++known;
+    }
+    if (known < memo_.points.size() && memo_.points[known].pos == pos &&
+        memo_.points[known].state == state) {
+      // The same state at the same place: the rest of the scan is the one made before.
+      const std::size_t before = memo_.points[known].end;
+      end = before != kNoEnd && before >= pos ? before : end;
+      met = known;
+      break;
+    }
+    if (--untilCheckpoint == 0) {
+      untilCheckpoint = every;
+      points_.push_back({pos, state, kNoEnd});
     }
     TRECode code = 0;
     const std::size_t next = ReadCode(bytes, size, pos, code);
@@ -303,31 +331,62 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
       end = pos;
     }
     if (code == 0) {
-      return end;
+      break;
     }
     std::uint32_t target = forward_->Next(state, dfa_.ClassOf(code));
     if (target >= kDead) {
       if (target == kDead) {
-        return end;
+        break;
       }
       target = ForwardNext(state, code);
       if (target == kDead) {
-        return end;
+        break;
       }
       flags = forward_->Flags();
       if (forward_->Generation() != generation) {
         generation = forward_->Generation();
-        // The new state may be the only one: make the fresh start again.
+        // The new state may be the only one: make the fresh start again. States noted before
+        // are gone.
         const std::vector<std::uint32_t> keep = forward_->Key(target);
         fresh = skips ? ForwardStart(scan, false) : kDead;
         target = forward_->Intern(keep, ForwardFlags(dfa_, keep));
         flags = forward_->Flags();
+        points_.clear();
+        known = memo_.points.size();
       }
     }
     Step();
     state = target;
     pos = next;
   }
+  if (goingThrough) {
+    KeepCheckpoints(end, met);
+  }
+  return end;
+}
+
+// Keeps this scan's checkpoints, each with the scan's end, followed by those of the scan before
+// that lie beyond the checkpoint this one met.
+void TREMatcher::KeepCheckpoints(std::size_t end, std::size_t met) const {
+  if (points_.empty()) {
+    return;
+  }
+  for (TCheckpoint& point : points_) {
+    point.end = end;
+  }
+  if (met != kNoEnd) {
+    points_.insert(points_.end(), memo_.points.begin() + static_cast<std::ptrdiff_t>(met),
+                   memo_.points.end());
+  }
+  memo_.points.swap(points_);
+  memo_.generation = forward_->Generation();
+}
+
+void TREMatcher::GoThrough(std::string_view text) const {
+  memo_.active = !text.empty();
+  memo_.text = text.data();
+  memo_.size = text.size();
+  memo_.points.clear();
 }
 
 // The reversed automaton's state at the end of a match: the final state, and with `$` (a line
@@ -457,6 +516,11 @@ std::size_t TREMatcher::AfterMatch(std::string_view text, const TREMatch& match)
 std::size_t TREMatcher::ForEachMatch(std::string_view text,
                                      const std::function<void(const TREMatch&)>& onMatch) const {
   std::size_t count = 0;
+  GoThrough(text);
+  struct TEnd {
+    const TREMatcher& matcher;
+    ~TEnd() { matcher.GoThrough({}); }
+  } endGoingThrough{*this};
   std::optional<TREMatch> match = SearchAtLineStart(text, 0);
   while (match) {
     onMatch(*match);

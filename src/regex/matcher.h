@@ -94,6 +94,10 @@ public:
   // used up. Calls onMatch for each and returns their number.
   std::size_t ForEachMatch(std::string_view text,
                            const std::function<void(const TREMatch&)>& onMatch) const;
+  // Tells the matcher that the searches that follow go through this text front to back and
+  // that it does not change meanwhile (a replace-all does so), so that a search may reuse what
+  // an earlier one learned; an empty view ends that. ForEachMatch does it by itself.
+  void GoThrough(std::string_view text) const;
 
   TMatchCORE_LineSeparator LineSeparator() const { return separator_; }
   const TRE_DFA& Automaton() const { return dfa_; }
@@ -110,6 +114,7 @@ private:
   };
   std::optional<TREMatch> Search(std::string_view text, std::size_t pos, TScan scan) const;
   std::size_t ForwardEnd(std::string_view text, std::size_t pos, TScan scan) const;
+  void KeepCheckpoints(std::size_t end, std::size_t met) const;
   std::size_t StartOf(std::string_view text, std::size_t pos, std::size_t end, TScan scan) const;
   std::uint32_t ForwardStart(TScan scan, bool lineStart) const;
   std::uint32_t BackwardStart(bool lineEnd) const;
@@ -143,6 +148,24 @@ private:
   };
   mutable TKnownState forwardStarts_[8];
   mutable TKnownState backwardStarts_[2];
+  // The forward state every few hundred characters of the last scan over a text, and where
+  // that scan's match ended. A scan that meets one of them in the same state would go on just
+  // as that scan did, so it stops there with that end: a replace-all whose every match must
+  // look far ahead for a longer one (`a(.|\n)*z|a` over a text of a's without z) stays linear.
+  struct TCheckpoint {
+    std::size_t pos;
+    std::uint32_t state;
+    std::size_t end;
+  };
+  struct TMemo {
+    bool active = false; // GoThrough was told of the text
+    const char* text = nullptr;
+    std::size_t size = 0;
+    std::size_t generation = 0;
+    std::vector<TCheckpoint> points; // by position
+  };
+  mutable TMemo memo_;
+  mutable std::vector<TCheckpoint> points_;
 };
 
 } // namespace zorbe

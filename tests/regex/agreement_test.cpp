@@ -133,10 +133,12 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
     try {
       tabled = CompileRegExp(text);
       // A cache of a few states, emptied again and again while searching, with transitions in
-      // a hash table.
+      // a hash table, and a checkpoint at every character for the searches of a replace-all.
       TRECompileBudget smallCache;
       smallCache.dfa.maxCacheBytes = 0;
       smallCache.dfa.maxRowClasses = 0;
+      smallCache.dfa.checkpointSteps = 1;
+      smallCache.dfa.checkpointSteps = 1;
       searched = CompileRegExp(text, smallCache);
     } catch (const ERegExpParser& error) {
       ADD_FAILURE() << "pattern " << Visible(text) << ": " << error.what();
@@ -167,6 +169,7 @@ TEST(REAgreement, LongAlternationsAgree) {
     TRECompileBudget smallCache;
     smallCache.dfa.maxCacheBytes = 0;
     smallCache.dfa.maxRowClasses = 0;
+    smallCache.dfa.checkpointSteps = 1;
     const auto dfa = CompileRegExp(pattern.Text());
     const auto small = CompileRegExp(pattern.Text(), smallCache);
     for (int t = 0; t < 4; ++t) {
