@@ -23,6 +23,11 @@
 // States are made the first time a text needs them and kept in a TREStateCache; when it is
 // emptied, the scan goes on from a state made anew, so memory stays bounded and the time stays
 // linear in the text.
+//
+// Checkpoints. Finding the longest match may take a scan far past the match's end (`a(.|\n)*z|a`
+// looks for a z to the end of the text after every a). While a replace-all goes through a text,
+// each scan notes its state every few hundred characters; a later scan that meets a noted state
+// at the same place would repeat the rest of that scan, so it takes that scan's end instead.
 
 #include "regex/matcher.h"
 
