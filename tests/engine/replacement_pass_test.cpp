@@ -222,11 +222,10 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
   EXPECT_EQ(test::ReadBytes(out), "earlier");
 }
 
-// A rule whose search walks the rest of the text from every position and finds nothing would
-// run for hours on this text; Stop ends it anyway and leaves the earlier output. Stop is pressed
-// as the rules start, so no timing is involved; that the search itself reads the cancel flag is
-// shown on the engine (CancelStopsALongSearchThatFindsNothing).
-TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
+// Stop during the rules over a large text ends the job and leaves the earlier output. Stop is
+// pressed as the rules start, so no timing is involved; that the search itself reads the cancel
+// flag is shown on the engine (CancelStopsALongSearchThatFindsNothing).
+TEST_F(ReplacementPassTest, StopDuringTheRulesOfALargeTextWritesNothing) {
   Rules({"(.|\\r|\\n)*END,x"});
   folder.Write("out.txt", "earlier");
   host.stopAt = kStatusReplacing;
