@@ -7,7 +7,11 @@
 // the same output: an in-place MSD radix sort on both cores, descending order being the
 // ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
 // the order of lines that differ only in case, so that sort is used, its independent parts
-// spread over both cores (which gives the same result as doing them one after another).
+// spread over both cores (which gives the same result as doing them one after another), and
+// each line's first 8 folded bytes are kept beside its reference: they decide most comparisons
+// without reading the line, and exactly as the compare would.
+//
+// Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
@@ -24,7 +28,8 @@ struct TClassSortOptions {
   bool distinction = false;                // compare with letter case folded
 };
 
-void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space,
+template <typename Ref>
+void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options);
 
 // The class a sort files a line under: 1 for an empty line or when classes are off.

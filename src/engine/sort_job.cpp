@@ -6,6 +6,7 @@
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
 #include "engine/sort_keys.h"
+#include "engine/two_threads.h"
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
 #include "text/code_conversion.h"
@@ -16,7 +17,6 @@
 #include <exception>
 #include <filesystem>
 #include <new>
-#include <thread>
 
 namespace zorbe {
 
@@ -57,6 +57,34 @@ private:
 
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
+// A text at least this large is filed by two threads.
+constexpr std::size_t kTextForTwoThreads = std::size_t{1} << 20;
+// Cycles whose files hold at most this much start with narrow references; a cycle whose texts
+// still outgrow them is done again with wide ones.
+constexpr std::uint64_t kNarrowCycleBytes = std::uint64_t{2} << 30;
+
+// One cycle's lines, as offsets into the job's space.
+template <typename Ref> struct TCycleLines {
+  TLineList<Ref> main;         // comment lines; in the order "none" every line
+  std::vector<bool> mainKeyed; // order "none": which lines of main received the column key
+  TLineList<Ref> lines;        // the other lines of the sorted orders
+};
+
+// One thread's share of the line pass: its part of the text, where its lines go, and what it
+// keeps of them. Kept lines are put over the part's text as it is read (see TSpaceWriter).
+template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
+  TLinePassPart(TTextSpace& space, std::string_view partText)
+      : text(partText), writer(space, const_cast<char*>(partText.data())) {}
+  std::string_view text;
+  Ref* lines = nullptr;
+  std::size_t kept = 0;      // kept lines, from lines[0] on
+  std::vector<Ref> comments; // comment lines of the sorted orders
+  std::vector<bool> keyed;   // order "none": which kept lines received the column key
+  TSpaceWriter writer;
+  std::string keyedLine;
+  std::string converted[2];
+  std::string rotated;
+};
 
 class TSortJob {
 public:
@@ -76,33 +104,19 @@ private:
   }
 
   void BuildAuxiliaries();
-  void ClearCycle();
-  void ProcessFile(std::size_t index);
-  std::string_view ConvertCharCode(const std::string& code, std::string_view text,
-                                   std::vector<TLineRef>& target, std::size_t first);
-  std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
-                              std::size_t first);
-  void ReplacementPass(std::string_view text, std::vector<TLineRef>& target, std::size_t first);
+  void RunCycle(std::size_t first, std::size_t last);
+  template <typename Ref> void RunCycleWith(std::size_t first, std::size_t last);
+  template <typename Ref> void ProcessFile(std::size_t index, TCycleLines<Ref>& cycle);
+  std::string_view ConvertCharCode(const std::string& code, std::string_view text);
+  std::string_view ReplacementPass(std::string_view text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
-  // One thread's share of the line pass: its lines, and what it keeps of them.
-  struct alignas(64) TLinePassPart { // apart from the other thread's part: no shared cache line
-    explicit TLinePassPart(TTextSpace& space) : writer(space) {}
-    TLineRef* lines = nullptr;
-    std::size_t count = 0;
-    std::size_t kept = 0;           // the kept lines, moved to the front of `lines`
-    std::vector<TLineRef> comments; // comment lines of the sorted orders
-    std::vector<bool> keyed;        // order "none": which kept lines received the column key
-    TSpaceWriter writer;
-    std::string keyedLine;
-    std::string converted[2];
-    std::string rotated;
-  };
-  void LinePass(std::vector<TLineRef>& target, std::size_t first);
-  void LinePassPart(TLinePassPart& part) const;
+  template <typename Ref> void LinePass(std::string_view text, TCycleLines<Ref>& cycle);
+  template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
+  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
-  void Write(const std::string& fileName);
-  void WriteSorted(TAtomicFile& out);
-  void WriteUnordered(TAtomicFile& out);
+  template <typename Ref> void Write(const std::string& fileName, const TCycleLines<Ref>& cycle);
+  template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle);
+  template <typename Ref> void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle);
   static void WriteLine(TAtomicFile& out, std::string_view line) {
     out.Write(line);
     out.Write("\r\n");
@@ -123,11 +137,8 @@ private:
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
 
-  // One cycle's lines: references to the texts read and the lines changed, all in space_.
+  // The texts read and the lines changed in one cycle.
   TTextSpace space_;
-  std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
-  std::vector<bool> mainKeyed_; // order "none": which lines of main_ received the column key
-  std::vector<TLineRef> lines_; // the other lines of the sorted orders
 };
 
 void TSortJob::Execute() {
@@ -135,26 +146,12 @@ void TSortJob::Execute() {
     return;
   }
   BuildAuxiliaries();
-  std::size_t index = 0;
   const std::size_t count = inputs_.files.size();
-  do {
-    ClearCycle();
-    do {
-      ProcessFile(index++);
-    } while (!setting_.NoConnected && index < count);
-    if (!Unordered()) {
-      SetStatus(kStatusSorting);
-      SortClassLists(lines_, space_,
-                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                      setting_.SortDirection, setting_.Distinction});
-    }
-    const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
-    if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
-      SetStatus(kStatusWriting);
-      Write(*output);
-    }
-  } while (setting_.NoConnected && index < count);
-  ClearCycle();
+  for (std::size_t first = 0; first < count;) {
+    const std::size_t last = setting_.NoConnected ? first + 1 : count;
+    RunCycle(first, last);
+    first = last;
+  }
 }
 
 void TSortJob::BuildAuxiliaries() {
@@ -169,80 +166,81 @@ void TSortJob::BuildAuxiliaries() {
   }
 }
 
-void TSortJob::ClearCycle() {
-  main_ = {};
-  mainKeyed_ = {};
-  lines_ = {};
+// A cycle of files [first, last): the lines of all of them sorted and written together.
+void TSortJob::RunCycle(std::size_t first, std::size_t last) {
+  std::uint64_t bytes = 0;
+  for (std::size_t i = first; i < last; ++i) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(inputs_.files[i], ec);
+    bytes += ec ? 0 : size;
+  }
+  if (bytes > kNarrowCycleBytes) {
+    RunCycleWith<TWideRef>(first, last);
+    return;
+  }
+  try {
+    RunCycleWith<TNarrowRef>(first, last);
+  } catch (const ENarrowRefFull&) {
+    RunCycleWith<TWideRef>(first, last);
+  }
+}
+
+template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size_t last) {
+  space_.Clear();
+  TCycleLines<Ref> cycle;
+  for (std::size_t index = first; index < last; ++index) {
+    ProcessFile(index, cycle);
+  }
+  if (!Unordered()) {
+    SetStatus(kStatusSorting);
+    SortClassLists(cycle.lines, space_,
+                   {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
+                    setting_.SortDirection, setting_.Distinction});
+  }
+  if (const std::optional<std::string> output =
+          ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {
+    SetStatus(kStatusWriting);
+    Write(*output, cycle);
+  }
   space_.Clear();
 }
 
-void TSortJob::ProcessFile(std::size_t index) {
+template <typename Ref> void TSortJob::ProcessFile(std::size_t index, TCycleLines<Ref>& cycle) {
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
-  std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
-  const std::size_t first = target.size();
-  std::string_view text = ReadTextLines(space_, fileName, target);
-
+  std::string_view text = ReadText(space_, fileName);
   const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
   if (code != "S-JIS") {
     SetStatus(kStatusConverting);
-    text = ConvertCharCode(code, text, target, first);
+    text = ConvertCharCode(code, text);
   }
   if (FileExists(setting_.Replacement)) {
-    ReplacementPass(text, target, first);
+    text = ReplacementPass(text);
   }
   SetStatus(kStatusLinePass);
-  LinePass(target, first);
+  LinePass(text, cycle);
 }
 
-// The current file's lines (target[first..], read from `text`) as one text, every line followed
-// by CR LF, in place of `text` in the space; the references to the old lines are dropped. A text
-// that already has CR LF after every line is that text.
-std::string_view TSortJob::JoinedText(std::string_view text, std::vector<TLineRef>& target,
-                                      std::size_t first) {
-  std::size_t joinedSize = 0;
-  for (std::size_t i = first; i < target.size(); ++i) {
-    joinedSize += space_.View(target[i]).size() + 2;
-  }
-  if (joinedSize == text.size()) {
-    target.resize(first);
-    space_.Shrink(text.data(), text.size()); // long lines were copied behind the text
-    return text;
-  }
-  const std::string joined =
-      JoinLinesCrLf(space_, target.data() + first, target.data() + target.size());
-  target.resize(first);
-  space_.Shrink(text.data(), 0);
-  char* copy = space_.Allocate(joined.size());
-  std::memcpy(copy, joined.data(), joined.size());
-  return {copy, joined.size()};
-}
-
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
-// split again. Any other code is read as it is. Returns the file's text as it now stands.
-std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_view text,
-                                           std::vector<TLineRef>& target, std::size_t first) {
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
+// Any other code is read as it is. Returns the file's text as it now stands.
+std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_view text) {
   const bool jis = code.compare(0, 3, "JIS") == 0;
   if (!jis && code != "EUC") {
     return text;
   }
-  text = JoinedText(text, target, first);
+  text = CrLfJoined(space_, text);
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
   const std::size_t size =
       jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
-  space_.Shrink(bytes, size);
-  AppendLines(space_, {bytes, size}, target);
-  return {bytes, size};
+  return space_.EndText(bytes, size);
 }
 
-// Rewrites the current file's text (target[first..], read from `text`) with the rules of the
-// replacement file: the lines joined by CR LF, each rule applied to the result of the one before,
-// the result split into lines again. The engine, the dictionaries and the rules are made anew for
-// every file and released at the end of the pass, on every path.
-void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& target,
-                               std::size_t first) {
+// Rewrites the current file's text with the rules of the replacement file: the lines joined by
+// CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
+// rules are made anew for every file and released at the end of the pass, on every path.
+std::string_view TSortJob::ReplacementPass(std::string_view text) {
   SetStatus(kStatusReplacing);
-  text = JoinedText(text, target, first);
+  text = CrLfJoined(space_, text);
   // The dictionaries outlive the engine, which only points at them.
   TREDictionary synonyms;
   TREDictionary fuzzyChars;
@@ -260,15 +258,14 @@ void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& tar
   }
   std::string buffers[2];
   const std::string_view result = ApplyRules(engine, text, buffers);
-  if (result.data() != text.data()) {
-    // The joined text is the space's newest allocation: the result takes its place.
-    char* bytes = const_cast<char*>(text.data());
-    space_.Shrink(bytes, 0);
-    bytes = space_.Allocate(result.size());
-    std::memcpy(bytes, result.data(), result.size());
-    text = {bytes, result.size()};
+  if (result.data() == text.data()) {
+    return text;
   }
-  AppendLines(space_, text, target);
+  // The joined text is the space's newest allocation: the result takes its place.
+  char* bytes = const_cast<char*>(text.data());
+  space_.Grow(bytes, result.size() + 1);
+  std::memcpy(bytes, result.data(), result.size());
+  return space_.EndText(bytes, result.size());
 }
 
 // Applies the rules in file order and returns the final text: `text` itself when no rule matched,
@@ -303,96 +300,87 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
   return current;
 }
 
-// Filters, keys, converts and files each line of the current file (target[first..]) in place:
-// kept lines are compacted towards `first`, comment lines of the sorted orders go to main_.
-// Lines are independent of each other, so a large file is done in two halves on two threads.
-void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
-  constexpr std::size_t kLinesForTwoThreads = 1 << 16;
-  const std::size_t count = target.size() - first;
-  const std::size_t firstHalf = count >= kLinesForTwoThreads ? count / 2 : count;
-  TLinePassPart parts[2] = {TLinePassPart(space_), TLinePassPart(space_)};
+// Filters, keys, converts and files each line of the current file's text: kept lines are
+// appended to the cycle's list, comment lines of the sorted orders to its main list. Lines are
+// independent of each other, so a large text is done in two halves on two threads, each writing
+// its lines to its own stretch of the list.
+template <typename Ref> void TSortJob::LinePass(std::string_view text, TCycleLines<Ref>& cycle) {
+  TLineList<Ref>& target = Unordered() ? cycle.main : cycle.lines;
+  const std::size_t split =
+      text.size() >= kTextForTwoThreads ? MiddleLineBoundary(text) : text.size();
+  TLinePassPart<Ref> parts[2] = {TLinePassPart<Ref>(space_, text.substr(0, split)),
+                                 TLinePassPart<Ref>(space_, text.substr(split))};
+  std::size_t counts[2] = {};
+  RunBoth([&] { counts[0] = CountLines(parts[0].text); },
+          [&] { counts[1] = CountLines(parts[1].text); });
+  const std::size_t first = target.size();
+  target.resize(first + counts[0] + counts[1]);
   parts[0].lines = target.data() + first;
-  parts[0].count = firstHalf;
-  parts[1].lines = parts[0].lines + firstHalf;
-  parts[1].count = count - firstHalf;
-  if (parts[1].count == 0) {
+  parts[1].lines = parts[0].lines + counts[0];
+  if (parts[1].text.empty()) {
     LinePassPart(parts[0]);
   } else {
-    std::exception_ptr failure;
-    std::thread helper([&] {
-      try {
-        LinePassPart(parts[1]);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    });
-    try {
-      LinePassPart(parts[0]);
-    } catch (...) {
-      helper.join();
-      throw;
-    }
-    helper.join();
-    if (failure) {
-      std::rethrow_exception(failure);
-    }
+    RunBoth([&] { LinePassPart(parts[0]); }, [&] { LinePassPart(parts[1]); });
   }
   std::copy(parts[1].lines, parts[1].lines + parts[1].kept, parts[0].lines + parts[0].kept);
   target.resize(first + parts[0].kept + parts[1].kept);
-  for (TLinePassPart& part : parts) {
-    main_.insert(main_.end(), part.comments.begin(), part.comments.end());
-    mainKeyed_.insert(mainKeyed_.end(), part.keyed.begin(), part.keyed.end());
+  for (TLinePassPart<Ref>& part : parts) {
+    cycle.main.insert(cycle.main.end(), part.comments.begin(), part.comments.end());
+    cycle.mainKeyed.insert(cycle.mainKeyed.end(), part.keyed.begin(), part.keyed.end());
   }
 }
 
-void TSortJob::LinePassPart(TLinePassPart& part) const {
-  for (std::size_t i = 0; i < part.count; ++i) {
-    std::string_view line = space_.View(part.lines[i]);
-    if (setting_.ReturnDel && line.empty()) {
-      CheckStop();
-      continue;
-    }
-    const bool comment = comments_.Matches(line);
-    bool inSpace = true; // still the bytes as read, or a part of them
-    if (setting_.CsvSupport && !comment) {
-      part.keyedLine =
-          MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
-      line = part.keyedLine;
-      inSpace = false;
-    }
-    if (!line.empty() && conversions_.NeverLonger()) {
-      // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
-      char* bytes = const_cast<char*>(line.data());
-      line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
-    } else if (!line.empty() && conversions_.Any()) {
-      const std::string_view converted =
-          conversions_.Apply(line, part.converted[0], part.converted[1]);
-      inSpace = inSpace && converted.data() == line.data();
-      line = converted;
-    }
-    if (setting_.FBSpaceDel) {
-      line = TrimBlanks(line);
-    }
-    if (!deletion_ || !deletion_->Contains(line)) {
-      if (Unordered()) {
-        part.lines[part.kept++] = part.writer.Keep(line, inSpace);
-        if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-          part.keyed.push_back(!comment);
-        }
-      } else {
-        if (setting_.CharPos && !comment) {
-          part.rotated = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
-          line = part.rotated;
-          inSpace = false;
-        }
-        if (comment) {
-          part.comments.push_back(part.writer.Keep(line, inSpace));
-        } else {
-          part.lines[part.kept++] = part.writer.Keep(line, inSpace);
-        }
-      }
-    }
+// Every line of a part is followed by a line end in the part, or by the LF after the text.
+template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) const {
+  ForEachLine(part.text, [&](const char* data, std::size_t size) {
+    FileLine(part, {data, size});
     CheckStop();
+  });
+  part.writer.ReleaseRest(part.text.data() + part.text.size());
+}
+
+// One line of the line pass. The line's bytes and its line end are this thread's own.
+template <typename Ref>
+void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
+  const char* ownedEnd = line.data() + line.size() + 1;
+  if (setting_.ReturnDel && line.empty()) {
+    return;
+  }
+  const bool comment = comments_.Matches(line);
+  if (setting_.CsvSupport && !comment) {
+    part.keyedLine =
+        MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
+    line = part.keyedLine;
+  }
+  if (!line.empty() && conversions_.NeverLonger()) {
+    // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
+    char* bytes = const_cast<char*>(line.data());
+    line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
+  } else if (!line.empty() && conversions_.Any()) {
+    line = conversions_.Apply(line, part.converted[0], part.converted[1]);
+  }
+  if (setting_.FBSpaceDel) {
+    line = TrimBlanks(line);
+  }
+  if (deletion_ && deletion_->Contains(line)) {
+    return;
+  }
+  if (Unordered()) {
+    part.lines[part.kept++] = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
+    if (setting_.CsvSupport && !setting_.CsvNotRestore) {
+      part.keyed.push_back(!comment);
+    }
+    return;
+  }
+  if (setting_.CharPos && !comment) {
+    part.rotated = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
+    line = part.rotated;
+  }
+  const Ref ref = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
+  if (comment) {
+    part.comments.push_back(ref);
+  } else {
+    part.lines[part.kept++] = ref;
   }
 }
 
@@ -425,21 +413,22 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
   return name;
 }
 
-void TSortJob::Write(const std::string& fileName) {
+template <typename Ref>
+void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle) {
   TAtomicFile out(fileName);
   if (Unordered()) {
-    WriteUnordered(out);
+    WriteUnordered(out, cycle);
   } else {
-    WriteSorted(out);
+    WriteSorted(out, cycle);
   }
   out.Commit();
-  ClearCycle();
 }
 
-void TSortJob::WriteUnordered(TAtomicFile& out) {
-  for (std::size_t i = 0; i < main_.size(); ++i) {
-    const std::string_view line = space_.View(main_[i]);
-    if (i < mainKeyed_.size() && mainKeyed_[i]) {
+template <typename Ref>
+void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) {
+  for (std::size_t i = 0; i < cycle.main.size(); ++i) {
+    const std::string_view line = space_.View(cycle.main[i]);
+    if (i < cycle.mainKeyed.size() && cycle.mainKeyed[i]) {
       WriteLine(out,
                 MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_));
     } else {
@@ -449,11 +438,13 @@ void TSortJob::WriteUnordered(TAtomicFile& out) {
   }
 }
 
-void TSortJob::WriteSorted(TAtomicFile& out) {
-  for (const TLineRef& line : main_) {
+template <typename Ref>
+void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) {
+  for (const Ref line : cycle.main) {
     WriteLine(out, space_.View(line));
     CheckStop();
   }
+  const TLineList<Ref>& lines = cycle.lines;
   const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
   // The last written line; nothing has been written before the first, so no line can count as
   // its duplicate (a placeholder text could collide with a real line).
@@ -461,11 +452,11 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
   bool written = false;
   std::string undone;
   std::string lastStore;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i + kPrefetchDistance < lines_.size()) {
-      space_.Prefetch(lines_[i + kPrefetchDistance]);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i + kPrefetchDistance < lines.size()) {
+      space_.Prefetch(lines[i + kPrefetchDistance]);
     }
-    std::string_view line = space_.View(lines_[i]);
+    std::string_view line = space_.View(lines[i]);
     bool copied = false;
     if (setting_.CharPos) {
       undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
