@@ -5,6 +5,7 @@
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
+#include "engine/output_runs.h"
 #include "engine/sort_keys.h"
 #include "engine/two_threads.h"
 #include "regex/comma_text.h"
@@ -115,12 +116,11 @@ private:
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   template <typename Ref> void Write(const std::string& fileName, const TCycleLines<Ref>& cycle);
-  template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle);
-  template <typename Ref> void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle);
-  static void WriteLine(TAtomicFile& out, std::string_view line) {
-    out.Write(line);
-    out.Write("\r\n");
-  }
+  template <typename Ref> void WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const;
+  template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
+  template <typename Ref>
+  void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
+  template <typename Ref> std::string_view Undone(Ref ref, std::string& buffer) const;
 
   TSortJobInputs& inputs_;
   const TSettingOptionItems& setting_;
@@ -424,63 +424,83 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
   out.Commit();
 }
 
+// Every line as it is, in list order.
 template <typename Ref>
-void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) {
-  for (std::size_t i = 0; i < cycle.main.size(); ++i) {
-    const std::string_view line = space_.View(cycle.main[i]);
-    if (i < cycle.mainKeyed.size() && cycle.mainKeyed[i]) {
-      WriteLine(out,
-                MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_));
-    } else {
-      WriteLine(out, line);
+void TSortJob::WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const {
+  WriteInRuns(out, lines.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
+    for (std::size_t i = first; i < last; ++i) {
+      run.AppendLine(space_.View(lines[i]), true);
+      CheckStop();
     }
-    CheckStop();
-  }
+  });
 }
 
 template <typename Ref>
-void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) {
-  for (const Ref line : cycle.main) {
-    WriteLine(out, space_.View(line));
-    CheckStop();
+void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
+  if (cycle.mainKeyed.empty()) {
+    WriteAsTheyAre(out, cycle.main);
+    return;
   }
-  const TLineList<Ref>& lines = cycle.lines;
-  const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
-  // The last written line; nothing has been written before the first, so no line can count as
-  // its duplicate (a placeholder text could collide with a real line).
-  std::string_view last;
-  bool written = false;
-  std::string undone;
-  std::string lastStore;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i + kPrefetchDistance < lines.size()) {
-      space_.Prefetch(lines[i + kPrefetchDistance]);
-    }
-    std::string_view line = space_.View(lines[i]);
-    bool copied = false;
-    if (setting_.CharPos) {
-      undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
-      line = undone;
-      copied = true;
-    }
-    if (undoColumnKey) {
-      undone = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
-      line = undone;
-      copied = true;
-    }
-    const bool duplicate = setting_.Duplicate && written &&
-                           (setting_.Distinction ? EqualFolded(line, last) : line == last);
-    if (!duplicate) {
-      WriteLine(out, line);
-      written = true;
-      if (copied) {
-        lastStore.swap(undone); // keep the bytes: `undone` is reused for the next line
-        line = lastStore;
+  WriteInRuns(out, cycle.main.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
+    for (std::size_t i = first; i < last; ++i) {
+      const std::string_view line = space_.View(cycle.main[i]);
+      if (cycle.mainKeyed[i]) {
+        run.AppendLine(
+            MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_),
+            false);
+      } else {
+        run.AppendLine(line, true);
       }
-      last = line;
+      CheckStop();
     }
-    CheckStop();
+  });
+}
+
+// The comment lines as they are, then the sorted lines with their keys undone, a line that
+// repeats the one written before it left out when Duplicate is set. A run compares its first
+// line with the line before the run: when that one was left out, it equals (case folded, with
+// Distinction) the line written last, so the result is that of comparing with the line written
+// last.
+template <typename Ref>
+void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
+  WriteAsTheyAre(out, cycle.main);
+  const TLineList<Ref>& lines = cycle.lines;
+  WriteInRuns(out, lines.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
+    std::string undone[2];
+    std::string_view previous;
+    if (setting_.Duplicate && first > 0) {
+      previous = Undone(lines[first - 1], undone[(first + 1) % 2]);
+    }
+    for (std::size_t i = first; i < last; ++i) {
+      if (i + kPrefetchDistance < last) {
+        space_.Prefetch(lines[i + kPrefetchDistance]);
+      }
+      const std::string_view line = Undone(lines[i], undone[i % 2]);
+      const bool duplicate =
+          setting_.Duplicate && i > 0 &&
+          (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
+      if (!duplicate) {
+        run.AppendLine(line, line.data() != undone[i % 2].data());
+      }
+      previous = line; // its bytes stay: the other buffer is the next line's
+      CheckStop();
+    }
+  });
+}
+
+// A sorted line as it is written: the position key undone, then the column key. The result is
+// the line where it lies, or the buffer.
+template <typename Ref> std::string_view TSortJob::Undone(Ref ref, std::string& buffer) const {
+  std::string_view line = space_.View(ref);
+  if (setting_.CharPos) {
+    buffer = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
+    line = buffer;
   }
+  if (setting_.CsvSupport && !setting_.CsvNotRestore) {
+    buffer = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
+    line = buffer;
+  }
+  return line;
 }
 
 } // namespace
