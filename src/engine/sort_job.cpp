@@ -120,7 +120,11 @@ private:
   template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
   template <typename Ref>
   void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
-  template <typename Ref> std::string_view Undone(Ref ref, std::string& buffer) const;
+  struct TUndoBuffers {
+    std::string rotated;
+    std::string moved;
+  };
+  template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const;
 
   TSortJobInputs& inputs_;
   const TSettingOptionItems& setting_;
@@ -348,8 +352,8 @@ void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
   }
   const bool comment = comments_.Matches(line);
   if (setting_.CsvSupport && !comment) {
-    part.keyedLine =
-        MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
+    MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_,
+              part.keyedLine);
     line = part.keyedLine;
   }
   if (!line.empty() && conversions_.NeverLonger()) {
@@ -373,7 +377,7 @@ void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
     return;
   }
   if (setting_.CharPos && !comment) {
-    part.rotated = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
+    RotateLine(line, setting_.CharPosCount, setting_.LineEndCount, part.rotated);
     line = part.rotated;
   }
   const Ref ref = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
@@ -442,12 +446,12 @@ void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) c
     return;
   }
   WriteInRuns(out, cycle.main.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
+    std::string undone;
     for (std::size_t i = first; i < last; ++i) {
       const std::string_view line = space_.View(cycle.main[i]);
       if (cycle.mainKeyed[i]) {
-        run.AppendLine(
-            MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_),
-            false);
+        MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, undone);
+        run.AppendLine(undone, false);
       } else {
         run.AppendLine(line, true);
       }
@@ -466,7 +470,7 @@ void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) cons
   WriteAsTheyAre(out, cycle.main);
   const TLineList<Ref>& lines = cycle.lines;
   WriteInRuns(out, lines.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
-    std::string undone[2];
+    TUndoBuffers undone[2]; // a line's, and the line's before it
     std::string_view previous;
     if (setting_.Duplicate && first > 0) {
       previous = Undone(lines[first - 1], undone[(first + 1) % 2]);
@@ -480,7 +484,7 @@ void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) cons
           setting_.Duplicate && i > 0 &&
           (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
       if (!duplicate) {
-        run.AppendLine(line, line.data() != undone[i % 2].data());
+        run.AppendLine(line, line.data() == space_.Base() + lines[i]);
       }
       previous = line; // its bytes stay: the other buffer is the next line's
       CheckStop();
@@ -489,16 +493,16 @@ void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) cons
 }
 
 // A sorted line as it is written: the position key undone, then the column key. The result is
-// the line where it lies, or the buffer.
-template <typename Ref> std::string_view TSortJob::Undone(Ref ref, std::string& buffer) const {
+// the line where it lies, or one of the buffers.
+template <typename Ref> std::string_view TSortJob::Undone(Ref ref, TUndoBuffers& buffers) const {
   std::string_view line = space_.View(ref);
   if (setting_.CharPos) {
-    buffer = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
-    line = buffer;
+    RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount, buffers.rotated);
+    line = buffers.rotated;
   }
   if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-    buffer = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
-    line = buffer;
+    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, buffers.moved);
+    line = buffers.moved;
   }
   return line;
 }
