@@ -63,16 +63,27 @@ std::uint8_t RankOf(char c) {
   return kRank[static_cast<unsigned char>(c)];
 }
 
-// Byte order of two lines that are followed by line ends: -1, 0 or 1.
-int CompareLines(const char* a, const char* b) {
+// A byte as the folded compares see it: an ASCII capital letter that is not a trail byte is
+// lower-cased.
+char Folded(char c, bool trail) {
+  return (!trail && c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Byte order of two lines that are followed by line ends: -1, 0 or 1. With Fold, the order of
+// the lower-cased lines (CompareFolded's), `trail` telling whether their first bytes are trail
+// bytes; while the lines agree, their lead and trail bytes lie at the same places.
+template <bool Fold> int CompareLines(const char* a, const char* b, bool trail = false) {
   for (;; ++a, ++b) {
-    const std::uint8_t ra = RankOf(*a);
-    const std::uint8_t rb = RankOf(*b);
+    const std::uint8_t ra = RankOf(Fold ? Folded(*a, trail) : *a);
+    const std::uint8_t rb = RankOf(Fold ? Folded(*b, trail) : *b);
     if (ra != rb) {
       return ra < rb ? -1 : 1;
     }
     if (ra == 0) {
       return 0;
+    }
+    if constexpr (Fold) {
+      trail = !trail && IsLeadByte(static_cast<unsigned char>(*a));
     }
   }
 }
@@ -152,46 +163,67 @@ void DistributeInBlocks(Ref* items, std::size_t count, KeyOf keyOf, Prefetch pre
   }
 }
 
+// A line's offset and its index in a list.
+template <typename Ref> struct TIndexedRef {
+  Ref ref;
+  Ref index;
+};
+template <typename Ref> Ref RefOf(Ref ref) {
+  return ref;
+}
+template <typename Ref> Ref RefOf(const TIndexedRef<Ref>& item) {
+  return item.ref;
+}
+
 // In-place sort of lines, ascending, by a sequence of keys: the write position of the line's
-// class plus one (left out when classes are off), then the ranks of its bytes, ending in the
-// rank 0 of its line end. Each step buckets a range by its lines' keys at one depth: a large
-// range in blocks (DistributeInBlocks), a smaller one through an array of its keys, so that
-// the memory the sort needs beside the lines stays small and fixed.
-template <typename Ref> class TLineRadixSort {
+// class plus one (when classes are on), then the ranks of its bytes (lower-cased with Fold, as
+// CompareFolded does), ending in the rank 0 of its line end. Each step buckets a range by its
+// lines' keys at one depth: a large range in blocks (DistributeInBlocks), a smaller one through
+// an array of its keys, so that the memory the sort needs beside the lines stays small and
+// fixed. The items are the lines' offsets, or offsets that carry something along (RefOf).
+template <typename Item, bool Fold> class TLineRadixSort {
 public:
   struct Range {
-    Ref* items;
+    Item* items;
     std::size_t count;
     std::size_t depth; // index into the key sequence; the keys before it are equal in the range
+    bool trail;        // the bytes at `depth` are trail bytes (only with Fold)
   };
 
   TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options)
-      : space_(space), base_(space.Base()), classes_(options.charTypeOrder),
+      : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
         positionOfClass_(PositionOfClass(options)) {}
 
-  void Sort(Ref* items, std::size_t count) const {
+  void Sort(Item* items, std::size_t count) const {
     RunOnTwoThreads(
-        std::vector<Range>{{items, count, classes_ ? 0U : 1U}}, ThreadThreshold(count),
+        std::vector<Range>{{items, count, classes_ ? 0U : 1U, false}}, ThreadThreshold(count),
         [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
         [this](Range range) { Finish(range); });
   }
 
   // The write position of the class of a sorted line.
-  std::uint8_t PositionOf(Ref line) const { return positionOfClass_[ClassAt(base_ + line)]; }
+  std::uint8_t PositionOf(Item item) const { return positionOfClass_[ClassAt(LineOf(item))]; }
 
 private:
   static constexpr std::size_t kSmall = 32;
   static constexpr std::size_t kPrefetchDistance = 16;
   static constexpr std::size_t kKeysLimit = std::size_t{1} << 18;
 
-  std::uint8_t KeyAt(Ref line, std::size_t depth) const {
+  const char* LineOf(Item item) const { return base_ + RefOf(item); }
+
+  std::uint8_t KeyAt(Item item, std::size_t depth, bool trail) const {
     if (depth == 0) {
-      return static_cast<std::uint8_t>(PositionOf(line) + 1);
+      return static_cast<std::uint8_t>(PositionOf(item) + 1);
     }
-    return RankOf(base_[line + depth - 1]);
+    const char byte = LineOf(item)[depth - 1];
+    return RankOf(Fold ? Folded(byte, trail) : byte);
   }
-  void Prefetch(Ref line, std::size_t depth) const {
-    space_.Prefetch(line + (depth == 0 ? 0 : depth - 1));
+  void Prefetch(Item item, std::size_t depth) const {
+    space_.Prefetch(RefOf(item) + (depth == 0 ? 0 : depth - 1));
+  }
+  // Whether the bytes after a key are trail bytes.
+  static bool TrailAfter(std::size_t depth, bool trail, std::size_t key) {
+    return Fold && depth > 0 && !trail && IsLeadByte(static_cast<unsigned char>(key));
   }
 
   // Sorts a range completely on this thread.
@@ -215,8 +247,9 @@ private:
     for (;;) {
       if (range.count > kKeysLimit) {
         DistributeInBlocks(
-            range.items, range.count, [&](Ref line) { return KeyAt(line, range.depth); },
-            [&](Ref line) { Prefetch(line, range.depth); }, begin);
+            range.items, range.count,
+            [&](Item item) { return KeyAt(item, range.depth, range.trail); },
+            [&](Item item) { Prefetch(item, range.depth); }, begin);
       } else {
         Permute(range, begin);
       }
@@ -226,12 +259,14 @@ private:
         if (range.depth > 0 && shared == 0) {
           return; // every line ends here: all are equal
         }
+        range.trail = TrailAfter(range.depth, range.trail, shared);
         ++range.depth;
         continue;
       }
       for (std::size_t k = 0; k < 256; ++k) {
         if (begin[k + 1] - begin[k] > 1 && !(range.depth > 0 && k == 0)) {
-          parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1});
+          parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1,
+                           TrailAfter(range.depth, range.trail, k)});
         }
       }
       return;
@@ -246,7 +281,7 @@ private:
       if (i + kPrefetchDistance < range.count) {
         Prefetch(range.items[i + kPrefetchDistance], range.depth);
       }
-      keys[i] = KeyAt(range.items[i], range.depth);
+      keys[i] = KeyAt(range.items[i], range.depth, range.trail);
     }
     if (std::all_of(keys.begin(), keys.begin() + range.count,
                     [&](std::uint8_t k) { return k == keys[0]; })) {
@@ -257,23 +292,23 @@ private:
     PermuteByKey<256>(range.items, keys.data(), range.count, begin);
   }
 
-  int Compare(Ref a, Ref b, std::size_t depth) const {
+  int Compare(Item a, Item b, std::size_t depth, bool trail) const {
     if (depth == 0) {
-      const std::uint8_t ka = KeyAt(a, 0);
-      const std::uint8_t kb = KeyAt(b, 0);
+      const std::uint8_t ka = KeyAt(a, 0, false);
+      const std::uint8_t kb = KeyAt(b, 0, false);
       if (ka != kb) {
         return ka < kb ? -1 : 1;
       }
       depth = 1;
     }
-    return CompareLines(base_ + a + depth - 1, base_ + b + depth - 1);
+    return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
   }
 
   void InsertionSort(Range range) const {
     for (std::size_t i = 1; i < range.count; ++i) {
-      const Ref item = range.items[i];
+      const Item item = range.items[i];
       std::size_t j = i;
-      for (; j > 0 && Compare(item, range.items[j - 1], range.depth) < 0; --j) {
+      for (; j > 0 && Compare(item, range.items[j - 1], range.depth, range.trail) < 0; --j) {
         range.items[j] = range.items[j - 1];
       }
       range.items[j] = item;
@@ -286,63 +321,62 @@ private:
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
 };
 
-// The first 8 bytes of the lower-cased line (CompareFolded's folding), the first byte highest,
-// zeros after its end. Two lines whose keys differ compare as their keys do: up to the first
-// difference the folded bytes agree, and where a key has a zero past its line's end, that line
-// is a prefix of the other one.
-std::uint64_t FoldedPrefix(const char* line) {
-  std::uint64_t key = 0;
-  bool trail = false;
-  for (int i = 0; i < 8 && !IsLineEnd(line[i]); ++i) {
-    auto byte = static_cast<unsigned char>(line[i]);
-    if (!trail && byte >= 'A' && byte <= 'Z') {
-      byte += 'a' - 'A';
-    }
-    trail = !trail && IsLeadByte(byte);
-    key |= static_cast<std::uint64_t>(byte) << (56 - 8 * i);
-  }
-  return key;
-}
-
-// The lines of one class for QuickSortExact's steps: the references, and beside them the
-// folded prefixes that decide a comparison whenever they differ.
-template <typename Ref> struct TFoldedLines {
+// The lines of one class for QuickSortExact's steps: the references, and beside them the rank of
+// each line in the folded order (equal for lines that are equal but for case), which decides
+// every comparison as the folded compare would.
+template <typename Ref> struct TRankedLines {
   struct Value {
-    std::uint64_t key;
+    Ref rank;
     Ref ref;
   };
-  Value Get(std::ptrdiff_t i) const { return {keys[i], refs[i]}; }
+  Value Get(std::ptrdiff_t i) const { return {ranks[i], refs[i]}; }
   int Compare(std::ptrdiff_t i, const Value& pivot) const {
-    if (keys[i] != pivot.key) {
-      return (keys[i] < pivot.key) != descending ? -1 : 1;
+    if (ranks[i] == pivot.rank) {
+      return 0;
     }
-    return compare(space.View(refs[i]), space.View(pivot.ref));
+    return (ranks[i] < pivot.rank) != descending ? -1 : 1;
   }
   void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const {
-    std::swap(keys[i], keys[j]);
+    std::swap(ranks[i], ranks[j]);
     std::swap(refs[i], refs[j]);
   }
 
-  std::uint64_t* keys;
+  Ref* ranks;
   Ref* refs;
-  const TTextSpace& space;
-  TLineCompare compare;
   bool descending;
 };
 
-// QuickSortExact on both cores: a large range is partitioned one step at a time and its parts
-// are queued; a part's final order depends only on its own contents.
+// The rank of every line of the list in the folded order: the lines, with their indices, sorted
+// by the folded radix sort, then numbered, lines equal but for case sharing a number.
+template <typename Ref>
+std::vector<Ref> FoldedRanks(const Ref* refs, std::size_t count, const TTextSpace& space) {
+  std::vector<TIndexedRef<Ref>> order(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    order[i] = {refs[i], static_cast<Ref>(i)};
+  }
+  TLineRadixSort<TIndexedRef<Ref>, true>(space, {ClassWriteOrder(""), false, 0, true})
+      .Sort(order.data(), count);
+  std::vector<Ref> ranks(count);
+  Ref rank = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (k + 16 < count) {
+      space.Prefetch(order[k + 16].ref);
+    }
+    if (k > 0 &&
+        CompareLines<true>(space.Base() + order[k - 1].ref, space.Base() + order[k].ref) != 0) {
+      ++rank;
+    }
+    ranks[order[k].index] = rank;
+  }
+  return ranks;
+}
+
+// QuickSortExact with a folded compare on both cores: a large range is partitioned one step at a
+// time and its parts are queued; a part's final order depends only on its own contents.
 template <typename Ref>
 void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
-  std::vector<std::uint64_t> keys(count);
-  auto fill = [&](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-      keys[i] = FoldedPrefix(space.Base() + refs[i]);
-    }
-  };
-  RunBoth([&] { fill(0, count / 2); }, [&] { fill(count / 2, count); });
-  const TFoldedLines<Ref> lines{keys.data(), refs, space, CompareFor(sortDirection, true),
-                                sortDirection == 1};
+  std::vector<Ref> ranks = FoldedRanks(refs, count, space);
+  const TRankedLines<Ref> lines{ranks.data(), refs, sortDirection == 1};
   struct Range {
     std::ptrdiff_t left;
     std::size_t count;
@@ -415,7 +449,7 @@ void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
   if (lines.size() < 2) {
     return;
   }
-  const TLineRadixSort<Ref> sort(space, options);
+  const TLineRadixSort<Ref, false> sort(space, options);
   sort.Sort(lines.data(), lines.size());
   if (options.sortDirection != 1) {
     return;

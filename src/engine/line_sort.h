@@ -7,9 +7,10 @@
 // the same output: an in-place MSD radix sort on both cores, descending order being the
 // ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
 // the order of lines that differ only in case, so that sort is used, its independent parts
-// spread over both cores (which gives the same result as doing them one after another), and
-// each line's first 8 folded bytes are kept beside its reference: they decide most comparisons
-// without reading the line, and exactly as the compare would.
+// spread over both cores (which gives the same result as doing them one after another). Its
+// comparisons never read a line: the radix sort first puts the lines in the folded order once
+// and numbers them there, and the quicksort compares those numbers, which give exactly the
+// results of the folded compare.
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 

@@ -107,20 +107,22 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
 }
 
 // Ranges of hundreds of thousands of lines are bucketed in blocks rather than through an array
-// of their keys; many equal lines share every key down to their line ends.
+// of their keys (for the folded order, too, that ranks the lines for the exact sort); many
+// equal lines share every key down to their line ends.
 TEST(SortClassLists, LargeRangesAgreeWithTheDefinition) {
   std::mt19937 random(5);
   std::vector<std::string> lines = RandomLines(random, 250000);
   lines.insert(lines.end(), 50000, "\x82\xA0same line");
   std::shuffle(lines.begin(), lines.end(), random);
-  for (bool classes : {false, true}) {
+  for (const auto& [classes, distinction] :
+       {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
     for (int direction : {0, 1}) {
-      const TClassSortOptions options{ClassWriteOrder(""), classes, direction, false};
+      const TClassSortOptions options{ClassWriteOrder(""), classes, direction, distinction};
       TTextSpace space;
       TLineList<TNarrowRef> refs = Store(space, lines);
       SortClassLists(refs, space, options);
       ASSERT_EQ(Texts(space, refs), Expected(lines, options))
-          << "classes " << classes << " direction " << direction;
+          << "classes " << classes << " direction " << direction << " distinction " << distinction;
     }
   }
 }
