@@ -4,7 +4,8 @@
 # they need first (only the missing ones; nothing is upgraded).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
-            qt6-base-dev qt6-multimedia-dev qt6-svg-dev libxcb1-dev fonts-ipafont-gothic xvfb xauth \
+            qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
+            fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
             clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
@@ -77,7 +78,7 @@ bench: build
 
 # Pictures of the windows for the help and the README, taken on a virtual X display.
 screenshots: build
-	xvfb-run -a -s "-screen 0 1280x1024x24" build/release/tests/ui/zorbe_screenshots docs/images
+	xvfb-run -a -s "-screen 0 1366x768x24" build/release/tests/ui/zorbe_screenshots docs/images
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,9 +1,11 @@
 // libFuzzer target for character-code detection: any bytes are a possible file. The result is
 // one of the known codes, a byte-order mark always decides, and a text of plain ASCII without
-// binary bytes or escapes is Shift-JIS.
+// binary bytes or escapes is Shift-JIS, and a text that is UTF-8 with a three- or four-byte
+// character is UTF-8 unless its first block holds a binary byte.
 
 #include "fuzz_check.h"
 #include "text/char_code.h"
+#include "text/utf8_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,12 +27,8 @@ bool IsPlainAscii(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view file(reinterpret_cast<const char*>(data), size);
-  auto block = [file](std::uint64_t index) -> std::string_view {
-    const std::uint64_t offset = index * zorbe::kDetectBlockSize;
-    return offset < file.size() ? file.substr(offset, zorbe::kDetectBlockSize) : std::string_view();
-  };
-  const int result = zorbe::DetectCharCodeOfBytes(block(0), file.size(), block);
-  Check((result >= zorbe::ccBinary && result <= zorbe::ccUtf8) || result == zorbe::ccUndecided ||
+  const zorbe::TCharCode result = zorbe::DetectCharCodeOfBytes(file);
+  Check(result == zorbe::ccBinary || zorbe::IsTextCode(result) || result == zorbe::ccUndecided ||
         result == zorbe::ccEmptyOrUnreadable);
   Check((result == zorbe::ccEmptyOrUnreadable) == file.empty());
   if (file.starts_with("\xFF\xFE")) {
@@ -41,7 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(result == zorbe::ccUtf8);
   } else if (!file.empty() && IsPlainAscii(file)) {
     Check(result == zorbe::ccShiftJis);
+  } else if (result != zorbe::ccBinary && zorbe::IsUtf8(file) &&
+             std::any_of(file.begin(), file.end(),
+                         [](char c) { return static_cast<unsigned char>(c) >= 0xE0; })) {
+    Check(result == zorbe::ccUtf8); // valid UTF-8 with a three- or four-byte character
   }
-  Check(zorbe::CharCodeName(result) != "");
+  Check(zorbe::CharCodeName(result) != "none" || result == zorbe::ccUndecided ||
+        result == zorbe::ccEmptyOrUnreadable);
   return 0;
 }

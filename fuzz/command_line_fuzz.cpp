@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "fuzz_check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -37,19 +38,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> names = {"一時設定", "A", "perFile", ""};
   std::vector<std::string> loaded;
   bool asked = false;
-  const zorbe::TCommandLineRequest request = zorbe::ParseCommandLine(
-      args, names,
-      [&loaded](const std::string& name) {
-        loaded.push_back(name);
-        zorbe::TSettingOptionItems setting = zorbe::SettingDefaults(name);
-        setting.NoConnected = name == "perFile";
-        return setting;
-      },
-      [&](const std::string&) {
-        asked = true;
-        return answerYes;
-      });
+  const bool anyEmpty = std::any_of(args.begin(), args.end(), [](auto& a) { return a.empty(); });
+  zorbe::TCommandLineRequest request;
+  try {
+    request = zorbe::ParseCommandLine(
+        args, names,
+        [&loaded](const std::string& name) {
+          loaded.push_back(name);
+          zorbe::TSettingOptionItems setting = zorbe::SettingDefaults(name);
+          setting.NoConnected = name == "perFile";
+          return setting;
+        },
+        [&](const std::string&) {
+          asked = true;
+          return answerYes;
+        });
+  } catch (const zorbe::ECommandLineUsage&) {
+    Check(anyEmpty && loaded.empty() && !asked); // refused before anything is read or asked
+    return 0;
+  }
+  Check(!anyEmpty);
   Check(loaded.size() == 1);
+  Check(!asked || !request.files.empty()); // the last argument is never offered as the output
   const bool withSwitch = !args.empty() && (args[0] == "/s" || args[0] == "/S");
   const std::size_t skip = args.size() - std::min(args.size(), request.files.size());
   Check(request.files.size() <= args.size());

@@ -9,9 +9,11 @@
 #include "app/message_routine.h"
 #include "app/program_folder.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "settings/settings_file.h"
 #include "ui/display_probe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,14 +29,17 @@ const char* const kUsage =
     "\n"
     "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
     "  OUTPUT   with /s, the output file; without /s you are asked whether the\n"
-    "           argument after the setting is the output file\n"
+    "           argument after the setting is the output file: Yes overwrites it\n"
+    "           with the sorted lines of the other files\n"
     "  FILE     the files to sort, all into one output unless the setting sorts\n"
-    "           each file by itself\n"
+    "           each file by itself; a folder stands for the files below it,\n"
+    "           and /dev/stdin for standard input\n"
     "\n"
     "Questions are answered on standard input (y, yes or はい for Yes; anything\n"
     "else or end of input for No); started from the desktop without a terminal,\n"
-    "in dialogs. Ctrl+C stops the sort and removes its output.\n"
-    "Exit status: 0 sorted, 1 error, 2 cancelled.\n"
+    "in dialogs. To run unattended, name the output with /s and answer every\n"
+    "question No with </dev/null. Ctrl+C stops the sort and removes its output.\n"
+    "Exit status: 0 sorted, 1 error, 2 cancelled or unusable arguments.\n"
     "\n"
     "Without arguments, and with a display, the main window opens.\n"
     "\n"
@@ -77,8 +82,14 @@ int main(int argc, char* argv[]) {
     StartDesktopProgram(argv); // returns only when it could not be started: use the console
   }
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  const TSettingsFile settings(SettingsFileName());
+  if (display != TDisplay::None && SettingWithoutFiles(args, settings)) {
+    return StartDesktopProgram(argv); // the main window, with the launcher's setting chosen
+  }
   TInterruptWatcher interrupts;
-  TConsoleMessageBox messageBox(0, 2, interrupts.WakeFd());
+  // When standard input is a target, a question must not take a line of it: the answer is No.
+  const bool inputIsTarget = std::any_of(args.begin(), args.end(), NamesStandardInput);
+  TConsoleMessageBox messageBox(inputIsTarget ? -1 : 0, 2, interrupts.WakeFd());
   SetMessageBox(&messageBox);
   TMainThreadQueue mainThread;
   TConsoleShell shell;
@@ -95,7 +106,7 @@ int main(int argc, char* argv[]) {
       [] { return TInterruptWatcher::Interrupted(); },
       shell,
   };
-  const int status = RunCommandLine(args, TSettingsFile(SettingsFileName()), services);
+  const int status = RunCommandLine(args, settings, services);
   SetMessageBox(nullptr);
   return status;
 }

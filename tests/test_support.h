@@ -1,9 +1,21 @@
 #pragma once
 // Helpers shared by the tests: temporary folders and whole files as bytes.
 
+#include "text/char_code.h"
+
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace zorbe {
+
+// Character codes print by name in test failures.
+inline void PrintTo(TCharCode code, std::ostream* out) {
+  *out << CharCodeName(code);
+}
+
+} // namespace zorbe
 
 namespace zorbe::test {
 

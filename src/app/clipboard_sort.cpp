@@ -64,7 +64,7 @@ std::optional<TClipboardJob> PrepareClipboardSort(TClipboardMode mode, const std
   job.inputs.setting.NoConnected = false;
   job.inputs.outputName = mode == cmClipToClip ? file : outputFieldName;
   job.inputs.files = {file};
-  job.inputs.codes = {"S-JIS"};
+  job.inputs.codes = {ccShiftJis};
   return job;
 }
 

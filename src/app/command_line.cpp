@@ -1,20 +1,18 @@
 #include "app/command_line.h"
 
+#include "app/command_line_targets.h"
 #include "app/job_host.h"
 #include "app/message_routine.h"
 #include "engine/output_name.h"
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
 #include "settings/ini_file.h"
-#include "text/char_code.h"
 
 #include <algorithm>
 #include <optional>
 
 namespace zorbe {
 namespace {
-
-const char* const kAbortLine = "\r\n処理を中止します。";
 
 bool IsSwitch(const std::string& argument) {
   return argument == "/s" || argument == "/S";
@@ -24,29 +22,16 @@ void ShowError(const std::string& text) {
   ShowMessage(text, TMsgKind::Error, TMsgButtons::OK);
 }
 
-// The character-code name for a target file, or nothing after telling the user why the file
-// can't be sorted.
-std::optional<std::string> AcceptedCode(const std::string& file) {
-  if (!FileExists(file)) {
-    ShowError("「" + file + "」は存在しません。" + kAbortLine);
-    return std::nullopt;
+// An empty argument (an empty shell variable) would match the empty entry of the setting list,
+// or stand for an output or a file that has no name.
+void RefuseEmptyArguments(const std::vector<std::string>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i].empty()) {
+      throw ECommandLineUsage(std::to_string(i + 1) + " 番目の引数が空です。\r\n" +
+                              "空の名前は、ソート設定名にもファイル名にも使えません。" +
+                              kAbortLine);
+    }
   }
-  const int result = DetectCharCode(file, ShowError);
-  if (result == ccBinary) {
-    ShowError("「" + file + "」はテキストファイルではありません。" + kAbortLine);
-    return std::nullopt;
-  }
-  if (result < ccBinary || result > ccUtf8) {
-    ShowError("「" + file + "」は不明な文字コードです。" + kAbortLine);
-    return std::nullopt;
-  }
-  // A job reads Shift-JIS bytes: UTF-16 text would be cut into meaningless pieces.
-  if (result == ccUtf16LE || result == ccUtf16BE) {
-    ShowError("「" + file + "」の文字コードは「" + CharCodeName(result) + "」です。\r\n" +
-              "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。" + kAbortLine);
-    return std::nullopt;
-  }
-  return CharCodeName(result);
 }
 
 // The sort-end handling of a command-line run: no beep and no flashing, but the sound and the
@@ -76,6 +61,8 @@ TCommandLineRequest
 ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
                  const std::function<TSettingOptionItems(const std::string&)>& load,
                  const std::function<bool(const std::string&)>& isOutputName) {
+  RefuseEmptyArguments(args);
+  // Past the end an argument reads as empty, which the setting list's empty entry matches.
   auto argument = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   TCommandLineRequest request;
   const bool withSwitch = IsSwitch(argument(0));
@@ -87,7 +74,7 @@ ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::st
   }
   if (withSwitch) {
     request.outputName = argument(i++);
-  } else if (!request.setting.NoConnected && isOutputName(argument(i))) {
+  } else if (!request.setting.NoConnected && i + 1 < args.size() && isOutputName(argument(i))) {
     request.outputName = argument(i++);
   }
   for (; i < args.size(); ++i) {
@@ -96,10 +83,26 @@ ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::st
   return request;
 }
 
+std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& args,
+                                               const TSettingsFile& settings) {
+  if (args.size() != 1 || args[0].empty() || IsSwitch(args[0])) {
+    return std::nullopt;
+  }
+  try {
+    const std::vector<std::string> names = settings.ListSortSettingNames();
+    if (std::find(names.begin(), names.end(), args[0]) != names.end()) {
+      return args[0];
+    }
+  } catch (const EIniFileError&) {
+  }
+  return std::nullopt;
+}
+
 int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
                    const TCommandLineServices& services) {
   TSortJobInputs inputs;
   TOptions options;
+  std::vector<std::string> names; // the targets as given
   try {
     options = settings.LoadOptions();
     TCommandLineRequest request = ParseCommandLine(
@@ -111,20 +114,23 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
         });
     inputs.setting = std::move(request.setting);
     inputs.outputName = std::move(request.outputName);
-    inputs.files = std::move(request.files);
+    names = std::move(request.files);
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));
     return esError;
+  } catch (const ECommandLineUsage& e) {
+    ShowError(e.what());
+    return esCancelled;
   }
   if (services.interrupted && services.interrupted()) {
     return esCancelled;
   }
-  for (const std::string& file : inputs.files) {
-    std::optional<std::string> code = AcceptedCode(file);
-    if (!code) {
-      return esError;
-    }
-    inputs.codes.push_back(std::move(*code));
+  if (names.empty()) {
+    ShowError(std::string("ソートするファイルが指定されていません。") + kAbortLine);
+    return esCancelled;
+  }
+  if (!AddCommandLineTargets(names, inputs)) {
+    return esError;
   }
   JobSetting = inputs.setting;
 

@@ -5,20 +5,31 @@
 //
 // The setting name must equal a listed setting exactly (otherwise "ddDefault" is used and the
 // argument is read as the next part). With "/s" the next argument is the output name; without
-// it the user is asked whether it is one (unless the setting sorts each file by itself).
-// Names without a folder are relative to the working folder.
+// it the user is asked whether it is one (unless the setting sorts each file by itself, or the
+// argument is the last one: it can't be the output when nothing would be left to sort).
+// Names without a folder are relative to the working folder. An empty argument is never a
+// setting's name nor a file's: it is refused, and so is a run without files.
 
 #include "platform/main_thread.h"
 #include "platform/shell.h"
 #include "settings/settings_file.h"
 
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace zorbe {
 
 enum TExitStatus : int { esFinished = 0, esError = 1, esCancelled = 2 };
+
+// Arguments that can't be run as they are; the message says which one and why. The run ends
+// with esCancelled, as for a usage error.
+class ECommandLineUsage : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
 
 inline constexpr const char* kDropSettingName = "ddDefault";
 
@@ -35,7 +46,8 @@ struct TCommandLineServices {
 
 // What the arguments (without the program name) ask for, before any file is looked at: the
 // setting (a name from settingNames, else "ddDefault", read with load), the output name (after
-// "/s", or when isOutputName confirms the candidate) and the target files.
+// "/s", or when isOutputName confirms the candidate) and the target files. Throws
+// ECommandLineUsage for an empty argument.
 struct TCommandLineRequest {
   TSettingOptionItems setting;
   std::string outputName;
@@ -45,6 +57,12 @@ TCommandLineRequest
 ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
                  const std::function<TSettingOptionItems(const std::string&)>& load,
                  const std::function<bool(const std::string&)>& isOutputName);
+
+// The setting a launcher names when it is started without files (the arguments are the name of
+// a saved setting and nothing else): the main window opens with it chosen instead of a run.
+// Nothing for other arguments, and when the settings file can't be read (the run reports it).
+std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& args,
+                                               const TSettingsFile& settings);
 
 // Runs the job the arguments (without the program name) describe and returns the exit status.
 // Messages and questions go through the message routine.

@@ -4,6 +4,7 @@
 // A refused start changes nothing: the window stays idle and the list keeps its rows.
 
 #include "engine/sort_job.h"
+#include "text/char_code.h"
 
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@ inline constexpr const char* kCloseWhileSortingQuestion = "ソート中です。
 // One row of the target list.
 struct TTargetRow {
   std::string file;
-  std::string code;
+  TCharCode code;
 };
 
 std::string MissingFileMessage(const std::string& file);

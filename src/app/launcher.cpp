@@ -57,6 +57,10 @@ std::string ShortcutQuestion(const std::string& settingName) {
   return "現在の設定名「" + settingName + "」でショートカットを作成しますか？";
 }
 
+std::string LauncherIconFileName(const std::string& programFile) {
+  return (std::filesystem::path(programFile).parent_path() / kLauncherIconName).string();
+}
+
 std::string LauncherFileName(const std::string& settingName) {
   return "Zorbe 2nd [" + settingName + "].desktop";
 }
@@ -75,20 +79,29 @@ std::string DesktopExecArgument(const std::string& argument) {
   return EntryValue(quoted);
 }
 
-std::string DesktopEntryText(const TLauncher& launcher) {
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Version=1.0\n"
-         "Name=" +
-         EntryValue("Zorbe 2nd [" + launcher.settingName + "]") + "\n" +
-         "Comment=" + kLauncherComment + "\n" + "Exec=" + DesktopExecArgument(launcher.program) +
-         " " + DesktopExecArgument(launcher.settingName) + " %F\n" +
-         "Path=" + EntryValue(launcher.workingFolder) + "\n" +
-         "Terminal=false\n"
-         "MimeType=text/plain;\n";
+std::string DesktopEntryText(const TLauncher& launcher, TLauncherPlace place) {
+  std::string entry = "[Desktop Entry]\n"
+                      "Type=Application\n"
+                      "Version=1.0\n"
+                      "Name=" +
+                      EntryValue("Zorbe 2nd [" + launcher.settingName + "]") + "\n" +
+                      "Comment=" + kLauncherComment + "\n" +
+                      "Exec=" + DesktopExecArgument(launcher.program) + " " +
+                      DesktopExecArgument(launcher.settingName) + " %F\n" +
+                      "Path=" + EntryValue(launcher.workingFolder) + "\n";
+  if (!launcher.iconFile.empty()) {
+    entry += "Icon=" + EntryValue(launcher.iconFile) + "\n";
+  }
+  entry += "Terminal=false\n"
+           "MimeType=text/plain;\n";
+  // A desktop launcher stays visible: some desktops hide an icon marked NoDisplay.
+  if (place == lpSendTo) {
+    entry += "NoDisplay=true\n";
+  }
+  return entry;
 }
 
-bool CreateLauncher(const std::string& folder, const TLauncher& launcher, bool onDesktop) {
+bool CreateLauncher(const std::string& folder, const TLauncher& launcher, TLauncherPlace place) {
   // A name with a slash or a line break can't be one file name.
   if (!IsDirectory(folder) || launcher.settingName.find_first_of("/\n\r") != std::string::npos) {
     return false;
@@ -96,12 +109,14 @@ bool CreateLauncher(const std::string& folder, const TLauncher& launcher, bool o
   const std::string file =
       (std::filesystem::path(folder) / LauncherFileName(launcher.settingName)).string();
   try {
-    WriteWholeFile(file, DesktopEntryText(launcher));
+    WriteWholeFile(file, DesktopEntryText(launcher, place));
   } catch (const EFileError&) {
     return false;
   }
-  if (onDesktop) {
+  if (place == lpDesktop) {
     MakeExecutableAndTrusted(file);
+  } else {
+    RunAndWait({"update-desktop-database", "-q", folder});
   }
   return true;
 }
@@ -126,8 +141,8 @@ void CreateLauncherForSetting(int tag, const TLauncher& launcher, const std::str
   if (!launcher.workingFolder.empty()) {
     std::filesystem::create_directories(launcher.workingFolder, ec);
   }
-  const bool onDesktop = tag == lpDesktop;
-  if (CreateLauncher(onDesktop ? desktopFolder : openWithFolder, launcher, onDesktop)) {
+  const auto place = static_cast<TLauncherPlace>(tag);
+  if (CreateLauncher(place == lpDesktop ? desktopFolder : openWithFolder, launcher, place)) {
     ShowMessage(kShortcutCreatedMessage, TMsgKind::Information, TMsgButtons::OK);
     return;
   }

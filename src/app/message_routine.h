@@ -8,6 +8,9 @@
 
 namespace zorbe {
 
+// The last line of a message about an error that ends what was being done.
+inline constexpr const char* kAbortLine = "\r\n処理を中止します。";
+
 // Installs the implementation; it must outlive its use. Null restores the console.
 void SetMessageBox(IMessageBox* messageBox);
 

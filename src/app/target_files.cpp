@@ -1,7 +1,9 @@
 #include "app/target_files.h"
 
 #include "app/desktop_link.h"
+#include "platform/file_system.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace zorbe {
@@ -19,23 +21,14 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
   return work;
 }
 
-std::string ListRefusalMessage(const std::string& file, int detectionResult) {
-  switch (detectionResult) {
-  case ccShiftJis:
-  case ccJis83:
-  case ccJis78:
-  case ccEuc:
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult) {
+  if (IsTextCode(detectionResult)) {
     return {};
-  case ccBinary:
-    return "「" + file + "」はテキストファイルではありません。";
-  case ccUtf16LE:
-  case ccUtf16BE:
-  case ccUtf8:
-    return "「" + file + "」の文字コードは「" + CharCodeName(detectionResult) + "」です。\r\n" +
-           "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。";
-  default:
-    return "「" + file + "」は不明な文字コードです。";
   }
+  if (detectionResult == ccBinary) {
+    return "「" + file + "」はテキストファイルではありません。";
+  }
+  return "「" + file + "」は不明な文字コードです。";
 }
 
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError) {
@@ -52,8 +45,38 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
   return std::move(link.target);
 }
 
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError) {
-  const int result = DetectCharCode(file, showError);
+std::string CannotOpenMessage(const std::string& file, int error) {
+  if (error == ENOENT || error == EBUSY || error == ETXTBSY) {
+    return "ファイル「" + file + "」は存在しないか使用中です。";
+  }
+  return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
+}
+
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+  if (const int error = OpenForReadingError(file); error != 0) {
+    if (showError) {
+      showError(CannotOpenMessage(file, error));
+    }
+    return std::nullopt;
+  }
+  // The detector has its own message for a file that is gone meanwhile, or that is no plain
+  // file (a named pipe): that message is the only one.
+  bool reported = false;
+  const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
+    reported = true;
+    if (showError) {
+      showError(message);
+    }
+  });
+  return reported ? std::nullopt : std::optional<TCharCode>(result);
+}
+
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
+  const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
+  if (!detected) {
+    return std::nullopt;
+  }
+  const TCharCode result = *detected;
   const std::string refusal = ListRefusalMessage(file, result);
   if (!refusal.empty()) {
     if (showError) {
@@ -61,7 +84,7 @@ std::optional<std::string> AcceptedListCode(const std::string& file, const Messa
     }
     return std::nullopt;
   }
-  return CharCodeName(result);
+  return result;
 }
 
 std::string FileCountText(std::size_t count) {

@@ -2,9 +2,8 @@
 // Adding target files to the main window's list: folders become the files below them, and each
 // file is accepted with its character-code name or refused with a message naming it.
 //
-// The list takes Shift-JIS, JIS and EUC text only. Binary files, files of unknown code and
-// Unicode files (UTF-16 either way, UTF-8) are refused one message each; the other files are
-// still examined. (A command-line run has its own, wider rule.)
+// The list takes every text a job can read: Shift-JIS, JIS, EUC, UTF-8 and UTF-16. Binary files
+// and files of unknown code are refused one message each; the other files are still examined.
 
 #include "text/char_code.h"
 
@@ -27,12 +26,20 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
 // it points to, or refused through showError with nothing returned; any other name is itself.
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError);
 
-// The character-code name of a file the list accepts ("S-JIS", "JIS83", "JIS78", "EUC"), or
-// nothing after the refusal went to showError.
-std::optional<std::string> AcceptedListCode(const std::string& file, const MessageSink& showError);
+// The message for a target file that can't be opened: the spec'd "missing or in use" text when
+// that is the cause, the true cause (permission denied, ...) otherwise.
+std::string CannotOpenMessage(const std::string& file, int error);
+
+// The character code of a file, or nothing after one message naming the file and why it can't
+// be opened went to showError.
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError);
+
+// The character code of a file the list accepts, or nothing after the refusal went to
+// showError (one message per file).
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.
-std::string ListRefusalMessage(const std::string& file, int detectionResult);
+std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult);
 
 // The row count as the status bar shows it: "3 個".
 std::string FileCountText(std::size_t count);

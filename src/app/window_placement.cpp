@@ -18,9 +18,20 @@ TRect ClampToWorkArea(TRect window, const TRect& workArea) {
 }
 
 TRect PlaceWindow(const TRect& mainWindow, bool mainVisible, int width, int height,
-                  const TRect& workArea) {
-  const TRect centred = CentredOver(mainVisible ? mainWindow : workArea, width, height);
-  return ClampToWorkArea(centred, workArea);
+                  const TRect& workArea, int frameHeight) {
+  TRect place = CentredOver(mainVisible ? mainWindow : workArea, width, height);
+  place.height += frameHeight;
+  place = ClampToWorkArea(place, workArea);
+  place.height = height;
+  return place;
+}
+
+TRect PlaceBeside(const TRect& mainWindow, int width, int height, const TRect& workArea) {
+  const int roomRight = workArea.left + workArea.width - (mainWindow.left + mainWindow.width);
+  const int roomLeft = mainWindow.left - workArea.left;
+  const bool right = roomRight >= width || (roomLeft < width && roomRight >= roomLeft);
+  const int left = right ? mainWindow.left + mainWindow.width : mainWindow.left - width;
+  return ClampToWorkArea({left, mainWindow.top, width, height}, workArea);
 }
 
 } // namespace zorbe

@@ -1,6 +1,8 @@
 #pragma once
 // Where secondary windows and message boxes appear: centred over their owner when it is
-// visible, else in the middle of the screen's work area, and never off the work area.
+// visible, else in the middle of the screen's work area, and never off the work area. The
+// temporary settings window sits beside the main window instead, top edges aligned, and is also
+// kept on the work area. Every rectangle here is a window's outer frame.
 //
 // Plain rectangle arithmetic, so the rules are the same for every window toolkit and can be
 // tested without one.
@@ -25,8 +27,15 @@ TRect CentredOver(const TRect& owner, int width, int height);
 TRect ClampToWorkArea(TRect window, const TRect& workArea);
 
 // The window placement routine: centred over the main window when that is visible, otherwise
-// in the work area; then kept inside the work area.
+// in the work area; then kept inside the work area together with the `frameHeight` that the
+// window manager's title bar and borders add below its top-left corner.
 TRect PlaceWindow(const TRect& mainWindow, bool mainVisible, int width, int height,
-                  const TRect& workArea);
+                  const TRect& workArea, int frameHeight = 0);
+
+// The temporary settings window's place: right of the main window where the work area has room
+// for it, else left of it; where neither side has room, on the side with more room and moved
+// into the work area, so that it overlaps the main window but is fully visible. Its top is the
+// main window's top as far as the work area allows.
+TRect PlaceBeside(const TRect& mainWindow, int width, int height, const TRect& workArea);
 
 } // namespace zorbe

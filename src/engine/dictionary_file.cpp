@@ -1,15 +1,13 @@
-// Loading a dictionary file: the whole file, its lines, the comma-text fields of each line. A file
-// that can't be opened or read raises the error of ReadWholeFile, which names it.
+// A dictionary file's text: its lines, the comma-text fields of each line.
 
 #include "engine/dictionary_file.h"
 
 #include "engine/line_store.h"
-#include "platform/file_system.h"
 
 namespace zorbe {
 
-TREDictionary LoadDictionary(const std::string& fileName) {
-  return DictionaryFromLines(SplitTextFileLines(ReadWholeFile(fileName)));
+TREDictionary DictionaryFromText(std::string_view text) {
+  return DictionaryFromLines(SplitTextFileLines(text));
 }
 
 } // namespace zorbe

@@ -88,12 +88,11 @@ template <bool Fold> int CompareLines(const char* a, const char* b, bool trail =
   }
 }
 
-// The class of the line at `line` (followed by a line end) as a sort files it.
-int ClassAt(const char* line) {
-  if (IsLineEnd(line[0])) {
-    return 1;
-  }
-  return ClassOfLine({line, IsLineEnd(line[1]) ? std::size_t{1} : std::size_t{2}});
+// The class of the line at `line` (followed by a line end) as a sort files it, from its first
+// two bytes at most.
+int ClassAt(const char* line, const TCodeTable* codes) {
+  const std::size_t size = IsLineEnd(line[0]) ? 0 : IsLineEnd(line[1]) ? 1 : 2;
+  return ClassForSort({line, size}, true, codes);
 }
 
 // The write position (0 to 10) of each class (1 to 11).
@@ -192,7 +191,7 @@ public:
 
   TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options)
       : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
-        positionOfClass_(PositionOfClass(options)) {}
+        positionOfClass_(PositionOfClass(options)), codes_(options.codes) {}
 
   void Sort(Item* items, std::size_t count) const {
     RunOnTwoThreads(
@@ -202,7 +201,9 @@ public:
   }
 
   // The write position of the class of a sorted line.
-  std::uint8_t PositionOf(Item item) const { return positionOfClass_[ClassAt(LineOf(item))]; }
+  std::uint8_t PositionOf(Item item) const {
+    return positionOfClass_[ClassAt(LineOf(item), codes_)];
+  }
 
 private:
   static constexpr std::size_t kSmall = 32;
@@ -319,6 +320,7 @@ private:
   const char* base_;
   bool classes_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
+  const TCodeTable* codes_;
 };
 
 // The lines of one class for QuickSortExact's steps: the references, and beside them the rank of
@@ -415,7 +417,7 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
   const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> keys(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    keys[i] = positionOfClass[ClassAt(space.Base() + lines[i])];
+    keys[i] = positionOfClass[ClassAt(space.Base() + lines[i], options.codes)];
   }
   for (std::uint8_t key : keys) {
     ++begin[key + 1];

@@ -16,6 +16,7 @@
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
+#include "text/code_table.h"
 
 #include <array>
 #include <vector>
@@ -27,15 +28,25 @@ struct TClassSortOptions {
   bool charTypeOrder = true;               // off: every line is class 1
   int sortDirection = 0;                   // 1 descending, anything else ascending
   bool distinction = false;                // compare with letter case folded
+  const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
 };
 
 template <typename Ref>
 void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options);
 
-// The class a sort files a line under: 1 for an empty line or when classes are off.
-inline int ClassForSort(std::string_view line, bool charTypeOrder) {
-  return (!charTypeOrder || line.empty()) ? 1 : ClassOfLine(line);
+// The class a sort files a line under: 1 for an empty line or when classes are off; a line
+// that starts with a per-job code (a character Shift-JIS can't hold) is a kanji line, 11.
+inline int ClassForSort(std::string_view line, bool charTypeOrder,
+                        const TCodeTable* codes = nullptr) {
+  if (!charTypeOrder || line.empty()) {
+    return 1;
+  }
+  if (codes != nullptr && line.size() >= 2 &&
+      codes->IsJobCode(static_cast<unsigned char>(line[0]), static_cast<unsigned char>(line[1]))) {
+    return kClassCount;
+  }
+  return ClassOfLine(line);
 }
 
 } // namespace zorbe

@@ -1,5 +1,7 @@
 #include "engine/output_name.h"
 
+#include "platform/file_system.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
@@ -13,13 +15,20 @@ std::string WithoutQuotes(std::string text) {
 
 std::string DefaultOutputName(const std::string& file, const std::string& folder,
                               const std::string& name, bool perFile) {
+  if (!name.empty() && !perFile) {
+    // Quotes are removed from the whole name later; an absolute one has no folder put before it.
+    const std::string fixedName = WithHomeFolder(WithoutQuotes(name));
+    if (fixedName.starts_with('/')) {
+      return fixedName;
+    }
+  }
   std::string base;
   if (!folder.empty()) {
-    base = folder.back() == '/' ? folder : folder + "/";
+    base = WithHomeFolder(WithoutQuotes(folder));
+    base = base.ends_with('/') ? base : base + "/";
   } else if (const std::size_t slash = file.rfind('/'); slash != std::string::npos) {
-    base = file.substr(0, slash + 1);
+    base = WithoutQuotes(file.substr(0, slash + 1));
   }
-  base = WithoutQuotes(base);
   if (!name.empty() && !perFile) {
     return base + name;
   }

@@ -8,7 +8,8 @@ namespace zorbe {
 // The name of a sort's output for the target file `file`: in `folder` (or the file's own
 // folder), `name` when it is given and the files are not sorted one by one (`perFile`), else the
 // first free name file[k].ext for k = 0, 1, 2, ... A name without a folder is relative to the
-// working folder. Double quotes are removed from the folder.
+// working folder. Double quotes are removed from the folder. An absolute `name` is used as it
+// is, and "~/" at the start of `folder` or `name` is the home folder.
 std::string DefaultOutputName(const std::string& file, const std::string& folder,
                               const std::string& name, bool perFile);
 

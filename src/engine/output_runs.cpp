@@ -19,12 +19,16 @@ constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
 
 class TRunWriter {
 public:
-  TRunWriter(TAtomicFile& out, std::size_t count, const TRunFormat& format)
-      : out_(out), count_(count), runs_((count + kRunLines - 1) / kRunLines), format_(format) {
+  TRunWriter(TAtomicFile& out, std::size_t count, std::string_view lineEnd,
+             const TRunFormat& format)
+      : out_(out), count_(count), runs_((count + kRunLines - 1) / kRunLines),
+        format_(format), slots_{TOutputRun(lineEnd), TOutputRun(lineEnd), TOutputRun(lineEnd),
+                                TOutputRun(lineEnd)} {
     ready_.fill(kNoRun);
   }
 
-  void Run() {
+  // Returns the number of lines written.
+  std::size_t Run() {
     std::thread helper([this] { FormatOddRuns(); });
     try {
       WriteAll();
@@ -34,6 +38,7 @@ public:
       throw;
     }
     helper.join();
+    return linesWritten_;
   }
 
 private:
@@ -49,27 +54,44 @@ private:
     changed_.notify_all();
   }
 
+  // A failed run ends the helper's work; the writer passes the failure on when it reaches that
+  // run, after writing the runs before it, so that a failing line is named by its place in the
+  // output.
   void FormatOddRuns() {
-    try {
-      for (std::size_t run = 1; run < runs_; run += 2) {
-        {
-          std::unique_lock lock(mutex_);
-          // The slot is free once the run that used it before has been written.
-          changed_.wait(lock, [&] { return abort_ || written_ + kSlots > run; });
-          if (abort_) {
-            return;
-          }
+    for (std::size_t run = 1; run < runs_; run += 2) {
+      {
+        std::unique_lock lock(mutex_);
+        // The slot is free once the run that used it before has been written.
+        changed_.wait(lock, [&] { return abort_ || written_ + kSlots > run; });
+        if (abort_) {
+          return;
         }
-        Format(run, slots_[run % kSlots]);
-        std::lock_guard lock(mutex_);
-        ready_[run % kSlots] = run;
-        changed_.notify_all();
       }
-    } catch (...) {
+      std::exception_ptr failure;
+      try {
+        Format(run, slots_[run % kSlots]);
+      } catch (...) {
+        failure = std::current_exception();
+      }
       std::lock_guard lock(mutex_);
-      failure_ = std::current_exception();
-      abort_ = true;
+      ready_[run % kSlots] = run;
+      if (failure) {
+        failure_ = failure;
+        failedRun_ = run;
+        changed_.notify_all();
+        return;
+      }
       changed_.notify_all();
+    }
+  }
+
+  // Passes on a formatter's failure in a run that follows linesWritten_ lines of output.
+  [[noreturn]] void Fail(const std::exception_ptr& failure) const {
+    try {
+      std::rethrow_exception(failure);
+    } catch (EOutputLineError& e) {
+      e.line += linesWritten_;
+      throw;
     }
   }
 
@@ -77,15 +99,20 @@ private:
     for (std::size_t run = 0; run < runs_; ++run) {
       TOutputRun& slot = slots_[run % kSlots];
       if (run % 2 == 0) {
-        Format(run, slot);
+        try {
+          Format(run, slot);
+        } catch (...) {
+          Fail(std::current_exception());
+        }
       } else {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return abort_ || ready_[run % kSlots] == run; });
-        if (failure_) {
-          std::rethrow_exception(failure_);
+        changed_.wait(lock, [&] { return ready_[run % kSlots] == run; });
+        if (failedRun_ == run) {
+          Fail(failure_);
         }
       }
       slot.WriteTo(out_);
+      linesWritten_ += slot.Lines();
       std::lock_guard lock(mutex_);
       ready_[run % kSlots] = kNoRun;
       written_ = run + 1;
@@ -102,7 +129,9 @@ private:
   std::condition_variable changed_;
   std::array<std::size_t, kSlots> ready_{}; // the run each slot holds, formatted and unwritten
   std::size_t written_ = 0;                 // runs written so far
+  std::size_t linesWritten_ = 0;            // their lines (the writing thread's alone)
   bool abort_ = false;
+  std::size_t failedRun_ = kNoRun;
   std::exception_ptr failure_;
 };
 
@@ -118,14 +147,15 @@ void TOutputRun::WriteTo(TAtomicFile& out) const {
   out.Write(std::string_view(buffer_).substr(done));
 }
 
-void WriteInRuns(TAtomicFile& out, std::size_t count, const TRunFormat& format) {
+std::size_t WriteInRuns(TAtomicFile& out, std::size_t count, std::string_view lineEnd,
+                        const TRunFormat& format) {
   if (count <= kRunLines) {
-    TOutputRun run;
+    TOutputRun run(lineEnd);
     format(0, count, run);
     run.WriteTo(out);
-    return;
+    return run.Lines();
   }
-  TRunWriter(out, count, format).Run();
+  return TRunWriter(out, count, lineEnd, format).Run();
 }
 
 } // namespace zorbe

@@ -1,6 +1,7 @@
 #include "engine/sort_job.h"
 
 #include "engine/dictionary_file.h"
+#include "engine/job_texts.h"
 #include "engine/line_conversions.h"
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
@@ -11,8 +12,8 @@
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
 #include "text/code_conversion.h"
-#include "text/encoding.h"
 #include "text/shift_jis.h"
+#include "text/unicode_conversion.h"
 
 #include <cstring>
 #include <exception>
@@ -56,6 +57,34 @@ private:
   TJobControl& control_;
 };
 
+// The setting as the job reads it: "~/" at the start of the name of a file it reads is the home
+// folder (DefaultOutputName does the same for the output folder and name).
+TSettingOptionItems WithNamesResolved(TSettingOptionItems setting) {
+  for (std::string* name :
+       {&setting.DelChars, &setting.Replacement, &setting.SynonymDic, &setting.FuzzyCharDic}) {
+    *name = WithHomeFolder(*name);
+  }
+  return setting;
+}
+
+bool FirstLineEndsInCrLf(std::string_view text) {
+  const std::size_t end = text.find_first_of("\r\n");
+  return end != std::string_view::npos && text.substr(end, 2) == "\r\n";
+}
+
+std::string UnwritableMessage(const std::string& where, const std::string& character,
+                              TOutputCode code) {
+  return where + "の文字" + character + " は " + OutputCodeName(code) +
+         " で出力できません。\r\n出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。";
+}
+
+// How a cycle's output is written: decided from the setting and the cycle's targets.
+struct TOutputForm {
+  TOutputCode code = TOutputCode::ShiftJis;
+  std::string_view lineEnd = "\r\n";
+  bool byteOrderMark = false;
+};
+
 // How many lines ahead the writer asks for a line's bytes.
 constexpr std::size_t kPrefetchDistance = 16;
 // A text at least this large is filed by two threads.
@@ -83,6 +112,7 @@ template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shar
   std::vector<bool> keyed;   // order "none": which kept lines received the column key
   TSpaceWriter writer;
   std::string keyedLine;
+  std::string unkeyedLine;
   std::string converted[2];
   std::string rotated;
 };
@@ -90,8 +120,8 @@ template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shar
 class TSortJob {
 public:
   TSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control)
-      : inputs_(inputs), setting_(inputs.setting), host_(host), control_(control),
-        conversions_(setting_) {}
+      : inputs_(inputs), setting_(WithNamesResolved(inputs.setting)), host_(host),
+        control_(control), conversions_(setting_) {}
 
   void Execute();
 
@@ -105,29 +135,44 @@ private:
   }
 
   void BuildAuxiliaries();
+  TCharCode CodeOf(std::size_t index) const {
+    return index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
+  }
   void RunCycle(std::size_t first, std::size_t last);
   template <typename Ref> void RunCycleWith(std::size_t first, std::size_t last);
-  template <typename Ref> void ProcessFile(std::size_t index, TCycleLines<Ref>& cycle);
-  std::string_view ConvertCharCode(const std::string& code, std::string_view text);
+  void StartOutputForm(std::size_t first, std::size_t last);
+  template <typename Ref>
+  void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
+  std::string_view ReadTarget(std::size_t index);
+  std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
+                                  std::string_view text);
+  std::string_view ConvertCharCode(TCharCode code, std::string_view text);
   std::string_view ReplacementPass(std::string_view text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
   template <typename Ref> void LinePass(std::string_view text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
+  template <typename Ref>
+  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   template <typename Ref> void Write(const std::string& fileName, const TCycleLines<Ref>& cycle);
-  template <typename Ref> void WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const;
+  template <typename Ref>
+  std::size_t WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const;
   template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
   template <typename Ref>
   void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
+  template <typename Ref>
+  void WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
+                      TOutputRun& run) const;
   struct TUndoBuffers {
     std::string rotated;
     std::string moved;
   };
   template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const;
+  void AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const;
 
   TSortJobInputs& inputs_;
-  const TSettingOptionItems& setting_;
+  const TSettingOptionItems setting_;
   TSortJobHost& host_;
   TJobControl& control_;
   const TLineConversions conversions_;
@@ -138,8 +183,12 @@ private:
                                 : dkComma;
 
   // Built once per job.
+  std::optional<TJobTexts> texts_;
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
+
+  // The current cycle's output.
+  TOutputForm output_;
 
   // The texts read and the lines changed in one cycle.
   TTextSpace space_;
@@ -149,6 +198,7 @@ void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
   }
+  texts_.emplace(inputs_.files, inputs_.codes, setting_);
   BuildAuxiliaries();
   const std::size_t count = inputs_.files.size();
   for (std::size_t first = 0; first < count;) {
@@ -160,25 +210,25 @@ void TSortJob::Execute() {
 
 void TSortJob::BuildAuxiliaries() {
   if (FileExists(setting_.DelChars)) {
-    deletion_.emplace(SplitTextFileLines(ReadWholeFile(setting_.DelChars)), setting_.Distinction);
+    deletion_.emplace(SplitTextFileLines(texts_->ReadAuxiliary(setting_.DelChars)),
+                      setting_.Distinction);
   }
-  try {
-    comments_ = TCommentPrefixes(Utf8ToCp932(setting_.CLTC));
-  } catch (const EEncodingError& e) {
-    throw EFileError(std::string("コメント行頭文字「") + setting_.CLTC +
-                     "」を Shift-JIS にできません。\r\n" + e.what() + "\r\n処理を中止します。");
-  }
+  comments_ = TCommentPrefixes(texts_->CommentPrefixes());
 }
 
-// A cycle of files [first, last): the lines of all of them sorted and written together.
+// A cycle of files [first, last): the lines of all of them sorted and written together. A
+// cycle with targets read ahead starts with wide references: their bytes are taken when they are
+// read, so the cycle can't be done again.
 void TSortJob::RunCycle(std::size_t first, std::size_t last) {
   std::uint64_t bytes = 0;
+  bool readAhead = false;
   for (std::size_t i = first; i < last; ++i) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(inputs_.files[i], ec);
     bytes += ec ? 0 : size;
+    readAhead = readAhead || inputs_.contents.contains(i);
   }
-  if (bytes > kNarrowCycleBytes) {
+  if (readAhead || bytes > kNarrowCycleBytes) {
     RunCycleWith<TWideRef>(first, last);
     return;
   }
@@ -191,15 +241,18 @@ void TSortJob::RunCycle(std::size_t first, std::size_t last) {
 
 template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size_t last) {
   space_.Clear();
+  StartOutputForm(first, last);
   TCycleLines<Ref> cycle;
   for (std::size_t index = first; index < last; ++index) {
-    ProcessFile(index, cycle);
+    ProcessFile(index, index == first, cycle);
   }
   if (!Unordered()) {
     SetStatus(kStatusSorting);
+    const TCodeTable& table = texts_->Table();
     SortClassLists(cycle.lines, space_,
                    {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                    setting_.SortDirection, setting_.Distinction});
+                    setting_.SortDirection, setting_.Distinction,
+                    table.HasJobCodes() ? &table : nullptr});
   }
   if (const std::optional<std::string> output =
           ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {
@@ -209,15 +262,55 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
   space_.Clear();
 }
 
-template <typename Ref> void TSortJob::ProcessFile(std::size_t index, TCycleLines<Ref>& cycle) {
+// The output code: as the setting says, or automatically UTF-8 when a target of the output is
+// in a Unicode code and Shift-JIS otherwise. The line end: as the setting says, or
+// automatically CR LF for Shift-JIS and the first target's own (LF unless its first line ends
+// in CR LF) for the other codes, which ProcessFile fills in. A byte-order mark starts a UTF-8
+// output whose first target is UTF-8 with one.
+void TSortJob::StartOutputForm(std::size_t first, std::size_t last) {
+  switch (setting_.OutputCode) {
+  case ocShiftJis:
+    output_.code = TOutputCode::ShiftJis;
+    break;
+  case ocUtf8:
+    output_.code = TOutputCode::Utf8;
+    break;
+  case ocEucJp:
+    output_.code = TOutputCode::EucJp;
+    break;
+  default: {
+    bool unicode = false;
+    for (std::size_t i = first; i < last; ++i) {
+      unicode = unicode || IsUnicodeCode(CodeOf(i));
+    }
+    output_.code = unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis;
+  }
+  }
+  output_.lineEnd = setting_.OutputLineEnd == leLf ? "\n" : "\r\n";
+  output_.byteOrderMark = false;
+}
+
+template <typename Ref>
+void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
   const std::string& fileName = inputs_.files[index];
+  const TCharCode code = CodeOf(index);
   SetStatus(kStatusReading);
-  std::string_view text = ReadText(space_, fileName);
-  const std::string& code = index < inputs_.codes.size() ? inputs_.codes[index] : "S-JIS";
-  if (code != "S-JIS") {
+  std::string_view text = ReadTarget(index);
+  bool crLf = false; // the first line ends in CR LF
+  if (IsUnicodeCode(code)) {
+    const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
+    output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting);
+    text = ConvertUnicode(fileName, code, text);
+    crLf = FirstLineEndsInCrLf(text);
+  } else {
+    crLf = FirstLineEndsInCrLf(text);
     text = ConvertCharCode(code, text);
   }
+  if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
+    output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
+  }
+  output_.byteOrderMark = output_.byteOrderMark && output_.code == TOutputCode::Utf8;
   if (FileExists(setting_.Replacement)) {
     text = ReplacementPass(text);
   }
@@ -225,18 +318,60 @@ template <typename Ref> void TSortJob::ProcessFile(std::size_t index, TCycleLine
   LinePass(text, cycle);
 }
 
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
-// Any other code is read as it is. Returns the file's text as it now stands.
-std::string_view TSortJob::ConvertCharCode(const std::string& code, std::string_view text) {
-  const bool jis = code.compare(0, 3, "JIS") == 0;
-  if (!jis && code != "EUC") {
-    return text;
+// Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
+// read ahead, whose memory is given back once they are in the space.
+std::string_view TSortJob::ReadTarget(std::size_t index) {
+  const auto readAhead = inputs_.contents.find(index);
+  if (readAhead == inputs_.contents.end()) {
+    return ReadText(space_, inputs_.files[index]);
   }
-  text = CrLfJoined(space_, text);
+  const std::string bytes = std::move(readAhead->second);
+  inputs_.contents.erase(readAhead);
+  char* copy = space_.Allocate(bytes.size() + 1);
+  std::memcpy(copy, bytes.data(), bytes.size());
+  return space_.EndText(copy, bytes.size());
+}
+
+// A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
+// not UTF-8, a character it can't hold ends the job here, naming the file and line, before
+// anything is written.
+std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
+                                          std::string_view text) {
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size =
-      jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
-  return space_.EndText(bytes, size);
+  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size());
+  text = space_.EndText(bytes, size);
+  if (output_.code != TOutputCode::Utf8) {
+    const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
+    if (bad != std::string_view::npos) {
+      throw EFileError(UnwritableMessage("「" + fileName + "」の " +
+                                             std::to_string(LineOfOffset(text, bad)) + " 行目",
+                                         CharacterAt(text, bad, texts_->Table()), output_.code));
+    }
+  }
+  return text;
+}
+
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
+// Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
+// another character, the text is rewritten to use its per-job codes (which keeps every byte's
+// place). Returns the file's text as it now stands.
+std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text) {
+  const bool jis = FamilyOf(code) == TCodeFamily::Jis;
+  const bool euc = FamilyOf(code) == TCodeFamily::Euc;
+  if (jis || euc) {
+    SetStatus(kStatusConverting);
+    text = CrLfJoined(space_, text);
+    char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
+    const std::size_t size =
+        jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+    text = space_.EndText(bytes, size);
+  } else if (code != ccShiftJis) {
+    SetStatus(kStatusConverting);
+  }
+  if (texts_->RewritesInternal()) {
+    texts_->Table().RewriteInternal(const_cast<char*>(text.data()), text.size());
+  }
+  return text;
 }
 
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
@@ -253,11 +388,11 @@ std::string_view TSortJob::ReplacementPass(std::string_view text) {
   engine.SetUseSynonymDic(synonymsExist);
   engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
   if (synonymsExist && engine.SynonymDics().empty()) {
-    synonyms = LoadDictionary(setting_.SynonymDic);
+    synonyms = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
     engine.SynonymDics().push_back(&synonyms);
   }
   if (FileExists(setting_.FuzzyCharDic) && engine.FuzzyCharDics().size() == 1) {
-    fuzzyChars = LoadDictionary(setting_.FuzzyCharDic);
+    fuzzyChars = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
     engine.FuzzyCharDics().push_back(&fuzzyChars); // after the basic dictionary
   }
   std::string buffers[2];
@@ -277,7 +412,8 @@ std::string_view TSortJob::ReplacementPass(std::string_view text) {
 // with its line number (blank lines count) and ends the job.
 std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
                                       std::string (&buffers)[2]) {
-  const std::vector<std::string> rules = SplitTextFileLines(ReadWholeFile(setting_.Replacement));
+  const std::vector<std::string> rules =
+      SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement));
   const TPublishedCancel published(control_, engine.CancelFlag());
   std::string_view current = text;
   int next = 0;
@@ -364,7 +500,8 @@ void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
     line = conversions_.Apply(line, part.converted[0], part.converted[1]);
   }
   if (setting_.FBSpaceDel) {
-    line = TrimBlanks(line);
+    const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
+    line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
   }
   if (deletion_ && deletion_->Contains(line)) {
     return;
@@ -386,6 +523,26 @@ void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
   } else {
     part.lines[part.kept++] = ref;
   }
+}
+
+// Trims a line that received the column key and will have it undone. Trimming it as it stands
+// keeps its fields where they are, unless a blank it takes off is a delimiter (the space or TAB
+// kinds), or makes one the line's last byte: then the line has another number of fields and
+// the undo would move the wrong one. Such a line is trimmed in its own field order instead and
+// keyed again, so that its fields come out in their order.
+template <typename Ref>
+std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const {
+  const std::string_view trimmed = TrimBlanks(keyed);
+  if (trimmed.size() == keyed.size() ||
+      SplitFields(csvDelimiter_, trimmed).size() == SplitFields(csvDelimiter_, keyed).size()) {
+    return trimmed;
+  }
+  MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
+            part.unkeyedLine);
+  // `keyed` may lie in keyedLine, but is no longer read.
+  MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex, setting_.InsertCsvIndex,
+            csvDelimiter_, part.keyedLine);
+  return part.keyedLine;
 }
 
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
@@ -420,23 +577,49 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
 template <typename Ref>
 void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle) {
   TAtomicFile out(fileName);
-  if (Unordered()) {
-    WriteUnordered(out, cycle);
-  } else {
-    WriteSorted(out, cycle);
+  if (output_.byteOrderMark) {
+    out.Write(kUtf8ByteOrderMark);
+  }
+  try {
+    if (Unordered()) {
+      WriteUnordered(out, cycle);
+    } else {
+      WriteSorted(out, cycle);
+    }
+  } catch (const EOutputLineError& e) {
+    throw EFileError(
+        UnwritableMessage("出力の " + std::to_string(e.line) + " 行目", e.character, output_.code));
   }
   out.Commit();
 }
 
-// Every line as it is, in list order.
-template <typename Ref>
-void TSortJob::WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const {
-  WriteInRuns(out, lines.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
-    for (std::size_t i = first; i < last; ++i) {
-      run.AppendLine(space_.View(lines[i]), true);
-      CheckStop();
+// Appends a line in the output code. A character the output code can't hold ends the job (the
+// output is discarded): one that came from a target was refused when the target was read, so
+// this one came in through a replacement rule.
+void TSortJob::AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const {
+  const TCodeTable& table = texts_->Table();
+  if (output_.code == TOutputCode::ShiftJis && !table.HasJobCodes()) {
+    run.AppendLine(line, stable); // the internal form is the output
+    return;
+  }
+  run.AppendLineWith([&](std::string& buffer) {
+    const std::size_t bad = AppendInOutputCode(buffer, line, output_.code, table);
+    if (bad != std::string_view::npos) {
+      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, bad, table)};
     }
   });
+}
+
+// Every line as it is, in list order; returns the number of lines.
+template <typename Ref>
+std::size_t TSortJob::WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const {
+  return WriteInRuns(out, lines.size(), output_.lineEnd,
+                     [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                       for (std::size_t i = first; i < last; ++i) {
+                         AppendOutputLine(run, space_.View(lines[i]), true);
+                         CheckStop();
+                       }
+                     });
 }
 
 template <typename Ref>
@@ -445,19 +628,21 @@ void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) c
     WriteAsTheyAre(out, cycle.main);
     return;
   }
-  WriteInRuns(out, cycle.main.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
-    std::string undone;
-    for (std::size_t i = first; i < last; ++i) {
-      const std::string_view line = space_.View(cycle.main[i]);
-      if (cycle.mainKeyed[i]) {
-        MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, undone);
-        run.AppendLine(undone, false);
-      } else {
-        run.AppendLine(line, true);
-      }
-      CheckStop();
-    }
-  });
+  WriteInRuns(out, cycle.main.size(), output_.lineEnd,
+              [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                std::string undone;
+                for (std::size_t i = first; i < last; ++i) {
+                  const std::string_view line = space_.View(cycle.main[i]);
+                  if (cycle.mainKeyed[i]) {
+                    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
+                              undone);
+                    AppendOutputLine(run, undone, false);
+                  } else {
+                    AppendOutputLine(run, line, true);
+                  }
+                  CheckStop();
+                }
+              });
 }
 
 // The comment lines as they are, then the sorted lines with their keys undone, a line that
@@ -467,29 +652,40 @@ void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) c
 // last.
 template <typename Ref>
 void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
-  WriteAsTheyAre(out, cycle.main);
+  const std::size_t comments = WriteAsTheyAre(out, cycle.main);
   const TLineList<Ref>& lines = cycle.lines;
-  WriteInRuns(out, lines.size(), [&](std::size_t first, std::size_t last, TOutputRun& run) {
-    TUndoBuffers undone[2]; // a line's, and the line's before it
-    std::string_view previous;
-    if (setting_.Duplicate && first > 0) {
-      previous = Undone(lines[first - 1], undone[(first + 1) % 2]);
+  try {
+    WriteInRuns(out, lines.size(), output_.lineEnd,
+                [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                  WriteSortedRun(lines, first, last, run);
+                });
+  } catch (EOutputLineError& e) {
+    e.line += comments;
+    throw;
+  }
+}
+
+template <typename Ref>
+void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
+                              TOutputRun& run) const {
+  TUndoBuffers undone[2]; // a line's, and the line's before it
+  std::string_view previous;
+  if (setting_.Duplicate && first > 0) {
+    previous = Undone(lines[first - 1], undone[(first + 1) % 2]);
+  }
+  for (std::size_t i = first; i < last; ++i) {
+    if (i + kPrefetchDistance < last) {
+      space_.Prefetch(lines[i + kPrefetchDistance]);
     }
-    for (std::size_t i = first; i < last; ++i) {
-      if (i + kPrefetchDistance < last) {
-        space_.Prefetch(lines[i + kPrefetchDistance]);
-      }
-      const std::string_view line = Undone(lines[i], undone[i % 2]);
-      const bool duplicate =
-          setting_.Duplicate && i > 0 &&
-          (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
-      if (!duplicate) {
-        run.AppendLine(line, line.data() == space_.Base() + lines[i]);
-      }
-      previous = line; // its bytes stay: the other buffer is the next line's
-      CheckStop();
+    const std::string_view line = Undone(lines[i], undone[i % 2]);
+    const bool duplicate = setting_.Duplicate && i > 0 &&
+                           (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
+    if (!duplicate) {
+      AppendOutputLine(run, line, line.data() == space_.Base() + lines[i]);
     }
-  });
+    previous = line; // its bytes stay: the other buffer is the next line's
+    CheckStop();
+  }
 }
 
 // A sorted line as it is written: the position key undone, then the column key. The result is

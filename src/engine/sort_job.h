@@ -17,8 +17,10 @@
 #include "engine/line_store.h"
 #include "platform/file_system.h"
 #include "settings/setting_option_items.h"
+#include "text/char_code.h"
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,8 +31,12 @@ namespace zorbe {
 struct TSortJobInputs {
   TSettingOptionItems setting;    // the job's own copy of the chosen setting
   std::vector<std::string> files; // full names of the target files, in list order
-  std::vector<std::string> codes; // the character-code name of each file
+  std::vector<TCharCode> codes;   // the character code of each file
   std::string outputName;         // may be empty; the job writes back the name it used
+  // The bytes of targets that can't be read twice (a pipe, a terminal), read while they were
+  // examined, by their index in `files`: the job takes them instead of reading the file, and
+  // gives their memory back once it has them.
+  std::map<std::size_t, std::string> contents = {};
 };
 
 // What the job asks of the side that started it. TSortThread runs each call on the main thread

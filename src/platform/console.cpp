@@ -70,13 +70,9 @@ void TInterruptWatcher::Watch() {
     if (::sigwait(&signals_, &signal) != 0) {
       continue;
     }
-    std::function<void()> action;
-    {
-      std::lock_guard lock(mutex_);
-      if (quitting_) {
-        return;
-      }
-      action = onInterrupt_;
+    std::lock_guard lock(mutex_);
+    if (quitting_) {
+      return;
     }
     if (interrupted.exchange(true)) {
       // The second interrupt: end the program as the signal would have (an unfinished output is
@@ -93,8 +89,8 @@ void TInterruptWatcher::Watch() {
       const char byte = 1;
       [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
     }
-    if (action) {
-      action();
+    if (onInterrupt_) {
+      onInterrupt_();
     }
   }
 }
@@ -142,6 +138,9 @@ TMsgResult TConsoleMessageBox::Show(const std::string& text, TMsgKind kind, TMsg
 }
 
 std::string TConsoleMessageBox::ReadAnswerLine() {
+  if (inFd_ < 0) {
+    return {};
+  }
   std::string line;
   for (;;) {
     pollfd fds[2] = {{inFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
@@ -188,37 +187,79 @@ std::string FindProgram(const std::string& name) {
   return {};
 }
 
-bool SpawnDetached(const std::vector<std::string>& argv) {
-  if (argv.empty() || FindProgram(argv[0]).empty()) {
-    return false;
-  }
+namespace {
+
+// The program's own arguments in the form execvp takes; they live as long as `argv`.
+std::vector<char*> ExecArguments(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& arg : argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
   }
   args.push_back(nullptr);
-  // Fork twice so that the program belongs to init and never becomes our zombie.
+  return args;
+}
+
+// In a child process: standard input and output to /dev/null, then the program.
+[[noreturn]] void ExecQuietly(const std::vector<char*>& args) {
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+  }
+  ::execvp(args[0], args.data());
+  ::_exit(127);
+}
+
+int WaitForChild(pid_t child) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return -1;
+    }
+  }
+  return status;
+}
+
+// Starts the program in a child process and returns the child's id, or -1. A detached program
+// runs in a grandchild in a session of its own, so that it belongs to init and never becomes our
+// zombie; the child itself ends at once.
+pid_t StartQuietly(const std::vector<std::string>& argv, bool detached) {
+  if (argv.empty() || FindProgram(argv[0]).empty()) {
+    return -1;
+  }
+  const std::vector<char*> args = ExecArguments(argv);
   const pid_t child = ::fork();
+  if (child != 0) {
+    return child;
+  }
+  if (detached) {
+    ::setsid();
+    if (::fork() != 0) {
+      ::_exit(0);
+    }
+  }
+  ExecQuietly(args);
+}
+
+} // namespace
+
+bool SpawnDetached(const std::vector<std::string>& argv) {
+  const pid_t child = StartQuietly(argv, true);
   if (child < 0) {
     return false;
   }
-  if (child == 0) {
-    ::setsid();
-    if (::fork() == 0) {
-      const int null = ::open("/dev/null", O_RDWR);
-      if (null >= 0) {
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-      }
-      ::execvp(args[0], args.data());
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  WaitForChild(child);
   return true;
+}
+
+bool RunAndWait(const std::vector<std::string>& argv) {
+  const pid_t child = StartQuietly(argv, false);
+  if (child < 0) {
+    return false;
+  }
+  const int status = WaitForChild(child);
+  return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace zorbe

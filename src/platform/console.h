@@ -18,6 +18,10 @@ namespace zorbe {
 // a watching thread takes them: the first one sets the flag, makes WakeFd readable (so that a
 // pending question is answered No) and calls the registered action (the job's Stop); a second
 // one ends the program the usual way. Create it before any other thread.
+//
+// The action runs under the watcher's lock, so that once SetOnInterrupt has returned the action
+// it replaced is neither running nor will run: its owner may then free what the action uses (an
+// interrupt at the instant a job ends never reaches the freed job).
 class TInterruptWatcher {
 public:
   TInterruptWatcher();
@@ -27,7 +31,8 @@ public:
 
   static bool Interrupted();
   int WakeFd() const; // readable once an interrupt has arrived
-  // The action for an interrupt, run on the watching thread; empty for none.
+  // The action for an interrupt, run on the watching thread; empty for none. Waits for a call
+  // of the previous action that is in progress. The action must not call SetOnInterrupt.
   void SetOnInterrupt(std::function<void()> action);
 
 private:
@@ -43,6 +48,7 @@ private:
 
 // Writes messages to stderr (with a bell when it is a terminal) and reads Yes/No as one line
 // from stdin: "y", "yes" or "はい" is Yes; anything else, end of input or an interrupt is No.
+// Without an input (inFd -1) every question is answered No at once.
 class TConsoleMessageBox : public IMessageBox {
 public:
   explicit TConsoleMessageBox(int inFd = 0, int outFd = 2, int wakeFd = -1)
@@ -62,6 +68,10 @@ bool IsYesAnswer(std::string line);
 // Starts a program with arguments, detached: it is not waited for, its output goes nowhere, and
 // a failure to start is silent. Returns whether it could be started.
 bool SpawnDetached(const std::vector<std::string>& argv);
+
+// Runs a program with arguments and waits for it, its output going nowhere. Returns whether it
+// ran and exited with status 0.
+bool RunAndWait(const std::vector<std::string>& argv);
 
 // The full name of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,34 +42,88 @@ std::string ResolveLinks(const std::string& fileName) {
   return ::realpath(fileName.c_str(), resolved) != nullptr ? std::string(resolved) : fileName;
 }
 
+// Opens for reading without waiting for a named pipe's writer; reads then wait as usual.
+int OpenForReading(const std::string& fileName) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  return fd;
+}
+
 } // namespace
 
 std::string FileErrorReason(int error) {
-  switch (error) {
-  case ENOENT:
-    return "ファイルまたはフォルダが見つかりません。";
-  case EACCES:
-  case EPERM:
-    return "アクセスが拒否されました。";
-  case EISDIR:
-    return "フォルダです。";
-  case ENOTDIR:
-    return "パスの途中にフォルダでないものがあります。";
-  case ENOSPC:
-    return "ディスクの空き容量が不足しています。";
-  case EDQUOT:
-    return "ディスクの使用量の上限に達しました。";
-  case EFBIG:
-    return "ファイルが大きすぎます。";
-  case EROFS:
-    return "読み取り専用の場所です。";
-  case ENAMETOOLONG:
-    return "ファイル名が長すぎます。";
-  case ENOMEM:
-    return "メモリが不足しています。";
-  default:
-    return std::string(std::strerror(error)) + "。";
+  static const struct {
+    int error;
+    const char* reason;
+  } kReasons[] = {
+      {ENOENT, "ファイルまたはフォルダが見つかりません。"},
+      {EACCES, "アクセスが拒否されました。"},
+      {EPERM, "アクセスが拒否されました。"},
+      {EISDIR, "フォルダです。"},
+      {ENOTDIR, "パスの途中にフォルダでないものがあります。"},
+      {ENOSPC, "ディスクの空き容量が不足しています。"},
+      {EDQUOT, "ディスクの使用量の上限に達しました。"},
+      {EFBIG, "ファイルが大きすぎます。"},
+      {EROFS, "読み取り専用の場所です。"},
+      {ENAMETOOLONG, "ファイル名が長すぎます。"},
+      {ENOMEM, "メモリが不足しています。"},
+      {EIO, "読み書き中に装置のエラーが起きました。"},
+      {ELOOP, "シンボリックリンクが循環しています。"},
+      {EBUSY, "使用中です。"},
+      {ETXTBSY, "使用中です。"},
+      {EMFILE, "開いているファイルが多すぎます。"},
+      {ENFILE, "開いているファイルが多すぎます。"},
+      {ENXIO, "装置がありません。"},
+      {ENODEV, "装置がありません。"},
+      {EXDEV, "別のファイルシステムには移せません。"},
+      {EOVERFLOW, "ファイルが大きすぎます。"},
+      {EINVAL, "この場所では使えない操作です。"},
+  };
+  for (const auto& known : kReasons) {
+    if (known.error == error) {
+      return known.reason;
+    }
   }
+  // A cause the program has no words for: the system's own, as a quotation with its number.
+  return "システムのエラーです（" + std::string(std::strerror(error)) + "、エラー番号 " +
+         std::to_string(error) + "）。";
+}
+
+std::string WithHomeFolder(const std::string& name) {
+  if (name != "~" && !name.starts_with("~/")) {
+    return name;
+  }
+  const char* home = std::getenv("HOME");
+  passwd entry{};
+  passwd* user = nullptr;
+  char buffer[4096];
+  // getpwuid_r, not getpwuid: a job's thread and the window may ask at the same time.
+  if ((home == nullptr || *home == '\0') &&
+      ::getpwuid_r(::getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user != nullptr) {
+    home = user->pw_dir;
+  }
+  if (home == nullptr || *home == '\0') {
+    return name;
+  }
+  return home + name.substr(1);
+}
+
+int OpenForReadingError(const std::string& fileName) {
+  const int fd = OpenForReading(fileName);
+  if (fd < 0) {
+    return errno;
+  }
+  ::close(fd);
+  return 0;
+}
+
+bool NamesStandardInput(const std::string& fileName) {
+  struct stat named {};
+  struct stat input {};
+  return !fileName.empty() && ::stat(fileName.c_str(), &named) == 0 && ::fstat(0, &input) == 0 &&
+         named.st_dev == input.st_dev && named.st_ino == input.st_ino;
 }
 
 bool IsRegularFile(const std::string& fileName) {
@@ -81,23 +136,69 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// A file open for reading, closed on every path; a folder is refused like a file that can't be
+// opened.
+class TReadFile {
+public:
+  // Without `waitForWriter`, opening a named pipe that has no writer does not wait for one.
+  explicit TReadFile(const std::string& fileName, bool waitForWriter = true)
+      : name_(fileName), fd_(waitForWriter ? ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)
+                                           : OpenForReading(fileName)) {
+    if (fd_ < 0) {
+      throw EFileError(OpenErrorMessage(fileName, errno));
+    }
+    if (::fstat(fd_, &stat_) != 0) {
+      const int error = errno;
+      ::close(fd_);
+      throw EFileError(ReadErrorMessage(fileName, error));
+    }
+    if (S_ISDIR(stat_.st_mode)) {
+      ::close(fd_);
+      throw EFileError(OpenErrorMessage(fileName, EISDIR));
+    }
+  }
+  ~TReadFile() { ::close(fd_); }
+  TReadFile(const TReadFile&) = delete;
+  TReadFile& operator=(const TReadFile&) = delete;
+
+  const struct stat& Stat() const { return stat_; }
+  // Reads up to `size` bytes; 0 at the end of the file.
+  std::size_t Read(char* data, std::size_t size) const {
+    for (;;) {
+      const ssize_t n = ::read(fd_, data, std::min<std::size_t>(size, 1u << 30));
+      if (n >= 0) {
+        return static_cast<std::size_t>(n);
+      }
+      if (errno != EINTR) {
+        throw EFileError(ReadErrorMessage(name_, errno));
+      }
+    }
+  }
+
+private:
+  const std::string& name_;
+  int fd_;
+  struct stat stat_ {};
+};
+
+} // namespace
+
+void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
+                    const std::function<void(std::string_view piece)>& visit) {
+  const TReadFile file(fileName);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(pieceSize);
+  for (std::size_t n = file.Read(buffer.get(), pieceSize); n != 0;
+       n = file.Read(buffer.get(), pieceSize)) {
+    visit({buffer.get(), n});
+  }
+}
+
 std::size_t ReadFileInto(const std::string& fileName,
-                         const std::function<char*(std::size_t)>& reserve) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    throw EFileError(OpenErrorMessage(fileName, errno));
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    throw EFileError(ReadErrorMessage(fileName, errno));
-  }
-  if (S_ISDIR(st.st_mode)) {
-    throw EFileError(OpenErrorMessage(fileName, EISDIR));
-  }
+                         const std::function<char*(std::size_t)>& reserve, bool waitForWriter) {
+  const TReadFile file(fileName, waitForWriter);
+  const struct stat& st = file.Stat();
   // The size as stat gives it, plus one byte to see the end without a second round; a file
   // that turns out longer (a pipe, a growing file) is read on in larger pieces.
   std::size_t capacity = (S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 65536) + 1;
@@ -108,17 +209,11 @@ std::size_t ReadFileInto(const std::string& fileName,
       capacity *= 2;
       data = reserve(capacity);
     }
-    const ssize_t n = ::read(fd, data + size, std::min<std::size_t>(capacity - size, 1u << 30));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      throw EFileError(ReadErrorMessage(fileName, errno));
-    }
+    const std::size_t n = file.Read(data + size, capacity - size);
     if (n == 0) {
       return size;
     }
-    size += static_cast<std::size_t>(n);
+    size += n;
   }
 }
 

@@ -35,14 +35,32 @@ struct TFileBuffer {
 
 // Reads a whole file into memory that `reserve(n)` provides: it returns the start of a buffer of
 // at least n bytes that still holds the bytes read so far. Returns the file's length. Throws
-// EFileError like ReadFileContents.
+// EFileError like ReadFileContents. A pipe or a terminal is read to its end; opening a named
+// pipe waits for its writer, or with `waitForWriter` false reads it as empty when it has none.
 std::size_t ReadFileInto(const std::string& fileName,
-                         const std::function<char*(std::size_t)>& reserve);
+                         const std::function<char*(std::size_t)>& reserve,
+                         bool waitForWriter = true);
 
 // Reads a whole file. Throws EFileError ("ファイル name は開けませんでした。" when it can't be
 // opened, a read error otherwise).
 TFileBuffer ReadFileContents(const std::string& fileName);
 std::string ReadWholeFile(const std::string& fileName);
+
+// The name with a leading "~/" (or a lone "~") standing for the home folder ($HOME, else the
+// user's entry in the password database); any other name as it is.
+std::string WithHomeFolder(const std::string& name);
+
+// 0 when the file opens for reading, else the errno that says why not. Never waits for the
+// writer of a named pipe.
+int OpenForReadingError(const std::string& fileName);
+
+// Whether the name refers to the file open on standard input (/dev/stdin, or the file a
+// redirection reads).
+bool NamesStandardInput(const std::string& fileName);
+// Reads a whole file in order, a piece of up to `pieceSize` bytes at a time, through one buffer:
+// for looking at a large file once without holding it. Throws EFileError like ReadFileContents.
+void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
+                    const std::function<void(std::string_view piece)>& visit);
 
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);

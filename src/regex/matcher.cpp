@@ -40,6 +40,13 @@ std::size_t NextCharacter(std::string_view text, std::size_t pos) {
 
 } // namespace
 
+void TREMatcher::CheckCancel() const {
+  stepsUntilCheck_ = kCancelCheckSteps;
+  if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
+    throw EGrepCancel();
+  }
+}
+
 // The end of the longest match from the state at pos, line anchors aside, or kNoEnd.
 std::size_t TREMatcher::LongestEnd(std::uint32_t state, std::string_view text,
                                    std::size_t pos) const {
@@ -56,6 +63,7 @@ std::size_t TREMatcher::LongestEnd(std::uint32_t state, std::string_view text,
     if (target == TRE_DFA::kNoState) {
       return accepted;
     }
+    Step();
     state = target;
     pos = next;
   }
@@ -83,6 +91,7 @@ std::size_t TREMatcher::WalkEnd(std::uint32_t state, std::string_view text, std:
     if (target == TRE_DFA::kNoState) {
       return accepted;
     }
+    Step();
     state = target;
     pos = next;
   }

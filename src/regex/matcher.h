@@ -10,17 +10,28 @@
 // Texts are byte views; positions are 0-based byte offsets into them. A text ends at its size or
 // at its first NUL byte, whichever comes first: nothing at or after a NUL is read or matched.
 // A lead byte directly before that end is read as a one-byte character whose code is the byte.
-// A matcher holds only a reference to the automaton and the separator mode; it is cheap to
-// make, and matching never throws.
+// A matcher holds only a reference to the automaton, the separator mode and an optional cancel
+// flag; it is cheap to make, and is used by one thread. Matching never throws, except
+// EGrepCancel when a cancel flag was given and is found set: the flag is read once every
+// kCancelCheckSteps characters walked, so a long search that finds nothing (`.*z` over a long
+// line, `(.|\r|\n)*END` over a whole file) still stops soon after it was asked to.
 
 #include "regex/dfa.h"
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace zorbe {
+
+// A search or a ReplaceAll that ended because its cancel flag was set.
+class EGrepCancel : public std::runtime_error {
+public:
+  EGrepCancel() : std::runtime_error("CancelRequest") {}
+};
 
 enum TMatchCORE_LineSeparator : int {
   mcls_CRLF = 0,
@@ -36,8 +47,12 @@ struct TREMatch {
 
 class TREMatcher {
 public:
-  explicit TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator = mcls_CRLF)
-      : dfa_(dfa), separator_(separator) {}
+  // About 256 KB of Shift-JIS text: a fraction of a second of the slowest walk.
+  static constexpr std::size_t kCancelCheckSteps = 1 << 18;
+
+  explicit TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator = mcls_CRLF,
+                      const std::atomic<bool>* cancel = nullptr)
+      : dfa_(dfa), separator_(separator), cancel_(cancel) {}
 
   // The search for a position at a line start (the start of a text, or after an LF): the
   // anchored search when the pattern has a line anchor, else the unanchored search.
@@ -80,9 +95,19 @@ private:
   std::size_t LongestEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
   std::size_t WalkEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
   std::size_t LineStartEnd(std::string_view text, std::size_t pos) const;
+  // Counts one automaton move; every kCancelCheckSteps moves reads the cancel flag.
+  void Step() const {
+    if (--stepsUntilCheck_ == 0) {
+      CheckCancel();
+    }
+  }
+  void CheckCancel() const;
 
   const TRE_DFA& dfa_;
   TMatchCORE_LineSeparator separator_;
+  const std::atomic<bool>* cancel_;
+  // The walks are const to their callers; the countdown is the matcher's only changing state.
+  mutable std::size_t stepsUntilCheck_ = kCancelCheckSteps;
 };
 
 } // namespace zorbe

@@ -99,7 +99,8 @@ std::size_t TAWKStr::ReplaceAll(std::string_view replacement, std::string& text)
 
 std::size_t TAWKStr::ReplaceAllInto(std::string_view replacement, std::string_view text,
                                     std::string& output) {
-  const TREMatcher matcher = Matcher();
+  // The searches read Cancel too, so a long search that finds nothing can be stopped.
+  const TREMatcher matcher(Automaton(), LineSeparator(), &cancel_);
   std::optional<TREMatch> match = SelectedSearch(matcher, text, 0);
   if (!match) {
     return 0;

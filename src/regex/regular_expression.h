@@ -15,7 +15,8 @@
 // anchor), ReplaceAll and the cancel flag.
 //
 // One engine is used by one thread; only Cancel may be set from another thread while ReplaceAll
-// runs (it is an atomic flag, read once per replacement; setting RegExp clears it).
+// runs (it is an atomic flag, read once per replacement and every few hundred KB of text that a
+// search walks; setting RegExp clears it).
 
 #include "regex/dictionary.h"
 #include "regex/preprocessor.h"
@@ -32,12 +33,6 @@
 #include <vector>
 
 namespace zorbe {
-
-// A ReplaceAll that ended because its Cancel was set.
-class EGrepCancel : public std::runtime_error {
-public:
-  EGrepCancel() : std::runtime_error("CancelRequest") {}
-};
 
 class TRegularExpression {
 public:

@@ -33,12 +33,36 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// A line without its surrounding blanks and without byte-order marks in front of it (a file
+// put together from parts that each had one).
+std::string_view TrimLine(std::string_view line) {
+  line = Trim(line);
+  while (line.starts_with(kUtf8Mark)) {
+    line = Trim(line.substr(kUtf8Mark.size()));
+  }
+  return line;
+}
+
 // A line break inside a value or name would cut the file's structure: store it as a blank.
 std::string OneLine(std::string_view value) {
   std::string line(Trim(value));
   std::replace_if(
       line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line;
+}
+
+// The text in UTF-8: without a byte-order mark (Windows editors write one), UTF-16 decoded, and
+// anything that isn't valid UTF-8 read as CP932 (a file written by a Windows installation).
+std::string IniTextInUtf8(std::string_view text) {
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+    return Utf16ToUtf8(text);
+  }
+  if (text.starts_with(kUtf8Mark)) {
+    text.remove_prefix(kUtf8Mark.size()); // before it could be taken for CP932
+  }
+  return IsValidUtf8(text) ? std::string(text) : Cp932ToUtf8(text);
 }
 
 } // namespace
@@ -74,16 +98,13 @@ std::optional<long long> ParseIniInteger(std::string_view text) {
   return negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
 }
 
-TIniFile TIniFile::Parse(std::string_view text) {
-  std::string converted;
-  if (!IsValidUtf8(text)) {
-    converted = Cp932ToUtf8(text); // written by a Windows installation
-    text = converted;
-  }
+TIniFile TIniFile::Parse(std::string_view original) {
+  const std::string utf8 = IniTextInUtf8(original);
+  std::string_view text = utf8;
   TIniFile ini;
   while (!text.empty()) {
     const std::size_t end = text.find_first_of("\r\n");
-    std::string_view line = Trim(text.substr(0, end));
+    std::string_view line = TrimLine(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';') {
       continue;
@@ -93,6 +114,7 @@ TIniFile TIniFile::Parse(std::string_view text) {
       continue;
     }
     if (ini.sections_.empty()) {
+      ini.preamble_.emplace_back(line);
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -120,6 +142,12 @@ TIniFile TIniFile::Load(const std::string& fileName) {
 
 std::string TIniFile::Text() const {
   std::string out;
+  for (const std::string& line : preamble_) {
+    out += line + '\n';
+  }
+  if (!preamble_.empty()) {
+    out += '\n';
+  }
   for (const Section& section : sections_) {
     out += "[" + section.name + "]\n";
     for (const Line& line : section.lines) {

@@ -1,11 +1,16 @@
 #pragma once
 // An INI file held in memory: sections in file order, each with its lines in order.
 //
-// Reading: every line is trimmed of blanks; empty lines and lines starting with ";" are dropped;
-// "[name]" starts a section; "key=value" is an entry with blanks around the first "=" removed;
-// any other line inside a section is kept as it stands; lines before the first section are
-// dropped. Section names and keys match without regard to ASCII letter case, and the first
-// section (or entry) of a name is the one found. Writing rewrites the whole file.
+// Reading: a byte-order mark is skipped (UTF-8, or UTF-16 in either byte order, which is
+// decoded); every line is trimmed of blanks; empty lines and lines starting with ";" are
+// dropped; "[name]" starts a section; "key=value" is an entry with blanks around the first "="
+// removed; any other line inside a section is kept as it stands. Lines before the first section
+// are no setting's, but they are kept too. Section names and keys match without regard to ASCII
+// letter case, and the first section (or entry) of a name is the one found.
+//
+// Writing rewrites the whole file, in UTF-8 without a mark: the lines before the first section,
+// then every section with all its lines, duplicates included. Only comment lines and empty lines
+// are lost: nothing the reader did not understand is ever dropped.
 
 #include <optional>
 #include <stdexcept>
@@ -61,6 +66,7 @@ private:
   const Section* FindSection(std::string_view name) const;
   Section& SectionForWrite(std::string_view name);
 
+  std::vector<std::string> preamble_; // the lines before the first section, as they stand
   std::vector<Section> sections_;
 };
 

@@ -48,6 +48,8 @@ const SettingKey kSettingKeys[] = {
     {"BaseFuzzyCharDicUses", &S::BaseFuzzyCharDicUses},
     {"OutputFolder", &S::OutputFolder},
     {"OutputFilename", &S::OutputFilename},
+    {"OutputCode", &S::OutputCode},
+    {"OutputLineEnd", &S::OutputLineEnd},
 };
 
 using O = TOptions;

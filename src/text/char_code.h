@@ -1,5 +1,10 @@
 #pragma once
-// Character-code detection of target files and the expansion of folders into files.
+// Character codes: what the detector decides for a file, the name the file list shows for it,
+// and what a sort job does with it; and the expansion of folders into files.
+//
+// A TCharCode travels with each target file from the detector to the job. Everything the rest
+// of the program asks of a code (its name, whether a job can read it, which converter reads it)
+// comes from the one table in char_code.cpp, never from comparing names.
 //
 // The detector examines a file in 512-byte blocks and stops at the first decisive byte; the
 // result codes and their names are the ones the file list and the sort job carry around.
@@ -7,11 +12,13 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorbe {
 
-enum TCharCodeResult : int {
+// The detection results; the numbers are the detector's result codes.
+enum class TCharCode : std::uint8_t {
   ccBinary = 1,
   ccJis83 = 2,
   ccJis78 = 3,
@@ -23,6 +30,26 @@ enum TCharCodeResult : int {
   ccUndecided = 20,
   ccEmptyOrUnreadable = 21,
 };
+using enum TCharCode;
+
+// How a job reads text in a code.
+enum class TCodeFamily : std::uint8_t {
+  NotText,  // binary, undecided or unreadable: no job reads it
+  ShiftJis, // the internal form itself
+  Jis,      // JIS83 and JIS78: JisToSjis
+  Euc,      // EucToSjis
+  Utf8,     // UTF-8, with or without a byte-order mark
+  Utf16,    // UTF-16 with a byte-order mark, either byte order
+};
+
+TCodeFamily FamilyOf(TCharCode code);
+// A code a sort job can read: Shift-JIS, JIS, EUC, UTF-8 or UTF-16.
+inline bool IsTextCode(TCharCode code) {
+  return FamilyOf(code) != TCodeFamily::NotText;
+}
+inline bool IsUnicodeCode(TCharCode code) {
+  return FamilyOf(code) == TCodeFamily::Utf8 || FamilyOf(code) == TCodeFamily::Utf16;
+}
 
 inline constexpr std::size_t kDetectBlockSize = 512;
 
@@ -39,18 +66,23 @@ struct TFileBlock {
 TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
                          const MessageSink& onError = {});
 
-// The detection result code of a file (see TCharCodeResult); never changes the file.
-int DetectCharCode(const std::string& fileName, const MessageSink& onError = {});
+// The character code of a file; never changes the file.
+TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError = {});
 
-// The same detection over bytes already in memory, block by block as if they were a file.
-int DetectCharCodeOfBytes(std::string_view firstBlock, std::uint64_t fileSize,
-                          const std::function<std::string_view(std::uint64_t blockIndex)>& block);
+// The same detection over a whole file already in memory (a pipe read to its end).
+TCharCode DetectCharCodeOfBytes(std::string_view bytes);
+
+// Whether the first block of a file marks it as binary: a byte 0x00-0x07 or 0xFF before its
+// last byte (and no byte-order mark in front).
+bool IsBinaryBlock(std::string_view firstBlock);
 
 // "S-JIS", "JIS83", "JIS78", "EUC", "Unicode", "Unicode(BE)", "UTF-8", "BINARY" or "none".
-std::string CharCodeName(int result);
+std::string CharCodeName(TCharCode code);
 
 // Appends the full name of every file below the folder, depth first in the order the file
-// system lists them. Symbolic links to folders are skipped, so a link loop can't recurse.
-void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list);
+// system lists them, or with `byName` in byte order of the names in each folder (the same list
+// on every run). Symbolic links to folders are skipped, so a link loop can't recurse.
+void CollectFolderFiles(const std::string& folder, std::vector<std::string>& list,
+                        bool byName = false);
 
 } // namespace zorbe

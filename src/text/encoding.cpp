@@ -1,5 +1,6 @@
 #include "text/encoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <iconv.h>
@@ -148,6 +149,20 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   while (converter.Convert(rest, out) != 0) {
     out += "\xEF\xBF\xBD"; // U+FFFD for the byte that isn't CP932
     rest.remove_prefix(1);
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::string_view utf16) {
+  // The mark names the order and is not part of the text.
+  const bool bigEndian = utf16.starts_with("\xFE\xFF");
+  Converter converter("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
+  std::string out;
+  out.reserve(utf16.size() + utf16.size() / 2);
+  std::string_view rest = utf16.substr(std::min<std::size_t>(utf16.size(), 2));
+  while (converter.Convert(rest, out) != 0) {
+    out += "\xEF\xBF\xBD"; // U+FFFD for the unit that isn't part of a character
+    rest.remove_prefix(std::min<std::size_t>(rest.size(), 2));
   }
   return out;
 }

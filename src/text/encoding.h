@@ -22,6 +22,10 @@ std::string Utf8ToCp932(std::string_view utf8);
 // is always valid UTF-8; use it for display and for reading files written elsewhere.
 std::string Cp932ToUtf8(std::string_view cp932);
 
+// Converts UTF-16 that starts with its byte-order mark (either order) to UTF-8, without the
+// mark. A unit that isn't part of a character becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view utf16);
+
 bool IsValidUtf8(std::string_view text);
 
 // The text with every CR LF turned into LF, as terminals and the desktop's clipboard expect; a

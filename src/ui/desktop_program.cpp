@@ -12,8 +12,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QTimer>
+#include <QTranslator>
 
 namespace zorbe {
 namespace {
@@ -28,19 +31,35 @@ struct TQtArguments {
   char* argv[2] = {name.data(), nullptr};
 };
 
-} // namespace
-
 void ApplyDesktopPalette() {
   QPalette palette = QApplication::palette();
   palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Button));
   QApplication::setPalette(palette);
 }
 
-int RunMainWindow(const char* programName) {
+} // namespace
+
+bool UseJapaneseQtTexts() {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+void PrepareDesktopApplication() {
+  ApplyDesktopPalette();
+  UseJapaneseQtTexts();
+  QApplication::setWindowIcon(AppIcon());
+}
+
+int RunMainWindow(const char* programName, const std::string& settingName) {
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
-  ApplyDesktopPalette();
-  QApplication::setWindowIcon(AppIcon());
+  PrepareDesktopApplication();
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);
@@ -51,7 +70,7 @@ int RunMainWindow(const char* programName) {
     TMainForm form(settings, shell);
     messageBox.SetMainWindow(&form);
     form.show();
-    form.ApplyStartSetting();
+    form.ApplyStartSetting(settingName);
     status = QApplication::exec();
     messageBox.SetMainWindow(nullptr);
   }
@@ -60,11 +79,14 @@ int RunMainWindow(const char* programName) {
 }
 
 int RunCommandLineInDialogs(const char* programName, const std::vector<std::string>& args) {
+  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  const TSettingsFile settings(SettingsFileName());
+  if (const std::optional<std::string> setting = SettingWithoutFiles(args, settings)) {
+    return RunMainWindow(programName, *setting); // a launcher started without files
+  }
   TQtArguments arguments(programName);
   QApplication app(arguments.argc, arguments.argv);
-  ApplyDesktopPalette();
-  QApplication::setWindowIcon(AppIcon());
-  SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
+  PrepareDesktopApplication();
   TInterruptWatcher interrupts;
   TQtMessageBox messageBox;
   SetMessageBox(&messageBox);
@@ -93,7 +115,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
       [] { return TInterruptWatcher::Interrupted(); },
       shell,
   };
-  const int status = RunCommandLine(args, TSettingsFile(SettingsFileName()), services);
+  const int status = RunCommandLine(args, settings, services);
   shell.WaitForSound(kSoundEndWaitMs);
   SetMessageBox(nullptr);
   return status;

@@ -1,6 +1,7 @@
 #include "ui/file_name_edit.h"
 
 #include "app/message_routine.h"
+#include "app/output_field.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -59,7 +60,7 @@ QString TFileNameEdit::Browse() {
     const QFileInfo info(chosen);
     // A save dialog refuses a file that can't be written, as it would only fail later.
     if (mode_ == TMode::Open || !info.exists() || info.isWritable()) {
-      return chosen;
+      return quoted_ ? QString::fromStdString(QuotedName(chosen.toStdString())) : chosen;
     }
     ShowMessage("「" + chosen.toStdString() + "」は書き込みできません。\r\n" +
                     "別のファイル名を指定して下さい。",

@@ -21,6 +21,9 @@ public:
   void SetDialog(const QString& title, const QString& filter, const QString& defaultSuffix = {});
   // The folder the dialog starts in while the field is empty.
   void SetStartFolder(const QString& folder) { startFolder_ = folder; }
+  // Names chosen in the dialog go into the field in double quotes, for a field that is read
+  // like a command line (where an unquoted blank would end the name).
+  void SetQuotesChoice(bool quoted) { quoted_ = quoted; }
 
 protected:
   QString Browse() override;
@@ -31,6 +34,7 @@ private:
   QString filter_;
   QString defaultSuffix_;
   QString startFolder_;
+  bool quoted_ = false;
 };
 
 } // namespace zorbe

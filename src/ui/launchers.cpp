@@ -2,6 +2,7 @@
 
 #include "app/launcher.h"
 #include "app/program_folder.h"
+#include "platform/file_system.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -9,7 +10,10 @@
 namespace zorbe {
 
 void CreateLauncherForSettingName(int tag, const QString& settingName) {
-  const TLauncher launcher{ConsoleProgramFileName(), ProgramFolder(), settingName.toStdString()};
+  const std::string program = ConsoleProgramFileName();
+  const std::string icon = LauncherIconFileName(program);
+  const TLauncher launcher{program, ProgramFolder(), settingName.toStdString(),
+                           FileExists(icon) ? icon : std::string()};
   auto folder = [](QStandardPaths::StandardLocation location) {
     return QFile::encodeName(QStandardPaths::writableLocation(location)).toStdString();
   };

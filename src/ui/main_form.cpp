@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +32,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace zorbe {
 namespace {
 
@@ -39,6 +42,11 @@ constexpr int kDesignedWidth = 422;
 constexpr int kDesignedHeight = 315;
 constexpr int kNeverStoredTop = -100;
 constexpr int kFileRole = Qt::UserRole; // the native bytes of a row's file name
+constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
+// Between the status-bar message and the file count.
+constexpr int kCountPanelGap = 12;
+// What the status bar keeps beside its message and the count: its margins and the size grip.
+constexpr int kStatusBarChrome = 40;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -68,7 +76,9 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
   countPanel_ = new QLabel(Q(FileCountText(0)), this);
   countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
   countPanel_->setMinimumWidth(50);
+  countPanel_->setContentsMargins(kCountPanelGap, 0, 0, 0);
   statusBar()->addPermanentWidget(countPanel_);
+  FitStatusTexts();
 
   dropTarget_ =
       new TFileDropTarget([this](const std::vector<std::string>& names) { AddFiles(names); }, this);
@@ -98,6 +108,22 @@ TMainForm::~TMainForm() {
   delete temporaryForm_;
 }
 
+void TMainForm::FitStatusTexts() {
+  QStringList texts = {QString::fromUtf8(kSearchingStatus), QString::fromUtf8(kDetectingStatus)};
+  for (const QAction* action : findChildren<QAction*>()) {
+    texts << action->statusTip();
+  }
+  for (const QWidget* widget : findChildren<QWidget*>()) {
+    texts << widget->statusTip();
+  }
+  const QFontMetrics metrics = statusBar()->fontMetrics();
+  int widest = 0;
+  for (const QString& text : texts) {
+    widest = std::max(widest, metrics.horizontalAdvance(text));
+  }
+  setMinimumWidth(widest + countPanel_->sizeHint().width() + kStatusBarChrome);
+}
+
 void TMainForm::Guarded(const std::function<void()>& access) {
   try {
     access();
@@ -124,7 +150,10 @@ void TMainForm::ApplyOptions() {
   mmEditorOpen_->setChecked(options_.EditorOpen);
 }
 
-void TMainForm::ApplyStartSetting() {
+void TMainForm::ApplyStartSetting(const std::string& settingName) {
+  if (!settingName.empty()) {
+    FillSettingNames(Q(settingName));
+  }
   SettingNameChanged();
   if (mmOnTheTop_->isChecked()) {
     SetOnTop(true);
@@ -171,18 +200,20 @@ std::vector<TTargetRow> TMainForm::Rows() const {
   std::vector<TTargetRow> rows;
   for (int row = 0; row < list_->rowCount(); ++row) {
     rows.push_back({list_->item(row, 0)->data(kFileRole).toByteArray().toStdString(),
-                    list_->item(row, 1)->text().toStdString()});
+                    static_cast<TCharCode>(list_->item(row, 1)->data(kCodeRole).toInt())});
   }
   return rows;
 }
 
-void TMainForm::AppendRow(const std::string& file, const std::string& code) {
+void TMainForm::AppendRow(const std::string& file, TCharCode code) {
   const int row = list_->rowCount();
   list_->insertRow(row);
   auto* name = new QTableWidgetItem(Native(file));
   name->setData(kFileRole, QByteArray::fromStdString(file));
   list_->setItem(row, 0, name);
-  list_->setItem(row, 1, new QTableWidgetItem(Q(code)));
+  auto* codeItem = new QTableWidgetItem(Q(CharCodeName(code)));
+  codeItem->setData(kCodeRole, static_cast<int>(code));
+  list_->setItem(row, 1, codeItem);
 }
 
 void TMainForm::ShowCount() {
@@ -232,7 +263,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
       if (!file) {
         continue;
       }
-      if (const std::optional<std::string> code = AcceptedListCode(*file, showError)) {
+      if (const std::optional<TCharCode> code = AcceptedListCode(*file, showError)) {
         AppendRow(*file, *code);
       }
     } catch (const std::exception& e) {
@@ -300,6 +331,7 @@ void TMainForm::RunJob(TSortJobInputs inputs) {
   idle_ = false;
   host_.SetCancelled(false);
   job_.reset(); // an earlier job has ended, callback and all
+  ++jobsStarted_;
   job_ = std::make_unique<TSortThread>(std::move(inputs), host_, invoker_,
                                        [this](TSortThread& job) { OnJobEnded(job); });
   job_->Start();
@@ -344,8 +376,8 @@ void TMainForm::OnJobEnded(TSortThread& job) {
   // Released once this callback has returned and the worker is free to end.
   QMetaObject::invokeMethod(
       this,
-      [this, ended = &job] {
-        if (job_.get() == ended) {
+      [this, ended = jobsStarted_] {
+        if (jobsStarted_ == ended) {
           job_.reset();
         }
       },
@@ -419,9 +451,15 @@ void TMainForm::SettingNameChanged() {
       OpenTemporaryForm();
     }
   } else {
+    settingBeforeTemporary_ = cbSettingName_->currentText();
     CloseTemporaryForm();
   }
   RefreshOutputName();
+}
+
+void TMainForm::LeaveTemporarySetting() {
+  FillSettingNames(settingBeforeTemporary_);
+  SettingNameChanged();
 }
 
 void TMainForm::OpenTemporaryForm() {
@@ -431,6 +469,10 @@ void TMainForm::OpenTemporaryForm() {
   connect(temporaryForm_, &TSettingForm::ImmediateFieldsChanged, this,
           &TMainForm::RefreshOutputName);
   connect(temporaryForm_, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
+  connect(temporaryForm_, &TSettingForm::CloseRequested, this, &TMainForm::LeaveTemporarySetting,
+          Qt::QueuedConnection);
+  temporaryForm_->installEventFilter(this);
+  temporaryFrame_ = {};
   PlaceTemporaryForm();
   temporaryForm_->show();
 }
@@ -446,10 +488,17 @@ void TMainForm::CloseTemporaryForm() {
 }
 
 void TMainForm::PlaceTemporaryForm() {
-  if (temporaryForm_ != nullptr) {
-    const QRect frame = frameGeometry();
-    temporaryForm_->move(frame.left() + frame.width(), frame.top());
+  if (temporaryForm_ == nullptr) {
+    return;
   }
+  // Until the window manager has framed it, the temporary window is taken to get a frame like
+  // this window's.
+  temporaryFrame_ = FrameMargins(temporaryForm_);
+  const QSize size = temporaryForm_->size().grownBy(temporaryFrame_.isNull() ? FrameMargins(this)
+                                                                             : temporaryFrame_);
+  const TRect place =
+      PlaceBeside(ToRect(frameGeometry()), size.width(), size.height(), ToRect(WorkAreaOf(this)));
+  temporaryForm_->move(place.left, place.top);
 }
 
 void TMainForm::OpenSortSettings() {
@@ -561,7 +610,20 @@ void TMainForm::moveEvent(QMoveEvent* event) {
   PlaceTemporaryForm();
 }
 
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  PlaceTemporaryForm();
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == temporaryForm_ && temporaryForm_ != nullptr &&
+      (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    // Its place depends on its frame, known only once the window manager has framed it. A
+    // move by the user leaves the frame as it was and the window where the user put it.
+    if (FrameMargins(temporaryForm_) != temporaryFrame_ || event->type() == QEvent::Resize) {
+      PlaceTemporaryForm();
+    }
+  }
   if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     OpenFiles();
     return true;

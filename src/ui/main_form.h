@@ -21,6 +21,7 @@
 #include "ui/qt_main_thread_invoker.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPalette>
 
 #include <cstdint>
@@ -53,9 +54,9 @@ public:
   TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The start-up's share once the window is shown: the setting chosen at start is loaded (and
-  // its temporary settings window opened).
-  void ApplyStartSetting();
+  // The start-up's share once the window is shown: the setting chosen at start (the one given,
+  // else the remembered one) is loaded, and its temporary settings window opened.
+  void ApplyStartSetting(const std::string& settingName = {});
 
   // The commands, as the buttons, menus, drops and the timer run them.
   void AddFiles(const std::vector<std::string>& names);
@@ -99,6 +100,7 @@ public:
 protected:
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -113,6 +115,8 @@ private:
   void BuildMenus();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                      const QKeySequence& shortcut = {});
+  // The window is at least as wide as its longest status-bar text, so that no hint is cut.
+  void FitStatusTexts();
   void ApplyOptions();
   void FillSettingNames(const QString& select);
   bool TemporarySettingShown() const;
@@ -123,8 +127,11 @@ private:
   bool TakeTemporarySetting();
   void OpenTemporaryForm();
   void CloseTemporaryForm();
+  // Beside this window within the work area, top edges aligned (PlaceBeside).
   void PlaceTemporaryForm();
-  void AppendRow(const std::string& file, const std::string& code);
+  // The temporary window's close: the setting chosen before the temporary one comes back.
+  void LeaveTemporarySetting();
+  void AppendRow(const std::string& file, TCharCode code);
   void RefreshOutputName();
   void SetOutputText(const std::string& text);
   void ShowCount();
@@ -148,7 +155,12 @@ private:
   TQtMainThreadInvoker invoker_;
   TAppJobHost host_;
   std::unique_ptr<TSortThread> job_;
+  // Counts the jobs started: a job's release, queued at its end, must not reach a job started
+  // after it (which may well sit at the same address).
+  std::uint64_t jobsStarted_ = 0;
   TSettingForm* temporaryForm_ = nullptr;
+  QMargins temporaryFrame_;        // the temporary window's frame when it was last placed
+  QString settingBeforeTemporary_; // the setting chosen before "一時設定"
   TQtClipboard clipboard_;
   TClipboardMode clipboardMode_ = cmNone;
   std::optional<TClipboardText> clipboardText_; // the text a running clipboard sort came from

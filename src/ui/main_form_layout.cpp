@@ -88,6 +88,7 @@ void TMainForm::BuildBottomPanel() {
   auto* label = new QLabel(QStringLiteral("ソート後のファイル名(&N)："), panel);
   fne_ = new TFileNameEdit(TFileNameEdit::TMode::Save, panel);
   fne_->setObjectName(QStringLiteral("FNE"));
+  fne_->SetQuotesChoice(true); // the field is read like a command line
   fne_->SetDialog(QStringLiteral("ソート後のファイ名"), QString::fromUtf8(kTextFilter),
                   QStringLiteral("txt"));
   label->setBuddy(fne_);

@@ -48,8 +48,6 @@ TSettingForm::TSettingForm(TKind kind, const TSettingsFile& settings, IShell& sh
   if (Temporary()) {
     setWindowTitle(QString::fromUtf8(kTemporarySettingName));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    namePanel->hide();
-    buttonPanel->hide();
   } else {
     setWindowTitle(QStringLiteral("ソート設定"));
   }
@@ -255,6 +253,7 @@ void TSettingForm::reject() {
 void TSettingForm::closeEvent(QCloseEvent* event) {
   if (Temporary()) {
     event->ignore();
+    emit CloseRequested();
     return;
   }
   QDialog::closeEvent(event);
@@ -299,7 +298,7 @@ void TSettingForm::Delete() {
 }
 
 void TSettingForm::OpenInEditor(TFileNameEdit* field) {
-  const std::string file = field->text().toStdString();
+  const std::string file = WithHomeFolder(field->text().toStdString());
   if (file.empty() || !FileExists(file)) {
     ShowMessage("未入力またはテキストファイルが存在しません。", TMsgKind::Warning, TMsgButtons::OK);
     return;

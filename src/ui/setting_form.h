@@ -6,7 +6,8 @@
 //
 // Its controls map one to one onto the fields of TSettingOptionItems. Every change of the name
 // loads that setting into CurrentSetting and the controls; every change of a control re-applies
-// the enabling rules of src/app. With the tabbed option the settings are spread over two pages.
+// the enabling rules of src/app. With the tabbed option, or when the window would not fit the
+// screen's work area otherwise, the settings are spread over two pages.
 
 #include "settings/settings_file.h"
 
@@ -17,6 +18,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -51,13 +53,16 @@ public:
   void UpdateReorderButtons();
   // Moves the selected class one place up (-1) or down (+1).
   void MoveSelectedClass(int step);
-  // The temporary window stays until the main window releases it: Escape and the window
-  // manager's close leave it open.
+  // The temporary window stays until the main window releases it: Escape leaves it open, and
+  // the window manager's close (where it offers one) only asks the main window to leave the
+  // temporary setting (CloseRequested).
   void reject() override;
 
 signals:
   // The temporary window changed NoConnected, OutputFolder or OutputFilename of CurrentSetting.
   void ImmediateFieldsChanged();
+  // The window manager's close of the temporary window.
+  void CloseRequested();
   // "デスクトップ(&D)" (1) or "送る(&S)" (2) of the shortcut button for the shown name.
   void ShortcutRequested(int tag, const QString& settingName);
 
@@ -75,6 +80,7 @@ private:
   QWidget* BuildButtonPanel();
   void Arrange(QWidget* namePanel, QWidget* sortPanel, QGroupBox* replacement, QGroupBox* output,
                QWidget* buttonPanel);
+  void SpreadOverPages(QFrame* panel2, QGroupBox* replacement, QGroupBox* output);
   QWidget* FileRow(TFileNameEdit* field, int tag);
   void RefreshNames();
   void LoadSetting();

@@ -6,6 +6,7 @@
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
 #include "ui/panel_ex.h"
+#include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
 #include "ui/spin_edit.h"
 
@@ -356,30 +357,43 @@ void TSettingForm::Arrange(QWidget* namePanel, QWidget* sortPanel, QGroupBox* re
     bnSave_->setParent(panel2);
     row->addWidget(bnSave_, 0, Qt::AlignVCenter);
     panel2Layout->addLayout(row, 0, 0, 1, 2);
+    namePanel->hide();
+    buttonPanel->hide();
+    // Its size follows its contents: a window manager offers no maximising for it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
   }
-  if (options_.SettingWindowTab) {
-    auto* pages = Named(new QTabWidget(this), "PageControl");
-    auto* page1 = Named(new QWidget(pages), "Page1");
-    auto* page2 = Named(new QWidget(pages), "Page2");
-    auto* page1Layout = new QVBoxLayout(page1);
-    page1Layout->addWidget(panel2);
-    auto* page2Layout = new QVBoxLayout(page2);
-    page2Layout->addWidget(replacement);
-    page2Layout->addWidget(output);
-    page2Layout->addStretch(1);
-    pages->addTab(page1, QStringLiteral("其の１"));
-    pages->addTab(page2, QStringLiteral("其の２"));
-    layout->addWidget(pages);
-  } else {
-    panel2->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    panel2Layout->addWidget(replacement, 4, 0, 1, 2);
-    panel2Layout->addWidget(output, 5, 0, 1, 2);
-    layout->addWidget(panel2);
-  }
+  panel2->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  panel2Layout->addWidget(replacement, 4, 0, 1, 2);
+  panel2Layout->addWidget(output, 5, 0, 1, 2);
+  layout->addWidget(panel2);
   layout->addWidget(buttonPanel);
+  if (options_.SettingWindowTab || !FitsWorkArea(sizeHint(), WorkAreaOf(parentWidget()))) {
+    SpreadOverPages(panel2, replacement, output);
+  }
   if (Temporary()) {
     setTabOrder(sortButtons_->button(0), bnSave_);
   }
+}
+
+// The tabbed layout: the settings panel on the first page, the replacement and output groups on
+// the second, both pages between the name panel and the button panel.
+void TSettingForm::SpreadOverPages(QFrame* panel2, QGroupBox* replacement, QGroupBox* output) {
+  auto* layout = static_cast<QVBoxLayout*>(this->layout());
+  auto* pages = Named(new QTabWidget(this), "PageControl");
+  auto* page1 = Named(new QWidget(pages), "Page1");
+  auto* page2 = Named(new QWidget(pages), "Page2");
+  layout->removeWidget(panel2);
+  panel2->setFrameStyle(QFrame::NoFrame);
+  auto* page1Layout = new QVBoxLayout(page1);
+  page1Layout->setContentsMargins(0, 0, 0, 0); // the panel keeps margins of its own
+  page1Layout->addWidget(panel2);
+  auto* page2Layout = new QVBoxLayout(page2);
+  page2Layout->addWidget(replacement);
+  page2Layout->addWidget(output);
+  page2Layout->addStretch(1);
+  pages->addTab(page1, QStringLiteral("其の１"));
+  pages->addTab(page2, QStringLiteral("其の２"));
+  layout->insertWidget(1, pages);
 }
 
 } // namespace zorbe

@@ -54,7 +54,7 @@ TEST_F(ClipboardSort, TheTextGoesThroughClipTxtInTheProgramFolder) {
     EXPECT_EQ(ClipboardFileName(), clip);
     EXPECT_EQ(test::ReadBytes(clip), Sjis("い\nあ"));
     EXPECT_EQ(job->inputs.files, std::vector<std::string>{clip});
-    EXPECT_EQ(job->inputs.codes, std::vector<std::string>{"S-JIS"});
+    EXPECT_EQ(job->inputs.codes, std::vector<TCharCode>{ccShiftJis});
     EXPECT_EQ(job->inputs.outputName, mode == cmClipToClip ? clip : "/out/field.txt");
     EXPECT_FALSE(job->inputs.setting.NoConnected); // one output, whatever the setting says
     EXPECT_EQ(job->inputs.setting.OutputFolder, "/elsewhere");

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace zorbe {
 namespace {
 
@@ -97,10 +99,72 @@ TEST_F(CommandLineTest, QuestionTextAndMatchingIsExact) {
   EXPECT_EQ(Shown()[1], "「name」は存在しません。\r\n処理を中止します。");
 }
 
-TEST_F(CommandLineTest, OnlyASettingNameRunsAnEmptyJob) {
+// Nothing to sort is an error, and the last argument is never offered as the output: taking
+// it would leave nothing to sort.
+TEST_F(CommandLineTest, ArgumentsWithoutFilesAreRefusedWithoutAQuestion) {
   settings.SaveSortSetting("S", SettingDefaults());
-  EXPECT_EQ(Run({"S"}), esFinished);
-  EXPECT_EQ(Shown(), std::vector<std::string>{OutputNameQuestion("")});
+  const std::string noFiles = "ソートするファイルが指定されていません。\r\n処理を中止します。";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"S"}, {"/s", "S", folder.File("out.txt")}, {"/s"}}) {
+    messages.Clear();
+    messages.SetNextAnswer(TMsgResult::Yes);
+    EXPECT_EQ(Run(args), esCancelled) << args[0];
+    EXPECT_EQ(Shown(), std::vector<std::string>{noFiles}) << args[0];
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.File("out.txt")));
+}
+
+TEST_F(CommandLineTest, TheLastArgumentIsSortedWithoutAQuestion) {
+  settings.SaveSortSetting("S", SettingDefaults());
+  const std::string a = folder.Write("a.txt", "b\r\na\r\n");
+  messages.SetNextAnswer(TMsgResult::Yes);
+  EXPECT_EQ(Run({"S", a}), esFinished);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(test::ReadBytes(a), "b\r\na\r\n");
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "a\r\nb\r\n");
+}
+
+// An empty argument (an empty shell variable) matched the empty entry of the setting list and
+// shifted the others: an input became the output. Now it ends the run before anything is asked
+// or written.
+TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
+  settings.SaveSortSetting("S", SettingDefaults());
+  const std::string a = folder.Write("a.txt", "2\r\n");
+  const std::string b = folder.Write("b.txt", "1\r\n");
+  const struct {
+    std::vector<std::string> args;
+    int position;
+  } cases[] = {
+      {{"/s", "", a, b}, 2}, {{"/s", "", a}, 2},      {{"", a, b}, 1},
+      {{"S", "", a}, 2},     {{"/s", "S", "", a}, 3}, {{a, b, ""}, 3},
+  };
+  for (const auto& c : cases) {
+    messages.Clear();
+    messages.SetNextAnswer(TMsgResult::Yes);
+    messages.SetNextAnswer(TMsgResult::Yes);
+    EXPECT_EQ(Run(c.args), esCancelled) << c.position;
+    EXPECT_EQ(Shown(), std::vector<std::string>{std::to_string(c.position) +
+                                                " 番目の引数が空です。\r\n"
+                                                "空の名前は、ソート設定名にもファイル名にも使えませ"
+                                                "ん。\r\n処理を中止します。"});
+    EXPECT_EQ(test::ReadBytes(a), "2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
+  }
+}
+
+TEST_F(CommandLineTest, SettingWithoutFilesIsALauncherStartedWithoutFiles) {
+  settings.SaveSortSetting("my words", SettingDefaults());
+  const struct {
+    std::vector<std::string> args;
+    std::optional<std::string> setting;
+  } cases[] = {
+      {{"my words"}, "my words"},   {{"my words", "a.txt"}, std::nullopt},
+      {{"My words"}, std::nullopt}, {{"/s"}, std::nullopt},
+      {{""}, std::nullopt},         {{}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << c.args.size();
+  }
 }
 
 TEST_F(CommandLineTest, PerFileSettingAsksNothing) {
@@ -122,11 +186,6 @@ TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
        "」はテキストファイルではありません。\r\n処理を中止します。"},
       {"kana.txt", Sjis("ｱｲ\r\n"), "」は不明な文字コードです。\r\n処理を中止します。"},
       {"empty.txt", "", "」は不明な文字コードです。\r\n処理を中止します。"},
-      {"utf16.txt",
-       "\xFF\xFE"
-       "a\0",
-       "」の文字コードは「Unicode」です。\r\n取り合えず、現バージョンでは「S-"
-       "JIS、JIS、EUC」のみのサポートします。\r\n処理を中止します。"},
   };
   for (const auto& c : cases) {
     const std::string bad = folder.Write(c.name, c.bytes);
@@ -137,13 +196,89 @@ TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
   }
 }
 
-TEST_F(CommandLineTest, Utf8FileIsAccepted) {
-  const std::string in = folder.Write("u.txt", "\xEF\xBB\xBF"
-                                               "b\r\na\r\n");
-  EXPECT_EQ(Run({"/s", folder.File("out.txt"), in}), esFinished);
-  // Read as it is: the byte-order mark puts its line in the first class.
-  EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "\xEF\xBB\xBF"
-                                                     "b\r\na\r\n");
+// A folder stands for its files in name order; those that can't be sorted are named in one
+// warning and left out.
+TEST_F(CommandLineTest, FolderIsSortedFileByFileInNameOrder) {
+  TSettingOptionItems keepOrder = SettingDefaults();
+  keepOrder.SortDirection = 2;
+  settings.SaveSortSetting("keep", keepOrder);
+  folder.Write("tree/b.txt", "b\r\n");
+  folder.Write("tree/sub/c.txt", "c\r\n");
+  folder.Write("tree/a.txt", "a\r\n");
+  folder.Write("tree/bin.dat", std::string("\0\1\2", 3));
+  folder.Write("tree/empty.txt", "");
+  const std::string out = folder.File("out.txt");
+  EXPECT_EQ(Run({"/s", "keep", out, folder.File("tree")}), esFinished);
+  EXPECT_EQ(test::ReadBytes(out), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(Shown(), std::vector<std::string>{
+                         "次のファイルはソートしません。\r\n「" + folder.File("tree/bin.dat") +
+                         "」はテキストファイルではありません。\r\n「" +
+                         folder.File("tree/empty.txt") + "」は不明な文字コードです。"});
+  EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Warning);
+
+  messages.Clear();
+  folder.Write("nothing/bin.dat", std::string("\0\1\2", 3));
+  EXPECT_EQ(Run({"/s", out + "2", folder.File("nothing")}), esError);
+  ASSERT_EQ(Shown().size(), 2u);
+  EXPECT_EQ(Shown()[1], "「" + folder.File("nothing") +
+                            "」にはソートできるファイルがありません。\r\n処理を中止します。");
+  EXPECT_FALSE(std::filesystem::exists(out + "2"));
+}
+
+// One message per target that can't be read, with the cause; a pipe is read whole (it can't be
+// read twice), and a device that never ends is refused from its first block.
+TEST_F(CommandLineTest, TargetsThatAreNoPlainFiles) {
+  const std::string notAFolder = folder.Write("plain", "x") + "/x.txt";
+  EXPECT_EQ(Run({"/s", folder.File("out.txt"), notAFolder}), esError);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"ファイル「" + notAFolder +
+                                              "」を開けませんでした。\r\nパスの途中にフォルダで"
+                                              "ないものがあります。\r\n処理を中止します。"});
+
+  messages.Clear();
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const std::string text = "b\r\na\r\n";
+  ASSERT_EQ(::write(pipeFds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  ::close(pipeFds[1]);
+  const std::string pipeName = "/proc/self/fd/" + std::to_string(pipeFds[0]);
+  EXPECT_EQ(Run({"/s", folder.File("piped.txt"), pipeName}), esFinished);
+  ::close(pipeFds[0]);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(test::ReadBytes(folder.File("piped.txt")), "a\r\nb\r\n");
+
+  EXPECT_EQ(Run({"/s", folder.File("zero.txt"), "/dev/zero"}), esError);
+  EXPECT_EQ(Shown(), std::vector<std::string>{
+                         "「/dev/zero」はテキストファイルではありません。\r\n処理を中止します。"});
+}
+
+TEST_F(CommandLineTest, UnicodeFilesAreSortedIntoUtf8) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string sorted;
+  } cases[] = {
+      // The byte-order mark is no part of the first line; the output starts with it again.
+      {"u8.txt", "\xEF\xBB\xBF" + std::string("い\r\nあ\r\n"),
+       "\xEF\xBB\xBF" + std::string("あ\r\nい\r\n")},
+      {"plain8.txt", "い\nあ\n", "あ\nい\n"},
+      {"u16le.txt", "\xFF\xFE" + test::Recode("い\nあ\n", "UTF-8", "UTF-16LE"), "あ\nい\n"},
+      {"u16be.txt", "\xFE\xFF" + test::Recode("い\r\nあ", "UTF-8", "UTF-16BE"), "あ\r\nい\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string out = folder.File(std::string("out-") + c.name);
+    EXPECT_EQ(Run({"/s", out, folder.Write(c.name, c.bytes)}), esFinished) << c.name;
+    EXPECT_EQ(test::ReadBytes(out), c.sorted) << c.name;
+  }
+}
+
+TEST_F(CommandLineTest, AUnicodeFileThatIsNotWhatItSaysEndsTheRunNamingTheOffset) {
+  const std::string in = folder.Write("bad.txt", "\xFF\xFE" + std::string("a\0\x00\xDC", 4));
+  const std::string out = folder.File("out.txt");
+  EXPECT_EQ(Run({"/s", out, in}), esError);
+  EXPECT_EQ(Shown().back(), "「" + in +
+                                "」は UTF-16 として正しくないバイトを含んでいます（オフセット "
+                                "4）。\r\n処理を中止します。");
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {

@@ -16,10 +16,10 @@ TEST(JobStart, RowsBecomeTheJobsListsInListOrder) {
   TSettingOptionItems setting = SettingDefaults("x");
   setting.Duplicate = true;
   const std::optional<TSortJobInputs> inputs =
-      JobInputsFromRows({{b, "EUC"}, {a, "S-JIS"}, {b, "EUC"}}, setting, "out.txt");
+      JobInputsFromRows({{b, ccEuc}, {a, ccShiftJis}, {b, ccEuc}}, setting, "out.txt");
   ASSERT_TRUE(inputs.has_value());
   EXPECT_EQ(inputs->files, (std::vector<std::string>{b, a, b}));
-  EXPECT_EQ(inputs->codes, (std::vector<std::string>{"EUC", "S-JIS", "EUC"}));
+  EXPECT_EQ(inputs->codes, (std::vector<TCharCode>{ccEuc, ccShiftJis, ccEuc}));
   EXPECT_EQ(inputs->outputName, "out.txt");
   EXPECT_EQ(inputs->setting, setting);
 }
@@ -30,7 +30,7 @@ TEST(JobStart, AFileGoneSinceItWasAddedStopsTheStartWithItsName) {
   TScriptedMessageBox messages;
   SetMessageBox(&messages);
   const std::optional<TSortJobInputs> inputs =
-      JobInputsFromRows({{a, "S-JIS"}, {folder.File("gone.txt"), "S-JIS"}}, {}, "");
+      JobInputsFromRows({{a, ccShiftJis}, {folder.File("gone.txt"), ccShiftJis}}, {}, "");
   SetMessageBox(nullptr);
   EXPECT_FALSE(inputs.has_value());
   ASSERT_EQ(messages.Messages().size(), 1u);

@@ -1,6 +1,7 @@
 #include "app/launcher.h"
 
 #include "app/message_routine.h"
+#include "platform/console.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -22,7 +23,8 @@ TEST(Launcher, ExecArgumentsSurviveTheDesktopsQuotingRules) {
   const std::string names[] = {"Word",    "with blanks  two", "quote\" $HOME `x` back\\slash",
                                "100% %F", "日本語 設定",      ""};
   for (const std::string& name : names) {
-    const std::string entry = DesktopEntryText({"/opt/z b/zorbe", "/opt/z b/", name});
+    const std::string entry =
+        DesktopEntryText({"/opt/z b/zorbe", "/opt/z b/", name, ""}, lpDesktop);
     EXPECT_EQ(test::DesktopExecWords(ExecLine(entry)),
               (std::vector<std::string>{"/opt/z b/zorbe", name, "%F"}))
         << name;
@@ -31,18 +33,33 @@ TEST(Launcher, ExecArgumentsSurviveTheDesktopsQuotingRules) {
   EXPECT_EQ(DesktopExecArgument("a\\b"), "\"a\\\\\\\\b\"");
 }
 
-TEST(Launcher, EntryHoldsProgramSettingWorkingFolderAndDescription) {
-  const std::string entry = DesktopEntryText({"/opt/z/zorbe", "/opt/z/", "Word"});
-  EXPECT_EQ(entry, "[Desktop Entry]\n"
-                   "Type=Application\n"
-                   "Version=1.0\n"
-                   "Name=Zorbe 2nd [Word]\n"
-                   "Comment=Zorbe 2nd - 日本語テキストファイルの行をソートします\n"
-                   "Exec=\"/opt/z/zorbe\" \"Word\" %F\n"
-                   "Path=/opt/z/\n"
-                   "Terminal=false\n"
-                   "MimeType=text/plain;\n");
+TEST(Launcher, EntryHoldsProgramSettingWorkingFolderIconAndDescription) {
+  const std::string common = "[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Version=1.0\n"
+                             "Name=Zorbe 2nd [Word]\n"
+                             "Comment=Zorbe 2nd - 日本語テキストファイルの行をソートします\n"
+                             "Exec=\"/opt/z/zorbe\" \"Word\" %F\n"
+                             "Path=/opt/z/\n";
+  const std::string mime = "Terminal=false\n"
+                           "MimeType=text/plain;\n";
+  const struct {
+    std::string iconFile;
+    TLauncherPlace place;
+    std::string expected;
+  } cases[] = {
+      {"/opt/z/zorbe.svg", lpDesktop, common + "Icon=/opt/z/zorbe.svg\n" + mime},
+      // In "Open With" lists, but no application of its own in the menus.
+      {"/opt/z/zorbe.svg", lpSendTo,
+       common + "Icon=/opt/z/zorbe.svg\n" + mime + "NoDisplay=true\n"},
+      {"", lpDesktop, common + mime}, // no icon file beside the program
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DesktopEntryText({"/opt/z/zorbe", "/opt/z/", "Word", c.iconFile}, c.place),
+              c.expected);
+  }
   EXPECT_EQ(LauncherFileName("a b"), "Zorbe 2nd [a b].desktop");
+  EXPECT_EQ(LauncherIconFileName("/opt/z b/zorbe"), "/opt/z b/zorbe.svg");
 }
 
 class LauncherFiles : public testing::Test {
@@ -57,7 +74,7 @@ protected:
   test::TTempFolder folder;
   std::string desktop = folder.File("Desktop");
   std::string openWith = folder.File("data/applications"); // missing until the first launcher
-  TLauncher launcher{"/opt/z/zorbe", folder.File("program/"), "my words"};
+  TLauncher launcher{"/opt/z/zorbe", folder.File("program/"), "my words", "/opt/z/zorbe.svg"};
   TScriptedMessageBox messages;
 };
 
@@ -75,20 +92,25 @@ TEST_F(LauncherFiles, MadeAfterYesReplacedTheSecondTimeAndExecutableOnTheDesktop
                                       "ショートカットを作成しました。"}));
   const std::string onDesktop = desktop + "/Zorbe 2nd [my words].desktop";
   const std::string inOpenWith = openWith + "/Zorbe 2nd [my words].desktop";
-  for (const std::string& file : {onDesktop, inOpenWith}) {
-    EXPECT_EQ(test::ReadBytes(file), DesktopEntryText(launcher)) << file;
-  }
+  EXPECT_EQ(test::ReadBytes(onDesktop), DesktopEntryText(launcher, lpDesktop));
+  EXPECT_EQ(test::ReadBytes(inOpenWith), DesktopEntryText(launcher, lpSendTo));
   EXPECT_EQ(fs::directory_iterator(desktop)->path(), onDesktop); // replaced, not added
   const auto exec = fs::perms::owner_exec;
   EXPECT_NE(fs::status(onDesktop).permissions() & exec, fs::perms::none);
   EXPECT_EQ(fs::status(inOpenWith).permissions() & exec, fs::perms::none);
   EXPECT_TRUE(fs::is_directory(launcher.workingFolder)); // the launcher starts there
+  if (!FindProgram("update-desktop-database").empty()) {
+    // The MIME cache that GLib-based file managers read names the new launcher.
+    EXPECT_NE(test::ReadBytes(openWith + "/mimeinfo.cache")
+                  .find("text/plain=Zorbe 2nd [my words].desktop;"),
+              std::string::npos);
+  }
 
   // An old launcher of that name is replaced by the current one.
   test::WriteBytes(onDesktop, "old");
   messages.SetNextAnswer(TMsgResult::Yes);
   CreateLauncherForSetting(lpDesktop, launcher, desktop, openWith);
-  EXPECT_EQ(test::ReadBytes(onDesktop), DesktopEntryText(launcher));
+  EXPECT_EQ(test::ReadBytes(onDesktop), DesktopEntryText(launcher, lpDesktop));
 }
 
 TEST_F(LauncherFiles, DeclinedUnknownPlaceAndFailuresSaySo) {

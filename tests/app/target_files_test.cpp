@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace zorbe {
 namespace {
@@ -27,40 +28,41 @@ TEST(TargetFiles, FoldersExpandToEveryFileBelowThemAndOtherNamesStay) {
   EXPECT_EQ(expanded, (std::vector<std::string>{a, b}));
 }
 
-TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
+TEST(TargetFiles, ListAcceptsEveryTextAndRefusesTheRestByName) {
   test::TTempFolder folder;
   struct Case {
     const char* name;
     std::string bytes;
-    const char* code; // null: refused
+    std::optional<TCharCode> code; // none: refused
     const char* refusal;
   };
   const Case cases[] = {
-      {"ascii.txt", "plain ascii\r\n", "S-JIS", nullptr},
-      {"sjis.txt", Sjis("日本語\r\n"), "S-JIS", nullptr},
-      {"jis.txt", "\x1b$B$\"\x1b(B\r\n", "JIS83", nullptr},
-      {"euc.txt", "\xa4\xa2\xf0\xa1\r\n", "EUC", nullptr},
+      {"ascii.txt", "plain ascii\r\n", ccShiftJis, nullptr},
+      {"sjis.txt", Sjis("日本語\r\n"), ccShiftJis, nullptr},
+      {"jis.txt", "\x1b$B$\"\x1b(B\r\n", ccJis83, nullptr},
+      {"euc.txt", "\xa4\xa2\xf0\xa1\r\n", ccEuc, nullptr},
       {"utf8.txt",
        "\xef\xbb\xbf"
        "abc",
-       nullptr,
-       "」の文字コードは「UTF-8」です。\r\n取り合えず、現バージョンでは「S-"
-       "JIS、JIS、EUC」のみのサポートします。"},
+       ccUtf8, nullptr},
+      {"utf8-without-mark.txt", "日本語\n", ccUtf8, nullptr},
       {"utf16.txt",
        "\xff\xfe"
        "a\0",
-       nullptr, "」の文字コードは「Unicode」です。"},
-      {"binary.dat", std::string("ab\0cd", 5), nullptr, "」はテキストファイルではありません。"},
-      {"undecided.txt", "\xb1\xb2\r\n", nullptr, "」は不明な文字コードです。"},
-      {"empty.txt", "", nullptr, "」は不明な文字コードです。"},
+       ccUtf16LE, nullptr},
+      {"utf16be.txt", std::string("\xfe\xff\0a", 4), ccUtf16BE, nullptr},
+      {"binary.dat", std::string("ab\0cd", 5), std::nullopt,
+       "」はテキストファイルではありません。"},
+      {"undecided.txt", "\xb1\xb2\r\n", std::nullopt, "」は不明な文字コードです。"},
+      {"empty.txt", "", std::nullopt, "」は不明な文字コードです。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string file = folder.Write(c.name, c.bytes);
     std::vector<std::string> messages;
-    const std::optional<std::string> code =
+    const std::optional<TCharCode> code =
         AcceptedListCode(file, [&](const std::string& m) { messages.push_back(m); });
-    if (c.code != nullptr) {
+    if (c.code) {
       EXPECT_EQ(code, c.code);
       EXPECT_TRUE(messages.empty());
       continue;
@@ -71,14 +73,26 @@ TEST(TargetFiles, ListAcceptsJapaneseCodesAndRefusesTheRestByName) {
   }
 }
 
-TEST(TargetFiles, AMissingFileIsReportedAndThenRefusedAsUnknown) {
-  std::vector<std::string> messages;
-  EXPECT_FALSE(AcceptedListCode("/no/such/file.txt", [&](const std::string& m) {
-                 messages.push_back(m);
-               }).has_value());
-  EXPECT_EQ(messages,
-            (std::vector<std::string>{"ファイル「/no/such/file.txt」は存在しないか使用中です。",
-                                      "「/no/such/file.txt」は不明な文字コードです。"}));
+// One message per file, with the true cause, and no second refusal after it.
+TEST(TargetFiles, AFileThatCannotBeOpenedGetsOneMessageWithItsCause) {
+  test::TTempFolder folder;
+  const std::string notAFolder = folder.Write("plain", "x") + "/x.txt";
+  ASSERT_EQ(::mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string file;
+    std::string message;
+  } cases[] = {
+      {"/no/such/file.txt", "ファイル「/no/such/file.txt」は存在しないか使用中です。"},
+      {notAFolder, "ファイル「" + notAFolder +
+                       "」を開けませんでした。\r\nパスの途中にフォルダでないものがあります。"},
+      {folder.File("pipe"), "ファイル「" + folder.File("pipe") + "」は存在しないか使用中です。"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> messages;
+    EXPECT_FALSE(
+        AcceptedListCode(c.file, [&](const std::string& m) { messages.push_back(m); }).has_value());
+    EXPECT_EQ(messages, std::vector<std::string>{c.message});
+  }
 }
 
 TEST(TargetFiles, CountText) {

@@ -26,6 +26,39 @@ TEST(WindowPlacement, StaysOnTheWorkArea) {
   for (const auto& c : cases) {
     EXPECT_EQ(PlaceWindow(c.main, true, c.width, c.height, work), c.expected);
   }
+  // The title bar counts: a window whose frame would reach below the work area moves up.
+  EXPECT_EQ(PlaceWindow({0, 30, 1280, 970}, true, 300, 940, work, 40), (TRect{490, 30, 300, 940}));
+  EXPECT_EQ(PlaceWindow({0, 30, 1280, 970}, true, 300, 900, work, 40), (TRect{490, 60, 300, 900}));
+}
+
+TEST(WindowPlacement, TheTemporaryWindowSitsBesideTheMainWindowAndStaysOnTheWorkArea) {
+  const TRect laptop{0, 0, 1366, 728}; // 1366x768 with a panel at the bottom
+  const TRect small{0, 32, 1280, 688}; // 1280x720 with a panel at the top
+  const struct {
+    TRect work;
+    TRect main;
+    TRect expected;
+  } cases[] = {
+      {laptop, {100, 50, 430, 360}, {530, 50, 500, 600}},   // room on the right
+      {laptop, {800, 50, 430, 360}, {300, 50, 500, 600}},   // room on the left only
+      {laptop, {436, 50, 430, 360}, {866, 50, 500, 600}},   // the right just fits
+      {laptop, {500, 50, 430, 360}, {0, 50, 500, 600}},     // the left just fits
+      {laptop, {440, 50, 430, 360}, {866, 50, 500, 600}},   // no room: more on the right
+      {laptop, {480, 50, 430, 360}, {0, 50, 500, 600}},     // no room: more on the left
+      {laptop, {100, 300, 430, 360}, {530, 128, 500, 600}}, // would reach below the bottom
+      {laptop, {-200, -40, 430, 360}, {230, 0, 500, 600}},  // main window partly off-screen
+      {laptop, {1300, 600, 430, 360}, {800, 128, 500, 600}},
+      {small, {0, 32, 1280, 688}, {780, 32, 500, 600}}, // a maximised main window: covered
+      {small, {100, 0, 430, 360}, {530, 32, 500, 600}}, // above the panel: below it
+  };
+  for (const auto& c : cases) {
+    const TRect placed = PlaceBeside(c.main, 500, 600, c.work);
+    EXPECT_EQ(placed, c.expected) << c.main.left << "," << c.main.top;
+    EXPECT_GE(placed.left, c.work.left);
+    EXPECT_GE(placed.top, c.work.top);
+    EXPECT_LE(placed.left + placed.width, c.work.left + c.work.width);
+    EXPECT_LE(placed.top + placed.height, c.work.top + c.work.height);
+  }
 }
 
 } // namespace

@@ -116,6 +116,53 @@ TEST_F(CommandLineE2E, ErrorsAndUsage) {
   EXPECT_EQ(run.out.rfind("Zorbe 2nd ", 0), 0u);
 }
 
+// `yes |` would answer the output-name question too and replace the first file: the help says
+// what Yes means and names the safe forms.
+TEST_F(CommandLineE2E, HelpSaysWhatYesMeansAndHowToRunUnattended) {
+  const test::TRunResult run = Run({"--help"});
+  EXPECT_NE(run.out.find("Yes overwrites it"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("</dev/null"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("yes |"), std::string::npos) << run.out;
+}
+
+TEST_F(CommandLineE2E, EmptyArgumentNeverTurnsAnInputIntoTheOutput) {
+  test::WriteBytes(Work("a.txt"), "2\r\n");
+  test::WriteBytes(Work("b.txt"), "1\r\n");
+  const test::TRunResult run = Run({"/s", "", "a.txt", "b.txt"}, "y\ny\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("2 番目の引数が空です。"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("a.txt")), "2\r\n");
+}
+
+// Standard input as a target is read whole, and a question never takes a line of it.
+TEST_F(CommandLineE2E, StandardInputIsATargetAndNoQuestionReadsIt) {
+  test::TRunResult run = Run({"/s", "o.txt", "/dev/stdin"}, "b\r\na\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("o.txt")), "a\r\nb\r\n");
+
+  test::WriteBytes(Work("first.txt"), "c\r\n");
+  run = Run({"first.txt", "/dev/stdin"}, "y\nb\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("「first.txt」は、保存ファイル名ですか？"), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(Work("first.txt")), "c\r\n");
+  EXPECT_EQ(test::ReadBytes(Work("first[0].txt")), "b\r\nc\r\ny\r\n");
+}
+
+TEST_F(CommandLineE2E, FolderArgumentIsSortedInNameOrder) {
+  test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(), "[keep]\nSortDirection=2\n");
+  std::filesystem::create_directories(work / "words" / "more");
+  test::WriteBytes(Work("words/b.txt"), "b\r\n");
+  test::WriteBytes(Work("words/a.txt"), "a\r\n");
+  test::WriteBytes(Work("words/more/c.txt"), "c\r\n");
+  test::WriteBytes(Work("words/picture.png"), std::string("\x89PNG\r\n\x1a\n\0\0", 10));
+  const test::TRunResult run = Run({"/s", "keep", "out.txt", "words"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "a\r\nb\r\nc\r\n");
+  EXPECT_NE(run.err.find("「words/picture.png」はテキストファイルではありません。"),
+            std::string::npos)
+      << run.err;
+}
+
 TEST_F(CommandLineE2E, ReplacementFileRewritesTheTextAndAnInvalidRuleEndsWithStatus1) {
   const std::string rules = Work("rules.txt");
   test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),

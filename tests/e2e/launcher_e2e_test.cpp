@@ -1,9 +1,13 @@
 // A launcher made for a setting, started as a file manager starts it: its Exec line with the
 // files in place of %F, in its working folder. From a terminal-less desktop its questions come
-// as dialogs of zorbe-desktop, which zorbe starts in its own place.
+// as dialogs of zorbe-desktop, which zorbe starts in its own place. GLib's own tool (gio), where
+// installed, shows what GLib-based file managers offer in "Open With" and runs the launcher the
+// way they do.
 
 #include "app/launcher.h"
+#include "app/message_routine.h"
 #include "e2e/program_runner.h"
+#include "platform/console.h"
 #include "test_support.h"
 
 #include <chrono>
@@ -106,7 +110,7 @@ protected:
   // The launcher's command with the files for %F, and its working folder.
   std::vector<std::string> Command(const std::string& settingName, std::string& workingFolder) {
     const std::string entry =
-        DesktopEntryText({(bin / "zorbe").string(), bin.string() + "/", settingName});
+        DesktopEntryText({(bin / "zorbe").string(), bin.string() + "/", settingName, ""}, lpSendTo);
     const std::size_t exec = entry.find("\nExec=") + 6;
     std::vector<std::string> words =
         test::DesktopExecWords(entry.substr(exec, entry.find('\n', exec) - exec));
@@ -135,6 +139,20 @@ TEST_F(LauncherE2E, FromATerminalTheLauncherSortsTheFilesWithItsSetting) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("「" + a + "」は、保存ファイル名ですか？"), std::string::npos);
   EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "z\r\ny\r\nx\r\n");
+}
+
+// Started without files (a double-click), a launcher used to ask about an empty output name and
+// then do nothing. From the desktop it opens the main window; on a terminal there is nothing to
+// sort.
+TEST_F(LauncherE2E, WithoutFilesFromATerminalItSaysThereIsNothingToSort) {
+  std::string workingFolder;
+  std::vector<std::string> words = Command("my words", workingFolder);
+  words.resize(words.size() - 2); // no files for %F
+  const test::TRunResult run =
+      test::RunProgram(words[0], {words.begin() + 1, words.end()}, workingFolder);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("ソートするファイルが指定されていません。"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
 }
 
 TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
@@ -168,6 +186,81 @@ TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\n");
   EXPECT_EQ(test::ReadBytes(folder.File("files/b b[0].txt")), "z\r\n");
+}
+
+// A home folder with a text editor as the default program for text files, as on a desktop
+// where the user chose one; no programs from the system are seen.
+class OpenWithE2E : public LauncherE2E {
+protected:
+  void SetUp() override {
+    LauncherE2E::SetUp();
+    folder.Write("home/.local/share/applications/editor.desktop",
+                 "[Desktop Entry]\nType=Application\nName=Editor\nExec=true %F\n"
+                 "MimeType=text/plain;\n");
+    folder.Write("home/.config/mimeapps.list",
+                 "[Default Applications]\ntext/plain=editor.desktop\n");
+    fs::create_directories(folder.Path() / "system/applications");
+    fs::copy_file(fs::path(ZORBE_EXECUTABLE).parent_path() / kLauncherIconName,
+                  bin / kLauncherIconName);
+  }
+  std::vector<std::string> Environment() const {
+    const std::string home = folder.File("home");
+    return {"HOME=" + home, "XDG_DATA_HOME=" + home + "/.local/share",
+            "XDG_CONFIG_HOME=" + home + "/.config", "XDG_DATA_DIRS=" + folder.File("system"),
+            "LC_ALL=C"};
+  }
+  // `gio mime text/plain`: the default program's line, then the registered ones.
+  std::string Mime() const {
+    test::TRunOptions options;
+    options.environment = Environment();
+    const test::TRunResult run =
+        test::RunProgram(gio, {"mime", "text/plain"}, folder.File(""), options);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
+  }
+
+  std::string gio = FindProgram("gio");
+  std::string openWith = folder.File("home/.local/share/applications");
+};
+
+TEST_F(OpenWithE2E, TheLauncherIsOfferedForTextFilesTheDefaultStaysAndItSorts) {
+  if (gio.empty() || FindProgram("update-desktop-database").empty()) {
+    GTEST_SKIP() << "no gio or update-desktop-database on this machine";
+  }
+  TScriptedMessageBox messages;
+  SetMessageBox(&messages);
+  messages.SetNextAnswer(TMsgResult::Yes);
+  const TLauncher launcher{(bin / "zorbe").string(), bin.string() + "/", "each file",
+                           LauncherIconFileName((bin / "zorbe").string())};
+  CreateLauncherForSetting(lpSendTo, launcher, folder.File("Desktop"), openWith);
+  SetMessageBox(nullptr);
+  ASSERT_EQ(messages.Texts().back(), kShortcutCreatedMessage);
+
+  const std::string mime = Mime();
+  const std::size_t registered = mime.find("Registered applications:");
+  ASSERT_NE(registered, std::string::npos) << mime;
+  EXPECT_NE(mime.find("\tZorbe 2nd [each file].desktop\n", registered), std::string::npos) << mime;
+  EXPECT_NE(mime.substr(0, registered).find(": editor.desktop\n"), std::string::npos) << mime;
+  EXPECT_EQ(test::ReadBytes(folder.File("home/.config/mimeapps.list")),
+            "[Default Applications]\ntext/plain=editor.desktop\n");
+
+  // Opened with it from a file manager: the files are sorted with its setting.
+  const TVirtualDisplay display;
+  test::TRunOptions options;
+  options.environment = Environment();
+  if (!display.Display().empty()) {
+    options.environment.push_back("DISPLAY=" + display.Display());
+  }
+  const test::TRunResult run = test::RunProgram(
+      gio, {"launch", openWith + "/Zorbe 2nd [each file].desktop", a, b}, folder.File(""), options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  // gio starts the program and leaves; each output appears whole once it is written.
+  const std::string lastOutput = folder.File("files/b b[0].txt");
+  for (int wait = 0; wait < 300 && !fs::exists(lastOutput); ++wait) {
+    ::usleep(100000);
+  }
+  EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\n");
+  EXPECT_EQ(test::ReadBytes(lastOutput), "z\r\n");
 }
 
 } // namespace

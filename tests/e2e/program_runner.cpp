@@ -1,5 +1,6 @@
 #include "e2e/program_runner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -43,12 +44,18 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   }
   argv.push_back(nullptr);
   // The program as a terminal user or a script runs it: without a display, so it never
-  // answers with a window or a dialog whatever the test's own environment has.
+  // answers with a window or a dialog whatever the test's own environment has. The entries
+  // the test gives replace inherited ones of the same name.
   std::vector<std::string> environment;
+  auto given = [&options](std::string_view text) {
+    const std::string_view name = text.substr(0, text.find('=') + 1);
+    return std::any_of(options.environment.begin(), options.environment.end(),
+                       [name](const std::string& entry) { return entry.starts_with(name); });
+  };
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string_view text = *entry;
     if (!text.starts_with("DISPLAY=") && !text.starts_with("WAYLAND_DISPLAY=") &&
-        !text.starts_with("QT_QPA_PLATFORM=")) {
+        !text.starts_with("QT_QPA_PLATFORM=") && !given(text)) {
       environment.emplace_back(text);
     }
   }

@@ -40,5 +40,31 @@ TEST(DefaultOutputName, FoldersNamesAndFlags) {
   }
 }
 
+// A setting's output folder and name may be absolute or start at the home folder; neither is
+// ever put below the input's folder.
+TEST(DefaultOutputName, AbsoluteAndHomeNames) {
+  const std::string home = "/nonexistent/home";
+  ::setenv("HOME", home.c_str(), 1);
+  const struct {
+    std::string folder, name;
+    std::string expected;
+  } cases[] = {
+      {"", "/srv/out/abs.txt", "/srv/out/abs.txt"},
+      {"/nonexistent/out", "/srv/out/abs.txt", "/srv/out/abs.txt"},
+      {"", "\"/srv/out/q.txt\"", "/srv/out/q.txt"},
+      {"", "~/r.txt", home + "/r.txt"},
+      {"~/zz", "", home + "/zz/a[0].txt"},
+      {"~/zz/", "r.txt", home + "/zz/r.txt"},
+      {"\"~/zz\"", "r.txt", home + "/zz/r.txt"},
+      {"~", "r.txt", home + "/r.txt"},
+      {"~user/zz", "r.txt", "~user/zz/r.txt"}, // only the user's own home
+      {"", "sub/~/r.txt", "/nonexistent/in/sub/~/r.txt"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DefaultOutputName("/nonexistent/in/a.txt", c.folder, c.name, false), c.expected)
+        << c.folder << " " << c.name;
+  }
+}
+
 } // namespace
 } // namespace zorbe

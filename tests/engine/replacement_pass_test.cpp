@@ -2,7 +2,7 @@
 // lines joined and split, the dictionaries as the setting names them, an invalid rule reported
 // with its line number, unreadable files, and stops before and during the pass.
 
-#include "engine/sort_job.h"
+#include "engine/job_test_support.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 #include "test_support.h"
@@ -21,40 +21,31 @@ namespace {
 using test::Sjis;
 using test::TTempFolder;
 
-class TReplacementHost : public TSortJobHost {
-public:
-  explicit TReplacementHost(TJobControl& control) : control_(control) {}
+std::string Text(const std::vector<std::string>& lines) {
+  return test::Lines(lines);
+}
+
+// A host that, once the replacement rules start, has another thread press Stop after a delay.
+struct TStopWhileReplacing : test::TRecordingHost {
+  TStopWhileReplacing(TJobControl& control, std::thread& stopper, std::chrono::milliseconds delay)
+      : TRecordingHost(control, true), control_(control), stopper_(stopper), delay_(delay) {}
   void ShowStatus(const std::string& statusText) override {
-    statuses.push_back(statusText);
-    if (statusText == stopAt) {
-      control_.RequestStop();
+    if (statusText == kStatusReplacing) {
+      stopper_ = std::thread([this] {
+        std::this_thread::sleep_for(delay_);
+        control_.RequestStop();
+      });
     }
   }
-  bool AskOverwrite(const std::string&) override { return true; }
-  void ShowReplacementError(int lineNumber, const std::string& message) override {
-    errors.emplace_back(lineNumber, message);
-  }
-
-  std::vector<std::string> statuses;
-  std::vector<std::pair<int, std::string>> errors;
-  std::string stopAt;
-
-private:
   TJobControl& control_;
+  std::thread& stopper_;
+  std::chrono::milliseconds delay_;
 };
-
-std::string Text(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += Sjis(line) + "\r\n";
-  }
-  return text;
-}
 
 class ReplacementPassTest : public testing::Test {
 protected:
   TJobResult Run(const std::string& input) {
-    inputs = {setting, {folder.Write("in.txt", input)}, {"S-JIS"}, out};
+    inputs = {setting, {folder.Write("in.txt", input)}, {ccShiftJis}, out};
     return RunSortJob(inputs, host, control);
   }
   // Runs the job over the lines in input order and returns the output lines.
@@ -77,7 +68,7 @@ protected:
   }();
   TSortJobInputs inputs;
   TJobControl control;
-  TReplacementHost host{control};
+  test::TRecordingHost host{control, true};
 };
 
 TEST_F(ReplacementPassTest, RulesApplyInFileOrderToTheWholeText) {
@@ -120,7 +111,7 @@ TEST_F(ReplacementPassTest, JisFilesAreReplacedAfterTheirConversion) {
   Rules({"あ,い"});
   inputs = {setting,
             {folder.Write("in.txt", test::Recode(Text({"あう"}), "CP932", "EUC-JP"))},
-            {"EUC"},
+            {ccEuc},
             out};
   ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
   EXPECT_EQ(test::ReadBytes(out), Text({"いう"}));
@@ -224,22 +215,22 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
     big += "abc def ghi\r\n";
   }
   std::thread stopper;
-  struct TStopHost : TReplacementHost {
-    using TReplacementHost::TReplacementHost;
-    std::function<void()> onReplacing;
-    void ShowStatus(const std::string& statusText) override {
-      if (statusText == kStatusReplacing) {
-        onReplacing();
-      }
-    }
-  } stopHost(control);
-  stopHost.onReplacing = [&] {
-    stopper = std::thread([this] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      control.RequestStop();
-    });
-  };
-  inputs = {setting, {folder.Write("in.txt", big)}, {"S-JIS"}, out};
+  TStopWhileReplacing stopHost(control, stopper, std::chrono::milliseconds(20));
+  inputs = {setting, {folder.Write("in.txt", big)}, {ccShiftJis}, out};
+  EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
+  stopper.join();
+  EXPECT_EQ(test::ReadBytes(out), "earlier");
+}
+
+// A rule whose search walks the rest of the text from every position and finds nothing would
+// run for hours on this text; Stop ends it anyway.
+TEST_F(ReplacementPassTest, StopEndsARuleThatSearchesForLong) {
+  Rules({"(.|\\r|\\n)*END,x"});
+  folder.Write("out.txt", "earlier");
+  std::thread stopper;
+  TStopWhileReplacing stopHost(control, stopper, std::chrono::milliseconds(50));
+  inputs = {
+      setting, {folder.Write("in.txt", Text({std::string(2'000'000, 'a')}))}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
   EXPECT_EQ(test::ReadBytes(out), "earlier");

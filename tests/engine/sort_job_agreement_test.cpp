@@ -10,6 +10,7 @@
 #include "engine/sort_keys.h"
 #include "test_support.h"
 #include "text/shift_jis.h"
+#include "text/unicode_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,15 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
       line = std::string(conversions.Apply(line, buffers[0], buffers[1]));
     }
     if (s.FBSpaceDel) {
-      line = std::string(TrimBlanks(line));
+      const std::string trimmed(TrimBlanks(line));
+      // A keyed line whose trimming takes a field away is trimmed in its own order instead.
+      if (undoColumn && !comment && trimmed.size() != line.size() &&
+          SplitFields(kind, trimmed).size() != SplitFields(kind, line).size()) {
+        const std::string unkeyed = MoveField(line, s.InsertCsvIndex, s.TargetCsvIndex, kind);
+        line = MoveField(TrimBlanks(unkeyed), s.TargetCsvIndex, s.InsertCsvIndex, kind);
+      } else {
+        line = trimmed;
+      }
     }
     if (s.SortDirection == 2) {
       main.push_back(line);
@@ -81,11 +90,16 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
     (comment ? main : classes[ClassForSort(line, s.CharTypeOrder)]).push_back(line);
   }
   std::string out;
+  const TOutputCode code = s.OutputCode == ocEucJp ? TOutputCode::EucJp : TOutputCode::ShiftJis;
+  const std::string lineEnd = s.OutputLineEnd == leLf ? "\n" : "\r\n";
+  auto write = [&](const std::string& line) {
+    AppendInOutputCode(out, line, code, TCodeTable());
+    out += lineEnd;
+  };
   for (std::size_t i = 0; i < main.size(); ++i) {
-    out += keyed.size() > i && keyed[i]
-               ? MoveField(main[i], s.InsertCsvIndex, s.TargetCsvIndex, kind)
-               : main[i];
-    out += "\r\n";
+    write(keyed.size() > i && keyed[i]
+              ? MoveField(main[i], s.InsertCsvIndex, s.TargetCsvIndex, kind)
+              : main[i]);
   }
   if (s.SortDirection == 2) {
     return out;
@@ -102,7 +116,7 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
       if (s.Duplicate && last && (s.Distinction ? EqualFolded(line, *last) : line == *last)) {
         continue;
       }
-      out += line + "\r\n";
+      write(line);
       last = line;
     }
   }
@@ -197,6 +211,13 @@ TEST(SortJobAgreement, LargeTextsAgreeWithTheDefinitionForEveryKindOfSetting) {
          s.FBSpaceDel = true;
          s.CLTC = std::string("#;//");
        }},
+      {"EUC-JP output with LF, column key",
+       [](TSettingOptionItems& s) {
+         s.OutputCode = ocEucJp;
+         s.OutputLineEnd = leLf;
+         s.CsvSupport = true;
+         s.TargetCsvIndex = 1;
+       }},
       {"conversions, duplicates",
        [](TSettingOptionItems& s) {
          s.AlphaUL = 1;
@@ -219,7 +240,7 @@ TEST(SortJobAgreement, LargeTextsAgreeWithTheDefinitionForEveryKindOfSetting) {
     }
     ASSERT_GT(text.size(), std::size_t{1} << 20); // filed by two threads
     inputs.files = {folder.Write("in.txt", text)};
-    inputs.codes = {"S-JIS"};
+    inputs.codes = {ccShiftJis};
     inputs.outputName = folder.File("out.txt");
     TQuietHost host;
     TJobControl control;

@@ -1,12 +1,13 @@
 #include "engine/sort_job.h"
 
-#include "test_support.h"
+#include "engine/job_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 
 namespace zorbe {
@@ -15,44 +16,11 @@ namespace {
 using test::Sjis;
 using test::TTempFolder;
 
-// Records what the job reports; answers the overwrite question from a script (No when
-// unscripted) and can request the stop when a given status is shown.
-class TRecordingHost : public TSortJobHost {
-public:
-  explicit TRecordingHost(TJobControl& control) : control_(control) {}
-  void ShowStatus(const std::string& statusText) override {
-    statuses.push_back(statusText);
-    if (statusText == stopAt) {
-      control_.RequestStop();
-    }
-  }
-  bool AskOverwrite(const std::string& fileName) override {
-    asked.push_back(fileName);
-    if (answers.empty()) {
-      return false;
-    }
-    const bool answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void ShowReplacementError(int, const std::string&) override {}
-
-  std::vector<std::string> statuses;
-  std::vector<std::string> asked;
-  std::deque<bool> answers;
-  std::string stopAt;
-
-private:
-  TJobControl& control_;
-};
+using test::TRecordingHost;
 
 // The CR LF text of UTF-8 lines, in Shift-JIS.
 std::string Text(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += Sjis(line) + "\r\n";
-  }
-  return text;
+  return test::Lines(lines);
 }
 
 class SortJobTest : public testing::Test {
@@ -60,7 +28,7 @@ protected:
   TJobResult Run(const std::vector<std::string>& files, const std::string& outputName = "") {
     inputs.setting = setting;
     inputs.files = files;
-    inputs.codes.assign(files.size(), "S-JIS");
+    inputs.codes.assign(files.size(), ccShiftJis);
     inputs.outputName = outputName;
     return RunSortJob(inputs, host, control);
   }
@@ -155,7 +123,7 @@ TEST_F(SortJobTest, FixedOutputAsksBeforeOverwriting) {
   yesHost.answers = {true};
   inputs.setting = setting;
   inputs.files = {in};
-  inputs.codes = {"S-JIS"};
+  inputs.codes = {ccShiftJis};
   EXPECT_EQ(RunSortJob(inputs, yesHost, fresh).outcome, TJobOutcome::Finished);
   EXPECT_EQ(test::ReadBytes(out), Text({"a", "b"}));
   struct stat st {};
@@ -233,6 +201,102 @@ TEST_F(SortJobTest, ColumnKeyIsUndoneUnlessNotRestored) {
   EXPECT_EQ(SortLines({"a,b,z", "#a,b,c"}), Text({"a,b,z", "#a,b,c"}));
 }
 
+// Trimming a keyed line can take a field away at one of its ends (with the space and TAB
+// delimiters, the blanks are delimiters). Unless the key is kept in place, no line may come out
+// with its fields reordered.
+TEST_F(SortJobTest, TrimmingNeverReordersTheColumnsOfARestoredLine) {
+  setting.SortDirection = 2;
+  setting.CsvSupport = true;
+  setting.FBSpaceDel = true;
+  const struct {
+    int delimiter, target, insert;
+    std::string line, written;
+  } cases[] = {
+      {1, 2, 0, "a  b", "a  b"},
+      {2, 2, 0, "a\t\tb", "a\t\tb"},
+      {1, 0, 2, "  a b", "a b"},
+      {1, 1, 0, " a b", " a b"},    // nothing taken from the keyed line's ends
+      {1, 0, 0, "a b ", "a b"},     // the line is trimmed as it stands
+      {0, 1, 2, "a,b ,c", "a,b,c"}, // the comma: trimming never takes a field
+      {0, 2, 0, "  a,b,c  ", "  a,b,c  "},
+      {1, 3, 0, "a  b  ", "a  b"},
+  };
+  for (const auto& c : cases) {
+    setting.CsvDelimiter = c.delimiter;
+    setting.TargetCsvIndex = c.target;
+    setting.InsertCsvIndex = c.insert;
+    EXPECT_EQ(SortLines({c.line}), Text({c.written})) << c.line;
+  }
+}
+
+// The same over generated lines of words, blanks and TABs: the words of every written line are
+// the words of its input line, in their order.
+TEST_F(SortJobTest, TrimmedColumnsKeepTheirOrderOnGeneratedLines) {
+  setting.SortDirection = 2;
+  setting.CsvSupport = true;
+  setting.FBSpaceDel = true;
+  std::mt19937 random(15);
+  const char pieces[] = {' ', '\t', 'a', 'b', 'c'};
+  std::vector<std::string> lines;
+  for (int i = 0; i < 400; ++i) {
+    std::string line;
+    for (int n = random() % 9; n > 0; --n) {
+      line += pieces[random() % 5];
+    }
+    lines.push_back(line);
+  }
+  auto words = [](const std::string& line) {
+    std::vector<std::string> found;
+    std::string word;
+    for (const char c : line + " ") {
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (!word.empty()) {
+          found.push_back(word);
+        }
+        word.clear();
+      } else {
+        word += c;
+      }
+    }
+    return found;
+  };
+  for (const int delimiter : {1, 2}) {
+    for (const auto& [target, insert] : {std::pair{2, 0}, {0, 2}, {1, 3}, {3, 1}}) {
+      setting.CsvDelimiter = delimiter;
+      setting.TargetCsvIndex = target;
+      setting.InsertCsvIndex = insert;
+      const std::string written = SortLines(lines);
+      std::size_t start = 0;
+      for (const std::string& line : lines) {
+        const std::size_t end = written.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_EQ(words(written.substr(start, end - start)), words(line))
+            << "[" << line << "] delimiter " << delimiter << " " << target << "->" << insert;
+        start = end + 2;
+      }
+    }
+  }
+}
+
+// Names in a setting may be absolute or start at the home folder ("~/"): an absolute output
+// name is not put below the input's folder, and "~" is never a folder of its own.
+TEST_F(SortJobTest, SettingNamesMayBeAbsoluteOrStartAtTheHomeFolder) {
+  ::setenv("HOME", folder.Path().c_str(), 1);
+  folder.Write("del.txt", Text({"b"}));
+  setting.DelChars = "~/del.txt";
+  setting.OutputFilename = folder.File("abs/out.txt");
+  const std::string in = folder.Write("in/in.txt", Text({"c", "b", "a"}));
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("abs/out.txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("in") + folder.File("abs")));
+
+  setting.OutputFilename.clear();
+  setting.OutputFolder = "~/zz";
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("zz/in[0].txt")), Text({"a", "c"}));
+  EXPECT_FALSE(std::filesystem::exists("~"));
+}
+
 TEST_F(SortJobTest, PositionKeyComparesFromTheCount) {
   setting.CharPos = true;
   setting.CharPosCount = 2;
@@ -258,7 +322,7 @@ TEST_F(SortJobTest, StopInEachPhaseKeepsTheEarlierOutputAndLeavesNoTemporaryFile
     TRecordingHost stopHost(stopControl);
     stopHost.stopAt = phase;
     stopHost.answers = {true};
-    inputs = {setting, {in}, {"EUC"}, out};
+    inputs = {setting, {in}, {ccEuc}, out};
     EXPECT_EQ(RunSortJob(inputs, stopHost, stopControl).outcome, TJobOutcome::Stopped) << phase;
     EXPECT_NE(std::find(stopHost.statuses.begin(), stopHost.statuses.end(), phase),
               stopHost.statuses.end())
@@ -308,17 +372,18 @@ TEST_F(SortJobTest, EucAndJisFilesSortLikeTheirShiftJisOriginal) {
   const std::string expected = test::ReadBytes(out);
   ASSERT_FALSE(expected.empty());
   const struct {
-    const char* code;
+    TCharCode code;
     const char* iconvName;
-  } codes[] = {{"EUC", "EUC-JP"}, {"JIS83", "ISO-2022-JP"}, {"JIS78", "ISO-2022-JP"}};
+  } codes[] = {{ccEuc, "EUC-JP"}, {ccJis83, "ISO-2022-JP"}, {ccJis78, "ISO-2022-JP"}};
   for (const auto& c : codes) {
     const std::string converted = test::Recode(sjis, "CP932", c.iconvName);
-    const std::string in = folder.Write(std::string("in-") + c.code + ".txt", converted);
+    const std::string in = folder.Write("in-" + CharCodeName(c.code) + ".txt", converted);
     std::filesystem::remove(out);
     host.statuses.clear();
     inputs = {setting, {in}, {c.code}, out};
-    ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished) << c.code;
-    EXPECT_EQ(test::ReadBytes(out), expected) << c.code;
+    ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished)
+        << CharCodeName(c.code);
+    EXPECT_EQ(test::ReadBytes(out), expected) << CharCodeName(c.code);
     EXPECT_EQ(host.statuses[1], kStatusConverting);
   }
 }
@@ -343,7 +408,7 @@ TEST_F(SortJobTest, WidthConversionsInTheLinePass) {
 
 TEST_F(SortJobTest, OtherCodesShowTheConversionPhase) {
   const std::string in = folder.Write("in.txt", "b\r\na\r\n");
-  inputs = {setting, {in}, {"UTF-8"}, folder.File("out.txt")};
+  inputs = {setting, {in}, {ccUtf8}, folder.File("out.txt")};
   ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
   EXPECT_EQ(host.statuses[1], kStatusConverting);
   EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "a\r\nb\r\n");

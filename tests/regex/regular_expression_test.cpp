@@ -101,6 +101,29 @@ TEST(ReplaceAllTest, CancelRaisesAndLeavesTheText) {
   EXPECT_EQ(engine.ReplaceAll("N", text), 2u);
 }
 
+// Searches that walk a long way and find nothing: Cancel is read inside them, not only between
+// replacements. Each search walks a few million characters in all, far more than the check
+// interval.
+TEST(ReplaceAllTest, CancelStopsALongSearchThatFindsNothing) {
+  const std::string longLine(2000, 'a');
+  const struct {
+    std::string pattern;
+    std::string text;
+  } cases[] = {
+      {".*z", longLine + "\r\n" + longLine + "\r\n"},
+      {"(.|\\r|\\n)*END", longLine + "\r\n" + longLine},
+      {"a*b", longLine + longLine},
+  };
+  for (const auto& c : cases) {
+    TAWKStr engine;
+    engine.SetRegExp(c.pattern);
+    engine.SetCancel(true);
+    std::string text = c.text;
+    EXPECT_THROW(engine.ReplaceAll("X", text), EGrepCancel) << c.pattern;
+    EXPECT_EQ(text, c.text) << c.pattern;
+  }
+}
+
 std::vector<std::string> CachedPatterns(const TRegularExpression& engine) {
   std::vector<std::string> patterns;
   for (std::size_t i = 0; i < engine.CacheSize(); ++i) {

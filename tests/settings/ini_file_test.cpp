@@ -29,9 +29,10 @@ TEST(IniFile, FormatRules) {
   EXPECT_EQ(ini.ReadInteger("two", "Neg", 0), -5);
   EXPECT_TRUE(ini.ReadBool("two", "Neg", false));
   EXPECT_FALSE(ini.SectionExists("three"));
-  // Comment lines go; a line without "=" stays; each section ends with an empty line.
+  // Comment lines go; a line without "=" and the lines before the first section stay; each
+  // section ends with an empty line.
   EXPECT_EQ(ini.Text(),
-            "[One]\nKey=value with = sign\nkey=second\nno equals sign here\n\n"
+            "before=ignored\n\n[One]\nKey=value with = sign\nkey=second\nno equals sign here\n\n"
             "[two]\nNum=0x1F\nBad=12abc\nNeg=-5\n\n[one]\nKey=from the second section\n\n");
 }
 
@@ -85,6 +86,47 @@ TEST(IniFile, SaveReplacesTheFileAndLoadReadsCp932) {
   test::WriteBytes(name, test::Sjis("[設定]\r\nCLTC=＃\r\n"));
   EXPECT_EQ(TIniFile::Load(name).ReadString("設定", "CLTC", ""), "＃");
   EXPECT_TRUE(TIniFile::Load(folder.File("missing.ini")).SectionNames().empty());
+}
+
+// Editors on Windows put a byte-order mark in front (Notepad writes UTF-8 with one, or UTF-16);
+// the first section must still be found.
+TEST(IniFile, ByteOrderMarksAreRead) {
+  const std::string utf8 = "[逆]\r\nSortDirection=1\r\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"UTF-8", "\xEF\xBB\xBF" + utf8},
+      {"UTF-8, behind an empty line", "\r\n\xEF\xBB\xBF\xEF\xBB\xBF" + utf8},
+      {"CP932", "\xEF\xBB\xBF" + test::Sjis(utf8)},
+      {"UTF-16LE", "\xFF\xFE" + test::Recode(utf8, "UTF-8", "UTF-16LE")},
+      {"UTF-16BE", "\xFE\xFF" + test::Recode(utf8, "UTF-8", "UTF-16BE")},
+  };
+  for (const auto& c : cases) {
+    const TIniFile ini = TIniFile::Parse(c.bytes);
+    EXPECT_EQ(ini.SectionNames(), std::vector<std::string>{"逆"}) << c.what;
+    EXPECT_EQ(ini.ReadInteger("逆", "SortDirection", 0), 1) << c.what;
+    EXPECT_EQ(ini.Text(), "[逆]\nSortDirection=1\n\n") << c.what;
+  }
+}
+
+TEST(IniFile, RewritingKeepsWhatItDoesNotUnderstand) {
+  const std::string text = "stray line\n"
+                           "orphan=1\n"
+                           "[A]\n"
+                           "k=1\n"
+                           "k=2\n"
+                           "just text\n"
+                           "[Option]\n"
+                           "Top=5\n"
+                           "[a]\n"
+                           "k=3\n";
+  TIniFile ini = TIniFile::Parse(text);
+  ini.WriteInteger("Option", "Top", 7);
+  ini.WriteString("B", "new", "x");
+  EXPECT_EQ(ini.Text(), "stray line\norphan=1\n\n[A]\nk=1\nk=2\njust text\n\n"
+                        "[Option]\nTop=7\n\n[a]\nk=3\n\n[B]\nnew=x\n\n");
+  EXPECT_EQ(TIniFile::Parse(ini.Text()).Text(), ini.Text()); // and reads back the same
 }
 
 TEST(IniFile, UnwritableFileIsAnErrorNamingIt) {

@@ -117,5 +117,16 @@ TEST_F(SettingsFileTest, OptionsRoundTripAndBadValuesReadAsDefaults) {
   EXPECT_TRUE(settings.LoadSortSetting("S").CharTypeOrder);
 }
 
+// A file saved by a Windows editor, with a byte-order mark: its first setting is listed and
+// loaded, and saving the options (as closing the main window does) keeps it.
+TEST_F(SettingsFileTest, SettingBehindAByteOrderMarkIsFoundAndKept) {
+  test::WriteBytes(settings.FileName(), "\xEF\xBB\xBF[逆]\r\nSortDirection=1\r\n");
+  EXPECT_EQ(settings.ListSortSettingNames(), (std::vector<std::string>{"一時設定", "逆", ""}));
+  EXPECT_EQ(settings.LoadSortSetting("逆").SortDirection, 1);
+  settings.SaveOptions(TOptions{});
+  EXPECT_EQ(settings.LoadSortSetting("逆").SortDirection, 1);
+  EXPECT_TRUE(settings.SortSettingExists("逆"));
+}
+
 } // namespace
 } // namespace zorbe

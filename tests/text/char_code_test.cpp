@@ -11,7 +11,7 @@ namespace {
 
 using test::Sjis;
 
-int Detect(const std::string& bytes) {
+TCharCode Detect(const std::string& bytes) {
   test::TTempFolder folder;
   return DetectCharCode(folder.Write("f", bytes));
 }
@@ -21,7 +21,7 @@ TEST(DetectCharCode, Codes) {
   const struct {
     std::string name;
     std::string bytes;
-    int result;
+    TCharCode result;
   } cases[] = {
       {"empty", "", ccEmptyOrUnreadable},
       {"ascii", "hello\r\n", ccShiftJis},
@@ -57,6 +57,45 @@ TEST(DetectCharCode, Codes) {
   for (const auto& c : cases) {
     EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
   }
+}
+
+TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    TCharCode result;
+  } cases[] = {
+      {"kana", "あいう\n", ccUtf8},
+      {"four-byte character", "\xF0\xA0\xAE\xB7\n", ccUtf8},
+      {"two-byte characters the scan leaves undecided", "café\n", ccUtf8},
+      {"two-byte characters the scan decides",
+       "\xC5\x83"
+       "A\r\n",
+       ccShiftJis},                                                           // Shift-JIS ﾅア
+      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccUndecided}, // 村あ
+      {"no byte 0x80 or above", "plain\n", ccShiftJis},
+      {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
+      {"UTF-8 far into the file", std::string(600000, 'a') + "あ\n", ccUtf8},
+      {"a binary byte in the first block", "あ\x01い\n", ccBinary},
+      {"Shift-JIS that is UTF-8 for a while", "あ" + Sjis("漢字"), ccShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
+    EXPECT_EQ(DetectCharCodeOfBytes(c.bytes), c.result) << c.name;
+  }
+}
+
+TEST(DetectCharCode, AFileIsCheckedForUtf8SomeWayPastItsFirstHighByteOnly) {
+  // Read whole, the Shift-JIS at the end shows; from the file, the pieces read (1 MiB each) up
+  // to 64 KiB past the first high byte are enough, and the job stops at the Shift-JIS bytes
+  // when it reads them.
+  std::string text;
+  while (text.size() < 1200000) {
+    text += "あいうえお\n";
+  }
+  text += Sjis("漢字\n");
+  EXPECT_EQ(DetectCharCodeOfBytes(text), ccShiftJis);
+  EXPECT_EQ(Detect(text), ccUtf8);
 }
 
 TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
@@ -98,12 +137,24 @@ TEST(DetectCharCode, UnreadableFileShowsItsMessage) {
   EXPECT_EQ(messages[0], "ファイル「/nonexistent/x.txt」は存在しないか使用中です。");
 }
 
-TEST(CharCodeName, Names) {
-  const std::pair<int, const char*> names[] = {
-      {5, "S-JIS"}, {2, "JIS83"},  {3, "JIS78"}, {4, "EUC"},   {6, "Unicode"}, {7, "Unicode(BE)"},
-      {8, "UTF-8"}, {1, "BINARY"}, {20, "none"}, {21, "none"}, {0, "none"}};
-  for (const auto& [result, name] : names) {
-    EXPECT_EQ(CharCodeName(result), name);
+TEST(CharCode, NamesAndReaders) {
+  using F = TCodeFamily;
+  const struct {
+    int result;
+    const char* name;
+    TCodeFamily family;
+  } codes[] = {
+      {5, "S-JIS", F::ShiftJis}, {2, "JIS83", F::Jis},      {3, "JIS78", F::Jis},
+      {4, "EUC", F::Euc},        {6, "Unicode", F::Utf16},  {7, "Unicode(BE)", F::Utf16},
+      {8, "UTF-8", F::Utf8},     {1, "BINARY", F::NotText}, {20, "none", F::NotText},
+      {21, "none", F::NotText},  {0, "none", F::NotText},   {9, "none", F::NotText},
+  };
+  for (const auto& c : codes) {
+    const auto code = static_cast<TCharCode>(c.result);
+    EXPECT_EQ(CharCodeName(code), c.name) << c.result;
+    EXPECT_EQ(FamilyOf(code), c.family) << c.result;
+    EXPECT_EQ(IsTextCode(code), c.family != F::NotText) << c.result;
+    EXPECT_EQ(IsUnicodeCode(code), c.family == F::Utf8 || c.family == F::Utf16) << c.result;
   }
 }
 

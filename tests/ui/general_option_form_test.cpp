@@ -84,6 +84,7 @@ void EditOptions(TMainForm& form, const char* button) {
 
 TEST_F(GeneralOptionFormTest, CancelDiscardsAndApplyTakesTheValuesAndRebuildsTheTemporaryWindow) {
   TMainForm form(settings, shell);
+  form.move(test::kLargeWorkArea.topLeft() + QPoint(100, 100)); // room for the untabbed layout
   form.show();
   form.ApplyStartSetting();
   auto* box = Find<QComboBox>(&form, "cbSettingName");

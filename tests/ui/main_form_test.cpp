@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -19,6 +20,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -72,32 +74,31 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   form->AddFiles({folder.File("tree")});
 
   std::vector<TTargetRow> rows = form->Rows();
-  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(Output(*form), Q(QuotedName(DefaultOutputName(rows[0].file, "", "", false))));
   std::sort(rows.begin(), rows.end(), [](auto& x, auto& y) { return x.file < y.file; });
   EXPECT_EQ(rows[0].file, a);
-  EXPECT_EQ(rows[0].code, "S-JIS");
-  EXPECT_EQ(rows[1].file, b);
-  EXPECT_EQ(rows[1].code, "EUC");
+  EXPECT_EQ(rows[0].code, ccShiftJis);
+  EXPECT_EQ(rows[1].file, bom);
+  EXPECT_EQ(rows[1].code, ccUtf8);
+  EXPECT_EQ(rows[2].file, b);
+  EXPECT_EQ(rows[2].code, ccEuc);
   std::vector<std::string> texts = messages.Texts();
-  std::vector<std::string> expected{
-      "「" + binary + "」はテキストファイルではありません。",
-      "「" + bom + "」の文字コードは「UTF-8」です。\r\n" +
-          "取り合えず、現バージョンでは「S-JIS、JIS、EUC」のみのサポートします。",
-      "「" + undecided + "」は不明な文字コードです。"};
+  std::vector<std::string> expected{"「" + binary + "」はテキストファイルではありません。",
+                                    "「" + undecided + "」は不明な文字コードです。"};
   std::sort(texts.begin(), texts.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(texts, expected);
-  EXPECT_EQ(Count(*form), QStringLiteral("2 個"));
+  EXPECT_EQ(Count(*form), QStringLiteral("3 個"));
   EXPECT_FALSE(Find<QWidget>(form.get(), "CodeTypePanel")->isVisible());
   EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
 
   // The same files again are listed again; the output field keeps its name.
   const QString output = Output(*form);
   form->AddFiles({a});
-  EXPECT_EQ(form->Rows().size(), 3u);
+  EXPECT_EQ(form->Rows().size(), 4u);
   EXPECT_EQ(Output(*form), output);
-  EXPECT_EQ(Count(*form), QStringLiteral("3 個"));
+  EXPECT_EQ(Count(*form), QStringLiteral("4 個"));
 }
 
 TEST_F(MainFormTest, DropsTakeLocalFilesAndRefuseOtherLinksByName) {
@@ -146,6 +147,47 @@ TEST_F(MainFormTest, ImmediateSortStartsOnAddingAndClearsTheListAtTheEnd) {
   EXPECT_TRUE(Output(*form).isEmpty());
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Zorbe 2nd "));
   EXPECT_EQ(shell.beeps, 1);
+}
+
+// The save dialog's choice goes into the output field in double quotes: unquoted, a name with a
+// blank was read as its first word, and the sort wrote to (and asked to overwrite) that file.
+TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
+  const std::string firstWord = folder.Write("new", "not the output");
+  const std::string chosen = folder.File("new out.txt");
+  auto form = MakeForm();
+  form->AddFiles({folder.Write("a.txt", "b\r\na\r\n")});
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      answer.stop();
+      dialog->selectFile(Q(folder.File("new out")));
+      static_cast<QDialog*>(dialog)->accept(); // the file dialog adds the default extension
+    }
+  });
+  answer.start(10);
+  Find<TFileNameEdit>(form.get(), "FNE")->browseButton()->click();
+  EXPECT_EQ(Output(*form), Q("\"" + chosen + "\""));
+  form->Start();
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  EXPECT_TRUE(messages.Texts().empty()); // no question about "new"
+  EXPECT_EQ(test::ReadBytes(chosen), "a\r\nb\r\n");
+  EXPECT_EQ(test::ReadBytes(firstWord), "not the output");
+}
+
+// A launcher started without files opens the main window with its setting chosen.
+TEST_F(MainFormTest, StartSettingGivenByALauncherIsChosen) {
+  TSettingOptionItems reverse = SettingDefaults();
+  reverse.SortDirection = 1;
+  settings.SaveSortSetting("my words", reverse);
+  settings.SaveSortSetting("other", SettingDefaults());
+  TOptions options;
+  options.DefaultSettingName = "other";
+  settings.SaveOptions(options);
+  TMainForm form(settings, shell);
+  form.show();
+  form.ApplyStartSetting("my words");
+  EXPECT_EQ(Find<QComboBox>(&form, "cbSettingName")->currentText(), QStringLiteral("my words"));
+  EXPECT_EQ(CurrentSetting.SortDirection, 1);
 }
 
 TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {

@@ -1,3 +1,4 @@
+#include "ui/desktop_program.h"
 #include "ui/file_drop_target.h"
 #include "ui/file_name_edit.h"
 #include "ui/panel_ex.h"
@@ -12,6 +13,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDate>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTest>
@@ -71,7 +77,7 @@ TEST(QtMainThreadInvoker, JobQuestionsAndErrorsAppearOnTheGuiThread) {
   TSortJobInputs inputs;
   inputs.setting = SettingDefaults();
   inputs.files = {input};
-  inputs.codes = {"S-JIS"};
+  inputs.codes = {ccShiftJis};
   inputs.outputName = folder.File("out.txt");
   bool endOnGui = false;
   TSortThread job(std::move(inputs), host, invoker, [&](TSortThread&) {
@@ -204,6 +210,23 @@ TEST(WindowPlacementQt, SecondaryWindowsCentreOverTheMainWindow) {
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(dialog.pos(),
             QPoint(work.left() + (work.width() - 200) / 2, work.top() + (work.height() - 100) / 2));
+}
+
+// Qt's own texts in the windows (the test program sets them up as the program does): a text
+// field's context menu and the file dialog speak Japanese, and its dates are in Japanese form.
+TEST(QtTranslations, QtsOwnTextsAreJapanese) {
+  EXPECT_TRUE(UseJapaneseQtTexts());
+  EXPECT_EQ(QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat).toStdString(),
+            "2024/03/05");
+  QLineEdit field;
+  const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+  ASSERT_FALSE(menu->actions().isEmpty());
+  EXPECT_TRUE(menu->actions().first()->text().startsWith(QStringLiteral("元に戻す(&U)")))
+      << menu->actions().first()->text().toStdString();
+  QFileDialog dialog(nullptr, QStringLiteral("開く"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  EXPECT_EQ(dialog.labelText(QFileDialog::LookIn).toStdString(), "アドレス:");
+  EXPECT_EQ(dialog.labelText(QFileDialog::Reject).toStdString(), "キャンセル");
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // Takes pictures of the windows for the help and the README: the main window with the
-// temporary settings window beside it, the settings window plain and tabbed, the general
-// options window and the version window. Run it under a real X server (xvfb-run) with the Japanese
-// fonts installed:
+// temporary settings window beside it, both pages of the settings window, the general options
+// window and the version window. Run it under a real X server (xvfb-run) with the Japanese fonts
+// installed, on the screen size most laptops have, where the settings window shows its two
+// pages:
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/debug/tests/ui/zorbe_screenshots docs/images
+//   xvfb-run -a -s "-screen 0 1366x768x24" build/release/tests/ui/zorbe_screenshots docs/images
 //
 // The windows get a small sample setting and sample target files in a temporary folder.
 
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -68,7 +70,7 @@ bool SaveSideBySide(QWidget* left, QWidget* right, const QString& folder, const 
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  ApplyDesktopPalette();
+  PrepareDesktopApplication();
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(folder);
   // A folder with a readable name, since its path shows in the pictures.
@@ -114,14 +116,21 @@ int main(int argc, char** argv) {
     ok &= SaveSideBySide(&form, form.TemporarySettingForm(), folder,
                          "main_window_with_temporary_setting.png");
   }
-  for (const bool tabbed : {false, true}) {
-    TOptions look;
-    look.SettingWindowTab = tabbed;
-    TSettingForm form(TSettingForm::TKind::Modal, settings, shell, look);
+  {
+    TSettingForm form(TSettingForm::TKind::Modal, settings, shell, TOptions{});
     form.SetSettingName(QStringLiteral("単語帳"));
     form.move(40, 40);
     form.show();
-    ok &= Save(&form, folder, tabbed ? "setting_window_tabbed.png" : "setting_window.png");
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl"));
+    if (pages == nullptr) {
+      std::printf("FAILED the settings window shows no pages on a screen this large: take the "
+                  "pictures at 1366x768\n");
+      ok = false;
+    } else {
+      ok &= Save(&form, folder, "setting_window.png");
+      pages->setCurrentIndex(1);
+      ok &= Save(&form, folder, "setting_window_page2.png");
+    }
   }
   {
     TGeneralOptionForm form(shell);

@@ -9,6 +9,7 @@
 #include "test_support.h"
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <deque>
@@ -20,6 +21,13 @@
 #include <gtest/gtest.h>
 
 namespace zorbe::test {
+
+// The screens of the offscreen platform in the window tests, side by side, as their work areas:
+// the most common laptop size, 1366x768 without a 40-pixel panel (the primary screen); 1280x720
+// without a 32-pixel one; and a large 1920x1080 one.
+inline const QRect kLaptopWorkArea(0, 0, 1366, 728);
+inline const QRect kSmallWorkArea(1366, 0, 1280, 688);
+inline const QRect kLargeWorkArea(2646, 0, 1920, 1040);
 
 class TRecordingShell : public IShell {
 public:

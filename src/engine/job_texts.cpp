@@ -1,0 +1,215 @@
+// A job's inputs in the internal form (see job_texts.h).
+
+#include "engine/job_texts.h"
+
+#include "engine/line_store.h"
+#include "platform/file_system.h"
+#include "text/code_conversion.h"
+#include "text/unicode_conversion.h"
+
+#include <algorithm>
+
+namespace zorbe {
+namespace {
+
+constexpr std::size_t kUtf16ByteOrderMarkSize = 2;
+constexpr std::size_t kCensusPiece = std::size_t{1} << 20;
+
+std::string NotInCodeMessage(const std::string& file, const char* codeName, std::size_t offset) {
+  return "「" + file + "」は " + codeName + " として正しくないバイトを含んでいます（オフセット " +
+         std::to_string(offset) + "）。\r\n処理を中止します。";
+}
+
+std::string ChangedMessage(const std::string& file) {
+  return "「" + file + "」がソート中に書き換えられました。\r\n処理を中止します。";
+}
+
+std::size_t ByteOrderMarkSize(std::string_view bytes, TCharCode code) {
+  if (code == ccUtf8) {
+    return bytes.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
+  }
+  return FamilyOf(code) == TCodeFamily::Utf16 ? std::min(bytes.size(), kUtf16ByteOrderMarkSize) : 0;
+}
+
+// The number of bytes at the end of a UTF-8 text that start a character the text doesn't finish.
+std::size_t UnfinishedTail(std::string_view text) {
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const auto b = static_cast<unsigned char>(text[text.size() - back]);
+    if ((b & 0xC0) == 0x80) {
+      continue; // a continuation byte: its lead is further back
+    }
+    const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return length > back ? back : 0;
+  }
+  return 0;
+}
+
+// Notes a UTF-8 file in the census a piece at a time, so that a large file is never held.
+void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
+  std::string carry;      // the unfinished character at the end of the last piece
+  std::size_t offset = 0; // the file offset of what the next NoteUtf8 sees
+  ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
+    std::string_view text = piece;
+    if (!carry.empty()) {
+      carry.append(piece);
+      text = carry;
+    }
+    if (offset == 0 && text.starts_with(kUtf8ByteOrderMark)) {
+      text.remove_prefix(kUtf8ByteOrderMark.size());
+      offset = kUtf8ByteOrderMark.size();
+    }
+    const std::size_t finished = text.size() - UnfinishedTail(text);
+    if (const std::size_t bad = census.NoteUtf8(text.substr(0, finished), ruleFile);
+        bad != std::string_view::npos) {
+      throw EFileError(NotInCodeMessage(file, "UTF-8", offset + bad));
+    }
+    offset += finished;
+    carry = std::string(text.substr(finished));
+  });
+  if (!carry.empty()) {
+    throw EFileError(NotInCodeMessage(file, "UTF-8", offset)); // the file ends inside it
+  }
+}
+
+void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code, bool ruleFile) {
+  const std::string bytes = ReadWholeFile(file);
+  const std::size_t mark = ByteOrderMarkSize(bytes, code);
+  std::string utf8;
+  if (const auto fault =
+          Utf16ToUtf8(std::string_view(bytes).substr(mark), code == ccUtf16BE, utf8)) {
+    throw EFileError(NotInCodeMessage(file, "UTF-16", mark + fault->offset));
+  }
+  census.NoteUtf8(utf8, ruleFile);
+}
+
+// A Shift-JIS, JIS or EUC file in the internal form, as the converters of Part 2.3 make it.
+std::string LegacyInternal(const std::string& file, TCharCode code) {
+  std::string text = ReadWholeFile(file);
+  if (FamilyOf(code) == TCodeFamily::Jis) {
+    text.resize(JisToSjisInPlace(text.data(), text.size()));
+  } else if (FamilyOf(code) == TCodeFamily::Euc) {
+    text.resize(EucToSjisInPlace(text.data(), text.size()));
+  }
+  return text;
+}
+
+bool HasNonAscii(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// A UTF-8 or UTF-16 text, `bytes` after its byte-order mark, to the internal form at `out`
+// (which may be `bytes` itself for UTF-8). `mark` is the size of the mark, for offsets.
+std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::string_view bytes,
+                              std::size_t mark, char* out, const TCodeTable& table) {
+  std::string utf8;
+  std::string_view source = bytes;
+  if (FamilyOf(code) == TCodeFamily::Utf16) {
+    if (const auto fault = Utf16ToUtf8(bytes, code == ccUtf16BE, utf8)) {
+      throw EFileError(NotInCodeMessage(file, "UTF-16", mark + fault->offset));
+    }
+    source = utf8;
+  }
+  const TConversion converted = Utf8ToInternal(source.data(), source.size(), out, table);
+  if (!converted.fault) {
+    return converted.size;
+  }
+  if (converted.fault->character != kNoCharacter || source.data() != bytes.data()) {
+    throw EFileError(ChangedMessage(file)); // the census saw other bytes
+  }
+  throw EFileError(NotInCodeMessage(file, "UTF-8", mark + converted.fault->offset));
+}
+
+} // namespace
+
+TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
+                     const TSettingOptionItems& setting) {
+  const std::pair<const std::string*, bool> auxiliaries[] = {
+      {&setting.DelChars, false},
+      {&setting.Replacement, true},
+      {&setting.SynonymDic, true},
+      {&setting.FuzzyCharDic, true},
+  };
+  for (const auto& [name, ruleFile] : auxiliaries) {
+    if (FileExists(*name)) {
+      const TCharCode code = DetectCharCode(*name);
+      auxiliaryCodes_[*name] = IsTextCode(code) ? code : ccShiftJis;
+    }
+  }
+  auto codeOf = [&codes](std::size_t i) { return i < codes.size() ? codes[i] : ccShiftJis; };
+  TCodeCensus census;
+  bool unicode = HasNonAscii(setting.CLTC);
+  if (census.NoteUtf8(setting.CLTC) != std::string_view::npos) {
+    throw EFileError("コメント行頭文字「" + setting.CLTC +
+                     "」は UTF-8 として正しくありません。\r\n処理を中止します。");
+  }
+  auto noteUnicode = [&](const std::string& file, TCharCode code, bool ruleFile) {
+    if (code == ccUtf8) {
+      NoteUtf8File(census, file, ruleFile);
+    } else {
+      NoteUtf16File(census, file, code, ruleFile);
+    }
+    unicode = true;
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (IsUnicodeCode(codeOf(i))) {
+      noteUnicode(files[i], codeOf(i), false);
+    }
+  }
+  for (const auto& [name, ruleFile] : auxiliaries) {
+    if (const auto found = auxiliaryCodes_.find(*name);
+        found != auxiliaryCodes_.end() && IsUnicodeCode(found->second)) {
+      noteUnicode(*name, found->second, ruleFile);
+    }
+  }
+  if (census.NeedsInternalTexts()) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (!IsUnicodeCode(codeOf(i))) {
+        census.NoteInternal(LegacyInternal(files[i], codeOf(i)));
+      }
+    }
+    for (const auto& [name, code] : auxiliaryCodes_) {
+      if (!IsUnicodeCode(code)) {
+        census.NoteInternal(LegacyInternal(name, code));
+      }
+    }
+  }
+  if (unicode) {
+    table_ = TCodeTable(census);
+  }
+  commentPrefixes_ = setting.CLTC;
+  commentPrefixes_.resize(
+      UnicodeToInternal("CLTC", ccUtf8, setting.CLTC, 0, commentPrefixes_.data(), table_));
+}
+
+TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
+  const auto found = auxiliaryCodes_.find(fileName);
+  return found != auxiliaryCodes_.end() ? found->second : ccShiftJis;
+}
+
+std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
+  const TCharCode code = AuxiliaryCode(fileName);
+  if (!IsUnicodeCode(code)) {
+    std::string text = LegacyInternal(fileName, code);
+    if (table_.RewritesInternal()) {
+      table_.RewriteInternal(text.data(), text.size());
+    }
+    return text;
+  }
+  std::string text = ReadWholeFile(fileName);
+  text.resize(ConvertUnicode(fileName, code, text.data(), text.size()));
+  return text;
+}
+
+std::size_t TJobTexts::ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
+                                      std::size_t size) const {
+  const std::size_t mark = ByteOrderMarkSize({bytes, size}, code);
+  return UnicodeToInternal(fileName, code, {bytes + mark, size - mark}, mark, bytes, table_);
+}
+
+std::size_t LineOfOffset(std::string_view text, std::size_t offset) {
+  // The lines up to and including the character at the offset (which is no line end).
+  return CountLines(text.substr(0, std::min(offset + 1, text.size())));
+}
+
+} // namespace zorbe

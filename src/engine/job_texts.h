@@ -1,0 +1,63 @@
+#pragma once
+// A sort job's inputs in the internal form (CP932 bytes), whatever their character code.
+//
+// Before the job reads its first target, every input that may hold a character CP932 can't
+// hold, or holds only under another character's code, is looked at once: the Unicode targets,
+// the auxiliary files in a Unicode code and the comment prefixes (a settings text, UTF-8). When
+// one of them holds such a character, the Shift-JIS, JIS and EUC inputs are looked at too, for
+// the user-defined and shared codes they use. The job's code table (text/code_table.h) is
+// settled from that census, and every input is then read through it, so that targets and
+// auxiliary files agree on every character.
+//
+// Auxiliary files (deletion list, replacement rules, synonym and look-alike dictionaries) are
+// detected like targets; one whose code stays undecided, or that is no text, is read as
+// Shift-JIS. A file that is not what its code says ends the job with a message naming it and
+// the offset of the first byte that doesn't fit.
+
+#include "settings/setting_option_items.h"
+#include "text/char_code.h"
+#include "text/code_table.h"
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorbe {
+
+class TJobTexts {
+public:
+  // Takes the census of the targets (with their codes) and of the setting's auxiliary files and
+  // comment prefixes. Throws EFileError naming a file that is not what its code says, or the
+  // count of characters when they need more per-job codes than there are.
+  TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
+            const TSettingOptionItems& setting);
+
+  const TCodeTable& Table() const { return table_; }
+  // The comment prefixes (CLTC) in the internal form.
+  const std::string& CommentPrefixes() const { return commentPrefixes_; }
+
+  // An auxiliary file in the internal form. Throws EFileError.
+  std::string ReadAuxiliary(const std::string& fileName) const;
+
+  // A Unicode target read whole into `bytes`, converted in place to the internal form without
+  // its byte-order mark; returns the new size. Throws EFileError.
+  std::size_t ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
+                             std::size_t size) const;
+  // Whether a Shift-JIS, JIS or EUC text, once in the internal form, must be rewritten to use
+  // the job's codes (RewriteInternal of the table).
+  bool RewritesInternal() const { return table_.RewritesInternal(); }
+
+private:
+  TCharCode AuxiliaryCode(const std::string& fileName) const;
+
+  std::map<std::string, TCharCode> auxiliaryCodes_;
+  TCodeTable table_;
+  std::string commentPrefixes_;
+};
+
+// The line (from 1) of an offset in a text: CR, LF and CR LF each end one line.
+std::size_t LineOfOffset(std::string_view text, std::size_t offset);
+
+} // namespace zorbe

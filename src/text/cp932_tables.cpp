@@ -1,0 +1,124 @@
+// Building the CP932 tables from iconv: every code is decoded and every character of the Basic
+// Multilingual Plane encoded, one at a time (CP932 holds nothing beyond it). That is some 76,000
+// small conversions, done once per process in a few milliseconds.
+
+#include "text/cp932_tables.h"
+
+#include "text/encoding.h"
+
+#include <iconv.h>
+#include <map>
+
+namespace zorbe {
+namespace {
+
+class TIconv {
+public:
+  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
+    }
+  }
+  ~TIconv() { iconv_close(cd_); }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  // Converts the whole input as one character; returns the output bytes, or nothing when the
+  // input is not exactly one convertible character.
+  std::size_t Convert(const void* in, std::size_t inSize, unsigned char (&out)[8]) {
+    char* src = static_cast<char*>(const_cast<void*>(in));
+    char* dst = reinterpret_cast<char*>(out);
+    std::size_t srcLeft = inSize;
+    std::size_t dstLeft = sizeof out;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
+        srcLeft != 0) {
+      return 0;
+    }
+    return sizeof out - dstLeft;
+  }
+
+private:
+  iconv_t cd_;
+};
+
+char32_t DecodeOne(TIconv& decoder, const unsigned char* bytes, std::size_t size) {
+  unsigned char out[8];
+  if (decoder.Convert(bytes, size, out) != 4) {
+    return kNoCharacter;
+  }
+  return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
+}
+
+std::uint16_t EncodeOne(TIconv& encoder, char32_t codePoint) {
+  const unsigned char in[4] = {static_cast<unsigned char>(codePoint & 0xFF),
+                               static_cast<unsigned char>(codePoint >> 8 & 0xFF),
+                               static_cast<unsigned char>(codePoint >> 16 & 0xFF), 0};
+  unsigned char out[8];
+  switch (encoder.Convert(in, sizeof in, out)) {
+  case 1:
+    return out[0];
+  case 2:
+    return static_cast<std::uint16_t>(out[0] << 8 | out[1]);
+  default:
+    return kNoCode;
+  }
+}
+
+TCp932Tables Build() {
+  TCp932Tables tables;
+  TIconv decoder("UTF-32LE", "CP932");
+  TIconv encoder("CP932", "UTF-32LE");
+  tables.decodeSingle.assign(256, kNoCharacter);
+  for (unsigned b = 0; b < 256; ++b) {
+    const unsigned char byte = static_cast<unsigned char>(b);
+    tables.decodeSingle[b] = DecodeOne(decoder, &byte, 1);
+  }
+  tables.decodeDouble.assign(kDoubleByteSlots, kNoCharacter);
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const int slot =
+          DoubleByteSlot(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+      if (slot != kNoSlot && trail != 0x7F) {
+        const unsigned char pair[2] = {static_cast<unsigned char>(lead),
+                                       static_cast<unsigned char>(trail)};
+        tables.decodeDouble[static_cast<std::size_t>(slot)] = DecodeOne(decoder, pair, 2);
+      }
+    }
+  }
+  tables.encode.assign(0x10000, kNoCode);
+  tables.notePlainBmp.assign(0x10000, 0);
+  std::map<std::uint16_t, TSharedCode> shared;
+  for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
+    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
+      continue; // surrogates are no characters
+    }
+    const std::uint16_t code = EncodeOne(encoder, codePoint);
+    tables.encode[codePoint] = code;
+    if (code != kNoCode && tables.Decode(code) != codePoint) {
+      TSharedCode& group = shared[code];
+      group.code = code;
+      group.decoded = tables.Decode(code);
+      group.others.push_back(codePoint);
+    }
+  }
+  for (auto& [code, group] : shared) {
+    tables.shared.push_back(std::move(group));
+  }
+  for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
+    const std::uint16_t code = tables.encode[codePoint];
+    tables.notePlainBmp[codePoint] = code != kNoCode && tables.Decode(code) == codePoint &&
+                                     !shared.contains(code) &&
+                                     !(code >= kUserDefinedFirst && code <= kUserDefinedLast);
+  }
+  return tables;
+}
+
+} // namespace
+
+const TCp932Tables& TCp932Tables::Get() {
+  static const TCp932Tables tables = Build();
+  return tables;
+}
+
+} // namespace zorbe

@@ -1,0 +1,116 @@
+// Ctrl+C on the console: the hand-over of an interrupt to the running job's Stop, also at the
+// instant the job ends and its owner withdraws the action and frees the job; and the running of
+// helper programs, waited for or detached.
+
+#include "engine/sort_thread.h"
+#include "platform/console.h"
+#include "platform/main_thread.h"
+#include "settings/setting_option_items.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+namespace zorbe {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits until the watcher has taken the interrupt sent to the process, so that no SIGINT is
+// left pending when the watcher unblocks the signal again.
+void WaitUntilInterrupted() {
+  while (!TInterruptWatcher::Interrupted()) {
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+TEST(InterruptWatcherTest, WithdrawingTheActionWaitsForARunningCall) {
+  TInterruptWatcher interrupts;
+  std::atomic<bool> started{false};
+  std::atomic<bool> finished{false};
+  interrupts.SetOnInterrupt([&] {
+    started = true;
+    std::this_thread::sleep_for(200ms);
+    finished = true;
+  });
+  ::kill(::getpid(), SIGINT);
+  while (!started) {
+    std::this_thread::sleep_for(1ms);
+  }
+  interrupts.SetOnInterrupt({});
+  EXPECT_TRUE(finished); // what the action used may be freed now
+}
+
+class TSilentHost : public TSortJobHost {
+public:
+  void ShowStatus(const std::string&) override {}
+  bool AskOverwrite(const std::string&) override { return true; }
+  void ShowReplacementError(int, const std::string&) override {}
+};
+
+// Short jobs, each with one Ctrl+C fired at a different moment around its end; the action is
+// withdrawn and the job freed as soon as the job has ended, as the command line does. A stop
+// that reached a freed job would show under the sanitizers.
+TEST(InterruptWatcherTest, InterruptsAroundTheEndOfShortJobsNeverReachAFreedJob) {
+  test::TTempFolder folder;
+  const std::string input = folder.Write("in.txt", "b\r\na\r\n");
+  TSilentHost host;
+  for (int round = 0; round < 40; ++round) {
+    TInterruptWatcher interrupts;
+    TMainThreadQueue mainThread;
+    TSortJobInputs inputs{SettingDefaults(), {input}, {ccShiftJis}, folder.File("out.txt")};
+    auto job =
+        std::make_unique<TSortThread>(std::move(inputs), host, mainThread, [](TSortThread&) {});
+    TSortThread* running = job.get();
+    interrupts.SetOnInterrupt([running] { running->Stop(); });
+    std::thread sender([round] {
+      std::this_thread::sleep_for(std::chrono::microseconds(round * 50));
+      ::kill(::getpid(), SIGINT);
+    });
+    job->Start();
+    mainThread.RunUntil([running] { return running->Ended(); });
+    interrupts.SetOnInterrupt({});
+    job.reset();
+    sender.join();
+    WaitUntilInterrupted();
+  }
+}
+
+TEST(Console, AProgramRunToItsEndSaysWhetherItSucceeded) {
+  const struct {
+    std::vector<std::string> argv;
+    bool succeeded;
+  } cases[] = {
+      {{"true"}, true},
+      {{"false"}, false},
+      {{"sh", "-c", "exit 3"}, false},
+      {{"sh", "-c", "kill -TERM $$"}, false},
+      {{"no-such-program-of-zorbe"}, false},
+      {{}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RunAndWait(c.argv), c.succeeded) << (c.argv.empty() ? "" : c.argv.back());
+  }
+}
+
+TEST(Console, ADetachedProgramRunsOnWithoutUs) {
+  const test::TTempFolder folder;
+  const std::string done = folder.File("done");
+  ASSERT_TRUE(SpawnDetached({"sh", "-c", "sleep 0.2; echo x > \"$0\"", done}));
+  EXPECT_FALSE(std::filesystem::exists(done)); // not waited for
+  for (int wait = 0; wait < 100 && !std::filesystem::exists(done); ++wait) {
+    ::usleep(50000);
+  }
+  EXPECT_TRUE(std::filesystem::exists(done));
+  EXPECT_FALSE(SpawnDetached({"no-such-program-of-zorbe"}));
+}
+
+} // namespace
+} // namespace zorbe
