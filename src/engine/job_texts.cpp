@@ -71,8 +71,16 @@ void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
   }
 }
 
-void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code, bool ruleFile) {
-  const std::string bytes = ReadWholeFile(file);
+// The same for the bytes of a file read ahead (a pipe, which can't be read again).
+void NoteUtf8Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes) {
+  const std::size_t mark = ByteOrderMarkSize(bytes, ccUtf8);
+  if (const std::size_t bad = census.NoteUtf8(bytes.substr(mark)); bad != std::string_view::npos) {
+    throw EFileError(NotInCodeMessage(file, "UTF-8", mark + bad));
+  }
+}
+
+void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes,
+                    TCharCode code, bool ruleFile) {
   const std::size_t mark = ByteOrderMarkSize(bytes, code);
   std::string utf8;
   if (const auto fault =
@@ -82,9 +90,8 @@ void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code,
   census.NoteUtf8(utf8, ruleFile);
 }
 
-// A Shift-JIS, JIS or EUC file in the internal form, as the converters of Part 2.3 make it.
-std::string LegacyInternal(const std::string& file, TCharCode code) {
-  std::string text = ReadWholeFile(file);
+// A Shift-JIS, JIS or EUC text in the internal form, as the converters make it.
+std::string LegacyInternal(std::string text, TCharCode code) {
   if (FamilyOf(code) == TCodeFamily::Jis) {
     text.resize(JisToSjisInPlace(text.data(), text.size()));
   } else if (FamilyOf(code) == TCodeFamily::Euc) {
@@ -123,7 +130,8 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
 } // namespace
 
 TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
-                     const TSettingOptionItems& setting) {
+                     const TSettingOptionItems& setting,
+                     const std::map<std::size_t, std::string>& readAhead) {
   const std::pair<const std::string*, bool> auxiliaries[] = {
       {&setting.DelChars, false},
       {&setting.Replacement, true},
@@ -137,6 +145,11 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
     }
   }
   auto codeOf = [&codes](std::size_t i) { return i < codes.size() ? codes[i] : ccShiftJis; };
+  // A target's bytes: those read ahead, or the file's.
+  auto bytesOf = [&](std::size_t i) {
+    const auto found = readAhead.find(i);
+    return found != readAhead.end() ? found->second : ReadWholeFile(files[i]);
+  };
   TCodeCensus census;
   bool unicode = HasNonAscii(setting.CLTC);
   if (census.NoteUtf8(setting.CLTC) != std::string_view::npos) {
@@ -147,14 +160,25 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
     if (code == ccUtf8) {
       NoteUtf8File(census, file, ruleFile);
     } else {
-      NoteUtf16File(census, file, code, ruleFile);
+      NoteUtf16Bytes(census, file, ReadWholeFile(file), code, ruleFile);
     }
     unicode = true;
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (IsUnicodeCode(codeOf(i))) {
-      noteUnicode(files[i], codeOf(i), false);
+    if (!IsUnicodeCode(codeOf(i))) {
+      continue;
     }
+    const auto found = readAhead.find(i);
+    if (found == readAhead.end()) {
+      noteUnicode(files[i], codeOf(i), false);
+      continue;
+    }
+    if (codeOf(i) == ccUtf8) {
+      NoteUtf8Bytes(census, files[i], found->second);
+    } else {
+      NoteUtf16Bytes(census, files[i], found->second, codeOf(i), false);
+    }
+    unicode = true;
   }
   for (const auto& [name, ruleFile] : auxiliaries) {
     if (const auto found = auxiliaryCodes_.find(*name);
@@ -165,12 +189,12 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
   if (census.NeedsInternalTexts()) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
-        census.NoteInternal(LegacyInternal(files[i], codeOf(i)));
+        census.NoteInternal(LegacyInternal(bytesOf(i), codeOf(i)));
       }
     }
     for (const auto& [name, code] : auxiliaryCodes_) {
       if (!IsUnicodeCode(code)) {
-        census.NoteInternal(LegacyInternal(name, code));
+        census.NoteInternal(LegacyInternal(ReadWholeFile(name), code));
       }
     }
   }
@@ -190,7 +214,7 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text = LegacyInternal(fileName, code);
+    std::string text = LegacyInternal(ReadWholeFile(fileName), code);
     if (table_.RewritesInternal()) {
       table_.RewriteInternal(text.data(), text.size());
     }

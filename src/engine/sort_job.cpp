@@ -198,7 +198,7 @@ void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
   }
-  texts_.emplace(inputs_.files, inputs_.codes, setting_);
+  texts_.emplace(inputs_.files, inputs_.codes, setting_, inputs_.contents);
   BuildAuxiliaries();
   const std::size_t count = inputs_.files.size();
   for (std::size_t first = 0; first < count;) {

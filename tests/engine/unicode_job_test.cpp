@@ -190,6 +190,20 @@ TEST_F(UnicodeJobTest, AShiftJisUserDefinedCharacterStaysItselfBesideUtf8Text) {
   EXPECT_EQ(Output(), "\xEE\x80\x80 sjis\r\n\xEE\x80\x80 utf8\r\n亜\r\n𠮷\r\n");
 }
 
+TEST_F(UnicodeJobTest, TargetsReadAheadAreTakenIntoTheCodeTable) {
+  // Bytes read from pipes that are gone: the job never reads their names. A UTF-8 one brings
+  // characters Shift-JIS can't hold; a Shift-JIS one uses the user-defined code 0xF040 that the
+  // job must not hand out.
+  std::filesystem::remove(out);
+  inputs = {setting, {folder.File("gone8"), folder.File("goneSjis")}, {ccUtf8, ccShiftJis}, out};
+  inputs.contents[0] = "\xEF\xBB\xBF𠮷\né\nい\n";
+  inputs.contents[1] = "\xF0\x40 sjis\n" + Sjis("あ\n");
+  const TJobResult result = RunSortJob(inputs, host, control);
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  EXPECT_EQ(Output(), "\xEF\xBB\xBF\xEE\x80\x80 sjis\nあ\nい\né\n𠮷\n");
+  EXPECT_TRUE(inputs.contents.empty()); // their memory is given back
+}
+
 TEST_F(UnicodeJobTest, TheOutputCodeAndLineEndFollowTheSettingOrTheFirstTarget) {
   const std::string sjisLf = folder.Write("lf.txt", Sjis("い\nあ\n"));
   const std::string utf8Lf = folder.Write("lf8.txt", "い\nあ\n");
