@@ -17,11 +17,20 @@ std::string CorpusName() {
   return name != nullptr ? name : "bench/data/corpus100.txt";
 }
 
+// The offsets of the lines of a text in the space.
+TLineList<TNarrowRef> LineRefs(const TTextSpace& space, std::string_view text) {
+  TLineList<TNarrowRef> lines;
+  lines.reserve(CountLines(text));
+  ForEachLine(text, [&](const char* data, std::size_t) {
+    lines.push_back(MakeRef<TNarrowRef>(space.OffsetOf(data)));
+  });
+  return lines;
+}
+
 void BM_ReadTextLines(benchmark::State& state) {
   TTextSpace space;
   for (auto _ : state) {
-    std::vector<TLineRef> lines;
-    ReadTextLines(space, CorpusName(), lines);
+    const TLineList<TNarrowRef> lines = LineRefs(space, ReadText(space, CorpusName()));
     benchmark::DoNotOptimize(lines.data());
     state.SetBytesProcessed(static_cast<std::int64_t>(space.Used()));
     space.Clear();
@@ -31,11 +40,10 @@ BENCHMARK(BM_ReadTextLines)->Unit(benchmark::kMillisecond);
 
 void SortBench(benchmark::State& state, bool classes, int direction, bool distinction) {
   TTextSpace space;
-  std::vector<TLineRef> input;
-  ReadTextLines(space, CorpusName(), input);
+  const TLineList<TNarrowRef> input = LineRefs(space, ReadText(space, CorpusName()));
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<TLineRef> lines = input;
+    TLineList<TNarrowRef> lines = input;
     state.ResumeTiming();
     SortClassLists(lines, space, {ClassWriteOrder(""), classes, direction, distinction});
     benchmark::DoNotOptimize(lines.data());

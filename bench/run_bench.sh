@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
 # Times zorbe against GNU sort (LC_ALL=C, both cores) on generated Shift-JIS corpora of 100 MB
-# and 500 MB and on the first one in UTF-8, checks that both outputs hold the same lines, and
-# prints wall time, CPU time and peak memory of both; then runs the micro-benchmarks and the other bench_*.sh scripts.
+# and 500 MB, and on the first one in UTF-8, side by side: each kind of work runs $RUNS times
+# (default 3), the two tools taking turns, and the table shows the median wall time of each,
+# their ratio, zorbe's CPU time and its peak memory against the input. Where GNU sort is an
+# oracle (byte order, -u, -r, the EUC input converted by iconv) the outputs must be identical;
+# for the UTF-8 input (syllabary order against code-point order) they must hold the same lines.
+# Then the micro-benchmarks and the other bench_*.sh scripts run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/release
 data=bench/data
 sizes=${ZORBE_BENCH_SIZES:-"100 500"}
+RUNS=${RUNS:-3}
 mkdir -p "$data"
 for mb in $sizes; do
   [ -f "$data/corpus$mb.txt" ] || "$build/bench/make_corpus" "$mb" "$data/corpus$mb.txt"
 done
+first=$(echo $sizes | cut -d' ' -f1)
+# The same text in EUC-JP, without the few generated codes that CP932 does not assign.
+if [ ! -f "$data/corpus$first-euc.txt" ]; then
+  iconv -c -f CP932 -t EUC-JP "$data/corpus$first.txt" >"$data/euc.tmp" || true
+  mv "$data/euc.tmp" "$data/corpus$first-euc.txt"
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -24,6 +35,24 @@ CharTypeOrder=0
 SortDirection=0
 CharTypeOrder=0
 Duplicate=1
+
+[bench-reverse]
+SortDirection=1
+CharTypeOrder=0
+
+[bench-classes]
+SortDirection=0
+
+[bench-fold]
+SortDirection=0
+CharTypeOrder=0
+Distinction=1
+
+[bench-csv]
+SortDirection=0
+CharTypeOrder=0
+CsvSupport=1
+TargetCsvIndex=1
 
 [bench-convert]
 SortDirection=0
@@ -49,55 +78,61 @@ measure() {
   /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" </dev/null >/dev/null
   awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' "$work/time"
 }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-printf '%-9s %-7s %-6s %8s %8s %9s %9s\n' corpus mode tool wall_s cpu_s peak_MB peak/input
-status=0
-for mb in $sizes; do
-  input="$data/corpus$mb.txt"
+# bench NAME INPUT SETTING ORACLE GNU-COMMAND...: one row of the table.
+bench() {
+  local name=$1 input=$2 setting=$3 oracle=$4
+  shift 4
+  local bytes zw=() zc=() zp=() gw=() same=yes
   bytes=$(stat -c %s "$input")
   cat "$input" >/dev/null # warm the page cache for both tools alike
-  for mode in sort unique; do
-    flag=""
-    [ "$mode" = unique ] && flag="-u"
-    read -r gwall gcpu gpeak < <(measure env LC_ALL=C sort $flag "$input" -o "$work/gnu.txt")
+  for ((i = 0; i < RUNS; i++)); do
+    read -r wall _ _ < <(measure "$@")
+    gw+=("$wall")
     rm -f "$work/zorbe.txt"
-    read -r zwall zcpu zpeak < <(measure "$work/zorbe" /s "bench-$mode" "$work/zorbe.txt" "$input")
-    for row in "gnu $gwall $gcpu $gpeak" "zorbe $zwall $zcpu $zpeak"; do
-      set -- $row
-      printf '%-9s %-7s %-6s %8s %8s %9.1f %9.2f\n' "${mb}MB" "$mode" "$1" "$2" "$3" \
-        "$(echo "$4 / 1024" | bc -l)" "$(echo "$4 * 1024 / $bytes" | bc -l)"
-    done
-    printf '%-9s %-7s %-6s %8.2f\n' "${mb}MB" "$mode" "ratio" "$(echo "$zwall / $gwall" | bc -l)"
-    if ! cmp -s "$work/gnu.txt" "$work/zorbe.txt"; then
-      echo "OUTPUTS DIFFER: $mb MB, $mode" >&2
+    read -r wall cpu peak < <(measure "$work/zorbe" /s "$setting" "$work/zorbe.txt" "$input")
+    zw+=("$wall") zc+=("$cpu") zp+=("$peak")
+    if [ "$oracle" = yes ] && ! cmp -s "$work/gnu.txt" "$work/zorbe.txt"; then
+      same=NO
+      status=1
+    elif [ "$oracle" = lines ] && ! LC_ALL=C sort "$work/zorbe.txt" | cmp -s - "$work/gnu.txt"; then
+      same=NO
       status=1
     fi
     rm -f "$work/gnu.txt" "$work/zorbe.txt"
   done
-done
+  [ "$oracle" != no ] || same=-
+  local z g p
+  z=$(median "${zw[@]}") g=$(median "${gw[@]}") p=$(median "${zp[@]}")
+  printf '| %-30s | %8.2f | %8.2f | %6.2f | %8.2f | %7.2f | %-4s |\n' "$name" "$z" "$g" \
+    "$(echo "$z / $g" | bc -l)" "$(median "${zc[@]}")" "$(echo "$p * 1024 / $bytes" | bc -l)" "$same"
+}
 
-# The first corpus in UTF-8 (made with iconv): zorbe reads it into its internal form and writes
-# UTF-8 back, GNU sort orders its bytes. The orders differ (syllabary against code points), so
-# the outputs are compared as sets of lines.
-first=$(echo $sizes | cut -d' ' -f1)
-utf8="$data/corpus$first-utf8.txt"
-[ -f "$utf8" ] || iconv -c -f CP932 -t UTF-8 "$data/corpus$first.txt" >"$utf8"
-bytes=$(stat -c %s "$utf8")
-cat "$utf8" >/dev/null
-read -r gwall gcpu gpeak < <(measure env LC_ALL=C sort "$utf8" -o "$work/gnu.txt")
-rm -f "$work/zorbe.txt"
-read -r zwall zcpu zpeak < <(measure "$work/zorbe" /s bench-sort "$work/zorbe.txt" "$utf8")
-for row in "gnu $gwall $gcpu $gpeak" "zorbe $zwall $zcpu $zpeak"; do
-  set -- $row
-  printf '%-9s %-7s %-6s %8s %8s %9.1f %9.2f\n' "${first}MB-u8" sort "$1" "$2" "$3" \
-    "$(echo "$4 / 1024" | bc -l)" "$(echo "$4 * 1024 / $bytes" | bc -l)"
+status=0
+printf 'median of %s runs each; the tools take turns\n\n' "$RUNS"
+printf '| %-30s | %8s | %8s | %6s | %8s | %7s | %-4s |\n' work zorbe_s gnu_s ratio zorbe_cpu peak/in same
+printf '|%s|%s|%s|%s|%s|%s|%s|\n' -------------------------------- ---------- ---------- -------- \
+  ---------- --------- ------
+gnu="$work/gnu.txt"
+for mb in $sizes; do
+  in="$data/corpus$mb.txt"
+  bench "${mb} MB byte order / sort" "$in" bench-sort yes env LC_ALL=C sort "$in" -o "$gnu"
+  [ "$mb" = "$first" ] || continue
+  bench "${mb} MB Duplicate / sort -u" "$in" bench-unique yes env LC_ALL=C sort -u "$in" -o "$gnu"
+  bench "${mb} MB reverse / sort -r" "$in" bench-reverse yes env LC_ALL=C sort -r "$in" -o "$gnu"
+  bench "${mb} MB classes / sort" "$in" bench-classes no env LC_ALL=C sort "$in" -o "$gnu"
+  bench "${mb} MB Distinction / sort -f" "$in" bench-fold no env LC_ALL=C sort -f "$in" -o "$gnu"
+  bench "${mb} MB CSV key / sort -t, -k2" "$in" bench-csv no env LC_ALL=C sort -t, -k2 "$in" -o "$gnu"
+  euc="$data/corpus$mb-euc.txt"
+  bench "${mb} MB EUC-JP / iconv | sort" "$euc" bench-sort yes \
+    sh -c 'iconv -f EUC-JP -t CP932 "$1" | LC_ALL=C sort -o "$2"' - "$euc" "$work/gnu.txt"
+  # zorbe reads UTF-8 into its internal form and writes UTF-8 back; GNU sort orders the bytes.
+  utf8="$data/corpus$mb-utf8.txt"
+  [ -f "$utf8" ] || iconv -c -f CP932 -t UTF-8 "$in" >"$utf8"
+  bench "${mb} MB UTF-8 / sort" "$utf8" bench-sort lines env LC_ALL=C sort "$utf8" -o "$gnu"
 done
-printf '%-9s %-7s %-6s %8.2f\n' "${first}MB-u8" sort ratio "$(echo "$zwall / $gwall" | bc -l)"
-if ! LC_ALL=C sort "$work/zorbe.txt" | cmp -s - "$work/gnu.txt"; then
-  echo "OUTPUTS DIFFER: $first MB UTF-8" >&2
-  status=1
-fi
-rm -f "$work/gnu.txt" "$work/zorbe.txt"
+[ -z "${ZORBE_BENCH_TABLE_ONLY:-}" ] || exit $status
 
 # The cost of all five width and case conversions on a sort of the first corpus, each way: to
 # half width and lower case, and to full width and upper case. Best wall time of three runs.

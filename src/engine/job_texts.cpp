@@ -72,8 +72,16 @@ void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
   }
 }
 
-void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code, bool ruleFile) {
-  const std::string bytes = ReadWholeFile(file);
+// The same for the bytes of a file read ahead (a pipe, which can't be read again).
+void NoteUtf8Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes) {
+  const std::size_t mark = ByteOrderMarkSize(bytes, ccUtf8);
+  if (const std::size_t bad = census.NoteUtf8(bytes.substr(mark)); bad != std::string_view::npos) {
+    throw EFileError(NotInCodeMessage(file, "UTF-8", mark + bad));
+  }
+}
+
+void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes,
+                    TCharCode code, bool ruleFile) {
   const std::size_t mark = ByteOrderMarkSize(bytes, code);
   std::string utf8;
   if (const auto fault =
@@ -83,10 +91,10 @@ void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code,
   census.NoteUtf8(utf8, ruleFile);
 }
 
-// A Shift-JIS, JIS or EUC file in the internal form, read in the code its bytes fit. A target
-// that fits none ends the job; an auxiliary file is read as Shift-JIS then, as it always was.
-std::string LegacyInternal(const std::string& file, TCharCode code, bool target) {
-  std::string text = ReadWholeFile(file);
+// A Shift-JIS, JIS or EUC file's bytes in the internal form, read in the code its bytes fit. A
+// target that fits none ends the job; an auxiliary file is read as Shift-JIS then, as it always
+// was.
+std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target) {
   if (target) {
     code = CheckedTargetCode(file, code, text);
   } else if (const TCheckedCode checked = CheckCode(text, code); checked.code != ccUndecided) {
@@ -132,7 +140,8 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
 } // namespace
 
 TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
-                     const TSettingOptionItems& setting) {
+                     const TSettingOptionItems& setting,
+                     const std::map<std::size_t, std::string>& readAhead) {
   const std::pair<const std::string*, bool> auxiliaries[] = {
       {&setting.DelChars, false},
       {&setting.Replacement, true},
@@ -146,6 +155,11 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
     }
   }
   auto codeOf = [&codes](std::size_t i) { return i < codes.size() ? codes[i] : ccShiftJis; };
+  // A target's bytes: those read ahead, or the file's.
+  auto bytesOf = [&](std::size_t i) {
+    const auto found = readAhead.find(i);
+    return found != readAhead.end() ? found->second : ReadWholeFile(files[i]);
+  };
   TCodeCensus census;
   bool unicode = HasNonAscii(setting.CLTC);
   if (census.NoteUtf8(setting.CLTC) != std::string_view::npos) {
@@ -156,14 +170,25 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
     if (code == ccUtf8) {
       NoteUtf8File(census, file, ruleFile);
     } else {
-      NoteUtf16File(census, file, code, ruleFile);
+      NoteUtf16Bytes(census, file, ReadWholeFile(file), code, ruleFile);
     }
     unicode = true;
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (IsUnicodeCode(codeOf(i))) {
-      noteUnicode(files[i], codeOf(i), false);
+    if (!IsUnicodeCode(codeOf(i))) {
+      continue;
     }
+    const auto found = readAhead.find(i);
+    if (found == readAhead.end()) {
+      noteUnicode(files[i], codeOf(i), false);
+      continue;
+    }
+    if (codeOf(i) == ccUtf8) {
+      NoteUtf8Bytes(census, files[i], found->second);
+    } else {
+      NoteUtf16Bytes(census, files[i], found->second, codeOf(i), false);
+    }
+    unicode = true;
   }
   for (const auto& [name, ruleFile] : auxiliaries) {
     if (const auto found = auxiliaryCodes_.find(*name);
@@ -174,12 +199,12 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
   if (census.NeedsInternalTexts()) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
-        census.NoteInternal(LegacyInternal(files[i], codeOf(i), true));
+        census.NoteInternal(LegacyInternal(bytesOf(i), files[i], codeOf(i), true));
       }
     }
     for (const auto& [name, code] : auxiliaryCodes_) {
       if (!IsUnicodeCode(code)) {
-        census.NoteInternal(LegacyInternal(name, code, false));
+        census.NoteInternal(LegacyInternal(ReadWholeFile(name), name, code, false));
       }
     }
   }
@@ -199,7 +224,7 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text = LegacyInternal(fileName, code, false);
+    std::string text = LegacyInternal(ReadWholeFile(fileName), fileName, code, false);
     if (table_.RewritesInternal()) {
       table_.RewriteInternal(text.data(), text.size());
     }

@@ -28,11 +28,13 @@ namespace zorbe {
 
 class TJobTexts {
 public:
-  // Takes the census of the targets (with their codes) and of the setting's auxiliary files and
-  // comment prefixes. Throws EFileError naming a file that is not what its code says, or the
-  // count of characters when they need more per-job codes than there are.
+  // Takes the census of the targets (with their codes; `readAhead` holds the bytes of those that
+  // can't be read again, by index) and of the setting's auxiliary files and comment prefixes.
+  // Throws EFileError naming a file that is not what its code says, or the count of characters
+  // when they need more per-job codes than there are.
   TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
-            const TSettingOptionItems& setting);
+            const TSettingOptionItems& setting,
+            const std::map<std::size_t, std::string>& readAhead = {});
 
   const TCodeTable& Table() const { return table_; }
   // The comment prefixes (CLTC) in the internal form.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -39,39 +40,50 @@ using TLineCompare = int (*)(std::string_view, std::string_view);
 // The compare for a SortDirection (1 descending, anything else ascending) and Distinction.
 TLineCompare CompareFor(int sortDirection, bool distinction);
 
-// Sorts items in place with the quicksort whose steps decide the order of equal items:
-// pivot the middle item of the range, move I up while C(item I, pivot) < 0 and J down while
-// C(item J, pivot) > 0, swap when I <= J, then sort [L, J] and [I, R]. The two parts are
-// independent, so the smaller is done first with the larger on an explicit stack: the result is
-// the same and the stack stays O(log n) deep.
-template <typename T, typename Compare>
-void QuickSortExact(T* items, std::size_t count, Compare compare) {
-  if (count < 2) {
-    return;
-  }
-  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending{
-      {0, static_cast<std::ptrdiff_t>(count) - 1}};
+// The quicksort whose steps decide the order of equal items: pivot the middle item of the
+// range, move I up while C(item I, pivot) < 0 and J down while C(item J, pivot) > 0, swap when
+// I <= J, then sort [L, J] and [I, R]. It works on any `Items` that provides
+//   Value Get(i)                        a copy of item i (the pivot),
+//   int Compare(i, const Value& pivot)  C(item i, pivot): -1, 0 or 1,
+//   void Swap(i, j),
+// so that one set of steps serves plain arrays and parallel arrays alike.
+
+// One partition step of [left, right] (left < right); returns {I, J}: [left, J] and [I, right]
+// remain to be sorted.
+template <typename Items>
+std::pair<std::ptrdiff_t, std::ptrdiff_t> PartitionExact(Items& items, std::ptrdiff_t left,
+                                                         std::ptrdiff_t right) {
+  std::ptrdiff_t i = left;
+  std::ptrdiff_t j = right;
+  const auto pivot = items.Get((left + right) / 2);
+  do {
+    while (items.Compare(i, pivot) < 0) {
+      ++i;
+    }
+    while (items.Compare(j, pivot) > 0) {
+      --j;
+    }
+    if (i <= j) {
+      items.Swap(i, j);
+      ++i;
+      --j;
+    }
+  } while (i <= j);
+  return {i, j};
+}
+
+// Sorts [left, right]. The two parts of a step are independent, so the smaller is done first
+// with the larger on an explicit stack: the result is the same and the stack stays O(log n)
+// deep.
+template <typename Items>
+void QuickSortExactRange(Items& items, std::ptrdiff_t left, std::ptrdiff_t right) {
+  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending{{left, right}};
   while (!pending.empty()) {
-    auto [left, right] = pending.back();
+    std::tie(left, right) = pending.back();
     pending.pop_back();
     while (left < right) {
-      std::ptrdiff_t i = left;
-      std::ptrdiff_t j = right;
-      const T pivot = items[(left + right) / 2];
-      do {
-        while (compare(items[i], pivot) < 0) {
-          ++i;
-        }
-        while (compare(items[j], pivot) > 0) {
-          --j;
-        }
-        if (i <= j) {
-          std::swap(items[i], items[j]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
-      // [left, j] and [i, right] remain; a part of one item or none is done.
+      const auto [i, j] = PartitionExact(items, left, right);
+      // A part of one item or none is done.
       if (j - left < right - i) {
         if (i < right) {
           pending.emplace_back(i, right);
@@ -84,6 +96,21 @@ void QuickSortExact(T* items, std::size_t count, Compare compare) {
         left = i;
       }
     }
+  }
+}
+
+// The same quicksort on a plain array with a compare of two items.
+template <typename T, typename ItemCompare>
+void QuickSortExact(T* items, std::size_t count, ItemCompare compare) {
+  struct TArray {
+    T* items;
+    ItemCompare& compare;
+    T Get(std::ptrdiff_t i) const { return items[i]; }
+    int Compare(std::ptrdiff_t i, const T& pivot) const { return compare(items[i], pivot); }
+    void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const { std::swap(items[i], items[j]); }
+  } array{items, compare};
+  if (count >= 2) {
+    QuickSortExactRange(array, 0, static_cast<std::ptrdiff_t>(count) - 1);
   }
 }
 

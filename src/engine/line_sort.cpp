@@ -1,70 +1,22 @@
 #include "engine/line_sort.h"
 
+#include "engine/two_threads.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
-#include <thread>
 
 namespace zorbe {
 namespace {
 
-// Ranges of work shared by two threads: a range above the threshold is split one step and its
-// parts go back to the queue; smaller ranges are finished by the thread that takes them.
-template <typename Range, typename Split, typename Finish>
-void RunOnTwoThreads(std::vector<Range> ranges, std::size_t threshold, Split split, Finish finish) {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::size_t busy = 0;
-  std::exception_ptr failure;
-  auto worker = [&] {
-    std::unique_lock lock(mutex);
-    for (;;) {
-      changed.wait(lock, [&] { return !ranges.empty() || busy == 0; });
-      if (ranges.empty()) {
-        return;
-      }
-      Range range = ranges.back();
-      ranges.pop_back();
-      ++busy;
-      lock.unlock();
-      std::vector<Range> parts;
-      try {
-        if (range.count > threshold) {
-          split(range, parts);
-        } else {
-          finish(range);
-        }
-      } catch (...) {
-        lock.lock();
-        failure = std::current_exception();
-        ranges.clear(); // nothing more is started; both threads wind down
-        parts.clear();
-        lock.unlock();
-      }
-      lock.lock();
-      if (!failure) {
-        ranges.insert(ranges.end(), parts.begin(), parts.end());
-      }
-      --busy;
-      changed.notify_all();
-    }
-  };
-  std::thread helper(worker);
-  worker();
-  helper.join();
-  if (failure) {
-    std::rethrow_exception(failure);
-  }
+// Ranges of at most this many lines are done by one thread without splitting them further.
+std::size_t ThreadThreshold(std::size_t count) {
+  return std::max<std::size_t>(count / 32, 1 << 14);
 }
 
 // Moves every item into the bucket of its key (keys[i], 0 to buckets - 1), in place, the keys
 // moving along. `begin` receives where each bucket starts (begin[buckets] is the count).
-template <std::size_t Buckets>
-void PermuteByKey(TLineRef* items, std::uint8_t* keys, std::size_t count,
+template <std::size_t Buckets, typename Ref>
+void PermuteByKey(Ref* items, std::uint8_t* keys, std::size_t count,
                   std::array<std::size_t, Buckets + 1>& begin) {
   std::array<std::size_t, Buckets> sizes{};
   for (std::size_t i = 0; i < count; ++i) {
@@ -79,7 +31,7 @@ void PermuteByKey(TLineRef* items, std::uint8_t* keys, std::size_t count,
   for (std::size_t k = 0; k < Buckets; ++k) {
     while (next[k] < begin[k + 1]) {
       std::size_t at = next[k];
-      TLineRef item = items[at];
+      Ref item = items[at];
       std::uint8_t key = keys[at];
       while (key != k) { // follow the cycle until an item of bucket k comes back
         const std::size_t target = next[key]++;
@@ -93,37 +45,190 @@ void PermuteByKey(TLineRef* items, std::uint8_t* keys, std::size_t count,
   }
 }
 
-// In-place MSD radix sort of line references by their bytes, ascending.
-class TRadixSort {
+// The rank of a byte in byte order with the end of a line before every byte: a CR or an LF,
+// which only ever ends a line, is 0; the bytes below LF rank one above themselves, the others
+// as themselves.
+constexpr std::array<std::uint8_t, 256> MakeRanks() {
+  std::array<std::uint8_t, 256> ranks{};
+  for (int b = 0; b < 256; ++b) {
+    ranks[b] = static_cast<std::uint8_t>(b < '\n' ? b + 1 : b);
+  }
+  ranks['\n'] = 0;
+  ranks['\r'] = 0;
+  return ranks;
+}
+constexpr std::array<std::uint8_t, 256> kRank = MakeRanks();
+
+std::uint8_t RankOf(char c) {
+  return kRank[static_cast<unsigned char>(c)];
+}
+
+// A byte as the folded compares see it: an ASCII capital letter that is not a trail byte is
+// lower-cased.
+char Folded(char c, bool trail) {
+  return (!trail && c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Byte order of two lines that are followed by line ends: -1, 0 or 1. With Fold, the order of
+// the lower-cased lines (CompareFolded's), `trail` telling whether their first bytes are trail
+// bytes; while the lines agree, their lead and trail bytes lie at the same places.
+template <bool Fold> int CompareLines(const char* a, const char* b, bool trail = false) {
+  for (;; ++a, ++b) {
+    const std::uint8_t ra = RankOf(Fold ? Folded(*a, trail) : *a);
+    const std::uint8_t rb = RankOf(Fold ? Folded(*b, trail) : *b);
+    if (ra != rb) {
+      return ra < rb ? -1 : 1;
+    }
+    if (ra == 0) {
+      return 0;
+    }
+    if constexpr (Fold) {
+      trail = !trail && IsLeadByte(static_cast<unsigned char>(*a));
+    }
+  }
+}
+
+// The class of the line at `line` (followed by a line end) as a sort files it, from its first
+// two bytes at most.
+int ClassAt(const char* line, const TCodeTable* codes) {
+  const std::size_t size = IsLineEnd(line[0]) ? 0 : IsLineEnd(line[1]) ? 1 : 2;
+  return ClassForSort({line, size}, true, codes);
+}
+
+// The write position (0 to 10) of each class (1 to 11).
+std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOptions& options) {
+  std::array<std::uint8_t, kClassCount + 1> position{};
+  for (int k = 0; k < kClassCount; ++k) {
+    position[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
+  }
+  return position;
+}
+
+// Moves every item into the bucket of its key, in place, like PermuteByKey, but reading each
+// key once and in order, with memory for one block of items per bucket instead of a key per
+// item. Items are gathered per bucket in blocks; a full block goes back over the items already
+// read; then the blocks are put in bucket order, and each bucket's run of blocks is moved to
+// where the bucket begins and its last, partial block put behind it. `begin` receives where
+// each bucket starts (begin[256] is the count).
+template <typename Ref, typename KeyOf, typename Prefetch>
+void DistributeInBlocks(Ref* items, std::size_t count, KeyOf keyOf, Prefetch prefetch,
+                        std::array<std::size_t, 257>& begin) {
+  constexpr std::size_t kBlock = 256;
+  constexpr std::size_t kPrefetchDistance = 16;
+  std::vector<Ref> buffers(256 * kBlock);
+  std::array<std::size_t, 256> fill{};
+  std::array<std::size_t, 256> sizes{};
+  std::vector<std::uint8_t> tags; // the bucket of each full block put back
+  tags.reserve(count / kBlock);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kPrefetchDistance < count) {
+      prefetch(items[i + kPrefetchDistance]);
+    }
+    const std::uint8_t key = keyOf(items[i]);
+    ++sizes[key];
+    buffers[key * kBlock + fill[key]++] = items[i];
+    if (fill[key] == kBlock) { // the items up to i are read: a block fits before i + 1
+      std::copy_n(&buffers[key * kBlock], kBlock, items + tags.size() * kBlock);
+      tags.push_back(key);
+      fill[key] = 0;
+    }
+  }
+  begin[0] = 0;
+  std::array<std::size_t, 257> blockBegin{};
+  for (std::size_t k = 0; k < 256; ++k) {
+    begin[k + 1] = begin[k] + sizes[k];
+    blockBegin[k + 1] = blockBegin[k] + sizes[k] / kBlock;
+  }
+  // Each block's place in bucket order, then the blocks moved there along their cycles.
+  std::vector<std::uint32_t> place(tags.size());
+  std::array<std::size_t, 256> next{};
+  std::copy(blockBegin.begin(), blockBegin.end() - 1, next.begin());
+  for (std::size_t b = 0; b < tags.size(); ++b) {
+    place[b] = static_cast<std::uint32_t>(next[tags[b]]++);
+  }
+  for (std::size_t b = 0; b < place.size(); ++b) {
+    while (place[b] != b) {
+      const std::uint32_t to = place[b];
+      std::swap_ranges(items + b * kBlock, items + (b + 1) * kBlock, items + to * kBlock);
+      std::swap(place[b], place[to]);
+    }
+  }
+  // Every bucket's blocks lie no later than the bucket begins, and the buckets behind it are
+  // in place already: from the last bucket to the first, each run moves up to its bucket.
+  for (std::size_t k = 256; k-- > 0;) {
+    const std::size_t run = (blockBegin[k + 1] - blockBegin[k]) * kBlock;
+    std::memmove(items + begin[k], items + blockBegin[k] * kBlock, run * sizeof(Ref));
+    std::copy_n(&buffers[k * kBlock], fill[k], items + begin[k] + run);
+  }
+}
+
+// A line's offset and its index in a list.
+template <typename Ref> struct TIndexedRef {
+  Ref ref;
+  Ref index;
+};
+template <typename Ref> Ref RefOf(Ref ref) {
+  return ref;
+}
+template <typename Ref> Ref RefOf(const TIndexedRef<Ref>& item) {
+  return item.ref;
+}
+
+// In-place sort of lines, ascending, by a sequence of keys: the write position of the line's
+// class plus one (when classes are on), then the ranks of its bytes (lower-cased with Fold, as
+// CompareFolded does), ending in the rank 0 of its line end. Each step buckets a range by its
+// lines' keys at one depth: a large range in blocks (DistributeInBlocks), a smaller one through
+// an array of its keys, so that the memory the sort needs beside the lines stays small and
+// fixed. The items are the lines' offsets, or offsets that carry something along (RefOf).
+template <typename Item, bool Fold> class TLineRadixSort {
 public:
   struct Range {
-    TLineRef* items;
+    Item* items;
     std::size_t count;
-    std::size_t depth; // the bytes before depth are equal in the whole range
+    std::size_t depth; // index into the key sequence; the keys before it are equal in the range
+    bool trail;        // the bytes at `depth` are trail bytes (only with Fold)
   };
 
-  explicit TRadixSort(const TTextSpace& space) : space_(space) {}
+  TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options)
+      : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
+        positionOfClass_(PositionOfClass(options)), codes_(options.codes) {}
 
-  void Sort(TLineRef* items, std::size_t count) {
-    const std::size_t threshold = std::max<std::size_t>(count / 32, 1 << 14);
+  void Sort(Item* items, std::size_t count) const {
     RunOnTwoThreads(
-        std::vector<Range>{{items, count, 0}}, threshold,
-        [this](Range range, std::vector<Range>& parts) {
-          thread_local std::vector<std::uint8_t> keys;
-          Split(range, keys, parts);
-        },
+        std::vector<Range>{{items, count, classes_ ? 0U : 1U, false}}, ThreadThreshold(count),
+        [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
         [this](Range range) { Finish(range); });
+  }
+
+  // The write position of the class of a sorted line.
+  std::uint8_t PositionOf(Item item) const {
+    return positionOfClass_[ClassAt(LineOf(item), codes_)];
   }
 
 private:
   static constexpr std::size_t kSmall = 32;
   static constexpr std::size_t kPrefetchDistance = 16;
+  static constexpr std::size_t kKeysLimit = std::size_t{1} << 18;
 
-  std::string_view View(TLineRef line) const { return space_.View(line); }
+  const char* LineOf(Item item) const { return base_ + RefOf(item); }
+
+  std::uint8_t KeyAt(Item item, std::size_t depth, bool trail) const {
+    if (depth == 0) {
+      return static_cast<std::uint8_t>(PositionOf(item) + 1);
+    }
+    const char byte = LineOf(item)[depth - 1];
+    return RankOf(Fold ? Folded(byte, trail) : byte);
+  }
+  void Prefetch(Item item, std::size_t depth) const {
+    space_.Prefetch(RefOf(item) + (depth == 0 ? 0 : depth - 1));
+  }
+  // Whether the bytes after a key are trail bytes.
+  static bool TrailAfter(std::size_t depth, bool trail, std::size_t key) {
+    return Fold && depth > 0 && !trail && IsLeadByte(static_cast<unsigned char>(key));
+  }
 
   // Sorts a range completely on this thread.
   void Finish(Range range) const {
-    thread_local std::vector<std::uint8_t> keys;
     std::vector<Range> pending{range};
     while (!pending.empty()) {
       const Range next = pending.back();
@@ -131,53 +236,80 @@ private:
       if (next.count <= kSmall) {
         InsertionSort(next);
       } else {
-        Split(next, keys, pending);
+        Split(next, pending);
       }
     }
   }
 
-  // One radix step: the lines that end at `depth` come first (they are equal), the others are
-  // bucketed by their byte at `depth`; buckets of two or more lines are appended to `parts`.
-  void Split(Range range, std::vector<std::uint8_t>& keys, std::vector<Range>& parts) const {
+  // One radix step: the lines are bucketed by their key at `depth` (the lines whose line end is
+  // there come first; they are equal); buckets of two or more lines go to `parts`.
+  void Split(Range range, std::vector<Range>& parts) const {
+    std::array<std::size_t, 257> begin;
     for (;;) {
-      TLineRef* rest = std::partition(range.items, range.items + range.count, [&](TLineRef line) {
-        return (line.IsLong() ? View(line).size() : line.ShortSize()) <= range.depth;
-      });
-      range.count -= static_cast<std::size_t>(rest - range.items);
-      range.items = rest;
-      if (range.count <= 1) {
-        return;
+      if (range.count > kKeysLimit) {
+        DistributeInBlocks(
+            range.items, range.count,
+            [&](Item item) { return KeyAt(item, range.depth, range.trail); },
+            [&](Item item) { Prefetch(item, range.depth); }, begin);
+      } else {
+        Permute(range, begin);
       }
-      keys.resize(range.count);
-      for (std::size_t i = 0; i < range.count; ++i) {
-        if (i + kPrefetchDistance < range.count) {
-          space_.Prefetch(range.items[i + kPrefetchDistance]);
+      const std::size_t shared = static_cast<std::size_t>(
+          std::find(begin.begin() + 1, begin.end(), range.count) - begin.begin() - 1);
+      if (begin[shared] == 0) { // a shared key: the range goes on at the next depth
+        if (range.depth > 0 && shared == 0) {
+          return; // every line ends here: all are equal
         }
-        keys[i] = static_cast<std::uint8_t>(View(range.items[i])[range.depth]);
-      }
-      if (std::all_of(keys.begin(), keys.begin() + range.count,
-                      [&](std::uint8_t k) { return k == keys[0]; })) {
-        ++range.depth; // a shared byte: no need to move anything
+        range.trail = TrailAfter(range.depth, range.trail, shared);
+        ++range.depth;
         continue;
       }
-      std::array<std::size_t, 257> begin;
-      PermuteByKey<256>(range.items, keys.data(), range.count, begin);
       for (std::size_t k = 0; k < 256; ++k) {
-        if (begin[k + 1] - begin[k] > 1) {
-          parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1});
+        if (begin[k + 1] - begin[k] > 1 && !(range.depth > 0 && k == 0)) {
+          parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1,
+                           TrailAfter(range.depth, range.trail, k)});
         }
       }
       return;
     }
   }
 
+  // Buckets the range through an array of its keys.
+  void Permute(Range range, std::array<std::size_t, 257>& begin) const {
+    thread_local std::vector<std::uint8_t> keys;
+    keys.resize(range.count);
+    for (std::size_t i = 0; i < range.count; ++i) {
+      if (i + kPrefetchDistance < range.count) {
+        Prefetch(range.items[i + kPrefetchDistance], range.depth);
+      }
+      keys[i] = KeyAt(range.items[i], range.depth, range.trail);
+    }
+    if (std::all_of(keys.begin(), keys.begin() + range.count,
+                    [&](std::uint8_t k) { return k == keys[0]; })) {
+      begin = {}; // nothing to move
+      std::fill(begin.begin() + keys[0] + 1, begin.end(), range.count);
+      return;
+    }
+    PermuteByKey<256>(range.items, keys.data(), range.count, begin);
+  }
+
+  int Compare(Item a, Item b, std::size_t depth, bool trail) const {
+    if (depth == 0) {
+      const std::uint8_t ka = KeyAt(a, 0, false);
+      const std::uint8_t kb = KeyAt(b, 0, false);
+      if (ka != kb) {
+        return ka < kb ? -1 : 1;
+      }
+      depth = 1;
+    }
+    return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
+  }
+
   void InsertionSort(Range range) const {
-    auto tail = [&](TLineRef line) { return View(line).substr(range.depth); };
     for (std::size_t i = 1; i < range.count; ++i) {
-      const TLineRef item = range.items[i];
-      const std::string_view key = tail(item);
+      const Item item = range.items[i];
       std::size_t j = i;
-      for (; j > 0 && CompareBytes(key, tail(range.items[j - 1])) < 0; --j) {
+      for (; j > 0 && Compare(item, range.items[j - 1], range.depth, range.trail) < 0; --j) {
         range.items[j] = range.items[j - 1];
       }
       range.items[j] = item;
@@ -185,52 +317,95 @@ private:
   }
 
   const TTextSpace& space_;
+  const char* base_;
+  bool classes_;
+  std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
+  const TCodeTable* codes_;
 };
 
-// QuickSortExact on both cores: a large range is partitioned one step at a time and its parts
-// are queued; a part's final order depends only on its own contents.
-void SortExact(TLineRef* items, std::size_t count, const TTextSpace& space, TLineCompare compare) {
-  auto less = [&](TLineRef a, TLineRef b) { return compare(space.View(a), space.View(b)); };
+// The lines of one class for QuickSortExact's steps: the references, and beside them the rank of
+// each line in the folded order (equal for lines that are equal but for case), which decides
+// every comparison as the folded compare would.
+template <typename Ref> struct TRankedLines {
+  struct Value {
+    Ref rank;
+    Ref ref;
+  };
+  Value Get(std::ptrdiff_t i) const { return {ranks[i], refs[i]}; }
+  int Compare(std::ptrdiff_t i, const Value& pivot) const {
+    if (ranks[i] == pivot.rank) {
+      return 0;
+    }
+    return (ranks[i] < pivot.rank) != descending ? -1 : 1;
+  }
+  void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const {
+    std::swap(ranks[i], ranks[j]);
+    std::swap(refs[i], refs[j]);
+  }
+
+  Ref* ranks;
+  Ref* refs;
+  bool descending;
+};
+
+// The rank of every line of the list in the folded order: the lines, with their indices, sorted
+// by the folded radix sort, then numbered, lines equal but for case sharing a number.
+template <typename Ref>
+std::vector<Ref> FoldedRanks(const Ref* refs, std::size_t count, const TTextSpace& space) {
+  std::vector<TIndexedRef<Ref>> order(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    order[i] = {refs[i], static_cast<Ref>(i)};
+  }
+  TLineRadixSort<TIndexedRef<Ref>, true>(space, {ClassWriteOrder(""), false, 0, true})
+      .Sort(order.data(), count);
+  std::vector<Ref> ranks(count);
+  Ref rank = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (k + 16 < count) {
+      space.Prefetch(order[k + 16].ref);
+    }
+    if (k > 0 &&
+        CompareLines<true>(space.Base() + order[k - 1].ref, space.Base() + order[k].ref) != 0) {
+      ++rank;
+    }
+    ranks[order[k].index] = rank;
+  }
+  return ranks;
+}
+
+// QuickSortExact with a folded compare on both cores: a large range is partitioned one step at a
+// time and its parts are queued; a part's final order depends only on its own contents.
+template <typename Ref>
+void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
+  std::vector<Ref> ranks = FoldedRanks(refs, count, space);
+  const TRankedLines<Ref> lines{ranks.data(), refs, sortDirection == 1};
   struct Range {
-    TLineRef* items;
+    std::ptrdiff_t left;
     std::size_t count;
   };
   RunOnTwoThreads(
-      std::vector<Range>{{items, count}}, std::max<std::size_t>(count / 32, 1 << 14),
+      std::vector<Range>{{0, count}}, ThreadThreshold(count),
       [&](Range range, std::vector<Range>& parts) {
-        std::ptrdiff_t i = 0;
-        std::ptrdiff_t j = static_cast<std::ptrdiff_t>(range.count) - 1;
-        const TLineRef pivot = range.items[j / 2];
-        do {
-          while (less(range.items[i], pivot) < 0) {
-            ++i;
-          }
-          while (less(range.items[j], pivot) > 0) {
-            --j;
-          }
-          if (i <= j) {
-            std::swap(range.items[i], range.items[j]);
-            ++i;
-            --j;
-          }
-        } while (i <= j);
-        if (j > 0) {
-          parts.push_back({range.items, static_cast<std::size_t>(j + 1)});
+        const std::ptrdiff_t right = range.left + static_cast<std::ptrdiff_t>(range.count) - 1;
+        const auto [i, j] = PartitionExact(lines, range.left, right);
+        if (j > range.left) {
+          parts.push_back({range.left, static_cast<std::size_t>(j - range.left + 1)});
         }
-        if (i < static_cast<std::ptrdiff_t>(range.count) - 1) {
-          parts.push_back({range.items + i, range.count - static_cast<std::size_t>(i)});
+        if (i < right) {
+          parts.push_back({i, static_cast<std::size_t>(right - i + 1)});
         }
       },
-      [&](Range range) { QuickSortExact(range.items, range.count, less); });
+      [&](Range range) {
+        QuickSortExactRange(lines, range.left,
+                            range.left + static_cast<std::ptrdiff_t>(range.count) - 1);
+      });
 }
 
-// Groups the lines by the write position of their class and returns where each group begins.
-// `stable` keeps the input order within a group (the exact sort needs it) at the cost of a
-// second list; otherwise the lines are moved in place.
-std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lines,
-                                                      const TTextSpace& space,
-                                                      const TClassSortOptions& options,
-                                                      bool stable) {
+// Groups the lines by the write position of their class, keeping their input order within a
+// group (the exact sort depends on it), and returns where each group begins.
+template <typename Ref>
+std::array<std::size_t, kClassCount + 1>
+GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOptions& options) {
   std::array<std::size_t, kClassCount + 1> begin{};
   if (!options.charTypeOrder) {
     const int position =
@@ -239,17 +414,10 @@ std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lin
     std::fill(begin.begin() + position + 1, begin.end(), lines.size());
     return begin;
   }
-  std::array<std::uint8_t, kClassCount + 1> positionOfClass{};
-  for (int k = 0; k < kClassCount; ++k) {
-    positionOfClass[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
-  }
+  const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> keys(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    keys[i] = positionOfClass[ClassForSort(space.View(lines[i]), true, options.codes)];
-  }
-  if (!stable) {
-    PermuteByKey<kClassCount>(lines.data(), keys.data(), lines.size(), begin);
-    return begin;
+    keys[i] = positionOfClass[ClassAt(space.Base() + lines[i], options.codes)];
   }
   for (std::uint8_t key : keys) {
     ++begin[key + 1];
@@ -257,7 +425,7 @@ std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lin
   for (int k = 0; k < kClassCount; ++k) {
     begin[k + 1] += begin[k];
   }
-  std::vector<TLineRef> grouped(lines.size());
+  TLineList<Ref> grouped(lines.size());
   std::array<std::size_t, kClassCount + 1> next = begin;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     grouped[next[keys[i]]++] = lines[i];
@@ -268,25 +436,40 @@ std::array<std::size_t, kClassCount + 1> GroupByClass(std::vector<TLineRef>& lin
 
 } // namespace
 
-void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space,
+template <typename Ref>
+void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options) {
-  const auto begin = GroupByClass(lines, space, options, options.distinction);
-  const TLineCompare compare = CompareFor(options.sortDirection, options.distinction);
-  for (int k = 0; k < kClassCount; ++k) {
-    TLineRef* first = lines.data() + begin[k];
-    const std::size_t count = begin[k + 1] - begin[k];
-    if (count < 2) {
-      continue;
+  if (options.distinction) {
+    const auto begin = GroupByClass(lines, space, options);
+    for (int k = 0; k < kClassCount; ++k) {
+      if (begin[k + 1] - begin[k] > 1) {
+        SortExact(lines.data() + begin[k], begin[k + 1] - begin[k], space, options.sortDirection);
+      }
     }
-    if (options.distinction) {
-      SortExact(first, count, space, compare);
-      continue;
-    }
-    TRadixSort(space).Sort(first, count);
-    if (options.sortDirection == 1) {
-      std::reverse(first, first + count);
-    }
+    return;
+  }
+  if (lines.size() < 2) {
+    return;
+  }
+  const TLineRadixSort<Ref, false> sort(space, options);
+  sort.Sort(lines.data(), lines.size());
+  if (options.sortDirection != 1) {
+    return;
+  }
+  // Descending: each class's run, ascending so far, is reversed.
+  for (auto first = lines.begin(); first != lines.end();) {
+    const std::uint8_t position = sort.PositionOf(*first);
+    const auto last =
+        options.charTypeOrder
+            ? std::partition_point(first, lines.end(),
+                                   [&](Ref line) { return sort.PositionOf(line) == position; })
+            : lines.end();
+    std::reverse(first, last);
+    first = last;
   }
 }
+
+template void SortClassLists(TLineList<TNarrowRef>&, const TTextSpace&, const TClassSortOptions&);
+template void SortClassLists(TLineList<TWideRef>&, const TTextSpace&, const TClassSortOptions&);
 
 } // namespace zorbe

@@ -7,7 +7,12 @@
 // the same output: an in-place MSD radix sort on both cores, descending order being the
 // ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
 // the order of lines that differ only in case, so that sort is used, its independent parts
-// spread over both cores (which gives the same result as doing them one after another).
+// spread over both cores (which gives the same result as doing them one after another). Its
+// comparisons never read a line: the radix sort first puts the lines in the folded order once
+// and numbers them there, and the quicksort compares those numbers, which give exactly the
+// results of the folded compare.
+//
+// Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
@@ -26,7 +31,8 @@ struct TClassSortOptions {
   const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
 };
 
-void SortClassLists(std::vector<TLineRef>& lines, const TTextSpace& space,
+template <typename Ref>
+void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options);
 
 // The class a sort files a line under: 1 for an empty line or when classes are off; a line

@@ -1,6 +1,7 @@
 #include "engine/line_store.h"
 
 #include "platform/file_system.h"
+#include "platform/memory.h"
 
 #include <new>
 #include <sys/mman.h>
@@ -10,13 +11,14 @@ namespace zorbe {
 TTextSpace::TTextSpace() {
   // Address space only: pages are backed when first written. Smaller ranges are tried where the
   // system refuses a large one (strict overcommit, tools that limit the address space).
-  constexpr std::size_t kOffsetLimit = std::size_t{1} << (64 - TLineRef::kSizeBits);
-  for (std::size_t size = kOffsetLimit; size >= (std::size_t{1} << 28); size /= 4) {
+  for (std::size_t size = std::size_t{1} << 40; size >= (std::size_t{1} << 28); size /= 4) {
     void* range = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (range != MAP_FAILED) {
       base_ = static_cast<char*>(range);
       reserved_ = size;
+      // Files are read into the space in one piece: a fault per 2 MiB rather than per 4 KiB.
+      AdviseHugePages(base_, reserved_);
       return;
     }
   }
@@ -48,6 +50,21 @@ void TTextSpace::Shrink(const char* newest, std::size_t size) {
   used_ = static_cast<std::size_t>(newest - base_) + size;
 }
 
+std::string_view TTextSpace::EndText(char* newest, std::size_t size) {
+  Grow(newest, size + 1);
+  newest[size] = '\n';
+  return {newest, size};
+}
+
+void TTextSpace::Release(const char* from, const char* to) {
+  constexpr std::uintptr_t kPage = 4096;
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(from) + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(to) & ~(kPage - 1);
+  if (end > begin) {
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  }
+}
+
 void TTextSpace::Clear() {
   if (used_ != 0) {
     ::madvise(base_, used_, MADV_DONTNEED);
@@ -55,47 +72,30 @@ void TTextSpace::Clear() {
   used_ = 0;
 }
 
-TLineRef TTextSpace::RefTo(const char* data, std::size_t size) {
-  if (size < TLineRef::kLongSize) {
-    return TLineRef(static_cast<std::uint64_t>(data - base_), size);
+std::uint64_t TTextSpace::Store(std::string_view line) {
+  char* start = Allocate(line.size() + 1);
+  if (!line.empty()) {
+    std::memcpy(start, line.data(), line.size());
   }
-  return Store({data, size});
+  start[line.size()] = '\n';
+  return OffsetOf(start);
 }
 
-TLineRef TTextSpace::Store(std::string_view bytes) {
-  const std::uint64_t size = bytes.size();
-  const bool isLong = size >= TLineRef::kLongSize;
-  char* start = Allocate(bytes.size() + (isLong ? sizeof size : 0));
-  if (isLong) {
-    std::memcpy(start, &size, sizeof size);
-    start += sizeof size;
-  }
-  if (!bytes.empty()) {
-    std::memcpy(start, bytes.data(), bytes.size());
-  }
-  return TLineRef(static_cast<std::uint64_t>(start - base_), bytes.size());
-}
-
-TLineRef TSpaceWriter::Store(std::string_view bytes) {
-  const std::uint64_t size = bytes.size();
-  const bool isLong = size >= TLineRef::kLongSize;
-  const std::size_t needed = bytes.size() + (isLong ? sizeof size : 0);
+std::uint64_t TSpaceWriter::Store(std::string_view line) {
+  const std::size_t needed = line.size() + 1;
   if (needed > left_) {
     constexpr std::size_t kBlock = std::size_t{1} << 20;
     left_ = needed > kBlock ? needed : kBlock;
     next_ = space_.AllocateShared(left_);
   }
   char* start = next_;
-  if (isLong) {
-    std::memcpy(start, &size, sizeof size);
-    start += sizeof size;
+  if (!line.empty()) {
+    std::memcpy(start, line.data(), line.size());
   }
-  if (!bytes.empty()) {
-    std::memcpy(start, bytes.data(), bytes.size());
-  }
+  start[line.size()] = '\n';
   next_ += needed;
   left_ -= needed;
-  return TLineRef(static_cast<std::uint64_t>(start - space_.Base()), bytes.size());
+  return space_.OffsetOf(start);
 }
 
 std::size_t CountLines(std::string_view text) {
@@ -104,45 +104,53 @@ std::size_t CountLines(std::string_view text) {
   return count;
 }
 
-void AppendLines(TTextSpace& space, std::string_view text, std::vector<TLineRef>& lines) {
-  lines.reserve(lines.size() + CountLines(text));
-  ForEachLine(
-      text, [&](const char* data, std::size_t size) { lines.push_back(space.RefTo(data, size)); });
+std::size_t MiddleLineBoundary(std::string_view text) {
+  const char* end = text.data() + text.size();
+  const char* lineEnd = FindLineEnd(text.data() + text.size() / 2, end);
+  if (lineEnd == end) {
+    return text.size();
+  }
+  const char* next = lineEnd + 1;
+  if (*lineEnd == '\r' && next < end && *next == '\n') {
+    ++next;
+  }
+  return static_cast<std::size_t>(next - text.data());
 }
 
-std::string_view ReadFileText(TTextSpace& space, const std::string& fileName) {
+std::string_view ReadText(TTextSpace& space, const std::string& fileName) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
-      start = space.Allocate(needed);
+      start = space.Allocate(needed + 1);
     } else {
-      space.Grow(start, needed);
+      space.Grow(start, needed + 1);
     }
     return start;
   });
-  space.Shrink(start, size);
-  return {start, size};
+  return space.EndText(start, size);
 }
 
-std::string_view ReadTextLines(TTextSpace& space, const std::string& fileName,
-                               std::vector<TLineRef>& lines) {
-  const std::string_view text = ReadFileText(space, fileName);
-  AppendLines(space, text, lines);
-  return text;
-}
-
-std::string JoinLinesCrLf(const TTextSpace& space, const TLineRef* first, const TLineRef* last) {
-  std::size_t total = 0;
-  for (const TLineRef* line = first; line != last; ++line) {
-    total += space.View(*line).size() + 2;
+std::string_view CrLfJoined(TTextSpace& space, std::string_view text) {
+  bool joined = true;
+  std::size_t joinedSize = 0;
+  ForEachLine(text, [&](const char* data, std::size_t size) {
+    joinedSize += size + 2;
+    joined = joined && data + size + 1 < text.data() + text.size() && data[size] == '\r' &&
+             data[size + 1] == '\n';
+  });
+  char* start = const_cast<char*>(text.data()); // the space's newest allocation
+  if (joined) {
+    return text;
   }
-  std::string text;
-  text.reserve(total);
-  for (const TLineRef* line = first; line != last; ++line) {
-    text += space.View(*line);
-    text += "\r\n";
-  }
-  return text;
+  std::string copy;
+  copy.reserve(joinedSize);
+  ForEachLine(text, [&copy](const char* data, std::size_t size) {
+    copy.append(data, size);
+    copy += "\r\n";
+  });
+  space.Grow(start, copy.size() + 1);
+  std::memcpy(start, copy.data(), copy.size());
+  return space.EndText(start, copy.size());
 }
 
 std::vector<std::string> SplitTextFileLines(std::string_view text) {

@@ -6,7 +6,9 @@
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
+#include "engine/output_runs.h"
 #include "engine/sort_keys.h"
+#include "engine/two_threads.h"
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
 #include "text/code_conversion.h"
@@ -17,7 +19,6 @@
 #include <exception>
 #include <filesystem>
 #include <new>
-#include <thread>
 
 namespace zorbe {
 
@@ -66,9 +67,6 @@ TSettingOptionItems WithNamesResolved(TSettingOptionItems setting) {
   return setting;
 }
 
-// How many lines ahead the writer asks for a line's bytes.
-constexpr std::size_t kPrefetchDistance = 16;
-
 bool FirstLineEndsInCrLf(std::string_view text) {
   const std::size_t end = text.find_first_of("\r\n");
   return end != std::string_view::npos && text.substr(end, 2) == "\r\n";
@@ -85,6 +83,38 @@ struct TOutputForm {
   TOutputCode code = TOutputCode::ShiftJis;
   std::string_view lineEnd = "\r\n";
   bool byteOrderMark = false;
+};
+
+// How many lines ahead the writer asks for a line's bytes.
+constexpr std::size_t kPrefetchDistance = 16;
+// A text at least this large is filed by two threads.
+constexpr std::size_t kTextForTwoThreads = std::size_t{1} << 20;
+// Cycles whose files hold at most this much start with narrow references; a cycle whose texts
+// still outgrow them is done again with wide ones.
+constexpr std::uint64_t kNarrowCycleBytes = std::uint64_t{2} << 30;
+
+// One cycle's lines, as offsets into the job's space.
+template <typename Ref> struct TCycleLines {
+  TLineList<Ref> main;         // comment lines; in the order "none" every line
+  std::vector<bool> mainKeyed; // order "none": which lines of main received the column key
+  TLineList<Ref> lines;        // the other lines of the sorted orders
+};
+
+// One thread's share of the line pass: its part of the text, where its lines go, and what it
+// keeps of them. Kept lines are put over the part's text as it is read (see TSpaceWriter).
+template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
+  TLinePassPart(TTextSpace& space, std::string_view partText)
+      : text(partText), writer(space, const_cast<char*>(partText.data())) {}
+  std::string_view text;
+  Ref* lines = nullptr;
+  std::size_t kept = 0;      // kept lines, from lines[0] on
+  std::vector<Ref> comments; // comment lines of the sorted orders
+  std::vector<bool> keyed;   // order "none": which kept lines received the column key
+  TSpaceWriter writer;
+  std::string keyedLine;
+  std::string unkeyedLine;
+  std::string converted[2];
+  std::string rotated;
 };
 
 class TSortJob {
@@ -105,6 +135,13 @@ private:
     control_.Progress().StartPhase(text, total, inputBytes);
     host_.ShowStatus(text);
   }
+  // Counts the line with this number (from 0, in any thread's own numbering) as done in the
+  // current phase: the progress hears of the lines in steps.
+  void ReportLine(std::uint64_t number) const {
+    if (number % kProgressStep == kProgressStep - 1) {
+      control_.Progress().Advance(kProgressStep);
+    }
+  }
   void CheckStop() const {
     if (control_.StopRequested()) {
       throw EJobStopped{};
@@ -112,43 +149,41 @@ private:
   }
 
   void BuildAuxiliaries();
-  void ClearCycle();
   TCharCode CodeOf(std::size_t index) const {
     return index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
   }
-  void StartOutputForm(std::size_t first, std::size_t end);
-  void ProcessFile(std::size_t index);
+  void RunCycle(std::size_t first, std::size_t last);
+  template <typename Ref> void RunCycleWith(std::size_t first, std::size_t last);
+  void StartOutputForm(std::size_t first, std::size_t last);
+  template <typename Ref>
+  void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
   std::string_view ReadTarget(std::size_t index);
   std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
                                   std::string_view text);
-  std::string_view ConvertCharCode(TCharCode code, std::string_view text,
-                                   std::vector<TLineRef>& target, std::size_t first);
-  std::string_view JoinedText(std::string_view text, std::vector<TLineRef>& target,
-                              std::size_t first);
-  void ReplacementPass(std::string_view text, std::vector<TLineRef>& target, std::size_t first);
+  std::string_view ConvertCharCode(TCharCode code, std::string_view text);
+  std::string_view ReplacementPass(std::string_view text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
-  // One thread's share of the line pass: its lines, and what it keeps of them.
-  struct alignas(64) TLinePassPart { // apart from the other thread's part: no shared cache line
-    explicit TLinePassPart(TTextSpace& space) : writer(space) {}
-    TLineRef* lines = nullptr;
-    std::size_t count = 0;
-    std::size_t kept = 0;           // the kept lines, moved to the front of `lines`
-    std::vector<TLineRef> comments; // comment lines of the sorted orders
-    std::vector<bool> keyed;        // order "none": which kept lines received the column key
-    TSpaceWriter writer;
-    std::string keyedLine;
-    std::string unkeyedLine;
-    std::string converted[2];
-    std::string rotated;
-  };
-  void LinePass(std::vector<TLineRef>& target, std::size_t first);
-  void LinePassPart(TLinePassPart& part) const;
-  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const;
+  template <typename Ref> void LinePass(std::string_view text, TCycleLines<Ref>& cycle);
+  template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
+  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
+  template <typename Ref>
+  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
-  void Write(const std::string& fileName);
-  void WriteSorted(TAtomicFile& out);
-  void WriteUnordered(TAtomicFile& out);
-  void WriteLine(TAtomicFile& out, std::string_view line);
+  template <typename Ref> void Write(const std::string& fileName, const TCycleLines<Ref>& cycle);
+  template <typename Ref>
+  std::size_t WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const;
+  template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
+  template <typename Ref>
+  void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
+  template <typename Ref>
+  void WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
+                      TOutputRun& run) const;
+  struct TUndoBuffers {
+    std::string rotated;
+    std::string moved;
+  };
+  template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const;
+  void AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const;
 
   TSortJobInputs& inputs_;
   const TSettingOptionItems setting_;
@@ -167,48 +202,26 @@ private:
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
 
-  // The current cycle's output, and the lines written to it so far.
+  // The current cycle's output, and the bytes of its targets read so far.
   TOutputForm output_;
-  std::size_t linesWritten_ = 0;
-  std::uint64_t cycleBytes_ = 0; // the bytes of the cycle's targets read so far
-  std::string encoded_;
+  std::uint64_t cycleBytes_ = 0;
 
-  // One cycle's lines: references to the texts read and the lines changed, all in space_.
+  // The texts read and the lines changed in one cycle.
   TTextSpace space_;
-  std::vector<TLineRef> main_;  // comment lines; in the order "none" every line
-  std::vector<bool> mainKeyed_; // order "none": which lines of main_ received the column key
-  std::vector<TLineRef> lines_; // the other lines of the sorted orders
 };
 
 void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
   }
-  texts_.emplace(inputs_.files, inputs_.codes, setting_);
+  texts_.emplace(inputs_.files, inputs_.codes, setting_, inputs_.contents);
   BuildAuxiliaries();
-  std::size_t index = 0;
   const std::size_t count = inputs_.files.size();
-  do {
-    ClearCycle();
-    StartOutputForm(index, setting_.NoConnected ? index + 1 : count);
-    do {
-      ProcessFile(index++);
-    } while (!setting_.NoConnected && index < count);
-    if (!Unordered()) {
-      SetStatus(kStatusSorting, 0, cycleBytes_);
-      const TCodeTable& table = texts_->Table();
-      SortClassLists(lines_, space_,
-                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                      setting_.SortDirection, setting_.Distinction,
-                      table.HasJobCodes() ? &table : nullptr});
-    }
-    const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
-    if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
-      SetStatus(kStatusWriting, main_.size() + lines_.size(), cycleBytes_);
-      Write(*output);
-    }
-  } while (setting_.NoConnected && index < count);
-  ClearCycle();
+  for (std::size_t first = 0; first < count;) {
+    const std::size_t last = setting_.NoConnected ? first + 1 : count;
+    RunCycle(first, last);
+    first = last;
+  }
 }
 
 void TSortJob::BuildAuxiliaries() {
@@ -219,12 +232,59 @@ void TSortJob::BuildAuxiliaries() {
   comments_ = TCommentPrefixes(texts_->CommentPrefixes());
 }
 
+// A cycle of files [first, last): the lines of all of them sorted and written together. A
+// cycle with targets read ahead starts with wide references: their bytes are taken when they are
+// read, so the cycle can't be done again.
+void TSortJob::RunCycle(std::size_t first, std::size_t last) {
+  std::uint64_t bytes = 0;
+  bool readAhead = false;
+  for (std::size_t i = first; i < last; ++i) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(inputs_.files[i], ec);
+    bytes += ec ? 0 : size;
+    readAhead = readAhead || inputs_.contents.contains(i);
+  }
+  if (readAhead || bytes > kNarrowCycleBytes) {
+    RunCycleWith<TWideRef>(first, last);
+    return;
+  }
+  try {
+    RunCycleWith<TNarrowRef>(first, last);
+  } catch (const ENarrowRefFull&) {
+    RunCycleWith<TWideRef>(first, last);
+  }
+}
+
+template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size_t last) {
+  space_.Clear();
+  cycleBytes_ = 0;
+  StartOutputForm(first, last);
+  TCycleLines<Ref> cycle;
+  for (std::size_t index = first; index < last; ++index) {
+    ProcessFile(index, index == first, cycle);
+  }
+  if (!Unordered()) {
+    SetStatus(kStatusSorting, 0, cycleBytes_);
+    const TCodeTable& table = texts_->Table();
+    SortClassLists(cycle.lines, space_,
+                   {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
+                    setting_.SortDirection, setting_.Distinction,
+                    table.HasJobCodes() ? &table : nullptr});
+  }
+  if (const std::optional<std::string> output =
+          ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {
+    SetStatus(kStatusWriting, cycle.main.size() + cycle.lines.size(), cycleBytes_);
+    Write(*output, cycle);
+  }
+  space_.Clear();
+}
+
 // The output code: as the setting says, or automatically UTF-8 when a target of the output is
 // in a Unicode code and Shift-JIS otherwise. The line end: as the setting says, or
 // automatically CR LF for Shift-JIS and the first target's own (LF unless its first line ends
 // in CR LF) for the other codes, which ProcessFile fills in. A byte-order mark starts a UTF-8
 // output whose first target is UTF-8 with one.
-void TSortJob::StartOutputForm(std::size_t first, std::size_t end) {
+void TSortJob::StartOutputForm(std::size_t first, std::size_t last) {
   switch (setting_.OutputCode) {
   case ocShiftJis:
     output_.code = TOutputCode::ShiftJis;
@@ -237,7 +297,7 @@ void TSortJob::StartOutputForm(std::size_t first, std::size_t end) {
     break;
   default: {
     bool unicode = false;
-    for (std::size_t i = first; i < end; ++i) {
+    for (std::size_t i = first; i < last; ++i) {
       unicode = unicode || IsUnicodeCode(CodeOf(i));
     }
     output_.code = unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis;
@@ -247,20 +307,10 @@ void TSortJob::StartOutputForm(std::size_t first, std::size_t end) {
   output_.byteOrderMark = false;
 }
 
-void TSortJob::ClearCycle() {
-  cycleBytes_ = 0;
-  main_ = {};
-  mainKeyed_ = {};
-  lines_ = {};
-  space_.Clear();
-}
-
-void TSortJob::ProcessFile(std::size_t index) {
+template <typename Ref>
+void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
-  std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
-  const std::size_t first = target.size();
-  const bool firstOfCycle = setting_.NoConnected || index == 0;
   std::string_view text = ReadTarget(index);
   const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
   substitutions_.Note(fileName, code, text);
@@ -272,60 +322,32 @@ void TSortJob::ProcessFile(std::size_t index) {
     SetStatus(kStatusConverting, 0, text.size());
     text = ConvertUnicode(fileName, code, text);
     crLf = FirstLineEndsInCrLf(text);
-    AppendLines(space_, text, target);
   } else {
-    AppendLines(space_, text, target);
     crLf = FirstLineEndsInCrLf(text);
-    if (code != ccShiftJis) {
-      SetStatus(kStatusConverting, 0, text.size());
-    }
-    text = ConvertCharCode(code, text, target, first);
+    text = ConvertCharCode(code, text);
   }
   if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
     output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
   }
   output_.byteOrderMark = output_.byteOrderMark && output_.code == TOutputCode::Utf8;
   if (FileExists(setting_.Replacement)) {
-    ReplacementPass(text, target, first);
+    text = ReplacementPass(text);
   }
-  SetStatus(kStatusLinePass, target.size() - first, text.size());
-  LinePass(target, first);
+  LinePass(text, cycle);
 }
 
-// Reads a target into the space and appends its lines; returns where its bytes lie.
+// Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
+// read ahead, whose memory is given back once they are in the space.
 std::string_view TSortJob::ReadTarget(std::size_t index) {
   const auto readAhead = inputs_.contents.find(index);
   if (readAhead == inputs_.contents.end()) {
-    return ReadFileText(space_, inputs_.files[index]);
+    return ReadText(space_, inputs_.files[index]);
   }
-  std::string bytes = std::move(readAhead->second);
+  const std::string bytes = std::move(readAhead->second);
   inputs_.contents.erase(readAhead);
-  char* copy = space_.Allocate(bytes.size());
+  char* copy = space_.Allocate(bytes.size() + 1);
   std::memcpy(copy, bytes.data(), bytes.size());
-  return {copy, bytes.size()};
-}
-
-// The current file's lines (target[first..], read from `text`) as one text, every line followed
-// by CR LF, in place of `text` in the space; the references to the old lines are dropped. A text
-// that already has CR LF after every line is that text.
-std::string_view TSortJob::JoinedText(std::string_view text, std::vector<TLineRef>& target,
-                                      std::size_t first) {
-  std::size_t joinedSize = 0;
-  for (std::size_t i = first; i < target.size(); ++i) {
-    joinedSize += space_.View(target[i]).size() + 2;
-  }
-  if (joinedSize == text.size()) {
-    target.resize(first);
-    space_.Shrink(text.data(), text.size()); // long lines were copied behind the text
-    return text;
-  }
-  const std::string joined =
-      JoinLinesCrLf(space_, target.data() + first, target.data() + target.size());
-  target.resize(first);
-  space_.Shrink(text.data(), 0);
-  char* copy = space_.Allocate(joined.size());
-  std::memcpy(copy, joined.data(), joined.size());
-  return {copy, joined.size()};
+  return space_.EndText(copy, bytes.size());
 }
 
 // A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
@@ -335,8 +357,7 @@ std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode
                                           std::string_view text) {
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
   const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size());
-  space_.Shrink(bytes, size);
-  text = {bytes, size};
+  text = space_.EndText(bytes, size);
   if (output_.code != TOutputCode::Utf8) {
     const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
     if (bad != std::string_view::npos) {
@@ -348,39 +369,35 @@ std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode
   return text;
 }
 
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text and
-// split again. Shift-JIS is read as it is, unless the job's code table gave one of its shared
-// codes to another character; then it is rewritten the same way. Returns the file's text as it
-// now stands.
-std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text,
-                                           std::vector<TLineRef>& target, std::size_t first) {
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
+// Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
+// another character, the text is rewritten to use its per-job codes (which keeps every byte's
+// place). Returns the file's text as it now stands.
+std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text) {
   const bool jis = FamilyOf(code) == TCodeFamily::Jis;
   const bool euc = FamilyOf(code) == TCodeFamily::Euc;
-  if (!jis && !euc && !texts_->RewritesInternal()) {
-    return text;
-  }
-  text = JoinedText(text, target, first);
-  char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  std::size_t size = text.size();
   if (jis || euc) {
-    size = jis ? JisToSjisInPlace(bytes, size) : EucToSjisInPlace(bytes, size);
+    SetStatus(kStatusConverting, 0, text.size());
+    text = CrLfJoined(space_, text);
+    char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
+    const std::size_t size =
+        jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+    text = space_.EndText(bytes, size);
+  } else if (code != ccShiftJis) {
+    SetStatus(kStatusConverting, 0, text.size());
   }
   if (texts_->RewritesInternal()) {
-    texts_->Table().RewriteInternal(bytes, size);
+    texts_->Table().RewriteInternal(const_cast<char*>(text.data()), text.size());
   }
-  space_.Shrink(bytes, size);
-  AppendLines(space_, {bytes, size}, target);
-  return {bytes, size};
+  return text;
 }
 
-// Rewrites the current file's text (target[first..], read from `text`) with the rules of the
-// replacement file: the lines joined by CR LF, each rule applied to the result of the one before,
-// the result split into lines again. The engine, the dictionaries and the rules are made anew for
-// every file and released at the end of the pass, on every path.
-void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& target,
-                               std::size_t first) {
+// Rewrites the current file's text with the rules of the replacement file: the lines joined by
+// CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
+// rules are made anew for every file and released at the end of the pass, on every path.
+std::string_view TSortJob::ReplacementPass(std::string_view text) {
   SetStatus(kStatusReplacing);
-  text = JoinedText(text, target, first);
+  text = CrLfJoined(space_, text);
   // The dictionaries outlive the engine, which only points at them.
   TREDictionary synonyms;
   TREDictionary fuzzyChars;
@@ -398,15 +415,14 @@ void TSortJob::ReplacementPass(std::string_view text, std::vector<TLineRef>& tar
   }
   std::string buffers[2];
   const std::string_view result = ApplyRules(engine, text, buffers);
-  if (result.data() != text.data()) {
-    // The joined text is the space's newest allocation: the result takes its place.
-    char* bytes = const_cast<char*>(text.data());
-    space_.Shrink(bytes, 0);
-    bytes = space_.Allocate(result.size());
-    std::memcpy(bytes, result.data(), result.size());
-    text = {bytes, result.size()};
+  if (result.data() == text.data()) {
+    return text;
   }
-  AppendLines(space_, text, target);
+  // The joined text is the space's newest allocation: the result takes its place.
+  char* bytes = const_cast<char*>(text.data());
+  space_.Grow(bytes, result.size() + 1);
+  std::memcpy(bytes, result.data(), result.size());
+  return space_.EndText(bytes, result.size());
 }
 
 // Applies the rules in file order and returns the final text: `text` itself when no rule matched,
@@ -444,100 +460,91 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
   return current;
 }
 
-// Filters, keys, converts and files each line of the current file (target[first..]) in place:
-// kept lines are compacted towards `first`, comment lines of the sorted orders go to main_.
-// Lines are independent of each other, so a large file is done in two halves on two threads.
-void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
-  constexpr std::size_t kLinesForTwoThreads = 1 << 16;
-  const std::size_t count = target.size() - first;
-  const std::size_t firstHalf = count >= kLinesForTwoThreads ? count / 2 : count;
-  TLinePassPart parts[2] = {TLinePassPart(space_), TLinePassPart(space_)};
+// Filters, keys, converts and files each line of the current file's text: kept lines are
+// appended to the cycle's list, comment lines of the sorted orders to its main list. Lines are
+// independent of each other, so a large text is done in two halves on two threads, each writing
+// its lines to its own stretch of the list.
+template <typename Ref> void TSortJob::LinePass(std::string_view text, TCycleLines<Ref>& cycle) {
+  TLineList<Ref>& target = Unordered() ? cycle.main : cycle.lines;
+  const std::size_t split =
+      text.size() >= kTextForTwoThreads ? MiddleLineBoundary(text) : text.size();
+  TLinePassPart<Ref> parts[2] = {TLinePassPart<Ref>(space_, text.substr(0, split)),
+                                 TLinePassPart<Ref>(space_, text.substr(split))};
+  std::size_t counts[2] = {};
+  RunBoth([&] { counts[0] = CountLines(parts[0].text); },
+          [&] { counts[1] = CountLines(parts[1].text); });
+  SetStatus(kStatusLinePass, counts[0] + counts[1], text.size());
+  const std::size_t first = target.size();
+  target.resize(first + counts[0] + counts[1]);
   parts[0].lines = target.data() + first;
-  parts[0].count = firstHalf;
-  parts[1].lines = parts[0].lines + firstHalf;
-  parts[1].count = count - firstHalf;
-  if (parts[1].count == 0) {
+  parts[1].lines = parts[0].lines + counts[0];
+  if (parts[1].text.empty()) {
     LinePassPart(parts[0]);
   } else {
-    std::exception_ptr failure;
-    std::thread helper([&] {
-      try {
-        LinePassPart(parts[1]);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    });
-    try {
-      LinePassPart(parts[0]);
-    } catch (...) {
-      helper.join();
-      throw;
-    }
-    helper.join();
-    if (failure) {
-      std::rethrow_exception(failure);
-    }
+    RunBoth([&] { LinePassPart(parts[0]); }, [&] { LinePassPart(parts[1]); });
   }
   std::copy(parts[1].lines, parts[1].lines + parts[1].kept, parts[0].lines + parts[0].kept);
   target.resize(first + parts[0].kept + parts[1].kept);
-  for (TLinePassPart& part : parts) {
-    main_.insert(main_.end(), part.comments.begin(), part.comments.end());
-    mainKeyed_.insert(mainKeyed_.end(), part.keyed.begin(), part.keyed.end());
+  for (TLinePassPart<Ref>& part : parts) {
+    cycle.main.insert(cycle.main.end(), part.comments.begin(), part.comments.end());
+    cycle.mainKeyed.insert(cycle.mainKeyed.end(), part.keyed.begin(), part.keyed.end());
   }
 }
 
-void TSortJob::LinePassPart(TLinePassPart& part) const {
-  for (std::size_t i = 0; i < part.count; ++i) {
-    if (i % kProgressStep == kProgressStep - 1) {
-      control_.Progress().Advance(kProgressStep);
-    }
-    std::string_view line = space_.View(part.lines[i]);
-    if (setting_.ReturnDel && line.empty()) {
-      CheckStop();
-      continue;
-    }
-    const bool comment = comments_.Matches(line);
-    bool inSpace = true; // still the bytes as read, or a part of them
-    if (setting_.CsvSupport && !comment) {
-      part.keyedLine =
-          MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_);
-      line = part.keyedLine;
-      inSpace = false;
-    }
-    if (!line.empty() && conversions_.NeverLonger()) {
-      // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
-      char* bytes = const_cast<char*>(line.data());
-      line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
-    } else if (!line.empty() && conversions_.Any()) {
-      const std::string_view converted =
-          conversions_.Apply(line, part.converted[0], part.converted[1]);
-      inSpace = inSpace && converted.data() == line.data();
-      line = converted;
-    }
-    if (setting_.FBSpaceDel) {
-      const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
-      line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
-    }
-    if (!deletion_ || !deletion_->Contains(line)) {
-      if (Unordered()) {
-        part.lines[part.kept++] = part.writer.Keep(line, inSpace);
-        if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-          part.keyed.push_back(!comment);
-        }
-      } else {
-        if (setting_.CharPos && !comment) {
-          part.rotated = RotateLine(line, setting_.CharPosCount, setting_.LineEndCount);
-          line = part.rotated;
-          inSpace = false;
-        }
-        if (comment) {
-          part.comments.push_back(part.writer.Keep(line, inSpace));
-        } else {
-          part.lines[part.kept++] = part.writer.Keep(line, inSpace);
-        }
-      }
-    }
+// Every line of a part is followed by a line end in the part, or by the LF after the text.
+template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) const {
+  std::uint64_t filed = 0;
+  ForEachLine(part.text, [&](const char* data, std::size_t size) {
+    FileLine(part, {data, size});
+    ReportLine(filed++);
     CheckStop();
+  });
+  part.writer.ReleaseRest(part.text.data() + part.text.size());
+}
+
+// One line of the line pass. The line's bytes and its line end are this thread's own.
+template <typename Ref>
+void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
+  const char* ownedEnd = line.data() + line.size() + 1;
+  if (setting_.ReturnDel && line.empty()) {
+    return;
+  }
+  const bool comment = comments_.Matches(line);
+  if (setting_.CsvSupport && !comment) {
+    MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_,
+              part.keyedLine);
+    line = part.keyedLine;
+  }
+  if (!line.empty() && conversions_.NeverLonger()) {
+    // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
+    char* bytes = const_cast<char*>(line.data());
+    line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
+  } else if (!line.empty() && conversions_.Any()) {
+    line = conversions_.Apply(line, part.converted[0], part.converted[1]);
+  }
+  if (setting_.FBSpaceDel) {
+    const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
+    line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
+  }
+  if (deletion_ && deletion_->Contains(line)) {
+    return;
+  }
+  if (Unordered()) {
+    part.lines[part.kept++] = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
+    if (setting_.CsvSupport && !setting_.CsvNotRestore) {
+      part.keyed.push_back(!comment);
+    }
+    return;
+  }
+  if (setting_.CharPos && !comment) {
+    RotateLine(line, setting_.CharPosCount, setting_.LineEndCount, part.rotated);
+    line = part.rotated;
+  }
+  const Ref ref = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
+  if (comment) {
+    part.comments.push_back(ref);
+  } else {
+    part.lines[part.kept++] = ref;
   }
 }
 
@@ -546,16 +553,18 @@ void TSortJob::LinePassPart(TLinePassPart& part) const {
 // kinds), or makes one the line's last byte: then the line has another number of fields and
 // the undo would move the wrong one. Such a line is trimmed in its own field order instead and
 // keyed again, so that its fields come out in their order.
-std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart& part) const {
+template <typename Ref>
+std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const {
   const std::string_view trimmed = TrimBlanks(keyed);
   if (trimmed.size() == keyed.size() ||
       SplitFields(csvDelimiter_, trimmed).size() == SplitFields(csvDelimiter_, keyed).size()) {
     return trimmed;
   }
-  part.unkeyedLine =
-      MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
-  part.keyedLine = MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex,
-                             setting_.InsertCsvIndex, csvDelimiter_);
+  MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
+            part.unkeyedLine);
+  // `keyed` may lie in keyedLine, but is no longer read.
+  MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex, setting_.InsertCsvIndex,
+            csvDelimiter_, part.keyedLine);
   return part.keyedLine;
 }
 
@@ -588,101 +597,136 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
   return name;
 }
 
-void TSortJob::Write(const std::string& fileName) {
+template <typename Ref>
+void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle) {
   TAtomicFile out(fileName);
-  linesWritten_ = 0;
   if (output_.byteOrderMark) {
     out.Write(kUtf8ByteOrderMark);
   }
-  if (Unordered()) {
-    WriteUnordered(out);
-  } else {
-    WriteSorted(out);
+  try {
+    if (Unordered()) {
+      WriteUnordered(out, cycle);
+    } else {
+      WriteSorted(out, cycle);
+    }
+  } catch (const EOutputLineError& e) {
+    throw EFileError(
+        UnwritableMessage("出力の " + std::to_string(e.line) + " 行目", e.character, output_.code));
   }
   out.Commit();
-  ClearCycle();
 }
 
-// Writes a line and the line end in the output code. A character the output code can't hold
-// ends the job (the output is discarded): one that came from a target was refused when the
-// target was read, so this one came in through a replacement rule.
-void TSortJob::WriteLine(TAtomicFile& out, std::string_view line) {
-  ++linesWritten_;
+// Appends a line in the output code. A character the output code can't hold ends the job (the
+// output is discarded): one that came from a target was refused when the target was read, so
+// this one came in through a replacement rule.
+void TSortJob::AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const {
   const TCodeTable& table = texts_->Table();
   if (output_.code == TOutputCode::ShiftJis && !table.HasJobCodes()) {
-    out.Write(line); // the internal form is the output
-  } else {
-    encoded_.clear();
-    const std::size_t bad = AppendInOutputCode(encoded_, line, output_.code, table);
+    run.AppendLine(line, stable); // the internal form is the output
+    return;
+  }
+  run.AppendLineWith([&](std::string& buffer) {
+    const std::size_t bad = AppendInOutputCode(buffer, line, output_.code, table);
     if (bad != std::string_view::npos) {
-      throw EFileError(UnwritableMessage("出力の " + std::to_string(linesWritten_) + " 行目",
-                                         CharacterAt(line, bad, table), output_.code));
+      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, bad, table)};
     }
-    out.Write(encoded_);
-  }
-  out.Write(output_.lineEnd);
+  });
 }
 
-void TSortJob::WriteUnordered(TAtomicFile& out) {
-  for (std::size_t i = 0; i < main_.size(); ++i) {
-    if (i % kProgressStep == kProgressStep - 1) {
-      control_.Progress().Advance(kProgressStep);
-    }
-    const std::string_view line = space_.View(main_[i]);
-    if (i < mainKeyed_.size() && mainKeyed_[i]) {
-      WriteLine(out,
-                MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_));
-    } else {
-      WriteLine(out, line);
-    }
-    CheckStop();
+// Every line as it is, in list order; returns the number of lines.
+template <typename Ref>
+std::size_t TSortJob::WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const {
+  return WriteInRuns(out, lines.size(), output_.lineEnd,
+                     [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                       for (std::size_t i = first; i < last; ++i) {
+                         AppendOutputLine(run, space_.View(lines[i]), true);
+                         ReportLine(i);
+                         CheckStop();
+                       }
+                     });
+}
+
+template <typename Ref>
+void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
+  if (cycle.mainKeyed.empty()) {
+    WriteAsTheyAre(out, cycle.main);
+    return;
+  }
+  WriteInRuns(out, cycle.main.size(), output_.lineEnd,
+              [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                std::string undone;
+                for (std::size_t i = first; i < last; ++i) {
+                  const std::string_view line = space_.View(cycle.main[i]);
+                  if (cycle.mainKeyed[i]) {
+                    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
+                              undone);
+                    AppendOutputLine(run, undone, false);
+                  } else {
+                    AppendOutputLine(run, line, true);
+                  }
+                  ReportLine(i);
+                  CheckStop();
+                }
+              });
+}
+
+// The comment lines as they are, then the sorted lines with their keys undone, a line that
+// repeats the one written before it left out when Duplicate is set. A run compares its first
+// line with the line before the run: when that one was left out, it equals (case folded, with
+// Distinction) the line written last, so the result is that of comparing with the line written
+// last.
+template <typename Ref>
+void TSortJob::WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
+  const std::size_t comments = WriteAsTheyAre(out, cycle.main);
+  const TLineList<Ref>& lines = cycle.lines;
+  try {
+    WriteInRuns(out, lines.size(), output_.lineEnd,
+                [&](std::size_t first, std::size_t last, TOutputRun& run) {
+                  WriteSortedRun(lines, first, last, run);
+                });
+  } catch (EOutputLineError& e) {
+    e.line += comments;
+    throw;
   }
 }
 
-void TSortJob::WriteSorted(TAtomicFile& out) {
-  for (const TLineRef& line : main_) {
-    WriteLine(out, space_.View(line));
-    CheckStop();
+template <typename Ref>
+void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
+                              TOutputRun& run) const {
+  TUndoBuffers undone[2]; // a line's, and the line's before it
+  std::string_view previous;
+  if (setting_.Duplicate && first > 0) {
+    previous = Undone(lines[first - 1], undone[(first + 1) % 2]);
   }
-  const bool undoColumnKey = setting_.CsvSupport && !setting_.CsvNotRestore;
-  // The last written line; nothing has been written before the first, so no line can count as
-  // its duplicate (a placeholder text could collide with a real line).
-  std::string_view last;
-  bool written = false;
-  std::string undone;
-  std::string lastStore;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i % kProgressStep == kProgressStep - 1) {
-      control_.Progress().Advance(kProgressStep);
+  for (std::size_t i = first; i < last; ++i) {
+    if (i + kPrefetchDistance < last) {
+      space_.Prefetch(lines[i + kPrefetchDistance]);
     }
-    if (i + kPrefetchDistance < lines_.size()) {
-      space_.Prefetch(lines_[i + kPrefetchDistance]);
-    }
-    std::string_view line = space_.View(lines_[i]);
-    bool copied = false;
-    if (setting_.CharPos) {
-      undone = RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount);
-      line = undone;
-      copied = true;
-    }
-    if (undoColumnKey) {
-      undone = MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_);
-      line = undone;
-      copied = true;
-    }
-    const bool duplicate = setting_.Duplicate && written &&
-                           (setting_.Distinction ? EqualFolded(line, last) : line == last);
+    const std::string_view line = Undone(lines[i], undone[i % 2]);
+    const bool duplicate = setting_.Duplicate && i > 0 &&
+                           (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
     if (!duplicate) {
-      WriteLine(out, line);
-      written = true;
-      if (copied) {
-        lastStore.swap(undone); // keep the bytes: `undone` is reused for the next line
-        line = lastStore;
-      }
-      last = line;
+      AppendOutputLine(run, line, line.data() == space_.Base() + lines[i]);
     }
+    previous = line; // its bytes stay: the other buffer is the next line's
+    ReportLine(i);
     CheckStop();
   }
+}
+
+// A sorted line as it is written: the position key undone, then the column key. The result is
+// the line where it lies, or one of the buffers.
+template <typename Ref> std::string_view TSortJob::Undone(Ref ref, TUndoBuffers& buffers) const {
+  std::string_view line = space_.View(ref);
+  if (setting_.CharPos) {
+    RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount, buffers.rotated);
+    line = buffers.rotated;
+  }
+  if (setting_.CsvSupport && !setting_.CsvNotRestore) {
+    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, buffers.moved);
+    line = buffers.moved;
+  }
+  return line;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "text/shift_jis.h"
 
+#include <cstring>
+
 namespace zorbe {
 namespace {
 
@@ -34,6 +36,14 @@ std::size_t NextChar(std::string_view line, std::size_t i) {
   return (IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) ? i + 2 : i + 1;
 }
 
+// Where a field lies in its line. A quoted field's bytes, from its opening quote to its closing
+// one, are its quoted form already (doubled quotes stay doubled), and an unquoted field's bytes
+// are the field: fields never need to be copied to be joined.
+struct TFieldSpan {
+  std::size_t start;
+  std::size_t size;
+};
+
 class FieldSplitter {
 public:
   FieldSplitter(int kind, std::string_view line) : delimiter_(SplitDelimiter(kind)), line_(line) {}
@@ -42,21 +52,27 @@ public:
   // without its trail byte: either swallows what follows once another field is put behind it.
   bool LastFieldOpen() const { return lastOpen_; }
 
-  std::vector<std::string> Split() {
+  void Split(std::vector<TFieldSpan>& fields) {
+    fields.clear();
     SkipControls();
     while (pos_ < line_.size()) {
       lastOpen_ = false;
-      fields_.push_back(line_[pos_] == '"' ? QuotedField() : PlainField());
+      const std::size_t start = pos_;
+      if (line_[pos_] == '"') {
+        SkipQuotedField();
+      } else {
+        SkipPlainField();
+      }
+      fields.push_back({start, pos_ - start});
       SkipControls();
       if (pos_ < line_.size() && line_[pos_] == delimiter_) {
         if (pos_ + 1 == line_.size()) {
-          fields_.emplace_back(); // a delimiter at the very end ends an empty last field
+          fields.push_back({pos_ + 1, 0}); // a delimiter at the very end ends an empty field
         }
         ++pos_;
         SkipControls();
       }
     }
-    return std::move(fields_);
   }
 
 private:
@@ -66,56 +82,54 @@ private:
     }
   }
 
-  std::string PlainField() {
-    const std::size_t start = pos_;
+  void SkipPlainField() {
     while (pos_ < line_.size()) {
       const auto c = static_cast<unsigned char>(line_[pos_]);
       if (c == static_cast<unsigned char>(delimiter_) || IsControl(c)) {
-        break;
+        return;
       }
       // A lead byte at the very end has no trail byte: put before a delimiter, it would take
       // the delimiter as its trail byte.
       lastOpen_ = IsLeadByte(c) && pos_ + 1 == line_.size();
       pos_ = NextChar(line_, pos_);
     }
-    return std::string(line_.substr(start, pos_ - start));
   }
 
-  // Runs to the next double quote that isn't doubled; "" inside stands for one quote. Stored in
-  // quoted form; without a closing quote the field keeps every byte to the end of the line.
-  std::string QuotedField() {
-    const std::size_t start = pos_;
-    std::string inner;
+  // Runs to the next double quote that isn't doubled; "" inside stands for one quote. Without a
+  // closing quote the field keeps every byte to the end of the line.
+  void SkipQuotedField() {
     ++pos_;
     while (pos_ < line_.size()) {
       if (line_[pos_] == '"') {
         if (pos_ + 1 < line_.size() && line_[pos_ + 1] == '"') {
-          inner += "\"\"";
           pos_ += 2;
           continue;
         }
         ++pos_;
-        return "\"" + inner + "\"";
+        return;
       }
-      const std::size_t next = NextChar(line_, pos_);
-      inner.append(line_.substr(pos_, next - pos_));
-      pos_ = next;
+      pos_ = NextChar(line_, pos_);
     }
     lastOpen_ = true;
-    return std::string(line_.substr(start));
   }
 
   char delimiter_;
   std::string_view line_;
   std::size_t pos_ = 0;
   bool lastOpen_ = false;
-  std::vector<std::string> fields_;
 };
 
 } // namespace
 
 std::vector<std::string> SplitFields(int kind, std::string_view line) {
-  return FieldSplitter(kind, line).Split();
+  std::vector<TFieldSpan> spans;
+  FieldSplitter(kind, line).Split(spans);
+  std::vector<std::string> fields;
+  fields.reserve(spans.size());
+  for (const TFieldSpan& span : spans) {
+    fields.emplace_back(line.substr(span.start, span.size));
+  }
+  return fields;
 }
 
 std::string JoinFields(int kind, const std::vector<std::string>& fields) {
@@ -130,31 +144,63 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields) {
   return line;
 }
 
-std::string MoveField(std::string_view line, int from, int to, int kind) {
+void MoveField(std::string_view line, int from, int to, int kind, std::string& out) {
+  thread_local std::vector<TFieldSpan> fields;
   FieldSplitter splitter(kind, line);
-  std::vector<std::string> fields = splitter.Split();
+  splitter.Split(fields);
   const auto count = static_cast<long long>(fields.size());
-  if (from < 0 || to < 0 || from >= count || to >= count) {
-    return std::string(line);
-  }
   // An open last field (an unclosed quote, a lone lead byte at the end) must stay last, or the
   // keyed line would split differently and the undo could not restore it.
-  if (splitter.LastFieldOpen() && from != to && (from == count - 1 || to == count - 1)) {
-    return std::string(line);
+  if (from < 0 || to < 0 || from >= count || to >= count ||
+      (splitter.LastFieldOpen() && from != to && (from == count - 1 || to == count - 1))) {
+    out.assign(line);
+    return;
   }
-  std::string moved = std::move(fields[from]);
-  fields.erase(fields.begin() + from);
-  fields.insert(fields.begin() + to, std::move(moved));
-  return JoinFields(kind, fields);
+  std::size_t size = fields.size() - 1;
+  for (const TFieldSpan& field : fields) {
+    size += field.size;
+  }
+  out.resize(size);
+  char* next = out.data();
+  const char delimiter = JoinDelimiter(kind);
+  for (long long j = 0; j < count; ++j) {
+    // The field at j of the list with the field at `from` taken out and put in at `to`.
+    long long source = j;
+    if (j == to) {
+      source = from;
+    } else if (from < to && j >= from && j < to) {
+      source = j + 1;
+    } else if (from > to && j > to && j <= from) {
+      source = j - 1;
+    }
+    if (j != 0) {
+      *next++ = delimiter;
+    }
+    const TFieldSpan& field = fields[static_cast<std::size_t>(source)];
+    std::memcpy(next, line.data() + field.start, field.size);
+    next += field.size;
+  }
+}
+
+std::string MoveField(std::string_view line, int from, int to, int kind) {
+  std::string moved;
+  MoveField(line, from, to, kind, moved);
+  return moved;
+}
+
+void RotateLine(std::string_view line, int n, bool fromEnd, std::string& out) {
+  if (n <= 0 || static_cast<std::size_t>(n) >= line.size()) {
+    out.assign(line);
+    return;
+  }
+  const std::size_t split = fromEnd ? line.size() - n : static_cast<std::size_t>(n);
+  out.assign(line.substr(split));
+  out.append(line.substr(0, split));
 }
 
 std::string RotateLine(std::string_view line, int n, bool fromEnd) {
-  if (n <= 0 || static_cast<std::size_t>(n) >= line.size()) {
-    return std::string(line);
-  }
-  const std::size_t split = fromEnd ? line.size() - n : static_cast<std::size_t>(n);
-  std::string rotated(line.substr(split));
-  rotated.append(line.substr(0, split));
+  std::string rotated;
+  RotateLine(line, n, fromEnd, rotated);
   return rotated;
 }
 

@@ -30,9 +30,12 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields);
 // quote, or one ending in a lead byte without its trail byte): the keyed line could not be split
 // back the same way.
 std::string MoveField(std::string_view line, int from, int to, int kind);
+// The same into `out`, which must not hold the line; no allocation once `out` is large enough.
+void MoveField(std::string_view line, int from, int to, int kind, std::string& out);
 
 // The bytes after the first n followed by the first n bytes; with fromEnd the last n bytes
 // followed by the rest. The line unchanged when n is not between 1 and its length - 1.
 std::string RotateLine(std::string_view line, int n, bool fromEnd);
+void RotateLine(std::string_view line, int n, bool fromEnd, std::string& out);
 
 } // namespace zorbe

@@ -299,9 +299,9 @@ void TAtomicFile::Fail(const std::string& what, int error) {
 }
 
 void TAtomicFile::Write(std::string_view bytes) {
-  if (bytes.size() >= kBufferSize - used_) {
+  if (bytes.size() >= kBufferSize - used_ || bytes.size() >= kDirectWrite) {
     Flush();
-    if (bytes.size() >= kBufferSize) {
+    if (bytes.size() >= kDirectWrite) { // large enough to go to the file without a copy
       used_ = 0;
       const char* data = bytes.data();
       std::size_t left = bytes.size();

@@ -92,6 +92,7 @@ public:
 
 private:
   static constexpr std::size_t kBufferSize = 1 << 20;
+  static constexpr std::size_t kDirectWrite = 64 << 10;
   void Flush();
   [[noreturn]] void Fail(const std::string& what, int error);
 

@@ -5,8 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace zorbe {
 namespace {
+
+// A text put into the space the way ReadText puts a file there.
+std::string_view ReadTextOf(TTextSpace& space, std::string_view text) {
+  char* start = space.Allocate(text.size() + 1);
+  std::memcpy(start, text.data(), text.size());
+  return space.EndText(start, text.size());
+}
 
 std::vector<std::string> Lines(std::string_view text) {
   std::vector<std::string> lines;
@@ -52,49 +61,106 @@ TEST(SplitTextFileLines, NulEndsTheText) {
   EXPECT_EQ(SplitTextFileLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
 }
 
-TEST(TextSpace, ShortAndLongLinesRoundTrip) {
+TEST(TextSpace, StoredLinesReadBackAtAnyLength) {
   TTextSpace space;
-  const std::string longLine(TLineRef::kLongSize, 'q');
-  const std::string nearLong(TLineRef::kLongSize - 1, 'r');
-  const TLineRef a = space.Store("abc");
-  const TLineRef b = space.Store(longLine);
-  const TLineRef c = space.Store(nearLong);
-  const TLineRef d = space.Store("");
+  const std::string longLine(100000, 'q');
+  const std::uint64_t a = space.Store("abc");
+  const std::uint64_t b = space.Store(longLine);
+  const std::uint64_t c = space.Store("");
+  const std::uint64_t d = space.Store(std::string("x\0y", 3));
   EXPECT_EQ(space.View(a), "abc");
-  EXPECT_TRUE(b.IsLong());
   EXPECT_EQ(space.View(b), longLine);
-  EXPECT_FALSE(c.IsLong());
-  EXPECT_EQ(space.View(c), nearLong);
-  EXPECT_EQ(space.View(d), "");
+  EXPECT_EQ(space.View(c), "");
+  EXPECT_EQ(space.View(d), std::string("x\0y", 3));
   space.Clear();
   EXPECT_EQ(space.Used(), 0u);
 }
 
-TEST(ReadTextLines, BlockBoundariesAndLongLines) {
+// A line's length is found from its start alone, wherever it lies against the 16-byte blocks
+// the search reads.
+TEST(LineLength, EveryAlignmentAndLength) {
+  alignas(16) char buffer[96];
+  for (std::size_t start = 0; start < 32; ++start) {
+    for (std::size_t length = 0; length < 40; ++length) {
+      for (const char end : {'\r', '\n'}) {
+        std::memset(buffer, 'a', sizeof buffer);
+        buffer[start + length] = end;
+        ASSERT_EQ(LineLength(buffer + start), length) << start << " " << length;
+        ASSERT_EQ(FindLineEnd(buffer + start, buffer + sizeof buffer), buffer + start + length);
+      }
+    }
+  }
+  EXPECT_EQ(FindLineEnd(buffer, buffer + 3), buffer + 3);
+}
+
+// The writer puts lines over the text it has read them from, each with one LF after it, and
+// stores a line elsewhere when it would reach past the bytes the caller is done with.
+TEST(SpaceWriter, KeptLinesCompactTheTextTheyCameFrom) {
+  TTextSpace space;
+  const std::string_view text = ReadTextOf(space, "  abc  \r\nxy\r\n\r\nz");
+  char* start = const_cast<char*>(text.data());
+  TSpaceWriter writer(space, start);
+  const std::uint64_t trimmed = writer.Keep(text.substr(2, 3), start + 8);
+  const std::uint64_t grown = writer.Keep("xyxyxyxy", start + 12); // too long for its place
+  const std::uint64_t empty = writer.Keep(text.substr(13, 0), start + 14);
+  const std::uint64_t last = writer.Keep(text.substr(15, 1), start + 17);
+  EXPECT_EQ(std::string_view(text.data(), 6), "abc\n\nz");
+  EXPECT_EQ(space.View(trimmed), "abc");
+  EXPECT_EQ(space.OffsetOf(start), trimmed);
+  EXPECT_EQ(space.View(grown), "xyxyxyxy");
+  EXPECT_GE(grown, space.OffsetOf(start + 17));
+  EXPECT_EQ(space.View(empty), "");
+  EXPECT_EQ(space.View(last), "z");
+  EXPECT_EQ(space.View(TSpaceWriter(space).Keep("copied", start + 17)), "copied");
+}
+
+TEST(ReadText, BlockBoundariesAndLongLines) {
   test::TTempFolder folder;
   // A CR LF pair split by the 8,192-byte boundary, a line longer than a block, a last line
   // without a line end.
   const std::string first(8191, 'a');
   const std::string longLine(20000, 'b');
   const std::string text = first + "\r\n" + longLine + "\n\r\nlast";
-  const std::string file = folder.Write("in.txt", text);
   TTextSpace space;
-  std::vector<TLineRef> refs;
-  ReadTextLines(space, file, refs);
-  ASSERT_EQ(refs.size(), 4u);
-  EXPECT_EQ(space.View(refs[0]), first);
-  EXPECT_EQ(space.View(refs[1]), longLine);
-  EXPECT_EQ(space.View(refs[2]), "");
-  EXPECT_EQ(space.View(refs[3]), "last");
-  EXPECT_EQ(JoinLinesCrLf(space, refs.data(), refs.data() + refs.size()),
-            first + "\r\n" + longLine + "\r\n\r\nlast\r\n");
+  const std::string_view read = ReadText(space, folder.Write("in.txt", text));
+  EXPECT_EQ(read, text);
+  EXPECT_EQ(Lines(read), (std::vector<std::string>{first, longLine, "", "last"}));
+  EXPECT_EQ(space.View(space.OffsetOf(read.data()) + read.size() - 4), "last");
+  EXPECT_EQ(CrLfJoined(space, read), first + "\r\n" + longLine + "\r\n\r\nlast\r\n");
 }
 
-TEST(ReadTextLines, MissingFileIsAnErrorNamingIt) {
+TEST(CrLfJoined, EveryLineEndsWithCrLf) {
+  const struct {
+    std::string text;
+    std::string joined;
+  } cases[] = {
+      {"", ""},
+      {"a\r\nb\r\n", "a\r\nb\r\n"},
+      {"a\nb", "a\r\nb\r\n"},
+      {"a\r\rb\r\n", "a\r\n\r\nb\r\n"},
+      {"\n", "\r\n"},
+      {"a\r\n\n", "a\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    TTextSpace space;
+    const std::string_view joined = CrLfJoined(space, ReadTextOf(space, c.text));
+    EXPECT_EQ(joined, c.joined) << testing::PrintToString(c.text);
+    EXPECT_EQ(joined.data()[joined.size()], '\n'); // ended for the line views
+  }
+}
+
+TEST(MiddleLineBoundary, SplitsAfterALineEndNeverInsideCrLf) {
+  EXPECT_EQ(MiddleLineBoundary("abcd\r\nef"), 6u);
+  EXPECT_EQ(MiddleLineBoundary("abc\r\ndef"), 5u); // the middle is the LF of the pair
+  EXPECT_EQ(MiddleLineBoundary("abcd\refgh"), 5u);
+  EXPECT_EQ(MiddleLineBoundary("ab\r\ncdef"), 8u); // no line end from the middle on
+  EXPECT_EQ(MiddleLineBoundary(""), 0u);
+}
+
+TEST(ReadText, MissingFileIsAnErrorNamingIt) {
   TTextSpace space;
-  std::vector<TLineRef> refs;
   try {
-    ReadTextLines(space, "/nonexistent/zorbe.txt", refs);
+    ReadText(space, "/nonexistent/zorbe.txt");
     FAIL() << "no error";
   } catch (const EFileError& e) {
     EXPECT_NE(std::string(e.what()).find("/nonexistent/zorbe.txt"), std::string::npos);

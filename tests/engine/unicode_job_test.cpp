@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 
@@ -209,6 +210,20 @@ TEST_F(UnicodeJobTest, AShiftJisUserDefinedCharacterStaysItselfBesideUtf8Text) {
   EXPECT_EQ(Output(), "\xEE\x80\x80 sjis\r\n\xEE\x80\x80 utf8\r\n亜\r\n𠮷\r\n");
 }
 
+TEST_F(UnicodeJobTest, TargetsReadAheadAreTakenIntoTheCodeTable) {
+  // Bytes read from pipes that are gone: the job never reads their names. A UTF-8 one brings
+  // characters Shift-JIS can't hold; a Shift-JIS one uses the user-defined code 0xF040 that the
+  // job must not hand out.
+  std::filesystem::remove(out);
+  inputs = {setting, {folder.File("gone8"), folder.File("goneSjis")}, {ccUtf8, ccShiftJis}, out};
+  inputs.contents[0] = "\xEF\xBB\xBF𠮷\né\nい\n";
+  inputs.contents[1] = "\xF0\x40 sjis\n" + Sjis("あ\n");
+  const TJobResult result = RunSortJob(inputs, host, control);
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  EXPECT_EQ(Output(), "\xEF\xBB\xBF\xEE\x80\x80 sjis\nあ\nい\né\n𠮷\n");
+  EXPECT_TRUE(inputs.contents.empty()); // their memory is given back
+}
+
 TEST_F(UnicodeJobTest, TheOutputCodeAndLineEndFollowTheSettingOrTheFirstTarget) {
   const std::string sjisLf = folder.Write("lf.txt", Sjis("い\nあ\n"));
   const std::string utf8Lf = folder.Write("lf8.txt", "い\nあ\n");
@@ -296,6 +311,37 @@ TEST_F(UnicodeJobTest, AnOutputThatCantHoldACharacterIsRefusedBeforeWriting) {
   EXPECT_EQ(result.message, "出力の 2 行目の文字「é」(U+00E9) は Shift-JIS で出力できません。\r\n"
                             "出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。");
   EXPECT_EQ(test::ReadBytes(out), "old");
+}
+
+TEST_F(UnicodeJobTest, AnUnwritableLineOfALargeOutputIsNamedByItsPlaceInTheOutput) {
+  // Three comment lines, then a00000 to a39999 sorted, those below a20000 twice: the output is
+  // written in runs on two threads, and repeated lines are left out.
+  std::string text = "#1\n#2\n#3\n";
+  for (int i = 39999; i >= 0; --i) {
+    char line[8];
+    std::snprintf(line, sizeof line, "a%05d", i);
+    text += std::string(line) + "\n";
+    if (i < 20000) {
+      text += std::string(line) + "\n";
+    }
+  }
+  const std::string in = folder.Write("in.txt", text);
+  setting.CLTC = "#";
+  setting.Duplicate = true;
+  setting.OutputCode = ocShiftJis;
+  for (const int k : {5000, 15000, 25000, 30000}) {
+    char rule[32];
+    std::snprintf(rule, sizeof rule, "a%05d,a%05dé\n", k, k);
+    setting.Replacement = folder.Write("rules.txt", rule);
+    inputs = {setting, {in}, {ccUtf8}, out};
+    const TJobResult result = RunSortJob(inputs, host, control);
+    EXPECT_EQ(result.outcome, TJobOutcome::Failed);
+    EXPECT_EQ(result.message, "出力の " + std::to_string(3 + k + 1) +
+                                  " 行目の文字「é」(U+00E9) は Shift-JIS で出力できません。\r\n"
+                                  "出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。")
+        << k;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
 }
 
 TEST_F(UnicodeJobTest, AuxiliaryFilesWorkInEitherCode) {

@@ -1,0 +1,84 @@
+#pragma once
+// Writing a job's output on both cores.
+//
+// The lines are written in runs of consecutive lines. Two threads take turns: each gathers the
+// output of its runs into a buffer of its own (the bytes that the caller's formatter makes of
+// each line, with the line end after it), and the thread that called WriteInRuns writes the
+// buffers to the file in run order, between its own runs. A formatter sees a run as the index
+// of its first and last line, and may look back at the line before the run: no run waits for
+// another one's result, and a run counts only its own lines (the writer adds up the counts of
+// the runs before it). A long line that stays where it is until the output is written is not
+// copied but written from there.
+
+#include "platform/file_system.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zorbe {
+
+// A line the output can't hold, thrown by a formatter. `line` counts the lines of the run as
+// given (from 1); WriteInRuns passes it on counted from the first line it wrote.
+struct EOutputLineError {
+  std::size_t line;
+  std::string character; // the character that can't be written, named for the user
+};
+
+class TOutputRun {
+public:
+  explicit TOutputRun(std::string_view lineEnd = "\r\n") : lineEnd_(lineEnd) {}
+
+  // The line and the line end. `stable`: the line's bytes stay valid until the run is written,
+  // so a long one need not be copied.
+  void AppendLine(std::string_view line, bool stable) {
+    if (stable && line.size() >= kDirectLine) {
+      direct_.emplace_back(buffer_.size(), line);
+    } else {
+      buffer_ += line;
+    }
+    EndLine();
+  }
+  // A line that `append` appends to the buffer (a std::string) itself, in another code say,
+  // and the line end.
+  template <typename Append> void AppendLineWith(Append append) {
+    append(buffer_);
+    EndLine();
+  }
+  // The lines appended so far.
+  std::size_t Lines() const { return lines_; }
+  void WriteTo(TAtomicFile& out) const;
+  void Clear() {
+    buffer_.clear();
+    direct_.clear();
+    lines_ = 0;
+  }
+
+private:
+  void EndLine() {
+    buffer_ += lineEnd_;
+    ++lines_;
+  }
+
+  static constexpr std::size_t kDirectLine = std::size_t{64} << 10;
+  std::string_view lineEnd_;
+  std::string buffer_;
+  // Lines written from where they lie, each before the buffer's byte at its position.
+  std::vector<std::pair<std::size_t, std::string_view>> direct_;
+  std::size_t lines_ = 0;
+};
+
+// Appends the output of the lines [first, last) to the run.
+using TRunFormat = std::function<void(std::size_t first, std::size_t last, TOutputRun& run)>;
+
+// Writes the output of lines [0, count), formatted run by run on two threads, each line followed
+// by `lineEnd`; returns the number of lines written. An exception from a formatter or from
+// writing ends both threads and passes on; the file is left to its owner. Formatters' errors
+// come out in line order: an EOutputLineError is the first line of the output that failed.
+std::size_t WriteInRuns(TAtomicFile& out, std::size_t count, std::string_view lineEnd,
+                        const TRunFormat& format);
+
+} // namespace zorbe
