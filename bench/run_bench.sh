@@ -5,7 +5,8 @@
 # their ratio, zorbe's CPU time and its peak memory against the input. Where GNU sort is an
 # oracle (byte order, -u, -r, the EUC input converted by iconv) the outputs must be identical;
 # for the UTF-8 input (syllabary order against code-point order) they must hold the same lines.
-# Then the micro-benchmarks and the other bench_*.sh scripts run.
+# Then the micro-benchmarks and the other bench_*.sh scripts run. ZORBE_BENCH_PROGRAM times
+# another build of zorbe (an older one, say) on the same corpora.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/release
@@ -17,15 +18,18 @@ for mb in $sizes; do
   [ -f "$data/corpus$mb.txt" ] || "$build/bench/make_corpus" "$mb" "$data/corpus$mb.txt"
 done
 first=$(echo $sizes | cut -d' ' -f1)
-# The same text in EUC-JP, without the few generated codes that CP932 does not assign.
-if [ ! -f "$data/corpus$first-euc.txt" ]; then
-  iconv -c -f CP932 -t EUC-JP "$data/corpus$first.txt" >"$data/euc.tmp" || true
-  mv "$data/euc.tmp" "$data/corpus$first-euc.txt"
-fi
+# The same text in EUC-JP and in UTF-8, without the few generated codes that CP932 does not
+# assign.
+for code in euc:EUC-JP utf8:UTF-8; do
+  if [ ! -f "$data/corpus$first-${code%%:*}.txt" ]; then
+    iconv -c -f CP932 -t "${code#*:}" "$data/corpus$first.txt" >"$data/code.tmp" || true
+    mv "$data/code.tmp" "$data/corpus$first-${code%%:*}.txt"
+  fi
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$build/zorbe" "$work/zorbe" # its folder is the program folder, with these settings
+cp "${ZORBE_BENCH_PROGRAM:-$build/zorbe}" "$work/zorbe" # its folder is the program folder, with these settings
 cat >"$work/zorbe.ini" <<'INI'
 [bench-sort]
 SortDirection=0
@@ -129,7 +133,6 @@ for mb in $sizes; do
     sh -c 'iconv -f EUC-JP -t CP932 "$1" | LC_ALL=C sort -o "$2"' - "$euc" "$work/gnu.txt"
   # zorbe reads UTF-8 into its internal form and writes UTF-8 back; GNU sort orders the bytes.
   utf8="$data/corpus$mb-utf8.txt"
-  [ -f "$utf8" ] || iconv -c -f CP932 -t UTF-8 "$in" >"$utf8"
   bench "${mb} MB UTF-8 / sort" "$utf8" bench-sort lines env LC_ALL=C sort "$utf8" -o "$gnu"
 done
 [ -z "${ZORBE_BENCH_TABLE_ONLY:-}" ] || exit $status
