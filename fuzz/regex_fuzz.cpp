@@ -6,8 +6,9 @@
 // - compiling either succeeds or raises ERegExpParser, never anything else;
 // - every search finds a match that lies inside the text, starts no earlier than where the
 //   search started and ends no earlier than it starts;
-// - the searches agree with a naive search that walks the automaton from every position
-//   (no start filter, no prefix scan), and the table and binary-search automata agree;
+// - the searches agree with a naive search that walks from every position with a single start
+//   (no start filter, no backward scan), and a matcher with a roomy cache of states agrees with
+//   one whose cache is emptied again and again;
 // - a replace-all style pass over the text makes progress and stays inside the text;
 // - a quoted text compiles to a pattern that matches exactly that text.
 

@@ -248,6 +248,34 @@ TEST(REMatcher, ExponentialAutomataRunInABoundedCache) {
   }
 }
 
+// Every match of `a(.|\r|\n)*z|a` looks to the end of the text for a z; the searches of a
+// replace-all meet the checkpoints of the ones before and take their ends, with the same
+// results as searches that walk on.
+TEST(REMatcher, SearchesThatLookFarAheadMeetEarlierCheckpoints) {
+  const std::string pattern = "a(.|\\r|\\n)*z|a";
+  const std::string withoutZ = std::string(3000, 'a') + "\r\n" + std::string(500, 'a');
+  const std::string withZ = withoutZ + "z" + std::string(10, 'a');
+  for (const std::size_t steps : {std::size_t{1}, std::size_t{7}, std::size_t{256}}) {
+    TRECompileBudget budget;
+    budget.dfa.checkpointSteps = steps;
+    const auto dfa = CompileRegExp(pattern, budget);
+    const TREMatcher matcher(*dfa);
+    std::vector<TREMatch> matches;
+    matcher.ForEachMatch(withoutZ, [&](const TREMatch& m) { matches.push_back(m); });
+    ASSERT_EQ(matches.size(), 3500U) << steps;
+    EXPECT_EQ(matches[2999], (TREMatch{2999, 3000})) << steps;
+    EXPECT_EQ(matches[3000], (TREMatch{3002, 3003})) << steps;
+    matches.clear();
+    matcher.ForEachMatch(withZ, [&](const TREMatch& m) { matches.push_back(m); });
+    ASSERT_EQ(matches.size(), 11U) << steps;
+    EXPECT_EQ(matches[0], (TREMatch{0, 3503})) << steps;
+    EXPECT_EQ(matches[1], (TREMatch{3503, 3504})) << steps;
+    // Outside a replace-all nothing is remembered: the same search from two places.
+    EXPECT_EQ(Show(matcher.SearchAtLineStart(withoutZ, 10)), "10..11");
+    EXPECT_EQ(Show(matcher.SearchAtLineStart(withZ, 10)), "10..3503");
+  }
+}
+
 // Only the NFA has a size limit, which refuses patterns whose work would blow up.
 TEST(REMatcher, NfaBudget) {
   TRECompileBudget small;
