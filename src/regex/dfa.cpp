@@ -157,7 +157,7 @@ void TRE_DFA::Compact(const TRE_NFA& nfa) {
 }
 
 void TRE_DFA::Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
-                    std::vector<std::uint32_t>& out) const {
+                    std::vector<std::uint32_t>& out, bool backward) const {
   if (seen[state] != 0) {
     return;
   }
@@ -165,28 +165,13 @@ void TRE_DFA::Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
   seen[state] = 1;
   out.push_back(state);
   for (std::size_t i = first; i < out.size(); ++i) {
-    for (const std::uint32_t* t = EmptyBegin(out[i]); t != EmptyEnd(out[i]); ++t) {
+    const std::uint32_t from = out[i];
+    const std::uint32_t* end = backward ? EmptySourcesEnd(from) : EmptyEnd(from);
+    for (const std::uint32_t* t = backward ? EmptySourcesBegin(from) : EmptyBegin(from); t != end;
+         ++t) {
       if (seen[*t] == 0) {
         seen[*t] = 1;
         out.push_back(*t);
-      }
-    }
-  }
-}
-
-void TRE_DFA::CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
-                        std::vector<std::uint32_t>& out) const {
-  if (seen[state] != 0) {
-    return;
-  }
-  const std::size_t first = out.size();
-  seen[state] = 1;
-  out.push_back(state);
-  for (std::size_t i = first; i < out.size(); ++i) {
-    for (const std::uint32_t* s = EmptySourcesBegin(out[i]); s != EmptySourcesEnd(out[i]); ++s) {
-      if (seen[*s] == 0) {
-        seen[*s] = 1;
-        out.push_back(*s);
       }
     }
   }
@@ -236,7 +221,7 @@ void TRE_DFA::StepBack(const std::vector<std::uint32_t>& set, TRECode code,
   const std::uint32_t cls = ClassOf(code);
   for (const std::uint32_t state : set) {
     ForMovesOn(entering_, state, code, cls,
-               [&](const TMove& move) { CloseBack(move.state, seen, out); });
+               [&](const TMove& move) { Close(move.state, seen, out, true); });
   }
 }
 

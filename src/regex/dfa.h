@@ -127,11 +127,10 @@ public:
   // reversed empty moves; same marking.
   void StepBack(const std::vector<std::uint32_t>& set, TRECode code,
                 std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const;
-  // Adds the state and everything its empty moves reach (reached: the reverse direction).
-  void Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
-             std::vector<std::uint32_t>& out) const;
-  void CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
-                 std::vector<std::uint32_t>& out) const;
+  // Adds the state and everything its empty moves reach (`backward`: everything that reaches it
+  // by empty moves).
+  void Close(std::uint32_t state, std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out,
+             bool backward = false) const;
 
 private:
   void Compact(const TRE_NFA& nfa);

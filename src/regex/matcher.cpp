@@ -402,10 +402,10 @@ std::uint32_t TREMatcher::BackwardStart(bool lineEnd) const {
     return backwardStarts_[lineEnd].state;
   }
   set_.clear();
-  dfa_.CloseBack(TRE_DFA::kFinalNfaState, seen_, set_);
+  dfa_.Close(TRE_DFA::kFinalNfaState, seen_, set_, true);
   if (lineEnd) {
     for (const std::uint32_t s : dfa_.LineEndStates()) {
-      dfa_.CloseBack(s, seen_, set_);
+      dfa_.Close(s, seen_, set_, true);
     }
   }
   for (const std::uint32_t s : set_) {

@@ -126,24 +126,14 @@ std::size_t AppendAsUtf8(std::string& out, std::string_view internal, const TCod
   const unsigned char* const end = p + internal.size();
   const unsigned char* q = p;
   std::size_t fault = std::string_view::npos;
-#if defined(__SSE2__)
   const bool asciiRuns = table.KeepsAscii();
-#endif
   while (q < end) {
-#if defined(__SSE2__)
     if (asciiRuns) {
-      for (; end - q >= 16; q += 16, d += 16) {
-        const __m128i block = Load(q);
-        if (Bits(block) != 0) {
-          break;
-        }
-        Store(d, block);
-      }
+      CopyAsciiBlocks(q, end, d);
       if (q == end) {
         break;
       }
     }
-#endif
     const bool pair = IsLeadByte(*q) && q + 1 < end;
     const std::uint32_t packed = pair ? table.Utf8Double(q[0], q[1]) : table.Utf8Single(*q);
     if (packed == TCodeTable::kNoUtf8) {
@@ -216,19 +206,10 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
   auto written = [&] { return static_cast<std::size_t>(d - first); };
   while (q < end) {
     if (*q < 0x80) {
-#if defined(__SSE2__)
-      // Loaded before stored: in place, the store never reaches bytes not yet read.
-      for (; end - q >= 16; q += 16, d += 16) {
-        const __m128i block = Load(q);
-        if (Bits(block) != 0) {
-          break;
-        }
-        Store(d, block);
-      }
+      CopyAsciiBlocks(q, end, d); // in place too: a block is read before it is written
       if (q == end) {
         break;
       }
-#endif
       while (q < end && *q < 0x80) {
         *d++ = *q++;
       }
