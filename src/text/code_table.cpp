@@ -96,8 +96,21 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
   const unsigned char* q = p;
   while (q < end) {
     q += utf8::AsciiPrefix(q, end);
+    // Runs of three-byte characters that CP932 holds as themselves (most kana and kanji) are
+    // passed over without the general decoder.
+    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
+           (q[2] & 0xC0) == 0x80) {
+      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
+      if (c3 < 0x800 || base.notePlainBmp[c3] == 0) {
+        break; // an overlong form, or a character worth noting: the decoder's
+      }
+      q += 3;
+    }
     if (q == end) {
       break;
+    }
+    if (*q < 0x80) {
+      continue;
     }
     char32_t c = 0;
     const std::size_t length = utf8::Decode(q, end, c);
