@@ -56,7 +56,7 @@ TCodeReportLine ReportFile(const std::string& file) {
   const std::optional<TCharCode> detected =
       DetectTargetCode(file, [&](const std::string& message) { reason = message; });
   if (!detected) {
-    return {file + ": none", false, reason};
+    return {file + ": none", false, reason, false};
   }
   if (!IsTextCode(*detected)) {
     return {file + ": " + CharCodeName(*detected), false, ListRefusalMessage(file, *detected)};

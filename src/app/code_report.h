@@ -15,6 +15,7 @@ struct TCodeReportLine {
   std::string text;   // "name: CODE"
   bool accepted;      // whether a sort would read the file
   std::string reason; // for a refused file: why, as the program says it elsewhere
+  bool opened = true; // false: the file could not be read at all (the reason says why)
 };
 
 std::vector<TCodeReportLine> CodeReport(const std::vector<std::string>& names);

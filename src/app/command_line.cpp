@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/code_report.h"
 #include "app/command_line_targets.h"
 #include "app/job_host.h"
 #include "app/message_routine.h"
@@ -181,31 +182,34 @@ std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& a
 
 namespace {
 
-// Prints each file's character code, "name: CODE" a line; standard input is read whole. A file
-// that can't be read gets its message instead, and the status 1.
-int PrintCharCodes(const std::vector<std::string>& files) {
+// Prints each file's character code as a sort would read it, "name: CODE" a line (a folder's
+// files in name order, a refused file with a warning saying why); standard input is read whole.
+// A file that can't be read gets its message instead, and the status 1.
+int PrintCharCodes(const std::vector<std::string>& names) {
   int status = esFinished;
-  for (const std::string& file : files) {
-    bool failed = false;
-    const auto onError = [&failed](const std::string& message) {
-      failed = true;
-      ShowError(message);
-    };
-    TCharCode code = ccEmptyOrUnreadable;
-    if (file == kStandardStream) {
+  for (const std::string& name : names) {
+    if (name == kStandardStream) {
       try {
-        code = DetectCharCodeOfBytes(ReadFileContents("/dev/stdin").View());
+        const TCharCode code = DetectCharCodeOfBytes(ReadFileContents("/dev/stdin").View());
+        std::printf("%s: %s\n", name.c_str(), CharCodeName(code).c_str());
       } catch (const EFileError& e) {
-        onError(e.what());
+        ShowError(e.what());
+        status = esError;
       }
-    } else {
-      code = DetectCharCode(file, onError);
-    }
-    if (failed) {
-      status = esError;
       continue;
     }
-    std::printf("%s: %s\n", file.c_str(), CharCodeName(code).c_str());
+    for (const TCodeReportLine& line : CodeReport({name})) {
+      if (!line.opened) {
+        ShowError(line.reason);
+        status = esError;
+        continue;
+      }
+      std::printf("%s\n", line.text.c_str());
+      if (!line.accepted && !line.reason.empty()) {
+        std::fflush(stdout);
+        ShowMessage(line.reason, TMsgKind::Warning, TMsgButtons::OK);
+      }
+    }
   }
   std::fflush(stdout);
   return status;
