@@ -184,7 +184,8 @@ namespace {
 
 // Prints each file's character code as a sort would read it, "name: CODE" a line (a folder's
 // files in name order, a refused file with a warning saying why); standard input is read whole.
-// A file that can't be read gets its message instead, and the status 1.
+// A file that can't be read gets its message instead; the status is 1 unless a sort would read
+// every file.
 int PrintCharCodes(const std::vector<std::string>& names) {
   int status = esFinished;
   for (const std::string& name : names) {
@@ -205,9 +206,12 @@ int PrintCharCodes(const std::vector<std::string>& names) {
         continue;
       }
       std::printf("%s\n", line.text.c_str());
-      if (!line.accepted && !line.reason.empty()) {
-        std::fflush(stdout);
-        ShowMessage(line.reason, TMsgKind::Warning, TMsgButtons::OK);
+      if (!line.accepted) {
+        status = esError;
+        if (!line.reason.empty()) {
+          std::fflush(stdout);
+          ShowMessage(line.reason, TMsgKind::Warning, TMsgButtons::OK);
+        }
       }
     }
   }
