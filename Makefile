@@ -6,13 +6,14 @@
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
             fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
-            clang libclang-rt-14-dev libmecab-dev mecab-ipadic-utf8
+            clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 30
+PREFIX ?= /usr/local
 
-.PHONY: all deps build run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
+.PHONY: all deps build install uninstall run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
 
 all: build
 
@@ -28,6 +29,17 @@ deps:
 build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
+
+# Installs under PREFIX (DESTDIR is honoured): zorbe in bin/, zorbe-desktop in libexec/zorbe/,
+# the help, the icon, a desktop entry, the man page and bash completion under share/.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+
+# Removes what the last `make install` of this build folder installed (give the same DESTDIR).
+uninstall:
+	@[ -f build/release/install_manifest.txt ] || { echo "Nothing was installed from build/release."; exit 1; }
+	sed 's|^|$(DESTDIR)|' build/release/install_manifest.txt | xargs -d '\n' rm -f --
+	@rm -f build/release/install_manifest.txt
 
 # Sorts the example word list with the example setting "sample" into the build folder and shows
 # the result in UTF-8. The build folder is the program folder, so zorbe.ini goes there.

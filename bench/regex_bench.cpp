@@ -1,14 +1,18 @@
 // Micro-benchmarks of the regular-expression engine on the corpus named by $ZORBE_CORPUS
 // (default bench/data/corpus100.txt): a search-all (every leftmost-longest match, as a
-// replace-all goes through a text) for typical patterns, and compiling a pattern of the size a
-// look-alike expansion produces.
+// replace-all goes through a text) for typical patterns, compiling a pattern of the size a
+// look-alike expansion produces, searches whose cost was once quadratic in the text (`.*z` over
+// a 1 MB line, `(.|\r|\n)*END` over 10 MB), and a replace-all with an alternation of 10,000
+// four-kanji words and 4,000 kana words with look-alike matching on.
 
 #include "platform/file_system.h"
 #include "regex/regexp.h"
+#include "regex/regular_expression.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 
 namespace zorbe {
@@ -64,6 +68,72 @@ BENCHMARK(BM_RegexTwentyWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexDotStar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexLineAnchors)->Unit(benchmark::kMillisecond);
 
+// Searches that find nothing and read the whole text once.
+void SearchNothing(benchmark::State& state, const std::string& pattern, std::string_view text) {
+  const auto dfa = CompileRegExp(pattern);
+  const TREMatcher matcher(*dfa);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(matcher.SearchAtLineStart(text, 0));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+void BM_RegexDotStarOneMegabyteLine(benchmark::State& state) {
+  SearchNothing(state, ".*z", std::string(1'000'000, 'a') + "\r\n");
+}
+void BM_RegexAnythingThenEndTenMegabytes(benchmark::State& state) {
+  SearchNothing(state, "(.|\\r|\\n)*END", Corpus().View().substr(0, 10'000'000));
+}
+// A replace-all where every match must look to the end of the text for a longer one.
+void BM_RegexLookAheadEveryMatch(benchmark::State& state) {
+  const auto dfa = CompileRegExp("a(.|\\r|\\n)*z|a");
+  const TREMatcher matcher(*dfa);
+  const std::string text(1'000'000, 'a');
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(matcher.ForEachMatch(text, [](const TREMatch&) {}));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_RegexDotStarOneMegabyteLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexLookAheadEveryMatch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexAnythingThenEndTenMegabytes)->Unit(benchmark::kMillisecond);
+
+// 10,000 words of four kanji (JIS level 1) and 4,000 hiragana words of two to six characters,
+// made from a fixed seed, joined by `|`.
+std::string WordList() {
+  std::mt19937 random(18);
+  std::string pattern;
+  for (int i = 0; i < 14'000; ++i) {
+    if (!pattern.empty()) {
+      pattern += '|';
+    }
+    const bool kanji = i < 10'000;
+    const int length = kanji ? 4 : 2 + static_cast<int>(random() % 5);
+    for (int c = 0; c < length; ++c) {
+      const unsigned code =
+          kanji ? 0x889F + 0x100 * (random() % 15) + random() % 94 : 0x829F + random() % 83;
+      pattern += static_cast<char>(code >> 8);
+      pattern += static_cast<char>(code & 0xFF);
+    }
+  }
+  return pattern;
+}
+
+void BM_RegexWordListLookAlikes(benchmark::State& state) {
+  TAWKStr engine;
+  engine.SetUseFuzzyCharDic(true);
+  engine.SetRegExp(WordList());
+  const std::string_view text = Corpus().View().substr(0, 10'000'000);
+  std::string output;
+  std::size_t replaced = 0;
+  for (auto _ : state) {
+    replaced = engine.ReplaceAllInto("X", text, output);
+    benchmark::DoNotOptimize(output.data());
+  }
+  state.counters["matches"] = static_cast<double>(replaced);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_RegexWordListLookAlikes)->Unit(benchmark::kMillisecond);
+
 // A 30-character word where every character may be one of five look-alikes.
 void BM_RegexCompileLookAlikes(benchmark::State& state) {
   std::string pattern;
@@ -75,7 +145,7 @@ void BM_RegexCompileLookAlikes(benchmark::State& state) {
   }
   for (auto _ : state) {
     const auto dfa = CompileRegExp(pattern);
-    benchmark::DoNotOptimize(dfa->StateCount());
+    benchmark::DoNotOptimize(dfa->NfaStateCount());
   }
 }
 BENCHMARK(BM_RegexCompileLookAlikes)->Unit(benchmark::kMicrosecond);

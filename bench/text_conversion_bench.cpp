@@ -10,8 +10,8 @@
 // The recoded texts are made once with iconv; a corpus character that the target code can't
 // hold (half-width katakana in ISO-2022-JP, codes outside JIS X 0208) is left out of them.
 
+#include "bench_support.h"
 #include "engine/line_conversions.h"
-#include "platform/file_system.h"
 #include "settings/setting_option_items.h"
 #include "text/code_conversion.h"
 #include "text/shift_jis.h"
@@ -19,85 +19,22 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <iconv.h>
-#include <stdexcept>
 #include <vector>
 
 namespace zorbe {
 namespace {
 
-const std::string& Corpus() {
-  static const std::string corpus = [] {
-    const char* name = std::getenv("ZORBE_CORPUS");
-    return ReadWholeFile(name != nullptr ? name : "bench/data/corpus100.txt");
-  }();
-  return corpus;
-}
+using bench::Corpus;
+using bench::SetBytes;
+using bench::TIconv;
 
-// The corpus split at its CR LF line ends.
 const std::vector<std::string_view>& CorpusLines() {
-  static const std::vector<std::string_view> lines = [] {
-    std::vector<std::string_view> result;
-    const std::string_view text = Corpus();
-    std::size_t start = 0;
-    while (start < text.size()) {
-      const std::size_t end = text.find("\r\n", start);
-      if (end == std::string_view::npos) {
-        result.push_back(text.substr(start));
-        break;
-      }
-      result.push_back(text.substr(start, end - start));
-      start = end + 2;
-    }
-    return result;
-  }();
+  static const std::vector<std::string_view> lines = bench::CorpusLines(Corpus());
   return lines;
 }
 
-class TIconv {
-public:
-  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-      throw std::runtime_error(std::string("iconv can't convert ") + from + " to " + to);
-    }
-  }
-  ~TIconv() { iconv_close(cd_); }
-  TIconv(const TIconv&) = delete;
-  TIconv& operator=(const TIconv&) = delete;
-
-  // Converts the whole text into out[0..capacity) and returns the size of the result. A
-  // character iconv refuses is skipped: one byte, or two when it starts with a Shift-JIS lead
-  // byte and `sjisInput` is set.
-  std::size_t Convert(std::string_view text, char* out, std::size_t capacity,
-                      bool sjisInput = false) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(text.data());
-    std::size_t inLeft = text.size();
-    char* dst = out;
-    std::size_t dstLeft = capacity;
-    while (iconv(cd_, &in, &inLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG || inLeft == 0) {
-        throw std::runtime_error("iconv output buffer too small");
-      }
-      const std::size_t skip =
-          sjisInput && inLeft > 1 && IsLeadByte(static_cast<unsigned char>(*in)) ? 2 : 1;
-      in += skip;
-      inLeft -= skip;
-    }
-    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
-    return capacity - dstLeft;
-  }
-
-private:
-  iconv_t cd_;
-};
-
 std::string Recoded(const char* code) {
-  std::string text(Corpus().size() * 2 + 64, '\0');
-  text.resize(TIconv(code, "SHIFT_JIS").Convert(Corpus(), text.data(), text.size(), true));
-  return text;
+  return bench::Recoded(Corpus(), code, "SHIFT_JIS");
 }
 
 const std::string& EucText() {
@@ -108,10 +45,6 @@ const std::string& EucText() {
 const std::string& JisText() {
   static const std::string text = Recoded("ISO-2022-JP");
   return text;
-}
-
-void SetBytes(benchmark::State& state, std::size_t bytes) {
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
 // --- Character-code conversion -------------------------------------------------------------

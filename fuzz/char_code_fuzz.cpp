@@ -1,10 +1,12 @@
 // libFuzzer target for character-code detection: any bytes are a possible file. The result is
 // one of the known codes, a byte-order mark always decides, and a text of plain ASCII without
-// binary bytes or escapes is Shift-JIS, and a text that is UTF-8 with a three- or four-byte
-// character is UTF-8 unless its first block holds a binary byte.
+// binary bytes or escapes is Shift-JIS (an empty one too), and a text that is UTF-8 with a three-
+// or four-byte character is UTF-8 unless its first block holds a binary byte. Whatever Japanese
+// code is decided, the code a job then reads the bytes in (the whole-file check) fits every byte.
 
 #include "fuzz_check.h"
 #include "text/char_code.h"
+#include "text/code_check.h"
 #include "text/utf8_check.h"
 
 #include <algorithm>
@@ -30,7 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zorbe::TCharCode result = zorbe::DetectCharCodeOfBytes(file);
   Check(result == zorbe::ccBinary || zorbe::IsTextCode(result) || result == zorbe::ccUndecided ||
         result == zorbe::ccEmptyOrUnreadable);
-  Check((result == zorbe::ccEmptyOrUnreadable) == file.empty());
+  Check(result != zorbe::ccEmptyOrUnreadable);
+  Check(!file.empty() || result == zorbe::ccShiftJis);
+  if (zorbe::IsTextCode(result) && !zorbe::IsUnicodeCode(result)) {
+    const zorbe::TCheckedCode checked = zorbe::CheckCode(file, result);
+    Check(checked.code == zorbe::ccUndecided ||
+          zorbe::FirstUnfitByte(file, checked.code) == std::string_view::npos);
+    Check(checked.code != zorbe::ccUndecided || checked.unfitAt == std::string_view::npos ||
+          checked.unfitAt < file.size());
+  }
   if (file.starts_with("\xFF\xFE")) {
     Check(result == zorbe::ccUtf16LE);
   } else if (file.starts_with("\xFE\xFF")) {

@@ -1,6 +1,8 @@
 // libFuzzer target for the command-line grammar: the input, split at NUL bytes, is the argument
-// list. Whatever it holds, the files are exactly the trailing arguments in their order, and the
-// switch, the setting name and the output name take the arguments before them.
+// list. Whatever it holds, parsing ends in a request or a usage error, and the files are always
+// among the arguments in their order. Without options, the files are exactly the trailing
+// arguments, and the switch, the setting name and the output name take the arguments before
+// them.
 
 #include "app/command_line.h"
 #include "fuzz_check.h"
@@ -14,6 +16,7 @@
 namespace {
 
 using zorbe::fuzz::Check;
+using TNames = std::vector<std::string>;
 
 } // namespace
 
@@ -39,6 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> loaded;
   bool asked = false;
   const bool anyEmpty = std::any_of(args.begin(), args.end(), [](auto& a) { return a.empty(); });
+  // An argument that begins with "-" (other than "-" itself) is an option or ends them.
+  const bool withOptions =
+      std::any_of(args.begin(), args.end(), [](auto& a) { return a.size() > 1 && a[0] == '-'; });
   zorbe::TCommandLineRequest request;
   try {
     request = zorbe::ParseCommandLine(
@@ -54,10 +60,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           return answerYes;
         });
   } catch (const zorbe::ECommandLineUsage&) {
-    Check(anyEmpty && loaded.empty() && !asked); // refused before anything is read or asked
+    // Empty arguments are refused before anything is read or asked; otherwise only options, or
+    // standard output for more than one file of a per-file setting, are refused.
+    const bool perFileToOutput =
+        std::find(args.begin(), args.end(), "-") != args.end() && loaded == TNames{"perFile"};
+    Check(anyEmpty ? loaded.empty() && !asked : withOptions || perFileToOutput);
     return 0;
   }
   Check(!anyEmpty);
+  // Every file is an argument, in order.
+  auto next = args.begin();
+  for (const std::string& file : request.files) {
+    next = std::find(next, args.end(), file);
+    Check(next != args.end());
+    ++next;
+  }
+  if (withOptions) {
+    return 0;
+  }
   Check(loaded.size() == 1);
   Check(!asked || !request.files.empty()); // the last argument is never offered as the output
   const bool withSwitch = !args.empty() && (args[0] == "/s" || args[0] == "/S");
@@ -69,5 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!asked || !withSwitch);
   Check(!(asked && request.setting.NoConnected));
   Check(request.outputName.empty() || request.outputName == args[skip - 1]);
+  // Standard input first and no output named: standard output, which has no name.
+  const bool inputFirst = !request.files.empty() && request.files[0] == "-";
+  Check(!(request.outputName.empty() && inputFirst) || request.toStandardOutput);
+  Check(!request.toStandardOutput || request.outputName.empty());
   return 0;
 }

@@ -51,7 +51,7 @@ TREDictionary ReadDictionary(std::string_view text) {
 std::unique_ptr<TRE_DFA> Compile(const std::string& expanded) {
   TRECompileBudget budget;
   budget.maxNfaStates = 10000;
-  budget.dfa.maxStates = 600;
+  budget.dfa.maxCacheBytes = 1 << 20;
   try {
     return CompileRegExp(expanded, budget);
   } catch (const ERegExpParser&) {

@@ -51,29 +51,13 @@ std::size_t Next(std::string_view text, std::size_t pos, TRECode& code) {
   return pos + 1;
 }
 
-// Longest match from pos without line anchors, walking the automaton by hand.
-std::optional<std::size_t> NaiveLongest(const TRE_DFA& dfa, std::string_view text,
-                                        std::size_t pos) {
-  std::optional<std::size_t> accepted;
-  std::uint32_t state = TRE_DFA::kInitialState;
-  while (state != TRE_DFA::kNoState) {
-    if (dfa.IsAccepting(state)) {
-      accepted = pos;
-    }
-    TRECode code = 0;
-    const std::size_t next = Next(text, pos, code);
-    state = dfa.Move(state, code);
-    pos = next;
-  }
-  return accepted;
-}
-
+// The searches rebuilt from walks at every position, each walk a scan with a single start.
 std::optional<TREMatch> NaiveSearchFrom(const TREMatcher& matcher, std::string_view text,
                                         std::size_t pos) {
   const TRE_DFA& dfa = matcher.Automaton();
   TRECode code = 0;
   for (; pos < EndOf(text); pos = Next(text, pos, code)) {
-    if (const auto end = matcher.Walk(TRE_DFA::kInitialState, text, pos)) {
+    if (const auto end = matcher.Walk(text, pos)) {
       return TREMatch{pos, *end};
     }
     if (text[pos] == '\n' && dfa.LineStartAnchored()) {
@@ -82,21 +66,20 @@ std::optional<TREMatch> NaiveSearchFrom(const TREMatcher& matcher, std::string_v
       }
     }
   }
-  if (dfa.LineEndAnchored() &&
-      dfa.Move(TRE_DFA::kInitialState, dfa.LineEndCode()) != TRE_DFA::kNoState) {
+  if (dfa.StartHasLineEndMove()) {
     return TREMatch{pos, pos};
   }
   return std::nullopt;
 }
 
-std::optional<TREMatch> NaiveUnanchored(const TRE_DFA& dfa, std::string_view text,
+std::optional<TREMatch> NaiveUnanchored(const TREMatcher& matcher, std::string_view text,
                                         std::size_t pos) {
-  if (pos >= EndOf(text) && dfa.IsAccepting(TRE_DFA::kInitialState)) {
+  if (pos >= EndOf(text) && matcher.Automaton().AcceptsEmpty()) {
     return TREMatch{pos, pos};
   }
   TRECode code = 0;
   for (; pos < EndOf(text); pos = Next(text, pos, code)) {
-    if (const auto end = NaiveLongest(dfa, text, pos)) {
+    if (const auto end = matcher.WalkWithoutAnchors(text, pos)) {
       return TREMatch{pos, *end};
     }
   }
@@ -122,7 +105,7 @@ void CheckSearches(const TRE_DFA& dfa, const TRE_DFA& searched, std::string_view
     CheckInside(unanchored, text, pos);
     CheckInside(anchored, text, pos);
     Check(from == NaiveSearchFrom(matcher, text, pos));
-    Check(unanchored == NaiveUnanchored(dfa, text, pos));
+    Check(unanchored == NaiveUnanchored(matcher, text, pos));
     Check(from == other.SearchFrom(text, pos));
     Check(unanchored == other.UnanchoredSearch(text, pos));
     Check(anchored == other.AnchoredSearch(text, pos));
@@ -150,7 +133,7 @@ void CheckQuoted(std::string_view text) {
     pos = next;
   }
   TRECompileBudget budget;
-  budget.dfa.maxStates = 4096;
+  budget.dfa.maxCacheBytes = 1 << 20;
   const auto dfa = CompileRegExp(QuoteRegExp(text), budget);
   const auto match = TREMatcher(*dfa).UnanchoredSearch(text, 0);
   Check(match && match->start == 0 && match->end == text.size());
@@ -169,12 +152,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               std::min<std::size_t>(size - 2 - patternLength, 64));
   TRECompileBudget budget;
   budget.maxNfaStates = 10000;
-  budget.dfa.maxStates = 600;
+  budget.dfa.maxCacheBytes = 1 << 20;
   std::unique_ptr<TRE_DFA> dfa;
   std::unique_ptr<TRE_DFA> searched;
   try {
     dfa = CompileRegExp(pattern, budget);
-    budget.dfa.maxTableCells = 0;
+    budget.dfa.maxCacheBytes = 0; // a few states: the cache is emptied often
     searched = CompileRegExp(pattern, budget);
   } catch (const ERegExpParser& error) {
     Check(error.Position() <= pattern.size() + 1);

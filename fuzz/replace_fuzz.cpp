@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TAWKStr engine;
   TRECompileBudget budget;
   budget.maxNfaStates = 10000;
-  budget.dfa.maxStates = 600;
+  budget.dfa.maxCacheBytes = 1 << 20;
   engine.SetCompileBudget(budget);
   engine.SetLineSeparator((options & 1) != 0 ? mcls_LF : mcls_CRLF);
   try {

@@ -2,12 +2,16 @@
 //
 // Without arguments the program shows its main window, when there is a display to show it on.
 // With arguments it runs one sort job and ends: started from a desktop launcher (a display, and
-// no terminal on stderr) it asks its questions in dialogs, otherwise on the terminal. This file
+// no terminal on stderr) it asks its questions in dialogs, otherwise on the terminal; with
+// --batch, or standard input among the files, it never asks and never opens a dialog. This file
 // only chooses and wires.
 
 #include "app/command_line.h"
+#include "app/command_line_options.h"
 #include "app/message_routine.h"
 #include "app/program_folder.h"
+#include "app/program_layout.h"
+#include "app/progress_line.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "settings/settings_file.h"
@@ -18,43 +22,62 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char* const kUsage =
-    "Usage: zorbe [/s] [SETTING] [OUTPUT] FILE...\n"
-    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP) and writes Shift-JIS.\n"
-    "\n"
-    "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
-    "  OUTPUT   with /s, the output file; without /s you are asked whether the\n"
-    "           argument after the setting is the output file: Yes overwrites it\n"
-    "           with the sorted lines of the other files\n"
-    "  FILE     the files to sort, all into one output unless the setting sorts\n"
-    "           each file by itself; a folder stands for the files below it,\n"
-    "           and /dev/stdin for standard input\n"
-    "\n"
-    "Questions are answered on standard input (y, yes or はい for Yes; anything\n"
-    "else or end of input for No); started from the desktop without a terminal,\n"
-    "in dialogs. To run unattended, name the output with /s and answer every\n"
-    "question No with </dev/null. Ctrl+C stops the sort and removes its output.\n"
-    "Exit status: 0 sorted, 1 error, 2 cancelled or unusable arguments.\n"
-    "\n"
-    "Without arguments, and with a display, the main window opens.\n"
-    "\n"
-    "  --help     show this help\n"
-    "  --version  show the version\n";
-
-// Replaces this process by zorbe-desktop beside it, with the same arguments. Returns (with a
-// message) only when that fails.
+// Replaces this process by zorbe-desktop (beside it, or where the install put it), with the
+// same arguments. Returns (with a message) only when that fails.
 int StartDesktopProgram(char* argv[]) {
-  const std::string self = zorbe::ProgramFileName();
-  const std::string desktop = self.substr(0, self.rfind('/') + 1) + "zorbe-desktop";
+  const std::string desktop = zorbe::ProgramLayout(zorbe::ProgramFileName()).desktopProgram;
   argv[0] = const_cast<char*>(desktop.c_str());
   ::execv(desktop.c_str(), argv);
   std::fprintf(stderr, "zorbe: %s を起動できません: %s\n", desktop.c_str(), std::strerror(errno));
   return zorbe::esError;
+}
+
+// The progress line is redrawn this often.
+constexpr int kProgressTickMs = 100;
+
+void WriteToStandardError(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(2, text.data(), text.size());
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return; // nowhere to show progress: not worth ending the run for
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// Erases the progress line before a message, so that the message starts on a line of its own;
+// the line is drawn again at the next tick.
+class TLineErasingMessageBox : public zorbe::IMessageBox {
+public:
+  explicit TLineErasingMessageBox(zorbe::IMessageBox& inner) : inner_(inner) {}
+  void SetLine(zorbe::TProgressLine* line) { line_ = line; }
+  zorbe::TMsgResult Show(const std::string& text, zorbe::TMsgKind kind,
+                         zorbe::TMsgButtons buttons) override {
+    if (line_ != nullptr) {
+      line_->Finish();
+    }
+    return inner_.Show(text, kind, buttons);
+  }
+
+private:
+  zorbe::IMessageBox& inner_;
+  zorbe::TProgressLine* line_ = nullptr;
+};
+
+// Whether a target of the run is standard input: then no question may read a line of it.
+bool InputIsTarget(const zorbe::TCommandLineOptions& options) {
+  return std::any_of(options.operands.begin(), options.operands.end(), [](const std::string& a) {
+    return a == zorbe::kStandardStream || zorbe::NamesStandardInput(a);
+  });
 }
 
 } // namespace
@@ -62,18 +85,28 @@ int StartDesktopProgram(char* argv[]) {
 int main(int argc, char* argv[]) {
   using namespace zorbe;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args[0] == "--help") {
-    std::fputs(kUsage, stdout);
+  TCommandLineOptions options;
+  try {
+    options = ParseOptions(args);
+  } catch (const ECommandLineUsage& e) {
+    std::fprintf(stderr, "zorbe: %s\n%s", e.what(), kUsageLine);
+    return esCancelled;
+  }
+  if (options.help) {
+    std::fputs(kHelpText, stdout);
     return esFinished;
   }
-  if (args.size() == 1 && args[0] == "--version") {
+  if (options.version) {
     std::printf("Zorbe 2nd %s\n", ZORBE_VERSION);
     return esFinished;
   }
-  const TDisplay display = ProbeDisplay();
+  // Never a dialog: asked for, or standard input is a target (a filter in a script).
+  const bool inputIsTarget = InputIsTarget(options);
+  const bool console = options.batch || inputIsTarget || options.listSettings || options.detect;
+  const TDisplay display = console ? TDisplay::None : ProbeDisplay();
   if (args.empty()) {
     if (display == TDisplay::None) {
-      std::fputs(kUsage, stderr);
+      std::fputs(kHelpText, stderr);
       return esCancelled;
     }
     return StartDesktopProgram(argv);
@@ -87,20 +120,36 @@ int main(int argc, char* argv[]) {
     return StartDesktopProgram(argv); // the main window, with the launcher's setting chosen
   }
   TInterruptWatcher interrupts;
-  // When standard input is a target, a question must not take a line of it: the answer is No.
-  const bool inputIsTarget = std::any_of(args.begin(), args.end(), NamesStandardInput);
-  TConsoleMessageBox messageBox(inputIsTarget ? -1 : 0, 2, interrupts.WakeFd());
+  // --batch, and a question that would take a line of a target, are answered No at once.
+  TConsoleMessageBox consoleBox(options.batch || inputIsTarget ? -1 : 0, 2, interrupts.WakeFd());
+  TErrorsOnlyMessageBox quietBox(consoleBox);
+  TLineErasingMessageBox messageBox(options.quiet ? static_cast<IMessageBox&>(quietBox)
+                                                  : consoleBox);
   SetMessageBox(&messageBox);
+  const bool showProgress =
+      options.progress == TProgressWanted::Always ||
+      (options.progress == TProgressWanted::Auto && !options.quiet && ::isatty(2) != 0);
   TMainThreadQueue mainThread;
   TConsoleShell shell;
   const TCommandLineServices services{
       mainThread,
-      [&](const std::function<bool()>& ended, const std::function<void()>& stop) {
+      [&](const std::function<bool()>& ended, const std::function<void()>& stop,
+          const TJobProgress& progress) {
         interrupts.SetOnInterrupt(stop); // Ctrl+C acts like the Stop button
         if (TInterruptWatcher::Interrupted()) {
           stop();
         }
-        mainThread.RunUntil(ended);
+        if (showProgress) {
+          TProgressLine line(WriteToStandardError, TProgressLine::Clock::now());
+          messageBox.SetLine(&line);
+          mainThread.RunUntil(
+              ended, [&] { line.Update(progress.Snapshot(), TProgressLine::Clock::now()); },
+              kProgressTickMs);
+          line.Finish();
+          messageBox.SetLine(nullptr);
+        } else {
+          mainThread.RunUntil(ended);
+        }
         interrupts.SetOnInterrupt({});
       },
       [] { return TInterruptWatcher::Interrupted(); },

@@ -42,29 +42,28 @@ std::optional<TClipboardJob> PrepareClipboardSort(TClipboardMode mode, const std
   if (mode == cmNone) {
     return std::nullopt;
   }
-  std::optional<TClipboardText> converted;
-  try {
-    converted.emplace(text);
-  } catch (const EEncodingError& e) {
-    ShowError(ClipboardTextRefusal(e.what()));
-    return std::nullopt;
-  }
+  TClipboardText converted(text);
   const std::string file = ClipboardFileName();
   try {
     // The program folder may be the per-user folder, made on its first use.
     std::error_code ec;
     std::filesystem::create_directories(ProgramFolder(), ec);
-    WriteWholeFile(file, converted->Bytes());
+    WriteWholeFile(file, converted.Bytes());
   } catch (const EFileError& e) {
     ShowError(e.what());
     return std::nullopt;
   }
-  TClipboardJob job{{}, std::move(*converted)};
+  TClipboardJob job{{}, std::move(converted)};
   job.inputs.setting = setting;
   job.inputs.setting.NoConnected = false;
   job.inputs.outputName = mode == cmClipToClip ? file : outputFieldName;
   job.inputs.files = {file};
-  job.inputs.codes = {ccShiftJis};
+  job.inputs.codes = {job.text.IsUtf8() ? ccUtf8 : ccShiftJis};
+  if (mode == cmClipToClip) {
+    // The result goes back onto the clipboard, whatever output code the setting asks for.
+    job.inputs.setting.OutputCode = job.text.IsUtf8() ? ocUtf8 : ocShiftJis;
+    job.inputs.setting.OutputLineEnd = leCrLf;
+  }
   return job;
 }
 

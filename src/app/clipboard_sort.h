@@ -1,15 +1,17 @@
 #pragma once
 // Sorting the clipboard's text: back onto the clipboard, or into a file.
 //
-//   clipboard text -> CP932 -> Clip.txt in the program folder -> the ordinary sort job
+//   clipboard text -> CP932 (UTF-8 when CP932 can't carry it) -> Clip.txt in the program
+//     folder -> the ordinary sort job
 //     mode cmClipToClip: the job's output is Clip.txt itself (so it asks before overwriting
-//                        it); at the end Clip.txt goes back onto the clipboard
+//                        it), written in the code of Clip.txt with CR LF whatever the setting
+//                        says; at the end Clip.txt goes back onto the clipboard
 //     mode cmClipToFile: the job's output is the output field's name, or the default output
 //                        name of Clip.txt (Clip[0].txt beside it)
 //   at the end, whatever happened to the job, Clip.txt is deleted
 //
-// The window refuses first (busy, no text, a broken temporary settings window); a text with a
-// character that can't be carried into CP932 is refused next, before anything is written.
+// The window refuses first (busy, no text, a broken temporary settings window); every text is
+// sorted, whatever characters it holds.
 
 #include "app/clipboard_text.h"
 #include "engine/sort_job.h"
@@ -40,8 +42,8 @@ struct TClipboardJob {
 
 // Converts the clipboard text, writes it to the temporary file and builds the job's inputs from
 // the setting (NoConnected off) and, in mode cmClipToFile, the output field's file name. Nothing
-// after telling the user (error, OK) why not: the text has a character without CP932 form, or
-// the temporary file can't be written. The clipboard is never touched here.
+// after telling the user (error, OK) why not: the temporary file can't be written. The clipboard is
+// never touched here.
 std::optional<TClipboardJob> PrepareClipboardSort(TClipboardMode mode, const std::string& text,
                                                   const TSettingOptionItems& setting,
                                                   const std::string& outputFieldName);

@@ -13,10 +13,25 @@ std::size_t Cp932CharacterLength(std::string_view text) {
 } // namespace
 
 TClipboardText::TClipboardText(std::string_view unicode)
-    : bytes_(Utf8ToCp932(unicode)), crlf_(unicode.find("\r\n") != std::string_view::npos) {
+    : crlf_(unicode.find("\r\n") != std::string_view::npos) {
+  try {
+    bytes_ = Utf8ToCp932(unicode);
+  } catch (const EEncodingError&) {
+    bytes_ = unicode;
+    utf8_ = true;
+    return;
+  }
+  if (!NoteRestoredCharacters(unicode)) {
+    restored_.clear();
+    bytes_ = unicode;
+    utf8_ = true;
+  }
+}
+
+bool TClipboardText::NoteRestoredCharacters(std::string_view unicode) {
   const std::string back = Cp932ToUtf8(bytes_);
   if (back == unicode) {
-    return; // the usual case: every character comes back as itself
+    return true; // the usual case: every character comes back as itself
   }
   // Each character of the text became one CP932 character, and each of those one character
   // again: walk the three side by side.
@@ -30,9 +45,7 @@ TClipboardText::TClipboardText(std::string_view unicode)
     const std::string_view returned = out.substr(0, Utf8CharacterLength(out));
     const auto [entry, added] = seen.emplace(std::string(code), std::string(original));
     if (!added && entry->second != original) {
-      throw EEncodingError("文字「" + entry->second + "」(" + CodePointName(entry->second) +
-                           ") と「" + std::string(original) + "」(" + CodePointName(original) +
-                           ") は Shift-JIS (CP932) では同じ文字になり、区別できません。");
+      return false;
     }
     if (original != returned) {
       restored_.emplace(std::string(code), std::string(original));
@@ -41,33 +54,32 @@ TClipboardText::TClipboardText(std::string_view unicode)
     bytes.remove_prefix(code.size());
     out.remove_prefix(returned.size());
   }
+  return true;
 }
 
-std::string TClipboardText::Unicode(std::string_view cp932) const {
+std::string TClipboardText::Unicode(std::string_view sorted) const {
   std::string text;
-  if (restored_.empty()) {
-    text = Cp932ToUtf8(cp932);
+  if (utf8_) {
+    text = sorted;
+  } else if (restored_.empty()) {
+    text = Cp932ToUtf8(sorted);
   } else {
-    text.reserve(cp932.size() * 3 / 2);
+    text.reserve(sorted.size() * 3 / 2);
     std::size_t runStart = 0;
     std::size_t i = 0;
-    while (i < cp932.size()) {
-      const std::string_view code = cp932.substr(i, Cp932CharacterLength(cp932.substr(i)));
+    while (i < sorted.size()) {
+      const std::string_view code = sorted.substr(i, Cp932CharacterLength(sorted.substr(i)));
       const auto found = restored_.find(code);
       if (found != restored_.end()) {
-        text += Cp932ToUtf8(cp932.substr(runStart, i - runStart));
+        text += Cp932ToUtf8(sorted.substr(runStart, i - runStart));
         text += found->second;
         runStart = i + code.size();
       }
       i += code.size();
     }
-    text += Cp932ToUtf8(cp932.substr(runStart));
+    text += Cp932ToUtf8(sorted.substr(runStart));
   }
   return crlf_ ? text : WithLfLineEnds(text);
-}
-
-std::string ClipboardTextRefusal(const std::string& reason) {
-  return "クリップボードのテキストをソートできません。\r\n" + reason + "\r\n処理を中止します。";
 }
 
 } // namespace zorbe

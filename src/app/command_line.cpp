@@ -7,9 +7,19 @@
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
 #include "settings/ini_file.h"
+#include "text/char_code.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <optional>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -20,6 +30,15 @@ bool IsSwitch(const std::string& argument) {
 
 void ShowError(const std::string& text) {
   ShowMessage(text, TMsgKind::Error, TMsgButtons::OK);
+}
+
+// The usage line without its line end, to follow a usage error's message.
+std::string UsageLineText() {
+  std::string line = kUsageLine;
+  while (!line.empty() && line.back() == '\n') {
+    line.pop_back();
+  }
+  return line;
 }
 
 // An empty argument (an empty shell variable) would match the empty entry of the setting list,
@@ -40,12 +59,31 @@ void NotifySortEnd(const TSortThread& job, bool cancelled, const TOptions& optio
   if (cancelled || job.Result().outcome != TJobOutcome::Finished) {
     return;
   }
+  if (!job.Result().warning.empty()) {
+    ShowMessage(job.Result().warning, TMsgKind::Warning, TMsgButtons::OK);
+  }
   if (!options.WaveFileName.empty()) {
     shell.PlaySound(options.WaveFileName);
   }
   if (options.EditorOpen && !job.Inputs().setting.NoConnected && !job.Inputs().outputName.empty()) {
     shell.OpenInEditor(options.EditorPath, WithoutQuotes(job.Inputs().outputName));
   }
+}
+
+// The name of --setting as saved: one of the setting list, never its empty entry.
+const std::string& SavedSettingName(const std::string& name,
+                                    const std::vector<std::string>& settingNames) {
+  const auto found = std::find(settingNames.begin(), settingNames.end(), name);
+  if (name.empty() || found == settingNames.end()) {
+    std::string text = "ソート設定「" + name + "」はありません。\r\n保存されているソート設定:";
+    for (const std::string& saved : settingNames) {
+      if (!saved.empty()) {
+        text += "\r\n  " + saved;
+      }
+    }
+    throw ECommandLineUsage(text);
+  }
+  return *found;
 }
 
 } // namespace
@@ -62,97 +100,310 @@ ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::st
                  const std::function<TSettingOptionItems(const std::string&)>& load,
                  const std::function<bool(const std::string&)>& isOutputName) {
   RefuseEmptyArguments(args);
-  // Past the end an argument reads as empty, which the setting list's empty entry matches.
-  auto argument = [&args](std::size_t i) { return i < args.size() ? args[i] : std::string(); };
   TCommandLineRequest request;
+  request.options = ParseOptions(args);
+  const TCommandLineOptions& options = request.options;
+  const std::vector<std::string>& operands = options.operands;
+  // Past the end an argument reads as empty, which the setting list's empty entry matches.
+  auto argument = [&operands](std::size_t i) {
+    return i < operands.size() ? operands[i] : std::string();
+  };
   const bool withSwitch = IsSwitch(argument(0));
+  if (withSwitch && options.output) {
+    throw ECommandLineUsage("/s と -o (--output) は同時に使えません。");
+  }
   std::size_t i = withSwitch ? 1 : 0;
-  if (std::find(settingNames.begin(), settingNames.end(), argument(i)) != settingNames.end()) {
+  if (options.setting) {
+    request.setting = load(SavedSettingName(*options.setting, settingNames));
+  } else if (std::find(settingNames.begin(), settingNames.end(), argument(i)) !=
+             settingNames.end()) {
     request.setting = load(argument(i++));
   } else {
     request.setting = load(kDropSettingName);
   }
-  if (withSwitch) {
+  if (options.output) {
+    if (request.setting.NoConnected) {
+      throw ECommandLineUsage("-o (--output) は、ファイルごとに出力するソート設定 "
+                              "(NoConnected=1) では使えません。");
+    }
+    request.outputName = *options.output;
+  } else if (withSwitch) {
     request.outputName = argument(i++);
-  } else if (!request.setting.NoConnected && i + 1 < args.size() && isOutputName(argument(i))) {
+  } else if (!request.setting.NoConnected && i + 1 < operands.size() &&
+             argument(i) != kStandardStream && isOutputName(argument(i))) {
     request.outputName = argument(i++);
   }
-  for (; i < args.size(); ++i) {
-    request.files.push_back(args[i]);
+  for (; i < operands.size(); ++i) {
+    request.files.push_back(operands[i]);
+  }
+  // "-o -", or standard input as the first file and no output named: standard output.
+  request.toStandardOutput =
+      request.outputName == kStandardStream ||
+      (request.outputName.empty() && !request.files.empty() && request.files[0] == kStandardStream);
+  if (request.toStandardOutput) {
+    request.outputName.clear();
+    if (request.setting.NoConnected && request.files.size() > 1) {
+      throw ECommandLineUsage("ファイルごとに出力するソート設定 (NoConnected=1) では、"
+                              "複数のファイルを標準出力に書けません。");
+    }
   }
   return request;
 }
 
 std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& args,
                                                const TSettingsFile& settings) {
-  if (args.size() != 1 || args[0].empty() || IsSwitch(args[0])) {
-    return std::nullopt;
-  }
+  std::string name;
   try {
-    const std::vector<std::string> names = settings.ListSortSettingNames();
-    if (std::find(names.begin(), names.end(), args[0]) != names.end()) {
-      return args[0];
+    const TCommandLineOptions options = ParseOptions(args);
+    const std::vector<std::string>& operands = options.operands;
+    const bool otherOptions = options.output || options.yes || options.batch ||
+                              options.listSettings || options.detect || options.help ||
+                              options.version;
+    if (otherOptions) {
+      return std::nullopt;
     }
+    if (options.setting && operands.empty()) {
+      name = *options.setting; // --setting=NAME [--], as launchers write it
+    } else if (!options.setting && operands.size() == 1 && !IsSwitch(operands[0])) {
+      name = operands[0];
+    } else {
+      return std::nullopt;
+    }
+    const std::vector<std::string> names = settings.ListSortSettingNames();
+    if (!name.empty() && std::find(names.begin(), names.end(), name) != names.end()) {
+      return name;
+    }
+  } catch (const ECommandLineUsage&) {
   } catch (const EIniFileError&) {
   }
   return std::nullopt;
 }
 
+namespace {
+
+// Prints each file's character code, "name: CODE" a line; standard input is read whole. A file
+// that can't be read gets its message instead, and the status 1.
+int PrintCharCodes(const std::vector<std::string>& files) {
+  int status = esFinished;
+  for (const std::string& file : files) {
+    bool failed = false;
+    const auto onError = [&failed](const std::string& message) {
+      failed = true;
+      ShowError(message);
+    };
+    TCharCode code = ccEmptyOrUnreadable;
+    if (file == kStandardStream) {
+      try {
+        code = DetectCharCodeOfBytes(ReadFileContents("/dev/stdin").View());
+      } catch (const EFileError& e) {
+        onError(e.what());
+      }
+    } else {
+      code = DetectCharCode(file, onError);
+    }
+    if (failed) {
+      status = esError;
+      continue;
+    }
+    std::printf("%s: %s\n", file.c_str(), CharCodeName(code).c_str());
+  }
+  std::fflush(stdout);
+  return status;
+}
+
+// The saved setting names, one a line.
+void PrintSettingNames(const TSettingsFile& settings) {
+  for (const std::string& name : settings.ListSortSettingNames()) {
+    if (!name.empty() && name != kTemporarySettingName) {
+      std::printf("%s\n", name.c_str());
+    }
+  }
+  std::fflush(stdout);
+}
+
+// The output of a job that writes to standard output redirected to a file: written to a file of
+// its own in a new temporary folder (so that the redirected file gets the whole output or
+// nothing), then copied into standard output by the kernel. The folder goes on every path. (A
+// pipe or a terminal is written to directly, as the job writes to any device.)
+std::string CannotWriteStandardOutput(int error) {
+  return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + kAbortLine;
+}
+
+class TStandardOutputFile {
+public:
+  TStandardOutputFile() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/zorbe-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw EFileError("一時フォルダ「" + pattern + "」を作れません。\r\n" +
+                       FileErrorReason(errno) + kAbortLine);
+    }
+    folder_ = pattern;
+  }
+  ~TStandardOutputFile() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+  TStandardOutputFile(const TStandardOutputFile&) = delete;
+  TStandardOutputFile& operator=(const TStandardOutputFile&) = delete;
+
+  std::string Name() const { return folder_ + "/sorted.txt"; }
+  // Copies the written output to standard output; throws EFileError when it can't.
+  void CopyToStandardOutput() const {
+    const int in = ::open(Name().c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+      throw EFileError(CannotWriteStandardOutput(errno));
+    }
+    const int error = Copy(in);
+    ::close(in);
+    if (error != 0) {
+      throw EFileError(CannotWriteStandardOutput(error));
+    }
+  }
+
+private:
+  // Copies the file open on `in` into standard output: in the kernel where it can, else (a file
+  // opened for appending) through a buffer. Returns 0 or the errno of the failure.
+  static int Copy(int in) {
+    for (;;) {
+      const ssize_t n = ::sendfile(1, in, nullptr, std::size_t{1} << 30);
+      if (n == 0) {
+        return 0;
+      }
+      if (n < 0 && errno == EINVAL) {
+        break;
+      }
+      if (n < 0 && errno != EINTR) {
+        return errno;
+      }
+    }
+    std::vector<char> buffer(std::size_t{1} << 20);
+    for (;;) {
+      const ssize_t got = ::read(in, buffer.data(), buffer.size());
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      if (got <= 0) {
+        return got == 0 ? 0 : errno;
+      }
+      std::string_view rest(buffer.data(), static_cast<std::size_t>(got));
+      while (!rest.empty()) {
+        const ssize_t put = ::write(1, rest.data(), rest.size());
+        if (put < 0 && errno == EINTR) {
+          continue;
+        }
+        if (put <= 0) {
+          return put == 0 ? EIO : errno;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(put));
+      }
+    }
+  }
+
+  std::string folder_;
+};
+
+// Whether standard output is a file (a redirection) rather than a pipe, a terminal or a device.
+bool StandardOutputIsAFile() {
+  struct stat st {};
+  return ::fstat(1, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
 int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
                    const TCommandLineServices& services) {
   TSortJobInputs inputs;
   TOptions options;
-  std::vector<std::string> names; // the targets as given
+  TCommandLineRequest request;
   try {
+    // The options that sort nothing ask nothing either.
+    const TCommandLineOptions asked = ParseOptions(args);
+    if (asked.listSettings) {
+      PrintSettingNames(settings);
+      return esFinished;
+    }
+    if (asked.detect) {
+      return PrintCharCodes(asked.operands);
+    }
     options = settings.LoadOptions();
-    TCommandLineRequest request = ParseCommandLine(
+    request = ParseCommandLine(
         args, settings.ListSortSettingNames(),
         [&settings](const std::string& name) { return settings.LoadSortSetting(name); },
         [](const std::string& argument) {
           return ShowMessage(OutputNameQuestion(argument), TMsgKind::Information,
                              TMsgButtons::YesNo) == TMsgResult::Yes;
         });
-    inputs.setting = std::move(request.setting);
-    inputs.outputName = std::move(request.outputName);
-    names = std::move(request.files);
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));
     return esError;
   } catch (const ECommandLineUsage& e) {
-    ShowError(e.what());
+    ShowError(e.what() + std::string("\r\n") + UsageLineText());
     return esCancelled;
   }
   if (services.interrupted && services.interrupted()) {
     return esCancelled;
   }
-  if (names.empty()) {
+  if (request.files.empty()) {
     ShowError(std::string("ソートするファイルが指定されていません。") + kAbortLine);
     return esCancelled;
   }
-  if (!AddCommandLineTargets(names, inputs)) {
+  inputs.setting = std::move(request.setting);
+  inputs.outputName = std::move(request.outputName);
+  for (std::string& file : request.files) {
+    file = file == kStandardStream ? "/dev/stdin" : file;
+  }
+  if (!AddCommandLineTargets(request.files, inputs)) {
     return esError;
+  }
+  std::optional<TStandardOutputFile> standardOutput;
+  if (request.toStandardOutput) {
+    inputs.outputName = "/dev/stdout";
+    if (StandardOutputIsAFile()) {
+      try {
+        standardOutput.emplace();
+      } catch (const EFileError& e) {
+        ShowError(e.what());
+        return esError;
+      }
+      inputs.outputName = standardOutput->Name();
+    }
+    inputs.setting.NoConnected = false; // one file at most: the same output either way
   }
   JobSetting = inputs.setting;
 
   TAppJobHost host;
+  host.SetOverwriteWithoutAsking(request.options.yes);
   TSortThread job(std::move(inputs), host, services.mainThread, [&](TSortThread& ended) {
     // A failure without a message was already shown by the job (an invalid replacement rule).
     if (ended.Result().outcome == TJobOutcome::Failed && !ended.Result().message.empty()) {
       ShowError(ended.Result().message);
     }
-    NotifySortEnd(ended, host.Cancelled(), options, services.shell);
+    if (!request.toStandardOutput) {
+      NotifySortEnd(ended, host.Cancelled(), options, services.shell);
+    }
   });
   job.Start();
-  services.waitForJob([&job] { return job.Ended(); }, [&job] { job.Stop(); });
+  services.waitForJob([&job] { return job.Ended(); }, [&job] { job.Stop(); }, job.Progress());
   job.Wait();
   switch (job.Result().outcome) {
   case TJobOutcome::Finished:
-    return esFinished;
+    break;
   case TJobOutcome::Stopped:
     return esCancelled;
   default:
     return esError;
   }
+  if (standardOutput) {
+    try {
+      standardOutput->CopyToStandardOutput();
+    } catch (const EFileError& e) {
+      ShowError(e.what());
+      return esError;
+    }
+  }
+  return esFinished;
 }
 
 } // namespace zorbe

@@ -10,6 +10,8 @@
 // Names without a folder are relative to the working folder. An empty argument is never a
 // setting's name nor a file's: it is refused, and so is a run without files.
 
+#include "app/command_line_options.h"
+#include "engine/job_progress.h"
 #include "platform/main_thread.h"
 #include "platform/shell.h"
 #include "settings/settings_file.h"
@@ -24,20 +26,15 @@ namespace zorbe {
 
 enum TExitStatus : int { esFinished = 0, esError = 1, esCancelled = 2 };
 
-// Arguments that can't be run as they are; the message says which one and why. The run ends
-// with esCancelled, as for a usage error.
-class ECommandLineUsage : public std::runtime_error {
-public:
-  using std::runtime_error::runtime_error;
-};
-
 inline constexpr const char* kDropSettingName = "ddDefault";
 
 struct TCommandLineServices {
   IMainThreadInvoker& mainThread;
   // Runs the main thread's share of the job until ended() is true; calls stop() when the user
-  // interrupts (Ctrl+C). stop() may be called from any thread.
-  std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop)>
+  // interrupts (Ctrl+C). stop() may be called from any thread. The job's progress may be shown
+  // meanwhile.
+  std::function<void(const std::function<bool()>& ended, const std::function<void()>& stop,
+                     const TJobProgress& progress)>
       waitForJob;
   // Whether the user has interrupted the run already.
   std::function<bool()> interrupted;
@@ -45,13 +42,16 @@ struct TCommandLineServices {
 };
 
 // What the arguments (without the program name) ask for, before any file is looked at: the
-// setting (a name from settingNames, else "ddDefault", read with load), the output name (after
-// "/s", or when isOutputName confirms the candidate) and the target files. Throws
-// ECommandLineUsage for an empty argument.
+// options, the setting (--setting, or a name from settingNames, else "ddDefault", read with
+// load), the output name (-o, or after "/s", or when isOutputName confirms the candidate) and
+// the target files. Throws ECommandLineUsage for an empty argument, an unknown option or
+// setting, and options that contradict each other or the setting.
 struct TCommandLineRequest {
+  TCommandLineOptions options;
   TSettingOptionItems setting;
-  std::string outputName;
-  std::vector<std::string> files;
+  std::string outputName;         // empty for standard output
+  std::vector<std::string> files; // "-" is standard input
+  bool toStandardOutput = false;
 };
 TCommandLineRequest
 ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,

@@ -1,11 +1,11 @@
 #include "app/help_file.h"
 
-#include <filesystem>
+#include "app/program_layout.h"
 
 namespace zorbe {
 
 std::string HelpFileName(const std::string& programFile) {
-  return (std::filesystem::path(programFile).parent_path() / kHelpFileName).string();
+  return ProgramLayout(programFile).helpFile;
 }
 
 std::string HelpMissingMessage(const std::string& helpFile) {

@@ -9,7 +9,8 @@ namespace zorbe {
 
 inline constexpr const char* kHelpFileName = "zorbe.html";
 
-// The help file for a program file: its folder + "zorbe.html".
+// The help file for a program file: its folder + "zorbe.html", or for an installed program the
+// one in the install's share/doc/zorbe/ (program_layout.h).
 std::string HelpFileName(const std::string& programFile);
 
 // The messages when the help can't be shown.

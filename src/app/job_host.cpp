@@ -11,6 +11,9 @@ void TAppJobHost::ShowStatus(const std::string& statusText) {
 }
 
 bool TAppJobHost::AskOverwrite(const std::string&) {
+  if (overwriteWithoutAsking_) {
+    return true;
+  }
   if (ShowMessage(kOverwriteQuestion, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes) {
     return true;
   }

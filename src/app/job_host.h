@@ -26,10 +26,13 @@ public:
   // Set when the user answered No to the overwrite question (or stopped the job).
   bool Cancelled() const { return cancelled_; }
   void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
+  // With true an existing output is replaced without the question (the command line's --yes).
+  void SetOverwriteWithoutAsking(bool overwrite) { overwriteWithoutAsking_ = overwrite; }
 
 private:
   std::function<void(const std::string&)> showCaption_;
   bool cancelled_ = false;
+  bool overwriteWithoutAsking_ = false;
 };
 
 // The message for a replacement rule whose pattern or replacement is invalid.

@@ -1,6 +1,7 @@
 #include "app/launcher.h"
 
 #include "app/message_routine.h"
+#include "app/program_layout.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 
@@ -58,7 +59,7 @@ std::string ShortcutQuestion(const std::string& settingName) {
 }
 
 std::string LauncherIconFileName(const std::string& programFile) {
-  return (std::filesystem::path(programFile).parent_path() / kLauncherIconName).string();
+  return ProgramLayout(programFile).iconFile;
 }
 
 std::string LauncherFileName(const std::string& settingName) {
@@ -87,7 +88,7 @@ std::string DesktopEntryText(const TLauncher& launcher, TLauncherPlace place) {
                       EntryValue("Zorbe 2nd [" + launcher.settingName + "]") + "\n" +
                       "Comment=" + kLauncherComment + "\n" +
                       "Exec=" + DesktopExecArgument(launcher.program) + " " +
-                      DesktopExecArgument(launcher.settingName) + " %F\n" +
+                      DesktopExecArgument("--setting=" + launcher.settingName) + " -- %F\n" +
                       "Path=" + EntryValue(launcher.workingFolder) + "\n";
   if (!launcher.iconFile.empty()) {
     entry += "Icon=" + EntryValue(launcher.iconFile) + "\n";

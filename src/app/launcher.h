@@ -5,7 +5,9 @@
 // that setting (the command-line run).
 //
 //   Zorbe 2nd [NAME].desktop
-//     Type=Application, Exec="PROGRAM" "NAME" %F, Path=the program folder, Icon=the program's
+//     Type=Application, Exec="PROGRAM" "--setting=NAME" -- %F (so a name or a file that begins
+//     with "-" is never an option; launchers written as "PROGRAM" "NAME" %F work too),
+//     Path=the program folder, Icon=the program's
 //     icon file, Comment=Zorbe 2nd - ..., MimeType=text/plain; (for "Open With")
 //
 // A launcher of the same name is replaced without a question, in one piece. One on the desktop

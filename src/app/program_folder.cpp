@@ -1,5 +1,6 @@
 #include "app/program_folder.h"
 
+#include "app/program_layout.h"
 #include "platform/file_system.h"
 #include "settings/settings_file.h"
 
@@ -31,13 +32,13 @@ std::string ProgramFileName() {
 }
 
 std::string ConsoleProgramFileName() {
-  const std::string self = ProgramFileName();
-  return self.substr(0, self.rfind('/') + 1) + "zorbe";
+  return ProgramLayout(ProgramFileName()).consoleProgram;
 }
 
 std::string ResolveProgramFolder(const std::string& programFile) {
   const std::size_t slash = programFile.rfind('/');
-  if (slash != std::string::npos) {
+  // An installed program's folder is shared (and may be writable for root): never its own.
+  if (slash != std::string::npos && !ProgramLayout(programFile).installed) {
     const std::string folder = programFile.substr(0, slash + 1);
     if (FileExists(folder + kSettingsFileName) || ::access(folder.c_str(), W_OK) == 0) {
       return folder;

@@ -24,6 +24,9 @@ void HandleSortEnd(const TSortEndInputs& in, ISortEndView& view, IShell& shell) 
     if (in.flash && !in.commandLineMode) {
       view.Flash(std::clamp(in.flashSec, 0, kMaxFlashSec));
     }
+    if (!in.warning.empty() && in.outcome == TJobOutcome::Finished) {
+      ShowMessage(in.warning, TMsgKind::Warning, TMsgButtons::OK);
+    }
     // A stopped job (the window closed during a sort) wrote nothing that could be opened.
     if (in.openInEditor && !in.jobNoConnected && in.outcome == TJobOutcome::Finished &&
         !in.outputName.empty()) {

@@ -36,6 +36,7 @@ struct TSortEndInputs {
   std::string outputName; // the file the job wrote (the job writes the name back)
   TJobOutcome outcome = TJobOutcome::Finished;
   std::string failure; // the message of a failed job
+  std::string warning; // what a finished job still tells (characters replaced by 〓)
 };
 
 // The main window's side of the end handling.

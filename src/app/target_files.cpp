@@ -2,6 +2,7 @@
 
 #include "app/desktop_link.h"
 #include "platform/file_system.h"
+#include "text/code_check.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -27,6 +28,9 @@ std::string ListRefusalMessage(const std::string& file, TCharCode detectionResul
   }
   if (detectionResult == ccBinary) {
     return "「" + file + "」はテキストファイルではありません。";
+  }
+  if (detectionResult == ccUndecided) {
+    return AmbiguousCodeMessage(file);
   }
   return "「" + file + "」は不明な文字コードです。";
 }

@@ -4,6 +4,7 @@
 
 #include "engine/line_store.h"
 #include "platform/file_system.h"
+#include "text/code_check.h"
 #include "text/code_conversion.h"
 #include "text/unicode_conversion.h"
 
@@ -82,9 +83,17 @@ void NoteUtf16File(TCodeCensus& census, const std::string& file, TCharCode code,
   census.NoteUtf8(utf8, ruleFile);
 }
 
-// A Shift-JIS, JIS or EUC file in the internal form, as the converters of Part 2.3 make it.
-std::string LegacyInternal(const std::string& file, TCharCode code) {
+// A Shift-JIS, JIS or EUC file in the internal form, read in the code its bytes fit. A target
+// that fits none ends the job; an auxiliary file is read as Shift-JIS then, as it always was.
+std::string LegacyInternal(const std::string& file, TCharCode code, bool target) {
   std::string text = ReadWholeFile(file);
+  if (target) {
+    code = CheckedTargetCode(file, code, text);
+  } else if (const TCheckedCode checked = CheckCode(text, code); checked.code != ccUndecided) {
+    code = checked.code;
+  } else {
+    code = ccShiftJis;
+  }
   if (FamilyOf(code) == TCodeFamily::Jis) {
     text.resize(JisToSjisInPlace(text.data(), text.size()));
   } else if (FamilyOf(code) == TCodeFamily::Euc) {
@@ -165,12 +174,12 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
   if (census.NeedsInternalTexts()) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
-        census.NoteInternal(LegacyInternal(files[i], codeOf(i)));
+        census.NoteInternal(LegacyInternal(files[i], codeOf(i), true));
       }
     }
     for (const auto& [name, code] : auxiliaryCodes_) {
       if (!IsUnicodeCode(code)) {
-        census.NoteInternal(LegacyInternal(name, code));
+        census.NoteInternal(LegacyInternal(name, code, false));
       }
     }
   }
@@ -190,7 +199,7 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text = LegacyInternal(fileName, code);
+    std::string text = LegacyInternal(fileName, code, false);
     if (table_.RewritesInternal()) {
       table_.RewriteInternal(text.data(), text.size());
     }
@@ -205,6 +214,42 @@ std::size_t TJobTexts::ConvertUnicode(const std::string& fileName, TCharCode cod
                                       std::size_t size) const {
   const std::size_t mark = ByteOrderMarkSize({bytes, size}, code);
   return UnicodeToInternal(fileName, code, {bytes + mark, size - mark}, mark, bytes, table_);
+}
+
+TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
+                            std::string_view bytes) {
+  if (IsUnicodeCode(detected)) {
+    return detected;
+  }
+  const TCheckedCode checked = CheckCode(bytes, detected);
+  if (checked.code != ccUndecided) {
+    return checked.code;
+  }
+  if (checked.unfitAt == std::string::npos) {
+    throw EFileError(AmbiguousCodeMessage(fileName) + "\r\n処理を中止します。");
+  }
+  throw EFileError(UnfitBytesMessage(fileName, checked.unfitAt));
+}
+
+void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes) {
+  const TJisX0212 found = FindJisX0212(bytes, code);
+  if (found.count == 0) {
+    return;
+  }
+  if (count_ == 0) {
+    firstFile_ = fileName;
+    firstLine_ = LineOfOffset(bytes, found.first);
+  }
+  count_ += found.count;
+}
+
+std::string TSubstitutions::Warning() const {
+  if (count_ == 0) {
+    return {};
+  }
+  return "Shift-JIS で表せない文字 (JIS X 0212) " + std::to_string(count_) +
+         " 文字を「〓」に置き換えました。\r\n最初の文字は「" + firstFile_ + "」の " +
+         std::to_string(firstLine_) + " 行目です。";
 }
 
 std::size_t LineOfOffset(std::string_view text, std::size_t offset) {

@@ -57,6 +57,28 @@ private:
   std::string commentPrefixes_;
 };
 
+// The code to read a target's bytes in: the detected code when its bytes fit it, else the one
+// other Japanese code they fit (text/code_check.h). Throws EFileError naming the file, and the
+// offset of the first byte no code fits, when none does or the codes that do can't be told
+// apart. Unicode codes are returned as they are: their converters check the bytes.
+TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
+                            std::string_view bytes);
+
+// The characters of the targets that Shift-JIS can't hold and that became 〓 (JIS X 0212 from
+// EUC or JIS files), so that the user is told: how many, and the first one's file and line.
+class TSubstitutions {
+public:
+  // Notes a target's bytes as read, in the code they are read in.
+  void Note(const std::string& fileName, TCharCode code, std::string_view bytes);
+  // The warning for the user; empty when nothing was replaced.
+  std::string Warning() const;
+
+private:
+  std::size_t count_ = 0;
+  std::string firstFile_;
+  std::size_t firstLine_ = 0;
+};
+
 // The line (from 1) of an offset in a text: CR, LF and CR LF each end one line.
 std::size_t LineOfOffset(std::string_view text, std::size_t offset);
 

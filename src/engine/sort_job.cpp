@@ -94,10 +94,17 @@ public:
         control_(control), conversions_(setting_) {}
 
   void Execute();
+  // What the user should still know of a job that ran to its end.
+  std::string Warning() const { return substitutions_.Warning(); }
 
 private:
   bool Unordered() const { return setting_.SortDirection == 2; }
-  void SetStatus(const char* text) { host_.ShowStatus(text); }
+  // A new phase: its progress starts (with the amount of work it has, when known, and the input
+  // bytes it stands for) and its status text is shown.
+  void SetStatus(const char* text, std::uint64_t total = 0, std::uint64_t inputBytes = 0) {
+    control_.Progress().StartPhase(text, total, inputBytes);
+    host_.ShowStatus(text);
+  }
   void CheckStop() const {
     if (control_.StopRequested()) {
       throw EJobStopped{};
@@ -156,12 +163,14 @@ private:
 
   // Built once per job.
   std::optional<TJobTexts> texts_;
+  TSubstitutions substitutions_;
   std::optional<TDeletionList> deletion_;
   TCommentPrefixes comments_;
 
   // The current cycle's output, and the lines written to it so far.
   TOutputForm output_;
   std::size_t linesWritten_ = 0;
+  std::uint64_t cycleBytes_ = 0; // the bytes of the cycle's targets read so far
   std::string encoded_;
 
   // One cycle's lines: references to the texts read and the lines changed, all in space_.
@@ -186,7 +195,7 @@ void TSortJob::Execute() {
       ProcessFile(index++);
     } while (!setting_.NoConnected && index < count);
     if (!Unordered()) {
-      SetStatus(kStatusSorting);
+      SetStatus(kStatusSorting, 0, cycleBytes_);
       const TCodeTable& table = texts_->Table();
       SortClassLists(lines_, space_,
                      {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
@@ -195,7 +204,7 @@ void TSortJob::Execute() {
     }
     const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
     if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
-      SetStatus(kStatusWriting);
+      SetStatus(kStatusWriting, main_.size() + lines_.size(), cycleBytes_);
       Write(*output);
     }
   } while (setting_.NoConnected && index < count);
@@ -239,6 +248,7 @@ void TSortJob::StartOutputForm(std::size_t first, std::size_t end) {
 }
 
 void TSortJob::ClearCycle() {
+  cycleBytes_ = 0;
   main_ = {};
   mainKeyed_ = {};
   lines_ = {};
@@ -250,14 +260,16 @@ void TSortJob::ProcessFile(std::size_t index) {
   SetStatus(kStatusReading);
   std::vector<TLineRef>& target = Unordered() ? main_ : lines_;
   const std::size_t first = target.size();
-  const TCharCode code = CodeOf(index);
   const bool firstOfCycle = setting_.NoConnected || index == 0;
   std::string_view text = ReadTarget(index);
+  const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
+  substitutions_.Note(fileName, code, text);
+  cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
-    SetStatus(kStatusConverting);
+    SetStatus(kStatusConverting, 0, text.size());
     text = ConvertUnicode(fileName, code, text);
     crLf = FirstLineEndsInCrLf(text);
     AppendLines(space_, text, target);
@@ -265,7 +277,7 @@ void TSortJob::ProcessFile(std::size_t index) {
     AppendLines(space_, text, target);
     crLf = FirstLineEndsInCrLf(text);
     if (code != ccShiftJis) {
-      SetStatus(kStatusConverting);
+      SetStatus(kStatusConverting, 0, text.size());
     }
     text = ConvertCharCode(code, text, target, first);
   }
@@ -276,7 +288,7 @@ void TSortJob::ProcessFile(std::size_t index) {
   if (FileExists(setting_.Replacement)) {
     ReplacementPass(text, target, first);
   }
-  SetStatus(kStatusLinePass);
+  SetStatus(kStatusLinePass, target.size() - first, text.size());
   LinePass(target, first);
 }
 
@@ -405,6 +417,7 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
   const std::vector<std::string> rules =
       SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement));
   const TPublishedCancel published(control_, engine.CancelFlag());
+  control_.Progress().StartPhase(kStatusReplacing, rules.size(), text.size());
   std::string_view current = text;
   int next = 0;
   for (std::size_t i = 0; i < rules.size(); ++i) {
@@ -426,6 +439,7 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
     } catch (const EGrepCancel&) {
       throw EJobStopped{};
     }
+    control_.Progress().Advance(1);
   }
   return current;
 }
@@ -474,6 +488,9 @@ void TSortJob::LinePass(std::vector<TLineRef>& target, std::size_t first) {
 
 void TSortJob::LinePassPart(TLinePassPart& part) const {
   for (std::size_t i = 0; i < part.count; ++i) {
+    if (i % kProgressStep == kProgressStep - 1) {
+      control_.Progress().Advance(kProgressStep);
+    }
     std::string_view line = space_.View(part.lines[i]);
     if (setting_.ReturnDel && line.empty()) {
       CheckStop();
@@ -608,6 +625,9 @@ void TSortJob::WriteLine(TAtomicFile& out, std::string_view line) {
 
 void TSortJob::WriteUnordered(TAtomicFile& out) {
   for (std::size_t i = 0; i < main_.size(); ++i) {
+    if (i % kProgressStep == kProgressStep - 1) {
+      control_.Progress().Advance(kProgressStep);
+    }
     const std::string_view line = space_.View(main_[i]);
     if (i < mainKeyed_.size() && mainKeyed_[i]) {
       WriteLine(out,
@@ -632,6 +652,9 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
   std::string undone;
   std::string lastStore;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (i % kProgressStep == kProgressStep - 1) {
+      control_.Progress().Advance(kProgressStep);
+    }
     if (i + kPrefetchDistance < lines_.size()) {
       space_.Prefetch(lines_[i + kPrefetchDistance]);
     }
@@ -666,16 +689,17 @@ void TSortJob::WriteSorted(TAtomicFile& out) {
 
 TJobResult RunSortJob(TSortJobInputs& inputs, TSortJobHost& host, TJobControl& control) {
   try {
-    TSortJob(inputs, host, control).Execute();
-    return {};
+    TSortJob job(inputs, host, control);
+    job.Execute();
+    return {TJobOutcome::Finished, {}, job.Warning()};
   } catch (const EJobStopped&) {
-    return {TJobOutcome::Stopped, {}};
+    return {TJobOutcome::Stopped, {}, {}};
   } catch (const EJobReported&) {
-    return {TJobOutcome::Failed, {}};
+    return {TJobOutcome::Failed, {}, {}};
   } catch (const std::bad_alloc&) {
-    return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。"};
+    return {TJobOutcome::Failed, "メモリが不足しています。\r\n処理を中止します。", {}};
   } catch (const std::exception& e) {
-    return {TJobOutcome::Failed, e.what()};
+    return {TJobOutcome::Failed, e.what(), {}};
   }
 }
 

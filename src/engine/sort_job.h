@@ -13,6 +13,7 @@
 // rule. Everything it holds is released on every path, and an output appears only when it is
 // complete.
 
+#include "engine/job_progress.h"
 #include "engine/line_filters.h"
 #include "engine/line_store.h"
 #include "platform/file_system.h"
@@ -60,8 +61,12 @@ public:
   // request knows that a stop still to come will set the flag again.
   bool StopRequested() const { return stop_.load(); }
   void SetEngineCancel(std::atomic<bool>* cancel);
+  // How far the job has come; the job writes it, anyone may read it.
+  TJobProgress& Progress() { return progress_; }
+  const TJobProgress& Progress() const { return progress_; }
 
 private:
+  TJobProgress progress_;
   std::atomic<bool> stop_{false};
   std::mutex lock_;
   std::atomic<bool>* engineCancel_ = nullptr;
@@ -74,6 +79,8 @@ struct TJobResult {
   // For Failed: what went wrong, for the user; empty when the job has told the user itself (an
   // invalid replacement rule, through ShowReplacementError).
   std::string message;
+  // For Finished: what the user should still know (characters replaced by 〓), or empty.
+  std::string warning;
 };
 
 // Runs the whole job on the calling thread and reports how it ended.

@@ -34,6 +34,8 @@ public:
 
   const TSortJobInputs& Inputs() const { return inputs_; }
   const TJobResult& Result() const { return result_; }
+  // How far the job has come: may be read on any thread at any time.
+  const TJobProgress& Progress() const { return control_.Progress(); }
 
 private:
   // Forwards the job's calls to the host on the main thread.

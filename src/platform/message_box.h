@@ -50,4 +50,20 @@ private:
   Hook hook_;
 };
 
+// Passes on errors and questions only; warnings and information that need no answer are left
+// out (the command line's --quiet).
+class TErrorsOnlyMessageBox : public IMessageBox {
+public:
+  explicit TErrorsOnlyMessageBox(IMessageBox& inner) : inner_(inner) {}
+  TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override {
+    if (kind != TMsgKind::Error && buttons == TMsgButtons::OK) {
+      return TMsgResult::OK;
+    }
+    return inner_.Show(text, kind, buttons);
+  }
+
+private:
+  IMessageBox& inner_;
+};
+
 } // namespace zorbe

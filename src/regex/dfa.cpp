@@ -1,189 +1,21 @@
-// Subset construction, the move table and the start filter of TRE_DFA.
-//
-// States are processed in creation order. For each one, the labelled moves of its NFA states
-// are cut into disjoint ranges (TRangeGroup), each range's targets are closed under empty moves,
-// and the closed set is looked up in a hash map so that equal sets share one state. Sets are
-// sorted vectors of NFA state numbers; they are only needed while building.
+// Compaction of the NFA, the start sets, the code classes and the start filter of TRE_DFA, and
+// the set steps that the matcher's lazily built states are made of.
 
 #include "regex/dfa.h"
 
-#include "regex/regexp_error.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace zorbe {
 namespace {
 
-using TStateSet = std::vector<std::uint32_t>;
-
-struct TStateSetHash {
-  std::size_t operator()(const TStateSet& set) const {
-    std::uint64_t hash = 1469598103934665603ULL;
-    for (const std::uint32_t state : set) {
-      hash = (hash ^ state) * 1099511628211ULL;
-    }
-    return static_cast<std::size_t>(hash);
+bool LessByLabel(const TRE_DFA::TMove& a, const TRE_DFA::TMove& b) {
+  if (a.start != b.start) {
+    return a.start < b.start;
   }
-};
-
-struct TRangeGroup {
-  TRECode start;
-  TRECode end;
-  TStateSet targets;
-};
-
-[[noreturn]] void ThrowTooComplex() {
-  throw ERegExpParser(re_message::kTooComplex, 0);
+  return a.end < b.end;
 }
-
-bool LessByLabel(const TRENfaMove& a, const TRENfaMove& b) {
-  if (a.label.start != b.label.start) {
-    return a.label.start < b.label.start;
-  }
-  return a.label.end < b.label.end;
-}
-
-// Moves sorted by label; no two different labels overlap. Equal labels form one group.
-std::vector<TRangeGroup> GroupByLabel(const std::vector<TRENfaMove>& moves) {
-  std::vector<TRangeGroup> groups;
-  for (const TRENfaMove& move : moves) {
-    if (groups.empty() || groups.back().start != move.label.start ||
-        groups.back().end != move.label.end) {
-      groups.push_back({move.label.start, move.label.end, {}});
-    }
-    groups.back().targets.push_back(move.target);
-  }
-  return groups;
-}
-
-// Moves sorted by label, some overlapping: cut the code space at every label's start and after
-// every label's end; each piece that some label covers leads to the targets of all such labels.
-std::vector<TRangeGroup> GroupByPiece(const std::vector<TRENfaMove>& moves) {
-  std::vector<std::uint32_t> cuts;
-  for (const TRENfaMove& move : moves) {
-    cuts.push_back(move.label.start);
-    cuts.push_back(static_cast<std::uint32_t>(move.label.end) + 1);
-  }
-  std::sort(cuts.begin(), cuts.end());
-  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-  std::vector<TRangeGroup> groups;
-  std::vector<const TRENfaMove*> active;
-  std::size_t next = 0;
-  for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
-    const std::uint32_t low = cuts[k];
-    while (next < moves.size() && moves[next].label.start <= low) {
-      active.push_back(&moves[next++]);
-    }
-    std::erase_if(active, [low](const TRENfaMove* move) { return move->label.end < low; });
-    if (active.empty()) {
-      continue;
-    }
-    TRangeGroup group{static_cast<TRECode>(low), static_cast<TRECode>(cuts[k + 1] - 1), {}};
-    for (const TRENfaMove* move : active) {
-      group.targets.push_back(move->target);
-    }
-    groups.push_back(std::move(group));
-  }
-  return groups;
-}
-
-bool LabelsOverlap(const std::vector<TRENfaMove>& sortedMoves) {
-  for (std::size_t i = 1; i < sortedMoves.size(); ++i) {
-    const TRELabel& previous = sortedMoves[i - 1].label;
-    if (sortedMoves[i].label != previous && sortedMoves[i].label.start <= previous.end) {
-      return true;
-    }
-  }
-  return false;
-}
-
-class TSubsetBuilder {
-public:
-  TSubsetBuilder(const TRE_NFA& nfa, const TREDfaBudget& budget)
-      : nfa_(nfa), budget_(budget), visited_(nfa.StateCount(), 0) {}
-
-  void Run(std::vector<std::vector<TREDfaTransition>>& transitions,
-           std::vector<std::uint8_t>& accepting) {
-    Register({TRE_NFA::kInitialState}, accepting);
-    for (std::size_t state = 0; state < sets_.size(); ++state) {
-      transitions.emplace_back();
-      for (TRangeGroup& group : Groups(*sets_[state])) {
-        const std::uint32_t target = Register(std::move(group.targets), accepting);
-        transitions[state].push_back({group.start, group.end, target});
-        if (++transitionCount_ > budget_.maxTransitions) {
-          ThrowTooComplex();
-        }
-      }
-    }
-  }
-
-private:
-  std::vector<TRangeGroup> Groups(const TStateSet& set) const {
-    std::vector<TRENfaMove> moves;
-    for (const std::uint32_t state : set) {
-      for (const TRENfaMove& move : nfa_.Moves(state)) {
-        if (!move.label.IsEmpty()) {
-          moves.push_back(move);
-        }
-      }
-    }
-    std::sort(moves.begin(), moves.end(), LessByLabel);
-    return LabelsOverlap(moves) ? GroupByPiece(moves) : GroupByLabel(moves);
-  }
-
-  // The closure of the states under empty moves, sorted.
-  TStateSet Close(TStateSet states) {
-    ++epoch_;
-    TStateSet closed;
-    while (!states.empty()) {
-      const std::uint32_t state = states.back();
-      states.pop_back();
-      if (visited_[state] == epoch_) {
-        continue;
-      }
-      visited_[state] = epoch_;
-      closed.push_back(state);
-      for (const TRENfaMove& move : nfa_.Moves(state)) {
-        if (move.label.IsEmpty() && visited_[move.target] != epoch_) {
-          states.push_back(move.target);
-        }
-      }
-    }
-    std::sort(closed.begin(), closed.end());
-    return closed;
-  }
-
-  std::uint32_t Register(TStateSet targets, std::vector<std::uint8_t>& accepting) {
-    TStateSet set = Close(std::move(targets));
-    const auto found = ids_.find(set);
-    if (found != ids_.end()) {
-      return found->second;
-    }
-    if (sets_.size() >= budget_.maxStates) {
-      ThrowTooComplex();
-    }
-    setElements_ += set.size();
-    if (setElements_ > budget_.maxSetElements) {
-      ThrowTooComplex();
-    }
-    const auto id = static_cast<std::uint32_t>(sets_.size());
-    accepting.push_back(std::binary_search(set.begin(), set.end(), TRE_NFA::kFinalState) ? 1 : 0);
-    const auto inserted = ids_.emplace(std::move(set), id).first;
-    sets_.push_back(&inserted->first);
-    return id;
-  }
-
-  const TRE_NFA& nfa_;
-  const TREDfaBudget& budget_;
-  std::unordered_map<TStateSet, std::uint32_t, TStateSetHash> ids_;
-  std::vector<const TStateSet*> sets_; // by state number; keys of ids_ (stable addresses)
-  std::vector<std::uint32_t> visited_;
-  std::uint32_t epoch_ = 0;
-  std::size_t setElements_ = 0;
-  std::size_t transitionCount_ = 0;
-};
 
 // A code that reads back from text as itself: a non-lead byte, or a lead and a non-NUL trail.
 bool IsTextCode(TRECode code) {
@@ -193,126 +25,337 @@ bool IsTextCode(TRECode code) {
   return IsLeadByte(static_cast<unsigned char>(code >> 8)) && (code & 0xFF) != 0;
 }
 
-} // namespace
-
-void TRE_DFA::Build(const TRE_NFA& nfa, const TREDfaBudget& budget) {
-  transitions_.clear();
-  accepting_.clear();
-  table_.clear();
-  classRows_.clear();
-  lineStartAnchored_ = nfa.LineStartAnchored();
-  lineEndAnchored_ = nfa.LineEndAnchored();
-  lineStartCode_ = nfa.LineStartCode();
-  lineEndCode_ = nfa.LineEndCode();
-  TSubsetBuilder(nfa, budget).Run(transitions_, accepting_);
-  BuildMoveTable(budget.maxTableCells);
-  BuildStartFilter();
-}
-
-std::uint32_t TRE_DFA::MoveBySearch(std::uint32_t state, TRECode code) const {
-  const std::vector<TREDfaTransition>& moves = transitions_[state];
-  const auto after = std::upper_bound(
-      moves.begin(), moves.end(), code,
-      [](TRECode c, const TREDfaTransition& transition) { return c < transition.start; });
-  if (after == moves.begin()) {
-    return kNoState;
-  }
-  const TREDfaTransition& candidate = *(after - 1);
-  return code <= candidate.end ? candidate.target : kNoState;
-}
-
-// Codes fall into classes that no transition of any state cuts; the table then has one row of
-// classes per state.
-void TRE_DFA::BuildMoveTable(std::size_t maxCells) {
-  std::vector<std::uint32_t> cuts{0, 0x10000};
-  for (const auto& moves : transitions_) {
-    for (const TREDfaTransition& transition : moves) {
-      cuts.push_back(transition.start);
-      cuts.push_back(static_cast<std::uint32_t>(transition.end) + 1);
-    }
-  }
-  std::sort(cuts.begin(), cuts.end());
-  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-  const std::size_t classes = cuts.size() - 1;
-  if (classes >= kNoTableTarget || transitions_.size() >= kNoTableTarget ||
-      classes * transitions_.size() > maxCells) {
-    return;
-  }
-  classCount_ = classes;
-  BuildClassRows(cuts);
-  table_.assign(classes * transitions_.size(), kNoTableTarget);
-  for (std::size_t state = 0; state < transitions_.size(); ++state) {
-    for (const TREDfaTransition& transition : transitions_[state]) {
-      for (std::size_t c = ClassOf(transition.start); c <= ClassOf(transition.end); ++c) {
-        table_[state * classes + c] = static_cast<std::uint16_t>(transition.target);
+// Sorts each state's moves by label and notes the states whose labels overlap.
+void SortByLabel(TRE_DFA::TMoveLists& lists) {
+  const std::size_t count = lists.first.size() - 1;
+  lists.overlapping.assign(count, 0);
+  for (std::uint32_t state = 0; state < count; ++state) {
+    const auto first = lists.moves.begin() + lists.first[state];
+    const auto last = lists.moves.begin() + lists.first[state + 1];
+    std::stable_sort(first, last, LessByLabel);
+    for (auto it = first; it != last && it + 1 != last; ++it) {
+      const TRE_DFA::TMove& next = *(it + 1);
+      if ((next.start != it->start || next.end != it->end) && next.start <= it->end) {
+        lists.overlapping[state] = 1;
       }
     }
   }
 }
 
-// cuts: the sorted starts of the classes, then 0x10000.
-void TRE_DFA::BuildClassRows(const std::vector<std::uint32_t>& cuts) {
-  std::vector<std::uint32_t> uniformRow(cuts.size(), kNoState);
+constexpr std::uint32_t kNotIndexed = 0xFFFFFFFF;
+
+// Calls add(move) for each of the state's moves whose label holds the code (of class cls).
+template <class TAdd>
+void ForMovesOn(const TRE_DFA::TMoveLists& lists, std::uint32_t state, TRECode code,
+                std::uint32_t cls, TAdd&& add) {
+  const TRE_DFA::TMoves moves = lists.Of(state);
+  if (lists.indexOf[state] != kNotIndexed) {
+    const std::uint32_t* entry = lists.index.data() + lists.indexOf[state] + 2 * cls;
+    const TRE_DFA::TMove* first = lists.moves.data() + entry[0];
+    for (const TRE_DFA::TMove* move = first; move != first + entry[1]; ++move) {
+      add(*move);
+    }
+    return;
+  }
+  const TRE_DFA::TMove* it = moves.begin;
+  if (lists.overlapping[state] == 0) {
+    // Disjoint or equal labels: the ones that hold the code are the run of equal labels right
+    // before the first label starting above it.
+    it = std::upper_bound(moves.begin, moves.end, code,
+                          [](TRECode c, const TRE_DFA::TMove& move) { return c < move.start; });
+    if (it == moves.begin || code > (it - 1)->end) {
+      return;
+    }
+    const TRE_DFA::TMove& hit = *(it - 1);
+    for (it = it - 1; it != moves.begin && (it - 1)->start == hit.start; --it) {
+    }
+  }
+  for (; it != moves.end && it->start <= code; ++it) {
+    if (code <= it->end) {
+      add(*it);
+    }
+  }
+}
+
+// Fills starts (one more entry than there are states) from per-state counts.
+void Offsets(const std::vector<std::uint32_t>& counts, std::vector<std::uint32_t>& starts) {
+  starts.assign(counts.size() + 1, 0);
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    starts[i + 1] = starts[i] + counts[i];
+  }
+}
+
+} // namespace
+
+void TRE_DFA::Build(const TRE_NFA& nfa, const TREDfaBudget& budget) {
+  budget_ = budget;
+  lineStartAnchored_ = nfa.LineStartAnchored();
+  lineEndAnchored_ = nfa.LineEndAnchored();
+  lineStartCode_ = nfa.LineStartCode();
+  lineEndCode_ = nfa.LineEndCode();
+  Compact(nfa);
+  BuildClasses();
+  BuildMoveIndex(leaving_);
+  BuildMoveIndex(entering_);
+  BuildStarts();
+  BuildStartFilter();
+}
+
+void TRE_DFA::Compact(const TRE_NFA& nfa) {
+  const std::size_t count = nfa.StateCount();
+  std::vector<std::uint32_t> labelled(count, 0);
+  std::vector<std::uint32_t> entering(count, 0);
+  std::vector<std::uint32_t> empty(count, 0);
+  std::vector<std::uint32_t> emptySources(count, 0);
+  for (std::uint32_t state = 0; state < count; ++state) {
+    for (const TRENfaMove& move : nfa.Moves(state)) {
+      if (move.label.IsEmpty()) {
+        ++empty[state];
+        ++emptySources[move.target];
+      } else {
+        ++labelled[state];
+        ++entering[move.target];
+      }
+    }
+  }
+  Offsets(labelled, leaving_.first);
+  Offsets(entering, entering_.first);
+  Offsets(empty, emptyStart_);
+  Offsets(emptySources, emptySourcesStart_);
+  leaving_.moves.resize(leaving_.first.back());
+  entering_.moves.resize(entering_.first.back());
+  emptyTargets_.resize(emptyStart_.back());
+  emptySources_.resize(emptySourcesStart_.back());
+  lineEndMove_.assign(count, 0);
+  std::vector<std::uint32_t> fill[4] = {leaving_.first, entering_.first, emptyStart_,
+                                        emptySourcesStart_};
+  // Moves are kept in creation order (the NFA lists them that way), so that sets come out in a
+  // stable order.
+  for (std::uint32_t state = 0; state < count; ++state) {
+    for (const TRENfaMove& move : nfa.Moves(state)) {
+      if (move.label.IsEmpty()) {
+        emptyTargets_[fill[2][state]++] = move.target;
+        emptySources_[fill[3][move.target]++] = state;
+        continue;
+      }
+      leaving_.moves[fill[0][state]++] = {move.label.start, move.label.end, move.target};
+      entering_.moves[fill[1][move.target]++] = {move.label.start, move.label.end, state};
+      if (move.label.start == lineEndCode_ && move.label.end == lineEndCode_ &&
+          nfa.LineEndAnchored()) {
+        lineEndMove_[state] = 1;
+      }
+    }
+  }
+  lineEndStates_.clear();
+  for (std::uint32_t state = 0; state < count; ++state) {
+    if (lineEndMove_[state] != 0) {
+      lineEndStates_.push_back(state);
+    }
+  }
+  SortByLabel(leaving_);
+  SortByLabel(entering_);
+}
+
+void TRE_DFA::Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
+                    std::vector<std::uint32_t>& out) const {
+  if (seen[state] != 0) {
+    return;
+  }
+  const std::size_t first = out.size();
+  seen[state] = 1;
+  out.push_back(state);
+  for (std::size_t i = first; i < out.size(); ++i) {
+    for (const std::uint32_t* t = EmptyBegin(out[i]); t != EmptyEnd(out[i]); ++t) {
+      if (seen[*t] == 0) {
+        seen[*t] = 1;
+        out.push_back(*t);
+      }
+    }
+  }
+}
+
+void TRE_DFA::CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
+                        std::vector<std::uint32_t>& out) const {
+  if (seen[state] != 0) {
+    return;
+  }
+  const std::size_t first = out.size();
+  seen[state] = 1;
+  out.push_back(state);
+  for (std::size_t i = first; i < out.size(); ++i) {
+    for (const std::uint32_t* s = EmptySourcesBegin(out[i]); s != EmptySourcesEnd(out[i]); ++s) {
+      if (seen[*s] == 0) {
+        seen[*s] = 1;
+        out.push_back(*s);
+      }
+    }
+  }
+}
+
+// States with at least kIndexedMoves moves get a move index, within kMaxIndexWords in all.
+constexpr std::size_t kIndexedMoves = 64;
+constexpr std::size_t kMaxIndexWords = 4u << 20;
+
+void TRE_DFA::BuildMoveIndex(TMoveLists& lists) const {
+  lists.indexOf.assign(NfaStateCount(), kNotIndexed);
+  lists.index.clear();
+  for (std::uint32_t state = 0; state < NfaStateCount(); ++state) {
+    const TMoves moves = lists.Of(state);
+    if (static_cast<std::size_t>(moves.end - moves.begin) < kIndexedMoves ||
+        lists.overlapping[state] != 0 || lists.index.size() + 2 * classCount_ > kMaxIndexWords) {
+      continue;
+    }
+    lists.indexOf[state] = static_cast<std::uint32_t>(lists.index.size());
+    lists.index.resize(lists.index.size() + 2 * classCount_, 0);
+    std::uint32_t* index = lists.index.data() + lists.indexOf[state];
+    for (const TMove* it = moves.begin; it != moves.end;) {
+      const TMove* run = it;
+      while (it != moves.end && it->start == run->start && it->end == run->end) {
+        ++it;
+      }
+      // Classes never straddle a label: the run's label is a whole number of classes.
+      for (std::uint32_t c = ClassOf(run->start); c <= ClassOf(run->end); ++c) {
+        index[2 * c] = static_cast<std::uint32_t>(run - lists.moves.data());
+        index[2 * c + 1] = static_cast<std::uint32_t>(it - run);
+      }
+    }
+  }
+}
+
+void TRE_DFA::Step(const std::vector<std::uint32_t>& set, TRECode code,
+                   std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const {
+  const std::uint32_t cls = ClassOf(code);
+  for (const std::uint32_t state : set) {
+    ForMovesOn(leaving_, state, code, cls,
+               [&](const TMove& move) { Close(move.state, seen, out); });
+  }
+}
+
+void TRE_DFA::StepBack(const std::vector<std::uint32_t>& set, TRECode code,
+                       std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const {
+  const std::uint32_t cls = ClassOf(code);
+  for (const std::uint32_t state : set) {
+    ForMovesOn(entering_, state, code, cls,
+               [&](const TMove& move) { CloseBack(move.state, seen, out); });
+  }
+}
+
+void TRE_DFA::BuildStarts() {
+  std::vector<std::uint8_t> seen(NfaStateCount(), 0);
+  plainStart_.clear();
+  Close(kInitialNfaState, seen, plainStart_);
+  std::vector<std::uint32_t> anchored;
+  Step(plainStart_, lineStartCode_, seen, anchored);
+  lineStart_ = plainStart_;
+  lineStart_.insert(lineStart_.end(), anchored.begin(), anchored.end());
+  std::sort(plainStart_.begin(), plainStart_.end());
+  std::sort(lineStart_.begin(), lineStart_.end());
+  startMembership_.assign(NfaStateCount(), 0);
+  for (const std::uint32_t state : plainStart_) {
+    startMembership_[state] |= 1;
+  }
+  for (const std::uint32_t state : lineStart_) {
+    startMembership_[state] |= 2;
+  }
+  acceptsEmpty_ = InPlainStart(kFinalNfaState);
+  startLineEndMove_ = std::any_of(plainStart_.begin(), plainStart_.end(),
+                                  [this](std::uint32_t s) { return HasLineEndMove(s); });
+}
+
+// Codes fall into classes that no label cuts; NUL, LF and CR have classes of their own, since
+// the matcher treats them apart (the end of the text and the line ends).
+void TRE_DFA::BuildClasses() {
+  std::vector<std::uint32_t> cuts{0, 1, '\n', '\n' + 1, '\r', '\r' + 1, 0x10000};
+  for (const TMove& move : leaving_.moves) {
+    cuts.push_back(move.start);
+    cuts.push_back(static_cast<std::uint32_t>(move.end) + 1);
+  }
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  classCount_ = cuts.size() - 1;
+  classRows_.clear();
+  std::vector<std::uint32_t> uniformRow(cuts.size(), 0xFFFFFFFF);
   for (std::uint32_t high = 0; high < 256; ++high) {
     const std::uint32_t first = high << 8;
     auto cls = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), first) -
                                         cuts.begin() - 1);
-    if (cuts[cls + 1] > first + 255 && uniformRow[cls] != kNoState) {
+    const bool uniform = cuts[cls + 1] > first + 255;
+    if (uniform && uniformRow[cls] != 0xFFFFFFFF) {
       classRowStart_[high] = uniformRow[cls];
       continue;
     }
     const auto row = static_cast<std::uint32_t>(classRows_.size());
-    if (cuts[cls + 1] > first + 255) {
+    if (uniform) {
       uniformRow[cls] = row;
     }
     classRowStart_[high] = row;
     for (std::uint32_t code = first; code < first + 256; ++code) {
       cls += code == cuts[cls + 1] ? 1 : 0;
-      classRows_.push_back(static_cast<std::uint16_t>(cls));
+      classRows_.push_back(static_cast<std::uint32_t>(cls));
     }
   }
 }
 
 void TRE_DFA::BuildStartFilter() {
-  if (IsAccepting(kInitialState)) {
+  startFilter_ = TREStartFilter();
+  if (acceptsEmpty_) {
     startFilter_.AcceptEveryPosition();
     return;
   }
   std::vector<std::pair<TRECode, TRECode>> codes;
-  bool lineEndMove = false;
-  for (const TREDfaTransition& transition : Transitions(kInitialState)) {
-    lineEndMove =
-        lineEndMove || (transition.start <= lineEndCode_ && lineEndCode_ <= transition.end);
-    const TRECode end = std::min(transition.end, kMaxCharacterCode);
-    if (transition.start <= end) {
-      codes.emplace_back(transition.start, end);
+  for (const std::uint32_t state : plainStart_) {
+    const TMoves moves = Labelled(state);
+    for (const TMove* it = moves.begin; it != moves.end; ++it) {
+      const TRECode end = std::min(it->end, kMaxCharacterCode);
+      if (it->start <= end) {
+        codes.emplace_back(it->start, end);
+      }
     }
   }
   if (lineStartAnchored_) {
     codes.emplace_back('\n', '\n');
   }
-  if (lineEndMove) {
+  if (startLineEndMove_) {
     codes.emplace_back('\n', '\n');
     codes.emplace_back('\r', '\r');
   }
   startFilter_.SetStartCodes(codes);
-  if (!lineStartAnchored_ && !lineEndMove) {
+  if (!lineStartAnchored_ && !startLineEndMove_) {
     startFilter_.SetPrefix(LiteralPrefix());
   }
 }
 
-// The bytes every match begins with: followed from the initial state while a state does not
-// accept and has one move, on one code that reads back from text as itself.
+// The bytes every match begins with: followed from the start while the set does not accept,
+// has no `$` move and all its moves are on one code that reads back from text as itself.
 std::string TRE_DFA::LiteralPrefix() const {
   std::string prefix;
-  std::uint32_t state = kInitialState;
-  while (!IsAccepting(state) && transitions_[state].size() == 1 && prefix.size() < 255) {
-    const TREDfaTransition& only = transitions_[state].front();
-    if (only.start != only.end || !IsTextCode(only.start)) {
-      break;
+  std::vector<std::uint32_t> set = plainStart_;
+  std::vector<std::uint8_t> seen(NfaStateCount(), 0);
+  while (prefix.size() < 255) {
+    bool single = true;
+    bool any = false;
+    TRECode code = 0;
+    for (const std::uint32_t state : set) {
+      if (state == kFinalNfaState || HasLineEndMove(state)) {
+        return prefix;
+      }
+      const TMoves moves = Labelled(state);
+      for (const TMove* it = moves.begin; it != moves.end; ++it) {
+        single = single && it->start == it->end && (!any || it->start == code);
+        code = it->start;
+        any = true;
+      }
     }
-    prefix += CodeToText(only.start);
-    state = only.target;
+    if (!any || !single || !IsTextCode(code)) {
+      return prefix;
+    }
+    prefix += CodeToText(code);
+    std::vector<std::uint32_t> next;
+    Step(set, code, seen, next);
+    for (const std::uint32_t state : next) {
+      seen[state] = 0;
+    }
+    set.swap(next);
   }
   return prefix;
 }

@@ -1,21 +1,22 @@
 #pragma once
-// TRE_DFA: the deterministic automaton of a pattern, built completely and at once from its NFA
-// by subset construction.
+// TRE_DFA: the compiled form of a pattern, from which TREMatcher builds deterministic states
+// lazily, only for the texts it meets.
 //
-// Each deterministic state stands for the empty-move closure of a set of NFA states; it accepts
-// when the set holds the NFA's final state. The moves leaving a set are cut into disjoint code
-// ranges and each range leads to the closure of every NFA target it reaches. Ranges of the
-// syntax tree are already disjoint, so this normally groups moves by their exact label; only a
-// literal `^` or `$` can overlap a range, and cutting keeps the result exact in that case too.
-// A state's transitions are sorted by start code and never overlap; the line-start and line-end
-// labels (0xFFFD, 0xFFFE) sort after every character.
+// The compiled form keeps the NFA in compact arrays (each state's labelled moves sorted by
+// label, its empty moves, and the same moves reversed for the backward scan that finds where a
+// match starts), a map from character codes to classes (codes that no label tells apart share a
+// class, so a deterministic state needs one transition per class), the two start sets (the
+// closure of the initial state, and the same with the moves of a `^` anchor taken: the start
+// at a line start) and the start filter. Deterministic states are subsets of NFA states; they
+// are made while matching and kept in a cache of bounded size that is emptied and refilled when
+// full, so a pattern whose complete automaton would be huge (a word list, `(a|b)*a(a|b)(a|b)...`)
+// costs memory only for the states a text reaches. Only the NFA itself has a size limit.
 //
-// Construction has a budget: more states, state-set elements or transitions than the budget
-// allows refuse the pattern with ERegExpParser "too complex" instead of exhausting memory.
-// Moves are found through a table indexed by state and code class (codes that no transition
-// tells apart share a class) when it fits the budget's cell count, otherwise by binary search
-// in the state's transitions. The automaton is immutable after Build and may be shared by any
-// number of matchers and threads.
+// Ranges of the syntax tree are disjoint, so the labels leaving one NFA state are disjoint or
+// equal; only a literal `^` or `$` can overlap a range, and such states are scanned move by move.
+// The line-start and line-end labels (0xFFFD, 0xFFFE) are never read from text: they are the
+// anchors' moves. The object is immutable after Build and may be shared by any number of
+// matchers and threads.
 
 #include "regex/nfa.h"
 #include "regex/start_filter.h"
@@ -28,71 +29,138 @@
 
 namespace zorbe {
 
-struct TREDfaTransition {
-  TRECode start = 0;
-  TRECode end = 0;
-  std::uint32_t target = 0;
-};
-
 struct TREDfaBudget {
-  std::size_t maxStates = 20'000;
-  std::size_t maxSetElements = 16'000'000; // NFA states summed over all deterministic states
-  std::size_t maxTransitions = 4'000'000;
-  std::size_t maxTableCells = 4'000'000; // 2 bytes each; above it moves use binary search
+  // Memory for the deterministic states one matcher keeps per direction of search; when full,
+  // the cache is emptied and the search goes on. A few states always fit.
+  std::size_t maxCacheBytes = 32u << 20;
+  // Up to this many code classes each state has a row of transitions; with more (a long word
+  // list has thousands) the transitions are kept in one hash table, since a state meets only a
+  // few classes.
+  std::size_t maxRowClasses = 256;
+  // How many characters a forward scan walks between two checkpoints that a later scan over the
+  // same text may meet (see TREMatcher).
+  std::size_t checkpointSteps = 256;
 };
 
 class TRE_DFA {
 public:
-  static constexpr std::uint32_t kNoState = 0xFFFFFFFF;
-  static constexpr std::uint32_t kInitialState = 0;
+  static constexpr std::uint32_t kInitialNfaState = TRE_NFA::kInitialState;
+  static constexpr std::uint32_t kFinalNfaState = TRE_NFA::kFinalState;
 
-  // Builds every state reachable from the NFA's initial state. Raises ERegExpParser (too
-  // complex) when the budget is exceeded.
+  // Compacts the NFA and prepares the start sets, the classes and the start filter.
   void Build(const TRE_NFA& nfa, const TREDfaBudget& budget = {});
 
-  // The target of the state's move on the code, or kNoState.
-  std::uint32_t Move(std::uint32_t state, TRECode code) const {
-    if (!table_.empty()) {
-      const std::uint16_t target = table_[state * classCount_ + ClassOf(code)];
-      return target == kNoTableTarget ? kNoState : target;
-    }
-    return MoveBySearch(state, code);
-  }
-  bool IsAccepting(std::uint32_t state) const { return accepting_[state] != 0; }
+  struct TMove {
+    TRECode start;
+    TRECode end;
+    std::uint32_t state; // the target, or for a reversed move its source
+  };
+  struct TMoves {
+    const TMove* begin;
+    const TMove* end;
+  };
+  // Labelled moves by state, sorted by label: those leaving each state (with their targets) or
+  // those entering it (with their sources).
+  struct TMoveLists {
+    std::vector<std::uint32_t> first; // per state, and one more: where its moves begin
+    std::vector<TMove> moves;
+    // Whether a state's labels overlap (a literal `^` or `$` inside a range), so that a lookup
+    // must scan them all.
+    std::vector<std::uint8_t> overlapping;
+    // For states with many moves (the start of a long alternation, the final state of one): per
+    // class, the first of the moves whose label holds it and how many there are, at
+    // index[indexOf[state] + 2 * class].
+    std::vector<std::uint32_t> indexOf;
+    std::vector<std::uint32_t> index;
 
-  std::size_t StateCount() const { return transitions_.size(); }
-  const std::vector<TREDfaTransition>& Transitions(std::uint32_t state) const {
-    return transitions_[state];
+    TMoves Of(std::uint32_t state) const {
+      return {moves.data() + first[state], moves.data() + first[state + 1]};
+    }
+  };
+  std::size_t NfaStateCount() const { return leaving_.first.size() - 1; }
+  TMoves Labelled(std::uint32_t state) const { return leaving_.Of(state); }
+  TMoves Entering(std::uint32_t state) const { return entering_.Of(state); }
+  const std::uint32_t* EmptyBegin(std::uint32_t state) const {
+    return emptyTargets_.data() + emptyStart_[state];
   }
+  const std::uint32_t* EmptyEnd(std::uint32_t state) const {
+    return emptyTargets_.data() + emptyStart_[state + 1];
+  }
+  const std::uint32_t* EmptySourcesBegin(std::uint32_t state) const {
+    return emptySources_.data() + emptySourcesStart_[state];
+  }
+  const std::uint32_t* EmptySourcesEnd(std::uint32_t state) const {
+    return emptySources_.data() + emptySourcesStart_[state + 1];
+  }
+  // Whether the state has a `$` move (to the final state on the line-end code).
+  bool HasLineEndMove(std::uint32_t state) const { return lineEndMove_[state] != 0; }
+  const std::vector<std::uint32_t>& LineEndStates() const { return lineEndStates_; }
+
+  // The closure of the initial state, and the start at a line start (the same with the `^`
+  // moves taken); both sorted.
+  const std::vector<std::uint32_t>& PlainStart() const { return plainStart_; }
+  const std::vector<std::uint32_t>& LineStart() const { return lineStart_; }
+  bool InPlainStart(std::uint32_t state) const { return (startMembership_[state] & 1) != 0; }
+  bool InLineStart(std::uint32_t state) const { return (startMembership_[state] & 2) != 0; }
+  // Whether the empty string matches at any position (the initial closure holds the final
+  // state), and whether a `$` can end a match right where it starts.
+  bool AcceptsEmpty() const { return acceptsEmpty_; }
+  bool StartHasLineEndMove() const { return startLineEndMove_; }
+
+  std::size_t ClassCount() const { return classCount_; }
+  std::uint32_t ClassOf(TRECode code) const {
+    return classRows_[classRowStart_[code >> 8] + (code & 0xFF)];
+  }
+
   bool LineStartAnchored() const { return lineStartAnchored_; }
   bool LineEndAnchored() const { return lineEndAnchored_; }
   TRECode LineStartCode() const { return lineStartCode_; }
   TRECode LineEndCode() const { return lineEndCode_; }
-  // Whether moves are looked up in the table rather than searched.
-  bool HasMoveTable() const { return !table_.empty(); }
   const TREStartFilter& StartFilter() const { return startFilter_; }
+  const TREDfaBudget& Budget() const { return budget_; }
+
+  // The targets of the set's labelled moves on the code, closed under empty moves, in the
+  // order found; states marked in `seen` are skipped and every state added is marked.
+  void Step(const std::vector<std::uint32_t>& set, TRECode code, std::vector<std::uint8_t>& seen,
+            std::vector<std::uint32_t>& out) const;
+  // The states from which a labelled move on the code leads into the set, closed under
+  // reversed empty moves; same marking.
+  void StepBack(const std::vector<std::uint32_t>& set, TRECode code,
+                std::vector<std::uint8_t>& seen, std::vector<std::uint32_t>& out) const;
+  // Adds the state and everything its empty moves reach (reached: the reverse direction).
+  void Close(std::uint32_t state, std::vector<std::uint8_t>& seen,
+             std::vector<std::uint32_t>& out) const;
+  void CloseBack(std::uint32_t state, std::vector<std::uint8_t>& seen,
+                 std::vector<std::uint32_t>& out) const;
 
 private:
-  static constexpr std::uint16_t kNoTableTarget = 0xFFFF;
-
-  std::uint32_t MoveBySearch(std::uint32_t state, TRECode code) const;
-  std::uint16_t ClassOf(TRECode code) const {
-    return classRows_[classRowStart_[code >> 8] + (code & 0xFF)];
-  }
-  void BuildMoveTable(std::size_t maxCells);
-  void BuildClassRows(const std::vector<std::uint32_t>& cuts);
+  void Compact(const TRE_NFA& nfa);
+  void BuildStarts();
+  void BuildClasses();
   void BuildStartFilter();
+  void BuildMoveIndex(TMoveLists& lists) const;
   std::string LiteralPrefix() const;
 
-  std::vector<std::vector<TREDfaTransition>> transitions_;
-  std::vector<std::uint8_t> accepting_;
+  TMoveLists leaving_;
+  TMoveLists entering_;
+  std::vector<std::uint32_t> emptyStart_;
+  std::vector<std::uint32_t> emptyTargets_;
+  std::vector<std::uint32_t> emptySourcesStart_;
+  std::vector<std::uint32_t> emptySources_;
+  std::vector<std::uint8_t> lineEndMove_;
+  std::vector<std::uint32_t> lineEndStates_;
+  std::vector<std::uint32_t> plainStart_;
+  std::vector<std::uint32_t> lineStart_;
+  std::vector<std::uint8_t> startMembership_;
+  bool acceptsEmpty_ = false;
+  bool startLineEndMove_ = false;
   // Code classes in two levels: the row for a code's high byte, then its low byte in the row.
   // High bytes whose 256 codes all fall in one class share one row per class.
   std::array<std::uint32_t, 256> classRowStart_{};
-  std::vector<std::uint16_t> classRows_;
+  std::vector<std::uint32_t> classRows_;
   std::size_t classCount_ = 0;
-  std::vector<std::uint16_t> table_; // state * classCount_ + class -> target
   TREStartFilter startFilter_;
+  TREDfaBudget budget_;
   bool lineStartAnchored_ = false;
   bool lineEndAnchored_ = false;
   TRECode lineStartCode_ = kLineStartCode;

@@ -10,9 +10,12 @@
 // Texts are byte views; positions are 0-based byte offsets into them. A text ends at its size or
 // at its first NUL byte, whichever comes first: nothing at or after a NUL is read or matched.
 // A lead byte directly before that end is read as a one-byte character whose code is the byte.
-// A matcher holds only a reference to the automaton, the separator mode and an optional cancel
-// flag; it is cheap to make, and is used by one thread. Matching never throws, except
-// EGrepCancel when a cancel flag was given and is found set: the flag is read once every
+// A search is linear in the text it reads: one forward pass over deterministic states that
+// follow every candidate start at once, earlier starts first, finds where the leftmost-longest
+// match ends, and one backward pass from that end finds where it starts. The states are built
+// the first time a text needs them and kept in the matcher's bounded caches, so a matcher is
+// cheap to make, gets faster as it is reused, and is used by one thread. Matching never throws,
+// except EGrepCancel when a cancel flag was given and is found set: the flag is read once every
 // kCancelCheckSteps characters walked, so a long search that finds nothing (`.*z` over a long
 // line, `(.|\r|\n)*END` over a whole file) still stops soon after it was asked to.
 
@@ -21,6 +24,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -45,14 +49,18 @@ struct TREMatch {
   bool operator==(const TREMatch&) const = default;
 };
 
+class TREStateCache;
+
 class TREMatcher {
 public:
   // About 256 KB of Shift-JIS text: a fraction of a second of the slowest walk.
   static constexpr std::size_t kCancelCheckSteps = 1 << 18;
 
   explicit TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator = mcls_CRLF,
-                      const std::atomic<bool>* cancel = nullptr)
-      : dfa_(dfa), separator_(separator), cancel_(cancel) {}
+                      const std::atomic<bool>* cancel = nullptr);
+  ~TREMatcher();
+  TREMatcher(TREMatcher&&) noexcept;
+  TREMatcher& operator=(TREMatcher&&) = delete;
 
   // The search for a position at a line start (the start of a text, or after an LF): the
   // anchored search when the pattern has a line anchor, else the unanchored search.
@@ -63,16 +71,17 @@ public:
   // A line-start search for patterns with an anchor: a match starting right at pos (where `^`
   // holds), else SearchFrom(pos).
   std::optional<TREMatch> AnchoredSearch(std::string_view text, std::size_t pos) const;
-  // A line-start search for patterns without anchors. Called at the end of the text it finds
-  // the empty match when the pattern accepts the empty string; otherwise the end of the text is
-  // never a match start.
+  // A line-start search for patterns without anchors (anchors are not honoured). Called at the
+  // end of the text it finds the empty match when the pattern accepts the empty string;
+  // otherwise the end of the text is never a match start.
   std::optional<TREMatch> UnanchoredSearch(std::string_view text, std::size_t pos) const;
 
-  // The end of the longest match starting at pos from the state, with `$` honoured.
-  std::optional<std::size_t> Walk(std::uint32_t state, std::string_view text,
-                                  std::size_t pos) const;
+  // The end of the longest match starting at pos, with `$` honoured and `^` not.
+  std::optional<std::size_t> Walk(std::string_view text, std::size_t pos) const;
   // The end of the longest match starting at pos, a line start.
   std::optional<std::size_t> MatchAtLineStart(std::string_view text, std::size_t pos) const;
+  // The end of the longest match starting at pos with neither anchor honoured.
+  std::optional<std::size_t> WalkWithoutAnchors(std::string_view text, std::size_t pos) const;
   bool IsLineEnd(TRECode code) const { return code == (separator_ == mcls_CRLF ? '\r' : '\n'); }
 
   // Where the search after a match goes on: its end or, after an empty match, past the
@@ -85,16 +94,33 @@ public:
   // used up. Calls onMatch for each and returns their number.
   std::size_t ForEachMatch(std::string_view text,
                            const std::function<void(const TREMatch&)>& onMatch) const;
+  // Tells the matcher that the searches that follow go through this text front to back and
+  // that it does not change meanwhile (a replace-all does so), so that a search may reuse what
+  // an earlier one learned; an empty view ends that. ForEachMatch does it by itself.
+  void GoThrough(std::string_view text) const;
 
   TMatchCORE_LineSeparator LineSeparator() const { return separator_; }
   const TRE_DFA& Automaton() const { return dfa_; }
+  // How many times the caches of deterministic states were emptied because they were full.
+  std::size_t CacheResets() const;
 
 private:
-  // The same walks with kNoEnd for none, which keeps the hot loops free of optional values.
+  // kNoEnd stands for none in the scans, which keeps the hot loops free of optional values.
   static constexpr std::size_t kNoEnd = static_cast<std::size_t>(-1);
-  std::size_t LongestEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
-  std::size_t WalkEnd(std::uint32_t state, std::string_view text, std::size_t pos) const;
-  std::size_t LineStartEnd(std::string_view text, std::size_t pos) const;
+  struct TScan {
+    bool lineStartFirst; // the first start is at a line start (`^` holds there)
+    bool anchors;        // `^` after an LF and `$` are honoured
+    bool restarts;       // a match may start at any later position too
+  };
+  std::optional<TREMatch> Search(std::string_view text, std::size_t pos, TScan scan) const;
+  std::size_t ForwardEnd(std::string_view text, std::size_t pos, TScan scan) const;
+  void KeepCheckpoints(std::size_t end, std::size_t met) const;
+  std::size_t StartOf(std::string_view text, std::size_t pos, std::size_t end, TScan scan) const;
+  std::uint32_t ForwardStart(TScan scan, bool lineStart) const;
+  std::uint32_t BackwardStart(bool lineEnd) const;
+  std::uint32_t ForwardNext(std::uint32_t state, TRECode code) const;
+  std::uint32_t BackwardNext(std::uint32_t state, TRECode code) const;
+  void MakeCaches() const;
   // Counts one automaton move; every kCancelCheckSteps moves reads the cancel flag.
   void Step() const {
     if (--stepsUntilCheck_ == 0) {
@@ -106,8 +132,40 @@ private:
   const TRE_DFA& dfa_;
   TMatchCORE_LineSeparator separator_;
   const std::atomic<bool>* cancel_;
-  // The walks are const to their callers; the countdown is the matcher's only changing state.
+  // The searches are const to their callers; the countdown, the caches of deterministic states
+  // (made on first use) and the scratch sets are the matcher's only changing state.
   mutable std::size_t stepsUntilCheck_ = kCancelCheckSteps;
+  mutable std::unique_ptr<TREStateCache> forward_;
+  mutable std::unique_ptr<TREStateCache> backward_;
+  mutable std::vector<std::uint8_t> seen_;
+  mutable std::vector<std::uint32_t> set_;
+  mutable std::vector<std::uint32_t> next_;
+  mutable std::vector<std::uint32_t> key_;
+  // Start states by kind, with the cache generation they belong to plus one (0: none yet).
+  struct TKnownState {
+    std::uint32_t state = 0;
+    std::size_t generation = 0;
+  };
+  mutable TKnownState forwardStarts_[8];
+  mutable TKnownState backwardStarts_[2];
+  // The forward state every few hundred characters of the last scan over a text, and where
+  // that scan's match ended. A scan that meets one of them in the same state would go on just
+  // as that scan did, so it stops there with that end: a replace-all whose every match must
+  // look far ahead for a longer one (`a(.|\n)*z|a` over a text of a's without z) stays linear.
+  struct TCheckpoint {
+    std::size_t pos;
+    std::uint32_t state;
+    std::size_t end;
+  };
+  struct TMemo {
+    bool active = false; // GoThrough was told of the text
+    const char* text = nullptr;
+    std::size_t size = 0;
+    std::size_t generation = 0;
+    std::vector<TCheckpoint> points; // by position
+  };
+  mutable TMemo memo_;
+  mutable std::vector<TCheckpoint> points_;
 };
 
 } // namespace zorbe

@@ -10,6 +10,13 @@
 // character. Generation walks the tree with an explicit stack, so neither deep nesting nor a
 // long concatenation can exhaust the call stack; a shared subtree is generated once per place
 // that refers to it.
+//
+// After generation, states that no text can tell apart are merged, which turns an alternation
+// of words into a tree of their shared prefixes and suffixes: the targets of equal moves from
+// one state that nothing else enters become one state, and so do the sources of equal moves
+// into one state that have no other move. The language stays the same; a search then follows
+// one state per shared prefix instead of one per word. Merged-away states stay as states
+// without moves that nothing enters.
 
 #include "regex/parse_tree.h"
 
@@ -36,7 +43,7 @@ class TRE_NFA {
 public:
   static constexpr std::uint32_t kInitialState = 0;
   static constexpr std::uint32_t kFinalState = 1;
-  static constexpr std::size_t kDefaultMaxStates = 1'000'000;
+  static constexpr std::size_t kDefaultMaxStates = 4'000'000;
 
   explicit TRE_NFA(const TREParseTree& tree, TRECode lineEndCode = kLineEndCode,
                    TRECode lineStartCode = kLineStartCode)
@@ -54,6 +61,8 @@ public:
   TRECode LineEndCode() const { return lineEndCode_; }
 
 private:
+  void MergePrefixes();
+  void MergeSuffixes();
   std::uint32_t NewState();
   void AddMove(std::uint32_t from, TRELabel label, std::uint32_t to);
 

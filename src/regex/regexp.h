@@ -32,10 +32,13 @@ struct TRECompileBudget {
   TREDfaBudget dfa;
 };
 
-// Parses the pattern, builds its NFA and from it the complete DFA; the parser and the NFA are
-// freed on every path. Raises ERegExpParser with the syntax error's message and position, or
-// "正規表現が複雑すぎます。" (position 0) when the automaton would exceed the budget. The
-// line-start and line-end codes become the labels of the anchor moves.
+// Parses the pattern, builds its NFA and from it the compiled automaton, whose deterministic
+// states each matcher makes as its texts need them; the parser and the NFA are freed on every
+// path. Raises ERegExpParser with the syntax error's message and position, or
+// "正規表現が複雑すぎます。" (position 0) when the NFA would exceed maxNfaStates (a pattern
+// whose size blows up, like forty nested `+`; a list of 100,000 words with look-alikes stays far
+// below) or disjoining its ranges would take more than maxDisjoinSteps. The line-start and
+// line-end codes become the labels of the anchor moves.
 std::unique_ptr<TRE_DFA> CompileRegExp(std::string_view expandedPattern,
                                        const TRECompileBudget& budget = {},
                                        TRECode lineStartCode = kLineStartCode,

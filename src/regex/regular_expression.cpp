@@ -101,6 +101,7 @@ std::size_t TAWKStr::ReplaceAllInto(std::string_view replacement, std::string_vi
                                     std::string& output) {
   // The searches read Cancel too, so a long search that finds nothing can be stopped.
   const TREMatcher matcher(Automaton(), LineSeparator(), &cancel_);
+  matcher.GoThrough(text);
   std::optional<TREMatch> match = SelectedSearch(matcher, text, 0);
   if (!match) {
     return 0;

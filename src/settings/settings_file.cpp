@@ -1,55 +1,20 @@
 #include "settings/settings_file.h"
 
 #include "settings/ini_file.h"
+#include "settings/setting_keys.h"
 
 #include <variant>
 
 namespace zorbe {
 namespace {
 
-// A key and the record field it stores; the table order is the order keys are written in.
+// A key of the section "Option" and the field it stores; the table order is the order keys are
+// written in. The keys of a sort setting are in setting_keys.cpp.
 template <typename Record> struct TKey {
   const char* name;
   std::variant<std::uint8_t Record::*, bool Record::*, std::int32_t Record::*,
                std::string Record::*>
       field;
-};
-
-using SettingKey = TKey<TSettingOptionItems>;
-using S = TSettingOptionItems;
-
-const SettingKey kSettingKeys[] = {
-    {"SortDirection", &S::SortDirection},
-    {"CharTypeOrder", &S::CharTypeOrder},
-    {"OrderOfRow", &S::OrderOfRow},
-    {"Duplicate", &S::Duplicate},
-    {"ReturnDel", &S::ReturnDel},
-    {"FBSpaceDel", &S::FBSpaceDel},
-    {"Distinction", &S::Distinction},
-    {"NoConnected", &S::NoConnected},
-    {"CsvSupport", &S::CsvSupport},
-    {"TargetCsvIndex", &S::TargetCsvIndex},
-    {"InsertCsvIndex", &S::InsertCsvIndex},
-    {"CsvNotRestore", &S::CsvNotRestore},
-    {"CsvDelimiter", &S::CsvDelimiter},
-    {"CharPos", &S::CharPos},
-    {"CharPosCount", &S::CharPosCount},
-    {"LineEndCount", &S::LineEndCount},
-    {"Pun", &S::Pun},
-    {"Num", &S::Num},
-    {"Alpha", &S::Alpha},
-    {"KataKana", &S::KataKana},
-    {"AlphaUL", &S::AlphaUL},
-    {"DelChars", &S::DelChars},
-    {"CLTC", &S::CLTC},
-    {"Replacement", &S::Replacement},
-    {"SynonymDic", &S::SynonymDic},
-    {"FuzzyCharDic", &S::FuzzyCharDic},
-    {"BaseFuzzyCharDicUses", &S::BaseFuzzyCharDicUses},
-    {"OutputFolder", &S::OutputFolder},
-    {"OutputFilename", &S::OutputFilename},
-    {"OutputCode", &S::OutputCode},
-    {"OutputLineEnd", &S::OutputLineEnd},
 };
 
 using O = TOptions;
@@ -71,10 +36,10 @@ const TKey<TOptions> kOptionKeys[] = {
 };
 
 // Reads every key of the table into the record; `defaults` gives the value of an absent key.
-template <typename Record, std::size_t N>
-void ReadKeys(const TIniFile& ini, const std::string& section, const TKey<Record> (&keys)[N],
+template <typename Record, typename Keys>
+void ReadKeys(const TIniFile& ini, const std::string& section, const Keys& keys,
               const Record& defaults, Record& record) {
-  for (const TKey<Record>& key : keys) {
+  for (const auto& key : keys) {
     std::visit(
         [&](auto member) {
           using T = std::remove_cvref_t<decltype(record.*member)>;
@@ -91,10 +56,9 @@ void ReadKeys(const TIniFile& ini, const std::string& section, const TKey<Record
   }
 }
 
-template <typename Record, std::size_t N>
-void WriteKeys(TIniFile& ini, const std::string& section, const TKey<Record> (&keys)[N],
-               const Record& record) {
-  for (const TKey<Record>& key : keys) {
+template <typename Record, typename Keys>
+void WriteKeys(TIniFile& ini, const std::string& section, const Keys& keys, const Record& record) {
+  for (const auto& key : keys) {
     std::visit(
         [&](auto member) {
           using T = std::remove_cvref_t<decltype(record.*member)>;
@@ -126,7 +90,7 @@ std::vector<std::string> TSettingsFile::ListSortSettingNames() const {
 TSettingOptionItems TSettingsFile::LoadSortSetting(const std::string& name) const {
   const TSettingOptionItems defaults = SettingDefaults(name);
   TSettingOptionItems record = defaults;
-  ReadKeys(TIniFile::Load(fileName_), name, kSettingKeys, defaults, record);
+  ReadKeys(TIniFile::Load(fileName_), name, SettingKeys(), defaults, record);
   return record;
 }
 
@@ -136,7 +100,7 @@ void TSettingsFile::SaveSortSetting(const std::string& name,
     return;
   }
   TIniFile ini = TIniFile::Load(fileName_);
-  WriteKeys(ini, name, kSettingKeys, record);
+  WriteKeys(ini, name, SettingKeys(), record);
   ini.Save(fileName_);
 }
 

@@ -1,5 +1,6 @@
 #include "text/char_code.h"
 
+#include "text/code_check.h"
 #include "text/utf8_check.h"
 
 #include <algorithm>
@@ -41,6 +42,12 @@ const TCodeRow* RowOf(TCharCode code) {
 constexpr auto kNothingKnown = static_cast<TCharCode>(0);
 
 // The detector's state: nothing known, undecided between EUC and Shift-JIS, or a final result.
+//
+// The file is scanned as one stream of bytes, fed in pieces: a rule whose bytes run past the end
+// of a piece waits for the next one, so a pair split by a block or piece boundary is read as the
+// pair the file holds (scanning each 512-byte block from its own first byte read EUC files as
+// Shift-JIS when a pair straddled a boundary). The last byte of the file is never the start of a
+// rule: it is only seen as the byte after one.
 class Detector {
 public:
   bool Deciding() const { return state_ == kNothingKnown || state_ == ccUndecided; }
@@ -48,34 +55,78 @@ public:
   // Whether one of the rules decided (rather than the file ending with nothing decisive).
   bool Decided() const { return !Deciding(); }
 
-  // Scans one block from its own first byte; a pair split across blocks is not joined, and the
-  // last byte of a block is only ever seen as the byte after a rule's first byte.
-  void ScanBlock(std::string_view block) {
-    const std::size_t length = block.size();
+  // Scans the next piece of the file; `last`: it ends the file.
+  void Scan(std::string_view piece, bool last) {
     std::size_t i = 0;
-    while (Deciding() && i + 1 < length) {
-      i = ApplyRule(block, i);
+    if (!pending_.empty()) {
+      // The rule that waited: its bytes and enough of the piece to finish it (a rule looks at
+      // three bytes at most).
+      const std::string joined = pending_ + std::string(piece.substr(0, 3));
+      const std::size_t waiting = pending_.size();
+      pending_.clear();
+      std::size_t j = 0;
+      while (Deciding() && j < waiting) {
+        j = Step(joined, j, last && piece.size() <= 3);
+        if (j == kNeedMore) {
+          return;
+        }
+      }
+      if (!Deciding()) {
+        return;
+      }
+      i = j - waiting;
+    }
+    while (Deciding() && i < piece.size()) {
+      i = Step(piece, i, last);
+      if (i == kNeedMore) {
+        return;
+      }
     }
   }
 
 private:
-  static unsigned char At(std::string_view block, std::size_t i) {
-    return static_cast<unsigned char>(block[i]);
+  static constexpr std::size_t kNeedMore = std::string_view::npos;
+
+  static unsigned char At(std::string_view text, std::size_t i) {
+    return static_cast<unsigned char>(text[i]);
   }
   static bool In(unsigned char c, unsigned char lo, unsigned char hi) { return c >= lo && c <= hi; }
 
-  // Applies the rule for the byte at i and returns the index after the last byte it looked at.
-  std::size_t ApplyRule(std::string_view block, std::size_t i) {
-    const unsigned char b = At(block, i);
-    const unsigned char c = At(block, i + 1); // always inside the block (see ScanBlock)
+  // One step at i: a byte of the look-ahead, or a rule. Returns the index after the last byte it
+  // looked at, or kNeedMore after keeping the bytes from i when the rule needs bytes past the
+  // end of a text that is not the file's last.
+  std::size_t Step(std::string_view text, std::size_t i, bool last) {
+    if (lookAhead_) {
+      LookAheadByte(At(text, i));
+      return i + 1;
+    }
+    if (i + 1 >= text.size()) {
+      return Wait(text, i, last);
+    }
+    if (At(text, i) == 0x1B && At(text, i + 1) == '$' && i + 2 >= text.size()) {
+      return Wait(text, i, last); // ESC $ and the end: the final byte decides
+    }
+    return ApplyRule(text, i);
+  }
+
+  std::size_t Wait(std::string_view text, std::size_t i, bool last) {
+    if (last) {
+      return text.size(); // the end of the file: nothing more to decide
+    }
+    pending_ = std::string(text.substr(i));
+    return kNeedMore;
+  }
+
+  // Applies the rule for the byte at i (the byte after it is in the text) and returns the index
+  // after the last byte it looked at.
+  std::size_t ApplyRule(std::string_view text, std::size_t i) {
+    const unsigned char b = At(text, i);
+    const unsigned char c = At(text, i + 1);
     if (b == 0x1B) {
       if (c != '$') {
         return i + 2;
       }
-      if (i + 2 >= block.size()) {
-        return i + 2;
-      }
-      const unsigned char d = At(block, i + 2);
+      const unsigned char d = At(text, i + 2);
       if (d == 'B') {
         state_ = ccJis83;
       } else if (d == '@') {
@@ -123,7 +174,7 @@ private:
       state_ = ccUndecided;
     } else if (In(c, 0xE0, 0xEF)) {
       state_ = ccUndecided;
-      return LookAhead(block, i + 2);
+      lookAhead_ = true;
     } else if (c <= 0x9F) {
       state_ = ccShiftJis;
     }
@@ -131,26 +182,23 @@ private:
   }
 
   // After a half-width katakana byte followed by 0xE0-0xEF: the bytes that follow decide while
-  // they are at least 0x40. The scan continues after the byte that ended the look-ahead.
-  std::size_t LookAhead(std::string_view block, std::size_t j) {
-    while (j < block.size()) {
-      const unsigned char d = At(block, j++);
-      if (d < 0x40) {
-        break;
-      }
-      if (In(d, 0x81, 0x8D) || In(d, 0x8F, 0x9C)) {
-        state_ = ccShiftJis;
-      } else if (In(d, 0xFD, 0xFE)) {
-        state_ = ccEuc;
-      }
-      if (state_ != ccUndecided) {
-        break;
-      }
+  // they are at least 0x40. The scan goes on after the byte that ended the look-ahead.
+  void LookAheadByte(unsigned char d) {
+    if (d < 0x40) {
+      lookAhead_ = false;
+      return;
     }
-    return j;
+    if (In(d, 0x81, 0x8D) || In(d, 0x8F, 0x9C)) {
+      state_ = ccShiftJis;
+    } else if (In(d, 0xFD, 0xFE)) {
+      state_ = ccEuc;
+    }
+    lookAhead_ = state_ == ccUndecided;
   }
 
   TCharCode state_ = kNothingKnown;
+  bool lookAhead_ = false;
+  std::string pending_; // the bytes of a rule that waits for the next piece
 };
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -176,12 +224,11 @@ std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
   return std::nullopt;
 }
 
-// The whole detection over a file's bytes, fed in order in pieces of whole 512-byte blocks (the
-// last piece may end in a part block):
+// The whole detection over a file's bytes, fed in order in pieces:
 // - a byte-order mark decides at once (UTF-16 either way, UTF-8); so does a binary byte among
 //   the first 511;
-// - the Shift-JIS/JIS/EUC scan runs block by block while it is deciding; beside it the bytes are
-//   checked for UTF-8;
+// - the Shift-JIS/JIS/EUC scan runs while it is deciding; beside it the bytes are checked for
+//   UTF-8;
 // - a text with no byte 0x80 or above, or one that is not UTF-8, has the scan's result;
 // - a UTF-8 text with a three- or four-byte character is UTF-8;
 // - a UTF-8 text with two-byte characters only has the scan's result when a rule decided it
@@ -193,7 +240,7 @@ public:
   // The result that the first piece alone decides, if any.
   std::optional<TCharCode> FromStart(std::string_view first) const {
     if (size_ == 0) {
-      return ccEmptyOrUnreadable;
+      return ccShiftJis; // text without lines
     }
     if (const std::optional<TCharCode> marked = ByteOrderMarkCode(first)) {
       return marked;
@@ -204,9 +251,10 @@ public:
     return std::nullopt;
   }
 
-  void Feed(std::string_view piece) {
-    for (std::size_t at = 0; at < piece.size() && scan_.Deciding(); at += kDetectBlockSize) {
-      scan_.ScanBlock(piece.substr(at, kDetectBlockSize));
+  // The next piece; `last`: it ends the file (also when the file ends early).
+  void Feed(std::string_view piece, bool last) {
+    if (scan_.Deciding()) {
+      scan_.Scan(piece, last || fed_ + piece.size() >= size_);
     }
     if (utf8_.MaybeValid()) {
       utf8_.Feed(piece);
@@ -323,8 +371,9 @@ TCharCode DetectCharCodeOfBytes(std::string_view bytes) {
   if (const std::optional<TCharCode> early = detection.FromStart(bytes)) {
     return *early;
   }
-  detection.Feed(bytes);
-  return detection.Result();
+  detection.Feed(bytes, true);
+  const TCharCode result = detection.Result();
+  return result == ccUndecided ? SecondOpinion(bytes) : result;
 }
 
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
@@ -352,12 +401,25 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
         return *early;
       }
     }
-    detection.Feed(piece);
+    detection.Feed(piece, length < kChunk);
     if (length < kChunk) {
       break; // the file ends early (it shrank since its size was taken)
     }
   }
-  return detection.Result();
+  const TCharCode result = detection.Result();
+  if (result != ccUndecided) {
+    return result;
+  }
+  // Undecided between EUC and Shift-JIS: the second opinion reads the file once more.
+  TSecondOpinion opinion;
+  for (std::uint64_t offset = 0; offset < size; offset += kChunk) {
+    const std::size_t length = ReadAt(file.fd, chunk.get(), kChunk, offset);
+    opinion.Feed({chunk.get(), length});
+    if (length < kChunk) {
+      break;
+    }
+  }
+  return opinion.Result();
 }
 
 TCodeFamily FamilyOf(TCharCode code) {

@@ -6,8 +6,9 @@
 // of the program asks of a code (its name, whether a job can read it, which converter reads it)
 // comes from the one table in char_code.cpp, never from comparing names.
 //
-// The detector examines a file in 512-byte blocks and stops at the first decisive byte; the
-// result codes and their names are the ones the file list and the sort job carry around.
+// The detector scans a file from its first byte and stops at the first decisive one (the binary
+// pre-check looks at the first 512-byte block); the result codes and their names are the ones
+// the file list and the sort job carry around. An empty file is Shift-JIS text without lines.
 
 #include <cstdint>
 #include <functional>

@@ -148,6 +148,7 @@ TCodeTable::TCodeTable() {
   decodeSingle_ = base.decodeSingle;
   decodeDouble_ = base.decodeDouble;
   isJobCode_.assign(kDoubleByteSlots, false);
+  FillUtf8();
 }
 
 TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
@@ -207,6 +208,23 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
     }
   }
   Assign(std::move(needing), census);
+  FillUtf8();
+}
+
+void TCodeTable::FillUtf8() {
+  auto packed = [](char32_t c) {
+    if (c == kNoCharacter) {
+      return kNoUtf8;
+    }
+    unsigned char bytes[4] = {};
+    utf8::Encode(c, bytes);
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+  };
+  utf8Single_.resize(decodeSingle_.size());
+  std::transform(decodeSingle_.begin(), decodeSingle_.end(), utf8Single_.begin(), packed);
+  utf8Double_.resize(decodeDouble_.size());
+  std::transform(decodeDouble_.begin(), decodeDouble_.end(), utf8Double_.begin(), packed);
 }
 
 void TCodeTable::Assign(std::vector<char32_t> characters, const TCodeCensus& census) {

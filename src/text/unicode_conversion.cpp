@@ -8,7 +8,9 @@
 #include "text/jis_code.h"
 #include "text/utf8_decode.h"
 
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 namespace zorbe {
 namespace {
@@ -105,9 +107,64 @@ bool PutCharacter(std::string* out, TInternalChar ch, TOutputCode outputCode,
   return true;
 }
 
+// The length of a UTF-8 character from its first byte.
+std::size_t Utf8Length(std::uint32_t packed) {
+  const unsigned first = packed & 0xFF;
+  return 1 + (first >= 0xC0) + (first >= 0xE0) + (first >= 0xF0);
+}
+
+// An internal text appended as UTF-8 through the table's UTF-8 forms: each character is stored
+// as four bytes and the output moves on by its length, into room made once for the whole text.
+std::size_t AppendAsUtf8(std::string& out, std::string_view internal, const TCodeTable& table) {
+  const std::size_t old = out.size();
+  // No character takes more than three times its bytes (half-width katakana: 1 -> 3), and the
+  // last four-byte store may reach three bytes past the end.
+  out.resize(old + internal.size() * 3 + 3);
+  auto* const first = reinterpret_cast<unsigned char*>(out.data()) + old;
+  unsigned char* d = first;
+  const unsigned char* const p = Bytes(internal.data());
+  const unsigned char* const end = p + internal.size();
+  const unsigned char* q = p;
+  std::size_t fault = std::string_view::npos;
+#if defined(__SSE2__)
+  const bool asciiRuns = table.KeepsAscii();
+#endif
+  while (q < end) {
+#if defined(__SSE2__)
+    if (asciiRuns) {
+      for (; end - q >= 16; q += 16, d += 16) {
+        const __m128i block = Load(q);
+        if (Bits(block) != 0) {
+          break;
+        }
+        Store(d, block);
+      }
+      if (q == end) {
+        break;
+      }
+    }
+#endif
+    const bool pair = IsLeadByte(*q) && q + 1 < end;
+    const std::uint32_t packed = pair ? table.Utf8Double(q[0], q[1]) : table.Utf8Single(*q);
+    if (packed == TCodeTable::kNoUtf8) {
+      fault = static_cast<std::size_t>(q - p);
+      break;
+    }
+    std::memcpy(d, &packed, 4); // little-endian: the first byte first
+    d += Utf8Length(packed);
+    q += pair ? 2 : 1;
+  }
+  out.resize(old + static_cast<std::size_t>(d - first));
+  return fault;
+}
+
 // Appends (or, with `out` null, only checks) an internal text; see AppendInOutputCode.
 std::size_t PutText(std::string* out, std::string_view internal, TOutputCode outputCode,
                     const TCodeTable& table) {
+  if (outputCode == TOutputCode::Utf8 && out != nullptr &&
+      std::endian::native == std::endian::little) {
+    return AppendAsUtf8(*out, internal, table);
+  }
   if (outputCode == TOutputCode::ShiftJis && !table.HasJobCodes()) {
     if (out != nullptr) {
       out->append(internal);
@@ -158,21 +215,47 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
   unsigned char* d = first;
   auto written = [&] { return static_cast<std::size_t>(d - first); };
   while (q < end) {
+    if (*q < 0x80) {
 #if defined(__SSE2__)
-    // Loaded before stored: in place, the store never reaches bytes not yet read.
-    for (; end - q >= 16; q += 16, d += 16) {
-      const __m128i block = Load(q);
-      if (Bits(block) != 0) {
+      // Loaded before stored: in place, the store never reaches bytes not yet read.
+      for (; end - q >= 16; q += 16, d += 16) {
+        const __m128i block = Load(q);
+        if (Bits(block) != 0) {
+          break;
+        }
+        Store(d, block);
+      }
+      if (q == end) {
         break;
       }
-      Store(d, block);
-    }
-    if (q == end) {
-      break;
-    }
 #endif
-    if (*q < 0x80) {
-      *d++ = *q++;
+      while (q < end && *q < 0x80) {
+        *d++ = *q++;
+      }
+      continue;
+    }
+    // A run of three-byte characters (kana and kanji), taken without the general decoder; a
+    // character it doesn't take (a surrogate, an overlong form, a bad byte) goes to the decoder.
+    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
+           (q[2] & 0xC0) == 0x80) {
+      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
+      if (c3 < 0x800 || (c3 >= 0xD800 && c3 <= 0xDFFF)) {
+        break;
+      }
+      const std::uint16_t code = table.Encode(c3);
+      if (code == kNoCode) {
+        return {written(), TConversionFault{static_cast<std::size_t>(q - p), c3}};
+      }
+      d[0] = static_cast<unsigned char>(code >> 8);
+      d[1] = static_cast<unsigned char>(code & 0xFF);
+      const std::size_t size = code >= 0x100 ? 2 : 1;
+      if (size == 1) {
+        d[0] = static_cast<unsigned char>(code);
+      }
+      d += size;
+      q += 3;
+    }
+    if (q == end || *q < 0x80) {
       continue;
     }
     char32_t c = 0;

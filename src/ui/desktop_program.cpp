@@ -94,7 +94,8 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
   TQtMainThreadInvoker mainThread;
   const TCommandLineServices services{
       mainThread,
-      [](const std::function<bool()>& ended, const std::function<void()>& stop) {
+      [](const std::function<bool()>& ended, const std::function<void()>& stop,
+         const TJobProgress&) {
         // The event loop runs the job's calls into this thread; a tick looks for the end and
         // for an interrupt (which stops the job like the Stop button).
         QEventLoop loop;

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -47,6 +48,8 @@ constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
 constexpr int kCountPanelGap = 12;
 // What the status bar keeps beside its message and the count: its margins and the size grip.
 constexpr int kStatusBarChrome = 40;
+// The status bar's progress bar: its steps from empty to full.
+constexpr int kProgressBarSteps = 1000;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -77,6 +80,13 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
   countPanel_->setObjectName(QStringLiteral("StatusPanel1"));
   countPanel_->setMinimumWidth(50);
   countPanel_->setContentsMargins(kCountPanelGap, 0, 0, 0);
+  // The bar takes the message area while a sort runs; a hint shown meanwhile takes its place
+  // for as long as it is shown, so hints keep their whole width.
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+  progressBar_->setRange(0, kProgressBarSteps);
+  progressBar_->hide();
+  statusBar()->addWidget(progressBar_, 1);
   statusBar()->addPermanentWidget(countPanel_);
   FitStatusTexts();
 
@@ -371,6 +381,7 @@ void TMainForm::OnJobEnded(TSortThread& job) {
   in.outputName = WithoutQuotes(job.Inputs().outputName);
   in.outcome = job.Result().outcome;
   in.failure = job.Result().message;
+  in.warning = job.Result().warning;
   HandleSortEnd(in, *this, shell_);
   jobEndRunning_ = false;
   // Released once this callback has returned and the worker is free to end.
@@ -580,6 +591,26 @@ void TMainForm::UpdateCommands() {
   if (out.clipboardMenus) {
     mmClipToClip_->setEnabled(*out.clipboardMenus);
     mmClipToFile_->setEnabled(*out.clipboardMenus);
+  }
+  ShowProgress(job_ && !idle_ ? std::optional(job_->Progress().Snapshot()) : std::nullopt);
+}
+
+void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
+  if (!progress) {
+    progressBar_->hide();
+    return;
+  }
+  if (const std::optional<double> fraction = progress->Fraction()) {
+    progressBar_->setRange(0, kProgressBarSteps);
+    progressBar_->setValue(static_cast<int>(*fraction * kProgressBarSteps));
+  } else {
+    progressBar_->setRange(0, 0); // busy: the amount of work is not known
+  }
+  const QString phase = progress->phase != nullptr ? QString::fromUtf8(progress->phase) : QString();
+  progressBar_->setFormat(phase + QStringLiteral("  %p%"));
+  // A hint shown over the bar keeps its place; the status bar shows the bar again after it.
+  if (statusBar()->currentMessage().isEmpty()) {
+    progressBar_->show();
   }
 }
 

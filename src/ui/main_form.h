@@ -37,6 +37,7 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTimer;
+class QProgressBar;
 
 namespace zorbe {
 
@@ -74,6 +75,10 @@ public:
   void ApplyGeneralOptions(const TOptions& edited);
   // The 100 ms timer: which commands are offered.
   void UpdateCommands();
+  // The status bar's progress bar: shown while a sort runs (nothing: hidden), filled as far as
+  // the sort's phase has come (with the phase's name), or busy where the phase's amount of work
+  // is not known. The 100 ms timer calls it with the running job's progress.
+  void ShowProgress(const std::optional<TProgressSnapshot>& progress);
   // "目次(&C)" / F1: the help file beside the program, in the desktop's browser; a message says
   // so when it is missing or can't be opened.
   void OpenHelp();
@@ -178,6 +183,7 @@ private:
   QPushButton* bnStop_ = nullptr;
   QPushButton* bnExit_ = nullptr;
   QLabel* countPanel_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
   QAction* mmClipToClip_ = nullptr;
   QAction* mmClipToFile_ = nullptr;
   QAction* mmDelete_ = nullptr;

@@ -6,6 +6,8 @@
 #include "app/setting_form_rules.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "settings/setting_keys.h"
+#include "ui/browse_edit.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
 #include "ui/refreshing_combo_box.h"
@@ -31,6 +33,53 @@ QString Q(const std::string& text) {
 
 void SetIndex(QComboBox* combo, int index) {
   combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+// A key's value shown in its control, by the kind of control: a flag in a check box, a number
+// as the index of a drop-down list or in a spin edit, a text in a text field. Other controls
+// (the sort method, the class list) are shown by rules of their own.
+void ShowValue(QWidget* control, const std::string& value) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->setText(Q(value));
+  } else if (auto* browse = qobject_cast<TBrowseEdit*>(control)) {
+    browse->setText(Q(value));
+  }
+}
+
+void ShowValue(QWidget* control, bool value) {
+  if (auto* check = qobject_cast<QCheckBox*>(control)) {
+    check->setChecked(value);
+  }
+}
+
+template <typename Number> void ShowValue(QWidget* control, Number value) {
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    SetIndex(combo, static_cast<int>(value));
+  } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+    spin->setValue(static_cast<int>(value));
+  }
+}
+
+void ReadValue(const QWidget* control, std::string& value) {
+  if (const auto* edit = qobject_cast<const QLineEdit*>(control)) {
+    value = edit->text().toStdString();
+  } else if (const auto* browse = qobject_cast<const TBrowseEdit*>(control)) {
+    value = browse->text().toStdString();
+  }
+}
+
+void ReadValue(const QWidget* control, bool& value) {
+  if (const auto* check = qobject_cast<const QCheckBox*>(control)) {
+    value = check->isChecked();
+  }
+}
+
+template <typename Number> void ReadValue(const QWidget* control, Number& value) {
+  if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
+    value = static_cast<Number>(combo->currentIndex());
+  } else if (const auto* spin = qobject_cast<const QSpinBox*>(control)) {
+    value = static_cast<Number>(spin->value());
+  }
 }
 
 } // namespace
@@ -106,6 +155,10 @@ void TSettingForm::LoadSetting() {
 
 void TSettingForm::ShowSetting(const TSettingOptionItems& s) {
   loading_ = true;
+  for (const TSettingKey& key : SettingKeys()) {
+    std::visit([&](auto member) { ShowValue(findChild<QWidget*>(key.control), s.*member); },
+               key.field);
+  }
   if (QAbstractButton* method = sortButtons_->button(s.SortDirection)) {
     method->setChecked(true);
   } else {
@@ -115,75 +168,27 @@ void TSettingForm::ShowSetting(const TSettingOptionItems& s) {
     }
     sortButtons_->setExclusive(true);
   }
-  cbCharTypeOrder_->setChecked(s.CharTypeOrder);
   listBox_->clear();
   for (const std::string& entry : SplitOrderOfRow(s.OrderOfRow)) {
     listBox_->addItem(Q(entry));
   }
-  cbDuplicate_->setChecked(s.Duplicate);
-  cbReturnDel_->setChecked(s.ReturnDel);
-  cbFBSpaceDel_->setChecked(s.FBSpaceDel);
-  cbDistinction_->setChecked(s.Distinction);
-  cbNoConnected_->setChecked(s.NoConnected);
   const TKeyChecks keys = KeyChecksOnLoad(s);
   cbCsvSupport_->setChecked(keys.csvSupport);
-  seTargetCsvIndex_->setValue(s.TargetCsvIndex);
-  seInsertCsvIndex_->setValue(s.InsertCsvIndex);
-  cbCsvNotRestore_->setChecked(s.CsvNotRestore);
-  SetIndex(cbCsvDelimiter_, s.CsvDelimiter);
   cbCharPos_->setChecked(keys.charPos);
-  seCharPosCount_->setValue(s.CharPosCount);
-  cbLineEndCount_->setChecked(s.LineEndCount);
-  SetIndex(cbPun_, s.Pun);
-  SetIndex(cbNum_, s.Num);
-  SetIndex(cbAlpha_, s.Alpha);
-  SetIndex(cbKataKana_, s.KataKana);
-  SetIndex(cbAlphaUL_, s.AlphaUL);
-  delFNE_->setText(Q(s.DelChars));
-  commentLTC_->setText(Q(s.CLTC));
-  fneReplacement_->setText(Q(s.Replacement));
-  fneSynonymDic_->setText(Q(s.SynonymDic));
-  fneFuzzyCharDic_->setText(Q(s.FuzzyCharDic));
-  cbBaseFuzzyCharDicUses_->setChecked(s.BaseFuzzyCharDicUses);
-  deOutputFolder_->setText(Q(s.OutputFolder));
-  eOutputFilename_->setText(Q(s.OutputFilename));
   loading_ = false;
 }
 
 void TSettingForm::ReadSettingFromControls(TSettingOptionItems& r) const {
+  for (const TSettingKey& key : SettingKeys()) {
+    std::visit([&](auto member) { ReadValue(findChild<QWidget*>(key.control), r.*member); },
+               key.field);
+  }
   r.SortDirection = static_cast<std::uint8_t>(sortButtons_->checkedId());
-  r.CharTypeOrder = cbCharTypeOrder_->isChecked();
   std::vector<std::string> entries;
   for (int i = 0; i < listBox_->count(); ++i) {
     entries.push_back(listBox_->item(i)->text().toStdString());
   }
   r.OrderOfRow = JoinOrderOfRow(entries);
-  r.Duplicate = cbDuplicate_->isChecked();
-  r.ReturnDel = cbReturnDel_->isChecked();
-  r.FBSpaceDel = cbFBSpaceDel_->isChecked();
-  r.Distinction = cbDistinction_->isChecked();
-  r.NoConnected = cbNoConnected_->isChecked();
-  r.CsvSupport = cbCsvSupport_->isChecked();
-  r.TargetCsvIndex = seTargetCsvIndex_->value();
-  r.InsertCsvIndex = seInsertCsvIndex_->value();
-  r.CsvNotRestore = cbCsvNotRestore_->isChecked();
-  r.CsvDelimiter = cbCsvDelimiter_->currentIndex();
-  r.CharPos = cbCharPos_->isChecked();
-  r.CharPosCount = seCharPosCount_->value();
-  r.LineEndCount = cbLineEndCount_->isChecked();
-  r.Pun = cbPun_->currentIndex();
-  r.Num = cbNum_->currentIndex();
-  r.Alpha = cbAlpha_->currentIndex();
-  r.KataKana = cbKataKana_->currentIndex();
-  r.AlphaUL = cbAlphaUL_->currentIndex();
-  r.DelChars = delFNE_->text().toStdString();
-  r.CLTC = commentLTC_->text().toStdString();
-  r.Replacement = fneReplacement_->text().toStdString();
-  r.SynonymDic = fneSynonymDic_->text().toStdString();
-  r.FuzzyCharDic = fneFuzzyCharDic_->text().toStdString();
-  r.BaseFuzzyCharDicUses = cbBaseFuzzyCharDicUses_->isChecked();
-  r.OutputFolder = deOutputFolder_->text().toStdString();
-  r.OutputFilename = eOutputFilename_->text().toStdString();
 }
 
 void TSettingForm::ApplyEnabling() {

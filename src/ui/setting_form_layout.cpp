@@ -303,6 +303,24 @@ QGroupBox* TSettingForm::BuildOutputGroup() {
   layout->addWidget(deOutputFolder_, 0, 1);
   layout->addWidget(nameLabel, 1, 0);
   layout->addWidget(eOutputFilename_, 1, 1);
+  auto* codes = new QHBoxLayout;
+  const std::pair<QString, QComboBox*> codeRows[] = {
+      {QStringLiteral("出力文字コード:"),
+       DropDown(group, "cbOutputCode",
+                {QStringLiteral("自動"), QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8"),
+                 QStringLiteral("EUC-JP")})},
+      {QStringLiteral("改行コード:"),
+       DropDown(group, "cbOutputLineEnd",
+                {QStringLiteral("自動"), QStringLiteral("CR LF"), QStringLiteral("LF")})},
+  };
+  for (const auto& [caption, combo] : codeRows) {
+    auto* label = new QLabel(caption, group);
+    label->setBuddy(combo);
+    codes->addWidget(label);
+    codes->addWidget(combo);
+  }
+  codes->addStretch(1);
+  layout->addLayout(codes, 2, 0, 1, 2);
   connect(deOutputFolder_, &TFolderEdit::textChanged, this, &TSettingForm::CheckFolderField);
   connect(eOutputFilename_, &QLineEdit::textChanged, this, &TSettingForm::CheckFileNameField);
   return group;

@@ -66,18 +66,35 @@ TEST_F(ClipboardSort, TheTextGoesThroughClipTxtInTheProgramFolder) {
   EXPECT_FALSE(PrepareClipboardSort(cmNone, "a", setting, "").has_value());
 }
 
-TEST_F(ClipboardSort, RefusalsWriteNothing) {
-  EXPECT_FALSE(PrepareClipboardSort(cmClipToClip, "a😀", {}, "").has_value());
-  EXPECT_FALSE(std::filesystem::exists(folder.File("program/Clip.txt")));
-  // A program folder that can't hold the temporary file.
+// A text CP932 can't carry is a UTF-8 target; put back on the clipboard it is written as UTF-8
+// whatever the setting's output code, into a file it follows the setting.
+TEST_F(ClipboardSort, TextCp932CantCarryIsAUtf8Target) {
+  TSettingOptionItems setting = SettingDefaults("x");
+  setting.OutputCode = ocShiftJis;
+  setting.OutputLineEnd = leLf;
+  for (const TClipboardMode mode : {cmClipToClip, cmClipToFile}) {
+    const std::optional<TClipboardJob> job = PrepareClipboardSort(mode, "b\n𠮷a", setting, "");
+    ASSERT_TRUE(job.has_value());
+    EXPECT_EQ(test::ReadBytes(ClipboardFileName()), "b\n𠮷a");
+    EXPECT_EQ(job->inputs.codes, std::vector<TCharCode>{ccUtf8});
+    EXPECT_EQ(job->inputs.setting.OutputCode, mode == cmClipToClip ? ocUtf8 : ocShiftJis);
+    EXPECT_EQ(job->inputs.setting.OutputLineEnd, mode == cmClipToClip ? leCrLf : leLf);
+  }
+  // A Shift-JIS text goes back as Shift-JIS with CR LF, whatever the setting says.
+  setting.OutputCode = ocUtf8;
+  const std::optional<TClipboardJob> job = PrepareClipboardSort(cmClipToClip, "b\na", setting, "");
+  ASSERT_TRUE(job.has_value());
+  EXPECT_EQ(job->inputs.setting.OutputCode, ocShiftJis);
+  EXPECT_EQ(job->inputs.setting.OutputLineEnd, leCrLf);
+  EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(ClipboardSort, AProgramFolderThatCantHoldTheFileIsReported) {
   test::WriteBytes(folder.File("program"), "a file where the folder should be");
   EXPECT_FALSE(PrepareClipboardSort(cmClipToClip, "a", {}, "").has_value());
-  ASSERT_EQ(messages.Messages().size(), 2u);
-  EXPECT_NE(messages.Messages()[0].text.find("「😀」(U+1F600)"), std::string::npos);
-  EXPECT_NE(messages.Messages()[1].text.find("Clip.txt"), std::string::npos);
-  for (const auto& shown : messages.Messages()) {
-    EXPECT_EQ(shown.kind, TMsgKind::Error);
-  }
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_NE(messages.Messages()[0].text.find("Clip.txt"), std::string::npos);
+  EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Error);
 }
 
 TEST_F(ClipboardSort, EndStepPutsAChangedResultBackAndDeletesTheTemporaryFile) {

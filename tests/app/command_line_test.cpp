@@ -34,9 +34,8 @@ protected:
     TMainThreadQueue mainThread;
     const TCommandLineServices services{
         mainThread,
-        [&mainThread](const std::function<bool()>& ended, const std::function<void()>&) {
-          mainThread.RunUntil(ended);
-        },
+        [&mainThread](const std::function<bool()>& ended, const std::function<void()>&,
+                      const TJobProgress&) { mainThread.RunUntil(ended); },
         {},
         shell,
     };
@@ -146,7 +145,9 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
     EXPECT_EQ(Shown(), std::vector<std::string>{std::to_string(c.position) +
                                                 " 番目の引数が空です。\r\n"
                                                 "空の名前は、ソート設定名にもファイル名にも使えませ"
-                                                "ん。\r\n処理を中止します。"});
+                                                "ん。\r\n処理を中止します。\r\n"
+                                                "Usage: zorbe [OPTION]... [/s] [SETTING] "
+                                                "[OUTPUT] FILE..."});
     EXPECT_EQ(test::ReadBytes(a), "2\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
   }
@@ -158,12 +159,26 @@ TEST_F(CommandLineTest, SettingWithoutFilesIsALauncherStartedWithoutFiles) {
     std::vector<std::string> args;
     std::optional<std::string> setting;
   } cases[] = {
-      {{"my words"}, "my words"},   {{"my words", "a.txt"}, std::nullopt},
-      {{"My words"}, std::nullopt}, {{"/s"}, std::nullopt},
-      {{""}, std::nullopt},         {{}, std::nullopt},
+      {{"my words"}, "my words"},
+      {{"my words", "a.txt"}, std::nullopt},
+      {{"My words"}, std::nullopt},
+      {{"/s"}, std::nullopt},
+      {{""}, std::nullopt},
+      {{}, std::nullopt},
+      // As launchers write it now.
+      {{"--setting=my words", "--"}, "my words"},
+      {{"--setting=my words"}, "my words"},
+      {{"--setting=my words", "--", "a.txt"}, std::nullopt},
+      {{"--setting=nothing", "--"}, std::nullopt},
+      {{"--batch", "my words"}, std::nullopt},
+      {{"--bogus", "my words"}, std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << c.args.size();
+    std::string shown;
+    for (const std::string& a : c.args) {
+      shown += "[" + a + "]";
+    }
+    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << shown;
   }
 }
 
@@ -184,8 +199,8 @@ TEST_F(CommandLineTest, RefusedFilesEndTheRunBeforeSorting) {
   } cases[] = {
       {"bin.dat", std::string("\0\1\2", 3),
        "」はテキストファイルではありません。\r\n処理を中止します。"},
-      {"kana.txt", Sjis("ｱｲ\r\n"), "」は不明な文字コードです。\r\n処理を中止します。"},
-      {"empty.txt", "", "」は不明な文字コードです。\r\n処理を中止します。"},
+      {"ambiguous.txt", "\xB1\xB2\xB3\xB4\xA4\xA2\xB5\xB6\xB7\xB8\r\n",
+       "」はEUCかShift-JISか判定できません。\r\n処理を中止します。"},
   };
   for (const auto& c : cases) {
     const std::string bad = folder.Write(c.name, c.bytes);
@@ -206,14 +221,13 @@ TEST_F(CommandLineTest, FolderIsSortedFileByFileInNameOrder) {
   folder.Write("tree/sub/c.txt", "c\r\n");
   folder.Write("tree/a.txt", "a\r\n");
   folder.Write("tree/bin.dat", std::string("\0\1\2", 3));
-  folder.Write("tree/empty.txt", "");
+  folder.Write("tree/empty.txt", ""); // text without lines
   const std::string out = folder.File("out.txt");
   EXPECT_EQ(Run({"/s", "keep", out, folder.File("tree")}), esFinished);
   EXPECT_EQ(test::ReadBytes(out), "a\r\nb\r\nc\r\n");
-  EXPECT_EQ(Shown(), std::vector<std::string>{
-                         "次のファイルはソートしません。\r\n「" + folder.File("tree/bin.dat") +
-                         "」はテキストファイルではありません。\r\n「" +
-                         folder.File("tree/empty.txt") + "」は不明な文字コードです。"});
+  EXPECT_EQ(Shown(), std::vector<std::string>{"次のファイルはソートしません。\r\n「" +
+                                              folder.File("tree/bin.dat") +
+                                              "」はテキストファイルではありません。"});
   EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Warning);
 
   messages.Clear();

@@ -26,7 +26,7 @@ TEST(Launcher, ExecArgumentsSurviveTheDesktopsQuotingRules) {
     const std::string entry =
         DesktopEntryText({"/opt/z b/zorbe", "/opt/z b/", name, ""}, lpDesktop);
     EXPECT_EQ(test::DesktopExecWords(ExecLine(entry)),
-              (std::vector<std::string>{"/opt/z b/zorbe", name, "%F"}))
+              (std::vector<std::string>{"/opt/z b/zorbe", "--setting=" + name, "--", "%F"}))
         << name;
   }
   EXPECT_EQ(DesktopExecArgument("a b"), "\"a b\"");
@@ -39,7 +39,7 @@ TEST(Launcher, EntryHoldsProgramSettingWorkingFolderIconAndDescription) {
                              "Version=1.0\n"
                              "Name=Zorbe 2nd [Word]\n"
                              "Comment=Zorbe 2nd - 日本語テキストファイルの行をソートします\n"
-                             "Exec=\"/opt/z/zorbe\" \"Word\" %F\n"
+                             "Exec=\"/opt/z/zorbe\" \"--setting=Word\" -- %F\n"
                              "Path=/opt/z/\n";
   const std::string mime = "Terminal=false\n"
                            "MimeType=text/plain;\n";

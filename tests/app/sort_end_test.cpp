@@ -102,6 +102,22 @@ TEST(SortEnd, StepsInOrderForEachKindOfEnd) {
   SetMessageBox(nullptr);
 }
 
+// A finished job's warning (characters replaced by 〓) is shown after the sort, once.
+TEST(SortEnd, AWarningIsShownAfterAFinishedSort) {
+  TScriptedMessageBox messages;
+  SetMessageBox(&messages);
+  TSortEndInputs in = Everything();
+  in.warning = "2 文字を「〓」に置き換えました。";
+  TRecorder recorder;
+  HandleSortEnd(in, recorder, recorder);
+  in.outcome = TJobOutcome::Stopped;
+  HandleSortEnd(in, recorder, recorder);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].text, in.warning);
+  EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Warning);
+  SetMessageBox(nullptr);
+}
+
 // A clock that moves one tick per reading; `ticksPerSecond` readings make a second.
 struct TFakeClock {
   std::int64_t start;

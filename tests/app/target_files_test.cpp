@@ -53,8 +53,10 @@ TEST(TargetFiles, ListAcceptsEveryTextAndRefusesTheRestByName) {
       {"utf16be.txt", std::string("\xfe\xff\0a", 4), ccUtf16BE, nullptr},
       {"binary.dat", std::string("ab\0cd", 5), std::nullopt,
        "」はテキストファイルではありません。"},
-      {"undecided.txt", "\xb1\xb2\r\n", std::nullopt, "」は不明な文字コードです。"},
-      {"empty.txt", "", std::nullopt, "」は不明な文字コードです。"},
+      {"half-width.txt", "\xb1\xb2\r\n", ccShiftJis, nullptr}, // by the second opinion
+      {"ambiguous.txt", "\xb1\xb2\xb3\xb4\xa4\xa2\xb5\xb6\xb7\xb8\r\n", std::nullopt,
+       "」はEUCかShift-JISか判定できません。"},
+      {"empty.txt", "", ccShiftJis, nullptr}, // text without lines
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

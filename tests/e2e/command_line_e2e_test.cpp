@@ -6,8 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace zorbe {
 namespace {
+
+using namespace std::chrono_literals;
 
 using test::Sjis;
 
@@ -201,6 +211,210 @@ TEST_F(CommandLineE2E, InterruptDuringTheQuestionCancelsAndKeepsTheFile) {
   EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}),
             2); // no temporary file left
+}
+
+// A filter: standard input read whole, the sorted lines on standard output, through pipes; no
+// question reads the input, and the temporary output goes.
+TEST_F(CommandLineE2E, FilterFromStandardInputToStandardOutput) {
+  test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(), "[rev]\nSortDirection=1\n");
+  std::filesystem::create_directories(folder.Path() / "tmp");
+  test::TRunOptions options;
+  options.environment = {"TMPDIR=" + (folder.Path() / "tmp").string()};
+  options.input = Sjis("あ\r\nう\r\nい\r\n");
+  test::TRunResult run =
+      test::RunProgram(program, {"--setting=rev", "-o", "-", "-"}, work, options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Sjis("う\r\nい\r\nあ\r\n"));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
+
+  // Standard input first and no output named: standard output too. A second file joins in.
+  test::WriteBytes(Work("b.txt"), "b\r\n");
+  options.input = "c\r\na\r\n";
+  run = test::RunProgram(program, {"-", "b.txt"}, work, options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "a\r\nb\r\nc\r\n");
+  EXPECT_TRUE(run.err.empty()) << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
+
+  // Standard output redirected to a file (written through a temporary file of its own), and
+  // appended to: the shell's redirections mean what they say.
+  test::WriteBytes(Work("in.txt"), "y\r\nx\r\n");
+  test::WriteBytes(Work("log.txt"), "earlier\r\n");
+  options.input.clear();
+  run = test::RunProgram(
+      "/bin/sh",
+      {"-c", "\"$0\" -o - - < in.txt > sorted.txt && \"$0\" - < in.txt >> log.txt", program}, work,
+      options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("sorted.txt")), "x\r\ny\r\n");
+  EXPECT_EQ(test::ReadBytes(Work("log.txt")), "earlier\r\nx\r\ny\r\n");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
+}
+
+// The options that never ask: -o names the output without the question, -y replaces it,
+// --batch answers the overwrite question No, and -q leaves out all but errors.
+TEST_F(CommandLineE2E, OptionsNameTheOutputAndAnswerTheQuestions) {
+  test::WriteBytes(Work("a.txt"), "2\r\n1\r\n");
+  test::WriteBytes(Work("out.txt"), "old\r\n");
+  test::TRunResult run = Run({"a.txt", "--batch", "-o", "out.txt"}, "y\n");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find("上書きしますか？"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "old\r\n");
+
+  // A folder with a file that can't be sorted: its warning is left out with -q.
+  std::filesystem::create_directories(Work("dir"));
+  test::WriteBytes(Work("dir/a.txt"), "2\r\n1\r\n");
+  test::WriteBytes(Work("dir/b.bin"), std::string("\x00\x01\x02", 3));
+  run = Run({"-o", "out.txt", "-y", "dir"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("次のファイルはソートしません。"), std::string::npos) << run.err;
+  test::WriteBytes(Work("out.txt"), "old\r\n");
+  run = Run({"-q", "--output=out.txt", "-y", "dir"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "1\r\n2\r\n");
+  EXPECT_EQ(test::ReadBytes(Work("dir/a.txt")), "2\r\n1\r\n");
+}
+
+TEST_F(CommandLineE2E, ListSettingsDetectAndUsageErrors) {
+  test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),
+                   "[Option]\nTop=1\n[words]\nSortDirection=1\n[-dash]\n");
+  test::TRunResult run = Run({"--list-settings"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "words\n-dash\n");
+
+  test::WriteBytes(Work("s.txt"), Sjis("日本語のテキストです。\r\n"));
+  test::WriteBytes(Work("u.txt"), "日本語のテキストです。\n");
+  // "日本語のテキストです。" in JIS.
+  run = Run({"--detect", "s.txt", "u.txt", "-"}, "\x1b$BF|K\\8l$N%F%-%9%H$G$9!#\x1b(B\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "s.txt: S-JIS\nu.txt: UTF-8\n-: JIS83\n");
+  EXPECT_EQ(run.err, ""); // nothing asked
+  run = Run({"--detect", "s.txt", "missing.txt", "u.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "s.txt: S-JIS\nu.txt: UTF-8\n");
+  EXPECT_NE(run.err.find("missing.txt"), std::string::npos) << run.err;
+
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } usage[] = {
+      {{"--bogus", "s.txt"}, "「--bogus」は不明なオプションです。"},
+      {{"--setting=nothing", "s.txt"}, "ソート設定「nothing」はありません。"},
+      {{"/s", "words", "o.txt", "-o", "p.txt", "s.txt"},
+       "/s と -o (--output) は同時に使えません。"},
+  };
+  for (const auto& u : usage) {
+    run = Run(u.args);
+    EXPECT_EQ(run.status, 2) << u.message;
+    EXPECT_NE(run.err.find(u.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Usage: zorbe [OPTION]..."), std::string::npos) << run.err;
+  }
+}
+
+// A sort that runs for hours until it is stopped: its replacement rule searches the whole rest of
+// a large text from every position and finds nothing.
+class ProgressE2E : public CommandLineE2E {
+protected:
+  void SetUp() override {
+    CommandLineE2E::SetUp();
+    test::WriteBytes(Work("rules.txt"), "(.|\\r|\\n)*END,x\r\n");
+    test::WriteBytes((folder.Path() / "bin" / "zorbe.ini").string(),
+                     "[slow]\nReplacement=" + Work("rules.txt") + "\n");
+    test::WriteBytes(Work("in.txt"), std::string(1'000'000, 'a') + "\r\n");
+  }
+  const std::vector<std::string> args = {"--setting=slow", "-o", "out.txt", "in.txt"};
+};
+
+// On a terminal the progress line names the phase and is erased when the sort ends (here by
+// Ctrl+C, which also removes the unfinished output).
+TEST_F(ProgressE2E, ProgressLineOnATerminalIsErasedAtTheEnd) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string terminal = ::ptsname(master);
+  // Everything the child needs is made before fork: after it, only system calls.
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) {
+    argv.push_back(const_cast<char*>(a.c_str()));
+  }
+  argv.push_back(nullptr);
+  std::vector<char*> env; // without a display: the questions stay on the terminal
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view entry(*e);
+    if (!entry.starts_with("DISPLAY=") && !entry.starts_with("WAYLAND_DISPLAY=")) {
+      env.push_back(*e);
+    }
+  }
+  env.push_back(nullptr);
+  const std::string workFolder = work.string();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setsid();
+    const int slave = ::open(terminal.c_str(), O_RDWR);
+    const int devNull = ::open("/dev/null", O_RDWR);
+    ::dup2(devNull, 0);
+    ::dup2(devNull, 1);
+    ::dup2(slave, 2);
+    if (::chdir(workFolder.c_str()) != 0) {
+      ::_exit(127);
+    }
+    ::execve(program.c_str(), argv.data(), env.data());
+    ::_exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  std::string shown;
+  bool interrupted = false;
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    pollfd fd{master, POLLIN, 0};
+    if (::poll(&fd, 1, 100) > 0) {
+      char buffer[4096];
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n <= 0) {
+        break; // the program has ended and closed the terminal
+      }
+      shown.append(buffer, static_cast<std::size_t>(n));
+    }
+    const bool drawn = shown.find("文字列置換中") != std::string::npos;
+    if (!interrupted && (drawn || std::chrono::steady_clock::now() - start > 60s)) {
+      ::kill(pid, SIGINT);
+      interrupted = true;
+    }
+  }
+  ::close(master);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  const std::size_t drawn = shown.find("\r文字列置換中");
+  ASSERT_NE(drawn, std::string::npos) << shown;
+  EXPECT_NE(shown.find("\r\x1b[K", drawn), std::string::npos) << shown;
+  EXPECT_FALSE(std::filesystem::exists(Work("out.txt")));
+}
+
+// Standard error that is not a terminal gets no progress line, unless --progress asks for one.
+TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
+  for (const bool asked : {false, true}) {
+    std::vector<std::string> argsHere = args;
+    if (asked) {
+      argsHere.push_back("--progress");
+    }
+    test::TRunOptions options;
+    const auto start = std::chrono::steady_clock::now();
+    options.whileRunning = [&](int pid, const std::string& err) {
+      const bool drawn = err.find("文字列置換中") != std::string::npos;
+      if (!drawn && std::chrono::steady_clock::now() - start < (asked ? 60s : 2s)) {
+        return false;
+      }
+      ::kill(pid, SIGINT);
+      return true;
+    };
+    const test::TRunResult run = test::RunProgram(program, argsHere, work.string(), options);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_EQ(run.err.find("文字列置換中") != std::string::npos, asked) << run.err;
+  }
 }
 
 } // namespace

@@ -155,6 +155,33 @@ TEST_F(LauncherE2E, WithoutFilesFromATerminalItSaysThereIsNothingToSort) {
   EXPECT_EQ(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
 }
 
+// A script in a desktop session with standard error redirected: --batch never hands over to a
+// dialog that nobody sees; the questions are answered No on the console.
+TEST_F(LauncherE2E, BatchWithADisplayNeverOpensADialog) {
+  const TVirtualDisplay display;
+  if (display.Display().empty()) {
+    GTEST_SKIP() << "no virtual X display (Xvfb) on this machine";
+  }
+  test::TRunOptions options;
+  options.environment = {"DISPLAY=" + display.Display()};
+  const auto start = std::chrono::steady_clock::now();
+  bool hung = false;
+  options.whileRunning = [&](int pid, const std::string&) {
+    if (std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+      return false;
+    }
+    hung = true; // waiting on a dialog: a failure, not a slow machine
+    ::kill(pid, SIGKILL);
+    return true;
+  };
+  const test::TRunResult run =
+      test::RunProgram((bin / "zorbe").string(), {"--batch", a, b}, folder.File(""), options);
+  EXPECT_FALSE(hung);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("保存ファイル名ですか"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\nz\r\n");
+}
+
 TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
   const TVirtualDisplay display;
   if (display.Display().empty()) {

@@ -65,8 +65,12 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
     envp.push_back(entry.data());
   }
   envp.push_back(nullptr);
+  // A program that ends before it has read its input (a usage error) must not end the test with
+  // SIGPIPE; the program itself starts with the usual disposition.
+  ::signal(SIGPIPE, SIG_IGN);
   const pid_t pid = ::fork();
   if (pid == 0) {
+    ::signal(SIGPIPE, SIG_DFL);
     ::dup2(in[0], 0);
     ::dup2(out[1], 1);
     ::dup2(err[1], 2);

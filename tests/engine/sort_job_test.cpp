@@ -414,5 +414,51 @@ TEST_F(SortJobTest, OtherCodesShowTheConversionPhase) {
   EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "a\r\nb\r\n");
 }
 
+// The job's progress as the terminal line and the status-bar bar read it: each phase starts
+// with its amount of work and the input bytes it stands for, and the loops count lines done.
+TEST_F(SortJobTest, ProgressNamesEachPhaseWithItsAmountOfWork) {
+  struct TProgressHost : TRecordingHost {
+    using TRecordingHost::TRecordingHost;
+    void ShowStatus(const std::string& statusText) override {
+      TRecordingHost::ShowStatus(statusText);
+      seen.push_back(progress->Snapshot());
+    }
+    const TJobProgress* progress = nullptr;
+    std::vector<TProgressSnapshot> seen;
+  } watcher{control};
+  watcher.progress = &control.Progress();
+  const std::size_t lineCount = 3 * kProgressStep + 5;
+  std::string text;
+  for (std::size_t i = 0; i < lineCount; ++i) {
+    text += std::to_string(lineCount - i) + "\r\n";
+  }
+  inputs.setting = setting;
+  inputs.files = {folder.Write("in.txt", text)};
+  inputs.codes = {ccShiftJis};
+  inputs.outputName = folder.File("out.txt");
+  ASSERT_EQ(RunSortJob(inputs, watcher, control).outcome, TJobOutcome::Finished);
+
+  const struct {
+    const char* phase;
+    std::uint64_t total;
+    std::uint64_t inputBytes;
+  } expected[] = {
+      {kStatusReading, 0, 0},
+      {kStatusLinePass, lineCount, text.size()},
+      {kStatusSorting, 0, text.size()},
+      {kStatusWriting, lineCount, text.size()},
+  };
+  ASSERT_EQ(watcher.seen.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_STREQ(watcher.seen[i].phase, expected[i].phase);
+    EXPECT_EQ(watcher.seen[i].done, 0u) << expected[i].phase;
+    EXPECT_EQ(watcher.seen[i].total, expected[i].total) << expected[i].phase;
+    EXPECT_EQ(watcher.seen[i].inputBytes, expected[i].inputBytes) << expected[i].phase;
+  }
+  const TProgressSnapshot last = control.Progress().Snapshot();
+  EXPECT_STREQ(last.phase, kStatusWriting);
+  EXPECT_EQ(last.done, 3 * kProgressStep); // counted in steps: the rest is less than one
+}
+
 } // namespace
 } // namespace zorbe

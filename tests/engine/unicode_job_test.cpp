@@ -3,6 +3,8 @@
 
 #include "engine/job_test_support.h"
 #include "engine/sort_job.h"
+#include "text/code_conversion.h"
+#include "text/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -147,13 +149,31 @@ TEST_F(UnicodeJobTest, EveryLineComesBackAsItself) {
                                      "\xEE\x9D\x97",
                                      "\xEF\xA3\xBF",
                                      "\xEF\xBB\xBF"};
+  // And every character of CP932's repertoire (its user-defined area too).
+  std::vector<std::string> repertoire;
+  for (int b = 0x20; b <= 0xDF; ++b) {
+    if (b <= 0x7E || b >= 0xA1) {
+      repertoire.push_back(Cp932ToUtf8(std::string(1, static_cast<char>(b))));
+    }
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC && (lead <= 0x9F || lead >= 0xE0); ++trail) {
+      const std::string utf8 =
+          Cp932ToUtf8(std::string{static_cast<char>(lead), static_cast<char>(trail)});
+      if (trail != 0x7F && utf8 != "\xEF\xBF\xBD") {
+        repertoire.push_back(utf8);
+      }
+    }
+  }
+  ASSERT_GT(repertoire.size(), 9000u);
   std::mt19937 random(7);
   for (const int direction : {0, 1, 2}) {
     std::vector<std::string> lines;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 2000; ++i) {
       std::string line;
-      for (int n = static_cast<int>(random() % 6); n > 0; --n) {
-        line += pieces[random() % pieces.size()];
+      for (int n = static_cast<int>(random() % 8); n > 0; --n) {
+        const std::vector<std::string>& from = random() % 2 ? repertoire : pieces;
+        line += from[random() % from.size()];
       }
       lines.push_back(line);
     }
@@ -345,6 +365,34 @@ TEST_F(UnicodeJobTest, BytesThatAreNotUtf8EndTheJobWithTheirOffset) {
                                 "」は UTF-8 として正しくないバイトを含んでいます（オフセット "
                                 "10）。\r\n処理を中止します。");
   EXPECT_EQ(Output(), "(none)");
+}
+
+// A target's bytes are read in the code they fit, whatever the detector said; bytes that fit no
+// Japanese code end the job before anything is written, naming the file and the offset.
+TEST_F(UnicodeJobTest, ATargetIsReadInTheCodeItsBytesFit) {
+  const std::string euc = folder.Write("euc.txt", "\xA5\xA4,\xFD\xFE\r\n\xA5\xA2\r\n");
+  ASSERT_EQ(Run({{euc, ccShiftJis}}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(Output(), EucToSjis("\xA5\xA2\r\n\xA5\xA4,\xFD\xFE\r\n"));
+  const std::string broken = folder.Write("broken.txt", "abc\r\n\xA4\x80\r\n");
+  const TJobResult result = Run({{euc, ccEuc}, {broken, ccShiftJis}});
+  EXPECT_EQ(result.outcome, TJobOutcome::Failed);
+  EXPECT_NE(result.message.find("「" + broken + "」"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("オフセット 6"), std::string::npos) << result.message;
+  EXPECT_EQ(Output(), "(none)");
+}
+
+// A JIS X 0212 character (edict's "Tōkaidō" in EUC) still becomes 〓, but the job says so:
+// how many, and the first one's file and line.
+TEST_F(UnicodeJobTest, CharactersReplacedByGetaAreReported) {
+  const std::string plain = folder.Write("plain.txt", "a\r\n");
+  const std::string edict = folder.Write("edict.txt", "x\nT\x8F\xAB\xB8kaid\x8F\xAB\xB8\n");
+  const TJobResult result = Run({{plain, ccShiftJis}, {edict, ccEuc}});
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  EXPECT_EQ(Output(), "T\x81\xACkaid\x81\xAC\r\na\r\nx\r\n");
+  EXPECT_EQ(result.warning, "Shift-JIS で表せない文字 (JIS X 0212) 2 文字を「〓」に置き換えました。"
+                            "\r\n最初の文字は「" +
+                                edict + "」の 2 行目です。");
+  EXPECT_EQ(Run({{plain, ccShiftJis}}).warning, "");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The engine against the reference matcher on generated patterns and texts: every search kind
-// from every character position, in both separator modes, with moves looked up by table and by
-// binary search, and the sequence of matches a replace-all goes through.
+// from every character position, in both separator modes, with a roomy cache of states and with
+// one so small that it is emptied again and again, and the sequence of matches a replace-all
+// goes through.
 
 #include "reference_matcher.h"
 #include "regex/regexp.h"
@@ -92,7 +93,7 @@ public:
         if (!differences_.empty()) {
           ADD_FAILURE() << "pattern " << Visible(pattern.Text()) << " text " << Visible(text)
                         << (separator == mcls_CRLF ? " CRLF" : " LF")
-                        << (dfa->HasMoveTable() ? " table" : " search") << "\n"
+                        << (dfa->Budget().maxCacheBytes == 0 ? " small cache" : "") << "\n"
                         << differences_;
           differences_.clear();
           return false;
@@ -131,9 +132,14 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
     std::unique_ptr<TRE_DFA> searched;
     try {
       tabled = CompileRegExp(text);
-      TRECompileBudget noTable;
-      noTable.dfa.maxTableCells = 0;
-      searched = CompileRegExp(text, noTable);
+      // A cache of a few states, emptied again and again while searching, with transitions in
+      // a hash table, and a checkpoint at every character for the searches of a replace-all.
+      TRECompileBudget smallCache;
+      smallCache.dfa.maxCacheBytes = 0;
+      smallCache.dfa.maxRowClasses = 0;
+      smallCache.dfa.checkpointSteps = 1;
+      smallCache.dfa.checkpointSteps = 1;
+      searched = CompileRegExp(text, smallCache);
     } catch (const ERegExpParser& error) {
       ADD_FAILURE() << "pattern " << Visible(text) << ": " << error.what();
       ++failures;
@@ -150,6 +156,27 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
   }
   EXPECT_EQ(failures, 0);
   EXPECT_GE(agreement.Comparisons(), patterns * textsPerPattern / 2);
+}
+
+// Long alternations: the start state has more moves than a lookup scans, so they are found
+// through the move index by class.
+TEST(REAgreement, LongAlternationsAgree) {
+  test::TRefGenerator generator(31);
+  TAgreement agreement;
+  int failures = 0;
+  for (int i = 0; i < 20 && failures < 3; ++i) {
+    const test::TRefPattern pattern = generator.WordList(100 + 20 * i);
+    TRECompileBudget smallCache;
+    smallCache.dfa.maxCacheBytes = 0;
+    smallCache.dfa.maxRowClasses = 0;
+    smallCache.dfa.checkpointSteps = 1;
+    const auto dfa = CompileRegExp(pattern.Text());
+    const auto small = CompileRegExp(pattern.Text(), smallCache);
+    for (int t = 0; t < 4; ++t) {
+      failures += agreement.Check(pattern, {dfa.get(), small.get()}, generator.Text()) ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(failures, 0);
 }
 
 // Texts long enough for the vector scans of the start filter, each checked with the widest

@@ -164,6 +164,29 @@ TRefPattern TRefGenerator::Pattern() {
   return pattern;
 }
 
+TRefPattern TRefGenerator::WordList(int count) {
+  TRefPattern pattern;
+  auto add = [&pattern](TRefNode node) {
+    pattern.nodes.push_back(std::move(node));
+    return static_cast<int>(pattern.nodes.size() - 1);
+  };
+  for (int i = 0; i < count; ++i) {
+    int word = -1;
+    for (int length = 1 + Below(4); length > 0; --length) {
+      TRefNode character;
+      character.kind = TRefNode::Char;
+      do {
+        character.code = Character();
+      } while (character.code == '^' || character.code == '$');
+      const int next = add(character);
+      word = word < 0 ? next : add(TRefNode{TRefNode::Cat, 0, {}, {}, word, next});
+    }
+    pattern.root =
+        pattern.root < 0 ? word : add(TRefNode{TRefNode::Alt, 0, {}, {}, pattern.root, word});
+  }
+  return pattern;
+}
+
 TRECode TRefGenerator::Character() {
   return kAlphabet[Below(static_cast<int>(std::size(kAlphabet)))];
 }

@@ -47,6 +47,8 @@ class TRefGenerator {
 public:
   explicit TRefGenerator(unsigned seed) : random_(seed) {}
   TRefPattern Pattern();
+  // An alternation of count words of one to four characters: a start state with many moves.
+  TRefPattern WordList(int count);
   std::string Text();
 
 private:

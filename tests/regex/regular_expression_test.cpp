@@ -105,7 +105,8 @@ TEST(ReplaceAllTest, CancelRaisesAndLeavesTheText) {
 // replacements. Each search walks a few million characters in all, far more than the check
 // interval.
 TEST(ReplaceAllTest, CancelStopsALongSearchThatFindsNothing) {
-  const std::string longLine(2000, 'a');
+  // Longer than the stretch of text a search walks between two looks at the flag.
+  const std::string longLine(TREMatcher::kCancelCheckSteps, 'a');
   const struct {
     std::string pattern;
     std::string text;
@@ -122,6 +123,41 @@ TEST(ReplaceAllTest, CancelStopsALongSearchThatFindsNothing) {
     EXPECT_THROW(engine.ReplaceAll("X", text), EGrepCancel) << c.pattern;
     EXPECT_EQ(text, c.text) << c.pattern;
   }
+}
+
+// A word list far beyond what a complete automaton could hold: 10,000 words of four kanji and
+// 4,000 hiragana words, with look-alike matching on (every kana widened to its look-alikes).
+TEST(ReplaceAllTest, LongWordListsWithLookAlikesRun) {
+  std::string pattern;
+  std::vector<std::string> words;
+  for (unsigned i = 0; i < 14'000; ++i) {
+    std::string word;
+    const bool kanji = i < 10'000;
+    for (unsigned c = 0; c < (kanji ? 4U : 2U + i % 4); ++c) {
+      const unsigned step = i * 7 + c * 131 + i / 94;
+      const unsigned code =
+          kanji ? 0x889F + 0x100 * (step / 94 % 15) + step % 94 : 0x829F + (i * 5 + c * 17) % 83;
+      word += static_cast<char>(code >> 8);
+      word += static_cast<char>(code & 0xFF);
+    }
+    pattern += (pattern.empty() ? "" : "|") + word;
+    words.push_back(word);
+  }
+  TAWKStr engine;
+  engine.SetUseFuzzyCharDic(true);
+  ASSERT_NO_THROW(engine.SetRegExp(pattern));
+  // A kanji word, a kana word written in katakana (its look-alike), and text that is no word.
+  const std::string kanjiWord = words[1234];
+  const std::string kanaWord = words[12'345];
+  std::string katakana;
+  for (std::size_t i = 0; i < kanaWord.size(); i += 2) {
+    katakana += '\x83';
+    const auto trail = static_cast<unsigned char>(kanaWord[i + 1]);
+    katakana += static_cast<char>(trail - 0x9F + (trail - 0x9F < 0x3F ? 0x40 : 0x41));
+  }
+  std::string text = "<" + kanjiWord + ">" + katakana + "|xyz";
+  EXPECT_EQ(engine.ReplaceAll("#", text), 2U);
+  EXPECT_EQ(text, "<#>#|xyz");
 }
 
 std::vector<std::string> CachedPatterns(const TRegularExpression& engine) {
@@ -203,7 +239,7 @@ TEST(PatternCacheTest, DictionaryErrorsKeepThePreviousPattern) {
 TEST(PatternCacheTest, TooComplexPatternsAreRefusedAndLeaveTheEmptyPattern) {
   TAWKStr engine;
   TRECompileBudget budget;
-  budget.dfa.maxStates = 8;
+  budget.maxNfaStates = 8;
   engine.SetCompileBudget(budget);
   try {
     engine.SetRegExp("(a|b)*a(a|b)(a|b)(a|b)(a|b)");

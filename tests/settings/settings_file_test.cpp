@@ -55,6 +55,8 @@ TEST_F(SettingsFileTest, SaveAndLoadEveryField) {
   record.FuzzyCharDic = "f.txt";
   record.OutputFolder = "/out";
   record.OutputFilename = "result.txt";
+  record.OutputCode = ocUtf8;
+  record.OutputLineEnd = leCrLf;
   settings.SaveSortSetting("A", record);
   settings.SaveSortSetting("B", SettingDefaults());
 

@@ -23,7 +23,7 @@ TEST(DetectCharCode, Codes) {
     std::string bytes;
     TCharCode result;
   } cases[] = {
-      {"empty", "", ccEmptyOrUnreadable},
+      {"empty is text without lines", "", ccShiftJis},
       {"ascii", "hello\r\n", ccShiftJis},
       {"shift-jis kanji", Sjis("漢字です\r\n"), ccShiftJis},
       {"utf-16le bom",
@@ -41,15 +41,16 @@ TEST(DetectCharCode, Codes) {
       {"jis78", "\x1B$@$\"\x1B(B\r\n", ccJis78},
       {"jis then 8-bit", "\x1B$B$\"\x1B(B\x82\xA0\r\n", ccJis83},
       {"euc decided by F0-FE", "\xF0\xA1\r\n", ccEuc},
-      {"euc hiragana only is undecided", eucA + "\r\n", ccUndecided},
-      {"half-width kana pair undecided", Sjis("ｱｲ\r\n"), ccUndecided},
+      // Undecided by the scan; the second opinion decides.
+      {"euc hiragana only", eucA + "\r\n", ccEuc},
+      {"half-width kana pair", Sjis("ｱｲ\r\n"), ccShiftJis},
       {"three half-width kana decide", Sjis("ｱｲｳ\r\n"), ccShiftJis},
-      {"8E then kana undecided", "\x8E\xB1\r\n", ccUndecided},
+      {"8E then kana stays ambiguous", "\x8E\xB1\r\n", ccUndecided},
       {"8E then A0", "\x8E\xA0\r\n", ccShiftJis},
       {"E0 then FD decides EUC", "\xE0\xFD\r\n", ccEuc},
       {"look-ahead after kana and E0", "\xB1\xE0\x41\x89\r\n", ccShiftJis},
       {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n", ccEuc},
-      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccUndecided},
+      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccShiftJis},
       {"one byte file is never scanned", std::string("\0", 1), ccShiftJis},
       {"last byte of a block is not a rule start", "ab\x82", ccShiftJis},
       {"esc dollar at block end", "ab\x1B$", ccShiftJis},
@@ -71,8 +72,8 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
       {"two-byte characters the scan decides",
        "\xC5\x83"
        "A\r\n",
-       ccShiftJis},                                                           // Shift-JIS ﾅア
-      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccUndecided}, // 村あ
+       ccShiftJis},                                                     // Shift-JIS ﾅア
+      {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccEuc}, // 村あ
       {"no byte 0x80 or above", "plain\n", ccShiftJis},
       {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
       {"UTF-8 far into the file", std::string(600000, 'a') + "あ\n", ccUtf8},
@@ -108,16 +109,34 @@ TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
   afterDecision[560] = '\x01';
   EXPECT_EQ(Detect(afterDecision), ccShiftJis);
   std::string at512 = std::string(511, 'a') + "\x01" + Sjis("漢");
-  EXPECT_EQ(Detect(at512),
-            ccShiftJis); // position 512 is outside the pre-check and a block's last byte
+  EXPECT_EQ(Detect(at512), ccBinary); // outside the pre-check, but the scan is still undecided
 }
 
-TEST(DetectCharCode, PairsSplitByABlockBoundaryAreNotJoined) {
-  // The EUC pair F0 A1 starts at the last byte of block 0: F0 is never a rule start there, and
-  // block 1 starts with A1 followed by a newline.
-  std::string text = std::string(511, 'a') + "\xF0\xA1\r\n";
-  EXPECT_EQ(Detect(text), ccShiftJis);
-  EXPECT_EQ(Detect(std::string(510, 'a') + "\xF0\xA1\r\n"), ccEuc);
+// A pair split by a 512-byte block boundary (or by the pieces a file is read in) is read as the
+// pair the file holds: an EUC pair followed by a comma or a line feed no longer looks like a
+// half-width katakana byte followed by ASCII.
+TEST(DetectCharCode, PairsSplitByABlockBoundaryAreJoined) {
+  const std::string eucKana = "\xA5\xA2\xA5\xA4"; // アイ in EUC-JP
+  for (const std::size_t at : {std::size_t{511}, std::size_t{1023}, std::size_t{(1 << 20) - 1}}) {
+    for (const char* after : {",", "\n", "\r\n", "\xF0\xA1"}) {
+      // The pair F0 A1 (EUC) at the boundary, after undecided EUC kana.
+      std::string text = std::string(at - 4, 'a') + eucKana + "\xF0\xA1" + after;
+      EXPECT_EQ(Detect(text), ccEuc) << at << " " << after;
+      EXPECT_EQ(DetectCharCodeOfBytes(text), ccEuc) << at << " " << after;
+    }
+    // EUC kana only, a pair across the boundary: never Shift-JIS.
+    std::string kanaOnly = std::string(at - 1, 'a');
+    for (int i = 0; i < 4; ++i) {
+      kanaOnly += eucKana + ",";
+    }
+    kanaOnly += "\n";
+    EXPECT_EQ(Detect(kanaOnly), ccEuc) << at;
+    // ESC $ B split by the boundary is still JIS.
+    EXPECT_EQ(Detect(std::string(at - 1, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
+    EXPECT_EQ(Detect(std::string(at - 2, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
+  }
+  // The look-ahead after a half-width katakana byte and E0-EF runs on across a boundary.
+  EXPECT_EQ(Detect(std::string(510, 'a') + "\xB1\xE0\x41\x41\x89\r\n"), ccShiftJis);
 }
 
 TEST(DetectCharCode, LargeUndecidedFileIsScannedToTheEnd) {

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -69,7 +70,8 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   const std::string binary = folder.Write("tree/sub/bin.dat", std::string("\0\1\2abc", 6));
   const std::string bom = folder.Write("tree/bom.txt", "\xef\xbb\xbf"
                                                        "abc");
-  const std::string undecided = folder.Write("tree/sub/deep/undecided.txt", "\xb1\xb2\r\n");
+  const std::string undecided =
+      folder.Write("tree/sub/deep/undecided.txt", "\xb1\xb2\xb3\xb4\xa4\xa2\xb5\xb6\xb7\xb8\r\n");
   auto form = MakeForm();
   form->AddFiles({folder.File("tree")});
 
@@ -85,7 +87,7 @@ TEST_F(MainFormTest, AddingAFolderListsItsTextFilesAndRefusesTheOthersOneByOne) 
   EXPECT_EQ(rows[2].code, ccEuc);
   std::vector<std::string> texts = messages.Texts();
   std::vector<std::string> expected{"「" + binary + "」はテキストファイルではありません。",
-                                    "「" + undecided + "」は不明な文字コードです。"};
+                                    "「" + undecided + "」はEUCかShift-JISか判定できません。"};
   std::sort(texts.begin(), texts.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(texts, expected);
@@ -225,6 +227,42 @@ TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
   form->Stop();
   EXPECT_EQ(messages.Texts(),
             (std::vector<std::string>{"ソートを中止しますか？", "既にソートが終了しています。"}));
+}
+
+// The sort's progress as a bar in the status bar, beside the caption that names the phase:
+// busy while the phase's amount of work is not known (reading a file that is still coming),
+// filled as far as a phase has come, and hidden when no sort runs.
+TEST_F(MainFormTest, StatusBarBarShowsTheProgressOfTheSort) {
+  folder.Write("a.txt", "x\r\n");
+  auto form = MakeForm();
+  auto* bar = Find<QProgressBar>(form.get(), "ProgressBar");
+  EXPECT_TRUE(bar->isHidden());
+  form->AddFiles({folder.File("a.txt")});
+  const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
+  form->Start();
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return form->windowTitle() == QStringLiteral("Zorbe 2nd - ファイル読込中"); }));
+  form->UpdateCommands();
+  EXPECT_FALSE(bar->isHidden());
+  EXPECT_EQ(bar->maximum(), 0);
+
+  form->ShowProgress(TProgressSnapshot{kStatusLinePass, 45, 100, 1000});
+  EXPECT_EQ(bar->maximum(), 1000);
+  EXPECT_EQ(bar->value(), 450);
+  EXPECT_EQ(bar->text(), QStringLiteral("文字処理中  45%"));
+
+  // A hint takes the bar's place while it is shown, whole; the bar comes back after it.
+  form->statusBar()->showMessage(QStringLiteral("ヒント"));
+  form->ShowProgress(TProgressSnapshot{kStatusLinePass, 50, 100, 1000});
+  EXPECT_TRUE(bar->isHidden());
+  form->statusBar()->clearMessage();
+  EXPECT_FALSE(bar->isHidden());
+
+  FeedPipe(pipe, "b\r\na\r\n");
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  form->UpdateCommands();
+  EXPECT_TRUE(bar->isHidden());
+  EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "a\r\nb\r\n");
 }
 
 TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions) {

@@ -1,5 +1,6 @@
 #include "ui/setting_form.h"
 
+#include "settings/setting_keys.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
 #include "ui/panel_ex.h"
@@ -74,6 +75,8 @@ protected:
     s.BaseFuzzyCharDicUses = true;
     s.OutputFolder = "/out";
     s.OutputFilename = "sorted.txt";
+    s.OutputCode = ocEucJp;
+    s.OutputLineEnd = leLf;
     return s;
   }
 
@@ -95,6 +98,15 @@ TEST_F(SettingFormTest, ControlsShowAndGiveBackEveryField) {
   expected.SettingName = "kept";
   EXPECT_EQ(read, expected);
   EXPECT_TRUE(Find<QPushButton>(form.get(), "bnDel")->isEnabled());
+  // Every key of the table has its control, in both kinds of window.
+  auto temporary =
+      MakeForm(QString::fromUtf8(kTemporarySettingName), TSettingForm::TKind::Temporary);
+  for (const TSettingKey& key : SettingKeys()) {
+    EXPECT_NE(form->findChild<QWidget*>(key.control), nullptr) << key.name;
+    EXPECT_NE(temporary->findChild<QWidget*>(key.control), nullptr) << key.name;
+  }
+  EXPECT_EQ(Find<QComboBox>(form.get(), "cbOutputCode")->currentText(), QStringLiteral("EUC-JP"));
+  EXPECT_EQ(Find<QComboBox>(form.get(), "cbOutputLineEnd")->currentText(), QStringLiteral("LF"));
 }
 
 TEST_F(SettingFormTest, TypingANameLoadsItOrTheDefaultsAtOnce) {

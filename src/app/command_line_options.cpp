@@ -1,0 +1,179 @@
+#include "app/command_line_options.h"
+
+#include <getopt.h>
+
+#include <mutex>
+
+namespace zorbe {
+
+const char* const kUsageLine = "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n";
+
+const char* const kHelpText =
+    "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n"
+    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16).\n"
+    "\n"
+    "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
+    "  OUTPUT   with /s, the output file; without /s you are asked whether the\n"
+    "           argument after the setting is the output file: Yes overwrites it\n"
+    "           with the sorted lines of the other files\n"
+    "  FILE     the files to sort, all into one output unless the setting sorts\n"
+    "           each file by itself; a folder stands for the files below it,\n"
+    "           and - for standard input\n"
+    "\n"
+    "Options (anywhere among the arguments; -- ends them):\n"
+    "  -o, --output=FILE   write to FILE (- for standard output); nothing is asked\n"
+    "                      about the output name and no argument is taken as it\n"
+    "      --setting=NAME  use the saved setting NAME; no argument is taken as a\n"
+    "                      setting name\n"
+    "  -y, --yes           replace an existing output without asking\n"
+    "      --batch         never ask and never open a dialog: every question is\n"
+    "                      answered No\n"
+    "  -q, --quiet         show errors only, and no progress\n"
+    "      --progress      show progress on standard error even when it is not a\n"
+    "                      terminal\n"
+    "      --no-progress   never show progress\n"
+    "      --list-settings list the saved setting names, one a line\n"
+    "      --detect        print the character code of each FILE; sort nothing\n"
+    "      --help          show this help\n"
+    "      --version       show the version\n"
+    "\n"
+    "As a filter: cat a.txt | zorbe --setting=NAME -o - - > sorted.txt\n"
+    "(with - as the first FILE and no output named, the output is standard output).\n"
+    "\n"
+    "Questions are answered on standard input (y, yes or はい for Yes; anything\n"
+    "else or end of input for No); started from the desktop without a terminal,\n"
+    "in dialogs. When standard input is one of the files, or with --batch, every\n"
+    "question is answered No. To run unattended, name the output and answer\n"
+    "every question No: zorbe --batch -o OUT FILE... (or /s ... </dev/null).\n"
+    "Never pipe yes into zorbe. Ctrl+C stops the sort and removes its output.\n"
+    "Exit status: 0 sorted, 1 error, 2 cancelled or unusable arguments.\n"
+    "\n"
+    "Without arguments, and with a display, the main window opens.\n";
+
+namespace {
+
+enum : int {
+  kOptSetting = 0x100,
+  kOptBatch,
+  kOptProgress,
+  kOptNoProgress,
+  kOptListSettings,
+  kOptDetect,
+  kOptHelp,
+  kOptVersion,
+};
+
+const option kLongOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"setting", required_argument, nullptr, kOptSetting},
+    {"yes", no_argument, nullptr, 'y'},
+    {"batch", no_argument, nullptr, kOptBatch},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"progress", no_argument, nullptr, kOptProgress},
+    {"no-progress", no_argument, nullptr, kOptNoProgress},
+    {"list-settings", no_argument, nullptr, kOptListSettings},
+    {"detect", no_argument, nullptr, kOptDetect},
+    {"help", no_argument, nullptr, kOptHelp},
+    {"version", no_argument, nullptr, kOptVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The name of an option as the user would write it, for messages.
+std::string OptionName(int value) {
+  if (value > 0 && value < 0x100) {
+    return std::string("-") + static_cast<char>(value);
+  }
+  for (const option& o : kLongOptions) {
+    if (o.name != nullptr && o.val == value) {
+      return std::string("--") + o.name;
+    }
+  }
+  return "?";
+}
+
+std::string Value(int opt) {
+  if (optarg == nullptr || optarg[0] == '\0') {
+    throw ECommandLineUsage("オプション「" + OptionName(opt) + "」の値が空です。");
+  }
+  return optarg;
+}
+
+} // namespace
+
+TCommandLineOptions ParseOptions(const std::vector<std::string>& args) {
+  // getopt_long keeps its position in globals: one parse at a time.
+  static std::mutex lock;
+  const std::lock_guard guard(lock);
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>("zorbe"));
+  for (std::string& a : copies) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size()) - 1;
+  optind = 0; // start afresh (glibc also re-reads its settings then)
+  opterr = 0; // the messages below instead of getopt's own
+
+  TCommandLineOptions options;
+  for (;;) {
+    const int opt = getopt_long(argc, argv.data(), ":o:yq", kLongOptions, nullptr);
+    if (opt == -1) {
+      break;
+    }
+    switch (opt) {
+    case 'o':
+      options.output = Value(opt);
+      break;
+    case kOptSetting:
+      options.setting = Value(opt);
+      break;
+    case 'y':
+      options.yes = true;
+      break;
+    case kOptBatch:
+      options.batch = true;
+      break;
+    case 'q':
+      options.quiet = true;
+      break;
+    case kOptProgress:
+    case kOptNoProgress: {
+      const TProgressWanted wanted =
+          opt == kOptProgress ? TProgressWanted::Always : TProgressWanted::Never;
+      if (options.progress != TProgressWanted::Auto && options.progress != wanted) {
+        throw ECommandLineUsage("--progress と --no-progress は同時に使えません。");
+      }
+      options.progress = wanted;
+      break;
+    }
+    case kOptListSettings:
+      options.listSettings = true;
+      break;
+    case kOptDetect:
+      options.detect = true;
+      break;
+    case kOptHelp:
+      options.help = true;
+      break;
+    case kOptVersion:
+      options.version = true;
+      break;
+    case ':':
+      throw ECommandLineUsage("オプション「" + OptionName(optopt) + "」には値が必要です。");
+    default: {
+      // An unknown short option is in optopt; an unknown or ambiguous long one is the argument
+      // getopt has just passed.
+      const std::string name = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
+                                           : std::string(argv[optind - 1]);
+      throw ECommandLineUsage("「" + name + "」は不明なオプションです。");
+    }
+    }
+  }
+  for (int i = optind; i < argc; ++i) {
+    options.operands.emplace_back(argv[i]);
+  }
+  return options;
+}
+
+} // namespace zorbe

@@ -1,0 +1,419 @@
+// Checking a file's bytes against its code, and the second opinion (see code_check.h).
+
+#include "text/code_check.h"
+
+#include "text/byte_lanes.h"
+
+#include <uchardet.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <strings.h>
+
+namespace zorbe {
+namespace {
+
+constexpr bool In(unsigned c, unsigned lo, unsigned hi) {
+  return c >= lo && c <= hi;
+}
+
+// What a byte is in Shift-JIS: a character by itself, a lead byte, or no character.
+enum TSjisClass : unsigned char { sjSingle, sjLead, sjNone };
+
+constexpr std::array<unsigned char, 256> MakeSjisClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (unsigned b = 0; b < 256; ++b) {
+    classes[b] = b <= 0x7F || In(b, 0xA1, 0xDF)           ? sjSingle
+                 : In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC) ? sjLead
+                                                          : sjNone;
+  }
+  return classes;
+}
+constexpr std::array<unsigned char, 256> kSjisClasses = MakeSjisClasses();
+
+bool IsSjisTrail(unsigned char c) {
+  return In(c, 0x40, 0x7E) || In(c, 0x80, 0xFC);
+}
+
+// The number of bytes at p, up to end, below 0x80, taken eight at a time.
+std::size_t AsciiRun(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* q = p;
+  while (end - q >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, q, 8);
+    if ((word & 0x8080808080808080ull) != 0) {
+      break;
+    }
+    q += 8;
+  }
+  while (q < end && *q < 0x80) {
+    ++q;
+  }
+  return static_cast<std::size_t>(q - p);
+}
+
+// The byte-at-a-time check from `start`; `leadBefore`: the byte before `start` is a lead byte
+// that takes the byte at `start` as its second byte.
+std::size_t FirstUnfitSjisFrom(const unsigned char* p, std::size_t size, std::size_t start,
+                               bool leadBefore) {
+  const unsigned char* const end = p + size;
+  const unsigned char* q = p + start;
+  if (leadBefore) {
+    if (q == end) {
+      return std::string::npos; // a lone lead byte at the very end
+    }
+    if (!IsSjisTrail(*q)) {
+      return start - 1;
+    }
+    ++q;
+  }
+  while (q < end) {
+    q += AsciiRun(q, end);
+    while (q < end && *q >= 0x80) {
+      const unsigned char kind = kSjisClasses[*q];
+      if (kind == sjSingle) {
+        ++q;
+      } else if (kind == sjLead) {
+        if (q + 1 == end) {
+          return std::string::npos; // a lone lead byte at the very end
+        }
+        if (!IsSjisTrail(q[1])) {
+          return static_cast<std::size_t>(q - p);
+        }
+        q += 2;
+      } else {
+        return static_cast<std::size_t>(q - p);
+      }
+    }
+  }
+  return std::string::npos;
+}
+
+#if defined(__SSE2__)
+// Sixty-four bytes at a time: which bytes a lead byte takes as its second byte follows from the
+// runs of bytes in the lead range alone (a lead byte takes the byte after it, whatever that is,
+// and a byte so taken starts nothing), so the pairs are found with a few additions on bit masks
+// instead of walking from character to character.
+
+// Bit i of the mask: the predicate holds for byte i of the 64 at p.
+template <typename Predicate> std::uint64_t Mask64(const unsigned char* p, Predicate predicate) {
+  std::uint64_t mask = 0;
+  for (int k = 0; k < 4; ++k) {
+    mask |= std::uint64_t{lanes::Bits(predicate(lanes::Load(p + 16 * k)))} << (16 * k);
+  }
+  return mask;
+}
+
+// The bytes of a 64-byte block taken as the second byte of a pair, given the bytes in the lead
+// range. `carry`: 1 when the block's first byte is taken by the last byte of the block before;
+// on return, the same for the next block.
+std::uint64_t TakenBytes(std::uint64_t leadRange, std::uint64_t& carry) {
+  constexpr std::uint64_t kEven = 0x5555555555555555ull;
+  constexpr std::uint64_t kOdd = ~kEven;
+  const std::uint64_t starters = leadRange & ~carry;
+  const std::uint64_t runStarts = starters & ~(starters << 1);
+  // In a run of lead-range bytes the first starts a pair and the bytes alternate from there;
+  // the byte after the run is taken when the run is odd in length.
+  const std::uint64_t evenSum = starters + (runStarts & kEven);
+  std::uint64_t oddSum = 0;
+  const bool oddOverflow = __builtin_add_overflow(starters, runStarts & kOdd, &oddSum);
+  const std::uint64_t evenRuns = starters & ~evenSum;
+  const std::uint64_t oddRuns = starters & ~evenRuns;
+  const std::uint64_t taken = ((evenRuns | (evenSum & ~starters)) & kOdd) |
+                              ((oddRuns | (oddSum & ~starters)) & kEven) | carry;
+  carry = oddOverflow ? 1 : 0;
+  return taken;
+}
+
+std::size_t FirstUnfitSjis(const unsigned char* p, std::size_t size) {
+  using lanes::InRange;
+  std::uint64_t carry = 0;
+  std::size_t base = 0;
+  for (; size - base >= 64; base += 64) {
+    const unsigned char* block = p + base;
+    const std::uint64_t high = Mask64(block, [](__m128i v) { return v; });
+    if (high == 0 && carry == 0) {
+      continue;
+    }
+    const std::uint64_t leadRange = Mask64(block, [](__m128i v) {
+      return _mm_or_si128(InRange(v, 0x81, 0x9F), InRange(v, 0xE0, 0xFC));
+    });
+    const std::uint64_t trail = Mask64(block, [](__m128i v) {
+      return _mm_or_si128(InRange(v, 0x40, 0x7E), InRange(v, 0x80, 0xFC));
+    });
+    const std::uint64_t noCharacter = Mask64(block, [](__m128i v) {
+      return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\x80')),
+                                       _mm_cmpeq_epi8(v, _mm_set1_epi8('\xA0'))),
+                          InRange(v, 0xFD, 0xFF));
+    });
+    const std::uint64_t taken = TakenBytes(leadRange, carry);
+    const std::uint64_t badTrail = taken & ~trail;
+    const std::uint64_t badSingle = ~taken & ~leadRange & noCharacter;
+    if ((badTrail | badSingle) != 0) {
+      // A bad second byte is named by its lead byte.
+      const std::size_t atTrail = badTrail != 0 ? base + __builtin_ctzll(badTrail) - 1 : size;
+      const std::size_t atSingle = badSingle != 0 ? base + __builtin_ctzll(badSingle) : size;
+      return std::min(atTrail, atSingle);
+    }
+  }
+  return FirstUnfitSjisFrom(p, size, base, carry != 0);
+}
+#else
+std::size_t FirstUnfitSjis(const unsigned char* p, std::size_t size) {
+  return FirstUnfitSjisFrom(p, size, 0, false);
+}
+#endif
+
+// The byte-at-a-time check from `start`; `leadBefore`: the byte before `start` (0xA1-0xFE or
+// 0x8E) starts a pair whose second byte is at `start`, or 0.
+std::size_t FirstUnfitEucFrom(const unsigned char* p, std::size_t size, std::size_t start,
+                              unsigned char leadBefore) {
+  const unsigned char* const end = p + size;
+  const unsigned char* q = p + start;
+  auto pairByte = [](unsigned char c) { return In(c, 0xA1, 0xFE); };
+  if (leadBefore != 0) {
+    const bool fits = q < end && (leadBefore == 0x8E ? In(*q, 0xA1, 0xDF) : pairByte(*q));
+    if (!fits) {
+      return start - 1;
+    }
+    ++q;
+  }
+  while (q < end) {
+    q += AsciiRun(q, end);
+    while (q < end && *q >= 0x80) {
+      const unsigned char b = *q;
+      const auto left = end - q;
+      if (pairByte(b) && left >= 2 && pairByte(q[1])) {
+        q += 2;
+      } else if (b == 0x8E && left >= 2 && In(q[1], 0xA1, 0xDF)) {
+        q += 2;
+      } else if (b == 0x8F && left >= 3 && pairByte(q[1]) && pairByte(q[2])) {
+        q += 3;
+      } else {
+        return static_cast<std::size_t>(q - p);
+      }
+    }
+  }
+  return std::string::npos;
+}
+
+#if defined(__SSE2__)
+// EUC text without JIS X 0212 (no byte 0x8F) is pairs only: the same bit-mask pairing as for
+// Shift-JIS, with 0xA1-0xFE and 0x8E starting pairs.
+std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+  using lanes::InRange;
+  if (std::memchr(p, 0x8F, size) != nullptr) {
+    return FirstUnfitEucFrom(p, size, 0, 0);
+  }
+  std::uint64_t carry = 0;
+  std::uint64_t carrySs2 = 0; // the last byte of the block before is a single shift 0x8E
+  std::size_t base = 0;
+  for (; size - base >= 64; base += 64) {
+    const unsigned char* block = p + base;
+    const std::uint64_t high = Mask64(block, [](__m128i v) { return v; });
+    if (high == 0 && carry == 0) {
+      continue;
+    }
+    const std::uint64_t pairRange = Mask64(block, [](__m128i v) { return InRange(v, 0xA1, 0xFE); });
+    const std::uint64_t ss2 =
+        Mask64(block, [](__m128i v) { return _mm_cmpeq_epi8(v, _mm_set1_epi8('\x8E')); });
+    const std::uint64_t kana = Mask64(block, [](__m128i v) { return InRange(v, 0xA1, 0xDF); });
+    const std::uint64_t taken = TakenBytes(pairRange | ss2, carry);
+    const std::uint64_t startingSs2 = ss2 & ~taken;
+    const std::uint64_t afterSs2 = startingSs2 << 1 | carrySs2;
+    carrySs2 = startingSs2 >> 63;
+    const std::uint64_t badSecond = (taken & ~pairRange) | (afterSs2 & ~kana);
+    const std::uint64_t badSingle = ~taken & high & ~(pairRange | ss2);
+    if ((badSecond | badSingle) != 0) {
+      // A bad second byte is named by the byte that starts its pair.
+      const std::size_t atSecond = badSecond != 0 ? base + __builtin_ctzll(badSecond) - 1 : size;
+      const std::size_t atSingle = badSingle != 0 ? base + __builtin_ctzll(badSingle) : size;
+      return std::min(atSecond, atSingle);
+    }
+  }
+  const unsigned char leadBefore = carry == 0 ? 0 : carrySs2 != 0 ? 0x8E : 0xA1;
+  return FirstUnfitEucFrom(p, size, base, leadBefore);
+}
+#else
+std::size_t FirstUnfitEuc(const unsigned char* p, std::size_t size) {
+  return FirstUnfitEucFrom(p, size, 0, 0);
+}
+#endif
+
+std::size_t FirstUnfitJis(const unsigned char* p, std::size_t size) {
+  bool twoByte = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    const unsigned char b = p[i];
+    if (b == 0x1B && i + 1 < size) {
+      twoByte = p[i + 1] == '$' ? true : p[i + 1] == '(' ? false : twoByte;
+      i += 2;
+      continue;
+    }
+    if (twoByte && b >= 0x7F) {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
+} // namespace
+
+std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  switch (FamilyOf(code)) {
+  case TCodeFamily::ShiftJis:
+    return FirstUnfitSjis(p, bytes.size());
+  case TCodeFamily::Euc:
+    return FirstUnfitEuc(p, bytes.size());
+  case TCodeFamily::Jis:
+    return FirstUnfitJis(p, bytes.size());
+  default:
+    return std::string::npos;
+  }
+}
+
+TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {
+  const std::size_t unfit = FirstUnfitByte(bytes, detected);
+  if (unfit == std::string::npos) {
+    return {detected};
+  }
+  // The other legacy codes; JIS is no candidate: a file without escape sequences is ASCII in
+  // it, which the detected code would have fitted.
+  TCharCode fits[2];
+  std::size_t fitting = 0;
+  std::size_t lastFailure = unfit;
+  for (const TCharCode other : {ccShiftJis, ccEuc}) {
+    if (FamilyOf(other) == FamilyOf(detected)) {
+      continue;
+    }
+    const std::size_t at = FirstUnfitByte(bytes, other);
+    if (at == std::string::npos) {
+      fits[fitting++] = other;
+    } else if (at > lastFailure) {
+      lastFailure = at;
+    }
+  }
+  if (fitting == 1) {
+    return {fits[0]};
+  }
+  if (fitting == 2) {
+    return {SecondOpinion(bytes)}; // ccUndecided without an offset: ambiguous
+  }
+  return {ccUndecided, lastFailure};
+}
+
+TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code) {
+  TJisX0212 found;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  auto note = [&found](std::size_t at) { found.first = found.count++ == 0 ? at : found.first; };
+  if (FamilyOf(code) == TCodeFamily::Euc) {
+    // In EUC text an 0x8F is never the second byte of anything: it always starts a character.
+    for (std::size_t i = bytes.find('\x8F'); i != std::string_view::npos && i + 2 < size;
+         i = bytes.find('\x8F', i + 1)) {
+      if (In(p[i + 1], 0xA1, 0xFE) && In(p[i + 2], 0xA1, 0xFE)) {
+        note(i);
+        i += 2;
+      }
+    }
+    return found;
+  }
+  if (FamilyOf(code) != TCodeFamily::Jis) {
+    return found;
+  }
+  bool supplementary = false; // ESC $ ( D: JIS X 0212; ESC $ ( P: JIS X 0213 plane 2
+  bool twoByte = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (p[i] == 0x1B && i + 2 < size) {
+      const bool designation = p[i + 1] == '$';
+      const bool extended = designation && p[i + 2] == '(' && i + 3 < size;
+      supplementary = extended && (p[i + 3] == 'D' || p[i + 3] == 'P');
+      twoByte = designation ? true : p[i + 1] == '(' ? false : twoByte;
+      i += extended ? 3 : 2;
+      continue;
+    }
+    if (twoByte && supplementary && In(p[i], 0x21, 0x7E) && i + 1 < size) {
+      note(i);
+      ++i;
+    }
+  }
+  return found;
+}
+
+TSecondOpinion::TSecondOpinion() : detector_(uchardet_new()) {}
+
+TSecondOpinion::~TSecondOpinion() {
+  uchardet_delete(static_cast<uchardet_t>(detector_));
+}
+
+void TSecondOpinion::Feed(std::string_view piece) {
+  uchardet_handle_data(static_cast<uchardet_t>(detector_), piece.data(), piece.size());
+  for (const char ch : piece) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (pending_ > 0) {
+      if (!In(c, 0xA1, 0xFE)) {
+        eucPossible_ = false;
+      }
+      if (--pending_ == 0 && lead_ != 0) {
+        ++pairs_;
+        kanaPairs_ += lead_ == 0xA4 || lead_ == 0xA5;
+      }
+      continue;
+    }
+    if (c < 0x80) {
+      continue;
+    }
+    if (In(c, 0xA1, 0xFE)) {
+      pending_ = 1;
+      lead_ = c;
+    } else if (c == 0x8E || c == 0x8F) {
+      pending_ = c == 0x8E ? 1 : 2;
+      lead_ = 0; // half-width katakana and JIS X 0212 don't count as pairs
+    } else {
+      eucPossible_ = false;
+    }
+  }
+}
+
+TCharCode TSecondOpinion::Result() {
+  const auto detector = static_cast<uchardet_t>(detector_);
+  uchardet_data_end(detector);
+  const char* charset = uchardet_get_charset(detector);
+  if (charset != nullptr && ::strcasecmp(charset, "EUC-JP") == 0 && eucPossible_) {
+    return ccEuc;
+  }
+  if (charset != nullptr && ::strcasecmp(charset, "SHIFT_JIS") == 0) {
+    return ccShiftJis;
+  }
+  if (!eucPossible_ || pending_ != 0) {
+    return ccShiftJis;
+  }
+  if (pairs_ == 0) {
+    return ccUndecided;
+  }
+  if (kanaPairs_ * 4 >= pairs_) {
+    return ccEuc;
+  }
+  if (kanaPairs_ * 20 <= pairs_) {
+    return ccShiftJis;
+  }
+  return ccUndecided;
+}
+
+TCharCode SecondOpinion(std::string_view bytes) {
+  TSecondOpinion opinion;
+  opinion.Feed(bytes);
+  return opinion.Result();
+}
+
+std::string AmbiguousCodeMessage(const std::string& fileName) {
+  return "「" + fileName + "」はEUCかShift-JISか判定できません。";
+}
+
+std::string UnfitBytesMessage(const std::string& fileName, std::size_t offset) {
+  return "「" + fileName + "」は日本語のどの文字コードとしても正しくないバイトを含んでいます" +
+         "（オフセット " + std::to_string(offset) + "）。\r\n処理を中止します。";
+}
+
+} // namespace zorbe
