@@ -81,6 +81,8 @@ QWidget* TSettingForm::BuildSortPanel() {
     sortButtons_->addButton(radio, i);
     sortLayout->addWidget(radio);
   }
+  sortLayout->addWidget(
+      Named(new QCheckBox(QStringLiteral("読みで並べ替え"), sortGroup_), "cbSortByReading"));
   connect(sortButtons_, &QButtonGroup::idToggled, this, [this] { ApplyEnabling(); });
 
   cbCharTypeOrder_ =
