@@ -6,6 +6,7 @@
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
+#include "engine/reading_sort.h"
 #include "engine/sort_keys.h"
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <thread>
 
@@ -165,6 +167,7 @@ private:
   std::optional<TJobTexts> texts_;
   TSubstitutions substitutions_;
   std::optional<TDeletionList> deletion_;
+  std::unique_ptr<TReadingDictionary> reading_; // when lines are sorted by reading
   TCommentPrefixes comments_;
 
   // The current cycle's output, and the lines written to it so far.
@@ -184,6 +187,14 @@ void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
   }
+  if (setting_.SortByReading && !Unordered()) {
+    // Checked before any file is read: without MeCab the job is refused, never sorted by codes.
+    try {
+      reading_ = std::make_unique<TReadingDictionary>();
+    } catch (const EReadingUnavailable& e) {
+      throw EFileError(e.what());
+    }
+  }
   texts_.emplace(inputs_.files, inputs_.codes, setting_);
   BuildAuxiliaries();
   std::size_t index = 0;
@@ -197,10 +208,14 @@ void TSortJob::Execute() {
     if (!Unordered()) {
       SetStatus(kStatusSorting, 0, cycleBytes_);
       const TCodeTable& table = texts_->Table();
-      SortClassLists(lines_, space_,
-                     {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                      setting_.SortDirection, setting_.Distinction,
-                      table.HasJobCodes() ? &table : nullptr});
+      const TClassSortOptions options{ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
+                                      setting_.SortDirection, setting_.Distinction,
+                                      table.HasJobCodes() ? &table : nullptr};
+      if (reading_) {
+        SortClassListsByReading(lines_, space_, options, *reading_, table);
+      } else {
+        SortClassLists(lines_, space_, options);
+      }
     }
     const std::string& baseFile = inputs_.files[setting_.NoConnected ? index - 1 : 0];
     if (const std::optional<std::string> output = ChooseOutput(baseFile)) {
