@@ -52,6 +52,7 @@ protected:
   static TSettingOptionItems Everything() {
     TSettingOptionItems s = SettingDefaults();
     s.SortDirection = 1;
+    s.SortByReading = true;
     s.CharTypeOrder = false;
     s.OrderOfRow = "全角 - 漢字;空白、TAB、改行;半角 - 記号";
     s.Duplicate = s.ReturnDel = s.FBSpaceDel = s.Distinction = true;
