@@ -159,8 +159,9 @@ TEST_F(SettingFormTest, NoOrderingDisablesWhatOnlyOrderingUsesButKeepsTheValues)
   s.CLTC = "#";
   settings.SaveSortSetting("s", s);
   auto form = MakeForm(QStringLiteral("s"));
-  const char* const orderingOnly[] = {"cbCharTypeOrder", "cbDuplicate",  "cbDistinction", "ListBox",
-                                      "CommentLTC",      "lbCommentLTC", "cbCharPos"};
+  const char* const orderingOnly[] = {"cbSortByReading", "cbCharTypeOrder", "cbDuplicate",
+                                      "cbDistinction",   "ListBox",         "CommentLTC",
+                                      "lbCommentLTC",    "cbCharPos"};
   for (const char* name : orderingOnly) {
     EXPECT_TRUE(Find<QWidget>(form.get(), name)->isEnabled()) << name;
   }
