@@ -6,7 +6,7 @@
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
             fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
-            clang libclang-rt-14-dev libuchardet-dev
+            clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

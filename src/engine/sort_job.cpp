@@ -7,6 +7,7 @@
 #include "engine/line_sort.h"
 #include "engine/output_name.h"
 #include "engine/output_runs.h"
+#include "engine/reading_sort.h"
 #include "engine/sort_keys.h"
 #include "engine/two_threads.h"
 #include "regex/comma_text.h"
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 namespace zorbe {
@@ -200,6 +202,7 @@ private:
   std::optional<TJobTexts> texts_;
   TSubstitutions substitutions_;
   std::optional<TDeletionList> deletion_;
+  std::unique_ptr<TReadingDictionary> reading_; // when lines are sorted by reading
   TCommentPrefixes comments_;
 
   // The current cycle's output, and the bytes of its targets read so far.
@@ -213,6 +216,14 @@ private:
 void TSortJob::Execute() {
   if (inputs_.files.empty()) {
     return;
+  }
+  if (setting_.SortByReading && !Unordered()) {
+    // Checked before any file is read: without MeCab the job is refused, never sorted by codes.
+    try {
+      reading_ = std::make_unique<TReadingDictionary>();
+    } catch (const EReadingUnavailable& e) {
+      throw EFileError(e.what());
+    }
   }
   texts_.emplace(inputs_.files, inputs_.codes, setting_, inputs_.contents);
   BuildAuxiliaries();
@@ -266,10 +277,14 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
   if (!Unordered()) {
     SetStatus(kStatusSorting, 0, cycleBytes_);
     const TCodeTable& table = texts_->Table();
-    SortClassLists(cycle.lines, space_,
-                   {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                    setting_.SortDirection, setting_.Distinction,
-                    table.HasJobCodes() ? &table : nullptr});
+    const TClassSortOptions options{ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
+                                    setting_.SortDirection, setting_.Distinction,
+                                    table.HasJobCodes() ? &table : nullptr};
+    if (reading_) {
+      SortClassListsByReading(cycle.lines, space_, options, *reading_, table);
+    } else {
+      SortClassLists(cycle.lines, space_, options);
+    }
   }
   if (const std::optional<std::string> output =
           ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {

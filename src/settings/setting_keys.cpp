@@ -7,6 +7,7 @@ using S = TSettingOptionItems;
 
 const TSettingKey kSettingKeys[] = {
     {"SortDirection", &S::SortDirection, 0, "", "SortGroup"},
+    {"SortByReading", &S::SortByReading, 0, "", "cbSortByReading"},
     {"CharTypeOrder", &S::CharTypeOrder, 1, "", "cbCharTypeOrder"},
     {"OrderOfRow", &S::OrderOfRow, 0, kDefaultOrderOfRow, "ListBox"},
     {"Duplicate", &S::Duplicate, 0, "", "cbDuplicate"},

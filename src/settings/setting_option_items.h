@@ -26,6 +26,7 @@ inline constexpr const char* kTemporarySettingName = "一時設定";
 struct TSettingOptionItems {
   std::string SettingName;
   std::uint8_t SortDirection = 0; // 0 syllabary order, 1 its reverse, 2 none
+  bool SortByReading = false;     // lines ordered by their reading (MeCab) instead of their codes
   bool CharTypeOrder = false;
   std::string OrderOfRow;
   bool Duplicate = false;

@@ -105,6 +105,7 @@ private:
   QPushButton* bnDel_ = nullptr;
   QGroupBox* sortGroup_ = nullptr;
   QButtonGroup* sortButtons_ = nullptr;
+  QCheckBox* cbSortByReading_ = nullptr;
   QCheckBox* cbCharTypeOrder_ = nullptr;
   QListWidget* listBox_ = nullptr;
   QToolButton* sbUp_ = nullptr;

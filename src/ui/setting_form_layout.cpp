@@ -81,6 +81,9 @@ QWidget* TSettingForm::BuildSortPanel() {
     sortButtons_->addButton(radio, i);
     sortLayout->addWidget(radio);
   }
+  cbSortByReading_ =
+      Named(new QCheckBox(QStringLiteral("読みで並べ替え"), sortGroup_), "cbSortByReading");
+  sortLayout->addWidget(cbSortByReading_);
   connect(sortButtons_, &QButtonGroup::idToggled, this, [this] { ApplyEnabling(); });
 
   cbCharTypeOrder_ =

@@ -38,7 +38,7 @@ TEST_F(SettingsFileTest, SaveAndLoadEveryField) {
   record.OrderOfRow = "全角 - 漢字;半角 - 数字";
   record.Duplicate = record.ReturnDel = record.FBSpaceDel = record.Distinction = true;
   record.NoConnected = record.CsvSupport = record.CsvNotRestore = record.CharPos = true;
-  record.LineEndCount = record.BaseFuzzyCharDicUses = true;
+  record.LineEndCount = record.BaseFuzzyCharDicUses = record.SortByReading = true;
   record.TargetCsvIndex = 3;
   record.InsertCsvIndex = -1;
   record.CsvDelimiter = 2;

@@ -1,0 +1,107 @@
+#include "engine/reading_sort.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <numeric>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace zorbe {
+namespace {
+
+// Reading keys of lines [first, last) into one arena; ends[i] is where key i ends.
+struct TKeyRun {
+  std::string arena;
+  std::vector<std::size_t> ends;
+};
+
+template <typename Ref>
+void MakeKeys(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
+              const TTextSpace& space, const TReadingDictionary& dictionary,
+              const TCodeTable& table, TKeyRun& run) {
+  TReadingAnalyzer analyzer(dictionary, table);
+  run.ends.reserve(last - first);
+  for (std::size_t i = first; i < last; ++i) {
+    analyzer.AppendReading(space.View(lines[i]), run.arena);
+    run.ends.push_back(run.arena.size());
+  }
+}
+
+std::vector<std::string_view> Views(const TKeyRun& run) {
+  std::vector<std::string_view> views;
+  views.reserve(run.ends.size());
+  std::size_t start = 0;
+  for (const std::size_t end : run.ends) {
+    views.emplace_back(run.arena.data() + start, end - start);
+    start = end;
+  }
+  return views;
+}
+
+} // namespace
+
+template <typename Ref>
+void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
+                             const TClassSortOptions& options, const TReadingDictionary& dictionary,
+                             const TCodeTable& table) {
+  const std::size_t half = lines.size() / 2;
+  TKeyRun firstHalf;
+  TKeyRun secondHalf;
+  std::exception_ptr failure;
+  std::thread helper([&] {
+    try {
+      MakeKeys(lines, half, lines.size(), space, dictionary, table, secondHalf);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  try {
+    MakeKeys(lines, 0, half, space, dictionary, table, firstHalf);
+  } catch (...) {
+    helper.join();
+    throw;
+  }
+  helper.join();
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+  std::vector<std::string_view> keys = Views(firstHalf);
+  const std::vector<std::string_view> rest = Views(secondHalf);
+  keys.insert(keys.end(), rest.begin(), rest.end());
+
+  // Lines are grouped by the write position of their key's class, then sorted within it.
+  std::array<std::uint8_t, kClassCount + 1> positionOfClass{};
+  for (int k = 0; k < kClassCount; ++k) {
+    positionOfClass[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
+  }
+  std::vector<std::uint8_t> position(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    position[i] = positionOfClass[ClassForSort(keys[i], options.charTypeOrder, options.codes)];
+  }
+  std::vector<std::size_t> order(lines.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const bool descending = options.sortDirection == 1;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (position[a] != position[b]) {
+      return position[a] < position[b];
+    }
+    const int c = CompareByReading(keys[a], space.View(lines[a]), keys[b], space.View(lines[b]));
+    return descending ? c > 0 : c < 0;
+  });
+  TLineList<Ref> sorted(lines.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    sorted[i] = lines[order[i]];
+  }
+  lines.swap(sorted);
+}
+
+template void SortClassListsByReading(TLineList<TNarrowRef>&, const TTextSpace&,
+                                      const TClassSortOptions&, const TReadingDictionary&,
+                                      const TCodeTable&);
+template void SortClassListsByReading(TLineList<TWideRef>&, const TTextSpace&,
+                                      const TClassSortOptions&, const TReadingDictionary&,
+                                      const TCodeTable&);
+
+} // namespace zorbe

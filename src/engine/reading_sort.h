@@ -1,0 +1,18 @@
+#pragma once
+// Sorting a job's lines by their reading: each line's reading key is made once (the lines split
+// between both cores, a MeCab tagger on each), lines are classed by the key's text and each
+// class is sorted by reading, then by the lines' bytes, so the order is fixed and lines that are
+// the same bytes stay side by side for the duplicate check.
+
+#include "engine/line_sort.h"
+#include "text/reading_key.h"
+
+namespace zorbe {
+
+// As SortClassLists, by reading. `table` decodes the lines (the job's own table).
+template <typename Ref>
+void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
+                             const TClassSortOptions& options, const TReadingDictionary& dictionary,
+                             const TCodeTable& table);
+
+} // namespace zorbe
