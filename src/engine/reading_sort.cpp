@@ -1,5 +1,7 @@
 #include "engine/reading_sort.h"
 
+#include "text/shift_jis.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -17,14 +19,32 @@ struct TKeyRun {
   std::vector<std::size_t> ends;
 };
 
+// Folds the ASCII capitals of a key's single-byte characters into small letters (the key is in
+// the internal form, where a pair's second byte may look like a letter).
+void FoldKeyCase(char* key, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(key[i]);
+    if (IsLeadByte(b)) {
+      ++i;
+    } else if (b >= 'A' && b <= 'Z') {
+      key[i] = static_cast<char>(b - 'A' + 'a');
+    }
+  }
+}
+
+// With `foldCase` (Distinction), lines equal but for letter case get equal keys.
 template <typename Ref>
 void MakeKeys(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
               const TTextSpace& space, const TReadingDictionary& dictionary,
-              const TCodeTable& table, TKeyRun& run) {
+              const TCodeTable& table, bool foldCase, TKeyRun& run) {
   TReadingAnalyzer analyzer(dictionary, table);
   run.ends.reserve(last - first);
   for (std::size_t i = first; i < last; ++i) {
+    const std::size_t start = run.arena.size();
     analyzer.AppendReading(space.View(lines[i]), run.arena);
+    if (foldCase) {
+      FoldKeyCase(run.arena.data() + start, run.arena.size() - start);
+    }
     run.ends.push_back(run.arena.size());
   }
 }
@@ -52,13 +72,14 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
   std::exception_ptr failure;
   std::thread helper([&] {
     try {
-      MakeKeys(lines, half, lines.size(), space, dictionary, table, secondHalf);
+      MakeKeys(lines, half, lines.size(), space, dictionary, table, options.distinction,
+               secondHalf);
     } catch (...) {
       failure = std::current_exception();
     }
   });
   try {
-    MakeKeys(lines, 0, half, space, dictionary, table, firstHalf);
+    MakeKeys(lines, 0, half, space, dictionary, table, options.distinction, firstHalf);
   } catch (...) {
     helper.join();
     throw;
@@ -87,7 +108,14 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
     if (position[a] != position[b]) {
       return position[a] < position[b];
     }
-    const int c = CompareByReading(keys[a], space.View(lines[a]), keys[b], space.View(lines[b]));
+    const std::string_view lineA = space.View(lines[a]);
+    const std::string_view lineB = space.View(lines[b]);
+    int c = CompareReadings(keys[a], keys[b]);
+    if (c == 0 && options.distinction) {
+      // Lines equal but for letter case stay side by side, for the duplicate check.
+      c = CompareFolded(lineA, lineB);
+    }
+    c = c != 0 ? c : lineA.compare(lineB);
     return descending ? c > 0 : c < 0;
   });
   TLineList<Ref> sorted(lines.size());

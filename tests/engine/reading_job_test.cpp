@@ -65,6 +65,12 @@ TEST_F(ReadingJobTest, SortsByReadingUnderEachSetting) {
       {"voicing after the plain kana", [](TSettingOptionItems&) {}, "ガード\nカード\nカート\n",
        "カート カード ガード "},
       {"equal readings by their bytes", [](TSettingOptionItems&) {}, "箸\n橋\n", "橋 箸 "},
+      {"duplicates but for letter case",
+       [](TSettingOptionItems& s) {
+         s.Distinction = true;
+         s.Duplicate = true;
+       },
+       "abc 東京\nB\nさくら\nABC 東京\nAbc 東京\n", "ABC 東京 B さくら "},
   };
   for (const auto& c : cases) {
     setting = SettingDefaults();
