@@ -95,15 +95,6 @@ int ClassAt(const char* line, const TCodeTable* codes) {
   return ClassForSort({line, size}, true, codes);
 }
 
-// The write position (0 to 10) of each class (1 to 11).
-std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOptions& options) {
-  std::array<std::uint8_t, kClassCount + 1> position{};
-  for (int k = 0; k < kClassCount; ++k) {
-    position[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
-  }
-  return position;
-}
-
 // Moves every item into the bucket of its key, in place, like PermuteByKey, but reading each
 // key once and in order, with memory for one block of items per bucket instead of a key per
 // item. Items are gathered per bucket in blocks; a full block goes back over the items already
@@ -435,6 +426,14 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
 }
 
 } // namespace
+
+std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOptions& options) {
+  std::array<std::uint8_t, kClassCount + 1> position{};
+  for (int k = 0; k < kClassCount; ++k) {
+    position[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
+  }
+  return position;
+}
 
 template <typename Ref>
 void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,

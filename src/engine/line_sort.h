@@ -19,6 +19,7 @@
 #include "text/code_table.h"
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace zorbe {
@@ -30,6 +31,9 @@ struct TClassSortOptions {
   bool distinction = false;                // compare with letter case folded
   const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
 };
+
+// The write position (0 to 10) of each class (1 to 11).
+std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOptions& options);
 
 template <typename Ref>
 void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,

@@ -1,14 +1,13 @@
 #include "engine/reading_sort.h"
 
+#include "engine/two_threads.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 #include <numeric>
 #include <string>
 #include <string_view>
-#include <thread>
 
 namespace zorbe {
 namespace {
@@ -69,34 +68,18 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
   const std::size_t half = lines.size() / 2;
   TKeyRun firstHalf;
   TKeyRun secondHalf;
-  std::exception_ptr failure;
-  std::thread helper([&] {
-    try {
-      MakeKeys(lines, half, lines.size(), space, dictionary, table, options.distinction,
-               secondHalf);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  });
-  try {
-    MakeKeys(lines, 0, half, space, dictionary, table, options.distinction, firstHalf);
-  } catch (...) {
-    helper.join();
-    throw;
-  }
-  helper.join();
-  if (failure) {
-    std::rethrow_exception(failure);
-  }
+  RunBoth(
+      [&] { MakeKeys(lines, 0, half, space, dictionary, table, options.distinction, firstHalf); },
+      [&] {
+        MakeKeys(lines, half, lines.size(), space, dictionary, table, options.distinction,
+                 secondHalf);
+      });
   std::vector<std::string_view> keys = Views(firstHalf);
   const std::vector<std::string_view> rest = Views(secondHalf);
   keys.insert(keys.end(), rest.begin(), rest.end());
 
   // Lines are grouped by the write position of their key's class, then sorted within it.
-  std::array<std::uint8_t, kClassCount + 1> positionOfClass{};
-  for (int k = 0; k < kClassCount; ++k) {
-    positionOfClass[options.writeOrder[k]] = static_cast<std::uint8_t>(k);
-  }
+  const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> position(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     position[i] = positionOfClass[ClassForSort(keys[i], options.charTypeOrder, options.codes)];
