@@ -92,8 +92,9 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
   std::string out;
   const TOutputCode code = s.OutputCode == ocEucJp ? TOutputCode::EucJp : TOutputCode::ShiftJis;
   const std::string lineEnd = s.OutputLineEnd == leLf ? "\n" : "\r\n";
+  const TCodeTable table; // CP932 as it is: the inputs here need no per-job codes
   auto write = [&](const std::string& line) {
-    AppendInOutputCode(out, line, code, TCodeTable());
+    AppendInOutputCode(out, line, code, table);
     out += lineEnd;
   };
   for (std::size_t i = 0; i < main.size(); ++i) {
