@@ -26,7 +26,7 @@ std::vector<std::string> ExpandTargetNames(const std::vector<std::string>& names
 // it points to, or refused through showError with nothing returned; any other name is itself.
 std::optional<std::string> ListedFileName(const std::string& name, const MessageSink& showError);
 
-// The message for a target file that can't be opened: the spec'd "missing or in use" text when
+// The message for a target file that can't be opened: the usual "missing or in use" text when
 // that is the cause, the true cause (permission denied, ...) otherwise.
 std::string CannotOpenMessage(const std::string& file, int error);
 
