@@ -45,8 +45,8 @@ inline std::vector<std::string_view> CorpusLines(std::string_view text) {
 class TIconv {
 public:
   TIconv(const char* to, const char* from)
-      : cd_(iconv_open(to, from)), sjisInput_(std::strcmp(from, "SHIFT_JIS") == 0 ||
-                                               std::strcmp(from, "CP932") == 0) {
+      : cd_(iconv_open(to, from)),
+        sjisInput_(std::strcmp(from, "SHIFT_JIS") == 0 || std::strcmp(from, "CP932") == 0) {
     if (cd_ == reinterpret_cast<iconv_t>(-1)) {
       throw std::runtime_error(std::string("iconv can't convert ") + from + " to " + to);
     }
