@@ -162,7 +162,10 @@ TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
   QObject::connect(&answer, &QTimer::timeout, [&] {
     if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
       answer.stop();
-      dialog->selectFile(Q(folder.File("new out")));
+      // Typed into the name field: selectFile leaves the field alone once it has the focus.
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(name, nullptr);
+      name->setText(Q(folder.File("new out")));
       static_cast<QDialog*>(dialog)->accept(); // the file dialog adds the default extension
     }
   });
