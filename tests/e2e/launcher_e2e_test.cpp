@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -134,6 +135,21 @@ protected:
   std::string b;
 };
 
+// The launcher's runs inside a desktop session: a virtual X display the program is started on.
+class LauncherOnDisplayE2E : public LauncherE2E {
+protected:
+  void SetUp() override {
+    LauncherE2E::SetUp();
+    display.emplace();
+    if (display->Display().empty()) {
+      GTEST_SKIP() << "no virtual X display (Xvfb) on this machine";
+    }
+    options.environment = {"DISPLAY=" + display->Display()};
+  }
+  std::optional<TVirtualDisplay> display;
+  test::TRunOptions options; // runs on the display
+};
+
 TEST_F(LauncherE2E, FromATerminalTheLauncherSortsTheFilesWithItsSetting) {
   const test::TRunResult run = Start("my words", {}); // the output question: no answer is No
   EXPECT_EQ(run.status, 0) << run.err;
@@ -157,13 +173,7 @@ TEST_F(LauncherE2E, WithoutFilesFromATerminalItSaysThereIsNothingToSort) {
 
 // A script in a desktop session with standard error redirected: --batch never hands over to a
 // dialog that nobody sees; the questions are answered No on the console.
-TEST_F(LauncherE2E, BatchWithADisplayNeverOpensADialog) {
-  const TVirtualDisplay display;
-  if (display.Display().empty()) {
-    GTEST_SKIP() << "no virtual X display (Xvfb) on this machine";
-  }
-  test::TRunOptions options;
-  options.environment = {"DISPLAY=" + display.Display()};
+TEST_F(LauncherOnDisplayE2E, BatchWithADisplayNeverOpensADialog) {
   const auto start = std::chrono::steady_clock::now();
   bool hung = false;
   options.whileRunning = [&](int pid, const std::string&) {
@@ -182,13 +192,7 @@ TEST_F(LauncherE2E, BatchWithADisplayNeverOpensADialog) {
   EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\nz\r\n");
 }
 
-TEST_F(LauncherE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
-  const TVirtualDisplay display;
-  if (display.Display().empty()) {
-    GTEST_SKIP() << "no virtual X display (Xvfb) on this machine";
-  }
-  test::TRunOptions options;
-  options.environment = {"DISPLAY=" + display.Display()};
+TEST_F(LauncherOnDisplayE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
   // The setting asks for the output name: the question waits in a dialog of zorbe-desktop.
   const auto start = std::chrono::steady_clock::now();
   bool waitedInDialog = false;
