@@ -48,8 +48,9 @@ public:
     append(buffer_);
     EndLine();
   }
-  // The lines appended so far.
+  // The lines appended so far, and the bytes the buffer holds.
   std::size_t Lines() const { return lines_; }
+  std::size_t BufferedBytes() const { return buffer_.size(); }
   void WriteTo(TAtomicFile& out) const;
   void Clear() {
     buffer_.clear();

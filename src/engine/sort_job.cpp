@@ -1,6 +1,7 @@
 #include "engine/sort_job.h"
 
 #include "engine/dictionary_file.h"
+#include "engine/external_sort.h"
 #include "engine/job_texts.h"
 #include "engine/line_conversions.h"
 #include "engine/line_order.h"
@@ -10,15 +11,18 @@
 #include "engine/reading_sort.h"
 #include "engine/sort_keys.h"
 #include "engine/two_threads.h"
+#include "platform/memory.h"
 #include "regex/comma_text.h"
 #include "regex/regular_expression.h"
 #include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/unicode_conversion.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -159,6 +163,16 @@ private:
   void StartOutputForm(std::size_t first, std::size_t last);
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
+  std::string_view InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
+                                std::string_view text);
+  TClassSortOptions SortOptions() const;
+  std::uint64_t MemoryBudget() const;
+  void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget);
+  void ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::size_t pieceSize,
+                           TRunStore& store, TCycleLines<TWideRef>& run);
+  void RefuseReplacingTooLarge(std::size_t index) const;
+  void FlushRun(TRunStore& store, TCycleLines<TWideRef>& run);
+  void WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget);
   std::string_view ReadTarget(std::size_t index);
   std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
                                   std::string_view text);
@@ -184,7 +198,10 @@ private:
     std::string rotated;
     std::string moved;
   };
-  template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const;
+  template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const {
+    return Undone(space_.View(ref), buffers);
+  }
+  std::string_view Undone(std::string_view line, TUndoBuffers& buffers) const;
   void AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const;
 
   TSortJobInputs& inputs_;
@@ -254,6 +271,15 @@ void TSortJob::RunCycle(std::size_t first, std::size_t last) {
     const std::uintmax_t size = std::filesystem::file_size(inputs_.files[i], ec);
     bytes += ec ? 0 : size;
     readAhead = readAhead || inputs_.contents.contains(i);
+    if (const auto ahead = inputs_.contents.find(i); ahead != inputs_.contents.end()) {
+      bytes += ahead->second.size();
+    }
+  }
+  // The in-memory sort holds the text and about half as much again (references, keys, the
+  // sort's own lists). A sort by reading needs every key at once and stays in memory.
+  if (const std::uint64_t budget = MemoryBudget(); !reading_ && bytes + bytes / 2 > budget) {
+    RunExternalCycle(first, last, budget);
+    return;
   }
   if (readAhead || bytes > kNarrowCycleBytes) {
     RunCycleWith<TWideRef>(first, last);
@@ -276,12 +302,9 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
   }
   if (!Unordered()) {
     SetStatus(kStatusSorting, 0, cycleBytes_);
-    const TCodeTable& table = texts_->Table();
-    const TClassSortOptions options{ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder,
-                                    setting_.SortDirection, setting_.Distinction,
-                                    table.HasJobCodes() ? &table : nullptr};
+    const TClassSortOptions options = SortOptions();
     if (reading_) {
-      SortClassListsByReading(cycle.lines, space_, options, *reading_, table);
+      SortClassListsByReading(cycle.lines, space_, options, *reading_, texts_->Table());
     } else {
       SortClassLists(cycle.lines, space_, options);
     }
@@ -327,7 +350,18 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
   std::string_view text = ReadTarget(index);
-  const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
+  text = InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
+  if (FileExists(setting_.Replacement)) {
+    text = ReplacementPass(text);
+  }
+  LinePass(text, cycle);
+}
+
+// A target's text (all of it, or a piece of whole lines) read in `code`, made the internal form.
+// The first text of a cycle also settles the output's line end and byte-order mark.
+std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
+                                        std::string_view text) {
+  const std::string& fileName = inputs_.files[index];
   substitutions_.Note(fileName, code, text);
   cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
@@ -345,10 +379,7 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
     output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
   }
   output_.byteOrderMark = output_.byteOrderMark && output_.code == TOutputCode::Utf8;
-  if (FileExists(setting_.Replacement)) {
-    text = ReplacementPass(text);
-  }
-  LinePass(text, cycle);
+  return text;
 }
 
 // Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
@@ -731,8 +762,7 @@ void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, st
 
 // A sorted line as it is written: the position key undone, then the column key. The result is
 // the line where it lies, or one of the buffers.
-template <typename Ref> std::string_view TSortJob::Undone(Ref ref, TUndoBuffers& buffers) const {
-  std::string_view line = space_.View(ref);
+std::string_view TSortJob::Undone(std::string_view line, TUndoBuffers& buffers) const {
   if (setting_.CharPos) {
     RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount, buffers.rotated);
     line = buffers.rotated;
@@ -742,6 +772,204 @@ template <typename Ref> std::string_view TSortJob::Undone(Ref ref, TUndoBuffers&
     line = buffers.moved;
   }
   return line;
+}
+
+TClassSortOptions TSortJob::SortOptions() const {
+  const TCodeTable& table = texts_->Table();
+  return {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder, setting_.SortDirection,
+          setting_.Distinction, table.HasJobCodes() ? &table : nullptr};
+}
+
+std::uint64_t TSortJob::MemoryBudget() const {
+  if (inputs_.memoryLimit != 0) {
+    return inputs_.memoryLimit;
+  }
+  const std::uint64_t available = AvailableMemory();
+  return available != 0 ? available : std::numeric_limits<std::uint64_t>::max();
+}
+
+// A cycle whose text is larger than the budget: each target is filed in pieces into runs that
+// are sorted and put on disk, then the runs are merged into the output. The runs, each with its
+// references and the sort's lists, stay within the budget and leave room for the merge's
+// buffers.
+void TSortJob::RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget) {
+  space_.Clear();
+  cycleBytes_ = 0;
+  StartOutputForm(first, last);
+  TRunStore store(ScratchFolder(inputs_.temporaryFolder));
+  constexpr std::uint64_t kSmallestPiece = 256;
+  const auto pieceSize = static_cast<std::size_t>(std::max(budget / 5 * 2, kSmallestPiece));
+  TCycleLines<TWideRef> run;
+  for (std::size_t index = first; index < last; ++index) {
+    ProcessFileInPieces(index, index == first, pieceSize, store, run);
+  }
+  FlushRun(store, run);
+  if (const std::optional<std::string> output =
+          ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {
+    WriteMerged(*output, store, budget);
+  }
+  space_.Clear();
+}
+
+// A target of the external sort, read a piece of whole lines at a time; each piece is made the
+// internal form and filed into the current run like a whole file, and the run goes to disk
+// whenever it holds about a piece. A text that must be whole to be converted or replaced (JIS,
+// whose shifts may span lines; UTF-16, whose line ends are two bytes; replacement rules, which
+// may match across lines) is made the internal form in memory as the in-memory job does, parked
+// in a scratch file and read back in pieces.
+void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::size_t pieceSize,
+                                   TRunStore& store, TCycleLines<TWideRef>& run) {
+  const std::string& fileName = inputs_.files[index];
+  const bool rules = FileExists(setting_.Replacement);
+  const TCodeFamily family = FamilyOf(CodeOf(index));
+  std::optional<TScratchFile> whole;
+  std::optional<TPieceReader> reader;
+  if (rules || family == TCodeFamily::Jis || family == TCodeFamily::Utf16) {
+    FlushRun(store, run);
+    SetStatus(kStatusReading);
+    if (rules) {
+      RefuseReplacingTooLarge(index);
+    }
+    std::string_view text = ReadTarget(index);
+    text =
+        InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
+    if (rules) {
+      text = ReplacementPass(text);
+    }
+    whole.emplace(ScratchFolder(inputs_.temporaryFolder));
+    whole->Write(text);
+    whole->Flush();
+    space_.Clear();
+    reader.emplace([&file = *whole, at = std::uint64_t{0}](char* into, std::size_t size) mutable {
+      const std::size_t got = file.ReadAt(at, into, size);
+      at += got;
+      return got;
+    });
+  } else if (const auto ahead = inputs_.contents.find(index); ahead != inputs_.contents.end()) {
+    auto bytes = std::make_shared<const std::string>(std::move(ahead->second));
+    inputs_.contents.erase(ahead);
+    reader.emplace([bytes, at = std::size_t{0}](char* into, std::size_t size) mutable {
+      const std::size_t got = std::min(size, bytes->size() - at);
+      std::memcpy(into, bytes->data() + at, got);
+      at += got;
+      return got;
+    });
+  } else {
+    reader.emplace(FileBytes(fileName));
+  }
+  TCharCode code = CodeOf(index);
+  for (bool firstPiece = true;; firstPiece = false) {
+    if (space_.Used() >= pieceSize / 2) {
+      FlushRun(store, run);
+    }
+    SetStatus(kStatusReading);
+    std::string_view piece;
+    if (!reader->Next(space_, pieceSize - space_.Used(), piece)) {
+      break;
+    }
+    if (!whole) {
+      const TCharCode checked = CheckedTargetCode(fileName, code, piece);
+      if (!firstPiece && checked != code) {
+        throw EFileError("ファイル「" + fileName +
+                         "」は途中から別の文字コードになっています。\r\n処理を中止します。");
+      }
+      code = checked;
+      piece = InternalText(index, firstOfCycle && firstPiece, code, piece);
+    }
+    LinePass(piece, run);
+  }
+}
+
+// Replacement rules work on a file's whole text: one too large to be replaced in the memory
+// left free (the text, and the rules' result twice) is refused rather than replaced in pieces.
+void TSortJob::RefuseReplacingTooLarge(std::size_t index) const {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(inputs_.files[index], ec);
+  if (!ec && size / 2 * 6 > AvailableMemory()) {
+    throw EFileError("ファイル「" + inputs_.files[index] +
+                     "」は大きすぎて、文字列置換をメモリ内で行えません。\r\n置換ルールを外すか、"
+                     "ファイルを分けて下さい。\r\n処理を中止します。");
+  }
+}
+
+// Sorts the run and puts it on disk, and its lines written ahead of the sorted ones (comment
+// lines; every line, keys undone, when nothing is sorted) in the front file. Empties the space.
+void TSortJob::FlushRun(TRunStore& store, TCycleLines<TWideRef>& run) {
+  std::string undone;
+  for (std::size_t i = 0; i < run.main.size(); ++i) {
+    std::string_view line = space_.View(run.main[i]);
+    if (!run.mainKeyed.empty() && run.mainKeyed[i]) {
+      MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, undone);
+      line = undone;
+    }
+    store.AppendFrontLine(line);
+  }
+  if (!run.lines.empty()) {
+    SetStatus(kStatusSortingRuns, 0, space_.Used());
+    SortClassLists(run.lines, space_, SortOptions());
+    for (const TWideRef ref : run.lines) {
+      store.AppendRunLine(space_.View(ref));
+    }
+    store.EndRun();
+  }
+  CheckStop();
+  run = {};
+  space_.Clear();
+}
+
+// Writes the front lines as they are, then the runs' lines merged, with their keys undone and,
+// with Duplicate, each line left out that repeats the one before it (as WriteSortedRun does).
+void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget) {
+  SetStatus(kStatusMerging, store.FrontLines() + store.RunLines(), cycleBytes_);
+  TAtomicFile out(fileName);
+  if (output_.byteOrderMark) {
+    out.Write(kUtf8ByteOrderMark);
+  }
+  const auto memory = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 2, 1ULL << 30));
+  const std::size_t flushAt = std::clamp<std::size_t>(memory / 8, 4096, std::size_t{4} << 20);
+  TOutputRun run(output_.lineEnd);
+  std::size_t written = 0; // lines written before the run
+  std::uint64_t count = 0;
+  auto append = [&](std::string_view line) {
+    AppendOutputLine(run, line, false);
+    if (run.BufferedBytes() >= flushAt) {
+      run.WriteTo(out);
+      written += run.Lines();
+      run.Clear();
+    }
+  };
+  try {
+    store.ForEachFrontLine(memory, [&](std::string_view line) {
+      append(line);
+      ReportLine(count++);
+      CheckStop();
+    });
+    if (!Unordered()) {
+      TUndoBuffers undone;
+      std::string previous;
+      bool first = true;
+      store.Merge(SortOptions(), memory, [&](std::string_view keyed) {
+        const std::string_view line = Undone(keyed, undone);
+        const bool duplicate =
+            setting_.Duplicate && !first &&
+            (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
+        if (!duplicate) {
+          append(line);
+        }
+        if (setting_.Duplicate) {
+          previous.assign(line);
+        }
+        first = false;
+        ReportLine(count++);
+        CheckStop();
+      });
+    }
+    run.WriteTo(out);
+  } catch (const EOutputLineError& e) {
+    throw EFileError(UnwritableMessage("出力の " + std::to_string(e.line + written) + " 行目",
+                                       e.character, output_.code));
+  }
+  out.Commit();
 }
 
 } // namespace

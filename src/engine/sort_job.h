@@ -21,6 +21,7 @@
 #include "text/char_code.h"
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -38,6 +39,11 @@ struct TSortJobInputs {
   // examined, by their index in `files`: the job takes them instead of reading the file, and
   // gives their memory back once it has them.
   std::map<std::size_t, std::string> contents = {};
+  // The memory a cycle's sort may hold, in bytes; 0: the physical memory left free. A cycle whose
+  // text needs more is sorted in runs on disk and merged (external_sort.h).
+  std::uint64_t memoryLimit = 0;
+  // The folder for those runs; empty: $TMPDIR, else /var/tmp.
+  std::string temporaryFolder = {};
 };
 
 // What the job asks of the side that started it. TSortThread runs each call on the main thread
@@ -92,6 +98,9 @@ inline constexpr const char* kStatusConverting = "文字コード変換中";
 inline constexpr const char* kStatusReplacing = "文字列置換中";
 inline constexpr const char* kStatusLinePass = "文字処理中";
 inline constexpr const char* kStatusSorting = "ソート中";
+// A text larger than the memory budget: its runs are sorted, then merged into the output.
+inline constexpr const char* kStatusSortingRuns = "ソート中 (分割)";
+inline constexpr const char* kStatusMerging = "ソート中 (併合)";
 inline constexpr const char* kStatusWriting = "ファイル書込中 + 文字処理中";
 
 } // namespace zorbe

@@ -1,7 +1,12 @@
 #include "platform/memory.h"
 
+#include <cctype>
 #include <cstdint>
+#include <fstream>
+#include <limits>
+#include <string>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace zorbe {
 
@@ -13,6 +18,63 @@ void AdviseHugePages(void* data, std::size_t size) {
   if (end > begin) {
     ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
   }
+}
+
+std::uint64_t AvailableMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  std::uint64_t kib = 0;
+  std::string unit;
+  while (meminfo >> key >> kib >> unit) {
+    if (key == "MemAvailable:") {
+      return kib << 10;
+    }
+  }
+  const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * pageSize : 0;
+}
+
+std::optional<std::uint64_t> ParseMemorySize(std::string_view text) {
+  std::uint64_t value = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    if (value > (std::numeric_limits<std::uint64_t>::max() - 9) / 10) {
+      return std::nullopt;
+    }
+    value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+  }
+  if (i == 0 || value == 0) {
+    return std::nullopt;
+  }
+  std::string_view suffix = text.substr(i);
+  int shift = 20; // MiB without a suffix
+  if (!suffix.empty()) {
+    switch (std::toupper(static_cast<unsigned char>(suffix[0]))) {
+    case 'K':
+      shift = 10;
+      break;
+    case 'M':
+      shift = 20;
+      break;
+    case 'G':
+      shift = 30;
+      break;
+    case 'T':
+      shift = 40;
+      break;
+    default:
+      return std::nullopt;
+    }
+    suffix.remove_prefix(1);
+    if (suffix != "" && suffix != "B" && suffix != "b" && suffix != "iB" && suffix != "ib") {
+      return std::nullopt;
+    }
+  }
+  if (value > (std::numeric_limits<std::uint64_t>::max() >> shift)) {
+    return std::nullopt;
+  }
+  return value << shift;
 }
 
 } // namespace zorbe
