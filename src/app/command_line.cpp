@@ -380,6 +380,8 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     inputs.setting.NoConnected = false; // one file at most: the same output either way
   }
   JobSetting = inputs.setting;
+  inputs.memoryLimit = request.options.memory.value_or(MemoryLimitBytes(options));
+  inputs.temporaryFolder = request.options.temporaryDirectory.value_or("");
 
   TAppJobHost host;
   host.SetOverwriteWithoutAsking(request.options.yes);

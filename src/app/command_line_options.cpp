@@ -1,5 +1,7 @@
 #include "app/command_line_options.h"
 
+#include "platform/memory.h"
+
 #include <getopt.h>
 
 #include <mutex>
@@ -32,6 +34,15 @@ const char* const kHelpText =
     "      --progress      show progress on standard error even when it is not a\n"
     "                      terminal\n"
     "      --no-progress   never show progress\n"
+    "      --memory=SIZE   sort in at most SIZE of memory (K, M or G; a bare number\n"
+    "                      is MiB; default: MemoryLimit in zorbe.ini, else the\n"
+    "                      physical memory left free); a larger text is sorted in\n"
+    "                      runs on disk and merged, with the same output, except\n"
+    "                      that with the setting's letter-case folding, lines equal\n"
+    "                      but for case may come out in another order (and with\n"
+    "                      duplicates removed, another of them may be kept)\n"
+    "      --temporary-directory=DIR\n"
+    "                      put those runs in DIR (default: $TMPDIR, else /var/tmp)\n"
     "      --list-settings list the saved setting names, one a line\n"
     "      --detect        print the character code of each FILE; sort nothing\n"
     "      --help          show this help\n"
@@ -61,6 +72,8 @@ enum : int {
   kOptDetect,
   kOptHelp,
   kOptVersion,
+  kOptMemory,
+  kOptTemporaryDirectory,
 };
 
 const option kLongOptions[] = {
@@ -75,6 +88,8 @@ const option kLongOptions[] = {
     {"detect", no_argument, nullptr, kOptDetect},
     {"help", no_argument, nullptr, kOptHelp},
     {"version", no_argument, nullptr, kOptVersion},
+    {"memory", required_argument, nullptr, kOptMemory},
+    {"temporary-directory", required_argument, nullptr, kOptTemporaryDirectory},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -158,6 +173,16 @@ TCommandLineOptions ParseOptions(const std::vector<std::string>& args) {
       break;
     case kOptVersion:
       options.version = true;
+      break;
+    case kOptMemory:
+      options.memory = ParseMemorySize(Value(opt));
+      if (!options.memory) {
+        throw ECommandLineUsage("「" + std::string(optarg) +
+                                "」はメモリ量として使えません (例: 512M, 2G)。");
+      }
+      break;
+    case kOptTemporaryDirectory:
+      options.temporaryDirectory = Value(opt);
       break;
     case ':':
       throw ECommandLineUsage("オプション「" + OptionName(optopt) + "」には値が必要です。");

@@ -8,6 +8,7 @@
 // Every argument that is not an option keeps its place in the positional grammar
 // "[/s] [SETTING] [OUTPUT] FILE...", in order.
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,8 @@ struct TCommandLineOptions {
   bool detect = false;                              // --detect
   bool help = false;                                // --help
   bool version = false;                             // --version
+  std::optional<std::uint64_t> memory;              // --memory=SIZE, in bytes
+  std::optional<std::string> temporaryDirectory;    // --temporary-directory=DIR
   std::vector<std::string> operands;                // the arguments that are not options, in order
 };
 

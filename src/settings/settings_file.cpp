@@ -33,6 +33,7 @@ const TKey<TOptions> kOptionKeys[] = {
     {"EditorPath", &O::EditorPath},
     {"SortEndListViewClear", &O::SortEndListViewClear},
     {"SettingWindowTab", &O::SettingWindowTab},
+    {"MemoryLimit", &O::MemoryLimit},
 };
 
 // Reads every key of the table into the record; `defaults` gives the value of an absent key.

@@ -7,6 +7,7 @@
 
 #include "settings/setting_option_items.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,17 @@ struct TOptions {
   std::string EditorPath;
   bool SortEndListViewClear = false;
   bool SettingWindowTab = false;
+  // The memory a sort may hold, in MiB; 0 (or less): the physical memory left free. A text that
+  // needs more is sorted in runs on disk.
+  int MemoryLimit = 0;
 
   bool operator==(const TOptions&) const = default;
 };
+
+// The memory limit of the options in bytes; 0 when none is set.
+inline std::uint64_t MemoryLimitBytes(const TOptions& options) {
+  return options.MemoryLimit > 0 ? static_cast<std::uint64_t>(options.MemoryLimit) << 20 : 0;
+}
 
 class TSettingsFile {
 public:

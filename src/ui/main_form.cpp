@@ -338,6 +338,7 @@ void TMainForm::Start() {
 }
 
 void TMainForm::RunJob(TSortJobInputs inputs) {
+  inputs.memoryLimit = MemoryLimitBytes(options_);
   idle_ = false;
   host_.SetCancelled(false);
   job_.reset(); // an earlier job has ended, callback and all

@@ -95,6 +95,10 @@ TEST(CommandLineOptions, FlagsAreRead) {
   EXPECT_EQ(o.progress, TProgressWanted::Never);
   EXPECT_TRUE(o.listSettings && o.detect && o.help && o.version);
   EXPECT_FALSE(o.yes || o.quiet || o.batch);
+  o = ParseOptions({"--memory=256M", "--temporary-directory", "/big", "a"});
+  EXPECT_EQ(o.memory, std::uint64_t{256} << 20);
+  EXPECT_EQ(o.temporaryDirectory, "/big");
+  EXPECT_FALSE(ParseOptions({"a"}).memory);
 }
 
 TEST(CommandLineOptions, UsageErrorsNameTheProblem) {
@@ -116,6 +120,9 @@ TEST(CommandLineOptions, UsageErrorsNameTheProblem) {
       {{"--setting=per file", "-o", "o", "a"}, "NoConnected=1"},
       {{"--setting=per file", "-", "b"}, "複数のファイルを標準出力に書けません。"},
       {{"-y", "", "a"}, "2 番目の引数が空です。"},
+      {{"--memory=2X", "a"}, "「2X」はメモリ量として使えません"},
+      {{"--memory=0", "a"}, "「0」はメモリ量として使えません"},
+      {{"--temporary-directory=", "a"}, "オプション「--temporary-directory」の値が空です。"},
   };
   for (const auto& c : cases) {
     try {

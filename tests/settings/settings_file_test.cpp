@@ -108,6 +108,7 @@ TEST_F(SettingsFileTest, OptionsRoundTripAndBadValuesReadAsDefaults) {
   options.WaveFileName = "/end.wav";
   options.FlashSec = 30;
   options.EditorPath = "/usr/bin/editor";
+  options.MemoryLimit = 512;
   settings.SaveOptions(options);
   EXPECT_EQ(settings.LoadOptions(), options);
 
