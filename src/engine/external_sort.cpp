@@ -1,13 +1,17 @@
 #include "engine/external_sort.h"
 
+#include "engine/two_threads.h"
 #include "platform/file_system.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <unistd.h>
 
 namespace zorbe {
@@ -74,36 +78,108 @@ private:
   std::size_t filled_ = 0;
 };
 
-// The order of the merge: SortClassLists' order, the earlier run first among equal lines.
+// The order of the merge: SortClassLists' order, the earlier run first among equal lines. Each
+// run's current line carries a key that decides most comparisons alone: the class position in
+// its top byte, then the line's first seven bytes as compared (folded with Distinction, each
+// reversed when descending), zeros after a short line's end. Lines with equal keys are compared
+// in full.
 class TMergeOrder {
 public:
   explicit TMergeOrder(const TClassSortOptions& options)
-      : options_(options), positionOfClass_(PositionOfClass(options)) {}
+      : options_(options), positionOfClass_(PositionOfClass(options)),
+        descending_(options.sortDirection == 1) {}
 
   struct THead {
+    std::uint64_t key = 0;
     std::string_view line;
-    std::uint8_t position = 0;
     std::uint32_t run = 0;
   };
 
-  std::uint8_t PositionOf(std::string_view line) const {
-    return positionOfClass_[ClassForSort(line, options_.charTypeOrder, options_.codes)];
+  void SetLine(THead& head, std::string_view line) const {
+    head.line = line;
+    std::uint64_t prefix = 0;
+    const std::size_t size = std::min<std::size_t>(line.size(), 7);
+    bool trail = false;
+    for (std::size_t i = 0; i < size; ++i) {
+      auto c = static_cast<unsigned char>(line[i]);
+      if (options_.distinction) {
+        c = !trail && c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+        trail = !trail && IsLeadByte(c);
+      }
+      prefix |= std::uint64_t{c} << (48 - 8 * i);
+    }
+    if (descending_) {
+      prefix = ~prefix & kPrefixBits;
+    }
+    const std::uint64_t position =
+        positionOfClass_[ClassForSort(line, options_.charTypeOrder, options_.codes)];
+    head.key = position << 56 | prefix;
   }
   bool Before(const THead& a, const THead& b) const {
-    if (a.position != b.position) {
-      return a.position < b.position;
+    if (a.key != b.key) {
+      return a.key < b.key;
     }
     int order = options_.distinction ? CompareFolded(a.line, b.line) : CompareBytes(a.line, b.line);
-    if (options_.sortDirection == 1) {
+    if (descending_) {
       order = -order;
     }
     return order != 0 ? order < 0 : a.run < b.run;
   }
 
 private:
+  static constexpr std::uint64_t kPrefixBits = (std::uint64_t{1} << 56) - 1;
   TClassSortOptions options_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
+  bool descending_;
 };
+
+// Batches of merged lines handed from the merging thread to the writing one: at most two in
+// flight, so the two threads overlap without either running far ahead. Either side may close
+// it (at the end, or when it fails); the other then stops waiting.
+class TBatchQueue {
+public:
+  // Hands a full batch over and returns an empty one; false once the queue is closed.
+  bool Put(std::string& batch) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return closed_ || full_.size() < 2; });
+    if (closed_) {
+      return false;
+    }
+    full_.push_back(std::move(batch));
+    batch = std::move(spare_);
+    batch.clear();
+    changed_.notify_all();
+    return true;
+  }
+  // The next batch, into `batch` (whose memory goes back to the merging side); false at the end.
+  bool Take(std::string& batch) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return closed_ || !full_.empty(); });
+    if (full_.empty()) {
+      return false;
+    }
+    spare_ = std::move(batch);
+    batch = std::move(full_.front());
+    full_.pop_front();
+    changed_.notify_all();
+    return true;
+  }
+  void Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> full_;
+  std::string spare_;
+  bool closed_ = false;
+};
+
+// Thrown through the merge when the writing side has closed the queue.
+struct EMergeEnded {};
 
 // The buffer of each of `readers` readers sharing `memory` bytes.
 std::size_t ReaderBuffer(std::size_t memory, std::size_t readers) {
@@ -191,38 +267,97 @@ void TRunStore::Merge(const TClassSortOptions& options, std::size_t memory,
                       const std::function<void(std::string_view)>& visit) {
   EndRun();
   runs_.Flush();
+  const std::size_t batchSize = std::clamp<std::size_t>(memory / 16, 4096, std::size_t{2} << 20);
+  TBatchQueue queue;
+  RunBoth(
+      [&] {
+        try {
+          std::string batch;
+          while (queue.Take(batch)) {
+            for (std::size_t at = 0; at < batch.size();) {
+              const std::size_t end = batch.find('\n', at);
+              visit(std::string_view(batch).substr(at, end - at));
+              at = end + 1;
+            }
+          }
+        } catch (...) {
+          queue.Close(); // the merging side stops at its next batch
+          throw;
+        }
+      },
+      [&] {
+        try {
+          std::string batch;
+          batch.reserve(batchSize + 4096);
+          MergeRuns(options, memory - std::min(memory, 4 * batchSize), [&](std::string_view line) {
+            batch += line;
+            batch += '\n';
+            if (batch.size() >= batchSize && !queue.Put(batch)) {
+              throw EMergeEnded{};
+            }
+          });
+          if (!batch.empty()) {
+            queue.Put(batch);
+          }
+        } catch (const EMergeEnded&) {
+        } catch (...) {
+          queue.Close();
+          throw;
+        }
+        queue.Close();
+      });
+}
+
+// The runs' lines in merged order: a heap of the runs by their current lines, the first in
+// order on top; the top's run moves on to its next line and sinks to its place.
+void TRunStore::MergeRuns(const TClassSortOptions& options, std::size_t memory,
+                          const std::function<void(std::string_view)>& visit) const {
   const TMergeOrder order(options);
   const std::size_t bufferSize = ReaderBuffer(memory, runEnds_.size());
   std::vector<TStretchReader> readers;
-  std::vector<TMergeOrder::THead> heads;
   readers.reserve(runEnds_.size());
   std::uint64_t begin = 0;
   for (const std::uint64_t end : runEnds_) {
     readers.emplace_back(runs_, begin, end, bufferSize);
     begin = end;
   }
-  // A heap of the runs by their current lines, the first in order on top.
-  std::vector<std::uint32_t> heap;
-  auto after = [&](std::uint32_t a, std::uint32_t b) { return order.Before(heads[b], heads[a]); };
-  heads.resize(readers.size());
+  std::vector<TMergeOrder::THead> heap;
   for (std::uint32_t run = 0; run < readers.size(); ++run) {
-    if (readers[run].NextLine(heads[run].line)) {
-      heads[run].position = order.PositionOf(heads[run].line);
-      heads[run].run = run;
-      heap.push_back(run);
+    std::string_view line;
+    if (readers[run].NextLine(line)) {
+      heap.emplace_back();
+      heap.back().run = run;
+      order.SetLine(heap.back(), line);
     }
   }
+  auto after = [&](const TMergeOrder::THead& a, const TMergeOrder::THead& b) {
+    return order.Before(b, a);
+  };
   std::make_heap(heap.begin(), heap.end(), after);
   while (!heap.empty()) {
-    std::pop_heap(heap.begin(), heap.end(), after);
-    const std::uint32_t run = heap.back();
-    visit(heads[run].line);
-    if (readers[run].NextLine(heads[run].line)) {
-      heads[run].position = order.PositionOf(heads[run].line);
-      std::push_heap(heap.begin(), heap.end(), after);
-    } else {
+    TMergeOrder::THead top = heap.front();
+    visit(top.line);
+    std::string_view line;
+    if (!readers[top.run].NextLine(line)) {
+      std::pop_heap(heap.begin(), heap.end(), after);
       heap.pop_back();
+      continue;
     }
+    order.SetLine(top, line);
+    // Sinks the new top: the earlier child moves up while it comes before the top.
+    const std::size_t count = heap.size();
+    std::size_t at = 0;
+    for (std::size_t child = 1; child < count; child = 2 * at + 1) {
+      if (child + 1 < count && order.Before(heap[child + 1], heap[child])) {
+        ++child;
+      }
+      if (!order.Before(heap[child], top)) {
+        break;
+      }
+      heap[at] = heap[child];
+      at = child;
+    }
+    heap[at] = top;
   }
 }
 

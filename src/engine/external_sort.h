@@ -67,11 +67,15 @@ public:
 
   // Visits the front lines in order.
   void ForEachFrontLine(std::size_t bufferSize, const std::function<void(std::string_view)>& visit);
-  // Visits the lines of all runs in merged order, with about `memory` bytes of buffers.
+  // Visits the lines of all runs in merged order, with about `memory` bytes of buffers. The
+  // runs are merged on a helper thread while `visit` runs on the calling one.
   void Merge(const TClassSortOptions& options, std::size_t memory,
              const std::function<void(std::string_view)>& visit);
 
 private:
+  void MergeRuns(const TClassSortOptions& options, std::size_t memory,
+                 const std::function<void(std::string_view)>& visit) const;
+
   TScratchFile runs_;
   TScratchFile front_;
   std::vector<std::uint64_t> runEnds_;
