@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Large and odd inputs: each one is sorted (or refused with a message) and its wall time and
-# peak memory are printed as a Markdown table for docs/limits.md. Needs about 6 GB of disk in
-# bench/data/stress and about 4 GB of memory.
+# peak memory are printed as Markdown tables for docs/limits.md. Needs about 6 GB of disk in
+# bench/data/stress and about 4 GB of memory; the texts larger than their memory budget need
+# more disk for their runs in $TMPDIR (else /var/tmp), and the 10 GB one about 32 GB, or it is
+# skipped with a message.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/release
@@ -79,3 +81,42 @@ run "10,000 files in nested folders: sorting" "$(size "$data/many")" "$work/zorb
 # Every rule is a pass over the whole text: 5,000 of them run on 10 MB.
 run "5,000 replacement rules on 10 MB" "$(size "$data/corpus10.txt")" "$work/zorbe" /s rules "$work/out.txt" "$data/corpus10.txt"
 run "10,000 look-alike groups on 100 MB" "$(size "$data/corpus100.txt")" "$work/zorbe" /s fuzzy "$work/out.txt" "$data/corpus100.txt"
+
+# Texts larger than their memory budget, sorted in runs on disk, side by side with LC_ALL=C sort
+# given the same budget and the same temporary folder.
+scratch=${TMPDIR:-/var/tmp}
+avail() { df -B1 --output=avail "$1" | tail -n 1; }
+external() { # name, input, budget, whether to compare with the in-memory output
+  local name=$1 input=$2 budget=$3 compare=$4 bytes zwall swall
+  bytes=$(size "$input")
+  run "$name: zorbe --memory=$budget" "$bytes" "$work/zorbe" --memory="$budget" \
+    --temporary-directory="$scratch" /s plain "$work/external.txt" "$input"
+  read -r zwall _ <"$work/time"
+  if [ "$compare" = yes ]; then
+    "$work/zorbe" /s plain "$work/in-memory.txt" "$input" </dev/null >/dev/null 2>&1
+    if cmp -s "$work/external.txt" "$work/in-memory.txt"; then same="the same bytes"; else same="DIFFERENT"; fi
+    rm -f "$work/in-memory.txt"
+  fi
+  rm -f "$work/external.txt"
+  run "$name: LC_ALL=C sort -S $budget" "$bytes" env LC_ALL=C sort -S "$budget" -T "$scratch" \
+    -o "$work/out-sort.txt" "$input"
+  read -r swall _ <"$work/time"
+  external_notes+=("$name: zorbe / sort wall time $(echo "scale=2; $zwall / $swall" | bc -l)${compare:+; output and in-memory output: $same}")
+}
+external_notes=()
+echo
+echo "| larger than the memory budget | size | result | wall s | peak MB | peak / input |"
+echo "|---|---|---|---|---|---|"
+external "2 GB" "$data/2gb.txt" 256M yes
+if [ -f "$data/10gb.txt" ] || [ "$(avail "$data")" -ge $((32 << 30)) ]; then
+  [ -f "$data/10gb.txt" ] || "$build/bench/make_corpus" 10000 "$data/10gb.txt"
+  if [ "$(avail "$scratch")" -ge $((21 << 30)) ]; then
+    external "10 GB" "$data/10gb.txt" 1G ""
+  else
+    echo "| 10 GB | skipped: less than 21 GB free in $scratch for the runs and the output |"
+  fi
+else
+  echo "| 10 GB | skipped: less than 32 GB free in $data for the input, the runs and the output |"
+fi
+echo
+printf '%s\n' "${external_notes[@]}"
