@@ -151,6 +151,37 @@ TEST_F(MainFormTest, ImmediateSortStartsOnAddingAndClearsTheListAtTheEnd) {
   EXPECT_EQ(shell.beeps, 1);
 }
 
+// With MemoryLimit below what the text needs, the caption names the sort's two phases on disk,
+// and the output is the sorted text.
+TEST_F(MainFormTest, CaptionNamesTheRunAndMergePhasesOfASortLargerThanItsMemory) {
+  TOptions options;
+  options.MemoryLimit = 1;
+  settings.SaveOptions(options);
+  std::string text;
+  std::vector<std::string> lines;
+  for (int i = 0; i < 150000; ++i) {
+    lines.push_back(std::to_string(i * 7919 % 150001));
+    text += lines.back() + "\r\n";
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string sorted;
+  for (const std::string& line : lines) {
+    sorted += line + "\r\n";
+  }
+  const std::string a = folder.Write("a.txt", text);
+  auto form = MakeForm();
+  std::vector<QString> captions;
+  QObject::connect(form.get(), &QWidget::windowTitleChanged,
+                   [&](const QString& title) { captions.push_back(title); });
+  form->AddFiles({a});
+  form->Start();
+  ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+  for (const char* phase : {"Zorbe 2nd - ソート中 (分割)", "Zorbe 2nd - ソート中 (併合)"}) {
+    EXPECT_NE(std::find(captions.begin(), captions.end(), Q(phase)), captions.end()) << phase;
+  }
+  EXPECT_TRUE(test::ReadBytes(folder.File("a[0].txt")) == sorted);
+}
+
 // The save dialog's choice goes into the output field in double quotes: unquoted, a name with a
 // blank was read as its first word, and the sort wrote to (and asked to overwrite) that file.
 TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
