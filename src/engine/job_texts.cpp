@@ -236,9 +236,10 @@ std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
 }
 
 std::size_t TJobTexts::ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
-                                      std::size_t size) const {
-  const std::size_t mark = ByteOrderMarkSize({bytes, size}, code);
-  return UnicodeToInternal(fileName, code, {bytes + mark, size - mark}, mark, bytes, table_);
+                                      std::size_t size, std::uint64_t offset) const {
+  const std::size_t mark = offset == 0 ? ByteOrderMarkSize({bytes, size}, code) : 0;
+  return UnicodeToInternal(fileName, code, {bytes + mark, size - mark},
+                           static_cast<std::size_t>(offset) + mark, bytes, table_);
 }
 
 TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,

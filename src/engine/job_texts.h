@@ -44,9 +44,11 @@ public:
   std::string ReadAuxiliary(const std::string& fileName) const;
 
   // A Unicode target read whole into `bytes`, converted in place to the internal form without
-  // its byte-order mark; returns the new size. Throws EFileError.
+  // its byte-order mark; returns the new size. Throws EFileError. A piece of whole lines from
+  // `offset` on (a large file read a piece at a time) has no byte-order mark unless it starts
+  // the file, and errors count its bytes from there.
   std::size_t ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
-                             std::size_t size) const;
+                             std::size_t size, std::uint64_t offset = 0) const;
   // Whether a Shift-JIS, JIS or EUC text, once in the internal form, must be rewritten to use
   // the job's codes (RewriteInternal of the table).
   bool RewritesInternal() const { return table_.RewritesInternal(); }

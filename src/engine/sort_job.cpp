@@ -164,7 +164,7 @@ private:
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
   std::string_view InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                std::string_view text);
+                                std::string_view text, std::uint64_t offset = 0);
   TClassSortOptions SortOptions() const;
   std::uint64_t MemoryBudget() const;
   void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget);
@@ -175,7 +175,7 @@ private:
   void WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget);
   std::string_view ReadTarget(std::size_t index);
   std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
-                                  std::string_view text);
+                                  std::string_view text, std::uint64_t offset);
   std::string_view ConvertCharCode(TCharCode code, std::string_view text);
   std::string_view ReplacementPass(std::string_view text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
@@ -357,10 +357,11 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
   LinePass(text, cycle);
 }
 
-// A target's text (all of it, or a piece of whole lines) read in `code`, made the internal form.
-// The first text of a cycle also settles the output's line end and byte-order mark.
+// A target's text (all of it, or a piece of whole lines from `offset` on) read in `code`, made
+// the internal form. The first text of a cycle also settles the output's line end and
+// byte-order mark.
 std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                        std::string_view text) {
+                                        std::string_view text, std::uint64_t offset) {
   const std::string& fileName = inputs_.files[index];
   substitutions_.Note(fileName, code, text);
   cycleBytes_ += text.size();
@@ -369,7 +370,7 @@ std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TC
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting, 0, text.size());
-    text = ConvertUnicode(fileName, code, text);
+    text = ConvertUnicode(fileName, code, text, offset);
     crLf = FirstLineEndsInCrLf(text);
   } else {
     crLf = FirstLineEndsInCrLf(text);
@@ -400,9 +401,9 @@ std::string_view TSortJob::ReadTarget(std::size_t index) {
 // not UTF-8, a character it can't hold ends the job here, naming the file and line, before
 // anything is written.
 std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
-                                          std::string_view text) {
+                                          std::string_view text, std::uint64_t offset) {
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size());
+  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size(), offset);
   text = space_.EndText(bytes, size);
   if (output_.code != TOutputCode::Utf8) {
     const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
@@ -858,6 +859,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
     reader.emplace(FileBytes(fileName));
   }
   TCharCode code = CodeOf(index);
+  std::uint64_t offset = 0; // of the piece in the file
   for (bool firstPiece = true;; firstPiece = false) {
     if (space_.Used() >= pieceSize / 2) {
       FlushRun(store, run);
@@ -874,7 +876,9 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
                          "」は途中から別の文字コードになっています。\r\n処理を中止します。");
       }
       code = checked;
-      piece = InternalText(index, firstOfCycle && firstPiece, code, piece);
+      const std::size_t size = piece.size();
+      piece = InternalText(index, firstOfCycle && firstPiece, code, piece, offset);
+      offset += size;
     }
     LinePass(piece, run);
   }

@@ -216,6 +216,17 @@ TEST(ExternalSort, OtherCodesJoinedFilesAndRulesGiveTheInMemoryBytes) {
   };
   const std::vector<TCase> cases = {
       {"UTF-8 with a byte-order mark", {folder.Write("u8.txt", utf8)}, {ccUtf8}, ""},
+      {"UTF-8 lines that start with U+FEFF",
+       {folder.Write("feff.txt",
+                     [&] {
+                       std::string text;
+                       for (int i = 0; i < 500; ++i) {
+                         text += "\xEF\xBB\xBF" + std::to_string(i % 97) + "\n";
+                       }
+                       return text;
+                     }())},
+       {ccUtf8},
+       ""},
       {"UTF-16LE",
        {folder.Write("u16.txt", test::Recode(utf8, "UTF-8", "UTF-16LE"))},
        {ccUtf16LE},
