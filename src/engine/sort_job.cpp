@@ -84,6 +84,13 @@ std::string UnwritableMessage(const std::string& where, const std::string& chara
          " で出力できません。\r\n出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。";
 }
 
+// Where a piece of a target's text starts (a large target is read a piece of whole lines at a
+// time): its byte offset in the file, and the lines before it.
+struct TPiecePlace {
+  std::uint64_t offset = 0;
+  std::uint64_t lines = 0;
+};
+
 // How a cycle's output is written: decided from the setting and the cycle's targets.
 struct TOutputForm {
   TOutputCode code = TOutputCode::ShiftJis;
@@ -164,7 +171,7 @@ private:
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
   std::string_view InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                std::string_view text, std::uint64_t offset = 0);
+                                std::string_view text, TPiecePlace place = {});
   TClassSortOptions SortOptions() const;
   std::uint64_t MemoryBudget() const;
   void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget);
@@ -175,7 +182,7 @@ private:
   void WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget);
   std::string_view ReadTarget(std::size_t index);
   std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
-                                  std::string_view text, std::uint64_t offset);
+                                  std::string_view text, TPiecePlace place);
   std::string_view ConvertCharCode(TCharCode code, std::string_view text);
   std::string_view ReplacementPass(std::string_view text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
@@ -357,11 +364,11 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
   LinePass(text, cycle);
 }
 
-// A target's text (all of it, or a piece of whole lines from `offset` on) read in `code`, made
+// A target's text (all of it, or a piece of whole lines from `place` on) read in `code`, made
 // the internal form. The first text of a cycle also settles the output's line end and
 // byte-order mark.
 std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                        std::string_view text, std::uint64_t offset) {
+                                        std::string_view text, TPiecePlace place) {
   const std::string& fileName = inputs_.files[index];
   substitutions_.Note(fileName, code, text);
   cycleBytes_ += text.size();
@@ -370,7 +377,7 @@ std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TC
     const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting, 0, text.size());
-    text = ConvertUnicode(fileName, code, text, offset);
+    text = ConvertUnicode(fileName, code, text, place);
     crLf = FirstLineEndsInCrLf(text);
   } else {
     crLf = FirstLineEndsInCrLf(text);
@@ -401,15 +408,16 @@ std::string_view TSortJob::ReadTarget(std::size_t index) {
 // not UTF-8, a character it can't hold ends the job here, naming the file and line, before
 // anything is written.
 std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
-                                          std::string_view text, std::uint64_t offset) {
+                                          std::string_view text, TPiecePlace place) {
   char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size(), offset);
+  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size(), place.offset);
   text = space_.EndText(bytes, size);
   if (output_.code != TOutputCode::Utf8) {
     const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
     if (bad != std::string_view::npos) {
       throw EFileError(UnwritableMessage("「" + fileName + "」の " +
-                                             std::to_string(LineOfOffset(text, bad)) + " 行目",
+                                             std::to_string(place.lines + LineOfOffset(text, bad)) +
+                                             " 行目",
                                          CharacterAt(text, bad, texts_->Table()), output_.code));
     }
   }
@@ -859,7 +867,9 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
     reader.emplace(FileBytes(fileName));
   }
   TCharCode code = CodeOf(index);
-  std::uint64_t offset = 0; // of the piece in the file
+  TPiecePlace place;
+  // Only a Unicode text's message about a character the output can't hold counts lines.
+  const bool countLines = IsUnicodeCode(code) && output_.code != TOutputCode::Utf8;
   for (bool firstPiece = true;; firstPiece = false) {
     if (space_.Used() >= pieceSize / 2) {
       FlushRun(store, run);
@@ -877,8 +887,9 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       }
       code = checked;
       const std::size_t size = piece.size();
-      piece = InternalText(index, firstOfCycle && firstPiece, code, piece, offset);
-      offset += size;
+      piece = InternalText(index, firstOfCycle && firstPiece, code, piece, place);
+      place.offset += size;
+      place.lines += countLines ? CountLines(piece) : 0;
     }
     LinePass(piece, run);
   }

@@ -261,6 +261,26 @@ TEST(ExternalSort, OtherCodesJoinedFilesAndRulesGiveTheInMemoryBytes) {
   }
 }
 
+// A character the output code can't hold is named with its line in the whole file, not in the
+// piece it was read in.
+TEST(ExternalSort, AnUnwritableCharacterIsNamedWithItsLineInTheFile) {
+  TTempFolder folder;
+  std::string text;
+  for (int i = 1; i < 400; ++i) {
+    text += "line " + std::to_string(i) + "\n";
+  }
+  text += "caf\xC3\xA9\n";
+  const std::string file = folder.Write("u8.txt", text);
+  TSettingOptionItems setting = SettingDefaults();
+  setting.OutputCode = ocShiftJis;
+  const TJobRun memory = RunJob(folder, setting, {file}, {ccUtf8}, 0);
+  const TJobRun runs = RunJob(folder, setting, {file}, {ccUtf8}, 1000);
+  EXPECT_EQ(runs.result.outcome, TJobOutcome::Failed);
+  EXPECT_NE(runs.result.message.find("の 400 行目"), std::string::npos) << runs.result.message;
+  EXPECT_EQ(runs.result.message, memory.result.message);
+  EXPECT_TRUE(runs.output.empty());
+}
+
 TEST(ExternalSort, AFullScratchFolderOrAStopEndsTheJobKeepingTheOldOutput) {
   TTempFolder folder;
   std::mt19937 random(5);
