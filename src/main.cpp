@@ -13,9 +13,9 @@
 #include "app/program_layout.h"
 #include "app/progress_line.h"
 #include "platform/console.h"
+#include "platform/display_probe.h"
 #include "platform/file_system.h"
 #include "settings/settings_file.h"
-#include "ui/display_probe.h"
 
 #include <algorithm>
 #include <cerrno>

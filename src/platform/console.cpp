@@ -1,6 +1,6 @@
 #include "platform/console.h"
 
-#include "text/encoding.h"
+#include "platform/line_ends.h"
 
 #include <algorithm>
 #include <atomic>
