@@ -170,7 +170,7 @@ TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
     }
   });
   answer.start(10);
-  Find<TFileNameEdit>(form.get(), "FNE")->browseButton()->click();
+  Find<TFileNameEdit>(form.get(), "FNE")->findChild<QToolButton*>()->click();
   EXPECT_EQ(Output(*form), Q("\"" + chosen + "\""));
   form->Start();
   ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
