@@ -379,7 +379,6 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     }
     inputs.setting.NoConnected = false; // one file at most: the same output either way
   }
-  JobSetting = inputs.setting;
 
   TAppJobHost host;
   host.SetOverwriteWithoutAsking(request.options.yes);

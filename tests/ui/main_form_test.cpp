@@ -192,7 +192,7 @@ TEST_F(MainFormTest, StartSettingGivenByALauncherIsChosen) {
   form.show();
   form.ApplyStartSetting("my words");
   EXPECT_EQ(Find<QComboBox>(&form, "cbSettingName")->currentText(), QStringLiteral("my words"));
-  EXPECT_EQ(CurrentSetting.SortDirection, 1);
+  EXPECT_EQ(form.CurrentSetting().SortDirection, 1);
 }
 
 TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
@@ -459,7 +459,7 @@ TEST_F(MainFormTest, WithoutStoredPlaceTheWindowIsCentredAndNothingIsChosen) {
   EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 2);
   EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 2);
   EXPECT_EQ(Find<QComboBox>(form.get(), "cbSettingName")->currentIndex(), -1);
-  EXPECT_EQ(CurrentSetting, SettingDefaults());
+  EXPECT_EQ(form->CurrentSetting(), SettingDefaults());
 }
 
 TEST_F(MainFormTest, SortEndPlaysFlashesOpensTheEditorAndClears) {
