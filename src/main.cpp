@@ -136,7 +136,7 @@ int main(int argc, char* argv[]) {
       [&](const std::function<bool()>& ended, const std::function<void()>& stop,
           const TJobProgress& progress) {
         interrupts.SetOnInterrupt(stop); // Ctrl+C acts like the Stop button
-        if (TInterruptWatcher::Interrupted()) {
+        if (interrupts.Interrupted()) {
           stop();
         }
         if (showProgress) {
@@ -152,7 +152,7 @@ int main(int argc, char* argv[]) {
         }
         interrupts.SetOnInterrupt({});
       },
-      [] { return TInterruptWatcher::Interrupted(); },
+      [&interrupts] { return interrupts.Interrupted(); },
       shell,
   };
   const int status = RunCommandLine(args, settings, services);
