@@ -2,14 +2,13 @@
 // Saving and deleting a named setting from the settings window, with their questions and
 // messages (all through the message routine).
 
+#include "app/message_texts.h"
 #include "settings/settings_file.h"
 
 #include <functional>
 #include <string>
 
 namespace zorbe {
-
-inline constexpr const char* kNoSettingNameMessage = "ソート設定名が指定されていません。";
 
 // Saves the controls' setting under `name`, asking first when the name exists. readControls
 // fills `record` from the window's controls, which is then written. Returns whether the setting

@@ -2,6 +2,7 @@
 
 #include "app/main_commands.h"
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "app/output_field.h"
 #include "app/target_files.h"
 #include "engine/output_name.h"
@@ -38,7 +39,6 @@
 namespace zorbe {
 namespace {
 
-const char* const kTextFilter = "テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
 constexpr int kDesignedWidth = 422;
 constexpr int kDesignedHeight = 315;
 constexpr int kNeverStoredTop = -100;
@@ -295,7 +295,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
 
 void TMainForm::OpenFiles() {
   const QStringList chosen = QFileDialog::getOpenFileNames(
-      this, QStringLiteral("開く"), {}, QtFileFilter(QString::fromUtf8(kTextFilter)));
+      this, QStringLiteral("開く"), {}, QtFileFilter(QString::fromUtf8(kTextFileFilter)));
   std::vector<std::string> names;
   for (const QString& name : chosen) {
     names.push_back(QFile::encodeName(name).toStdString());

@@ -1,6 +1,7 @@
 #include "ui/setting_form.h"
 
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "app/output_field_check.h"
 #include "app/setting_editing.h"
 #include "app/setting_form_rules.h"
@@ -306,7 +307,7 @@ void TSettingForm::Delete() {
 void TSettingForm::OpenInEditor(TFileNameEdit* field) {
   const std::string file = WithHomeFolder(field->text().toStdString());
   if (file.empty() || !FileExists(file)) {
-    ShowMessage("未入力またはテキストファイルが存在しません。", TMsgKind::Warning, TMsgButtons::OK);
+    ShowMessage(kNoTextFileMessage, TMsgKind::Warning, TMsgButtons::OK);
     return;
   }
   shell_.OpenInEditor(options_.EditorPath, file);
