@@ -13,6 +13,7 @@
 //   follows a match that took the CR.
 
 #include "fuzz_check.h"
+#include "regex/awk_str_test_peer.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 
@@ -91,7 +92,7 @@ std::string Expected(const TREMatcher& matcher, std::string_view text,
 }
 
 void CheckReplaceAll(TAWKStr& engine, std::string_view replacement, std::string_view text) {
-  const TREMatcher matcher = engine.Matcher();
+  const TREMatcher matcher = TAWKStrTestPeer(engine).Matcher();
   const std::size_t matches = matcher.ForEachMatch(text, [](const TREMatch&) {});
   std::string expected;
   bool badReplacement = false;

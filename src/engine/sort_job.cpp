@@ -413,20 +413,15 @@ std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text
 std::string_view TSortJob::ReplacementPass(std::string_view text) {
   SetStatus(kStatusReplacing);
   text = CrLfJoined(space_, text);
-  // The dictionaries outlive the engine, which only points at them.
-  TREDictionary synonyms;
-  TREDictionary fuzzyChars;
   TAWKStr engine;
   const bool synonymsExist = FileExists(setting_.SynonymDic);
   engine.SetUseSynonymDic(synonymsExist);
   engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
-  if (synonymsExist && engine.SynonymDics().empty()) {
-    synonyms = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
-    engine.SynonymDics().push_back(&synonyms);
+  if (synonymsExist) {
+    engine.AddSynonymDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic)));
   }
-  if (FileExists(setting_.FuzzyCharDic) && engine.FuzzyCharDics().size() == 1) {
-    fuzzyChars = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
-    engine.FuzzyCharDics().push_back(&fuzzyChars); // after the basic dictionary
+  if (FileExists(setting_.FuzzyCharDic)) {
+    engine.AddFuzzyCharDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic)));
   }
   std::string buffers[2];
   const std::string_view result = ApplyRules(engine, text, buffers);
