@@ -1,5 +1,6 @@
 #include "engine/line_store.h"
 
+#include "platform/check.h"
 #include "platform/file_system.h"
 #include "platform/memory.h"
 
@@ -34,12 +35,14 @@ char* TTextSpace::Allocate(std::size_t size) {
     throw std::bad_alloc();
   }
   char* start = base_ + used_;
+  newest_ = used_;
   used_ += size;
   return start;
 }
 
 void TTextSpace::Grow(const char* newest, std::size_t size) {
   const auto start = static_cast<std::size_t>(newest - base_);
+  ZORBE_ASSERT(start == newest_);
   if (size > reserved_ - start) {
     throw std::bad_alloc();
   }
@@ -47,6 +50,7 @@ void TTextSpace::Grow(const char* newest, std::size_t size) {
 }
 
 void TTextSpace::Shrink(const char* newest, std::size_t size) {
+  ZORBE_ASSERT(static_cast<std::size_t>(newest - base_) == newest_ && newest_ + size <= used_);
   used_ = static_cast<std::size_t>(newest - base_) + size;
 }
 
@@ -70,6 +74,7 @@ void TTextSpace::Clear() {
     ::madvise(base_, used_, MADV_DONTNEED);
   }
   used_ = 0;
+  newest_ = 0;
 }
 
 std::uint64_t TTextSpace::Store(std::string_view line) {

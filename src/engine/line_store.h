@@ -123,12 +123,13 @@ public:
     std::lock_guard lock(mutex_);
     return Allocate(size);
   }
-  // Grows the newest allocation, which starts at `newest`, to `size` bytes in place.
+  // Grows the newest allocation, which starts at `newest`, to `size` bytes in place. Asserts
+  // that nothing was allocated after it (that would be overwritten).
   void Grow(const char* newest, std::size_t size);
-  // Gives back the end of the newest allocation beyond its first `size` bytes.
+  // Gives back the end of the newest allocation beyond its first `size` bytes; asserts as Grow.
   void Shrink(const char* newest, std::size_t size);
   // Makes the newest allocation, which starts at `newest`, a text of `size` bytes followed by
-  // an LF, and returns the text.
+  // an LF, and returns the text; asserts as Grow.
   std::string_view EndText(char* newest, std::size_t size);
   // Gives back the memory of the whole pages in [from, to), whose bytes are no longer needed.
   void Release(const char* from, const char* to);
@@ -156,6 +157,7 @@ private:
   char* base_ = nullptr;
   std::size_t reserved_ = 0;
   std::size_t used_ = 0;
+  std::size_t newest_ = 0; // where the newest allocation starts
   std::mutex mutex_;
 };
 

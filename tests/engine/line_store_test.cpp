@@ -76,6 +76,23 @@ TEST(TextSpace, StoredLinesReadBackAtAnyLength) {
   EXPECT_EQ(space.Used(), 0u);
 }
 
+// Growing, shrinking or ending anything but the newest allocation would overwrite what was
+// allocated after it; the checked builds stop there instead.
+TEST(TextSpaceDeathTest, OnlyTheNewestAllocationChangesSize) {
+#ifndef ZORBE_CHECKS
+  GTEST_SKIP() << "assertions are compiled out of this build";
+#else
+  TTextSpace space;
+  char* older = space.Allocate(8);
+  char* newest = space.Allocate(8);
+  space.Grow(newest, 16);
+  EXPECT_EQ(space.EndText(newest, 4), std::string_view(newest, 4));
+  EXPECT_DEATH(space.Grow(older, 32), "assertion failed");
+  EXPECT_DEATH(space.Shrink(older, 4), "assertion failed");
+  EXPECT_DEATH(space.EndText(older, 4), "assertion failed");
+#endif
+}
+
 // A line's length is found from its start alone, wherever it lies against the 16-byte blocks
 // the search reads.
 TEST(LineLength, EveryAlignmentAndLength) {
