@@ -281,12 +281,17 @@ TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions)
   EXPECT_FALSE(form->Idle());
   EXPECT_NE(form->TemporarySettingForm(), nullptr);
 
+  // The input arrives once the second question is on the screen: the sort can't end before it.
   messages.SetNextAnswer(TMsgResult::Yes);
-  std::thread feeder([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    FeedPipe(pipe, "b\r\na\r\n");
+  std::thread feeder;
+  messages.SetHook([&](const std::string&) -> std::optional<TMsgResult> {
+    if (!feeder.joinable()) {
+      feeder = std::thread([&] { FeedPipe(pipe, "b\r\na\r\n"); });
+    }
+    return std::nullopt;
   });
   EXPECT_TRUE(form->close());
+  ASSERT_TRUE(feeder.joinable());
   feeder.join();
   EXPECT_TRUE(form->Idle());
   EXPECT_EQ(form->TemporarySettingForm(), nullptr);
