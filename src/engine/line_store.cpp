@@ -54,7 +54,7 @@ void TTextSpace::Shrink(const char* newest, std::size_t size) {
   used_ = static_cast<std::size_t>(newest - base_) + size;
 }
 
-std::string_view TTextSpace::EndText(char* newest, std::size_t size) {
+TSpaceText TTextSpace::EndText(char* newest, std::size_t size) {
   Grow(newest, size + 1);
   newest[size] = '\n';
   return {newest, size};
@@ -122,7 +122,7 @@ std::size_t MiddleLineBoundary(std::string_view text) {
   return static_cast<std::size_t>(next - text.data());
 }
 
-std::string_view ReadText(TTextSpace& space, const std::string& fileName) {
+TSpaceText ReadText(TTextSpace& space, const std::string& fileName) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
@@ -135,7 +135,7 @@ std::string_view ReadText(TTextSpace& space, const std::string& fileName) {
   return space.EndText(start, size);
 }
 
-std::string_view CrLfJoined(TTextSpace& space, std::string_view text) {
+TSpaceText CrLfJoined(TTextSpace& space, TSpaceText text) {
   bool joined = true;
   std::size_t joinedSize = 0;
   ForEachLine(text, [&](const char* data, std::size_t size) {
@@ -143,7 +143,7 @@ std::string_view CrLfJoined(TTextSpace& space, std::string_view text) {
     joined = joined && data + size + 1 < text.data() + text.size() && data[size] == '\r' &&
              data[size + 1] == '\n';
   });
-  char* start = const_cast<char*>(text.data()); // the space's newest allocation
+  char* start = text.data(); // the space's newest allocation
   if (joined) {
     return text;
   }

@@ -105,8 +105,8 @@ template <typename Ref> struct TCycleLines {
 // One thread's share of the line pass: its part of the text, where its lines go, and what it
 // keeps of them. Kept lines are put over the part's text as it is read (see TSpaceWriter).
 template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
-  TLinePassPart(TTextSpace& space, std::string_view partText)
-      : text(partText), writer(space, const_cast<char*>(partText.data())) {}
+  TLinePassPart(TTextSpace& space, TSpaceText partText)
+      : text(partText), writer(space, partText.data()) {}
   std::string_view text;
   Ref* lines = nullptr;
   std::size_t kept = 0;      // kept lines, from lines[0] on
@@ -159,13 +159,12 @@ private:
   void StartOutputForm(std::size_t first, std::size_t last);
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
-  std::string_view ReadTarget(std::size_t index);
-  std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
-                                  std::string_view text);
-  std::string_view ConvertCharCode(TCharCode code, std::string_view text);
-  std::string_view ReplacementPass(std::string_view text);
+  TSpaceText ReadTarget(std::size_t index);
+  TSpaceText ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text);
+  TSpaceText ConvertCharCode(TCharCode code, TSpaceText text);
+  TSpaceText ReplacementPass(TSpaceText text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
-  template <typename Ref> void LinePass(std::string_view text, TCycleLines<Ref>& cycle);
+  template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
   template <typename Ref>
@@ -326,13 +325,13 @@ template <typename Ref>
 void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
-  std::string_view text = ReadTarget(index);
+  TSpaceText text = ReadTarget(index);
   const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
   substitutions_.Note(fileName, code, text);
   cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
-    const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
+    const bool byteOrderMark = code == ccUtf8 && text.View().starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting, 0, text.size());
     text = ConvertUnicode(fileName, code, text);
@@ -353,7 +352,7 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
 
 // Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
 // read ahead, whose memory is given back once they are in the space.
-std::string_view TSortJob::ReadTarget(std::size_t index) {
+TSpaceText TSortJob::ReadTarget(std::size_t index) {
   const auto readAhead = inputs_.contents.find(index);
   if (readAhead == inputs_.contents.end()) {
     return ReadText(space_, inputs_.files[index]);
@@ -368,11 +367,9 @@ std::string_view TSortJob::ReadTarget(std::size_t index) {
 // A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
 // not UTF-8, a character it can't hold ends the job here, naming the file and line, before
 // anything is written.
-std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
-                                          std::string_view text) {
-  char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size());
-  text = space_.EndText(bytes, size);
+TSpaceText TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text) {
+  const std::size_t size = texts_->ConvertUnicode(fileName, code, text.data(), text.size());
+  text = space_.EndText(text.data(), size);
   if (output_.code != TOutputCode::Utf8) {
     const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
     if (bad != std::string_view::npos) {
@@ -388,13 +385,13 @@ std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode
 // Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
 // another character, the text is rewritten to use its per-job codes (which keeps every byte's
 // place). Returns the file's text as it now stands.
-std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text) {
+TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text) {
   const bool jis = FamilyOf(code) == TCodeFamily::Jis;
   const bool euc = FamilyOf(code) == TCodeFamily::Euc;
   if (jis || euc) {
     SetStatus(kStatusConverting, 0, text.size());
     text = CrLfJoined(space_, text);
-    char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
+    char* bytes = text.data();
     const std::size_t size =
         jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
     text = space_.EndText(bytes, size);
@@ -402,7 +399,7 @@ std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text
     SetStatus(kStatusConverting, 0, text.size());
   }
   if (texts_->RewritesInternal()) {
-    texts_->Table().RewriteInternal(const_cast<char*>(text.data()), text.size());
+    texts_->Table().RewriteInternal(text.data(), text.size());
   }
   return text;
 }
@@ -410,7 +407,7 @@ std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
 // CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
 // rules are made anew for every file and released at the end of the pass, on every path.
-std::string_view TSortJob::ReplacementPass(std::string_view text) {
+TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   SetStatus(kStatusReplacing);
   text = CrLfJoined(space_, text);
   TAWKStr engine;
@@ -429,7 +426,7 @@ std::string_view TSortJob::ReplacementPass(std::string_view text) {
     return text;
   }
   // The joined text is the space's newest allocation: the result takes its place.
-  char* bytes = const_cast<char*>(text.data());
+  char* bytes = text.data();
   space_.Grow(bytes, result.size() + 1);
   std::memcpy(bytes, result.data(), result.size());
   return space_.EndText(bytes, result.size());
@@ -474,7 +471,7 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
 // appended to the cycle's list, comment lines of the sorted orders to its main list. Lines are
 // independent of each other, so a large text is done in two halves on two threads, each writing
 // its lines to its own stretch of the list.
-template <typename Ref> void TSortJob::LinePass(std::string_view text, TCycleLines<Ref>& cycle) {
+template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref>& cycle) {
   TLineList<Ref>& target = Unordered() ? cycle.main : cycle.lines;
   const std::size_t split =
       text.size() >= kTextForTwoThreads ? MiddleLineBoundary(text) : text.size();
