@@ -94,20 +94,39 @@ void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_vi
 // A Shift-JIS, JIS or EUC file's bytes in the internal form, read in the code its bytes fit. A
 // target that fits none ends the job; an auxiliary file is read as Shift-JIS then, as it always
 // was.
-std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target) {
+TCharCode LegacyCode(std::string_view text, const std::string& file, TCharCode code, bool target) {
   if (target) {
-    code = CheckedTargetCode(file, code, text);
-  } else if (const TCheckedCode checked = CheckCode(text, code); checked.code != ccUndecided) {
-    code = checked.code;
-  } else {
-    code = ccShiftJis;
+    return CheckedTargetCode(file, code, text);
   }
+  const TCheckedCode checked = CheckCode(text, code);
+  return checked.code != ccUndecided ? checked.code : ccShiftJis;
+}
+
+// `jisX0212`: the job's codes of JIS X 0212 characters, or nullptr for 〓.
+std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target,
+                           const std::uint16_t* jisX0212 = nullptr) {
+  code = LegacyCode(text, file, code, target);
   if (FamilyOf(code) == TCodeFamily::Jis) {
-    text.resize(JisToSjisInPlace(text.data(), text.size()));
+    text.resize(JisToSjisInPlace(text.data(), text.size(), jisX0212));
   } else if (FamilyOf(code) == TCodeFamily::Euc) {
-    text.resize(EucToSjisInPlace(text.data(), text.size()));
+    text.resize(EucToSjisInPlace(text.data(), text.size(), jisX0212));
   }
   return text;
+}
+
+// Notes the JIS X 0212 characters of a JIS or EUC file; returns whether it holds any.
+bool NoteJisX0212(TCodeCensus& census, std::string_view text, const std::string& file,
+                  TCharCode code, bool target) {
+  code = LegacyCode(text, file, code, target);
+  bool found = false;
+  ForEachSupplementary(text, code,
+                       [&](std::size_t, unsigned char row, unsigned char cell, bool plane2) {
+                         if (!plane2) {
+                           census.NoteJisX0212(row, cell);
+                           found = true;
+                         }
+                       });
+  return found;
 }
 
 bool HasNonAscii(std::string_view text) {
@@ -137,11 +156,28 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
   throw EFileError(NotInCodeMessage(file, "UTF-8", mark + converted.fault->offset));
 }
 
+// Whether a file detected in this code may be read as JIS or EUC, which may hold characters
+// Shift-JIS has no form for. A Shift-JIS file whose bytes are EUC is read as EUC too.
+bool HasSupplementaryCharacters(TCharCode code) {
+  return !IsUnicodeCode(code) && IsTextCode(code);
+}
+
+// Whether the job's outputs keep JIS X 0212 characters: UTF-8 output, set or automatic (when a
+// target is in a Unicode code).
+bool KeepsJisX0212(const std::vector<TCharCode>& codes, const TSettingOptionItems& setting) {
+  if (setting.OutputCode == ocUtf8) {
+    return true;
+  }
+  return setting.OutputCode != ocShiftJis && setting.OutputCode != ocEucJp &&
+         std::any_of(codes.begin(), codes.end(), IsUnicodeCode);
+}
+
 } // namespace
 
 TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
                      const TSettingOptionItems& setting,
-                     const std::map<std::size_t, std::string>& readAhead) {
+                     const std::map<std::size_t, std::string>& readAhead)
+    : keepsJisX0212_(KeepsJisX0212(codes, setting)) {
   const std::pair<const std::string*, bool> auxiliaries[] = {
       {&setting.DelChars, false},
       {&setting.Replacement, true},
@@ -196,6 +232,18 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
       noteUnicode(*name, found->second, ruleFile);
     }
   }
+  if (keepsJisX0212_) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (HasSupplementaryCharacters(codeOf(i))) {
+        unicode = NoteJisX0212(census, bytesOf(i), files[i], codeOf(i), true) || unicode;
+      }
+    }
+    for (const auto& [name, code] : auxiliaryCodes_) {
+      if (HasSupplementaryCharacters(code)) {
+        unicode = NoteJisX0212(census, ReadWholeFile(name), name, code, false) || unicode;
+      }
+    }
+  }
   if (census.NeedsInternalTexts()) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
@@ -224,7 +272,8 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text = LegacyInternal(ReadWholeFile(fileName), fileName, code, false);
+    std::string text =
+        LegacyInternal(ReadWholeFile(fileName), fileName, code, false, table_.JisX0212Codes());
     if (table_.RewritesInternal()) {
       table_.RewriteInternal(text.data(), text.size());
     }
@@ -256,8 +305,9 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
   throw EFileError(UnfitBytesMessage(fileName, checked.unfitAt));
 }
 
-void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes) {
-  const TJisX0212 found = FindJisX0212(bytes, code);
+void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes,
+                          bool keepsJisX0212) {
+  const TJisX0212 found = FindJisX0212(bytes, code, keepsJisX0212);
   if (found.count == 0) {
     return;
   }

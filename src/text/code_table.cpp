@@ -2,6 +2,7 @@
 
 #include "text/code_table.h"
 
+#include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr char32_t kYen = 0xA5;
 constexpr char32_t kOverline = 0x203E;
+constexpr std::uint16_t kGetaMark = 0x81AC; // 〓
 
 // 0 for the backslash and ¥, 1 for the tilde and ‾ (the two shared single-byte codes).
 int AsciiIndex(std::uint16_t code) {
@@ -118,18 +120,30 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
       return static_cast<std::size_t>(q - p);
     }
     q += length;
-    if (c < 0x10000 && base.notePlainBmp[c] != 0) {
-      continue;
-    }
-    ++unicode_[c];
-    const std::uint16_t code = base.Encode(c);
-    // A character with no code of its own needs one; so may a form of a shared code.
-    needsInternal_ = needsInternal_ || code == kNoCode || base.Decode(code) != c;
-    if (ruleFile && (c == kYen || c == kOverline)) {
-      ruleFileSeen_[c == kYen ? 0 : 1] = true;
-    }
+    NoteCharacter(c, ruleFile);
   }
   return std::string_view::npos;
+}
+
+void TCodeCensus::NoteCharacter(char32_t c, bool ruleFile) {
+  const TCp932Tables& base = TCp932Tables::Get();
+  if (c < 0x10000 && base.notePlainBmp[c] != 0) {
+    return;
+  }
+  ++unicode_[c];
+  const std::uint16_t code = base.Encode(c);
+  // A character with no code of its own needs one; so may a form of a shared code.
+  needsInternal_ = needsInternal_ || code == kNoCode || base.Decode(code) != c;
+  if (ruleFile && (c == kYen || c == kOverline)) {
+    ruleFileSeen_[c == kYen ? 0 : 1] = true;
+  }
+}
+
+void TCodeCensus::NoteJisX0212(unsigned char row, unsigned char cell) {
+  jisX0212_ = true;
+  if (const char32_t c = JisX0212Characters()[JisX0212Index(row, cell)]; c != kNoCharacter) {
+    NoteCharacter(c, false);
+  }
 }
 
 void TCodeCensus::NoteInternal(std::string_view internal) {
@@ -222,6 +236,14 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
   }
   Assign(std::move(needing), census);
   FillUtf8();
+  if (census.jisX0212_) {
+    const std::vector<char32_t>& characters = JisX0212Characters();
+    jisX0212_.resize(characters.size());
+    std::transform(characters.begin(), characters.end(), jisX0212_.begin(), [this](char32_t c) {
+      const std::uint16_t code = c == kNoCharacter ? kNoCode : Encode(c);
+      return code == kNoCode ? kGetaMark : code;
+    });
+  }
 }
 
 void TCodeTable::FillUtf8() {

@@ -4,6 +4,7 @@
 
 #include "text/cp932_tables.h"
 
+#include "text/code_conversion.h"
 #include "text/encoding.h"
 
 #include <iconv.h>
@@ -114,7 +115,25 @@ TCp932Tables Build() {
   return tables;
 }
 
+std::vector<char32_t> BuildJisX0212() {
+  std::vector<char32_t> characters(kJisX0212Cells, kNoCharacter);
+  TIconv decoder("UTF-32LE", "EUC-JP");
+  for (unsigned row = 0xA1; row <= 0xFE; ++row) {
+    for (unsigned cell = 0xA1; cell <= 0xFE; ++cell) {
+      const unsigned char code[3] = {0x8F, static_cast<unsigned char>(row),
+                                     static_cast<unsigned char>(cell)};
+      characters[JisX0212Index(code[1], code[2])] = DecodeOne(decoder, code, sizeof code);
+    }
+  }
+  return characters;
+}
+
 } // namespace
+
+const std::vector<char32_t>& JisX0212Characters() {
+  static const std::vector<char32_t> characters = BuildJisX0212();
+  return characters;
+}
 
 const TCp932Tables& TCp932Tables::Get() {
   static const TCp932Tables tables = Build();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -439,6 +440,80 @@ TEST_F(UnicodeJobTest, CharactersReplacedByGetaAreReported) {
                             "\r\n最初の文字は「" +
                                 edict + "」の 2 行目です。");
   EXPECT_EQ(Run({{plain, ccShiftJis}}).warning, "");
+}
+
+// A JIS X 0212 character of an EUC or JIS file (ō, ǎ, 丂; ～ is JIS X 0212 too, the form of
+// U+FF5E) is kept as itself in UTF-8 output, where its line sorts exactly as its twin read from
+// UTF-8; in Shift-JIS output it becomes 〓 as before, and is reported.
+TEST_F(UnicodeJobTest, JisX0212CharactersAreKeptInUtf8Output) {
+  const std::vector<std::string> lines = {"Tōkaidō", "ōsaka", "丂",  "東京", "あ",
+                                          "abc",     "ǎb",    "～x", "Ōi",   "ō"};
+  std::vector<std::string> geta = lines;
+  for (std::string& line : geta) {
+    for (const char* kept : {"ō", "ǎ", "丂", "～", "Ō"}) {
+      for (std::size_t at; (at = line.find(kept)) != std::string::npos;) {
+        line.replace(at, std::strlen(kept), "〓");
+      }
+    }
+  }
+  const std::string utf8 = folder.Write("twin8.txt", Lines(lines, false, "\n"));
+  const std::string utf8Geta = folder.Write("geta8.txt", Lines(geta, false, "\n"));
+  const std::string other = folder.Write("other8.txt", "𠮷\n");
+  setting.OutputCode = ocUtf8;
+  const std::string kept = SortUtf8(Lines(lines, false, "\n"));
+  ASSERT_NE(kept.find("Tōkaidō\n"), std::string::npos) << kept;
+  ASSERT_EQ(Run({{utf8, ccUtf8}, {other, ccUtf8}}).outcome, TJobOutcome::Finished);
+  const std::string keptWithOther = Output();
+  setting.OutputCode = ocShiftJis;
+  ASSERT_EQ(Run({{utf8Geta, ccUtf8}}).outcome, TJobOutcome::Finished);
+  const std::string replaced = Output();
+
+  const struct {
+    const char* iconvName;
+    TCharCode code;
+  } codes[] = {{"EUC-JP", ccEuc}, {"ISO-2022-JP-2", ccJis83}};
+  for (const auto& c : codes) {
+    const std::string legacy =
+        folder.Write("legacy.txt", Recode(Lines(lines, false, "\n"), "UTF-8", c.iconvName));
+    ASSERT_NE(legacy, "") << c.iconvName;
+    const struct {
+      const char* name;
+      int outputCode;
+      std::vector<std::pair<std::string, TCharCode>> files;
+      std::string expected;
+      std::size_t replacedCount;
+    } cases[] = {
+        {"UTF-8 output", ocUtf8, {{legacy, c.code}}, kept, 0},
+        {"automatic beside a UTF-8 target",
+         ocAutomatic,
+         {{legacy, c.code}, {other, ccUtf8}},
+         keptWithOther,
+         0},
+        {"Shift-JIS output", ocShiftJis, {{legacy, c.code}}, replaced, 8},
+        {"automatic alone", ocAutomatic, {{legacy, c.code}}, replaced, 8},
+    };
+    for (const auto& k : cases) {
+      setting.OutputCode = k.outputCode;
+      const TJobResult result = Run(k.files);
+      ASSERT_EQ(result.outcome, TJobOutcome::Finished) << c.iconvName << ", " << k.name;
+      EXPECT_EQ(Output(), k.expected) << c.iconvName << ", " << k.name;
+      EXPECT_EQ(result.warning.empty(), k.replacedCount == 0) << c.iconvName << ", " << k.name;
+      if (k.replacedCount != 0) {
+        EXPECT_NE(result.warning.find(" " + std::to_string(k.replacedCount) + " 文字"),
+                  std::string::npos)
+            << result.warning;
+      }
+    }
+  }
+}
+
+// A deletion list in EUC or JIS names a JIS X 0212 character of a UTF-8 target: the two agree.
+TEST_F(UnicodeJobTest, AJisX0212CharacterOfAnAuxiliaryFileMatchesItsUtf8Twin) {
+  for (const char* code : {"EUC-JP", "ISO-2022-JP-2"}) {
+    setting.DelChars =
+        folder.Write("del.txt", Recode("Tōkaidō\n東海道新幹線の駅\n", "UTF-8", code));
+    EXPECT_EQ(SortUtf8("b\nTōkaidō\na\nTokaido\n"), "Tokaido\na\nb\n") << code;
+  }
 }
 
 } // namespace
