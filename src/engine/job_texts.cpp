@@ -3,18 +3,22 @@
 #include "engine/job_texts.h"
 
 #include "engine/line_store.h"
+#include "engine/two_threads.h"
 #include "platform/file_system.h"
 #include "text/code_check.h"
 #include "text/code_conversion.h"
 #include "text/unicode_conversion.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zorbe {
 namespace {
 
 constexpr std::size_t kUtf16ByteOrderMarkSize = 2;
-constexpr std::size_t kCensusPiece = std::size_t{1} << 20;
+constexpr std::size_t kCensusPiece = std::size_t{8} << 20;
+// A UTF-8 text at least this large is noted, and converted, by two threads, a half each.
+constexpr std::size_t kTextForTwoThreads = std::size_t{1} << 20;
 
 std::string NotInCodeMessage(const std::string& file, const char* codeName, std::size_t offset) {
   return "「" + file + "」は " + codeName + " として正しくないバイトを含んでいます（オフセット " +
@@ -45,8 +49,58 @@ std::size_t UnfinishedTail(std::string_view text) {
   return 0;
 }
 
+// An offset near the middle of a UTF-8 text where a character starts: the start of the
+// character that holds the middle. (In a text that is no UTF-8 there, any offset within three
+// bytes before it: the first half then holds the fault.)
+std::size_t MiddleOfUtf8(std::string_view text) {
+  std::size_t middle = text.size() / 2;
+  for (int back = 0; back < 3 && (static_cast<unsigned char>(text[middle]) & 0xC0) == 0x80;
+       ++back) {
+    --middle;
+  }
+  return middle;
+}
+
+// NoteUtf8 of `census`, with a large text's second half noted in `second` on another thread.
+std::size_t NoteUtf8Halves(TCodeCensus& census, TCodeCensus& second, std::string_view text,
+                           bool ruleFile) {
+  if (text.size() < kTextForTwoThreads) {
+    return census.NoteUtf8(text, ruleFile);
+  }
+  const std::size_t middle = MiddleOfUtf8(text);
+  std::size_t bad[2];
+  RunBoth([&] { bad[0] = census.NoteUtf8(text.substr(0, middle), ruleFile); },
+          [&] { bad[1] = second.NoteUtf8(text.substr(middle), ruleFile); });
+  if (bad[0] != std::string_view::npos) {
+    return bad[0];
+  }
+  return bad[1] == std::string_view::npos ? bad[1] : middle + bad[1];
+}
+
+// Utf8ToInternal in place; a large text's halves are converted on two threads, each where it
+// lies, and the second one's output is then moved to follow the first one's.
+TConversion Utf8ToInternalInPlace(char* text, std::size_t size, const TCodeTable& table) {
+  if (size < kTextForTwoThreads) {
+    return Utf8ToInternal(text, size, text, table);
+  }
+  const std::size_t middle = MiddleOfUtf8({text, size});
+  TConversion halves[2];
+  RunBoth([&] { halves[0] = Utf8ToInternal(text, middle, text, table); },
+          [&] { halves[1] = Utf8ToInternal(text + middle, size - middle, text + middle, table); });
+  if (halves[0].fault) {
+    return halves[0];
+  }
+  std::memmove(text + halves[0].size, text + middle, halves[1].size);
+  TConversion whole{halves[0].size + halves[1].size, halves[1].fault};
+  if (whole.fault) {
+    whole.fault->offset += middle;
+  }
+  return whole;
+}
+
 // Notes a UTF-8 file in the census a piece at a time, so that a large file is never held.
 void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
+  TCodeCensus second;     // the second halves of the pieces
   std::string carry;      // the unfinished character at the end of the last piece
   std::size_t offset = 0; // the file offset of what the next NoteUtf8 sees
   ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
@@ -60,7 +114,7 @@ void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
       offset = kUtf8ByteOrderMark.size();
     }
     const std::size_t finished = text.size() - UnfinishedTail(text);
-    if (const std::size_t bad = census.NoteUtf8(text.substr(0, finished), ruleFile);
+    if (const std::size_t bad = NoteUtf8Halves(census, second, text.substr(0, finished), ruleFile);
         bad != std::string_view::npos) {
       throw EFileError(NotInCodeMessage(file, "UTF-8", offset + bad));
     }
@@ -70,6 +124,7 @@ void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
   if (!carry.empty()) {
     throw EFileError(NotInCodeMessage(file, "UTF-8", offset)); // the file ends inside it
   }
+  census.Merge(second);
 }
 
 // The same for the bytes of a file read ahead (a pipe, which can't be read again).
@@ -146,7 +201,9 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
     }
     source = utf8;
   }
-  const TConversion converted = Utf8ToInternal(source.data(), source.size(), out, table);
+  const TConversion converted = source.data() == out
+                                    ? Utf8ToInternalInPlace(out, source.size(), table)
+                                    : Utf8ToInternal(source.data(), source.size(), out, table);
   if (!converted.fault) {
     return converted.size;
   }

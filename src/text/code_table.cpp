@@ -97,21 +97,18 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
   const unsigned char* const end = p + utf8.size();
   const unsigned char* q = p;
   while (q < end) {
-    q += utf8::AsciiPrefix(q, end);
-    // Runs of three-byte characters that CP932 holds as themselves (most kana and kanji) are
-    // passed over without the general decoder.
-    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
-           (q[2] & 0xC0) == 0x80) {
-      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
-      if (c3 < 0x800 || base.notePlainBmp[c3] == 0) {
-        break; // an overlong form, or a character worth noting: the decoder's
+    // Three-byte characters that CP932 holds as themselves (most kana and kanji) are passed over
+    // with one load and a lookup, runs of ASCII 16 bytes at a time; anything else (a character
+    // worth noting, a bad byte) goes to the decoder.
+    if (end - q >= 4) {
+      if (const char32_t c3 = utf8::ThreeByteAt(q);
+          c3 != utf8::kNotThreeBytes && base.notePlainBmp[c3] != 0) {
+        q += 3;
+        continue;
       }
-      q += 3;
-    }
-    if (q == end) {
-      break;
     }
     if (*q < 0x80) {
+      q += end - q >= 16 ? utf8::AsciiInBlock(q) : 1;
       continue;
     }
     char32_t c = 0;
@@ -144,6 +141,24 @@ void TCodeCensus::NoteJisX0212(unsigned char row, unsigned char cell) {
   if (const char32_t c = JisX0212Characters()[JisX0212Index(row, cell)]; c != kNoCharacter) {
     NoteCharacter(c, false);
   }
+}
+
+void TCodeCensus::Merge(const TCodeCensus& other) {
+  for (const auto& [c, n] : other.unicode_) {
+    unicode_[c] += n;
+  }
+  for (std::size_t i = 0; i < asciiSeen_.size(); ++i) {
+    asciiSeen_[i] = asciiSeen_[i] || other.asciiSeen_[i];
+    ruleFileSeen_[i] = ruleFileSeen_[i] || other.ruleFileSeen_[i];
+  }
+  for (const auto& [code, n] : other.internalShared_) {
+    internalShared_[code] += n;
+  }
+  for (std::size_t slot = 0; slot < internalUserDefined_.size(); ++slot) {
+    internalUserDefined_[slot] = internalUserDefined_[slot] || other.internalUserDefined_[slot];
+  }
+  needsInternal_ = needsInternal_ || other.needsInternal_;
+  jisX0212_ = jisX0212_ || other.jisX0212_;
 }
 
 void TCodeCensus::NoteInternal(std::string_view internal) {

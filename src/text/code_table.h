@@ -58,6 +58,8 @@ public:
   // Notes a JIS X 0212 character of an EUC or JIS input (row and cell 0x21-0x7E, or with the
   // high bit set as in EUC), which the job reads as itself: the table gives it a code.
   void NoteJisX0212(unsigned char row, unsigned char cell);
+  // Adds what another census noted (of other parts of the inputs).
+  void Merge(const TCodeCensus& other);
   // Whether the internal texts matter: a Unicode input held a character that may need a per-job
   // code. Otherwise NoteInternal can be skipped.
   bool NeedsInternalTexts() const { return needsInternal_; }

@@ -21,35 +21,6 @@ const unsigned char* Bytes(const char* text) {
   return reinterpret_cast<const unsigned char*>(text);
 }
 
-std::uint32_t LittleEndian(std::uint32_t w) {
-  return std::endian::native == std::endian::little ? w : __builtin_bswap32(w);
-}
-
-// The number of ASCII bytes among the 16 at p (16 when all are).
-inline std::size_t AsciiInBlock(const unsigned char* p) {
-#if defined(__SSE2__)
-  const unsigned high = Bits(Load(p));
-  return high == 0 ? 16 : static_cast<std::size_t>(__builtin_ctz(high));
-#else
-  std::size_t n = 0;
-  while (n < 16 && p[n] < 0x80) {
-    ++n;
-  }
-  return n;
-#endif
-}
-
-// Copies 16 bytes: one load, then one store.
-inline void CopyBlock(const unsigned char* p, unsigned char* d) {
-#if defined(__SSE2__)
-  Store(d, Load(p));
-#else
-  unsigned char block[16];
-  std::memcpy(block, p, 16);
-  std::memcpy(d, block, 16);
-#endif
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
   unsigned char bytes[4];
   out.append(reinterpret_cast<const char*>(bytes), utf8::Encode(c, bytes));
@@ -239,13 +210,9 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
     // character is checked and decoded with masks and shifts, one lookup gives its code. A
     // character this doesn't take (an overlong form, a surrogate, no code) goes to the decoder.
     if (end - q >= 4) {
-      std::uint32_t w;
-      std::memcpy(&w, q, 4);
-      w = LittleEndian(w);
-      if ((w & 0xC0C0F0u) == 0x8080E0u) {
-        const char32_t c3 = (w & 0x0Fu) << 12 | (w >> 2 & 0xFC0u) | (w >> 16 & 0x3Fu);
+      if (const char32_t c3 = utf8::ThreeByteAt(q); c3 != utf8::kNotThreeBytes) {
         const std::uint16_t code = table.Encode(c3);
-        if (c3 >= 0x800 && code != kNoCode) {
+        if (code != kNoCode) {
           // Read before written, and never more bytes than read.
           const bool single = code < 0x100; // half-width katakana
           d[0] = static_cast<unsigned char>(single ? code : code >> 8);
@@ -260,9 +227,9 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
       // A run of ASCII, 16 bytes at a time. A run shorter than a block is stored as the whole
       // block when that can't overwrite input still to be read (d trails q far enough in place).
       if (kByteLanes && end - q >= 16) {
-        const std::size_t ascii = AsciiInBlock(q);
+        const std::size_t ascii = utf8::AsciiInBlock(q);
         if (!inPlace || d + 16 <= q + ascii) {
-          CopyBlock(q, d);
+          utf8::CopyBlock(q, d);
         } else {
           std::memmove(d, q, ascii);
         }

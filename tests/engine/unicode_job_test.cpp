@@ -2,9 +2,11 @@
 // auxiliary files in either code, the output code and line end, refusals before writing.
 
 #include "engine/job_test_support.h"
+#include "engine/job_texts.h"
 #include "engine/sort_job.h"
 #include "text/code_conversion.h"
 #include "text/encoding.h"
+#include "text/unicode_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -514,6 +516,63 @@ TEST_F(UnicodeJobTest, AJisX0212CharacterOfAnAuxiliaryFileMatchesItsUtf8Twin) {
         folder.Write("del.txt", Recode("Tōkaidō\n東海道新幹線の駅\n", "UTF-8", code));
     EXPECT_EQ(SortUtf8("b\nTōkaidō\na\nTokaido\n"), "Tokaido\na\nb\n") << code;
   }
+}
+
+// A large UTF-8 text is noted and converted a half at a time on two threads: the result, the
+// offset of a bad byte and the characters the census finds must not depend on where it is split.
+TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
+  const std::string line = "あいう漢字abc,ｱｲ\n";
+  std::string big;
+  for (int i = 0; i < 2 * 60000; ++i) {
+    big += line;
+  }
+  const std::size_t middle = big.size() / 2; // a line start
+  const std::size_t lineSize = line.size();
+  // A job whose census saw é and 𝄞, not 𩸽.
+  const TJobTexts texts({folder.Write("rare.txt", "é𝄞\n")}, {ccUtf8}, setting);
+  const struct {
+    const char* name;
+    std::size_t at;
+    std::string inserted;
+    std::string expectedError; // empty: converts like one piece
+  } cases[] = {
+      {"valid", 0, "", ""},
+      // Inserted before a line's LF: the new middle falls inside 𝄞, or after the cut character.
+      {"a four-byte character across the middle", middle - 1, "é𝄞", ""},
+      {"a cut character at the middle", middle - 1, "\xE3\x81",
+       "オフセット " + std::to_string(middle - 1) + "）"},
+      {"a bad byte in the first half", 38 * lineSize, "\xFF",
+       "オフセット " + std::to_string(38 * lineSize) + "）"},
+      {"a bad byte in the second half", middle + 38 * lineSize, "\xFF",
+       "オフセット " + std::to_string(middle + 38 * lineSize) + "）"},
+      {"a character without a code", middle + 2 * lineSize, "𩸽", "書き換えられました"},
+  };
+  for (const auto& c : cases) {
+    std::string text = big;
+    text.insert(c.at, c.inserted);
+    std::string expected(text.size(), '\0');
+    const TConversion whole =
+        Utf8ToInternal(text.data(), text.size(), expected.data(), texts.Table());
+    try {
+      text.resize(texts.ConvertUnicode("big.txt", ccUtf8, text.data(), text.size()));
+      EXPECT_EQ(c.expectedError, "") << c.name;
+      ASSERT_FALSE(whole.fault) << c.name;
+      expected.resize(whole.size);
+      EXPECT_TRUE(text == expected) << c.name;
+    } catch (const EFileError& e) {
+      EXPECT_NE(c.expectedError, "") << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.expectedError), std::string::npos)
+          << c.name << ": " << e.what();
+    }
+  }
+  // The census of the second half counts: its characters get codes and come back.
+  std::string withRare = big;
+  withRare.insert(middle + 10 * lineSize, "𠮷\n");
+  withRare.insert(middle - lineSize, "é\n");
+  const std::string sorted = SortUtf8(withRare);
+  EXPECT_NE(sorted.find("\n𠮷\n"), std::string::npos);
+  EXPECT_NE(sorted.find("\né\n"), std::string::npos);
+  EXPECT_EQ(sorted.size(), withRare.size());
 }
 
 } // namespace
