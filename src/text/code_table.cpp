@@ -271,10 +271,13 @@ void TCodeTable::FillUtf8() {
     return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
            std::uint32_t{bytes[3]} << 24;
   };
-  utf8Single_.resize(decodeSingle_.size());
-  std::transform(decodeSingle_.begin(), decodeSingle_.end(), utf8Single_.begin(), packed);
-  utf8Double_.resize(decodeDouble_.size());
-  std::transform(decodeDouble_.begin(), decodeDouble_.end(), utf8Double_.begin(), packed);
+  utf8_.assign(0x10000, kNoUtf8);
+  for (unsigned code = 0; code < 0x10000; ++code) {
+    const char32_t c = code < 0x100 ? decodeSingle_[code]
+                                    : DecodeDouble(static_cast<unsigned char>(code >> 8),
+                                                   static_cast<unsigned char>(code & 0xFF));
+    utf8_[code] = packed(c);
+  }
 }
 
 void TCodeTable::Assign(std::vector<char32_t> characters, const TCodeCensus& census) {

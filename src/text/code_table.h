@@ -99,11 +99,8 @@ public:
   // The UTF-8 bytes of the character of an internal code, packed with the first byte lowest
   // (a character's length follows from its first byte), or kNoUtf8: the writer's table.
   static constexpr std::uint32_t kNoUtf8 = 0xFFFFFFFF;
-  std::uint32_t Utf8Single(unsigned char byte) const { return utf8Single_[byte]; }
-  std::uint32_t Utf8Double(unsigned char lead, unsigned char trail) const {
-    const int slot = DoubleByteSlot(lead, trail);
-    return slot == kNoSlot ? kNoUtf8 : utf8Double_[static_cast<std::size_t>(slot)];
-  }
+  // `code`: a single byte (below 0x100) or lead * 256 + trail; one lookup without branches.
+  std::uint32_t Utf8(std::uint16_t code) const { return utf8_[code]; }
 
   // Whether every ASCII byte decodes to itself (unless ¥ or ‾ took 0x5C or 0x7E).
   bool KeepsAscii() const { return decodeSingle_['\\'] == '\\' && decodeSingle_['~'] == '~'; }
@@ -140,8 +137,7 @@ private:
   std::vector<std::pair<char32_t, std::uint16_t>> astral_; // sorted by code point
   std::vector<char32_t> decodeSingle_;
   std::vector<char32_t> decodeDouble_;
-  std::vector<std::uint32_t> utf8Single_;
-  std::vector<std::uint32_t> utf8Double_;
+  std::vector<std::uint32_t> utf8_; // by code, 65,536 entries
   std::vector<bool> isJobCode_;
   std::vector<std::pair<std::uint16_t, char32_t>> jobCodes_;
   std::vector<std::pair<std::uint16_t, std::uint16_t>> internalRewrites_; // shared -> job code
