@@ -2,6 +2,7 @@
 
 #include "text/code_table.h"
 
+#include "text/byte_lanes.h"
 #include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
@@ -71,6 +72,40 @@ void WalkInternal(std::string_view text, VisitAscii visitAscii, VisitDouble visi
   }
 }
 
+// The number of bytes (16-18) that a block of UTF-8 at q (at a character, 32 bytes readable)
+// spans when its 16 bytes hold only ASCII and three-byte characters that need no noting (the
+// last may end up to two bytes past them); 0 when they hold anything else.
+std::size_t PlainBlock(const unsigned char* q, const TCp932Tables& base) {
+#if defined(__SSE2__)
+  using namespace lanes;
+  auto lanesOf = [q](char mask, char top) {
+    const __m128i m = _mm_set1_epi8(mask);
+    const __m128i t = _mm_set1_epi8(top);
+    return Bits(_mm_cmpeq_epi8(_mm_and_si128(Load(q), m), t)) |
+           Bits(_mm_cmpeq_epi8(_mm_and_si128(Load(q + 16), m), t)) << 16;
+  };
+  const unsigned continuations = lanesOf(static_cast<char>(0xC0), static_cast<char>(0x80));
+  const unsigned leads = lanesOf(static_cast<char>(0xF0), static_cast<char>(0xE0));
+  const unsigned ascii = lanesOf(static_cast<char>(0x80), 0);
+  if (((ascii | leads | continuations) & 0xFFFF) != 0xFFFF ||
+      ((continuations ^ (leads << 1 | leads << 2)) & 0x3FFFF) != 0) {
+    return 0;
+  }
+  for (unsigned lead = leads & 0xFFFF; lead != 0; lead &= lead - 1) {
+    const char32_t c = utf8::ThreeByteAt(q + __builtin_ctz(lead));
+    if (c == utf8::kNotThreeBytes || !base.IsPlain(c)) {
+      return 0;
+    }
+  }
+  // Continuation bytes in lanes 16 and 17 end the block's last character.
+  return 16 + ((continuations >> 16 & 1) != 0 ? 1 + (continuations >> 17 & 1) : 0);
+#else
+  (void)q;
+  (void)base;
+  return 0;
+#endif
+}
+
 } // namespace
 
 ETooManyCharacters::ETooManyCharacters(std::size_t needed, std::size_t available)
@@ -96,13 +131,21 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const unsigned char* const end = p + utf8.size();
   const unsigned char* q = p;
+  const unsigned char* noBlockBefore = p; // a block that held other characters: not again yet
   while (q < end) {
-    // Three-byte characters that CP932 holds as themselves (most kana and kanji) are passed over
-    // with one load and a lookup, runs of ASCII 16 bytes at a time; anything else (a character
-    // worth noting, a bad byte) goes to the decoder.
+    // Blocks of ASCII and three-byte characters that CP932 holds as themselves (most kana and
+    // kanji) are passed over 16 bytes at a time, and such characters one load and a lookup
+    // each; anything else (a character worth noting, a bad byte) goes to the decoder.
+    if (end - q >= 32 && q >= noBlockBefore) {
+      if (const std::size_t plain = PlainBlock(q, base); plain != 0) {
+        q += plain;
+        continue;
+      }
+      noBlockBefore = q + 16;
+    }
     if (end - q >= 4) {
       if (const char32_t c3 = utf8::ThreeByteAt(q);
-          c3 != utf8::kNotThreeBytes && base.notePlainBmp[c3] != 0) {
+          c3 != utf8::kNotThreeBytes && base.IsPlain(c3)) {
         q += 3;
         continue;
       }
@@ -124,7 +167,7 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
 
 void TCodeCensus::NoteCharacter(char32_t c, bool ruleFile) {
   const TCp932Tables& base = TCp932Tables::Get();
-  if (c < 0x10000 && base.notePlainBmp[c] != 0) {
+  if (c < 0x10000 && base.IsPlain(c)) {
     return;
   }
   ++unicode_[c];

@@ -88,7 +88,7 @@ TCp932Tables Build() {
     }
   }
   tables.encode.assign(0x10000, kNoCode);
-  tables.notePlainBmp.assign(0x10000, 0);
+  tables.plainBits.assign(0x10000 / 64, 0);
   std::map<std::uint16_t, TSharedCode> shared;
   for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
     if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
@@ -108,9 +108,10 @@ TCp932Tables Build() {
   }
   for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
     const std::uint16_t code = tables.encode[codePoint];
-    tables.notePlainBmp[codePoint] = code != kNoCode && tables.Decode(code) == codePoint &&
-                                     !shared.contains(code) &&
-                                     !(code >= kUserDefinedFirst && code <= kUserDefinedLast);
+    const bool plain = code != kNoCode && tables.Decode(code) == codePoint &&
+                       !shared.contains(code) &&
+                       !(code >= kUserDefinedFirst && code <= kUserDefinedLast);
+    tables.plainBits[codePoint >> 6] |= std::uint64_t{plain} << (codePoint & 63);
   }
   return tables;
 }

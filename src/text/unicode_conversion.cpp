@@ -233,12 +233,16 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
       if (const char32_t c3 = utf8::ThreeByteAt(q); c3 != utf8::kNotThreeBytes) {
         const std::uint16_t code = table.Encode(c3);
         if (code != kNoCode) {
-          // Read before written, and never more bytes than read.
-          const bool single = code < 0x100; // half-width katakana
-          d[0] = static_cast<unsigned char>(single ? code : code >> 8);
-          d[1] = static_cast<unsigned char>(code & 0xFF);
-          d += single ? 1 : 2;
+          // Read before written, and never more bytes than read. The usual double-byte code is
+          // a branch, so that the next character need not wait for this one's lookup.
           q += 3;
+          if (code >= 0x100) [[likely]] {
+            d[0] = static_cast<unsigned char>(code >> 8);
+            d[1] = static_cast<unsigned char>(code & 0xFF);
+            d += 2;
+            continue;
+          }
+          *d++ = static_cast<unsigned char>(code); // half-width katakana
           continue;
         }
       }
