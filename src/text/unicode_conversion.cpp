@@ -149,7 +149,11 @@ std::size_t AppendAsUtf8(std::string& out, std::string_view internal, const TCod
         static_cast<std::size_t>(end - q) > kChunk ? q + kChunk : end;
     unsigned char* d = buffer;
     while (q < chunkEnd) {
-      if (*q < 0x80 && asciiRuns && end - q >= 16) {
+      if (*q < 0x80 && asciiRuns) {
+        if (end - q < 16) {
+          *d++ = *q++;
+          continue;
+        }
         const std::size_t ascii = utf8::AsciiInBlock(q);
         utf8::CopyBlock(q, d);
         q += ascii;
