@@ -172,6 +172,9 @@ std::string LegacyInternal(std::string text, const std::string& file, TCharCode 
 // Notes the JIS X 0212 characters of a JIS or EUC file; returns whether it holds any.
 bool NoteJisX0212(TCodeCensus& census, std::string_view text, const std::string& file,
                   TCharCode code, bool target) {
+  if (text.find('\x8F') == std::string_view::npos && text.find('\x1B') == std::string_view::npos) {
+    return false; // no EUC single shift 3, no escape sequence: no JIS X 0212 character
+  }
   code = LegacyCode(text, file, code, target);
   bool found = false;
   ForEachSupplementary(text, code,
