@@ -98,28 +98,40 @@ TConversion Utf8ToInternalInPlace(char* text, std::size_t size, const TCodeTable
   return whole;
 }
 
-// Notes a UTF-8 file in the census a piece at a time, so that a large file is never held.
+// Notes a UTF-8 file in the census a piece at a time, so that a large file is never held. A
+// character cut by the end of a piece is carried over and finished with the first bytes of the
+// next one.
 void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
-  TCodeCensus second;     // the second halves of the pieces
-  std::string carry;      // the unfinished character at the end of the last piece
-  std::size_t offset = 0; // the file offset of what the next NoteUtf8 sees
-  ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
-    std::string_view text = piece;
-    if (!carry.empty()) {
-      carry.append(piece);
-      text = carry;
-    }
+  TCodeCensus second;                      // the second halves of the pieces
+  std::string carry;                       // the unfinished character at the end of the last piece
+  std::size_t offset = 0;                  // the file offset of the next byte to note
+  auto note = [&](std::string_view text) { // whole characters
     if (offset == 0 && text.starts_with(kUtf8ByteOrderMark)) {
       text.remove_prefix(kUtf8ByteOrderMark.size());
       offset = kUtf8ByteOrderMark.size();
     }
-    const std::size_t finished = text.size() - UnfinishedTail(text);
-    if (const std::size_t bad = NoteUtf8Halves(census, second, text.substr(0, finished), ruleFile);
+    if (const std::size_t bad = NoteUtf8Halves(census, second, text, ruleFile);
         bad != std::string_view::npos) {
       throw EFileError(NotInCodeMessage(file, "UTF-8", offset + bad));
     }
-    offset += finished;
-    carry = std::string(text.substr(finished));
+    offset += text.size();
+  };
+  ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
+    if (!carry.empty()) {
+      // No character takes more than four bytes: a longer carry is no UTF-8, which noting tells.
+      while (!piece.empty() && carry.size() < 4 && UnfinishedTail(carry) != 0) {
+        carry += piece.front();
+        piece.remove_prefix(1);
+      }
+      if (carry.size() < 4 && UnfinishedTail(carry) != 0) {
+        return; // still unfinished: the piece was that short
+      }
+      note(carry);
+      carry.clear();
+    }
+    const std::size_t finished = piece.size() - UnfinishedTail(piece);
+    note(piece.substr(0, finished));
+    carry = piece.substr(finished);
   });
   if (!carry.empty()) {
     throw EFileError(NotInCodeMessage(file, "UTF-8", offset)); // the file ends inside it
@@ -130,9 +142,12 @@ void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
 // The same for the bytes of a file read ahead (a pipe, which can't be read again).
 void NoteUtf8Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes) {
   const std::size_t mark = ByteOrderMarkSize(bytes, ccUtf8);
-  if (const std::size_t bad = census.NoteUtf8(bytes.substr(mark)); bad != std::string_view::npos) {
+  TCodeCensus second;
+  if (const std::size_t bad = NoteUtf8Halves(census, second, bytes.substr(mark), false);
+      bad != std::string_view::npos) {
     throw EFileError(NotInCodeMessage(file, "UTF-8", mark + bad));
   }
+  census.Merge(second);
 }
 
 void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes,

@@ -575,5 +575,42 @@ TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
   EXPECT_EQ(sorted.size(), withRare.size());
 }
 
+// The census reads a file in pieces of 8 MiB: a character cut by the end of a piece counts as
+// the character, and a bad byte is named by its offset in the file, wherever the cut falls.
+TEST_F(UnicodeJobTest, TheCensusReadsACharacterAcrossTheEndOfAPiece) {
+  constexpr std::size_t kPiece = std::size_t{8} << 20;
+  const std::string bom(kUtf8ByteOrderMark);
+  const struct {
+    const char* name;
+    std::string head; // the file's first bytes; 'a' up to `at`, then `tail`
+    std::size_t at;
+    std::string tail;
+    std::size_t badAt; // npos: the file is noted whole
+  } cases[] = {
+      {"a four-byte character across the cut", "", kPiece - 2, "😀\n", std::string::npos},
+      {"the same after a byte-order mark", bom, kPiece - 1, "😀\n", std::string::npos},
+      {"a cut character that isn't finished", "", kPiece - 1,
+       "\xE3\x81"
+       "A\n",
+       kPiece - 1},
+      {"a bad byte at the start of a piece", "", kPiece, "\xFF\n", kPiece},
+      {"a bad byte after a character across the cut", "", kPiece - 1, "\xE3\x81\x82\xFF\n",
+       kPiece + 2},
+  };
+  for (const auto& c : cases) {
+    const std::string file =
+        folder.Write("piece.txt", c.head + std::string(c.at - c.head.size(), 'a') + c.tail);
+    try {
+      const TJobTexts texts({file}, {ccUtf8}, setting);
+      EXPECT_EQ(c.badAt, std::string::npos) << c.name;
+      EXPECT_NE(texts.Table().Encode(U'😀'), kNoCode) << c.name;
+    } catch (const EFileError& e) {
+      EXPECT_NE(std::string(e.what()).find("オフセット " + std::to_string(c.badAt) + "）"),
+                std::string::npos)
+          << c.name << ": " << e.what();
+    }
+  }
+}
+
 } // namespace
 } // namespace zorbe
