@@ -161,7 +161,7 @@ private:
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
   TSpaceText ReadTarget(std::size_t index);
   TSpaceText ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text);
-  TSpaceText ConvertCharCode(TCharCode code, TSpaceText text);
+  TSpaceText ConvertCharCode(TCharCode code, TSpaceText text, const std::uint16_t* jisX0212);
   TSpaceText ReplacementPass(TSpaceText text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
   template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
@@ -327,7 +327,10 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
   SetStatus(kStatusReading);
   TSpaceText text = ReadTarget(index);
   const TCharCode code = CheckedTargetCode(fileName, CodeOf(index), text);
-  substitutions_.Note(fileName, code, text);
+  // Under UTF-8 output the JIS X 0212 characters are read as themselves, not as 〓.
+  const bool keepsJisX0212 =
+      output_.code == TOutputCode::Utf8 && texts_->JisX0212Codes() != nullptr;
+  substitutions_.Note(fileName, code, text, keepsJisX0212);
   cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
@@ -338,7 +341,7 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
     crLf = FirstLineEndsInCrLf(text);
   } else {
     crLf = FirstLineEndsInCrLf(text);
-    text = ConvertCharCode(code, text);
+    text = ConvertCharCode(code, text, keepsJisX0212 ? texts_->JisX0212Codes() : nullptr);
   }
   if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
     output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
@@ -381,19 +384,21 @@ TSpaceText TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
   return text;
 }
 
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text,
+// JIS X 0212 characters as their codes in `jisX0212` or, without it, as 〓.
 // Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
 // another character, the text is rewritten to use its per-job codes (which keeps every byte's
 // place). Returns the file's text as it now stands.
-TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text) {
+TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
+                                     const std::uint16_t* jisX0212) {
   const bool jis = FamilyOf(code) == TCodeFamily::Jis;
   const bool euc = FamilyOf(code) == TCodeFamily::Euc;
   if (jis || euc) {
     SetStatus(kStatusConverting, 0, text.size());
     text = CrLfJoined(space_, text);
     char* bytes = text.data();
-    const std::size_t size =
-        jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+    const std::size_t size = jis ? JisToSjisInPlace(bytes, text.size(), jisX0212)
+                                 : EucToSjisInPlace(bytes, text.size(), jisX0212);
     text = space_.EndText(bytes, size);
   } else if (code != ccShiftJis) {
     SetStatus(kStatusConverting, 0, text.size());
