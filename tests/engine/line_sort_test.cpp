@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <numeric>
 #include <random>
 
 namespace zorbe {
@@ -123,6 +125,59 @@ TEST(SortClassLists, LargeRangesAgreeWithTheDefinition) {
       SortClassLists(refs, space, options);
       ASSERT_EQ(Texts(space, refs), Expected(lines, options))
           << "classes " << classes << " direction " << direction << " distinction " << distinction;
+    }
+  }
+}
+
+// Mostly different lines, with here and there a few that are equal but for case and runs of
+// identical ones: the exact order has to be kept only around the former.
+std::vector<std::string> FewCaseVariants(std::mt19937& random, std::size_t count) {
+  static const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<std::string> lines;
+  while (lines.size() < count) {
+    std::string line;
+    for (std::size_t n = 3 + random() % 8; n > 0; --n) {
+      line += random() % 5 == 0 ? std::string("\x82\xA0") : std::string(1, letters[random() % 52]);
+    }
+    lines.push_back(line);
+    if (random() % 50 == 0) { // a case variant, or the same line again
+      for (char& c : line) {
+        c = random() % 2 == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      }
+      lines.insert(lines.end(), 1 + random() % 3, line);
+    }
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  return lines;
+}
+
+// The list's order need not be the order of its lines in the space: the lines are stored in one
+// order and listed in another.
+TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
+  std::mt19937 random(23);
+  for (std::size_t count : {3000, 70000}) {
+    const std::vector<std::string> stored = FewCaseVariants(random, count);
+    for (bool listedAsStored : {true, false}) {
+      for (int direction : {0, 1}) {
+        TTextSpace space;
+        const TLineList<TNarrowRef> storedRefs = Store(space, stored);
+        std::vector<std::size_t> order(stored.size());
+        std::iota(order.begin(), order.end(), 0);
+        if (!listedAsStored) {
+          std::shuffle(order.begin(), order.end(), random);
+        }
+        std::vector<std::string> lines;
+        TLineList<TNarrowRef> refs;
+        for (std::size_t i : order) {
+          lines.push_back(stored[i]);
+          refs.push_back(storedRefs[i]);
+        }
+        const TClassSortOptions options{ClassWriteOrder(""), direction == 0, direction, true};
+        SortClassLists(refs, space, options);
+        ASSERT_EQ(Texts(space, refs), Expected(lines, options))
+            << "count " << count << " listed as stored " << listedAsStored << " direction "
+            << direction;
+      }
     }
   }
 }
