@@ -4,6 +4,7 @@
 #include "text/shift_jis.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <functional>
 
@@ -167,6 +168,67 @@ template <typename Ref> Ref RefOf(const TIndexedRef<Ref>& item) {
   return item.ref;
 }
 
+// The number of ones in a word (without a popcount instruction, what the compiler would call is
+// slower than this).
+inline int Ones(std::uint64_t x) {
+#if defined(__POPCNT__)
+  return std::popcount(x);
+#else
+  x -= (x >> 1) & 0x5555555555555555;
+  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+  return static_cast<int>((x * 0x0101010101010101) >> 56);
+#endif
+}
+
+// A fixed set of bits. Setting bits of different words from different threads is safe.
+class TBits {
+public:
+  explicit TBits(std::size_t size) : words_(size / 64 + 1) {}
+
+  void Set(std::size_t i) { words_[i / 64] |= std::uint64_t{1} << (i % 64); }
+  // Set for threads that may set bits of the same word.
+  void SetShared(std::size_t i) {
+    std::atomic_ref(words_[i / 64])
+        .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
+  }
+  // Turns every bit of the first `size` over.
+  void Flip(std::size_t size) {
+    for (std::uint64_t& word : words_) {
+      word = ~word;
+    }
+    words_[size / 64] &= (std::uint64_t{1} << (size % 64)) - 1;
+  }
+  bool Test(std::size_t i) const { return (words_[i / 64] >> (i % 64)) & 1; }
+  // The first set bit in [from, to), or `to`.
+  std::size_t Next(std::size_t from, std::size_t to) const {
+    if (from >= to) {
+      return to;
+    }
+    std::size_t w = from / 64;
+    std::uint64_t word = words_[w] & (~std::uint64_t{0} << (from % 64));
+    while (word == 0) {
+      if (++w * 64 >= to) {
+        return to;
+      }
+      word = words_[w];
+    }
+    return std::min<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(word)), to);
+  }
+  // The last set bit at or before `at`; there must be one.
+  std::size_t Previous(std::size_t at) const {
+    std::size_t w = at / 64;
+    std::uint64_t word = words_[w] & (~std::uint64_t{0} >> (63 - at % 64));
+    while (word == 0) {
+      word = words_[--w];
+    }
+    return w * 64 + 63 - static_cast<std::size_t>(std::countl_zero(word));
+  }
+
+private:
+  std::vector<std::uint64_t> words_;
+};
+
 // In-place sort of lines, ascending, by a sequence of keys: the write position of the line's
 // class plus one (when classes are on), then the ranks of its bytes (lower-cased with Fold, as
 // CompareFolded does), ending in the rank 0 of its line end. Each step buckets a range by its
@@ -182,9 +244,13 @@ public:
     bool trail;        // the bytes at `depth` are trail bytes (only with Fold)
   };
 
-  TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options)
+  // With `equal`, the sort of the items at `first` sets the bit of every sorted position whose
+  // line is equal to the one before it.
+  TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options, TBits* equal = nullptr,
+                 const Item* first = nullptr)
       : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
-        positionOfClass_(PositionOfClass(options)), codes_(options.codes) {}
+        positionOfClass_(PositionOfClass(options)), codes_(options.codes), equal_(equal),
+        first_(first) {}
 
   void Sort(Item* items, std::size_t count) const {
     RunOnTwoThreads(
@@ -251,11 +317,15 @@ private:
           std::find(begin.begin() + 1, begin.end(), range.count) - begin.begin() - 1);
       if (begin[shared] == 0) { // a shared key: the range goes on at the next depth
         if (range.depth > 0 && shared == 0) {
-          return; // every line ends here: all are equal
+          MarkEqual(range.items, range.count); // every line ends here: all are equal
+          return;
         }
         range.trail = TrailAfter(range.depth, range.trail, shared);
         ++range.depth;
         continue;
+      }
+      if (range.depth > 0) {
+        MarkEqual(range.items, begin[1]);
       }
       for (std::size_t k = 0; k < 256; ++k) {
         if (begin[k + 1] - begin[k] > 1 && !(range.depth > 0 && k == 0)) {
@@ -307,6 +377,22 @@ private:
       }
       range.items[j] = item;
     }
+    if (equal_ != nullptr) {
+      for (std::size_t i = 1; i < range.count; ++i) {
+        if (Compare(range.items[i - 1], range.items[i], range.depth, range.trail) == 0) {
+          equal_->SetShared(static_cast<std::size_t>(range.items + i - first_));
+        }
+      }
+    }
+  }
+
+  // Marks the lines at items[1, count) as equal to the ones before them.
+  void MarkEqual(const Item* items, std::size_t count) const {
+    if (equal_ != nullptr) {
+      for (std::size_t i = 1; i < count; ++i) {
+        equal_->SetShared(static_cast<std::size_t>(items + i - first_));
+      }
+    }
   }
 
   const TTextSpace& space_;
@@ -314,6 +400,8 @@ private:
   bool classes_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
   const TCodeTable* codes_;
+  TBits* equal_;
+  const Item* first_;
 };
 
 // The lines of one class for QuickSortExact's steps: the references, and beside them the rank of
@@ -395,55 +483,6 @@ void SortExactByRanks(Ref* refs, std::size_t count, const TTextSpace& space, int
       });
 }
 
-// The number of ones in a word (without a popcount instruction, what the compiler would call is
-// slower than this).
-inline int Ones(std::uint64_t x) {
-#if defined(__POPCNT__)
-  return std::popcount(x);
-#else
-  x -= (x >> 1) & 0x5555555555555555;
-  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
-  return static_cast<int>((x * 0x0101010101010101) >> 56);
-#endif
-}
-
-// A fixed set of bits. Setting bits of different words from different threads is safe.
-class TBits {
-public:
-  explicit TBits(std::size_t size) : words_(size / 64 + 1) {}
-
-  void Set(std::size_t i) { words_[i / 64] |= std::uint64_t{1} << (i % 64); }
-  bool Test(std::size_t i) const { return (words_[i / 64] >> (i % 64)) & 1; }
-  // The first set bit in [from, to), or `to`.
-  std::size_t Next(std::size_t from, std::size_t to) const {
-    if (from >= to) {
-      return to;
-    }
-    std::size_t w = from / 64;
-    std::uint64_t word = words_[w] & (~std::uint64_t{0} << (from % 64));
-    while (word == 0) {
-      if (++w * 64 >= to) {
-        return to;
-      }
-      word = words_[w];
-    }
-    return std::min<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(word)), to);
-  }
-  // The last set bit at or before `at`; there must be one.
-  std::size_t Previous(std::size_t at) const {
-    std::size_t w = at / 64;
-    std::uint64_t word = words_[w] & (~std::uint64_t{0} >> (63 - at % 64));
-    while (word == 0) {
-      word = words_[--w];
-    }
-    return w * 64 + 63 - static_cast<std::size_t>(std::countl_zero(word));
-  }
-
-private:
-  std::vector<std::uint64_t> words_;
-};
-
 // A fixed set of bits that counts the ones before any bit in constant time: blocks of one cache
 // line, each a count of the ones in the blocks before it and 7 words of bits.
 class TRankBits {
@@ -479,8 +518,10 @@ public:
   }
   void Prefetch(std::size_t i) const { __builtin_prefetch(&blocks_[i / kBlockBits]); }
 
-private:
+  // Threads may set bits of different blocks at once.
   static constexpr std::size_t kBlockBits = 7 * 64;
+
+private:
   struct alignas(64) Block {
     std::uint64_t before = 0;
     std::array<std::uint64_t, 7> words{};
@@ -488,24 +529,14 @@ private:
   std::vector<Block> blocks_;
 };
 
-// How a line compares with the one before it in the folded order.
-enum class ENeighbour { Greater, Same, CaseDiffers };
-
-// Two lines followed by line ends, b not before a in the folded order.
-ENeighbour NeighbourOf(const char* a, const char* b) {
-  bool trail = false;
-  bool caseDiffers = false;
-  for (;; ++a, ++b) {
-    const std::uint8_t ra = RankOf(Folded(*a, trail));
-    if (ra != RankOf(Folded(*b, trail))) {
-      return ENeighbour::Greater;
+// Whether two lines followed by line ends are the same bytes.
+bool SameBytes(const char* a, const char* b) {
+  for (; *a == *b; ++a, ++b) {
+    if (IsLineEnd(*a)) {
+      return true;
     }
-    if (ra == 0) {
-      return caseDiffers ? ENeighbour::CaseDiffers : ENeighbour::Same;
-    }
-    caseDiffers = caseDiffers || *a != *b;
-    trail = !trail && IsLeadByte(static_cast<unsigned char>(*a));
   }
+  return IsLineEnd(*a) && IsLineEnd(*b);
 }
 
 // The lines of one class sorted in the folded order, seen as groups of lines that are equal but
@@ -518,8 +549,6 @@ struct TFoldedGroups {
   TBits links;
   bool linked = false;
 
-  explicit TFoldedGroups(std::size_t size) : count(size), starts(size), links(size) {}
-
   // The positions [first, end) of the group of the line at a position.
   struct Bounds {
     std::size_t first;
@@ -531,21 +560,20 @@ struct TFoldedGroups {
   bool AnyLink(std::size_t first, std::size_t last) const { return links.Next(first, last) < last; }
 };
 
+// The groups of sorted lines, from the marks of the lines equal to the ones before them.
 template <typename Ref>
-TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSpace& space) {
-  TFoldedGroups groups(count);
-  TBits differs(count); // a line whose bytes differ from the one before, in the same group
-  auto mark = [&](std::size_t first, std::size_t last) {
-    for (std::size_t k = first; k < last; ++k) {
-      if (k + 16 < last) {
+TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSpace& space,
+                             const TBits& equal) {
+  TFoldedGroups groups{count, equal, TBits(count)};
+  groups.starts.Flip(count);
+  TBits differs(count); // lines equal to the ones before them but for case
+  auto check = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = std::max<std::size_t>(first, 1); k < last; ++k) {
+      if (k + 16 < last && equal.Test(k + 16)) {
+        space.Prefetch(sorted[k + 15]);
         space.Prefetch(sorted[k + 16]);
       }
-      const ENeighbour relation =
-          k == 0 ? ENeighbour::Greater
-                 : NeighbourOf(space.Base() + sorted[k - 1], space.Base() + sorted[k]);
-      if (relation == ENeighbour::Greater) {
-        groups.starts.Set(k);
-      } else if (relation == ENeighbour::CaseDiffers) {
+      if (equal.Test(k) && !SameBytes(space.Base() + sorted[k - 1], space.Base() + sorted[k])) {
         differs.Set(k);
       }
     }
@@ -553,21 +581,28 @@ TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSp
   // The halves meet at a word boundary, so the threads never write to the same word.
   const std::size_t half = count / 128 * 64;
   if (count > ThreadThreshold(count)) {
-    RunBoth([&] { mark(0, half); }, [&] { mark(half, count); });
+    RunBoth([&] { check(0, half); }, [&] { check(half, count); });
   } else {
-    mark(0, count);
+    check(0, count);
   }
-  for (std::size_t first = 0; first < count;) {
-    const std::size_t end = groups.starts.Next(first + 1, count);
-    if (differs.Next(first + 1, end) < end) {
-      groups.linked = true;
-      for (std::size_t k = first; k + 1 < end; ++k) {
-        groups.links.Set(k);
-      }
+  for (std::size_t k = differs.Next(1, count); k < count;) {
+    const std::size_t end = groups.starts.Next(k + 1, count);
+    groups.linked = true;
+    for (std::size_t link = groups.starts.Previous(k); link + 1 < end; ++link) {
+      groups.links.Set(link);
     }
-    first = end;
+    k = differs.Next(end, count);
   }
   return groups;
+}
+
+// The marks of equal lines for the same lines in reverse order.
+TBits Mirrored(const TBits& equal, std::size_t count) {
+  TBits mirrored(count);
+  for (std::size_t k = equal.Next(1, count); k < count; k = equal.Next(k + 1, count)) {
+    mirrored.Set(count - k);
+  }
+  return mirrored;
 }
 
 // The items of QuickSortExact: the positions of the lines in the folded order, compared by the
@@ -691,28 +726,47 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
   }
   const Ref lowest = refs[0];
   const Ref highest = refs[count - 1];
-  TLineRadixSort<Ref, true>(space, {ClassWriteOrder(""), false, 0, true}).Sort(refs, count);
+  TBits equal(count);
+  TLineRadixSort<Ref, true>(space, {ClassWriteOrder(""), false, 0, true}, &equal, refs)
+      .Sort(refs, count);
   if (sortDirection == 1) {
     std::reverse(refs, refs + count);
+    equal = Mirrored(equal, count);
   }
-  const TFoldedGroups groups = GroupsOfSorted(refs, count, space);
+  const TFoldedGroups groups = GroupsOfSorted(refs, count, space, equal);
   if (!groups.linked) {
     return;
   }
   TLineList<Ref> positions(count);
   {
     // The list held the lines in the order of their offsets: the rank of a line's offset among
-    // them is its index in the list.
-    TRankBits offsets(static_cast<std::size_t>(highest - lowest) + 1);
-    for (std::size_t k = 0; k < count; ++k) {
-      offsets.Set(refs[k] - lowest);
-    }
-    offsets.Count();
-    for (std::size_t k = 0; k < count; ++k) {
-      if (k + 16 < count) {
-        offsets.Prefetch(refs[k + 16] - lowest);
+    // them is its index in the list. Each thread sets the bits of half the offsets.
+    const std::size_t span = static_cast<std::size_t>(highest - lowest) + 1;
+    TRankBits offsets(span);
+    const std::size_t middle = span / 2 / TRankBits::kBlockBits * TRankBits::kBlockBits;
+    auto set = [&](std::size_t from, std::size_t to) {
+      for (std::size_t k = 0; k < count; ++k) {
+        if (const std::size_t bit = refs[k] - lowest; bit >= from && bit < to) {
+          offsets.Set(bit);
+        }
       }
-      positions[offsets.Rank(refs[k] - lowest)] = static_cast<Ref>(k);
+    };
+    auto place = [&](std::size_t first, std::size_t last) {
+      for (std::size_t k = first; k < last; ++k) {
+        if (k + 16 < last) {
+          offsets.Prefetch(refs[k + 16] - lowest);
+        }
+        positions[offsets.Rank(refs[k] - lowest)] = static_cast<Ref>(k);
+      }
+    };
+    if (count > ThreadThreshold(count)) {
+      RunBoth([&] { set(0, middle); }, [&] { set(middle, span); });
+      offsets.Count();
+      RunBoth([&] { place(0, count / 2); }, [&] { place(count / 2, count); });
+    } else {
+      set(0, span);
+      offsets.Count();
+      place(0, count);
     }
   }
   TExactPositionSort<Ref>(positions.data(), count, groups).Sort();
