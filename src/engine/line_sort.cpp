@@ -368,18 +368,32 @@ private:
     return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
   }
 
+  // Sorts a range of at most kSmall lines. An item moved right of an inserted one is greater
+  // than it, and no line goes between two equal ones, so whether each line equals the one
+  // before it is known from the compare that stopped its insertion.
   void InsertionSort(Range range) const {
+    std::array<bool, kSmall> equal{};
     for (std::size_t i = 1; i < range.count; ++i) {
       const Item item = range.items[i];
       std::size_t j = i;
-      for (; j > 0 && Compare(item, range.items[j - 1], range.depth, range.trail) < 0; --j) {
+      int order = -1;
+      for (; j > 0; --j) {
+        order = Compare(item, range.items[j - 1], range.depth, range.trail);
+        if (order >= 0) {
+          break;
+        }
         range.items[j] = range.items[j - 1];
+        equal[j] = equal[j - 1];
       }
       range.items[j] = item;
+      equal[j] = order == 0;
+      if (j < i) {
+        equal[j + 1] = false;
+      }
     }
     if (equal_ != nullptr) {
       for (std::size_t i = 1; i < range.count; ++i) {
-        if (Compare(range.items[i - 1], range.items[i], range.depth, range.trail) == 0) {
+        if (equal[i]) {
           equal_->SetShared(static_cast<std::size_t>(range.items + i - first_));
         }
       }
@@ -518,10 +532,8 @@ public:
   }
   void Prefetch(std::size_t i) const { __builtin_prefetch(&blocks_[i / kBlockBits]); }
 
-  // Threads may set bits of different blocks at once.
-  static constexpr std::size_t kBlockBits = 7 * 64;
-
 private:
+  static constexpr std::size_t kBlockBits = 7 * 64;
   struct alignas(64) Block {
     std::uint64_t before = 0;
     std::array<std::uint64_t, 7> words{};
@@ -724,8 +736,14 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
     SortExactByRanks(refs, count, space, sortDirection);
     return;
   }
+  // The list holds the lines in the order of their offsets: the rank of a line's offset among
+  // them is its index in the list.
   const Ref lowest = refs[0];
-  const Ref highest = refs[count - 1];
+  TRankBits offsets(static_cast<std::size_t>(refs[count - 1] - lowest) + 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    offsets.Set(refs[k] - lowest);
+  }
+  offsets.Count();
   TBits equal(count);
   TLineRadixSort<Ref, true>(space, {ClassWriteOrder(""), false, 0, true}, &equal, refs)
       .Sort(refs, count);
@@ -738,36 +756,18 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
     return;
   }
   TLineList<Ref> positions(count);
-  {
-    // The list held the lines in the order of their offsets: the rank of a line's offset among
-    // them is its index in the list. Each thread sets the bits of half the offsets.
-    const std::size_t span = static_cast<std::size_t>(highest - lowest) + 1;
-    TRankBits offsets(span);
-    const std::size_t middle = span / 2 / TRankBits::kBlockBits * TRankBits::kBlockBits;
-    auto set = [&](std::size_t from, std::size_t to) {
-      for (std::size_t k = 0; k < count; ++k) {
-        if (const std::size_t bit = refs[k] - lowest; bit >= from && bit < to) {
-          offsets.Set(bit);
-        }
+  auto place = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = first; k < last; ++k) {
+      if (k + 16 < last) {
+        offsets.Prefetch(refs[k + 16] - lowest);
       }
-    };
-    auto place = [&](std::size_t first, std::size_t last) {
-      for (std::size_t k = first; k < last; ++k) {
-        if (k + 16 < last) {
-          offsets.Prefetch(refs[k + 16] - lowest);
-        }
-        positions[offsets.Rank(refs[k] - lowest)] = static_cast<Ref>(k);
-      }
-    };
-    if (count > ThreadThreshold(count)) {
-      RunBoth([&] { set(0, middle); }, [&] { set(middle, span); });
-      offsets.Count();
-      RunBoth([&] { place(0, count / 2); }, [&] { place(count / 2, count); });
-    } else {
-      set(0, span);
-      offsets.Count();
-      place(0, count);
+      positions[offsets.Rank(refs[k] - lowest)] = static_cast<Ref>(k);
     }
+  };
+  if (count > ThreadThreshold(count)) {
+    RunBoth([&] { place(0, count / 2); }, [&] { place(count / 2, count); });
+  } else {
+    place(0, count);
   }
   TExactPositionSort<Ref>(positions.data(), count, groups).Sort();
   for (std::size_t k = 0; k < count; ++k) {
