@@ -1,11 +1,14 @@
 #include "engine/line_sort.h"
+#include "engine/two_threads.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <mutex>
 #include <numeric>
 #include <random>
+#include <thread>
 
 namespace zorbe {
 namespace {
@@ -192,6 +195,51 @@ TEST(SortClassLists, LongLinesAndLongSharedPrefixes) {
   SortClassLists(refs, space, {ClassWriteOrder(""), false, 0, false});
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(Texts(space, refs), lines);
+}
+
+// Work is split until its pieces are small enough and every piece is finished exactly once; when
+// no piece is above the threshold, no helper thread is started for it.
+TEST(RunOnTwoThreads, FinishesEveryPieceOnceAndSmallWorkOnTheCallingThread) {
+  struct Range {
+    std::size_t first;
+    std::size_t count;
+  };
+  const struct {
+    std::vector<Range> ranges;
+    std::size_t threshold;
+    bool callerOnly;
+  } cases[] = {
+      {{{0, 10}, {10, 5}, {15, 0}}, 10, true},
+      {{{0, 1000}}, 1000, true},
+      {{{0, 1000}}, 10, false},
+      {{{0, 7}, {7, 300}}, 20, false},
+  };
+  for (const auto& c : cases) {
+    std::size_t total = 0;
+    for (const Range& range : c.ranges) {
+      total += range.count;
+    }
+    std::vector<int> done(total);
+    std::mutex mutex;
+    bool elsewhere = false;
+    RunOnTwoThreads(
+        c.ranges, c.threshold,
+        [](Range range, std::vector<Range>& parts) {
+          parts.push_back({range.first, range.count / 2});
+          parts.push_back({range.first + range.count / 2, range.count - range.count / 2});
+        },
+        [&, caller = std::this_thread::get_id()](Range range) {
+          std::lock_guard lock(mutex);
+          elsewhere = elsewhere || std::this_thread::get_id() != caller;
+          for (std::size_t i = range.first; i < range.first + range.count; ++i) {
+            ++done[i];
+          }
+        });
+    EXPECT_EQ(std::count(done.begin(), done.end(), 1), static_cast<std::ptrdiff_t>(total));
+    if (c.callerOnly) {
+      EXPECT_FALSE(elsewhere) << "threshold " << c.threshold;
+    }
+  }
 }
 
 } // namespace
