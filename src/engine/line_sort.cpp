@@ -769,9 +769,17 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
   } else {
     place(0, count);
   }
+  offsets = TRankBits(0);
   TExactPositionSort<Ref>(positions.data(), count, groups).Sort();
-  for (std::size_t k = 0; k < count; ++k) {
-    positions[k] = refs[positions[k]];
+  auto gather = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = first; k < last; ++k) {
+      positions[k] = refs[positions[k]];
+    }
+  };
+  if (count > ThreadThreshold(count)) {
+    RunBoth([&] { gather(0, count / 2); }, [&] { gather(count / 2, count); });
+  } else {
+    gather(0, count);
   }
   std::copy(positions.begin(), positions.end(), refs);
 }
