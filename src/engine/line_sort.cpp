@@ -721,6 +721,17 @@ private:
   const TFoldedGroups& groups_;
 };
 
+// The largest shift, up to 4, that maps no two of the ascending references to the same value.
+template <typename Ref> int CellShift(const Ref* refs, std::size_t count) {
+  int shift = 4;
+  for (std::size_t k = 1; k < count && shift > 0; ++k) {
+    while (shift > 0 && ((refs[k] - refs[0]) >> shift) == ((refs[k - 1] - refs[0]) >> shift)) {
+      --shift;
+    }
+  }
+  return shift;
+}
+
 // Whether the references ascend: the list's order is the order of its lines in the space.
 template <typename Ref> bool Ascending(const Ref* refs, std::size_t count) {
   return std::adjacent_find(refs, refs + count, std::greater_equal<Ref>()) == refs + count;
@@ -737,11 +748,14 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
     return;
   }
   // The list holds the lines in the order of their offsets: the rank of a line's offset among
-  // them is its index in the list.
+  // them is its index in the list. The offsets are counted in cells of the space in which no
+  // two of the lines begin.
   const Ref lowest = refs[0];
-  TRankBits offsets(static_cast<std::size_t>(refs[count - 1] - lowest) + 1);
+  const int shift = CellShift(refs, count);
+  auto cell = [&](Ref ref) { return static_cast<std::size_t>(ref - lowest) >> shift; };
+  TRankBits offsets(cell(refs[count - 1]) + 1);
   for (std::size_t k = 0; k < count; ++k) {
-    offsets.Set(refs[k] - lowest);
+    offsets.Set(cell(refs[k]));
   }
   offsets.Count();
   TBits equal(count);
@@ -759,9 +773,9 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
   auto place = [&](std::size_t first, std::size_t last) {
     for (std::size_t k = first; k < last; ++k) {
       if (k + 16 < last) {
-        offsets.Prefetch(refs[k + 16] - lowest);
+        offsets.Prefetch(cell(refs[k + 16]));
       }
-      positions[offsets.Rank(refs[k] - lowest)] = static_cast<Ref>(k);
+      positions[offsets.Rank(cell(refs[k]))] = static_cast<Ref>(k);
     }
   };
   if (count > ThreadThreshold(count)) {
