@@ -3,23 +3,31 @@
 # target for FUZZ_SECONDS seconds. Both install the Debian packages
 # they need first (only the missing ones; nothing is upgraded).
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev time bc \
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
             fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
             clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8
+# Only `make bench` and `make stress` build the benchmarks, and need these.
+BENCH_PACKAGES := libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: all deps build install uninstall run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
+.PHONY: all deps bench-deps install-missing bench-build build install uninstall run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
 
 all: build
 
 deps:
+	@$(MAKE) --no-print-directory install-missing WANTED="$(PACKAGES)"
+
+bench-deps: deps
+	@$(MAKE) --no-print-directory install-missing WANTED="$(BENCH_PACKAGES)"
+
+install-missing:
 	@missing=""; \
-	for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	for p in $(WANTED); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
@@ -81,11 +89,16 @@ fuzz: deps
 	cmake --build build/fuzz --target fuzz_all -j $(JOBS)
 	fuzz/run_fuzz.sh $(FUZZ_SECONDS)
 
+# The release build with the benchmarks and the corpus generator.
+bench-build: bench-deps
+	cmake --preset release -DZORBE_BUILD_BENCH=ON
+	cmake --build --preset release -j $(JOBS)
+
 # Large and odd inputs (not in CI): times and peak memory for docs/limits.md.
-stress: build
+stress: bench-build
 	bench/stress.sh
 
-bench: build
+bench: bench-build
 	bench/run_bench.sh
 
 # Pictures of the windows for the help and the README, taken on a virtual X display.

@@ -60,9 +60,13 @@ void BM_SortByClassDescending(benchmark::State& state) {
 void BM_SortFoldedExact(benchmark::State& state) {
   SortBench(state, true, 0, true);
 }
+void BM_SortFoldedExactOneClass(benchmark::State& state) {
+  SortBench(state, false, 0, true);
+}
 BENCHMARK(BM_SortOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortByClassDescending)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExact)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SortFoldedExactOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace zorbe

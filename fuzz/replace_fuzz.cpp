@@ -13,6 +13,7 @@
 //   follows a match that took the CR.
 
 #include "fuzz_check.h"
+#include "regex/awk_str_test_peer.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 
@@ -91,7 +92,7 @@ std::string Expected(const TREMatcher& matcher, std::string_view text,
 }
 
 void CheckReplaceAll(TAWKStr& engine, std::string_view replacement, std::string_view text) {
-  const TREMatcher matcher = engine.Matcher();
+  const TREMatcher matcher = TAWKStrTestPeer(engine).Matcher();
   const std::size_t matches = matcher.ForEachMatch(text, [](const TREMatch&) {});
   std::string expected;
   bool badReplacement = false;
@@ -136,13 +137,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TRECompileBudget budget;
   budget.maxNfaStates = 10000;
   budget.dfa.maxCacheBytes = 1 << 20;
-  engine.SetCompileBudget(budget);
+  TAWKStrTestPeer(engine).SetCompileBudget(budget);
   engine.SetLineSeparator((options & 1) != 0 ? mcls_LF : mcls_CRLF);
   try {
     engine.SetUseFuzzyCharDic((options & 2) != 0);
     engine.SetRegExp(pattern);
   } catch (const ERegExpParser&) {
-    Check(engine.RegExp().empty() && engine.CurrentIndex() == 0);
+    Check(engine.RegExp().empty() && TAWKStrTestPeer(engine).CurrentIndex() == 0);
   }
   CheckReplaceAll(engine, replacement, text);
   return 0;

@@ -13,9 +13,9 @@
 #include "app/program_layout.h"
 #include "app/progress_line.h"
 #include "platform/console.h"
+#include "platform/display_probe.h"
 #include "platform/file_system.h"
 #include "settings/settings_file.h"
-#include "ui/display_probe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -136,7 +136,7 @@ int main(int argc, char* argv[]) {
       [&](const std::function<bool()>& ended, const std::function<void()>& stop,
           const TJobProgress& progress) {
         interrupts.SetOnInterrupt(stop); // Ctrl+C acts like the Stop button
-        if (TInterruptWatcher::Interrupted()) {
+        if (interrupts.Interrupted()) {
           stop();
         }
         if (showProgress) {
@@ -152,7 +152,7 @@ int main(int argc, char* argv[]) {
         }
         interrupts.SetOnInterrupt({});
       },
-      [] { return TInterruptWatcher::Interrupted(); },
+      [&interrupts] { return interrupts.Interrupted(); },
       shell,
   };
   const int status = RunCommandLine(args, settings, services);

@@ -37,6 +37,26 @@ std::string TTempFolder::Write(const std::string& name, const std::string& bytes
   return file.string();
 }
 
+TScopedEnvironment::TScopedEnvironment(std::string name, std::optional<std::string> value)
+    : name_(std::move(name)) {
+  if (const char* old = std::getenv(name_.c_str())) {
+    saved_ = old;
+  }
+  Put(name_, value);
+}
+
+TScopedEnvironment::~TScopedEnvironment() {
+  Put(name_, saved_);
+}
+
+void TScopedEnvironment::Put(const std::string& name, const std::optional<std::string>& value) {
+  if (value) {
+    ::setenv(name.c_str(), value->c_str(), 1);
+  } else {
+    ::unsetenv(name.c_str());
+  }
+}
+
 std::string ReadBytes(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) {

@@ -4,6 +4,7 @@
 #include "text/char_code.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,6 +36,21 @@ public:
 
 private:
   std::filesystem::path path_;
+};
+
+// An environment variable set (or, with nullopt, removed) for the object's lifetime; the
+// variable is then as it was before, set or not.
+class TScopedEnvironment {
+public:
+  TScopedEnvironment(std::string name, std::optional<std::string> value);
+  ~TScopedEnvironment();
+  TScopedEnvironment(const TScopedEnvironment&) = delete;
+  TScopedEnvironment& operator=(const TScopedEnvironment&) = delete;
+
+private:
+  static void Put(const std::string& name, const std::optional<std::string>& value);
+  std::string name_;
+  std::optional<std::string> saved_;
 };
 
 std::string ReadBytes(const std::string& fileName);

@@ -14,6 +14,7 @@
 // sorted, whatever characters it holds.
 
 #include "app/clipboard_text.h"
+#include "app/message_texts.h"
 #include "engine/sort_job.h"
 #include "platform/clipboard.h"
 #include "settings/setting_option_items.h"
@@ -23,7 +24,6 @@
 
 namespace zorbe {
 
-inline constexpr const char* kNoClipboardTextMessage = "テキストデータでは有りません。";
 inline constexpr const char* kClipboardFileName = "Clip.txt";
 
 enum TClipboardMode : int { cmNone = -1, cmClipToClip = 0, cmClipToFile = 1 };

@@ -1,5 +1,6 @@
 #include "app/clipboard_text.h"
 
+#include "platform/line_ends.h"
 #include "text/encoding.h"
 #include "text/shift_jis.h"
 

@@ -4,6 +4,7 @@
 #include "app/command_line_targets.h"
 #include "app/job_host.h"
 #include "app/message_routine.h"
+#include "app/sort_end.h"
 #include "engine/output_name.h"
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
@@ -54,21 +55,36 @@ void RefuseEmptyArguments(const std::vector<std::string>& args) {
   }
 }
 
-// The sort-end handling of a command-line run: no beep and no flashing, but the sound and the
-// editor as configured, unless the job was cancelled or failed.
-void NotifySortEnd(const TSortThread& job, bool cancelled, const TOptions& options, IShell& shell) {
-  if (cancelled || job.Result().outcome != TJobOutcome::Finished) {
-    return;
+// A command line has no window to make idle, caption, flash or clear.
+class TNoSortEndView : public ISortEndView {
+public:
+  void SetIdle() override {}
+  void SetCaption(const std::string&) override {}
+  void Flash(int) override {}
+  void ClearList() override {}
+};
+
+// The sort end of a command-line run: a failure's message; unless the job was cancelled (No to
+// a question, or Ctrl+C, which acts like the Stop button), the sound and the editor as
+// configured and the job's warning. A run that writes to standard output only reports a
+// failure.
+void HandleCommandLineSortEnd(const TSortThread& job, bool cancelled, bool toStandardOutput,
+                              const TOptions& options, IShell& shell) {
+  TSortEndInputs in;
+  in.cancelled = cancelled || job.Result().outcome == TJobOutcome::Stopped;
+  in.commandLineMode = true;
+  in.outcome = job.Result().outcome;
+  in.failure = job.Result().message;
+  if (!toStandardOutput) {
+    in.waveFileName = options.WaveFileName;
+    in.openInEditor = options.EditorOpen;
+    in.editorPath = options.EditorPath;
+    in.jobNoConnected = job.Inputs().setting.NoConnected;
+    in.outputName = WithoutQuotes(job.Inputs().outputName);
+    in.warning = job.Result().warning;
   }
-  if (!job.Result().warning.empty()) {
-    ShowMessage(job.Result().warning, TMsgKind::Warning, TMsgButtons::OK);
-  }
-  if (!options.WaveFileName.empty()) {
-    shell.PlaySound(options.WaveFileName);
-  }
-  if (options.EditorOpen && !job.Inputs().setting.NoConnected && !job.Inputs().outputName.empty()) {
-    shell.OpenInEditor(options.EditorPath, WithoutQuotes(job.Inputs().outputName));
-  }
+  TNoSortEndView view;
+  HandleSortEnd(in, view, shell);
 }
 
 // The name of --setting as saved: one of the setting list, never its empty entry.
@@ -379,20 +395,14 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     }
     inputs.setting.NoConnected = false; // one file at most: the same output either way
   }
-  JobSetting = inputs.setting;
   inputs.memoryLimit = request.options.memory.value_or(MemoryLimitBytes(options));
   inputs.temporaryFolder = request.options.temporaryDirectory.value_or("");
 
   TAppJobHost host;
   host.SetOverwriteWithoutAsking(request.options.yes);
   TSortThread job(std::move(inputs), host, services.mainThread, [&](TSortThread& ended) {
-    // A failure without a message was already shown by the job (an invalid replacement rule).
-    if (ended.Result().outcome == TJobOutcome::Failed && !ended.Result().message.empty()) {
-      ShowError(ended.Result().message);
-    }
-    if (!request.toStandardOutput) {
-      NotifySortEnd(ended, host.Cancelled(), options, services.shell);
-    }
+    HandleCommandLineSortEnd(ended, host.Cancelled(), request.toStandardOutput, options,
+                             services.shell);
   });
   job.Start();
   services.waitForJob([&job] { return job.Ended(); }, [&job] { job.Stop(); }, job.Progress());

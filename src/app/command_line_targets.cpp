@@ -1,6 +1,7 @@
 #include "app/command_line_targets.h"
 
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "app/target_files.h"
 #include "platform/file_system.h"
 #include "text/char_code.h"
@@ -60,8 +61,7 @@ bool TTargetCollector::Add(const std::string& name) {
   struct stat st {};
   if (::stat(name.c_str(), &st) != 0) {
     const int error = errno;
-    ShowError(error == ENOENT ? "「" + name + "」は存在しません。"
-                              : CannotOpenMessage(name, error));
+    ShowError(error == ENOENT ? NotFoundMessage(name) : CannotOpenMessage(name, error));
     return false;
   }
   if (S_ISDIR(st.st_mode)) {

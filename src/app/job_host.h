@@ -2,16 +2,13 @@
 // The application's side of a sort job: its status goes to a caption, its questions and errors
 // to the message routine, and a No to the overwrite question sets the cancelled mark.
 
+#include "app/message_texts.h"
 #include "engine/sort_job.h"
 
 #include <functional>
 #include <string>
 
 namespace zorbe {
-
-inline constexpr const char* kOverwriteQuestion =
-    "同名のファイルが既に存在します。\r\n上書きしますか？";
-inline constexpr const char* kSortCancelledMessage = "ソートを中止しました。";
 
 class TAppJobHost : public TSortJobHost {
 public:

@@ -1,12 +1,13 @@
 #include "app/job_start.h"
 
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "platform/file_system.h"
 
 namespace zorbe {
 
 std::string MissingFileMessage(const std::string& file) {
-  return "「" + file + "」は存在しません。\r\n処理を中止します。";
+  return NotFoundMessage(file) + kAbortLine;
 }
 
 std::optional<TSortJobInputs> JobInputsFromRows(const std::vector<TTargetRow>& rows,

@@ -3,6 +3,7 @@
 //
 // A refused start changes nothing: the window stays idle and the list keeps its rows.
 
+#include "app/message_texts.h"
 #include "engine/sort_job.h"
 #include "text/char_code.h"
 
@@ -11,13 +12,6 @@
 #include <vector>
 
 namespace zorbe {
-
-inline constexpr const char* kBusyMessage = "ソート中です。\r\nソート処理終了迄お待ち下さい。";
-inline constexpr const char* kBadSettingWindowMessage =
-    "設定ウィンドウが不正です。\r\n処理を中止します。";
-inline constexpr const char* kStopQuestion = "ソートを中止しますか？";
-inline constexpr const char* kAlreadyEndedMessage = "既にソートが終了しています。";
-inline constexpr const char* kCloseWhileSortingQuestion = "ソート中です。\r\n強制終了しますか？";
 
 // One row of the target list.
 struct TTargetRow {

@@ -18,15 +18,10 @@
 // GLib-based file managers list only what that cache names. No launcher is ever made the
 // default program for text files: nothing here writes mimeapps.list.
 
+#include "app/message_texts.h"
 #include <string>
 
 namespace zorbe {
-
-inline constexpr const char* kShortcutDeclinedMessage = "ショートカットの作成を中止しました。";
-inline constexpr const char* kShortcutBadPlaceMessage =
-    "ショートカットの作成が出来ませんでした。\r\n著作者までお問い合わせ下さい。";
-inline constexpr const char* kShortcutCreatedMessage = "ショートカットを作成しました。";
-inline constexpr const char* kShortcutFailedMessage = "ショートカットの作成に失敗しました。";
 
 // The pop-up menu's items: the desktop, and the file managers' "Open With" list (the Linux
 // counterpart of "Send To").

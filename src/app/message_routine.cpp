@@ -5,21 +5,18 @@
 namespace zorbe {
 namespace {
 
-IMessageBox*& Installed() {
-  static TConsoleMessageBox console;
-  static IMessageBox* installed = &console;
-  return installed;
-}
+// Serves while no other implementation is installed: stderr, answers from stdin.
+constinit TConsoleMessageBox console;
+IMessageBox* installed = &console;
 
 } // namespace
 
 void SetMessageBox(IMessageBox* messageBox) {
-  static TConsoleMessageBox console;
-  Installed() = messageBox != nullptr ? messageBox : &console;
+  installed = messageBox != nullptr ? messageBox : &console;
 }
 
 TMsgResult ShowMessage(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
-  return Installed()->Show(text, kind, buttons);
+  return installed->Show(text, kind, buttons);
 }
 
 } // namespace zorbe

@@ -7,13 +7,10 @@
 // forbidden ASCII characters. A folder is checked only when it is absolute; its "/" separators
 // stay, and surrounding double quotes are set aside and kept.
 
+#include "app/message_texts.h"
 #include <string>
 
 namespace zorbe {
-
-inline constexpr const char* kForbiddenCharsMessage =
-    "ファイル名には以下の文字を使用できません。\r\n\\/:,*?\"<>|\r\n\r\n"
-    "使用できない文字は全て削除します。";
 
 struct TCheckedField {
   std::string text;     // the text without the forbidden characters

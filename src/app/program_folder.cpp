@@ -55,7 +55,8 @@ const std::string& ProgramFolder() {
   return Folder();
 }
 void SetProgramFolder(std::string folder) {
-  Folder() = WithSlash(std::move(folder));
+  // Empty stays empty (none chosen yet), so that a test can put back the state it found.
+  Folder() = folder.empty() ? folder : WithSlash(std::move(folder));
 }
 std::string SettingsFileName() {
   return ProgramFolder() + kSettingsFileName;

@@ -12,6 +12,7 @@ std::string Quoted(const std::string& name) {
 } // namespace
 
 bool SaveSettingAsked(const TSettingsFile& settings, const std::string& name,
+                      TSettingOptionItems& record,
                       const std::function<void(TSettingOptionItems&)>& readControls) {
   if (name.empty()) {
     ShowMessage(kNoSettingNameMessage, TMsgKind::Error, TMsgButtons::OK);
@@ -23,8 +24,8 @@ bool SaveSettingAsked(const TSettingsFile& settings, const std::string& name,
     ShowMessage(Quoted(name) + "を保存しませんでした。", TMsgKind::Information, TMsgButtons::OK);
     return false;
   }
-  readControls(CurrentSetting);
-  settings.SaveSortSetting(name, CurrentSetting);
+  readControls(record);
+  settings.SaveSortSetting(name, record);
   ShowMessage(Quoted(name) + "を保存しました。", TMsgKind::Information, TMsgButtons::OK);
   return true;
 }

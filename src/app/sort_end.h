@@ -1,7 +1,7 @@
 #pragma once
-// What the main window does when a sort job has ended (the job's end callback, on the main
-// thread): it becomes idle, says "終了" in its caption, announces the end unless the user
-// stopped the job, and clears the list when asked to.
+// What the program does when a sort job has ended (the job's end callback, on the main thread),
+// in the main window and on the command line: the window becomes idle, says "終了" in its caption,
+// announces the end unless the user stopped the job, and clears the list when asked to.
 //
 //   idle -> caption "Zorbe 2nd - 終了" -> [not stopped] sound or beep, flashing, editor
 //        -> list cleared (option or immediate sort) -> caption "Zorbe 2nd "
@@ -24,8 +24,8 @@ inline constexpr const char* kIdleCaption = "Zorbe 2nd ";
 inline constexpr int kMaxFlashSec = 30;
 
 struct TSortEndInputs {
-  bool cancelled = false; // the user stopped the job (Stop, or No to the overwrite question)
-  bool commandLineMode = false;
+  bool cancelled = false;       // the user stopped the job (Stop, or No to the overwrite question)
+  bool commandLineMode = false; // no beep and no flashing
   std::string waveFileName;
   bool flash = false;
   int flashSec = 1;

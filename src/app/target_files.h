@@ -5,6 +5,7 @@
 // The list takes every text a job can read: Shift-JIS, JIS, EUC, UTF-8 and UTF-16. Binary files
 // and files of unknown code are refused one message each; the other files are still examined.
 
+#include "app/message_texts.h"
 #include "text/char_code.h"
 
 #include <cstddef>
@@ -13,10 +14,6 @@
 #include <vector>
 
 namespace zorbe {
-
-// The status texts shown while files are added.
-inline constexpr const char* kSearchingStatus = "検索中...しばらくお待ち下さい。";
-inline constexpr const char* kDetectingStatus = "文字コード判定中...しばらくお待ち下さい。";
 
 // Every name that is an existing folder replaced by all files below it (depth first, in the
 // order the file system lists them); other names unchanged.

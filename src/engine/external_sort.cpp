@@ -190,7 +190,7 @@ std::size_t ReaderBuffer(std::size_t memory, std::size_t readers) {
 
 } // namespace
 
-bool TPieceReader::Next(TTextSpace& space, std::size_t pieceSize, std::string_view& piece) {
+bool TPieceReader::Next(TTextSpace& space, std::size_t pieceSize, TSpaceText& piece) {
   if (ended_ && carry_.empty()) {
     return false;
   }

@@ -33,7 +33,7 @@ public:
 
   // The next piece, read into the space (EndText: an LF follows it), of about `pieceSize`
   // bytes; false at the end of the text.
-  bool Next(TTextSpace& space, std::size_t pieceSize, std::string_view& piece);
+  bool Next(TTextSpace& space, std::size_t pieceSize, TSpaceText& piece);
 
 private:
   TRead read_;

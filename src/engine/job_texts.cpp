@@ -3,18 +3,22 @@
 #include "engine/job_texts.h"
 
 #include "engine/line_store.h"
+#include "engine/two_threads.h"
 #include "platform/file_system.h"
 #include "text/code_check.h"
 #include "text/code_conversion.h"
 #include "text/unicode_conversion.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zorbe {
 namespace {
 
 constexpr std::size_t kUtf16ByteOrderMarkSize = 2;
-constexpr std::size_t kCensusPiece = std::size_t{1} << 20;
+constexpr std::size_t kCensusPiece = std::size_t{8} << 20;
+// A UTF-8 text at least this large is noted, and converted, by two threads, a half each.
+constexpr std::size_t kTextForTwoThreads = std::size_t{1} << 20;
 
 std::string NotInCodeMessage(const std::string& file, const char* codeName, std::size_t offset) {
   return "「" + file + "」は " + codeName + " として正しくないバイトを含んでいます（オフセット " +
@@ -45,39 +49,105 @@ std::size_t UnfinishedTail(std::string_view text) {
   return 0;
 }
 
-// Notes a UTF-8 file in the census a piece at a time, so that a large file is never held.
+// An offset near the middle of a UTF-8 text where a character starts: the start of the
+// character that holds the middle. (In a text that is no UTF-8 there, any offset within three
+// bytes before it: the first half then holds the fault.)
+std::size_t MiddleOfUtf8(std::string_view text) {
+  std::size_t middle = text.size() / 2;
+  for (int back = 0; back < 3 && (static_cast<unsigned char>(text[middle]) & 0xC0) == 0x80;
+       ++back) {
+    --middle;
+  }
+  return middle;
+}
+
+// NoteUtf8 of `census`, with a large text's second half noted in `second` on another thread.
+std::size_t NoteUtf8Halves(TCodeCensus& census, TCodeCensus& second, std::string_view text,
+                           bool ruleFile) {
+  if (text.size() < kTextForTwoThreads) {
+    return census.NoteUtf8(text, ruleFile);
+  }
+  const std::size_t middle = MiddleOfUtf8(text);
+  std::size_t bad[2];
+  RunBoth([&] { bad[0] = census.NoteUtf8(text.substr(0, middle), ruleFile); },
+          [&] { bad[1] = second.NoteUtf8(text.substr(middle), ruleFile); });
+  if (bad[0] != std::string_view::npos) {
+    return bad[0];
+  }
+  return bad[1] == std::string_view::npos ? bad[1] : middle + bad[1];
+}
+
+// Utf8ToInternal in place; a large text's halves are converted on two threads, each where it
+// lies, and the second one's output is then moved to follow the first one's.
+TConversion Utf8ToInternalInPlace(char* text, std::size_t size, const TCodeTable& table) {
+  if (size < kTextForTwoThreads) {
+    return Utf8ToInternal(text, size, text, table);
+  }
+  const std::size_t middle = MiddleOfUtf8({text, size});
+  TConversion halves[2];
+  RunBoth([&] { halves[0] = Utf8ToInternal(text, middle, text, table); },
+          [&] { halves[1] = Utf8ToInternal(text + middle, size - middle, text + middle, table); });
+  if (halves[0].fault) {
+    return halves[0];
+  }
+  std::memmove(text + halves[0].size, text + middle, halves[1].size);
+  TConversion whole{halves[0].size + halves[1].size, halves[1].fault};
+  if (whole.fault) {
+    whole.fault->offset += middle;
+  }
+  return whole;
+}
+
+// Notes a UTF-8 file in the census a piece at a time, so that a large file is never held. A
+// character cut by the end of a piece is carried over and finished with the first bytes of the
+// next one.
 void NoteUtf8File(TCodeCensus& census, const std::string& file, bool ruleFile) {
-  std::string carry;      // the unfinished character at the end of the last piece
-  std::size_t offset = 0; // the file offset of what the next NoteUtf8 sees
-  ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
-    std::string_view text = piece;
-    if (!carry.empty()) {
-      carry.append(piece);
-      text = carry;
-    }
+  TCodeCensus second;                      // the second halves of the pieces
+  std::string carry;                       // the unfinished character at the end of the last piece
+  std::size_t offset = 0;                  // the file offset of the next byte to note
+  auto note = [&](std::string_view text) { // whole characters
     if (offset == 0 && text.starts_with(kUtf8ByteOrderMark)) {
       text.remove_prefix(kUtf8ByteOrderMark.size());
       offset = kUtf8ByteOrderMark.size();
     }
-    const std::size_t finished = text.size() - UnfinishedTail(text);
-    if (const std::size_t bad = census.NoteUtf8(text.substr(0, finished), ruleFile);
+    if (const std::size_t bad = NoteUtf8Halves(census, second, text, ruleFile);
         bad != std::string_view::npos) {
       throw EFileError(NotInCodeMessage(file, "UTF-8", offset + bad));
     }
-    offset += finished;
-    carry = std::string(text.substr(finished));
+    offset += text.size();
+  };
+  ReadFilePieces(file, kCensusPiece, [&](std::string_view piece) {
+    if (!carry.empty()) {
+      // No character takes more than four bytes: a longer carry is no UTF-8, which noting tells.
+      while (!piece.empty() && carry.size() < 4 && UnfinishedTail(carry) != 0) {
+        carry += piece.front();
+        piece.remove_prefix(1);
+      }
+      if (carry.size() < 4 && UnfinishedTail(carry) != 0) {
+        return; // still unfinished: the piece was that short
+      }
+      note(carry);
+      carry.clear();
+    }
+    const std::size_t finished = piece.size() - UnfinishedTail(piece);
+    note(piece.substr(0, finished));
+    carry = piece.substr(finished);
   });
   if (!carry.empty()) {
     throw EFileError(NotInCodeMessage(file, "UTF-8", offset)); // the file ends inside it
   }
+  census.Merge(second);
 }
 
 // The same for the bytes of a file read ahead (a pipe, which can't be read again).
 void NoteUtf8Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes) {
   const std::size_t mark = ByteOrderMarkSize(bytes, ccUtf8);
-  if (const std::size_t bad = census.NoteUtf8(bytes.substr(mark)); bad != std::string_view::npos) {
+  TCodeCensus second;
+  if (const std::size_t bad = NoteUtf8Halves(census, second, bytes.substr(mark), false);
+      bad != std::string_view::npos) {
     throw EFileError(NotInCodeMessage(file, "UTF-8", mark + bad));
   }
+  census.Merge(second);
 }
 
 void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_view bytes,
@@ -94,20 +164,42 @@ void NoteUtf16Bytes(TCodeCensus& census, const std::string& file, std::string_vi
 // A Shift-JIS, JIS or EUC file's bytes in the internal form, read in the code its bytes fit. A
 // target that fits none ends the job; an auxiliary file is read as Shift-JIS then, as it always
 // was.
-std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target) {
+TCharCode LegacyCode(std::string_view text, const std::string& file, TCharCode code, bool target) {
   if (target) {
-    code = CheckedTargetCode(file, code, text);
-  } else if (const TCheckedCode checked = CheckCode(text, code); checked.code != ccUndecided) {
-    code = checked.code;
-  } else {
-    code = ccShiftJis;
+    return CheckedTargetCode(file, code, text);
   }
+  const TCheckedCode checked = CheckCode(text, code);
+  return checked.code != ccUndecided ? checked.code : ccShiftJis;
+}
+
+// `jisX0212`: the job's codes of JIS X 0212 characters, or nullptr for 〓.
+std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target,
+                           const std::uint16_t* jisX0212 = nullptr) {
+  code = LegacyCode(text, file, code, target);
   if (FamilyOf(code) == TCodeFamily::Jis) {
-    text.resize(JisToSjisInPlace(text.data(), text.size()));
+    text.resize(JisToSjisInPlace(text.data(), text.size(), jisX0212));
   } else if (FamilyOf(code) == TCodeFamily::Euc) {
-    text.resize(EucToSjisInPlace(text.data(), text.size()));
+    text.resize(EucToSjisInPlace(text.data(), text.size(), jisX0212));
   }
   return text;
+}
+
+// Notes the JIS X 0212 characters of a JIS or EUC file; returns whether it holds any.
+bool NoteJisX0212(TCodeCensus& census, std::string_view text, const std::string& file,
+                  TCharCode code, bool target) {
+  if (text.find('\x8F') == std::string_view::npos && text.find('\x1B') == std::string_view::npos) {
+    return false; // no EUC single shift 3, no escape sequence: no JIS X 0212 character
+  }
+  code = LegacyCode(text, file, code, target);
+  bool found = false;
+  ForEachSupplementary(text, code,
+                       [&](std::size_t, unsigned char row, unsigned char cell, bool plane2) {
+                         if (!plane2) {
+                           census.NoteJisX0212(row, cell);
+                           found = true;
+                         }
+                       });
+  return found;
 }
 
 bool HasNonAscii(std::string_view text) {
@@ -127,7 +219,9 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
     }
     source = utf8;
   }
-  const TConversion converted = Utf8ToInternal(source.data(), source.size(), out, table);
+  const TConversion converted = source.data() == out
+                                    ? Utf8ToInternalInPlace(out, source.size(), table)
+                                    : Utf8ToInternal(source.data(), source.size(), out, table);
   if (!converted.fault) {
     return converted.size;
   }
@@ -137,11 +231,28 @@ std::size_t UnicodeToInternal(const std::string& file, TCharCode code, std::stri
   throw EFileError(NotInCodeMessage(file, "UTF-8", mark + converted.fault->offset));
 }
 
+// Whether a file detected in this code may be read as JIS or EUC, which may hold characters
+// Shift-JIS has no form for. A Shift-JIS file whose bytes are EUC is read as EUC too.
+bool HasSupplementaryCharacters(TCharCode code) {
+  return !IsUnicodeCode(code) && IsTextCode(code);
+}
+
+// Whether the job's outputs keep JIS X 0212 characters: UTF-8 output, set or automatic (when a
+// target is in a Unicode code).
+bool KeepsJisX0212(const std::vector<TCharCode>& codes, const TSettingOptionItems& setting) {
+  if (setting.OutputCode == ocUtf8) {
+    return true;
+  }
+  return setting.OutputCode != ocShiftJis && setting.OutputCode != ocEucJp &&
+         std::any_of(codes.begin(), codes.end(), IsUnicodeCode);
+}
+
 } // namespace
 
 TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TCharCode>& codes,
                      const TSettingOptionItems& setting,
-                     const std::map<std::size_t, std::string>& readAhead) {
+                     const std::map<std::size_t, std::string>& readAhead)
+    : keepsJisX0212_(KeepsJisX0212(codes, setting)) {
   const std::pair<const std::string*, bool> auxiliaries[] = {
       {&setting.DelChars, false},
       {&setting.Replacement, true},
@@ -196,6 +307,18 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
       noteUnicode(*name, found->second, ruleFile);
     }
   }
+  if (keepsJisX0212_) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (HasSupplementaryCharacters(codeOf(i))) {
+        unicode = NoteJisX0212(census, bytesOf(i), files[i], codeOf(i), true) || unicode;
+      }
+    }
+    for (const auto& [name, code] : auxiliaryCodes_) {
+      if (HasSupplementaryCharacters(code)) {
+        unicode = NoteJisX0212(census, ReadWholeFile(name), name, code, false) || unicode;
+      }
+    }
+  }
   if (census.NeedsInternalTexts()) {
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
@@ -224,7 +347,8 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text = LegacyInternal(ReadWholeFile(fileName), fileName, code, false);
+    std::string text =
+        LegacyInternal(ReadWholeFile(fileName), fileName, code, false, table_.JisX0212Codes());
     if (table_.RewritesInternal()) {
       table_.RewriteInternal(text.data(), text.size());
     }
@@ -238,7 +362,10 @@ std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
 std::size_t TJobTexts::ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
                                       std::size_t size, std::uint64_t offset) const {
   const std::size_t mark = offset == 0 ? ByteOrderMarkSize({bytes, size}, code) : 0;
-  return UnicodeToInternal(fileName, code, {bytes + mark, size - mark},
+  // The text moves over its mark first: the UTF-8 converter writes whole blocks ahead of where it
+  // reads, which would overwrite bytes still to be read three bytes behind them.
+  std::memmove(bytes, bytes + mark, size - mark);
+  return UnicodeToInternal(fileName, code, {bytes, size - mark},
                            static_cast<std::size_t>(offset) + mark, bytes, table_);
 }
 
@@ -257,8 +384,9 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
   throw EFileError(UnfitBytesMessage(fileName, checked.unfitAt));
 }
 
-void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes) {
-  const TJisX0212 found = FindJisX0212(bytes, code);
+void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes,
+                          bool keepsJisX0212) {
+  const TJisX0212 found = FindJisX0212(bytes, code, keepsJisX0212);
   if (found.count == 0) {
     return;
   }

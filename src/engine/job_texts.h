@@ -5,7 +5,9 @@
 // hold, or holds only under another character's code, is looked at once: the Unicode targets,
 // the auxiliary files in a Unicode code and the comment prefixes (a settings text, UTF-8). When
 // one of them holds such a character, the Shift-JIS, JIS and EUC inputs are looked at too, for
-// the user-defined and shared codes they use. The job's code table (text/code_table.h) is
+// the user-defined and shared codes they use. When the output may be UTF-8, the JIS X 0212
+// characters of the EUC and JIS inputs are noted as well, so that they are read as themselves.
+// The job's code table (text/code_table.h) is
 // settled from that census, and every input is then read through it, so that targets and
 // auxiliary files agree on every character.
 //
@@ -49,6 +51,9 @@ public:
   // the file, and errors count its bytes from there.
   std::size_t ConvertUnicode(const std::string& fileName, TCharCode code, char* bytes,
                              std::size_t size, std::uint64_t offset = 0) const;
+  // The codes EUC and JIS targets read their JIS X 0212 characters in when the output keeps them
+  // (UTF-8), or nullptr: they are 〓 then.
+  const std::uint16_t* JisX0212Codes() const { return table_.JisX0212Codes(); }
   // Whether a Shift-JIS, JIS or EUC text, once in the internal form, must be rewritten to use
   // the job's codes (RewriteInternal of the table).
   bool RewritesInternal() const { return table_.RewritesInternal(); }
@@ -56,6 +61,7 @@ public:
 private:
   TCharCode AuxiliaryCode(const std::string& fileName) const;
 
+  bool keepsJisX0212_ = false;
   std::map<std::string, TCharCode> auxiliaryCodes_;
   TCodeTable table_;
   std::string commentPrefixes_;
@@ -72,8 +78,10 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
 // EUC or JIS files), so that the user is told: how many, and the first one's file and line.
 class TSubstitutions {
 public:
-  // Notes a target's bytes as read, in the code they are read in.
-  void Note(const std::string& fileName, TCharCode code, std::string_view bytes);
+  // Notes a target's bytes as read, in the code they are read in; `keepsJisX0212`: its JIS X
+  // 0212 characters are read as themselves.
+  void Note(const std::string& fileName, TCharCode code, std::string_view bytes,
+            bool keepsJisX0212 = false);
   // The warning for the user; empty when nothing was replaced.
   std::string Warning() const;
 

@@ -4,6 +4,9 @@
 #include "text/shift_jis.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+#include <functional>
 
 namespace zorbe {
 namespace {
@@ -165,6 +168,67 @@ template <typename Ref> Ref RefOf(const TIndexedRef<Ref>& item) {
   return item.ref;
 }
 
+// The number of ones in a word (without a popcount instruction, what the compiler would call is
+// slower than this).
+inline int Ones(std::uint64_t x) {
+#if defined(__POPCNT__)
+  return std::popcount(x);
+#else
+  x -= (x >> 1) & 0x5555555555555555;
+  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
+  return static_cast<int>((x * 0x0101010101010101) >> 56);
+#endif
+}
+
+// A fixed set of bits. Setting bits of different words from different threads is safe.
+class TBits {
+public:
+  explicit TBits(std::size_t size) : words_(size / 64 + 1) {}
+
+  void Set(std::size_t i) { words_[i / 64] |= std::uint64_t{1} << (i % 64); }
+  // Set for threads that may set bits of the same word.
+  void SetShared(std::size_t i) {
+    std::atomic_ref(words_[i / 64])
+        .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
+  }
+  // Turns every bit of the first `size` over.
+  void Flip(std::size_t size) {
+    for (std::uint64_t& word : words_) {
+      word = ~word;
+    }
+    words_[size / 64] &= (std::uint64_t{1} << (size % 64)) - 1;
+  }
+  bool Test(std::size_t i) const { return (words_[i / 64] >> (i % 64)) & 1; }
+  // The first set bit in [from, to), or `to`.
+  std::size_t Next(std::size_t from, std::size_t to) const {
+    if (from >= to) {
+      return to;
+    }
+    std::size_t w = from / 64;
+    std::uint64_t word = words_[w] & (~std::uint64_t{0} << (from % 64));
+    while (word == 0) {
+      if (++w * 64 >= to) {
+        return to;
+      }
+      word = words_[w];
+    }
+    return std::min<std::size_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(word)), to);
+  }
+  // The last set bit at or before `at`; there must be one.
+  std::size_t Previous(std::size_t at) const {
+    std::size_t w = at / 64;
+    std::uint64_t word = words_[w] & (~std::uint64_t{0} >> (63 - at % 64));
+    while (word == 0) {
+      word = words_[--w];
+    }
+    return w * 64 + 63 - static_cast<std::size_t>(std::countl_zero(word));
+  }
+
+private:
+  std::vector<std::uint64_t> words_;
+};
+
 // In-place sort of lines, ascending, by a sequence of keys: the write position of the line's
 // class plus one (when classes are on), then the ranks of its bytes (lower-cased with Fold, as
 // CompareFolded does), ending in the rank 0 of its line end. Each step buckets a range by its
@@ -180,9 +244,13 @@ public:
     bool trail;        // the bytes at `depth` are trail bytes (only with Fold)
   };
 
-  TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options)
+  // With `equal`, the sort of the items at `first` sets the bit of every sorted position whose
+  // line is equal to the one before it.
+  TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options, TBits* equal = nullptr,
+                 const Item* first = nullptr)
       : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
-        positionOfClass_(PositionOfClass(options)), codes_(options.codes) {}
+        positionOfClass_(PositionOfClass(options)), codes_(options.codes), equal_(equal),
+        first_(first) {}
 
   void Sort(Item* items, std::size_t count) const {
     RunOnTwoThreads(
@@ -249,11 +317,15 @@ private:
           std::find(begin.begin() + 1, begin.end(), range.count) - begin.begin() - 1);
       if (begin[shared] == 0) { // a shared key: the range goes on at the next depth
         if (range.depth > 0 && shared == 0) {
-          return; // every line ends here: all are equal
+          MarkEqual(range.items, range.count); // every line ends here: all are equal
+          return;
         }
         range.trail = TrailAfter(range.depth, range.trail, shared);
         ++range.depth;
         continue;
+      }
+      if (range.depth > 0) {
+        MarkEqual(range.items, begin[1]);
       }
       for (std::size_t k = 0; k < 256; ++k) {
         if (begin[k + 1] - begin[k] > 1 && !(range.depth > 0 && k == 0)) {
@@ -296,14 +368,44 @@ private:
     return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
   }
 
+  // Sorts a range of at most kSmall lines. An item moved right of an inserted one is greater
+  // than it, and no line goes between two equal ones, so whether each line equals the one
+  // before it is known from the compare that stopped its insertion.
   void InsertionSort(Range range) const {
+    std::array<bool, kSmall> equal{};
     for (std::size_t i = 1; i < range.count; ++i) {
       const Item item = range.items[i];
       std::size_t j = i;
-      for (; j > 0 && Compare(item, range.items[j - 1], range.depth, range.trail) < 0; --j) {
+      int order = -1;
+      for (; j > 0; --j) {
+        order = Compare(item, range.items[j - 1], range.depth, range.trail);
+        if (order >= 0) {
+          break;
+        }
         range.items[j] = range.items[j - 1];
+        equal[j] = equal[j - 1];
       }
       range.items[j] = item;
+      equal[j] = order == 0;
+      if (j < i) {
+        equal[j + 1] = false;
+      }
+    }
+    if (equal_ != nullptr) {
+      for (std::size_t i = 1; i < range.count; ++i) {
+        if (equal[i]) {
+          equal_->SetShared(static_cast<std::size_t>(range.items + i - first_));
+        }
+      }
+    }
+  }
+
+  // Marks the lines at items[1, count) as equal to the ones before them.
+  void MarkEqual(const Item* items, std::size_t count) const {
+    if (equal_ != nullptr) {
+      for (std::size_t i = 1; i < count; ++i) {
+        equal_->SetShared(static_cast<std::size_t>(items + i - first_));
+      }
     }
   }
 
@@ -312,6 +414,8 @@ private:
   bool classes_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
   const TCodeTable* codes_;
+  TBits* equal_;
+  const Item* first_;
 };
 
 // The lines of one class for QuickSortExact's steps: the references, and beside them the rank of
@@ -364,10 +468,11 @@ std::vector<Ref> FoldedRanks(const Ref* refs, std::size_t count, const TTextSpac
   return ranks;
 }
 
-// QuickSortExact with a folded compare on both cores: a large range is partitioned one step at a
-// time and its parts are queued; a part's final order depends only on its own contents.
+// QuickSortExact with a folded compare on both cores, on the ranks of lines whose order in the
+// list is not their order in the text space: a large range is partitioned one step at a time and
+// its parts are queued; a part's final order depends only on its own contents.
 template <typename Ref>
-void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
+void SortExactByRanks(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
   std::vector<Ref> ranks = FoldedRanks(refs, count, space);
   const TRankedLines<Ref> lines{ranks.data(), refs, sortDirection == 1};
   struct Range {
@@ -390,6 +495,307 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
         QuickSortExactRange(lines, range.left,
                             range.left + static_cast<std::ptrdiff_t>(range.count) - 1);
       });
+}
+
+// A fixed set of bits that counts the ones before any bit in constant time: blocks of one cache
+// line, each a count of the ones in the blocks before it and 7 words of bits.
+class TRankBits {
+public:
+  explicit TRankBits(std::size_t size) : blocks_(size / kBlockBits + 1) {}
+
+  void Set(std::size_t i) {
+    blocks_[i / kBlockBits].words[i % kBlockBits / 64] |= std::uint64_t{1} << (i % 64);
+  }
+  // To be called once every bit is set, before Rank.
+  void Count() {
+    std::uint64_t ones = 0;
+    for (Block& block : blocks_) {
+      block.before = ones;
+      for (std::uint64_t word : block.words) {
+        ones += static_cast<std::uint64_t>(Ones(word));
+      }
+    }
+  }
+  // The number of ones before bit i.
+  std::size_t Rank(std::size_t i) const {
+    const Block& block = blocks_[i / kBlockBits];
+    const std::size_t bit = i % kBlockBits;
+    std::uint64_t ones = block.before;
+    for (std::size_t w = 0; w < bit / 64; ++w) {
+      ones += static_cast<std::uint64_t>(Ones(block.words[w]));
+    }
+    if (bit % 64 != 0) {
+      ones += static_cast<std::uint64_t>(
+          Ones(block.words[bit / 64] & ((std::uint64_t{1} << (bit % 64)) - 1)));
+    }
+    return ones;
+  }
+  void Prefetch(std::size_t i) const { __builtin_prefetch(&blocks_[i / kBlockBits]); }
+
+private:
+  static constexpr std::size_t kBlockBits = 7 * 64;
+  struct alignas(64) Block {
+    std::uint64_t before = 0;
+    std::array<std::uint64_t, 7> words{};
+  };
+  std::vector<Block> blocks_;
+};
+
+// Whether two lines followed by line ends are the same bytes.
+bool SameBytes(const char* a, const char* b) {
+  for (; *a == *b; ++a, ++b) {
+    if (IsLineEnd(*a)) {
+      return true;
+    }
+  }
+  return IsLineEnd(*a) && IsLineEnd(*b);
+}
+
+// The lines of one class sorted in the folded order, seen as groups of lines that are equal but
+// for case: `starts` marks the first line of every group, `links` every line that is followed by
+// another of the same group when that group's lines are not all the same bytes. Only lines that
+// are linked can come out in another order from the exact quicksort than from any other sort.
+struct TFoldedGroups {
+  std::size_t count;
+  TBits starts;
+  TBits links;
+  bool linked = false;
+
+  // The positions [first, end) of the group of the line at a position.
+  struct Bounds {
+    std::size_t first;
+    std::size_t end;
+  };
+  Bounds GroupAt(std::size_t position) const {
+    return {starts.Previous(position), starts.Next(position + 1, count)};
+  }
+  bool AnyLink(std::size_t first, std::size_t last) const { return links.Next(first, last) < last; }
+};
+
+// The groups of sorted lines, from the marks of the lines equal to the ones before them.
+template <typename Ref>
+TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSpace& space,
+                             const TBits& equal) {
+  TFoldedGroups groups{count, equal, TBits(count)};
+  groups.starts.Flip(count);
+  TBits differs(count); // lines equal to the ones before them but for case
+  auto check = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = std::max<std::size_t>(first, 1); k < last; ++k) {
+      if (k + 16 < last && equal.Test(k + 16)) {
+        space.Prefetch(sorted[k + 15]);
+        space.Prefetch(sorted[k + 16]);
+      }
+      if (equal.Test(k) && !SameBytes(space.Base() + sorted[k - 1], space.Base() + sorted[k])) {
+        differs.Set(k);
+      }
+    }
+  };
+  // The halves meet at a word boundary, so the threads never write to the same word.
+  const std::size_t half = count / 128 * 64;
+  if (count > ThreadThreshold(count)) {
+    RunBoth([&] { check(0, half); }, [&] { check(half, count); });
+  } else {
+    check(0, count);
+  }
+  for (std::size_t k = differs.Next(1, count); k < count;) {
+    const std::size_t end = groups.starts.Next(k + 1, count);
+    groups.linked = true;
+    for (std::size_t link = groups.starts.Previous(k); link + 1 < end; ++link) {
+      groups.links.Set(link);
+    }
+    k = differs.Next(end, count);
+  }
+  return groups;
+}
+
+// The marks of equal lines for the same lines in reverse order.
+TBits Mirrored(const TBits& equal, std::size_t count) {
+  TBits mirrored(count);
+  for (std::size_t k = equal.Next(1, count); k < count; k = equal.Next(k + 1, count)) {
+    mirrored.Set(count - k);
+  }
+  return mirrored;
+}
+
+// The items of QuickSortExact: the positions of the lines in the folded order, compared by the
+// bounds of their groups, which gives exactly the results of the folded compare.
+template <typename Ref> struct TGroupedPositions {
+  TFoldedGroups::Bounds Get(std::ptrdiff_t i) const { return groups.GroupAt(positions[i]); }
+  int Compare(std::ptrdiff_t i, const TFoldedGroups::Bounds& pivot) const {
+    const std::size_t position = positions[i];
+    return position < pivot.first ? -1 : position >= pivot.end ? 1 : 0;
+  }
+  void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const { std::swap(positions[i], positions[j]); }
+
+  Ref* positions;
+  const TFoldedGroups& groups;
+};
+
+// QuickSortExact on the positions of the lines in the folded order. A range of the quicksort
+// ends up holding the lines of the same positions; one that holds no two lines of a linked
+// group comes out the same however it is sorted, and is finished without comparisons: every
+// group that lies inside it wholly takes its own positions, and a group that it shares with a
+// neighbouring range (at most one line of it when the group is linked) takes the range's
+// positions of that group.
+template <typename Ref> class TExactPositionSort {
+public:
+  struct Range {
+    std::size_t left;
+    std::size_t count;
+  };
+
+  TExactPositionSort(Ref* positions, std::size_t count, const TFoldedGroups& groups)
+      : positions_(positions), count_(count), items_{positions, groups}, groups_(groups) {}
+
+  void Sort() const {
+    RunOnTwoThreads(
+        std::vector<Range>{{0, count_}}, ThreadThreshold(count_),
+        [this](Range range, std::vector<Range>& parts) { Step(range, parts); },
+        [this](Range range) { Finish(range); });
+  }
+
+private:
+  void Finish(Range range) const {
+    std::vector<Range> pending{range};
+    while (!pending.empty()) {
+      const Range next = pending.back();
+      pending.pop_back();
+      Step(next, pending);
+    }
+  }
+
+  // Finishes a range that needs no comparisons, or partitions it once into `parts`.
+  void Step(Range range, std::vector<Range>& parts) const {
+    if (range.count < 2) {
+      return;
+    }
+    const std::size_t last = range.left + range.count - 1;
+    if (!groups_.AnyLink(range.left, last)) {
+      PlaceUnlinked(range);
+      return;
+    }
+    const auto left = static_cast<std::ptrdiff_t>(range.left);
+    const auto right = static_cast<std::ptrdiff_t>(last);
+    const auto [i, j] = PartitionExact(items_, left, right);
+    if (j > left) {
+      parts.push_back({range.left, static_cast<std::size_t>(j - left + 1)});
+    }
+    if (i < right) {
+      parts.push_back({static_cast<std::size_t>(i), static_cast<std::size_t>(right - i + 1)});
+    }
+  }
+
+  void PlaceUnlinked(Range range) const {
+    const std::size_t first = range.left;
+    const std::size_t end = first + range.count;
+    // [first, inner) belong to a group that began before the range, [outer, end) to one that
+    // goes on after it; the groups in between lie wholly inside.
+    const TBits& starts = groups_.starts;
+    const std::size_t inner = starts.Test(first) ? first : starts.Next(first + 1, end);
+    const std::size_t outer =
+        (end == count_ || starts.Test(end)) ? end : std::max(starts.Previous(end - 1), inner);
+    if (inner == end) {
+      return; // one group, whose lines are all the same bytes
+    }
+    thread_local std::vector<Ref> before;
+    thread_local std::vector<Ref> after;
+    before.clear();
+    after.clear();
+    for (std::size_t k = first; k < end; ++k) {
+      if (positions_[k] < inner) {
+        before.push_back(positions_[k]);
+      } else if (positions_[k] >= outer) {
+        after.push_back(positions_[k]);
+      }
+    }
+    std::copy(before.begin(), before.end(), positions_ + first);
+    for (std::size_t k = inner; k < outer; ++k) {
+      positions_[k] = static_cast<Ref>(k);
+    }
+    std::copy(after.begin(), after.end(), positions_ + outer);
+  }
+
+  Ref* positions_;
+  std::size_t count_;
+  TGroupedPositions<Ref> items_;
+  const TFoldedGroups& groups_;
+};
+
+// The largest shift, up to 4, that maps no two of the ascending references to the same value.
+template <typename Ref> int CellShift(const Ref* refs, std::size_t count) {
+  int shift = 4;
+  for (std::size_t k = 1; k < count && shift > 0; ++k) {
+    while (shift > 0 && ((refs[k] - refs[0]) >> shift) == ((refs[k - 1] - refs[0]) >> shift)) {
+      --shift;
+    }
+  }
+  return shift;
+}
+
+// Whether the references ascend: the list's order is the order of its lines in the space.
+template <typename Ref> bool Ascending(const Ref* refs, std::size_t count) {
+  return std::adjacent_find(refs, refs + count, std::greater_equal<Ref>()) == refs + count;
+}
+
+// QuickSortExact with the folded compare. The lines are sorted in the folded order first (with
+// descending order, that order reversed); unless some lines are equal but for case, that is the
+// result. Otherwise the quicksort runs on the lines' positions in that order, which stand for
+// the lines: their place in the space gives each line's place in the list.
+template <typename Ref>
+void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
+  if (!Ascending(refs, count)) {
+    SortExactByRanks(refs, count, space, sortDirection);
+    return;
+  }
+  // The list holds the lines in the order of their offsets: the rank of a line's offset among
+  // them is its index in the list. The offsets are counted in cells of the space in which no
+  // two of the lines begin.
+  const Ref lowest = refs[0];
+  const int shift = CellShift(refs, count);
+  auto cell = [&](Ref ref) { return static_cast<std::size_t>(ref - lowest) >> shift; };
+  TRankBits offsets(cell(refs[count - 1]) + 1);
+  for (std::size_t k = 0; k < count; ++k) {
+    offsets.Set(cell(refs[k]));
+  }
+  offsets.Count();
+  TBits equal(count);
+  TLineRadixSort<Ref, true>(space, {ClassWriteOrder(""), false, 0, true}, &equal, refs)
+      .Sort(refs, count);
+  if (sortDirection == 1) {
+    std::reverse(refs, refs + count);
+    equal = Mirrored(equal, count);
+  }
+  const TFoldedGroups groups = GroupsOfSorted(refs, count, space, equal);
+  if (!groups.linked) {
+    return;
+  }
+  TLineList<Ref> positions(count);
+  auto place = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = first; k < last; ++k) {
+      if (k + 16 < last) {
+        offsets.Prefetch(cell(refs[k + 16]));
+      }
+      positions[offsets.Rank(cell(refs[k]))] = static_cast<Ref>(k);
+    }
+  };
+  if (count > ThreadThreshold(count)) {
+    RunBoth([&] { place(0, count / 2); }, [&] { place(count / 2, count); });
+  } else {
+    place(0, count);
+  }
+  offsets = TRankBits(0);
+  TExactPositionSort<Ref>(positions.data(), count, groups).Sort();
+  auto gather = [&](std::size_t first, std::size_t last) {
+    for (std::size_t k = first; k < last; ++k) {
+      positions[k] = refs[positions[k]];
+    }
+  };
+  if (count > ThreadThreshold(count)) {
+    RunBoth([&] { gather(0, count / 2); }, [&] { gather(count / 2, count); });
+  } else {
+    gather(0, count);
+  }
+  std::copy(positions.begin(), positions.end(), refs);
 }
 
 // Groups the lines by the write position of their class, keeping their input order within a

@@ -6,11 +6,12 @@
 // Without case folding, lines that compare equal are identical bytes, so any correct sort gives
 // the same output: an in-place MSD radix sort on both cores, descending order being the
 // ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
-// the order of lines that differ only in case, so that sort is used, its independent parts
-// spread over both cores (which gives the same result as doing them one after another). Its
-// comparisons never read a line: the radix sort first puts the lines in the folded order once
-// and numbers them there, and the quicksort compares those numbers, which give exactly the
-// results of the folded compare.
+// the order of lines that differ only in case. The radix sort first puts the lines in the folded
+// order; where no two lines are equal but for case, that is the quicksort's result too. Otherwise
+// the quicksort runs on the lines' positions in that order, whose groups of equal lines give
+// exactly the results of the folded compare without reading a line; its independent parts are
+// spread over both cores (which gives the same result as doing them one after another), and a
+// part that holds no two lines equal but for case is put in place without comparisons.
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 

@@ -1,5 +1,6 @@
 #include "engine/line_store.h"
 
+#include "platform/check.h"
 #include "platform/file_system.h"
 #include "platform/memory.h"
 
@@ -34,12 +35,14 @@ char* TTextSpace::Allocate(std::size_t size) {
     throw std::bad_alloc();
   }
   char* start = base_ + used_;
+  newest_ = used_;
   used_ += size;
   return start;
 }
 
 void TTextSpace::Grow(const char* newest, std::size_t size) {
   const auto start = static_cast<std::size_t>(newest - base_);
+  ZORBE_ASSERT(start == newest_);
   if (size > reserved_ - start) {
     throw std::bad_alloc();
   }
@@ -47,10 +50,11 @@ void TTextSpace::Grow(const char* newest, std::size_t size) {
 }
 
 void TTextSpace::Shrink(const char* newest, std::size_t size) {
+  ZORBE_ASSERT(static_cast<std::size_t>(newest - base_) == newest_ && newest_ + size <= used_);
   used_ = static_cast<std::size_t>(newest - base_) + size;
 }
 
-std::string_view TTextSpace::EndText(char* newest, std::size_t size) {
+TSpaceText TTextSpace::EndText(char* newest, std::size_t size) {
   Grow(newest, size + 1);
   newest[size] = '\n';
   return {newest, size};
@@ -70,6 +74,7 @@ void TTextSpace::Clear() {
     ::madvise(base_, used_, MADV_DONTNEED);
   }
   used_ = 0;
+  newest_ = 0;
 }
 
 std::uint64_t TTextSpace::Store(std::string_view line) {
@@ -117,7 +122,7 @@ std::size_t MiddleLineBoundary(std::string_view text) {
   return static_cast<std::size_t>(next - text.data());
 }
 
-std::string_view ReadText(TTextSpace& space, const std::string& fileName) {
+TSpaceText ReadText(TTextSpace& space, const std::string& fileName) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
@@ -130,7 +135,7 @@ std::string_view ReadText(TTextSpace& space, const std::string& fileName) {
   return space.EndText(start, size);
 }
 
-std::string_view CrLfJoined(TTextSpace& space, std::string_view text) {
+TSpaceText CrLfJoined(TTextSpace& space, TSpaceText text) {
   bool joined = true;
   std::size_t joinedSize = 0;
   ForEachLine(text, [&](const char* data, std::size_t size) {
@@ -138,7 +143,7 @@ std::string_view CrLfJoined(TTextSpace& space, std::string_view text) {
     joined = joined && data + size + 1 < text.data() + text.size() && data[size] == '\r' &&
              data[size + 1] == '\n';
   });
-  char* start = const_cast<char*>(text.data()); // the space's newest allocation
+  char* start = text.data(); // the space's newest allocation
   if (joined) {
     return text;
   }

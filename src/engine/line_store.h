@@ -11,6 +11,7 @@
 // below 4 GiB (TNarrowRef), 8 bytes beyond (TWideRef). Sorting and filing move offsets, never
 // bytes, and a line's length is found again by looking for its line end.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -108,6 +109,27 @@ inline std::size_t LineLength(const char* line) {
 #endif
 }
 
+// A text in a TTextSpace: its bytes are the job's own, so it may rewrite them in place, which a
+// std::string_view of them would allow only through a cast. Reads as a std::string_view.
+class TSpaceText {
+public:
+  TSpaceText() = default;
+  TSpaceText(char* data, std::size_t size) : data_(data), size_(size) {}
+  char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::string_view View() const { return {data_, size_}; }
+  operator std::string_view() const { return View(); }
+  // The part from `pos` on, of at most `count` bytes.
+  TSpaceText substr(std::size_t pos, std::size_t count = std::string_view::npos) const {
+    return {data_ + pos, std::min(count, size_ - pos)};
+  }
+
+private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 class TTextSpace {
 public:
   TTextSpace();
@@ -123,13 +145,14 @@ public:
     std::lock_guard lock(mutex_);
     return Allocate(size);
   }
-  // Grows the newest allocation, which starts at `newest`, to `size` bytes in place.
+  // Grows the newest allocation, which starts at `newest`, to `size` bytes in place. Asserts
+  // that nothing was allocated after it (that would be overwritten).
   void Grow(const char* newest, std::size_t size);
-  // Gives back the end of the newest allocation beyond its first `size` bytes.
+  // Gives back the end of the newest allocation beyond its first `size` bytes; asserts as Grow.
   void Shrink(const char* newest, std::size_t size);
   // Makes the newest allocation, which starts at `newest`, a text of `size` bytes followed by
-  // an LF, and returns the text.
-  std::string_view EndText(char* newest, std::size_t size);
+  // an LF, and returns the text; asserts as Grow.
+  TSpaceText EndText(char* newest, std::size_t size);
   // Gives back the memory of the whole pages in [from, to), whose bytes are no longer needed.
   void Release(const char* from, const char* to);
   // Releases every byte; offsets taken so far are no longer valid.
@@ -156,6 +179,7 @@ private:
   char* base_ = nullptr;
   std::size_t reserved_ = 0;
   std::size_t used_ = 0;
+  std::size_t newest_ = 0; // where the newest allocation starts
   std::mutex mutex_;
 };
 
@@ -218,11 +242,11 @@ std::size_t MiddleLineBoundary(std::string_view text);
 
 // Reads a file into the space, with an LF after it (EndText); returns its text. Throws
 // EFileError.
-std::string_view ReadText(TTextSpace& space, const std::string& fileName);
+TSpaceText ReadText(TTextSpace& space, const std::string& fileName);
 
 // A text that is the space's newest allocation with CR LF after every line: the text itself when
 // it already is so, else the text rewritten in its place (EndText).
-std::string_view CrLfJoined(TTextSpace& space, std::string_view text);
+TSpaceText CrLfJoined(TTextSpace& space, TSpaceText text);
 
 // The lines of a settings-driven text file (deletion, replacement, dictionaries): split like the
 // target files, but a NUL byte ends the text.

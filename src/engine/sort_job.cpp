@@ -116,8 +116,8 @@ template <typename Ref> struct TCycleLines {
 // One thread's share of the line pass: its part of the text, where its lines go, and what it
 // keeps of them. Kept lines are put over the part's text as it is read (see TSpaceWriter).
 template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
-  TLinePassPart(TTextSpace& space, std::string_view partText)
-      : text(partText), writer(space, const_cast<char*>(partText.data())) {}
+  TLinePassPart(TTextSpace& space, TSpaceText partText)
+      : text(partText), writer(space, partText.data()) {}
   std::string_view text;
   Ref* lines = nullptr;
   std::size_t kept = 0;      // kept lines, from lines[0] on
@@ -170,8 +170,8 @@ private:
   void StartOutputForm(std::size_t first, std::size_t last);
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
-  std::string_view InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                std::string_view text, TPiecePlace place = {});
+  TSpaceText InternalText(std::size_t index, bool firstOfCycle, TCharCode code, TSpaceText text,
+                          TPiecePlace place = {});
   TClassSortOptions SortOptions() const;
   std::uint64_t MemoryBudget() const;
   void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget);
@@ -180,13 +180,13 @@ private:
   void RefuseReplacingTooLarge(std::size_t index) const;
   void FlushRun(TRunStore& store, TCycleLines<TWideRef>& run);
   void WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget);
-  std::string_view ReadTarget(std::size_t index);
-  std::string_view ConvertUnicode(const std::string& fileName, TCharCode code,
-                                  std::string_view text, TPiecePlace place);
-  std::string_view ConvertCharCode(TCharCode code, std::string_view text);
-  std::string_view ReplacementPass(std::string_view text);
+  TSpaceText ReadTarget(std::size_t index);
+  TSpaceText ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text,
+                            TPiecePlace place);
+  TSpaceText ConvertCharCode(TCharCode code, TSpaceText text, const std::uint16_t* jisX0212);
+  TSpaceText ReplacementPass(TSpaceText text);
   std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
-  template <typename Ref> void LinePass(std::string_view text, TCycleLines<Ref>& cycle);
+  template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
   template <typename Ref>
@@ -356,7 +356,7 @@ template <typename Ref>
 void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
   const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
-  std::string_view text = ReadTarget(index);
+  TSpaceText text = ReadTarget(index);
   text = InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
   if (FileExists(setting_.Replacement)) {
     text = ReplacementPass(text);
@@ -367,21 +367,24 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
 // A target's text (all of it, or a piece of whole lines from `place` on) read in `code`, made
 // the internal form. The first text of a cycle also settles the output's line end and
 // byte-order mark.
-std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                        std::string_view text, TPiecePlace place) {
+TSpaceText TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
+                                  TSpaceText text, TPiecePlace place) {
   const std::string& fileName = inputs_.files[index];
-  substitutions_.Note(fileName, code, text);
+  // Under UTF-8 output the JIS X 0212 characters are read as themselves, not as 〓.
+  const bool keepsJisX0212 =
+      output_.code == TOutputCode::Utf8 && texts_->JisX0212Codes() != nullptr;
+  substitutions_.Note(fileName, code, text, keepsJisX0212);
   cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
-    const bool byteOrderMark = code == ccUtf8 && text.starts_with(kUtf8ByteOrderMark);
+    const bool byteOrderMark = code == ccUtf8 && text.View().starts_with(kUtf8ByteOrderMark);
     output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
     SetStatus(kStatusConverting, 0, text.size());
     text = ConvertUnicode(fileName, code, text, place);
     crLf = FirstLineEndsInCrLf(text);
   } else {
     crLf = FirstLineEndsInCrLf(text);
-    text = ConvertCharCode(code, text);
+    text = ConvertCharCode(code, text, keepsJisX0212 ? texts_->JisX0212Codes() : nullptr);
   }
   if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
     output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
@@ -392,7 +395,7 @@ std::string_view TSortJob::InternalText(std::size_t index, bool firstOfCycle, TC
 
 // Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
 // read ahead, whose memory is given back once they are in the space.
-std::string_view TSortJob::ReadTarget(std::size_t index) {
+TSpaceText TSortJob::ReadTarget(std::size_t index) {
   const auto readAhead = inputs_.contents.find(index);
   if (readAhead == inputs_.contents.end()) {
     return ReadText(space_, inputs_.files[index]);
@@ -407,11 +410,11 @@ std::string_view TSortJob::ReadTarget(std::size_t index) {
 // A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
 // not UTF-8, a character it can't hold ends the job here, naming the file and line, before
 // anything is written.
-std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code,
-                                          std::string_view text, TPiecePlace place) {
-  char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-  const std::size_t size = texts_->ConvertUnicode(fileName, code, bytes, text.size(), place.offset);
-  text = space_.EndText(bytes, size);
+TSpaceText TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text,
+                                    TPiecePlace place) {
+  const std::size_t size =
+      texts_->ConvertUnicode(fileName, code, text.data(), text.size(), place.offset);
+  text = space_.EndText(text.data(), size);
   if (output_.code != TOutputCode::Utf8) {
     const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
     if (bad != std::string_view::npos) {
@@ -424,25 +427,27 @@ std::string_view TSortJob::ConvertUnicode(const std::string& fileName, TCharCode
   return text;
 }
 
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text.
+// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text,
+// JIS X 0212 characters as their codes in `jisX0212` or, without it, as 〓.
 // Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
 // another character, the text is rewritten to use its per-job codes (which keeps every byte's
 // place). Returns the file's text as it now stands.
-std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text) {
+TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
+                                     const std::uint16_t* jisX0212) {
   const bool jis = FamilyOf(code) == TCodeFamily::Jis;
   const bool euc = FamilyOf(code) == TCodeFamily::Euc;
   if (jis || euc) {
     SetStatus(kStatusConverting, 0, text.size());
     text = CrLfJoined(space_, text);
-    char* bytes = const_cast<char*>(text.data()); // the job's own bytes in its space
-    const std::size_t size =
-        jis ? JisToSjisInPlace(bytes, text.size()) : EucToSjisInPlace(bytes, text.size());
+    char* bytes = text.data();
+    const std::size_t size = jis ? JisToSjisInPlace(bytes, text.size(), jisX0212)
+                                 : EucToSjisInPlace(bytes, text.size(), jisX0212);
     text = space_.EndText(bytes, size);
   } else if (code != ccShiftJis) {
     SetStatus(kStatusConverting, 0, text.size());
   }
   if (texts_->RewritesInternal()) {
-    texts_->Table().RewriteInternal(const_cast<char*>(text.data()), text.size());
+    texts_->Table().RewriteInternal(text.data(), text.size());
   }
   return text;
 }
@@ -450,23 +455,18 @@ std::string_view TSortJob::ConvertCharCode(TCharCode code, std::string_view text
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
 // CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
 // rules are made anew for every file and released at the end of the pass, on every path.
-std::string_view TSortJob::ReplacementPass(std::string_view text) {
+TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   SetStatus(kStatusReplacing);
   text = CrLfJoined(space_, text);
-  // The dictionaries outlive the engine, which only points at them.
-  TREDictionary synonyms;
-  TREDictionary fuzzyChars;
   TAWKStr engine;
   const bool synonymsExist = FileExists(setting_.SynonymDic);
   engine.SetUseSynonymDic(synonymsExist);
   engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
-  if (synonymsExist && engine.SynonymDics().empty()) {
-    synonyms = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
-    engine.SynonymDics().push_back(&synonyms);
+  if (synonymsExist) {
+    engine.AddSynonymDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic)));
   }
-  if (FileExists(setting_.FuzzyCharDic) && engine.FuzzyCharDics().size() == 1) {
-    fuzzyChars = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
-    engine.FuzzyCharDics().push_back(&fuzzyChars); // after the basic dictionary
+  if (FileExists(setting_.FuzzyCharDic)) {
+    engine.AddFuzzyCharDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic)));
   }
   std::string buffers[2];
   const std::string_view result = ApplyRules(engine, text, buffers);
@@ -474,7 +474,7 @@ std::string_view TSortJob::ReplacementPass(std::string_view text) {
     return text;
   }
   // The joined text is the space's newest allocation: the result takes its place.
-  char* bytes = const_cast<char*>(text.data());
+  char* bytes = text.data();
   space_.Grow(bytes, result.size() + 1);
   std::memcpy(bytes, result.data(), result.size());
   return space_.EndText(bytes, result.size());
@@ -519,7 +519,7 @@ std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
 // appended to the cycle's list, comment lines of the sorted orders to its main list. Lines are
 // independent of each other, so a large text is done in two halves on two threads, each writing
 // its lines to its own stretch of the list.
-template <typename Ref> void TSortJob::LinePass(std::string_view text, TCycleLines<Ref>& cycle) {
+template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref>& cycle) {
   TLineList<Ref>& target = Unordered() ? cycle.main : cycle.lines;
   const std::size_t split =
       text.size() >= kTextForTwoThreads ? MiddleLineBoundary(text) : text.size();
@@ -839,7 +839,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
     if (rules) {
       RefuseReplacingTooLarge(index);
     }
-    std::string_view text = ReadTarget(index);
+    TSpaceText text = ReadTarget(index);
     text =
         InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
     if (rules) {
@@ -875,7 +875,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       FlushRun(store, run);
     }
     SetStatus(kStatusReading);
-    std::string_view piece;
+    TSpaceText piece;
     if (!reader->Next(space_, pieceSize - space_.Used(), piece)) {
       break;
     }

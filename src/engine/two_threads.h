@@ -1,6 +1,7 @@
 #pragma once
 // Work shared by the two cores the sort engine counts on.
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -34,10 +35,18 @@ template <typename First, typename Second> void RunBoth(First first, Second seco
 }
 
 // Ranges of work shared by two threads: a range above the threshold is split one step and its
-// parts go back to the queue; smaller ranges are finished by the thread that takes them. A
-// Range has a `count`.
+// parts go back to the queue; smaller ranges are finished by the thread that takes them. When no
+// range is above the threshold, they are all finished on this thread: a helper thread would cost
+// more than it saves. A Range has a `count`.
 template <typename Range, typename Split, typename Finish>
 void RunOnTwoThreads(std::vector<Range> ranges, std::size_t threshold, Split split, Finish finish) {
+  if (std::none_of(ranges.begin(), ranges.end(),
+                   [&](const Range& range) { return range.count > threshold; })) {
+    for (const Range& range : ranges) {
+      finish(range);
+    }
+    return;
+  }
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t busy = 0;

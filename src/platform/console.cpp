@@ -1,6 +1,6 @@
 #include "platform/console.h"
 
-#include "text/encoding.h"
+#include "platform/line_ends.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,9 +14,6 @@
 
 namespace zorbe {
 namespace {
-
-std::atomic<bool> interrupted{false};
-int wakePipe[2] = {-1, -1};
 
 void WriteAll(int fd, const std::string& text) {
   const char* data = text.data();
@@ -37,9 +34,8 @@ void WriteAll(int fd, const std::string& text) {
 } // namespace
 
 TInterruptWatcher::TInterruptWatcher() {
-  interrupted.store(false);
-  if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    wakePipe[0] = wakePipe[1] = -1;
+  if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    wakePipe_[0] = wakePipe_[1] = -1;
   }
   sigemptyset(&signals_);
   sigaddset(&signals_, SIGINT);
@@ -56,7 +52,7 @@ TInterruptWatcher::~TInterruptWatcher() {
   ::pthread_kill(thread_.native_handle(), SIGTERM);
   thread_.join();
   ::pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
-  for (int& fd : wakePipe) {
+  for (int& fd : wakePipe_) {
     if (fd >= 0) {
       ::close(fd);
       fd = -1;
@@ -74,7 +70,7 @@ void TInterruptWatcher::Watch() {
     if (quitting_) {
       return;
     }
-    if (interrupted.exchange(true)) {
+    if (interrupted_.exchange(true)) {
       // The second interrupt: end the program as the signal would have (an unfinished output is
       // an unnamed file, so nothing is left behind and nothing replaced).
       ::signal(signal, SIG_DFL);
@@ -85,9 +81,9 @@ void TInterruptWatcher::Watch() {
       ::raise(signal);
       return;
     }
-    if (wakePipe[1] >= 0) {
+    if (wakePipe_[1] >= 0) {
       const char byte = 1;
-      [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);
+      [[maybe_unused]] const ssize_t n = ::write(wakePipe_[1], &byte, 1);
     }
     if (onInterrupt_) {
       onInterrupt_();
@@ -98,13 +94,6 @@ void TInterruptWatcher::Watch() {
 void TInterruptWatcher::SetOnInterrupt(std::function<void()> action) {
   std::lock_guard lock(mutex_);
   onInterrupt_ = std::move(action);
-}
-
-bool TInterruptWatcher::Interrupted() {
-  return interrupted.load();
-}
-int TInterruptWatcher::WakeFd() const {
-  return wakePipe[0];
 }
 
 bool IsYesAnswer(std::string line) {
@@ -146,7 +135,7 @@ std::string TConsoleMessageBox::ReadAnswerLine() {
     pollfd fds[2] = {{inFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     const int count = wakeFd_ >= 0 ? 2 : 1;
     if (::poll(fds, count, -1) < 0) {
-      if (errno == EINTR && !TInterruptWatcher::Interrupted()) {
+      if (errno == EINTR && !Woken()) {
         continue;
       }
       return {};
@@ -157,7 +146,7 @@ std::string TConsoleMessageBox::ReadAnswerLine() {
     char c = 0;
     const ssize_t n = ::read(inFd_, &c, 1);
     if (n < 0 && errno == EINTR) {
-      if (TInterruptWatcher::Interrupted()) {
+      if (Woken()) {
         return {};
       }
       continue;
@@ -167,6 +156,14 @@ std::string TConsoleMessageBox::ReadAnswerLine() {
     }
     line += c;
   }
+}
+
+bool TConsoleMessageBox::Woken() const {
+  if (wakeFd_ < 0) {
+    return false;
+  }
+  pollfd wake{wakeFd_, POLLIN, 0};
+  return ::poll(&wake, 1, 0) == 1 && (wake.revents & POLLIN) != 0;
 }
 
 std::string FindProgram(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include "platform/message_box.h"
 
+#include <atomic>
 #include <csignal>
 #include <functional>
 #include <mutex>
@@ -29,8 +30,8 @@ public:
   TInterruptWatcher(const TInterruptWatcher&) = delete;
   TInterruptWatcher& operator=(const TInterruptWatcher&) = delete;
 
-  static bool Interrupted();
-  int WakeFd() const; // readable once an interrupt has arrived
+  bool Interrupted() const { return interrupted_.load(); }
+  int WakeFd() const { return wakePipe_[0]; } // readable once an interrupt has arrived
   // The action for an interrupt, run on the watching thread; empty for none. Waits for a call
   // of the previous action that is in progress. The action must not call SetOnInterrupt.
   void SetOnInterrupt(std::function<void()> action);
@@ -43,6 +44,8 @@ private:
   std::mutex mutex_;
   std::function<void()> onInterrupt_;
   bool quitting_ = false;
+  std::atomic<bool> interrupted_{false};
+  int wakePipe_[2] = {-1, -1};
   std::thread thread_;
 };
 
@@ -51,12 +54,13 @@ private:
 // Without an input (inFd -1) every question is answered No at once.
 class TConsoleMessageBox : public IMessageBox {
 public:
-  explicit TConsoleMessageBox(int inFd = 0, int outFd = 2, int wakeFd = -1)
+  constexpr explicit TConsoleMessageBox(int inFd = 0, int outFd = 2, int wakeFd = -1)
       : inFd_(inFd), outFd_(outFd), wakeFd_(wakeFd) {}
   TMsgResult Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) override;
 
 private:
   std::string ReadAnswerLine();
+  bool Woken() const;
   int inFd_;
   int outFd_;
   int wakeFd_;

@@ -88,8 +88,6 @@ public:
   // Throws the temporary file away; the target stays as it was.
   void Discard();
 
-  const std::string& TargetName() const { return target_; }
-
 private:
   static constexpr std::size_t kBufferSize = 1 << 20;
   static constexpr std::size_t kDirectWrite = 64 << 10;

@@ -44,9 +44,4 @@ void TMainThreadQueue::RunUntil(const std::function<bool()>& done,
   }
 }
 
-void TMainThreadQueue::Wake() {
-  std::lock_guard lock(mutex_);
-  changed_.notify_all();
-}
-
 } // namespace zorbe

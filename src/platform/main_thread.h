@@ -21,22 +21,14 @@ public:
   virtual void InvokeAndWait(const std::function<void()>& call) = 0;
 };
 
-// Runs the call at once on the calling thread: for a job that runs on the main thread itself.
-class TDirectInvoker : public IMainThreadInvoker {
-public:
-  void InvokeAndWait(const std::function<void()>& call) override { call(); }
-};
-
 class TMainThreadQueue : public IMainThreadInvoker {
 public:
   void InvokeAndWait(const std::function<void()>& call) override;
 
   // Main thread: runs the queued calls until done() is true. Between calls it wakes at least
-  // every `tickMs` milliseconds to run onTick (which may, say, forward Ctrl+C as a stop).
+  // every `tickMs` milliseconds to run onTick (the console's progress line).
   void RunUntil(const std::function<bool()>& done, const std::function<void()>& onTick = {},
                 int tickMs = 50);
-  // Makes RunUntil look at done() again.
-  void Wake();
 
 private:
   struct Request {

@@ -66,7 +66,6 @@ public:
   // The leaves in list order: creation order, with the pieces made by disjoining at the end.
   std::vector<const TRENode*> Leaves() const;
   std::size_t LeafCount() const { return leaves_.size(); }
-  std::size_t NodeCount() const { return nodes_.size(); }
 
   static constexpr std::size_t kDefaultDisjoinSteps = 200'000'000;
 

@@ -15,13 +15,14 @@ bool AtEnd(std::string_view text, std::size_t pos) {
 
 } // namespace
 
-TRegularExpression::TRegularExpression() {
+TAWKStr::TAWKStr() {
+  preProcessor_.FuzzyCharDics().push_back(&BasicFuzzyCharDic());
   cache_.reserve(kCacheCapacity);
   cache_.push_back(TCacheEntry{std::string(), nullptr});
   Compile();
 }
 
-void TRegularExpression::SetRegExp(std::string_view pattern) {
+void TAWKStr::SetRegExp(std::string_view pattern) {
   const std::string text(pattern);
   preProcessor_.SetText(text);
   preProcessor_.Run(); // an error here leaves the current pattern as it is
@@ -33,9 +34,11 @@ void TRegularExpression::SetRegExp(std::string_view pattern) {
     throw;
   }
   regExp_ = text;
+  anchoredSearch_ = Automaton().LineStartAnchored() || Automaton().LineEndAnchored();
+  cancel_.store(false);
 }
 
-void TRegularExpression::FindOrCompile(const std::string& expanded) {
+void TAWKStr::FindOrCompile(const std::string& expanded) {
   for (std::size_t i = 0; i < cache_.size(); ++i) {
     if (cache_[i].pattern == expanded) {
       current_ = i;
@@ -50,10 +53,9 @@ void TRegularExpression::FindOrCompile(const std::string& expanded) {
   Compile();
 }
 
-void TRegularExpression::Compile() {
+void TAWKStr::Compile() {
   try {
-    cache_[current_].dfa =
-        CompileRegExp(cache_[current_].pattern, budget_, LineStartCode(), LineEndCode());
+    cache_[current_].dfa = CompileRegExp(cache_[current_].pattern, budget_);
   } catch (...) {
     if (current_ != 0) {
       cache_.erase(cache_.begin() + static_cast<std::ptrdiff_t>(current_));
@@ -63,23 +65,21 @@ void TRegularExpression::Compile() {
   }
 }
 
-TAWKStr::TAWKStr() {
-  FuzzyCharDics().push_back(&BasicFuzzyCharDic());
+void TAWKStr::AddSynonymDic(TREDictionary dictionary) {
+  preProcessor_.SynonymDics().push_back(&dictionaries_.emplace_back(std::move(dictionary)));
 }
 
-void TAWKStr::SetRegExp(std::string_view pattern) {
-  TMatchCORE::SetRegExp(pattern);
-  anchoredSearch_ = LineStartAnchored() || LineEndAnchored();
-  cancel_.store(false);
+void TAWKStr::AddFuzzyCharDic(TREDictionary dictionary) {
+  preProcessor_.FuzzyCharDics().push_back(&dictionaries_.emplace_back(std::move(dictionary)));
 }
 
 void TAWKStr::SetUseFuzzyCharDic(bool use) {
-  PreProcessor().SetUseFuzzyCharDic(use);
+  preProcessor_.SetUseFuzzyCharDic(use);
   SetRegExp(std::string(RegExp()));
 }
 
 void TAWKStr::SetUseSynonymDic(bool use) {
-  PreProcessor().SetUseSynonymDic(use);
+  preProcessor_.SetUseSynonymDic(use);
   SetRegExp(std::string(RegExp()));
 }
 

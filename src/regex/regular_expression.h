@@ -1,22 +1,21 @@
 #pragma once
-// The public classes of the regular-expression engine.
+// The public front of the regular-expression engine: TAWKStr, one engine for one caller.
 //
-// TRegularExpression holds the pattern (RegExp), the dictionary preprocessor and a cache of
-// compiled patterns: up to 30 entries, each an expanded pattern with its automaton, entry 0
-// always the empty pattern. The key is the expanded pattern, so one text under other dictionary
-// switches is another entry. A new pattern goes in at entry 1 and, when the cache is full, the
-// last entry goes out; a hit makes its entry current without moving it, so the entry inserted
-// longest ago is dropped first. Which pattern is current after an error:
+// It holds the pattern (RegExp), the dictionary preprocessor with the dictionaries it owns, and
+// a cache of compiled patterns: up to 30 entries, each an expanded pattern with its automaton,
+// entry 0 always the empty pattern. The key is the expanded pattern, so one text under other
+// dictionary switches is another entry. A new pattern goes in at entry 1 and, when the cache is
+// full, the last entry goes out; a hit makes its entry current without moving it, so the entry
+// inserted longest ago is dropped first. Which pattern is current after an error:
 //   - the preprocessor refuses the pattern: the previous pattern and RegExp stay;
 //   - the parser or the automaton build refuses it: the empty pattern becomes current and RegExp
 //     becomes empty (the failed entry is removed).
-// TMatchCORE adds the line separator mode and the matcher over the current automaton. TAWKStr
-// adds the dictionary switches, the choice of search (anchored when the pattern has a line
-// anchor), ReplaceAll and the cancel flag.
+// Setting a pattern also chooses the search (anchored when the pattern has a line anchor) that
+// ReplaceAll uses, and clears the cancel flag.
 //
-// One engine is used by one thread; only Cancel may be set from another thread while ReplaceAll
-// runs (it is an atomic flag, read once per replacement and every few hundred KB of text that a
-// search walks; setting RegExp clears it).
+// One engine is used by one thread; only the cancel flag may be set from another thread while
+// ReplaceAll runs (it is read once per replacement and every few hundred KB of text that a
+// search walks).
 
 #include "regex/dictionary.h"
 #include "regex/preprocessor.h"
@@ -25,95 +24,40 @@
 
 #include <atomic>
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zorbe {
 
-class TRegularExpression {
+class TAWKStr {
 public:
-  static constexpr std::size_t kCacheCapacity = 30;
-
-  TRegularExpression();
-  virtual ~TRegularExpression() = default;
-  TRegularExpression(const TRegularExpression&) = delete;
-  TRegularExpression& operator=(const TRegularExpression&) = delete;
+  // The look-alike dictionary list starts with the basic look-alike dictionary.
+  TAWKStr();
+  TAWKStr(const TAWKStr&) = delete;
+  TAWKStr& operator=(const TAWKStr&) = delete;
 
   // The pattern as last set successfully, before dictionary expansion.
   const std::string& RegExp() const { return regExp_; }
   // Expands the pattern, then finds it in the cache or compiles it. Raises ERegExpParser (and
   // std::bad_alloc); see the header comment for what stays current.
-  virtual void SetRegExp(std::string_view pattern);
+  void SetRegExp(std::string_view pattern);
 
-  TREDictionaryList& SynonymDics() { return preProcessor_.SynonymDics(); }
-  TREDictionaryList& FuzzyCharDics() { return preProcessor_.FuzzyCharDics(); }
+  // Dictionaries for the expansion, kept by the engine; a look-alike dictionary comes after the
+  // basic one and those added before. They take effect with the next pattern.
+  void AddSynonymDic(TREDictionary dictionary);
+  void AddFuzzyCharDic(TREDictionary dictionary);
+  // The switches expand the current pattern again at once.
+  bool UseFuzzyCharDic() const { return preProcessor_.UseFuzzyCharDic(); }
+  void SetUseFuzzyCharDic(bool use);
+  bool UseSynonymDic() const { return preProcessor_.UseSynonymDic(); }
+  void SetUseSynonymDic(bool use);
 
-  bool LineStartAnchored() const { return Automaton().LineStartAnchored(); }
-  bool LineEndAnchored() const { return Automaton().LineEndAnchored(); }
-  // The codes that label the automata's line-start and line-end moves.
-  virtual TRECode LineStartCode() const { return kLineStartCode; }
-  virtual TRECode LineEndCode() const { return kLineEndCode; }
-
-  // The current pattern's automaton.
-  const TRE_DFA& Automaton() const { return *cache_[current_].dfa; }
-  // The cache, entry by entry: the expanded patterns, and which one is current.
-  std::size_t CacheSize() const { return cache_.size(); }
-  const std::string& CachedPattern(std::size_t index) const { return cache_[index].pattern; }
-  std::size_t CurrentIndex() const { return current_; }
-  // Limits for the automata compiled from now on.
-  void SetCompileBudget(const TRECompileBudget& budget) { budget_ = budget; }
-
-protected:
-  // Compiles the current entry's expanded pattern. On failure removes the entry, makes the
-  // empty pattern current and passes the error on.
-  virtual void Compile();
-  TREPreProcessor& PreProcessor() { return preProcessor_; }
-  const TREPreProcessor& PreProcessor() const { return preProcessor_; }
-
-private:
-  struct TCacheEntry {
-    std::string pattern;
-    std::unique_ptr<TRE_DFA> dfa;
-  };
-  void FindOrCompile(const std::string& expanded);
-
-  std::string regExp_;
-  std::vector<TCacheEntry> cache_;
-  std::size_t current_ = 0;
-  TREPreProcessor preProcessor_;
-  TRECompileBudget budget_;
-};
-
-class TMatchCORE : public TRegularExpression {
-public:
   TMatchCORE_LineSeparator LineSeparator() const { return lineSeparator_; }
   void SetLineSeparator(TMatchCORE_LineSeparator separator) { lineSeparator_ = separator; }
-
-  // The search operations over the current pattern. Valid until the pattern changes.
-  TREMatcher Matcher() const { return TREMatcher(Automaton(), lineSeparator_); }
-
-private:
-  TMatchCORE_LineSeparator lineSeparator_ = mcls_CRLF;
-};
-
-class TAWKStr : public TMatchCORE {
-public:
-  // The look-alike dictionary list starts with the basic look-alike dictionary.
-  TAWKStr();
-
-  // Sets the pattern, then selects the anchored search when it has a line anchor and the
-  // unanchored one otherwise, and clears Cancel. After an error nothing of that happens.
-  void SetRegExp(std::string_view pattern) override;
-
-  // The switches expand the current pattern again at once.
-  bool UseFuzzyCharDic() const { return PreProcessor().UseFuzzyCharDic(); }
-  void SetUseFuzzyCharDic(bool use);
-  bool UseSynonymDic() const { return PreProcessor().UseSynonymDic(); }
-  void SetUseSynonymDic(bool use);
 
   bool Cancel() const { return cancel_.load(); }
   void SetCancel(bool cancel) { cancel_.store(cancel); }
@@ -132,17 +76,31 @@ public:
   std::size_t ReplaceAllInto(std::string_view replacement, std::string_view text,
                              std::string& output);
 
-  std::string ExpandReplacement(std::string_view replacement, std::string_view matched) const {
-    return TREReplacement(replacement).Expand(matched);
-  }
-  std::string DecodeEscapes(std::string_view text) const { return zorbe::DecodeEscapes(text); }
-
-  bool AnchoredSearchSelected() const { return anchoredSearch_; }
-
 private:
+  friend class TAWKStrTestPeer; // the cache and the current automaton, for tests
+
+  static constexpr std::size_t kCacheCapacity = 30;
+  struct TCacheEntry {
+    std::string pattern;
+    std::unique_ptr<TRE_DFA> dfa;
+  };
+
+  const TRE_DFA& Automaton() const { return *cache_[current_].dfa; }
+  void FindOrCompile(const std::string& expanded);
+  // Compiles the current entry's expanded pattern. On failure removes the entry, makes the
+  // empty pattern current and passes the error on.
+  void Compile();
   std::optional<TREMatch> SelectedSearch(const TREMatcher& matcher, std::string_view text,
                                          std::size_t pos) const;
 
+  std::string regExp_;
+  std::vector<TCacheEntry> cache_;
+  std::size_t current_ = 0;
+  // The preprocessor's lists point into these; a deque never moves what it holds.
+  std::deque<TREDictionary> dictionaries_;
+  TREPreProcessor preProcessor_;
+  TRECompileBudget budget_;
+  TMatchCORE_LineSeparator lineSeparator_ = mcls_CRLF;
   bool anchoredSearch_ = false;
   std::atomic<bool> cancel_{false};
 };

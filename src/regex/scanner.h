@@ -49,7 +49,6 @@ public:
   // The end of a class range.
   TRECode RangeEnd() const { return rangeEnd_; }
   std::uint32_t Position() const { return position_; }
-  bool InClassMode() const { return classMode_; }
 
 private:
   TRETokenKind ReadOrdinaryToken();

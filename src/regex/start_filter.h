@@ -42,7 +42,6 @@ public:
   // The widest vector scan to use: 256, 128 or 0 bits (the processor may allow less). Lets the
   // tests compare the scans with each other; the default is the widest.
   static void LimitVectorWidth(unsigned bits);
-  const std::string& Prefix() const { return prefix_; }
 
 private:
   void AddStartCodes(unsigned start, unsigned end);

@@ -6,9 +6,6 @@
 
 namespace zorbe {
 
-TSettingOptionItems CurrentSetting;
-TSettingOptionItems JobSetting;
-
 TSettingOptionItems SettingDefaults(const std::string& name) {
   TSettingOptionItems record;
   record.SettingName = name;

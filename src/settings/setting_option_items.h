@@ -64,8 +64,4 @@ struct TSettingOptionItems {
 // A setting whose section has no keys: CharTypeOrder on, the default class order, all else off.
 TSettingOptionItems SettingDefaults(const std::string& name = {});
 
-// The two program-wide records: the one selected in the main window, and the sort job's copy.
-extern TSettingOptionItems CurrentSetting;
-extern TSettingOptionItems JobSetting;
-
 } // namespace zorbe

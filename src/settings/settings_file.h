@@ -54,9 +54,6 @@ public:
   std::vector<std::string> ListSortSettingNames() const;
   // The named setting; absent keys (or an absent section) take the defaults.
   TSettingOptionItems LoadSortSetting(const std::string& name) const;
-  void LoadSortSetting(const std::string& name, TSettingOptionItems& record) const {
-    record = LoadSortSetting(name);
-  }
   // Writes every field but the name under the section `name`; an empty name writes nothing.
   void SaveSortSetting(const std::string& name, const TSettingOptionItems& record) const;
   bool SortSettingExists(const std::string& name) const;

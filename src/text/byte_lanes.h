@@ -83,25 +83,6 @@ inline constexpr bool kByteLanes = false;
 
 #endif
 
-// Copies whole 16-byte blocks of ASCII from q to d, moving both on, up to the first block with a
-// byte 0x80 or above (or fewer than 16 bytes before `end`). Each block is loaded before it is
-// stored, so d may trail q in the same buffer. Without byte lanes it copies nothing.
-inline void CopyAsciiBlocks(const unsigned char*& q, const unsigned char* end, unsigned char*& d) {
-#if defined(__SSE2__)
-  for (; end - q >= 16; q += 16, d += 16) {
-    const __m128i block = Load(q);
-    if (Bits(block) != 0) {
-      return;
-    }
-    Store(d, block);
-  }
-#else
-  (void)q;
-  (void)end;
-  (void)d;
-#endif
-}
-
 // Pairing by runs. `pairing` marks the lanes of bytes that take the byte after them (a lead
 // byte; a byte 0xA1-0xFE in EUC) in a block that starts at a character boundary. A run of such
 // lanes starts at a character boundary too (the byte before it is one character or the end of

@@ -303,41 +303,53 @@ TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {
   return {ccUndecided, lastFailure};
 }
 
-TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code) {
-  TJisX0212 found;
+void ForEachSupplementary(
+    std::string_view bytes, TCharCode code,
+    const std::function<void(std::size_t, unsigned char, unsigned char, bool)>& visit) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
-  auto note = [&found](std::size_t at) { found.first = found.count++ == 0 ? at : found.first; };
   if (FamilyOf(code) == TCodeFamily::Euc) {
     // In EUC text an 0x8F is never the second byte of anything: it always starts a character.
     for (std::size_t i = bytes.find('\x8F'); i != std::string_view::npos && i + 2 < size;
          i = bytes.find('\x8F', i + 1)) {
       if (In(p[i + 1], 0xA1, 0xFE) && In(p[i + 2], 0xA1, 0xFE)) {
-        note(i);
+        visit(i, p[i + 1], p[i + 2], false);
         i += 2;
       }
     }
-    return found;
+    return;
   }
   if (FamilyOf(code) != TCodeFamily::Jis) {
-    return found;
+    return;
   }
   bool supplementary = false; // ESC $ ( D: JIS X 0212; ESC $ ( P: JIS X 0213 plane 2
+  bool plane2 = false;
   bool twoByte = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (p[i] == 0x1B && i + 2 < size) {
       const bool designation = p[i + 1] == '$';
       const bool extended = designation && p[i + 2] == '(' && i + 3 < size;
       supplementary = extended && (p[i + 3] == 'D' || p[i + 3] == 'P');
+      plane2 = extended && p[i + 3] == 'P';
       twoByte = designation ? true : p[i + 1] == '(' ? false : twoByte;
       i += extended ? 3 : 2;
       continue;
     }
-    if (twoByte && supplementary && In(p[i], 0x21, 0x7E) && i + 1 < size) {
-      note(i);
+    if (twoByte && supplementary && In(p[i], 0x21, 0x7E) && i + 1 < size &&
+        In(p[i + 1], 0x21, 0x7E)) {
+      visit(i, p[i], p[i + 1], plane2);
       ++i;
     }
   }
+}
+
+TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code, bool keepsJisX0212) {
+  TJisX0212 found;
+  ForEachSupplementary(bytes, code, [&](std::size_t at, unsigned char, unsigned char, bool plane2) {
+    if (plane2 || !keepsJisX0212) {
+      found.first = found.count++ == 0 ? at : found.first;
+    }
+  });
   return found;
 }
 

@@ -30,6 +30,7 @@
 #include "text/char_code.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -74,13 +75,20 @@ private:
 
 TCharCode SecondOpinion(std::string_view bytes);
 
-// The JIS X 0212 characters of an EUC or JIS text (EUC 0x8F and a pair; pairs after ESC $ ( D),
-// which have no Shift-JIS form and become 〓: how many, and the offset of the first.
+// Calls visit(offset, row, cell, plane2) for each character of an EUC or JIS text that Shift-JIS
+// has no form for: JIS X 0212 (EUC 0x8F and a pair; pairs after ESC $ ( D), and in JIS also JIS
+// X 0213 plane 2 (pairs after ESC $ ( P, plane2 true). Row and cell as the file holds them.
+void ForEachSupplementary(
+    std::string_view bytes, TCharCode code,
+    const std::function<void(std::size_t, unsigned char, unsigned char, bool)>& visit);
+
+// Those of them that become 〓: how many, and the offset of the first. With `keepsJisX0212` (a
+// job whose output holds JIS X 0212 characters as themselves) only the plane 2 ones.
 struct TJisX0212 {
   std::size_t count = 0;
   std::size_t first = std::string::npos;
 };
-TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code);
+TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code, bool keepsJisX0212 = false);
 
 // "「name」はEUCかShift-JISか判定できません。"
 std::string AmbiguousCodeMessage(const std::string& fileName);

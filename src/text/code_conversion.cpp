@@ -68,9 +68,19 @@ inline void PutPair(unsigned char* d, unsigned char row, unsigned char cell) {
   d[1] = kJis.trailOfCell[row & 1][cell & 0x7F];
 }
 
-inline void PutGeta(unsigned char* d) {
-  d[0] = kGetaMark >> 8;
-  d[1] = kGetaMark & 0xFF;
+// Writes a JIS X 0212 character (row and cell as in PutPair): its code in `supplementary`, else
+// the geta mark. Returns the bytes written.
+inline std::size_t PutSupplementary(unsigned char* d, const std::uint16_t* supplementary,
+                                    unsigned char row, unsigned char cell) {
+  const std::uint16_t code =
+      supplementary != nullptr ? supplementary[JisX0212Index(row, cell)] : kGetaMark;
+  if (code < 0x100) {
+    d[0] = static_cast<unsigned char>(code);
+    return 1;
+  }
+  d[0] = static_cast<unsigned char>(code >> 8);
+  d[1] = static_cast<unsigned char>(code & 0xFF);
+  return 2;
 }
 
 constexpr bool IsEucByte(unsigned char c) {
@@ -177,7 +187,8 @@ inline std::size_t FindEscape(const unsigned char* p, std::size_t i, std::size_t
 constexpr std::size_t kBlock = 16;
 
 // One EUC character at p[i]; advances i and d.
-inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, unsigned char*& d) {
+inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, unsigned char*& d,
+                         const std::uint16_t* supplementary) {
   const unsigned char b = p[i];
   const unsigned char next = i + 1 < n ? p[i + 1] : 0;
   if (IsEucByte(b) && IsEucByte(next)) {
@@ -188,8 +199,7 @@ inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, 
     *d++ = next;
     i += 2;
   } else if (b == kSingleShift3 && IsEucByte(next) && i + 2 < n && IsEucByte(p[i + 2])) {
-    PutGeta(d);
-    d += 2;
+    d += PutSupplementary(d, supplementary, next, p[i + 2]);
     i += 3;
   } else {
     *d++ = b;
@@ -198,7 +208,8 @@ inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, 
 }
 
 // Converts p[0..n) to d, which may be p itself; returns the size of the output.
-std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* const out) {
+std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* const out,
+                       const std::uint16_t* supplementary) {
   unsigned char* d = out;
   std::size_t i = 0;
   while (i + kBlock <= n) {
@@ -208,16 +219,16 @@ std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* con
       continue;
     }
     for (const std::size_t end = i + kBlock; i < end;) {
-      EucCharacter(p, i, n, d);
+      EucCharacter(p, i, n, d, supplementary);
     }
   }
   while (i < n) {
-    EucCharacter(p, i, n, d);
+    EucCharacter(p, i, n, d, supplementary);
   }
   return static_cast<std::size_t>(d - out);
 }
 
-enum class TJisMode { SingleByte, DoubleByte, Supplementary, Katakana };
+enum class TJisMode { SingleByte, DoubleByte, Supplementary, Plane2, Katakana };
 
 // Reads the escape sequence at p[i] (p[i] is ESC), updates the mode and returns the position
 // after it.
@@ -228,7 +239,9 @@ inline std::size_t ReadEscape(const unsigned char* p, std::size_t i, std::size_t
   const unsigned char third = left > 2 ? p[i + 2] : 0;
   if (second == '$' && third == '(') {
     const unsigned char final = left > 3 ? p[i + 3] : 0;
-    mode = (final == 'D' || final == 'P') ? TJisMode::Supplementary : TJisMode::DoubleByte;
+    mode = final == 'D'   ? TJisMode::Supplementary
+           : final == 'P' ? TJisMode::Plane2
+                          : TJisMode::DoubleByte;
     return i + (left < 4 ? left : 4);
   }
   if (second == '$') {
@@ -248,12 +261,14 @@ template <bool inPlace> struct TJisCursor {
   std::size_t n;
   std::size_t i;
   unsigned char* d;
+  const std::uint16_t* supplementary;
 
   bool Roomy() const { return kByteLanes && i + 16 <= n && (!inPlace || d + 16 <= p + i); }
 };
 
 // Double-byte JIS text up to `end`, which holds no ESC: pairs of bytes 0x21-0x7E become their
-// Shift-JIS pair (or the geta mark in the supplementary mode); any other byte stays as it is.
+// Shift-JIS pair (or the JIS X 0212 code or geta mark in the supplementary modes); any other
+// byte stays as it is.
 template <bool inPlace> void ConvertPairs(TJisCursor<inPlace>& c, std::size_t end, TJisMode mode) {
   if (mode == TJisMode::DoubleByte) {
     // Whole blocks, whose store never passes the input they were loaded from.
@@ -274,10 +289,11 @@ template <bool inPlace> void ConvertPairs(TJisCursor<inPlace>& c, std::size_t en
     if (c.i + 1 < end && IsJisByte(b) && IsJisByte(c.p[c.i + 1])) {
       if (mode == TJisMode::DoubleByte) {
         PutPair(c.d, b, c.p[c.i + 1]);
+        c.d += 2;
       } else {
-        PutGeta(c.d);
+        c.d += PutSupplementary(c.d, mode == TJisMode::Supplementary ? c.supplementary : nullptr, b,
+                                c.p[c.i + 1]);
       }
-      c.d += 2;
       c.i += 2;
       continue;
     }
@@ -300,8 +316,9 @@ template <bool inPlace> void CopyStretch(TJisCursor<inPlace>& c, std::size_t end
 // Converts p[0..n) to out, which is p itself when inPlace; returns the size of the output. The
 // text is taken a stretch between escape sequences at a time.
 template <bool inPlace>
-std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* const out) {
-  TJisCursor<inPlace> c{p, n, 0, out};
+std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* const out,
+                       const std::uint16_t* supplementary) {
+  TJisCursor<inPlace> c{p, n, 0, out, supplementary};
   TJisMode mode = TJisMode::SingleByte;
   while (c.i < n) {
     const std::size_t end = FindEscape(p, c.i, n);
@@ -311,6 +328,7 @@ std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* con
       break;
     case TJisMode::DoubleByte:
     case TJisMode::Supplementary:
+    case TJisMode::Plane2:
       ConvertPairs(c, end, mode);
       break;
     case TJisMode::Katakana:
@@ -327,32 +345,34 @@ std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* con
   return static_cast<std::size_t>(c.d - out);
 }
 
-template <auto convert> std::string ConvertedText(std::string_view text) {
+template <auto convert>
+std::string ConvertedText(std::string_view text, const std::uint16_t* supplementary) {
   TMiniString out(text.size());
   out.Commit(convert(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-                     out.Reserve(text.size())));
+                     out.Reserve(text.size()), supplementary));
   return out.TakeText();
 }
 
-template <auto convert> std::size_t ConvertInPlace(char* text, std::size_t size) {
+template <auto convert>
+std::size_t ConvertInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
   auto* bytes = reinterpret_cast<unsigned char*>(text);
-  return convert(bytes, size, bytes);
+  return convert(bytes, size, bytes, supplementary);
 }
 
 } // namespace
 
-std::string EucToSjis(std::string_view text) {
-  return ConvertedText<ConvertEuc>(text);
+std::string EucToSjis(std::string_view text, const std::uint16_t* supplementary) {
+  return ConvertedText<ConvertEuc>(text, supplementary);
 }
-std::string JisToSjis(std::string_view text) {
-  return ConvertedText<ConvertJis<false>>(text);
+std::string JisToSjis(std::string_view text, const std::uint16_t* supplementary) {
+  return ConvertedText<ConvertJis<false>>(text, supplementary);
 }
 
-std::size_t EucToSjisInPlace(char* text, std::size_t size) {
-  return ConvertInPlace<ConvertEuc>(text, size);
+std::size_t EucToSjisInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
+  return ConvertInPlace<ConvertEuc>(text, size, supplementary);
 }
-std::size_t JisToSjisInPlace(char* text, std::size_t size) {
-  return ConvertInPlace<ConvertJis<true>>(text, size);
+std::size_t JisToSjisInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
+  return ConvertInPlace<ConvertJis<true>>(text, size, supplementary);
 }
 
 } // namespace zorbe

@@ -2,6 +2,8 @@
 
 #include "text/code_table.h"
 
+#include "text/byte_lanes.h"
+#include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
 
@@ -13,6 +15,7 @@ namespace {
 
 constexpr char32_t kYen = 0xA5;
 constexpr char32_t kOverline = 0x203E;
+constexpr std::uint16_t kGetaMark = 0x81AC; // 〓
 
 // 0 for the backslash and ¥, 1 for the tilde and ‾ (the two shared single-byte codes).
 int AsciiIndex(std::uint16_t code) {
@@ -69,6 +72,40 @@ void WalkInternal(std::string_view text, VisitAscii visitAscii, VisitDouble visi
   }
 }
 
+// The number of bytes (16-18) that a block of UTF-8 at q (at a character, 32 bytes readable)
+// spans when its 16 bytes hold only ASCII and three-byte characters that need no noting (the
+// last may end up to two bytes past them); 0 when they hold anything else.
+std::size_t PlainBlock(const unsigned char* q, const TCp932Tables& base) {
+#if defined(__SSE2__)
+  using namespace lanes;
+  auto lanesOf = [q](char mask, char top) {
+    const __m128i m = _mm_set1_epi8(mask);
+    const __m128i t = _mm_set1_epi8(top);
+    return Bits(_mm_cmpeq_epi8(_mm_and_si128(Load(q), m), t)) |
+           Bits(_mm_cmpeq_epi8(_mm_and_si128(Load(q + 16), m), t)) << 16;
+  };
+  const unsigned continuations = lanesOf(static_cast<char>(0xC0), static_cast<char>(0x80));
+  const unsigned leads = lanesOf(static_cast<char>(0xF0), static_cast<char>(0xE0));
+  const unsigned ascii = lanesOf(static_cast<char>(0x80), 0);
+  if (((ascii | leads | continuations) & 0xFFFF) != 0xFFFF ||
+      ((continuations ^ (leads << 1 | leads << 2)) & 0x3FFFF) != 0) {
+    return 0;
+  }
+  for (unsigned lead = leads & 0xFFFF; lead != 0; lead &= lead - 1) {
+    const char32_t c = utf8::ThreeByteAt(q + __builtin_ctz(lead));
+    if (c == utf8::kNotThreeBytes || !base.IsPlain(c)) {
+      return 0;
+    }
+  }
+  // Continuation bytes in lanes 16 and 17 end the block's last character.
+  return 16 + ((continuations >> 16 & 1) != 0 ? 1 + (continuations >> 17 & 1) : 0);
+#else
+  (void)q;
+  (void)base;
+  return 0;
+#endif
+}
+
 } // namespace
 
 ETooManyCharacters::ETooManyCharacters(std::size_t needed, std::size_t available)
@@ -94,22 +131,27 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const unsigned char* const end = p + utf8.size();
   const unsigned char* q = p;
+  const unsigned char* noBlockBefore = p; // a block that held other characters: not again yet
   while (q < end) {
-    q += utf8::AsciiPrefix(q, end);
-    // Runs of three-byte characters that CP932 holds as themselves (most kana and kanji) are
-    // passed over without the general decoder.
-    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
-           (q[2] & 0xC0) == 0x80) {
-      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
-      if (c3 < 0x800 || base.notePlainBmp[c3] == 0) {
-        break; // an overlong form, or a character worth noting: the decoder's
+    // Blocks of ASCII and three-byte characters that CP932 holds as themselves (most kana and
+    // kanji) are passed over 16 bytes at a time, and such characters one load and a lookup
+    // each; anything else (a character worth noting, a bad byte) goes to the decoder.
+    if (end - q >= 32 && q >= noBlockBefore) {
+      if (const std::size_t plain = PlainBlock(q, base); plain != 0) {
+        q += plain;
+        continue;
       }
-      q += 3;
+      noBlockBefore = q + 16;
     }
-    if (q == end) {
-      break;
+    if (end - q >= 4) {
+      if (const char32_t c3 = utf8::ThreeByteAt(q);
+          c3 != utf8::kNotThreeBytes && base.IsPlain(c3)) {
+        q += 3;
+        continue;
+      }
     }
     if (*q < 0x80) {
+      q += end - q >= 16 ? utf8::AsciiInBlock(q) : 1;
       continue;
     }
     char32_t c = 0;
@@ -118,18 +160,48 @@ std::size_t TCodeCensus::NoteUtf8(std::string_view utf8, bool ruleFile) {
       return static_cast<std::size_t>(q - p);
     }
     q += length;
-    if (c < 0x10000 && base.notePlainBmp[c] != 0) {
-      continue;
-    }
-    ++unicode_[c];
-    const std::uint16_t code = base.Encode(c);
-    // A character with no code of its own needs one; so may a form of a shared code.
-    needsInternal_ = needsInternal_ || code == kNoCode || base.Decode(code) != c;
-    if (ruleFile && (c == kYen || c == kOverline)) {
-      ruleFileSeen_[c == kYen ? 0 : 1] = true;
-    }
+    NoteCharacter(c, ruleFile);
   }
   return std::string_view::npos;
+}
+
+void TCodeCensus::NoteCharacter(char32_t c, bool ruleFile) {
+  const TCp932Tables& base = TCp932Tables::Get();
+  if (c < 0x10000 && base.IsPlain(c)) {
+    return;
+  }
+  ++unicode_[c];
+  const std::uint16_t code = base.Encode(c);
+  // A character with no code of its own needs one; so may a form of a shared code.
+  needsInternal_ = needsInternal_ || code == kNoCode || base.Decode(code) != c;
+  if (ruleFile && (c == kYen || c == kOverline)) {
+    ruleFileSeen_[c == kYen ? 0 : 1] = true;
+  }
+}
+
+void TCodeCensus::NoteJisX0212(unsigned char row, unsigned char cell) {
+  jisX0212_ = true;
+  if (const char32_t c = JisX0212Characters()[JisX0212Index(row, cell)]; c != kNoCharacter) {
+    NoteCharacter(c, false);
+  }
+}
+
+void TCodeCensus::Merge(const TCodeCensus& other) {
+  for (const auto& [c, n] : other.unicode_) {
+    unicode_[c] += n;
+  }
+  for (std::size_t i = 0; i < asciiSeen_.size(); ++i) {
+    asciiSeen_[i] = asciiSeen_[i] || other.asciiSeen_[i];
+    ruleFileSeen_[i] = ruleFileSeen_[i] || other.ruleFileSeen_[i];
+  }
+  for (const auto& [code, n] : other.internalShared_) {
+    internalShared_[code] += n;
+  }
+  for (std::size_t slot = 0; slot < internalUserDefined_.size(); ++slot) {
+    internalUserDefined_[slot] = internalUserDefined_[slot] || other.internalUserDefined_[slot];
+  }
+  needsInternal_ = needsInternal_ || other.needsInternal_;
+  jisX0212_ = jisX0212_ || other.jisX0212_;
 }
 
 void TCodeCensus::NoteInternal(std::string_view internal) {
@@ -222,6 +294,14 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
   }
   Assign(std::move(needing), census);
   FillUtf8();
+  if (census.jisX0212_) {
+    const std::vector<char32_t>& characters = JisX0212Characters();
+    jisX0212_.resize(characters.size());
+    std::transform(characters.begin(), characters.end(), jisX0212_.begin(), [this](char32_t c) {
+      const std::uint16_t code = c == kNoCharacter ? kNoCode : Encode(c);
+      return code == kNoCode ? kGetaMark : code;
+    });
+  }
 }
 
 void TCodeTable::FillUtf8() {
@@ -234,10 +314,13 @@ void TCodeTable::FillUtf8() {
     return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
            std::uint32_t{bytes[3]} << 24;
   };
-  utf8Single_.resize(decodeSingle_.size());
-  std::transform(decodeSingle_.begin(), decodeSingle_.end(), utf8Single_.begin(), packed);
-  utf8Double_.resize(decodeDouble_.size());
-  std::transform(decodeDouble_.begin(), decodeDouble_.end(), utf8Double_.begin(), packed);
+  utf8_.assign(0x10000, kNoUtf8);
+  for (unsigned code = 0; code < 0x10000; ++code) {
+    const char32_t c = code < 0x100 ? decodeSingle_[code]
+                                    : DecodeDouble(static_cast<unsigned char>(code >> 8),
+                                                   static_cast<unsigned char>(code & 0xFF));
+    utf8_[code] = packed(c);
+  }
 }
 
 void TCodeTable::Assign(std::vector<char32_t> characters, const TCodeCensus& census) {

@@ -13,6 +13,8 @@
 // - the ASCII backslash and tilde always keep 0x5C and 0x7E, the bytes the rule syntax is made
 //   of; ¥ and ‾ share them only when the job has no backslash (tilde) and no replacement or
 //   dictionary file names ¥ (‾), where it would read as an escape.
+// JIS X 0212 characters of EUC and JIS inputs, when the job keeps them, are characters like any
+// other: those CP932 can't hold get per-job codes, and sort as their UTF-8 twins do.
 // Per-job codes never take a user-defined code that a Shift-JIS, JIS or EUC input of the job
 // holds itself (or a UTF-8 input reaches through U+E000-U+E757): those stay that character.
 //
@@ -53,18 +55,26 @@ public:
   // Notes a text in the internal form read from a Shift-JIS, JIS or EUC input: the user-defined
   // codes it uses and how often it uses the shared codes.
   void NoteInternal(std::string_view internal);
+  // Notes a JIS X 0212 character of an EUC or JIS input (row and cell 0x21-0x7E, or with the
+  // high bit set as in EUC), which the job reads as itself: the table gives it a code.
+  void NoteJisX0212(unsigned char row, unsigned char cell);
+  // Adds what another census noted (of other parts of the inputs).
+  void Merge(const TCodeCensus& other);
   // Whether the internal texts matter: a Unicode input held a character that may need a per-job
   // code. Otherwise NoteInternal can be skipped.
   bool NeedsInternalTexts() const { return needsInternal_; }
 
 private:
   friend class TCodeTable;
+  void NoteCharacter(char32_t c, bool ruleFile);
+
   std::unordered_map<char32_t, std::uint64_t> unicode_; // characters worth noting, and counts
   std::array<bool, 2> asciiSeen_{};                     // '\\' and '~' in a Unicode text
   std::array<bool, 2> ruleFileSeen_{};                  // ¥ and ‾ in a rule or dictionary file
   std::unordered_map<std::uint16_t, std::uint64_t> internalShared_;
   std::vector<bool> internalUserDefined_ = std::vector<bool>(kDoubleByteSlots);
   bool needsInternal_ = false;
+  bool jisX0212_ = false; // NoteJisX0212 was called
 };
 
 class TCodeTable {
@@ -89,11 +99,8 @@ public:
   // The UTF-8 bytes of the character of an internal code, packed with the first byte lowest
   // (a character's length follows from its first byte), or kNoUtf8: the writer's table.
   static constexpr std::uint32_t kNoUtf8 = 0xFFFFFFFF;
-  std::uint32_t Utf8Single(unsigned char byte) const { return utf8Single_[byte]; }
-  std::uint32_t Utf8Double(unsigned char lead, unsigned char trail) const {
-    const int slot = DoubleByteSlot(lead, trail);
-    return slot == kNoSlot ? kNoUtf8 : utf8Double_[static_cast<std::size_t>(slot)];
-  }
+  // `code`: a single byte (below 0x100) or lead * 256 + trail; one lookup without branches.
+  std::uint32_t Utf8(std::uint16_t code) const { return utf8_[code]; }
 
   // Whether every ASCII byte decodes to itself (unless ¥ or ‾ took 0x5C or 0x7E).
   bool KeepsAscii() const { return decodeSingle_['\\'] == '\\' && decodeSingle_['~'] == '~'; }
@@ -107,6 +114,13 @@ public:
   std::uint16_t Cp932OfJobCode(std::uint16_t jobCode) const;
   // The per-job codes and their characters, in code order.
   const std::vector<std::pair<std::uint16_t, char32_t>>& JobCodes() const { return jobCodes_; }
+
+  // The internal code of each JIS X 0212 character, for the EUC and JIS converters
+  // (code_conversion.h), when the census noted such characters; else nullptr. A character that
+  // got no code (an empty cell) is the geta mark 〓.
+  const std::uint16_t* JisX0212Codes() const {
+    return jisX0212_.empty() ? nullptr : jisX0212_.data();
+  }
 
   // A Shift-JIS, JIS or EUC text in the internal form holds each shared code as the character
   // CP932 decodes it to; where that character lost the code to another form, the text must use
@@ -123,11 +137,11 @@ private:
   std::vector<std::pair<char32_t, std::uint16_t>> astral_; // sorted by code point
   std::vector<char32_t> decodeSingle_;
   std::vector<char32_t> decodeDouble_;
-  std::vector<std::uint32_t> utf8Single_;
-  std::vector<std::uint32_t> utf8Double_;
+  std::vector<std::uint32_t> utf8_; // by code, 65,536 entries
   std::vector<bool> isJobCode_;
   std::vector<std::pair<std::uint16_t, char32_t>> jobCodes_;
   std::vector<std::pair<std::uint16_t, std::uint16_t>> internalRewrites_; // shared -> job code
+  std::vector<std::uint16_t> jisX0212_;
 };
 
 // The user-defined codes in order: the codes a job can hand out.

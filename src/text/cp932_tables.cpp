@@ -4,6 +4,7 @@
 
 #include "text/cp932_tables.h"
 
+#include "text/code_conversion.h"
 #include "text/encoding.h"
 
 #include <iconv.h>
@@ -87,7 +88,7 @@ TCp932Tables Build() {
     }
   }
   tables.encode.assign(0x10000, kNoCode);
-  tables.notePlainBmp.assign(0x10000, 0);
+  tables.plainBits.assign(0x10000 / 64, 0);
   std::map<std::uint16_t, TSharedCode> shared;
   for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
     if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
@@ -107,14 +108,33 @@ TCp932Tables Build() {
   }
   for (char32_t codePoint = 0; codePoint < 0x10000; ++codePoint) {
     const std::uint16_t code = tables.encode[codePoint];
-    tables.notePlainBmp[codePoint] = code != kNoCode && tables.Decode(code) == codePoint &&
-                                     !shared.contains(code) &&
-                                     !(code >= kUserDefinedFirst && code <= kUserDefinedLast);
+    const bool plain = code != kNoCode && tables.Decode(code) == codePoint &&
+                       !shared.contains(code) &&
+                       !(code >= kUserDefinedFirst && code <= kUserDefinedLast);
+    tables.plainBits[codePoint >> 6] |= std::uint64_t{plain} << (codePoint & 63);
   }
   return tables;
 }
 
+std::vector<char32_t> BuildJisX0212() {
+  std::vector<char32_t> characters(kJisX0212Cells, kNoCharacter);
+  TIconv decoder("UTF-32LE", "EUC-JP");
+  for (unsigned row = 0xA1; row <= 0xFE; ++row) {
+    for (unsigned cell = 0xA1; cell <= 0xFE; ++cell) {
+      const unsigned char code[3] = {0x8F, static_cast<unsigned char>(row),
+                                     static_cast<unsigned char>(cell)};
+      characters[JisX0212Index(code[1], code[2])] = DecodeOne(decoder, code, sizeof code);
+    }
+  }
+  return characters;
+}
+
 } // namespace
+
+const std::vector<char32_t>& JisX0212Characters() {
+  static const std::vector<char32_t> characters = BuildJisX0212();
+  return characters;
+}
 
 const TCp932Tables& TCp932Tables::Get() {
   static const TCp932Tables tables = Build();

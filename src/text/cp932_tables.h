@@ -50,13 +50,15 @@ struct TSharedCode {
 };
 
 struct TCp932Tables {
-  std::vector<std::uint16_t> encode;      // [code point 0-0xFFFF] -> code, or kNoCode
-  std::vector<char32_t> decodeSingle;     // [byte] -> character, or kNoCharacter
-  std::vector<char32_t> decodeDouble;     // [DoubleByteSlot] -> character, or kNoCharacter
-  std::vector<TSharedCode> shared;        // in code order
-  std::vector<std::uint8_t> notePlainBmp; // [code point 0-0xFFFF]: 1 when the character is
-                                          // encoded, decodes back to itself and is neither
-                                          // shared nor user-defined (a job need not note it)
+  std::vector<std::uint16_t> encode;  // [code point 0-0xFFFF] -> code, or kNoCode
+  std::vector<char32_t> decodeSingle; // [byte] -> character, or kNoCharacter
+  std::vector<char32_t> decodeDouble; // [DoubleByteSlot] -> character, or kNoCharacter
+  std::vector<TSharedCode> shared;    // in code order
+  // A bit per code point 0-0xFFFF (bit c % 64 of word c / 64), set when the character is
+  // encoded, decodes back to itself and is neither shared nor user-defined: a job need not note
+  // it. 8 KiB, which stays in the first-level cache while a text is looked at.
+  std::vector<std::uint64_t> plainBits;
+  bool IsPlain(char32_t c) const { return (plainBits[c >> 6] >> (c & 63) & 1) != 0; }
 
   static const TCp932Tables& Get();
 
@@ -72,5 +74,10 @@ struct TCp932Tables {
     return codePoint < 0x10000 ? encode[codePoint] : kNoCode;
   }
 };
+
+// The Unicode character of each JIS X 0212 code as iconv's EUC-JP reads it, at
+// JisX0212Index(row, cell) (code_conversion.h), or kNoCharacter for an empty cell. Built once per
+// process, on first use.
+const std::vector<char32_t>& JisX0212Characters();
 
 } // namespace zorbe

@@ -100,18 +100,6 @@ std::size_t Utf8CharacterLength(std::string_view text) {
   return text.empty() ? 0 : Utf8SequenceLength(text);
 }
 
-std::string WithLfLineEnds(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 bool IsValidUtf8(std::string_view text) {
   while (!text.empty()) {
     const std::size_t length = Utf8SequenceLength(text);

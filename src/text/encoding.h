@@ -28,10 +28,6 @@ std::string Utf16ToUtf8(std::string_view utf16);
 
 bool IsValidUtf8(std::string_view text);
 
-// The text with every CR LF turned into LF, as terminals and the desktop's clipboard expect; a
-// lone CR stays.
-std::string WithLfLineEnds(std::string_view text);
-
 // The length of the UTF-8 character at the start of the text, or 0 when it isn't well formed.
 std::size_t Utf8CharacterLength(std::string_view text);
 

@@ -261,7 +261,6 @@ void TReadingAnalyzer::AppendOriginal(std::string_view original, std::string& ou
 namespace {
 
 constexpr char32_t kFirstKatakana = 0x30A1; // ァ, CP932 0x8340
-constexpr char32_t kLastKatakana = 0x30F6;  // ヶ, CP932 0x8396
 constexpr std::uint16_t kLongMark = 0x815B; // ー
 
 enum TRank : std::uint8_t { kPlain, kSmall, kVoiced, kSemiVoiced, kLong };

@@ -8,6 +8,7 @@
 #include "text/jis_code.h"
 #include "text/utf8_decode.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -107,45 +108,68 @@ bool PutCharacter(std::string* out, TInternalChar ch, TOutputCode outputCode,
   return true;
 }
 
-// The length of a UTF-8 character from its first byte.
-std::size_t Utf8Length(std::uint32_t packed) {
-  const unsigned first = packed & 0xFF;
-  return 1 + (first >= 0xC0) + (first >= 0xE0) + (first >= 0xF0);
+// The length of a UTF-8 character from its first byte's top four bits, as one shift of a table
+// of nibbles: 0-7 (ASCII) and 8-B (no first byte) 1, C-D 2, E 3, F 4.
+inline std::size_t Utf8Length(std::uint32_t packed) {
+  return (0x4322111111111111ull >> ((packed & 0xF0) >> 2)) & 0xF;
 }
 
-// An internal text appended as UTF-8 through the table's UTF-8 forms: each character is stored
-// as four bytes and the output moves on by its length, into room made once for the whole text.
+// Stores a character's UTF-8 bytes (packed as in the table) at d and moves d on. Nearly every
+// character of Japanese text takes three bytes: that case is a branch, so that the processor
+// goes on with the next character before the lookup is done instead of waiting for its length.
+// False, storing nothing, for a code that is no character.
+inline bool PutPacked(std::uint32_t packed, unsigned char*& d) {
+  std::memcpy(d, &packed, 4); // little-endian: the first byte first
+  if ((packed & 0xF0) == 0xE0) [[likely]] {
+    d += 3;
+    return true;
+  }
+  if (packed == TCodeTable::kNoUtf8) {
+    return false;
+  }
+  d += Utf8Length(packed);
+  return true;
+}
+
+// An internal text appended as UTF-8 through the table's UTF-8 forms, a chunk at a time through a
+// buffer on the stack: runs of ASCII 16 bytes at a time, other characters one lookup each.
+// Returns the offset of the first code that is no character (npos when none); what came before
+// it is appended.
 std::size_t AppendAsUtf8(std::string& out, std::string_view internal, const TCodeTable& table) {
-  const std::size_t old = out.size();
-  // No character takes more than three times its bytes (half-width katakana: 1 -> 3), and the
-  // last four-byte store may reach three bytes past the end.
-  out.resize(old + internal.size() * 3 + 3);
-  auto* const first = reinterpret_cast<unsigned char*>(out.data()) + old;
-  unsigned char* d = first;
+  constexpr std::size_t kChunk = 1024; // bytes of the internal text
+  // A chunk's last step may take 15 bytes past it; no byte becomes more than three (half-width
+  // katakana), and a step may store 16 bytes.
+  unsigned char buffer[3 * (kChunk + 16) + 16];
   const unsigned char* const p = Bytes(internal.data());
   const unsigned char* const end = p + internal.size();
   const unsigned char* q = p;
-  std::size_t fault = std::string_view::npos;
   const bool asciiRuns = table.KeepsAscii();
   while (q < end) {
-    if (asciiRuns) {
-      CopyAsciiBlocks(q, end, d);
-      if (q == end) {
-        break;
+    const unsigned char* const chunkEnd =
+        static_cast<std::size_t>(end - q) > kChunk ? q + kChunk : end;
+    unsigned char* d = buffer;
+    while (q < chunkEnd) {
+      if (*q < 0x80 && asciiRuns) {
+        if (end - q < 16) {
+          *d++ = *q++;
+          continue;
+        }
+        const std::size_t ascii = utf8::AsciiInBlock(q);
+        utf8::CopyBlock(q, d);
+        q += ascii;
+        d += ascii;
+        continue;
       }
+      const bool pair = IsLeadByte(*q) && q + 1 < end;
+      if (!PutPacked(table.Utf8(pair ? static_cast<std::uint16_t>(q[0] << 8 | q[1]) : *q), d)) {
+        out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(d - buffer));
+        return static_cast<std::size_t>(q - p);
+      }
+      q += pair ? 2 : 1;
     }
-    const bool pair = IsLeadByte(*q) && q + 1 < end;
-    const std::uint32_t packed = pair ? table.Utf8Double(q[0], q[1]) : table.Utf8Single(*q);
-    if (packed == TCodeTable::kNoUtf8) {
-      fault = static_cast<std::size_t>(q - p);
-      break;
-    }
-    std::memcpy(d, &packed, 4); // little-endian: the first byte first
-    d += Utf8Length(packed);
-    q += pair ? 2 : 1;
+    out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(d - buffer));
   }
-  out.resize(old + static_cast<std::size_t>(d - first));
-  return fault;
+  return std::string_view::npos;
 }
 
 // Appends (or, with `out` null, only checks) an internal text; see AppendInOutputCode.
@@ -203,40 +227,45 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
   const unsigned char* q = p;
   auto* const first = reinterpret_cast<unsigned char*>(out);
   unsigned char* d = first;
+  const bool inPlace = first == p;
   auto written = [&] { return static_cast<std::size_t>(d - first); };
   while (q < end) {
+    // The common characters of Japanese text take three bytes: four bytes are loaded and the
+    // character is checked and decoded with masks and shifts, one lookup gives its code. A
+    // character this doesn't take (an overlong form, a surrogate, no code) goes to the decoder.
+    if (end - q >= 4) {
+      if (const char32_t c3 = utf8::ThreeByteAt(q); c3 != utf8::kNotThreeBytes) {
+        const std::uint16_t code = table.Encode(c3);
+        if (code != kNoCode) {
+          // Read before written, and never more bytes than read. The usual double-byte code is
+          // a branch, so that the next character need not wait for this one's lookup.
+          q += 3;
+          if (code >= 0x100) [[likely]] {
+            d[0] = static_cast<unsigned char>(code >> 8);
+            d[1] = static_cast<unsigned char>(code & 0xFF);
+            d += 2;
+            continue;
+          }
+          *d++ = static_cast<unsigned char>(code); // half-width katakana
+          continue;
+        }
+      }
+    }
     if (*q < 0x80) {
-      CopyAsciiBlocks(q, end, d); // in place too: a block is read before it is written
-      if (q == end) {
-        break;
+      // A run of ASCII, 16 bytes at a time. A run shorter than a block is stored as the whole
+      // block when that can't overwrite input still to be read (d trails q far enough in place).
+      if (kByteLanes && end - q >= 16) {
+        const std::size_t ascii = utf8::AsciiInBlock(q);
+        if (!inPlace || d + 16 <= q + ascii) {
+          utf8::CopyBlock(q, d);
+        } else {
+          std::memmove(d, q, ascii);
+        }
+        q += ascii;
+        d += ascii;
+        continue;
       }
-      while (q < end && *q < 0x80) {
-        *d++ = *q++;
-      }
-      continue;
-    }
-    // A run of three-byte characters (kana and kanji), taken without the general decoder; a
-    // character it doesn't take (a surrogate, an overlong form, a bad byte) goes to the decoder.
-    while (end - q >= 3 && (q[0] & 0xF0) == 0xE0 && (q[1] & 0xC0) == 0x80 &&
-           (q[2] & 0xC0) == 0x80) {
-      const char32_t c3 = (q[0] & 0x0Fu) << 12 | (q[1] & 0x3Fu) << 6 | (q[2] & 0x3Fu);
-      if (c3 < 0x800 || (c3 >= 0xD800 && c3 <= 0xDFFF)) {
-        break;
-      }
-      const std::uint16_t code = table.Encode(c3);
-      if (code == kNoCode) {
-        return {written(), TConversionFault{static_cast<std::size_t>(q - p), c3}};
-      }
-      d[0] = static_cast<unsigned char>(code >> 8);
-      d[1] = static_cast<unsigned char>(code & 0xFF);
-      const std::size_t size = code >= 0x100 ? 2 : 1;
-      if (size == 1) {
-        d[0] = static_cast<unsigned char>(code);
-      }
-      d += size;
-      q += 3;
-    }
-    if (q == end || *q < 0x80) {
+      *d++ = *q++;
       continue;
     }
     char32_t c = 0;
@@ -248,7 +277,6 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
     if (code == kNoCode) {
       return {written(), TConversionFault{static_cast<std::size_t>(q - p), c}};
     }
-    // Read before written, and never more bytes than read.
     if (code >= 0x100) {
       d[0] = static_cast<unsigned char>(code >> 8);
       d[1] = static_cast<unsigned char>(code & 0xFF);

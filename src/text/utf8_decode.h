@@ -4,7 +4,10 @@
 
 #include "text/byte_lanes.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace zorbe::utf8 {
 
@@ -22,6 +25,49 @@ inline std::size_t AsciiPrefix(const unsigned char* p, const unsigned char* end)
     ++q;
   }
   return static_cast<std::size_t>(q - p);
+}
+
+// The number of ASCII bytes among the 16 at p (16 when all are).
+inline std::size_t AsciiInBlock(const unsigned char* p) {
+#if defined(__SSE2__)
+  const unsigned high = lanes::Bits(lanes::Load(p));
+  return high == 0 ? 16 : static_cast<std::size_t>(__builtin_ctz(high));
+#else
+  std::size_t n = 0;
+  while (n < 16 && p[n] < 0x80) {
+    ++n;
+  }
+  return n;
+#endif
+}
+
+// Copies the 16 bytes at p to d: all are loaded before any is stored.
+inline void CopyBlock(const unsigned char* p, unsigned char* d) {
+#if defined(__SSE2__)
+  lanes::Store(d, lanes::Load(p));
+#else
+  unsigned char block[16];
+  std::memcpy(block, p, 16);
+  std::memcpy(d, block, 16);
+#endif
+}
+
+// The character of a well-formed three-byte sequence at p (four bytes readable there), found
+// with one load and masks: the common characters of Japanese text. kNotThreeBytes for anything
+// else (another length, a bad byte, an overlong form); a surrogate is returned as it is, and has
+// no code in any table.
+inline constexpr char32_t kNotThreeBytes = 0;
+inline char32_t ThreeByteAt(const unsigned char* p) {
+  std::uint32_t w;
+  std::memcpy(&w, p, 4);
+  if constexpr (std::endian::native == std::endian::big) {
+    w = __builtin_bswap32(w);
+  }
+  if ((w & 0xC0C0F0u) != 0x8080E0u) {
+    return kNotThreeBytes;
+  }
+  const char32_t c = (w & 0x0Fu) << 12 | (w >> 2 & 0xFC0u) | (w >> 16 & 0x3Fu);
+  return c >= 0x800 ? c : kNotThreeBytes;
 }
 
 // Decodes the character at p (p < end) into codePoint and returns its length in bytes, or 0

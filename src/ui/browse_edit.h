@@ -18,7 +18,6 @@ public:
   QString text() const;
   void setText(const QString& text);
   QLineEdit* lineEdit() const { return edit_; }
-  QToolButton* browseButton() const { return button_; }
 
 signals:
   void textChanged(const QString& text);

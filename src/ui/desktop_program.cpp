@@ -94,15 +94,15 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
   TQtMainThreadInvoker mainThread;
   const TCommandLineServices services{
       mainThread,
-      [](const std::function<bool()>& ended, const std::function<void()>& stop,
-         const TJobProgress&) {
+      [&interrupts](const std::function<bool()>& ended, const std::function<void()>& stop,
+                    const TJobProgress&) {
         // The event loop runs the job's calls into this thread; a tick looks for the end and
         // for an interrupt (which stops the job like the Stop button).
         QEventLoop loop;
         QTimer tick;
         bool stopped = false;
         QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-          if (!stopped && TInterruptWatcher::Interrupted()) {
+          if (!stopped && interrupts.Interrupted()) {
             stopped = true;
             stop();
           }
@@ -113,7 +113,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
         tick.start(20);
         loop.exec();
       },
-      [] { return TInterruptWatcher::Interrupted(); },
+      [&interrupts] { return interrupts.Interrupted(); },
       shell,
   };
   const int status = RunCommandLine(args, settings, services);

@@ -2,6 +2,7 @@
 
 #include "app/main_commands.h"
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "app/output_field.h"
 #include "app/target_files.h"
 #include "engine/output_name.h"
@@ -38,7 +39,6 @@
 namespace zorbe {
 namespace {
 
-const char* const kTextFilter = "テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
 constexpr int kDesignedWidth = 422;
 constexpr int kDesignedHeight = 315;
 constexpr int kNeverStoredTop = -100;
@@ -240,8 +240,8 @@ void TMainForm::RefreshOutputName() {
   }
   const std::string first = Rows().front().file;
   SetOutputText(
-      QuotedName(DefaultOutputName(first, CurrentSetting.OutputFolder,
-                                   CurrentSetting.OutputFilename, CurrentSetting.NoConnected)));
+      QuotedName(DefaultOutputName(first, currentSetting_.OutputFolder,
+                                   currentSetting_.OutputFilename, currentSetting_.NoConnected)));
 }
 
 void TMainForm::ShowCodePanel(bool visible) {
@@ -295,7 +295,7 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
 
 void TMainForm::OpenFiles() {
   const QStringList chosen = QFileDialog::getOpenFileNames(
-      this, QStringLiteral("開く"), {}, QtFileFilter(QString::fromUtf8(kTextFilter)));
+      this, QStringLiteral("開く"), {}, QtFileFilter(QString::fromUtf8(kTextFileFilter)));
   std::vector<std::string> names;
   for (const QString& name : chosen) {
     names.push_back(QFile::encodeName(name).toStdString());
@@ -319,7 +319,7 @@ bool TMainForm::TakeTemporarySetting() {
       ShowMessage(kBadSettingWindowMessage, TMsgKind::Error, TMsgButtons::OK);
       return false;
     }
-    temporaryForm_->ReadSettingFromControls(CurrentSetting);
+    temporaryForm_->ReadSettingFromControls(currentSetting_);
   }
   return true;
 }
@@ -329,11 +329,10 @@ void TMainForm::Start() {
     return;
   }
   std::optional<TSortJobInputs> inputs =
-      JobInputsFromRows(Rows(), CurrentSetting, OutputFieldFileName(fne_->text().toStdString()));
+      JobInputsFromRows(Rows(), currentSetting_, OutputFieldFileName(fne_->text().toStdString()));
   if (!inputs) {
     return;
   }
-  JobSetting = CurrentSetting;
   RunJob(std::move(*inputs));
 }
 
@@ -456,11 +455,12 @@ void TMainForm::ToggleSortedSoon() {
 
 void TMainForm::SettingNameChanged() {
   Guarded([this] {
-    CurrentSetting = settings_.LoadSortSetting(cbSettingName_->currentText().toStdString());
+    currentSetting_ = settings_.LoadSortSetting(cbSettingName_->currentText().toStdString());
   });
   if (TemporarySettingShown()) {
     if (temporaryForm_ == nullptr) {
       OpenTemporaryForm();
+      currentSetting_ = temporaryForm_->Setting();
     }
   } else {
     settingBeforeTemporary_ = cbSettingName_->currentText();
@@ -479,7 +479,7 @@ void TMainForm::OpenTemporaryForm() {
       new TSettingForm(TSettingForm::TKind::Temporary, settings_, shell_, options_, this);
   temporaryForm_->SetSettingName(QString::fromUtf8(kTemporarySettingName));
   connect(temporaryForm_, &TSettingForm::ImmediateFieldsChanged, this,
-          &TMainForm::RefreshOutputName);
+          &TMainForm::TakeImmediateFields);
   connect(temporaryForm_, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
   connect(temporaryForm_, &TSettingForm::CloseRequested, this, &TMainForm::LeaveTemporarySetting,
           Qt::QueuedConnection);
@@ -487,6 +487,14 @@ void TMainForm::OpenTemporaryForm() {
   temporaryFrame_ = {};
   PlaceTemporaryForm();
   temporaryForm_->show();
+}
+
+void TMainForm::TakeImmediateFields() {
+  const TSettingOptionItems& edited = temporaryForm_->Setting();
+  currentSetting_.NoConnected = edited.NoConnected;
+  currentSetting_.OutputFolder = edited.OutputFolder;
+  currentSetting_.OutputFilename = edited.OutputFilename;
+  RefreshOutputName();
 }
 
 void TMainForm::CloseTemporaryForm() {
@@ -554,8 +562,8 @@ void TMainForm::ApplyGeneralOptions(const TOptions& edited) {
 void TMainForm::UpdateCommands() {
   TMainCommandInputs in;
   in.temporarySettingShown = TemporarySettingShown();
-  in.noConnected = CurrentSetting.NoConnected;
-  in.fixedOutput = !CurrentSetting.OutputFolder.empty() || !CurrentSetting.OutputFilename.empty();
+  in.noConnected = currentSetting_.NoConnected;
+  in.fixedOutput = !currentSetting_.OutputFolder.empty() || !currentSetting_.OutputFilename.empty();
   in.sortedSoon = mmSortedSoon_->isChecked();
   in.idle = idle_;
   in.rowCount = static_cast<std::size_t>(list_->rowCount());

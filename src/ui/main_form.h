@@ -99,6 +99,8 @@ public:
   // The options as they would be written now.
   TOptions CurrentOptions() const;
   TSettingForm* TemporarySettingForm() const { return temporaryForm_; }
+  // The setting chosen in the window (with the temporary window's edits once they are taken).
+  const TSettingOptionItems& CurrentSetting() const { return currentSetting_; }
   // The clock the end-of-sort flashing measures its seconds with.
   void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
 
@@ -127,11 +129,13 @@ private:
   bool TemporarySettingShown() const;
   // Shows the busy message and answers true while a sort or its end handling runs.
   bool RefuseWhileBusy();
-  // The temporary setting's controls into CurrentSetting when its window is chosen; false, with
+  // The temporary setting's controls into currentSetting_ when its window is chosen; false, with
   // a message, when that window is missing.
   bool TakeTemporarySetting();
   void OpenTemporaryForm();
   void CloseTemporaryForm();
+  // The temporary window's NoConnected and output fields, edited there, into currentSetting_.
+  void TakeImmediateFields();
   // Beside this window within the work area, top edges aligned (PlaceBeside).
   void PlaceTemporaryForm();
   // The temporary window's close: the setting chosen before the temporary one comes back.
@@ -163,6 +167,7 @@ private:
   // Counts the jobs started: a job's release, queued at its end, must not reach a job started
   // after it (which may well sit at the same address).
   std::uint64_t jobsStarted_ = 0;
+  TSettingOptionItems currentSetting_;
   TSettingForm* temporaryForm_ = nullptr;
   QMargins temporaryFrame_;        // the temporary window's frame when it was last placed
   QString settingBeforeTemporary_; // the setting chosen before "一時設定"

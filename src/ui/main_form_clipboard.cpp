@@ -23,11 +23,10 @@ void TMainForm::mmClipboardClick(const QString& itemName) {
   }
   const TClipboardMode mode = ClipboardModeOfItem(itemName.toStdString());
   std::optional<TClipboardJob> job = PrepareClipboardSort(
-      mode, clipboard_.Text(), CurrentSetting, OutputFieldFileName(fne_->text().toStdString()));
+      mode, clipboard_.Text(), currentSetting_, OutputFieldFileName(fne_->text().toStdString()));
   if (!job) {
     return;
   }
-  JobSetting = job->inputs.setting;
   clipboardMode_ = mode;
   clipboardText_.emplace(std::move(job->text));
   RunJob(std::move(job->inputs));

@@ -3,6 +3,7 @@
 
 #include "ui/main_form.h"
 
+#include "app/message_texts.h"
 #include "ui/file_drop_target.h"
 #include "ui/file_name_edit.h"
 #include "ui/refreshing_combo_box.h"
@@ -18,8 +19,6 @@
 
 namespace zorbe {
 namespace {
-
-const char* const kTextFilter = "テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& hint = {}) {
@@ -89,7 +88,7 @@ void TMainForm::BuildBottomPanel() {
   fne_ = new TFileNameEdit(TFileNameEdit::TMode::Save, panel);
   fne_->setObjectName(QStringLiteral("FNE"));
   fne_->SetQuotesChoice(true); // the field is read like a command line
-  fne_->SetDialog(QStringLiteral("ソート後のファイ名"), QString::fromUtf8(kTextFilter),
+  fne_->SetDialog(QStringLiteral("ソート後のファイ名"), QString::fromUtf8(kTextFileFilter),
                   QStringLiteral("txt"));
   label->setBuddy(fne_);
   outputPalette_ = fne_->lineEdit()->palette();

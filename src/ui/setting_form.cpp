@@ -1,6 +1,7 @@
 #include "ui/setting_form.h"
 
 #include "app/message_routine.h"
+#include "app/message_texts.h"
 #include "app/output_field_check.h"
 #include "app/setting_editing.h"
 #include "app/setting_form_rules.h"
@@ -142,13 +143,13 @@ void TSettingForm::LoadSetting() {
   const std::string name = cbSortSettingName_->currentText().toStdString();
   bool exists = false;
   try {
-    CurrentSetting = settings_.LoadSortSetting(name);
+    setting_ = settings_.LoadSortSetting(name);
     exists = settings_.SortSettingExists(name);
   } catch (const std::exception& e) {
-    CurrentSetting = SettingDefaults(name);
+    setting_ = SettingDefaults(name);
     ShowMessage(e.what(), TMsgKind::Error, TMsgButtons::OK);
   }
-  ShowSetting(CurrentSetting);
+  ShowSetting(setting_);
   bnDel_->setEnabled(exists);
   ApplyEnabling();
 }
@@ -280,7 +281,7 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
 void TSettingForm::Save() {
   const std::string name = cbSortSettingName_->currentText().toStdString();
   try {
-    SaveSettingAsked(settings_, name,
+    SaveSettingAsked(settings_, name, setting_,
                      [this](TSettingOptionItems& record) { ReadSettingFromControls(record); });
     bnDel_->setEnabled(!name.empty() && settings_.SortSettingExists(name));
   } catch (const std::exception& e) {
@@ -306,7 +307,7 @@ void TSettingForm::Delete() {
 void TSettingForm::OpenInEditor(TFileNameEdit* field) {
   const std::string file = WithHomeFolder(field->text().toStdString());
   if (file.empty() || !FileExists(file)) {
-    ShowMessage("未入力またはテキストファイルが存在しません。", TMsgKind::Warning, TMsgButtons::OK);
+    ShowMessage(kNoTextFileMessage, TMsgKind::Warning, TMsgButtons::OK);
     return;
   }
   shell_.OpenInEditor(options_.EditorPath, file);
@@ -347,9 +348,9 @@ void TSettingForm::WriteImmediateFields() {
   if (loading_ || !Temporary()) {
     return;
   }
-  CurrentSetting.NoConnected = cbNoConnected_->isChecked();
-  CurrentSetting.OutputFolder = deOutputFolder_->text().toStdString();
-  CurrentSetting.OutputFilename = eOutputFilename_->text().toStdString();
+  setting_.NoConnected = cbNoConnected_->isChecked();
+  setting_.OutputFolder = deOutputFolder_->text().toStdString();
+  setting_.OutputFilename = eOutputFilename_->text().toStdString();
   emit ImmediateFieldsChanged();
 }
 

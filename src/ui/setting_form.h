@@ -5,9 +5,9 @@
 // hidden and its save button sits beside the sort method).
 //
 // Its controls map one to one onto the fields of TSettingOptionItems. Every change of the name
-// loads that setting into CurrentSetting and the controls; every change of a control re-applies
-// the enabling rules of src/app. With the tabbed option, or when the window would not fit the
-// screen's work area otherwise, the settings are spread over two pages.
+// loads that setting into the window's record (Setting) and the controls; every change of a control
+// re-applies the enabling rules of src/app. With the tabbed option, or when the window would not
+// fit the screen's work area otherwise, the settings are spread over two pages.
 
 #include "settings/settings_file.h"
 
@@ -49,6 +49,9 @@ public:
   void SetSettingName(const QString& name);
   // Fields 2 to 30 of the record from the controls; the name stays.
   void ReadSettingFromControls(TSettingOptionItems& record) const;
+  // The setting last loaded or saved; the temporary window also keeps NoConnected, OutputFolder
+  // and OutputFilename in it as they are edited.
+  const TSettingOptionItems& Setting() const { return setting_; }
   // The 100 ms timer: the up and down buttons of the class list.
   void UpdateReorderButtons();
   // Moves the selected class one place up (-1) or down (+1).
@@ -59,7 +62,7 @@ public:
   void reject() override;
 
 signals:
-  // The temporary window changed NoConnected, OutputFolder or OutputFilename of CurrentSetting.
+  // The temporary window changed NoConnected, OutputFolder or OutputFilename of Setting().
   void ImmediateFieldsChanged();
   // The window manager's close of the temporary window.
   void CloseRequested();
@@ -98,6 +101,7 @@ private:
   const TSettingsFile& settings_;
   IShell& shell_;
   const TOptions& options_;
+  TSettingOptionItems setting_;
   bool loading_ = false;
 
   TRefreshingComboBox* cbSortSettingName_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include "ui/setting_form.h"
 
+#include "app/message_texts.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
 #include "ui/panel_ex.h"
@@ -27,8 +28,6 @@
 
 namespace zorbe {
 namespace {
-
-const char* const kTextFilter = "テキスト ファイル (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name) {
   widget->setObjectName(QString::fromLatin1(name));
@@ -110,7 +109,7 @@ QWidget* TSettingForm::BuildSortPanel() {
   classes->setRowStretch(3, 1);
 
   delFNE_ = Named(new TFileNameEdit(TFileNameEdit::TMode::Open, panel), "DelFNE");
-  delFNE_->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFilter));
+  delFNE_->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFileFilter));
   lbCommentLTC_ = Named(new QLabel(QStringLiteral("コメント行頭文字:"), panel), "lbCommentLTC");
   commentLTC_ = Named(new QLineEdit(panel), "CommentLTC");
   lbCommentLTC_->setBuddy(commentLTC_);
@@ -281,7 +280,7 @@ QGroupBox* TSettingForm::BuildReplacementGroup() {
   };
   int row = 0;
   for (const auto& [caption, field] : fields) {
-    field->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFilter));
+    field->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFileFilter));
     auto* label = new QLabel(QString::fromUtf8(caption), group);
     label->setBuddy(field);
     layout->addWidget(label, row, 0);

@@ -9,7 +9,6 @@
 namespace zorbe {
 
 class TSpinEdit : public QSpinBox {
-  Q_OBJECT
 public:
   explicit TSpinEdit(QWidget* parent = nullptr, int minimum = std::numeric_limits<int>::min(),
                      int maximum = std::numeric_limits<int>::max())

@@ -17,20 +17,21 @@ TEST(ProgramFolder, WritableFolderOrExistingSettingsElseConfigFolder) {
   const std::string program = folder.File("zorbe");
   EXPECT_EQ(ResolveProgramFolder(program), folder.Path().string() + "/");
 
-  const char* home = std::getenv("HOME");
-  const std::string savedHome = home != nullptr ? home : "";
-  ::setenv("XDG_CONFIG_HOME", "/config-home", 1);
-  EXPECT_EQ(ResolveProgramFolder("/nonexistent/zorbe"), "/config-home/zorbe/"); // not writable
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::setenv("HOME", "/home/someone", 1);
+  {
+    const test::TScopedEnvironment config("XDG_CONFIG_HOME", "/config-home");
+    EXPECT_EQ(ResolveProgramFolder("/nonexistent/zorbe"), "/config-home/zorbe/"); // not writable
+  }
+  const test::TScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
+  const test::TScopedEnvironment home("HOME", "/home/someone");
   EXPECT_EQ(ResolveProgramFolder("/nonexistent/zorbe"), "/home/someone/.config/zorbe/");
-  ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(ProgramFolder, SettingsFileLivesThere) {
+  const std::string before = ProgramFolder();
   SetProgramFolder("/some/folder");
   EXPECT_EQ(ProgramFolder(), "/some/folder/");
   EXPECT_EQ(SettingsFileName(), "/some/folder/zorbe.ini");
+  SetProgramFolder(before);
 }
 
 // An installed program (its layout under any prefix) finds its parts in the install's folders
@@ -67,17 +68,10 @@ TEST(ProgramFolder, InstalledProgramsUseTheInstallLayoutAndTheConfigFolder) {
     EXPECT_EQ(ResolveProgramFolder(program), beside);
   }
 
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedConfig = config != nullptr ? config : "";
-  ::setenv("XDG_CONFIG_HOME", folder.File("config").c_str(), 1);
+  const test::TScopedEnvironment config("XDG_CONFIG_HOME", folder.File("config"));
   test::WriteBytes(prefix + "/bin/zorbe.ini", ""); // even a settings file there is not used
   EXPECT_EQ(ResolveProgramFolder(console), folder.File("config") + "/zorbe/");
   EXPECT_EQ(ResolveProgramFolder(desktop), folder.File("config") + "/zorbe/");
-  if (config != nullptr) {
-    ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_CONFIG_HOME");
-  }
 }
 
 } // namespace

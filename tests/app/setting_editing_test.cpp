@@ -10,14 +10,11 @@ namespace {
 
 class SettingEditingTest : public testing::Test {
 protected:
-  void SetUp() override {
-    SetMessageBox(&messages);
-    CurrentSetting = {};
-  }
+  void SetUp() override { SetMessageBox(&messages); }
   void TearDown() override { SetMessageBox(nullptr); }
   std::vector<std::string> Texts() const { return messages.Texts(); }
   bool Save(const std::string& name, bool duplicate) {
-    return SaveSettingAsked(settings, name, [duplicate](TSettingOptionItems& record) {
+    return SaveSettingAsked(settings, name, saved, [duplicate](TSettingOptionItems& record) {
       record = SettingDefaults();
       record.Duplicate = duplicate;
     });
@@ -26,12 +23,13 @@ protected:
   test::TTempFolder folder;
   TSettingsFile settings{folder.File("zorbe.ini")};
   TScriptedMessageBox messages;
+  TSettingOptionItems saved;
 };
 
 TEST_F(SettingEditingTest, SaveNewThenAskBeforeReplacing) {
   EXPECT_TRUE(Save("A", true));
   EXPECT_TRUE(settings.LoadSortSetting("A").Duplicate);
-  EXPECT_TRUE(CurrentSetting.Duplicate);
+  EXPECT_TRUE(saved.Duplicate);
   const std::string before = test::ReadBytes(settings.FileName());
 
   messages.SetNextAnswer(TMsgResult::No);

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -20,6 +22,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +138,72 @@ protected:
   std::string b;
 };
 
+// Whether a process shows a window on an X display: a mapped top-level window whose _NET_WM_PID
+// (which Qt sets) is the process. The virtual display has no window manager, so top-level
+// windows are the root's children.
+class TWindowWatcher {
+public:
+  explicit TWindowWatcher(const std::string& display)
+      : connection_(xcb_connect(display.c_str(), nullptr)) {
+    if (xcb_connection_has_error(connection_) != 0) {
+      return;
+    }
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    const char name[] = "_NET_WM_PID";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr);
+    if (atom != nullptr) {
+      pidAtom_ = atom->atom;
+      std::free(atom);
+    }
+  }
+  ~TWindowWatcher() { xcb_disconnect(connection_); }
+  TWindowWatcher(const TWindowWatcher&) = delete;
+  TWindowWatcher& operator=(const TWindowWatcher&) = delete;
+
+  bool ShowsAWindow(int pid) {
+    if (xcb_connection_has_error(connection_) != 0 || pidAtom_ == XCB_ATOM_NONE) {
+      return false;
+    }
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr);
+    if (tree == nullptr) {
+      return false;
+    }
+    bool shown = false;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !shown; ++i) {
+      shown = Mapped(children[i]) && PidOf(children[i]) == pid;
+    }
+    std::free(tree);
+    return shown;
+  }
+
+private:
+  bool Mapped(xcb_window_t window) {
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+        connection_, xcb_get_window_attributes(connection_, window), nullptr);
+    const bool mapped = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    return mapped;
+  }
+  long PidOf(xcb_window_t window) {
+    xcb_get_property_reply_t* property = xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, pidAtom_, XCB_ATOM_CARDINAL, 0, 1),
+        nullptr);
+    long pid = -1;
+    if (property != nullptr && xcb_get_property_value_length(property) == 4) {
+      pid = *static_cast<const std::uint32_t*>(xcb_get_property_value(property));
+    }
+    std::free(property);
+    return pid;
+  }
+
+  xcb_connection_t* connection_;
+  xcb_window_t root_ = XCB_WINDOW_NONE;
+  xcb_atom_t pidAtom_ = XCB_ATOM_NONE;
+};
+
 // The launcher's runs inside a desktop session: a virtual X display the program is started on.
 class LauncherOnDisplayE2E : public LauncherE2E {
 protected:
@@ -193,16 +262,19 @@ TEST_F(LauncherOnDisplayE2E, BatchWithADisplayNeverOpensADialog) {
 }
 
 TEST_F(LauncherOnDisplayE2E, FromTheDesktopItsQuestionIsADialogAndItSortsWithoutOne) {
-  // The setting asks for the output name: the question waits in a dialog of zorbe-desktop.
+  // The setting asks for the output name: the question waits in a dialog of zorbe-desktop,
+  // which shows a window (the program itself, now zorbe-desktop in zorbe's place).
   const auto start = std::chrono::steady_clock::now();
+  TWindowWatcher windows(display->Display());
   bool waitedInDialog = false;
   options.whileRunning = [&](int pid, const std::string&) {
-    std::error_code ec;
-    const std::string exe = fs::read_symlink(fs::path("/proc") / std::to_string(pid) / "exe", ec);
-    if (std::chrono::steady_clock::now() - start < std::chrono::seconds(3)) {
+    const bool shown = windows.ShowsAWindow(pid);
+    if (!shown && std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
       return false;
     }
-    waitedInDialog = exe.ends_with("/zorbe-desktop");
+    std::error_code ec;
+    const std::string exe = fs::read_symlink(fs::path("/proc") / std::to_string(pid) / "exe", ec);
+    waitedInDialog = shown && exe.ends_with("/zorbe-desktop");
     ::kill(pid, SIGKILL);
     return true;
   };

@@ -216,6 +216,7 @@ TEST(ExternalSort, OtherCodesJoinedFilesAndRulesGiveTheInMemoryBytes) {
   };
   const std::vector<TCase> cases = {
       {"UTF-8 with a byte-order mark", {folder.Write("u8.txt", utf8)}, {ccUtf8}, ""},
+
       {"UTF-8 lines that start with U+FEFF",
        {folder.Write("feff.txt",
                      [&] {
@@ -365,7 +366,7 @@ TEST(PieceReader, PiecesHoldWholeLines) {
       TTextSpace space;
       std::string joined;
       std::vector<std::string> lines;
-      std::string_view piece;
+      TSpaceText piece;
       while (reader.Next(space, pieceSize, piece)) {
         EXPECT_EQ(piece.data()[piece.size()], '\n');
         joined += piece;

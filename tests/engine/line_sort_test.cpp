@@ -1,9 +1,14 @@
 #include "engine/line_sort.h"
+#include "engine/two_threads.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <numeric>
 #include <random>
+#include <thread>
 
 namespace zorbe {
 namespace {
@@ -127,6 +132,59 @@ TEST(SortClassLists, LargeRangesAgreeWithTheDefinition) {
   }
 }
 
+// Mostly different lines, with here and there a few that are equal but for case and runs of
+// identical ones: the exact order has to be kept only around the former.
+std::vector<std::string> FewCaseVariants(std::mt19937& random, std::size_t count) {
+  static const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<std::string> lines;
+  while (lines.size() < count) {
+    std::string line;
+    for (std::size_t n = 3 + random() % 8; n > 0; --n) {
+      line += random() % 5 == 0 ? std::string("\x82\xA0") : std::string(1, letters[random() % 52]);
+    }
+    lines.push_back(line);
+    if (random() % 50 == 0) { // a case variant, or the same line again
+      for (char& c : line) {
+        c = random() % 2 == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      }
+      lines.insert(lines.end(), 1 + random() % 3, line);
+    }
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  return lines;
+}
+
+// The list's order need not be the order of its lines in the space: the lines are stored in one
+// order and listed in another.
+TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
+  std::mt19937 random(23);
+  for (std::size_t count : {3000, 70000}) {
+    const std::vector<std::string> stored = FewCaseVariants(random, count);
+    for (bool listedAsStored : {true, false}) {
+      for (int direction : {0, 1}) {
+        TTextSpace space;
+        const TLineList<TNarrowRef> storedRefs = Store(space, stored);
+        std::vector<std::size_t> order(stored.size());
+        std::iota(order.begin(), order.end(), 0);
+        if (!listedAsStored) {
+          std::shuffle(order.begin(), order.end(), random);
+        }
+        std::vector<std::string> lines;
+        TLineList<TNarrowRef> refs;
+        for (std::size_t i : order) {
+          lines.push_back(stored[i]);
+          refs.push_back(storedRefs[i]);
+        }
+        const TClassSortOptions options{ClassWriteOrder(""), direction == 0, direction, true};
+        SortClassLists(refs, space, options);
+        ASSERT_EQ(Texts(space, refs), Expected(lines, options))
+            << "count " << count << " listed as stored " << listedAsStored << " direction "
+            << direction;
+      }
+    }
+  }
+}
+
 TEST(SortClassLists, LongLinesAndLongSharedPrefixes) {
   TTextSpace space;
   const std::string prefix(100000, 'x');
@@ -137,6 +195,51 @@ TEST(SortClassLists, LongLinesAndLongSharedPrefixes) {
   SortClassLists(refs, space, {ClassWriteOrder(""), false, 0, false});
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(Texts(space, refs), lines);
+}
+
+// Work is split until its pieces are small enough and every piece is finished exactly once; when
+// no piece is above the threshold, no helper thread is started for it.
+TEST(RunOnTwoThreads, FinishesEveryPieceOnceAndSmallWorkOnTheCallingThread) {
+  struct Range {
+    std::size_t first;
+    std::size_t count;
+  };
+  const struct {
+    std::vector<Range> ranges;
+    std::size_t threshold;
+    bool callerOnly;
+  } cases[] = {
+      {{{0, 10}, {10, 5}, {15, 0}}, 10, true},
+      {{{0, 1000}}, 1000, true},
+      {{{0, 1000}}, 10, false},
+      {{{0, 7}, {7, 300}}, 20, false},
+  };
+  for (const auto& c : cases) {
+    std::size_t total = 0;
+    for (const Range& range : c.ranges) {
+      total += range.count;
+    }
+    std::vector<int> done(total);
+    std::mutex mutex;
+    bool elsewhere = false;
+    RunOnTwoThreads(
+        c.ranges, c.threshold,
+        [](Range range, std::vector<Range>& parts) {
+          parts.push_back({range.first, range.count / 2});
+          parts.push_back({range.first + range.count / 2, range.count - range.count / 2});
+        },
+        [&, caller = std::this_thread::get_id()](Range range) {
+          std::lock_guard lock(mutex);
+          elsewhere = elsewhere || std::this_thread::get_id() != caller;
+          for (std::size_t i = range.first; i < range.first + range.count; ++i) {
+            ++done[i];
+          }
+        });
+    EXPECT_EQ(std::count(done.begin(), done.end(), 1), static_cast<std::ptrdiff_t>(total));
+    if (c.callerOnly) {
+      EXPECT_FALSE(elsewhere) << "threshold " << c.threshold;
+    }
+  }
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace zorbe {
 namespace {
 
 // A text put into the space the way ReadText puts a file there.
-std::string_view ReadTextOf(TTextSpace& space, std::string_view text) {
+TSpaceText ReadTextOf(TTextSpace& space, std::string_view text) {
   char* start = space.Allocate(text.size() + 1);
   std::memcpy(start, text.data(), text.size());
   return space.EndText(start, text.size());
@@ -76,6 +76,23 @@ TEST(TextSpace, StoredLinesReadBackAtAnyLength) {
   EXPECT_EQ(space.Used(), 0u);
 }
 
+// Growing, shrinking or ending anything but the newest allocation would overwrite what was
+// allocated after it; the checked builds stop there instead.
+TEST(TextSpaceDeathTest, OnlyTheNewestAllocationChangesSize) {
+#ifndef ZORBE_CHECKS
+  GTEST_SKIP() << "assertions are compiled out of this build";
+#else
+  TTextSpace space;
+  char* older = space.Allocate(8);
+  char* newest = space.Allocate(8);
+  space.Grow(newest, 16);
+  EXPECT_EQ(space.EndText(newest, 4).View(), std::string_view(newest, 4));
+  EXPECT_DEATH(space.Grow(older, 32), "assertion failed");
+  EXPECT_DEATH(space.Shrink(older, 4), "assertion failed");
+  EXPECT_DEATH(space.EndText(older, 4), "assertion failed");
+#endif
+}
+
 // A line's length is found from its start alone, wherever it lies against the 16-byte blocks
 // the search reads.
 TEST(LineLength, EveryAlignmentAndLength) {
@@ -122,11 +139,11 @@ TEST(ReadText, BlockBoundariesAndLongLines) {
   const std::string longLine(20000, 'b');
   const std::string text = first + "\r\n" + longLine + "\n\r\nlast";
   TTextSpace space;
-  const std::string_view read = ReadText(space, folder.Write("in.txt", text));
-  EXPECT_EQ(read, text);
+  const TSpaceText read = ReadText(space, folder.Write("in.txt", text));
+  EXPECT_EQ(read.View(), text);
   EXPECT_EQ(Lines(read), (std::vector<std::string>{first, longLine, "", "last"}));
   EXPECT_EQ(space.View(space.OffsetOf(read.data()) + read.size() - 4), "last");
-  EXPECT_EQ(CrLfJoined(space, read), first + "\r\n" + longLine + "\r\n\r\nlast\r\n");
+  EXPECT_EQ(CrLfJoined(space, read).View(), first + "\r\n" + longLine + "\r\n\r\nlast\r\n");
 }
 
 TEST(CrLfJoined, EveryLineEndsWithCrLf) {

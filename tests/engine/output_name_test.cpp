@@ -44,7 +44,7 @@ TEST(DefaultOutputName, FoldersNamesAndFlags) {
 // ever put below the input's folder.
 TEST(DefaultOutputName, AbsoluteAndHomeNames) {
   const std::string home = "/nonexistent/home";
-  ::setenv("HOME", home.c_str(), 1);
+  const test::TScopedEnvironment homeVariable("HOME", home);
   const struct {
     std::string folder, name;
     std::string expected;

@@ -281,7 +281,7 @@ TEST_F(SortJobTest, TrimmedColumnsKeepTheirOrderOnGeneratedLines) {
 // Names in a setting may be absolute or start at the home folder ("~/"): an absolute output
 // name is not put below the input's folder, and "~" is never a folder of its own.
 TEST_F(SortJobTest, SettingNamesMayBeAbsoluteOrStartAtTheHomeFolder) {
-  ::setenv("HOME", folder.Path().c_str(), 1);
+  const test::TScopedEnvironment home("HOME", folder.Path().string());
   folder.Write("del.txt", Text({"b"}));
   setting.DelChars = "~/del.txt";
   setting.OutputFilename = folder.File("abs/out.txt");

@@ -2,14 +2,17 @@
 // auxiliary files in either code, the output code and line end, refusals before writing.
 
 #include "engine/job_test_support.h"
+#include "engine/job_texts.h"
 #include "engine/sort_job.h"
 #include "text/code_conversion.h"
 #include "text/encoding.h"
+#include "text/unicode_conversion.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -439,6 +442,174 @@ TEST_F(UnicodeJobTest, CharactersReplacedByGetaAreReported) {
                             "\r\n最初の文字は「" +
                                 edict + "」の 2 行目です。");
   EXPECT_EQ(Run({{plain, ccShiftJis}}).warning, "");
+}
+
+// A JIS X 0212 character of an EUC or JIS file (ō, ǎ, 丂; ～ is JIS X 0212 too, the form of
+// U+FF5E) is kept as itself in UTF-8 output, where its line sorts exactly as its twin read from
+// UTF-8; in Shift-JIS output it becomes 〓 as before, and is reported.
+TEST_F(UnicodeJobTest, JisX0212CharactersAreKeptInUtf8Output) {
+  const std::vector<std::string> lines = {"Tōkaidō", "ōsaka", "丂",  "東京", "あ",
+                                          "abc",     "ǎb",    "～x", "Ōi",   "ō"};
+  std::vector<std::string> geta = lines;
+  for (std::string& line : geta) {
+    for (const char* kept : {"ō", "ǎ", "丂", "～", "Ō"}) {
+      for (std::size_t at; (at = line.find(kept)) != std::string::npos;) {
+        line.replace(at, std::strlen(kept), "〓");
+      }
+    }
+  }
+  const std::string utf8 = folder.Write("twin8.txt", Lines(lines, false, "\n"));
+  const std::string utf8Geta = folder.Write("geta8.txt", Lines(geta, false, "\n"));
+  const std::string other = folder.Write("other8.txt", "𠮷\n");
+  setting.OutputCode = ocUtf8;
+  const std::string kept = SortUtf8(Lines(lines, false, "\n"));
+  ASSERT_NE(kept.find("Tōkaidō\n"), std::string::npos) << kept;
+  ASSERT_EQ(Run({{utf8, ccUtf8}, {other, ccUtf8}}).outcome, TJobOutcome::Finished);
+  const std::string keptWithOther = Output();
+  setting.OutputCode = ocShiftJis;
+  ASSERT_EQ(Run({{utf8Geta, ccUtf8}}).outcome, TJobOutcome::Finished);
+  const std::string replaced = Output();
+
+  const struct {
+    const char* iconvName;
+    TCharCode code;
+  } codes[] = {{"EUC-JP", ccEuc}, {"ISO-2022-JP-2", ccJis83}};
+  for (const auto& c : codes) {
+    const std::string legacy =
+        folder.Write("legacy.txt", Recode(Lines(lines, false, "\n"), "UTF-8", c.iconvName));
+    ASSERT_NE(legacy, "") << c.iconvName;
+    const struct {
+      const char* name;
+      int outputCode;
+      std::vector<std::pair<std::string, TCharCode>> files;
+      std::string expected;
+      std::size_t replacedCount;
+    } cases[] = {
+        {"UTF-8 output", ocUtf8, {{legacy, c.code}}, kept, 0},
+        {"automatic beside a UTF-8 target",
+         ocAutomatic,
+         {{legacy, c.code}, {other, ccUtf8}},
+         keptWithOther,
+         0},
+        {"Shift-JIS output", ocShiftJis, {{legacy, c.code}}, replaced, 8},
+        {"automatic alone", ocAutomatic, {{legacy, c.code}}, replaced, 8},
+    };
+    for (const auto& k : cases) {
+      setting.OutputCode = k.outputCode;
+      const TJobResult result = Run(k.files);
+      ASSERT_EQ(result.outcome, TJobOutcome::Finished) << c.iconvName << ", " << k.name;
+      EXPECT_EQ(Output(), k.expected) << c.iconvName << ", " << k.name;
+      EXPECT_EQ(result.warning.empty(), k.replacedCount == 0) << c.iconvName << ", " << k.name;
+      if (k.replacedCount != 0) {
+        EXPECT_NE(result.warning.find(" " + std::to_string(k.replacedCount) + " 文字"),
+                  std::string::npos)
+            << result.warning;
+      }
+    }
+  }
+}
+
+// A deletion list in EUC or JIS names a JIS X 0212 character of a UTF-8 target: the two agree.
+TEST_F(UnicodeJobTest, AJisX0212CharacterOfAnAuxiliaryFileMatchesItsUtf8Twin) {
+  for (const char* code : {"EUC-JP", "ISO-2022-JP-2"}) {
+    setting.DelChars =
+        folder.Write("del.txt", Recode("Tōkaidō\n東海道新幹線の駅\n", "UTF-8", code));
+    EXPECT_EQ(SortUtf8("b\nTōkaidō\na\nTokaido\n"), "Tokaido\na\nb\n") << code;
+  }
+}
+
+// A large UTF-8 text is noted and converted a half at a time on two threads: the result, the
+// offset of a bad byte and the characters the census finds must not depend on where it is split.
+TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
+  const std::string line = "あいう漢字abc,ｱｲ\n";
+  std::string big;
+  for (int i = 0; i < 2 * 60000; ++i) {
+    big += line;
+  }
+  const std::size_t middle = big.size() / 2; // a line start
+  const std::size_t lineSize = line.size();
+  // A job whose census saw é and 𝄞, not 𩸽.
+  const TJobTexts texts({folder.Write("rare.txt", "é𝄞\n")}, {ccUtf8}, setting);
+  const struct {
+    const char* name;
+    std::size_t at;
+    std::string inserted;
+    std::string expectedError; // empty: converts like one piece
+  } cases[] = {
+      {"valid", 0, "", ""},
+      // Inserted before a line's LF: the new middle falls inside 𝄞, or after the cut character.
+      {"a four-byte character across the middle", middle - 1, "é𝄞", ""},
+      {"a cut character at the middle", middle - 1, "\xE3\x81",
+       "オフセット " + std::to_string(middle - 1) + "）"},
+      {"a bad byte in the first half", 38 * lineSize, "\xFF",
+       "オフセット " + std::to_string(38 * lineSize) + "）"},
+      {"a bad byte in the second half", middle + 38 * lineSize, "\xFF",
+       "オフセット " + std::to_string(middle + 38 * lineSize) + "）"},
+      {"a character without a code", middle + 2 * lineSize, "𩸽", "書き換えられました"},
+  };
+  for (const auto& c : cases) {
+    std::string text = big;
+    text.insert(c.at, c.inserted);
+    std::string expected(text.size(), '\0');
+    const TConversion whole =
+        Utf8ToInternal(text.data(), text.size(), expected.data(), texts.Table());
+    try {
+      text.resize(texts.ConvertUnicode("big.txt", ccUtf8, text.data(), text.size()));
+      EXPECT_EQ(c.expectedError, "") << c.name;
+      ASSERT_FALSE(whole.fault) << c.name;
+      expected.resize(whole.size);
+      EXPECT_TRUE(text == expected) << c.name;
+    } catch (const EFileError& e) {
+      EXPECT_NE(c.expectedError, "") << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.expectedError), std::string::npos)
+          << c.name << ": " << e.what();
+    }
+  }
+  // The census of the second half counts: its characters get codes and come back.
+  std::string withRare = big;
+  withRare.insert(middle + 10 * lineSize, "𠮷\n");
+  withRare.insert(middle - lineSize, "é\n");
+  const std::string sorted = SortUtf8(withRare);
+  EXPECT_NE(sorted.find("\n𠮷\n"), std::string::npos);
+  EXPECT_NE(sorted.find("\né\n"), std::string::npos);
+  EXPECT_EQ(sorted.size(), withRare.size());
+}
+
+// The census reads a file in pieces of 8 MiB: a character cut by the end of a piece counts as
+// the character, and a bad byte is named by its offset in the file, wherever the cut falls.
+TEST_F(UnicodeJobTest, TheCensusReadsACharacterAcrossTheEndOfAPiece) {
+  constexpr std::size_t kPiece = std::size_t{8} << 20;
+  const std::string bom(kUtf8ByteOrderMark);
+  const struct {
+    const char* name;
+    std::string head; // the file's first bytes; 'a' up to `at`, then `tail`
+    std::size_t at;
+    std::string tail;
+    std::size_t badAt; // npos: the file is noted whole
+  } cases[] = {
+      {"a four-byte character across the cut", "", kPiece - 2, "😀\n", std::string::npos},
+      {"the same after a byte-order mark", bom, kPiece - 1, "😀\n", std::string::npos},
+      {"a cut character that isn't finished", "", kPiece - 1,
+       "\xE3\x81"
+       "A\n",
+       kPiece - 1},
+      {"a bad byte at the start of a piece", "", kPiece, "\xFF\n", kPiece},
+      {"a bad byte after a character across the cut", "", kPiece - 1, "\xE3\x81\x82\xFF\n",
+       kPiece + 2},
+  };
+  for (const auto& c : cases) {
+    const std::string file =
+        folder.Write("piece.txt", c.head + std::string(c.at - c.head.size(), 'a') + c.tail);
+    try {
+      const TJobTexts texts({file}, {ccUtf8}, setting);
+      EXPECT_EQ(c.badAt, std::string::npos) << c.name;
+      EXPECT_NE(texts.Table().Encode(U'😀'), kNoCode) << c.name;
+    } catch (const EFileError& e) {
+      EXPECT_NE(std::string(e.what()).find("オフセット " + std::to_string(c.badAt) + "）"),
+                std::string::npos)
+          << c.name << ": " << e.what();
+    }
+  }
 }
 
 } // namespace

@@ -25,8 +25,8 @@ using namespace std::chrono_literals;
 
 // Waits until the watcher has taken the interrupt sent to the process, so that no SIGINT is
 // left pending when the watcher unblocks the signal again.
-void WaitUntilInterrupted() {
-  while (!TInterruptWatcher::Interrupted()) {
+void WaitUntilInterrupted(const TInterruptWatcher& interrupts) {
+  while (!interrupts.Interrupted()) {
     std::this_thread::sleep_for(1ms);
   }
 }
@@ -79,7 +79,7 @@ TEST(InterruptWatcherTest, InterruptsAroundTheEndOfShortJobsNeverReachAFreedJob)
     interrupts.SetOnInterrupt({});
     job.reset();
     sender.join();
-    WaitUntilInterrupted();
+    WaitUntilInterrupted(interrupts);
   }
 }
 

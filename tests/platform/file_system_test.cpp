@@ -1,11 +1,15 @@
 // The words for the causes of file errors: Japanese for the causes a user meets, and never a bare
-// system text glued to "。" for the others.
+// system text glued to "。" for the others. Outputs that appear only whole, keeping the mode of
+// the file they replace, and names that start at the home folder.
 
 #include "platform/file_system.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace zorbe {
 namespace {
@@ -28,6 +32,58 @@ TEST(FileErrorReasonTest, KnownCausesHaveJapaneseWordsAndOthersTheirNumber) {
   EXPECT_EQ(other.rfind("システムのエラーです（", 0), 0u) << other;
   EXPECT_NE(other.find("エラー番号 " + std::to_string(ECHILD) + "）。"), std::string::npos)
       << other;
+}
+
+TEST(AtomicFileTest, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
+  test::TTempFolder folder;
+  const std::string target = folder.Write("out.txt", "old");
+  ::chmod(target.c_str(), 0640);
+  {
+    TAtomicFile file(target);
+    file.Write("new ");
+    file.Write('1');
+    EXPECT_EQ(test::ReadBytes(target), "old"); // nothing visible before Commit
+    file.Commit();
+  }
+  EXPECT_EQ(test::ReadBytes(target), "new 1");
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  for (const bool discardItself : {true, false}) { // Discard, or the end of an uncommitted file
+    TAtomicFile file(target);
+    file.Write(std::string(3 << 20, 'x')); // larger than the buffer: some of it is written
+    if (discardItself) {
+      file.Discard();
+    }
+  }
+  EXPECT_EQ(test::ReadBytes(target), "new 1");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+  const std::string fresh = folder.File("fresh.txt");
+  TAtomicFile file(fresh);
+  file.Commit();
+  EXPECT_TRUE(FileExists(fresh));
+  EXPECT_EQ(test::ReadBytes(fresh), "");
+}
+
+TEST(AtomicFileTest, AFolderThatCantBeWrittenIsAFileError) {
+  EXPECT_THROW(TAtomicFile("/nonexistent-folder/out.txt"), EFileError);
+}
+
+TEST(WithHomeFolderTest, OnlyALeadingTildeSlashOrALoneTildeIsTheHomeFolder) {
+  const test::TScopedEnvironment home("HOME", "/home/someone");
+  const struct {
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {"~", "/home/someone"}, {"~/a.txt", "/home/someone/a.txt"},
+      {"~a.txt", "~a.txt"},   {"a/~/b", "a/~/b"},
+      {"/abs/~", "/abs/~"},   {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithHomeFolder(c.name), c.expected) << c.name;
+  }
 }
 
 } // namespace

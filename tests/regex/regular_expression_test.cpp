@@ -1,6 +1,7 @@
 // The public engine: ReplaceAll and its empty-match and line-anchor rules, the pattern cache and
 // which pattern stays current after each kind of error, the dictionary switches, and Cancel.
 
+#include "regex/awk_str_test_peer.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 #include "test_support.h"
@@ -160,40 +161,42 @@ TEST(ReplaceAllTest, LongWordListsWithLookAlikesRun) {
   EXPECT_EQ(text, "<#>#|xyz");
 }
 
-std::vector<std::string> CachedPatterns(const TRegularExpression& engine) {
+std::vector<std::string> CachedPatterns(TAWKStr& engine) {
+  const TAWKStrTestPeer peer(engine);
   std::vector<std::string> patterns;
-  for (std::size_t i = 0; i < engine.CacheSize(); ++i) {
-    patterns.push_back(engine.CachedPattern(i));
+  for (std::size_t i = 0; i < peer.CacheSize(); ++i) {
+    patterns.push_back(peer.CachedPattern(i));
   }
   return patterns;
 }
 
 TEST(PatternCacheTest, KeepsTheEmptyPatternAndDropsTheOldestInserted) {
   TAWKStr engine;
+  TAWKStrTestPeer peer(engine);
   EXPECT_EQ(CachedPatterns(engine), std::vector<std::string>{""});
   for (int i = 1; i <= 29; ++i) {
     engine.SetRegExp(std::string(1, 'p').append(std::to_string(i)));
   }
-  ASSERT_EQ(engine.CacheSize(), 30u);
-  EXPECT_EQ(engine.CachedPattern(1), "p29");
-  EXPECT_EQ(engine.CachedPattern(29), "p1");
+  ASSERT_EQ(peer.CacheSize(), 30u);
+  EXPECT_EQ(peer.CachedPattern(1), "p29");
+  EXPECT_EQ(peer.CachedPattern(29), "p1");
 
   // A hit makes its entry current without compiling or moving it.
   engine.SetRegExp("p5");
-  const TRE_DFA* p5 = &engine.Automaton();
-  EXPECT_EQ(engine.CurrentIndex(), 25u);
+  const TRE_DFA* p5 = &peer.Automaton();
+  EXPECT_EQ(peer.CurrentIndex(), 25u);
   engine.SetRegExp("p6");
   engine.SetRegExp("p5");
-  EXPECT_EQ(&engine.Automaton(), p5);
-  EXPECT_EQ(engine.CachedPattern(25), "p5");
+  EXPECT_EQ(&peer.Automaton(), p5);
+  EXPECT_EQ(peer.CachedPattern(25), "p5");
 
   engine.SetRegExp("p30");
-  EXPECT_EQ(engine.CacheSize(), 30u);
-  EXPECT_EQ(engine.CachedPattern(1), "p30");
-  EXPECT_EQ(engine.CachedPattern(29), "p2");
+  EXPECT_EQ(peer.CacheSize(), 30u);
+  EXPECT_EQ(peer.CachedPattern(1), "p30");
+  EXPECT_EQ(peer.CachedPattern(29), "p2");
   engine.SetRegExp("p31");
-  EXPECT_EQ(engine.CachedPattern(29), "p3");
-  EXPECT_EQ(engine.CachedPattern(0), "");
+  EXPECT_EQ(peer.CachedPattern(29), "p3");
+  EXPECT_EQ(peer.CachedPattern(0), "");
   std::string text = "p5p31";
   EXPECT_EQ(engine.ReplaceAll("-", text), 1u);
   EXPECT_EQ(text, "p5-");
@@ -201,8 +204,9 @@ TEST(PatternCacheTest, KeepsTheEmptyPatternAndDropsTheOldestInserted) {
 
 TEST(PatternCacheTest, ParserErrorsFallBackToTheEmptyPattern) {
   TAWKStr engine;
+  TAWKStrTestPeer peer(engine);
   engine.SetRegExp("^a");
-  ASSERT_TRUE(engine.AnchoredSearchSelected());
+  ASSERT_TRUE(peer.AnchoredSearchSelected());
   const std::string bad[] = {"(a", "a**", "[z-a]", "a)"};
   const std::string messages[] = {re_message::kNeedRightParen, re_message::kNeedPrimary,
                                   re_message::kBadRange, re_message::kExtraCharacters};
@@ -215,9 +219,9 @@ TEST(PatternCacheTest, ParserErrorsFallBackToTheEmptyPattern) {
       EXPECT_EQ(e.what(), messages[i]);
     }
     EXPECT_EQ(engine.RegExp(), "");
-    EXPECT_EQ(engine.CurrentIndex(), 0u);
+    EXPECT_EQ(peer.CurrentIndex(), 0u);
     EXPECT_EQ(CachedPatterns(engine), (std::vector<std::string>{"", "^a"})) << bad[i];
-    EXPECT_TRUE(engine.AnchoredSearchSelected()); // the selection is left as it was
+    EXPECT_TRUE(peer.AnchoredSearchSelected()); // the selection is left as it was
   }
   std::string text = "ab";
   EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
@@ -226,45 +230,48 @@ TEST(PatternCacheTest, ParserErrorsFallBackToTheEmptyPattern) {
 
 TEST(PatternCacheTest, DictionaryErrorsKeepThePreviousPattern) {
   TAWKStr engine;
+  TAWKStrTestPeer peer(engine);
   engine.SetUseFuzzyCharDic(true);
   engine.SetRegExp("a");
-  const std::size_t current = engine.CurrentIndex();
+  const std::size_t current = peer.CurrentIndex();
   EXPECT_THROW(engine.SetRegExp("[a"), ERegExpParser);
   EXPECT_EQ(engine.RegExp(), "a");
-  EXPECT_EQ(engine.CurrentIndex(), current);
+  EXPECT_EQ(peer.CurrentIndex(), current);
   std::string text = Sjis("aＡb");
   EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
 }
 
 TEST(PatternCacheTest, TooComplexPatternsAreRefusedAndLeaveTheEmptyPattern) {
   TAWKStr engine;
+  TAWKStrTestPeer peer(engine);
   TRECompileBudget budget;
   budget.maxNfaStates = 8;
-  engine.SetCompileBudget(budget);
+  peer.SetCompileBudget(budget);
   try {
     engine.SetRegExp("(a|b)*a(a|b)(a|b)(a|b)(a|b)");
     ADD_FAILURE() << "no error";
   } catch (const ERegExpParser& e) {
     EXPECT_EQ(e.what(), std::string(re_message::kTooComplex));
   }
-  EXPECT_EQ(engine.CacheSize(), 1u);
+  EXPECT_EQ(peer.CacheSize(), 1u);
   EXPECT_EQ(engine.RegExp(), "");
 }
 
 TEST(DictionarySwitchTest, ReexpandsTheCurrentPatternAtOnce) {
   TAWKStr engine;
+  TAWKStrTestPeer peer(engine);
   engine.SetRegExp("a");
   std::string text = Sjis("aＡ");
   engine.SetUseFuzzyCharDic(true);
   EXPECT_EQ(engine.RegExp(), "a");
-  EXPECT_EQ(engine.CachedPattern(engine.CurrentIndex()), Sjis("(Ａ|ａ|A|a)"));
+  EXPECT_EQ(peer.CachedPattern(peer.CurrentIndex()), Sjis("(Ａ|ａ|A|a)"));
   EXPECT_EQ(engine.ReplaceAll("-", text), 2u);
   engine.SetUseFuzzyCharDic(false);
-  EXPECT_EQ(engine.CachedPattern(engine.CurrentIndex()), "a"); // found again in the cache
-  EXPECT_EQ(engine.CacheSize(), 3u);
+  EXPECT_EQ(peer.CachedPattern(peer.CurrentIndex()), "a"); // found again in the cache
+  EXPECT_EQ(peer.CacheSize(), 3u);
 
   const TREDictionary synonyms = {{"cat", "dog"}};
-  engine.SynonymDics().push_back(&synonyms);
+  engine.AddSynonymDic(synonyms);
   engine.SetRegExp("cat");
   engine.SetUseSynonymDic(true);
   std::string pets = "cat, dog";
@@ -295,11 +302,12 @@ TEST(DictionarySwitchTest, LookAlikeMatchesEveryWayOfWritingACharacter) {
 
 TEST(DictionarySwitchTest, EveryEngineStartsWithTheBasicDictionaryAlone) {
   TAWKStr engine;
-  EXPECT_EQ(engine.FuzzyCharDics().size(), 1u);
-  EXPECT_TRUE(engine.SynonymDics().empty());
+  TAWKStrTestPeer peer(engine);
+  EXPECT_EQ(peer.FuzzyCharDicCount(), 1u);
+  EXPECT_EQ(peer.SynonymDicCount(), 0u);
   EXPECT_FALSE(engine.UseFuzzyCharDic());
   EXPECT_FALSE(engine.UseSynonymDic());
-  EXPECT_FALSE(engine.AnchoredSearchSelected());
+  EXPECT_FALSE(peer.AnchoredSearchSelected());
   EXPECT_EQ(engine.LineSeparator(), mcls_CRLF);
 }
 

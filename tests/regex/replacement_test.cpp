@@ -131,10 +131,9 @@ TEST(ReplacementTest, PreparedFormAgreesWithTheThreePasses) {
   }
 }
 
-TEST(ReplacementTest, EngineDecodesEscapesAndExpands) {
-  TAWKStr engine;
-  EXPECT_EQ(engine.DecodeEscapes("a\\tb\\x41\\\\"), "a\tbA\\");
-  EXPECT_EQ(engine.ExpandReplacement("<&>\\&", "m"), "<m>&");
+TEST(ReplacementTest, DecodesEscapesAndExpands) {
+  EXPECT_EQ(DecodeEscapes("a\\tb\\x41\\\\"), "a\tbA\\");
+  EXPECT_EQ(TREReplacement("<&>\\&").Expand("m"), "<m>&");
 }
 
 } // namespace

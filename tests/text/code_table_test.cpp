@@ -1,5 +1,7 @@
 #include "text/code_table.h"
 
+#include "text/code_conversion.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +179,41 @@ TEST(CodeTable, TheCensusSaysWhenInternalTextsMatter) {
   }
   TCodeCensus census;
   EXPECT_EQ(census.NoteUtf8("ab\xE3\x81"), 2u); // the offset of the byte that is not UTF-8
+}
+
+// JIS X 0212 characters noted by the census get the codes their characters have in the job: a
+// code of its own for one CP932 can't hold, the shared code for ～ (0x2237), the geta mark for
+// an empty cell; the same characters read from UTF-8 get the same codes.
+TEST(CodeTable, JisX0212CharactersGetTheCodesOfTheirCharacters) {
+  EXPECT_EQ(TCodeTable(TCodeCensus{}).JisX0212Codes(), nullptr);
+  TCodeCensus census;
+  census.NoteUtf8("丂");
+  for (const auto& [row, cell] :
+       {std::pair{0x2B, 0x57}, {0x30, 0x21}, {0x22, 0x37}, {0x7E, 0x7E}}) {
+    census.NoteJisX0212(static_cast<unsigned char>(row), static_cast<unsigned char>(cell));
+  }
+  const TCodeTable table(census);
+  const std::uint16_t* codes = table.JisX0212Codes();
+  ASSERT_NE(codes, nullptr);
+  const struct {
+    unsigned char row, cell;
+    char32_t character; // kNoCharacter: the geta mark
+  } cases[] = {
+      {0x2B, 0x57, U'ō'}, {0x30, 0x21, U'丂'}, {0x22, 0x37, U'～'}, {0x7E, 0x7E, kNoCharacter}};
+  for (const auto& c : cases) {
+    const std::uint16_t code = codes[JisX0212Index(c.row, c.cell)];
+    if (c.character == kNoCharacter) {
+      EXPECT_EQ(code, 0x81AC);
+      continue;
+    }
+    EXPECT_EQ(code, table.Encode(c.character)) << std::hex << c.row << c.cell;
+    EXPECT_EQ(table.DecodeDouble(static_cast<unsigned char>(code >> 8),
+                                 static_cast<unsigned char>(code & 0xFF)),
+              c.character);
+  }
+  EXPECT_TRUE(table.IsJobCode(static_cast<unsigned char>(codes[JisX0212Index(0x2B, 0x57)] >> 8),
+                              static_cast<unsigned char>(codes[JisX0212Index(0x2B, 0x57)])));
+  EXPECT_EQ(codes[JisX0212Index(0x22, 0x37)], 0x8160);
 }
 
 } // namespace

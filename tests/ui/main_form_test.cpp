@@ -201,7 +201,7 @@ TEST_F(MainFormTest, SaveDialogChoiceIsQuotedAndTheSortWritesToIt) {
     }
   });
   answer.start(10);
-  Find<TFileNameEdit>(form.get(), "FNE")->browseButton()->click();
+  Find<TFileNameEdit>(form.get(), "FNE")->findChild<QToolButton*>()->click();
   EXPECT_EQ(Output(*form), Q("\"" + chosen + "\""));
   form->Start();
   ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
@@ -223,7 +223,7 @@ TEST_F(MainFormTest, StartSettingGivenByALauncherIsChosen) {
   form.show();
   form.ApplyStartSetting("my words");
   EXPECT_EQ(Find<QComboBox>(&form, "cbSettingName")->currentText(), QStringLiteral("my words"));
-  EXPECT_EQ(CurrentSetting.SortDirection, 1);
+  EXPECT_EQ(form.CurrentSetting().SortDirection, 1);
 }
 
 TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
@@ -312,12 +312,17 @@ TEST_F(MainFormTest, ClosingDuringASortAsksThenWaitsForTheEndAndSavesTheOptions)
   EXPECT_FALSE(form->Idle());
   EXPECT_NE(form->TemporarySettingForm(), nullptr);
 
+  // The input arrives once the second question is on the screen: the sort can't end before it.
   messages.SetNextAnswer(TMsgResult::Yes);
-  std::thread feeder([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    FeedPipe(pipe, "b\r\na\r\n");
+  std::thread feeder;
+  messages.SetHook([&](const std::string&) -> std::optional<TMsgResult> {
+    if (!feeder.joinable()) {
+      feeder = std::thread([&] { FeedPipe(pipe, "b\r\na\r\n"); });
+    }
+    return std::nullopt;
   });
   EXPECT_TRUE(form->close());
+  ASSERT_TRUE(feeder.joinable());
   feeder.join();
   EXPECT_TRUE(form->Idle());
   EXPECT_EQ(form->TemporarySettingForm(), nullptr);
@@ -490,7 +495,7 @@ TEST_F(MainFormTest, WithoutStoredPlaceTheWindowIsCentredAndNothingIsChosen) {
   EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 2);
   EXPECT_LE(std::abs(form->geometry().center().y() - screen.center().y()), 2);
   EXPECT_EQ(Find<QComboBox>(form.get(), "cbSettingName")->currentIndex(), -1);
-  EXPECT_EQ(CurrentSetting, SettingDefaults());
+  EXPECT_EQ(form->CurrentSetting(), SettingDefaults());
 }
 
 TEST_F(MainFormTest, SortEndPlaysFlashesOpensTheEditorAndClears) {

@@ -170,7 +170,7 @@ TEST_F(ScreenFitTest, ClosingTheTemporaryWindowBringsBackTheSettingChosenBefore)
   EXPECT_FALSE(side->close()); // the window manager's close: the main window decides
   EXPECT_TRUE(test::WaitFor([&] { return main->TemporarySettingForm() == nullptr; }));
   EXPECT_EQ(box->currentText(), QStringLiteral("words"));
-  EXPECT_EQ(CurrentSetting.SettingName, "words");
+  EXPECT_EQ(main->CurrentSetting().SettingName, "words");
 }
 
 TEST_F(ScreenFitTest, StatusBarTextsAreNotCutAndKeepAGapFromTheCount) {

@@ -89,7 +89,7 @@ TEST_F(SettingFormTest, ControlsShowAndGiveBackEveryField) {
   settings.SaveSortSetting("full", stored);
   auto form = MakeForm(QStringLiteral("full"));
   EXPECT_EQ(form->windowTitle(), QStringLiteral("ソート設定"));
-  EXPECT_EQ(CurrentSetting, settings.LoadSortSetting("full"));
+  EXPECT_EQ(form->Setting(), settings.LoadSortSetting("full"));
   EXPECT_EQ(Classes(*form),
             (std::vector<std::string>{"全角 - 漢字", "空白、TAB、改行", "半角 - 記号"}));
   TSettingOptionItems read;
@@ -121,7 +121,7 @@ TEST_F(SettingFormTest, TypingANameLoadsItOrTheDefaultsAtOnce) {
   EXPECT_EQ(edit->text(), QStringLiteral("abcd"));
   EXPECT_FALSE(Check(*form, "cbDuplicate")->isChecked());
   EXPECT_FALSE(Find<QPushButton>(form.get(), "bnDel")->isEnabled());
-  EXPECT_EQ(CurrentSetting, SettingDefaults("abcd"));
+  EXPECT_EQ(form->Setting(), SettingDefaults("abcd"));
   QTest::keyClick(edit, Qt::Key_Backspace);
   EXPECT_TRUE(Check(*form, "cbDuplicate")->isChecked());
   EXPECT_TRUE(Find<QPushButton>(form.get(), "bnDel")->isEnabled());
@@ -143,7 +143,7 @@ TEST_F(SettingFormTest, SaveAndDeleteAskAndReport) {
   EXPECT_FALSE(settings.SortSettingExists("new one"));
   EXPECT_TRUE(NameBox(*form)->currentText().isEmpty());
   EXPECT_FALSE(Find<QPushButton>(form.get(), "bnDel")->isEnabled());
-  EXPECT_EQ(CurrentSetting, SettingDefaults(""));
+  EXPECT_EQ(form->Setting(), SettingDefaults(""));
   EXPECT_EQ(messages.Texts(),
             (std::vector<std::string>{
                 "ソート設定名「new one」を保存しました。",
@@ -333,12 +333,12 @@ TEST_F(SettingFormTest, TemporaryWindowIsCompactAndWritesItsOutputFieldsAtOnce) 
   QObject::connect(form.get(), &TSettingForm::ImmediateFieldsChanged, [&] { ++changes; });
   Check(*form, "cbNoConnected")->click();
   Find<TFolderEdit>(form.get(), "deOutputFolder")->setText(QStringLiteral("/out"));
-  EXPECT_TRUE(CurrentSetting.NoConnected);
-  EXPECT_EQ(CurrentSetting.OutputFolder, "/out");
+  EXPECT_TRUE(form->Setting().NoConnected);
+  EXPECT_EQ(form->Setting().OutputFolder, "/out");
   EXPECT_EQ(changes, 2);
   EXPECT_FALSE(Find<QLineEdit>(form.get(), "eOutputFilename")->isEnabled());
-  Check(*form, "cbDuplicate")->click(); // reaches CurrentSetting only when read or saved
-  EXPECT_FALSE(CurrentSetting.Duplicate);
+  Check(*form, "cbDuplicate")->click(); // reaches the record only when read or saved
+  EXPECT_FALSE(form->Setting().Duplicate);
 
   save->click();
   EXPECT_TRUE(settings.LoadSortSetting("一時設定").Duplicate);

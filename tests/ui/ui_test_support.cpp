@@ -11,8 +11,6 @@ namespace zorbe::test {
 
 void UiTest::SetUp() {
   SetMessageBox(&messages);
-  CurrentSetting = {};
-  JobSetting = {};
 }
 
 void UiTest::TearDown() {

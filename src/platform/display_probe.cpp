@@ -1,4 +1,4 @@
-#include "ui/display_probe.h"
+#include "platform/display_probe.h"
 
 #include <cstdlib>
 #include <string>
