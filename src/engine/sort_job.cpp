@@ -525,19 +525,22 @@ template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref
       text.size() >= kTextForTwoThreads ? MiddleLineBoundary(text) : text.size();
   TLinePassPart<Ref> parts[2] = {TLinePassPart<Ref>(space_, text.substr(0, split)),
                                  TLinePassPart<Ref>(space_, text.substr(split))};
+  // A small text is one part, done on this thread: no helper thread per file.
+  auto eachPart = [&](auto work) {
+    if (parts[1].text.empty()) {
+      work(parts[0]);
+    } else {
+      RunBoth([&] { work(parts[0]); }, [&] { work(parts[1]); });
+    }
+  };
   std::size_t counts[2] = {};
-  RunBoth([&] { counts[0] = CountLines(parts[0].text); },
-          [&] { counts[1] = CountLines(parts[1].text); });
+  eachPart([&](TLinePassPart<Ref>& part) { counts[&part - parts] = CountLines(part.text); });
   SetStatus(kStatusLinePass, counts[0] + counts[1], text.size());
   const std::size_t first = target.size();
   target.resize(first + counts[0] + counts[1]);
   parts[0].lines = target.data() + first;
   parts[1].lines = parts[0].lines + counts[0];
-  if (parts[1].text.empty()) {
-    LinePassPart(parts[0]);
-  } else {
-    RunBoth([&] { LinePassPart(parts[0]); }, [&] { LinePassPart(parts[1]); });
-  }
+  eachPart([&](TLinePassPart<Ref>& part) { LinePassPart(part); });
   std::copy(parts[1].lines, parts[1].lines + parts[1].kept, parts[0].lines + parts[0].kept);
   target.resize(first + parts[0].kept + parts[1].kept);
   for (TLinePassPart<Ref>& part : parts) {
