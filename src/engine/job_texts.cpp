@@ -385,14 +385,14 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
 }
 
 void TSubstitutions::Note(const std::string& fileName, TCharCode code, std::string_view bytes,
-                          bool keepsJisX0212) {
+                          bool keepsJisX0212, std::uint64_t linesBefore) {
   const TJisX0212 found = FindJisX0212(bytes, code, keepsJisX0212);
   if (found.count == 0) {
     return;
   }
   if (count_ == 0) {
     firstFile_ = fileName;
-    firstLine_ = LineOfOffset(bytes, found.first);
+    firstLine_ = linesBefore + LineOfOffset(bytes, found.first);
   }
   count_ += found.count;
 }

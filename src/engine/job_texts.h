@@ -79,9 +79,10 @@ TCharCode CheckedTargetCode(const std::string& fileName, TCharCode detected,
 class TSubstitutions {
 public:
   // Notes a target's bytes as read, in the code they are read in; `keepsJisX0212`: its JIS X
-  // 0212 characters are read as themselves.
+  // 0212 characters are read as themselves. `linesBefore`: the file's lines before these bytes
+  // (a large file is read a piece at a time).
   void Note(const std::string& fileName, TCharCode code, std::string_view bytes,
-            bool keepsJisX0212 = false);
+            bool keepsJisX0212 = false, std::uint64_t linesBefore = 0);
   // The warning for the user; empty when nothing was replaced.
   std::string Warning() const;
 

@@ -373,7 +373,7 @@ TSpaceText TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCod
   // Under UTF-8 output the JIS X 0212 characters are read as themselves, not as 〓.
   const bool keepsJisX0212 =
       output_.code == TOutputCode::Utf8 && texts_->JisX0212Codes() != nullptr;
-  substitutions_.Note(fileName, code, text, keepsJisX0212);
+  substitutions_.Note(fileName, code, text, keepsJisX0212, place.lines);
   cycleBytes_ += text.size();
   bool crLf = false; // the first line ends in CR LF
   if (IsUnicodeCode(code)) {
@@ -871,8 +871,10 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
   }
   TCharCode code = CodeOf(index);
   TPiecePlace place;
-  // Only a Unicode text's message about a character the output can't hold counts lines.
-  const bool countLines = IsUnicodeCode(code) && output_.code != TOutputCode::Utf8;
+  // Lines are counted for the messages that name a line: a Unicode character the output can't
+  // hold, an EUC character that becomes 〓.
+  const bool countLines = (IsUnicodeCode(code) && output_.code != TOutputCode::Utf8) ||
+                          FamilyOf(code) == TCodeFamily::Euc;
   for (bool firstPiece = true;; firstPiece = false) {
     if (space_.Used() >= pieceSize / 2) {
       FlushRun(store, run);
