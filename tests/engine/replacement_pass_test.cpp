@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -24,28 +25,21 @@ std::string Text(const std::vector<std::string>& lines) {
   return test::Lines(lines);
 }
 
-// A host that, once the replacement rules start, has another thread press Stop as soon as the
-// job's progress shows that the first rule has been applied: the stop lands between rules or
-// inside one, never before the first.
+// A host that, once the replacement rules start, has another thread press Stop after a delay.
 struct TStopWhileReplacing : test::TRecordingHost {
-  TStopWhileReplacing(TJobControl& control, std::thread& stopper)
-      : TRecordingHost(control, true), control_(control), stopper_(stopper) {}
+  TStopWhileReplacing(TJobControl& control, std::thread& stopper, std::chrono::milliseconds delay)
+      : TRecordingHost(control, true), control_(control), stopper_(stopper), delay_(delay) {}
   void ShowStatus(const std::string& statusText) override {
     if (statusText == kStatusReplacing) {
       stopper_ = std::thread([this] {
-        for (;;) {
-          const TProgressSnapshot now = control_.Progress().Snapshot();
-          if (now.phase == kStatusReplacing && now.done >= 1) {
-            break;
-          }
-          std::this_thread::yield();
-        }
+        std::this_thread::sleep_for(delay_);
         control_.RequestStop();
       });
     }
   }
   TJobControl& control_;
   std::thread& stopper_;
+  std::chrono::milliseconds delay_;
 };
 
 class ReplacementPassTest : public testing::Test {
@@ -221,7 +215,7 @@ TEST_F(ReplacementPassTest, StopWhileRulesRunWritesNothing) {
     big += "abc def ghi\r\n";
   }
   std::thread stopper;
-  TStopWhileReplacing stopHost(control, stopper);
+  TStopWhileReplacing stopHost(control, stopper, std::chrono::milliseconds(20));
   inputs = {setting, {folder.Write("in.txt", big)}, {ccShiftJis}, out};
   EXPECT_EQ(RunSortJob(inputs, stopHost, control).outcome, TJobOutcome::Stopped);
   stopper.join();
