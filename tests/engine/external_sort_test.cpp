@@ -19,8 +19,10 @@
 namespace zorbe {
 namespace {
 
+using test::SettingKinds;
 using test::Sjis;
 using test::TRecordingHost;
+using test::TSettingKind;
 using test::TTempFolder;
 
 // Lines that make every class, both letter cases, fields, blanks, comment marks and repeats
@@ -83,82 +85,18 @@ TJobRun RunJob(const TTempFolder& folder, const TSettingOptionItems& setting,
   return run;
 }
 
-struct TSettingCase {
-  const char* name;
-  std::function<void(TSettingOptionItems&)> set;
-};
-
-const std::vector<TSettingCase>& SettingCases() {
-  static const std::vector<TSettingCase> cases = {
-      {"defaults", [](TSettingOptionItems&) {}},
-      {"one class, duplicates",
-       [](TSettingOptionItems& s) {
-         s.CharTypeOrder = false;
-         s.Duplicate = true;
-       }},
-      {"descending, reversed classes, duplicates",
-       [](TSettingOptionItems& s) {
-         s.SortDirection = 1;
-         s.OrderOfRow = "BA9876543210";
-         s.Duplicate = true;
-       }},
-      {"column key, duplicates",
-       [](TSettingOptionItems& s) {
-         s.CsvSupport = true;
-         s.TargetCsvIndex = 1;
-         s.Duplicate = true;
-       }},
-      {"space column key, not restored, comments",
-       [](TSettingOptionItems& s) {
-         s.CsvSupport = true;
-         s.CsvDelimiter = dkSpace;
-         s.TargetCsvIndex = 2;
-         s.InsertCsvIndex = 1;
-         s.CsvNotRestore = true;
-         s.CLTC = std::string("#");
-       }},
-      {"position key from the end, descending",
-       [](TSettingOptionItems& s) {
-         s.CharPos = true;
-         s.CharPosCount = 3;
-         s.LineEndCount = true;
-         s.SortDirection = 1;
-       }},
-      {"no order, column key, comments",
-       [](TSettingOptionItems& s) {
-         s.SortDirection = 2;
-         s.CsvSupport = true;
-         s.TargetCsvIndex = 1;
-         s.CLTC = std::string("#");
-       }},
-      {"blank lines, trimming, comments first",
-       [](TSettingOptionItems& s) {
-         s.ReturnDel = true;
-         s.FBSpaceDel = true;
-         s.CLTC = std::string("#;あ");
-       }},
-      {"conversions, EUC-JP output with LF, duplicates",
-       [](TSettingOptionItems& s) {
-         s.AlphaUL = 1;
-         s.Num = 2;
-         s.KataKana = 1;
-         s.Duplicate = true;
-         s.OutputCode = ocEucJp;
-         s.OutputLineEnd = leLf;
-       }},
-  };
-  return cases;
-}
-
 TEST(ExternalSort, SmallBudgetsGiveTheInMemoryBytesForEveryKindOfSetting) {
   std::mt19937 random(21);
   const std::vector<std::string> lines = RandomLines(random, 3000);
   TTempFolder folder;
   const std::string text = Joined(lines, random, true);
   const std::string file = folder.Write("in.txt", text);
-  for (const TSettingCase& c : SettingCases()) {
+  for (const TSettingKind& c : SettingKinds()) {
     TSettingOptionItems setting = SettingDefaults();
     c.set(setting);
+    if (setting.Distinction) {
+      continue; // may keep another order of lines equal but for case: the test below
+    }
     const TJobRun memory = RunJob(folder, setting, {file}, {ccShiftJis}, 0);
     ASSERT_EQ(memory.result.outcome, TJobOutcome::Finished) << c.name << memory.result.message;
     EXPECT_FALSE(memory.merged) << c.name;

@@ -3,6 +3,7 @@
 // or a plain sort, and the writer (keys undone, duplicates). The texts are large enough for the
 // job's two-thread line pass and for its output to be written in several runs.
 
+#include "engine/job_test_support.h"
 #include "engine/line_conversions.h"
 #include "engine/line_filters.h"
 #include "engine/line_sort.h"
@@ -22,6 +23,9 @@
 
 namespace zorbe {
 namespace {
+
+using test::SettingKinds;
+using test::TSettingKind;
 
 class TQuietHost : public TSortJobHost {
 public:
@@ -140,93 +144,8 @@ std::vector<std::string> RandomLines(std::mt19937& random, std::size_t count) {
   return lines;
 }
 
-struct TSettingCase {
-  const char* name;
-  std::function<void(TSettingOptionItems&)> set;
-};
-
 TEST(SortJobAgreement, LargeTextsAgreeWithTheDefinitionForEveryKindOfSetting) {
-  const std::vector<TSettingCase> cases = {
-      {"defaults", [](TSettingOptionItems&) {}},
-      {"one class, duplicates",
-       [](TSettingOptionItems& s) {
-         s.CharTypeOrder = false;
-         s.Duplicate = true;
-       }},
-      {"descending, folded, duplicates",
-       [](TSettingOptionItems& s) {
-         s.SortDirection = 1;
-         s.Distinction = true;
-         s.Duplicate = true;
-       }},
-      {"folded, one class",
-       [](TSettingOptionItems& s) {
-         s.Distinction = true;
-         s.CharTypeOrder = false;
-       }},
-      {"column key, duplicates",
-       [](TSettingOptionItems& s) {
-         s.CsvSupport = true;
-         s.TargetCsvIndex = 1;
-         s.Duplicate = true;
-       }},
-      {"space column key, not restored",
-       [](TSettingOptionItems& s) {
-         s.CsvSupport = true;
-         s.CsvDelimiter = dkSpace;
-         s.TargetCsvIndex = 2;
-         s.InsertCsvIndex = 1;
-         s.CsvNotRestore = true;
-       }},
-      {"TAB column key, trimmed",
-       [](TSettingOptionItems& s) {
-         s.CsvSupport = true;
-         s.CsvDelimiter = dkTab;
-         s.InsertCsvIndex = 2;
-         s.FBSpaceDel = true;
-       }},
-      {"position key, folded duplicates",
-       [](TSettingOptionItems& s) {
-         s.CharPos = true;
-         s.CharPosCount = 2;
-         s.Distinction = true;
-         s.Duplicate = true;
-       }},
-      {"position key from the end, descending",
-       [](TSettingOptionItems& s) {
-         s.CharPos = true;
-         s.CharPosCount = 3;
-         s.LineEndCount = true;
-         s.SortDirection = 1;
-       }},
-      {"no order, column key, comments",
-       [](TSettingOptionItems& s) {
-         s.SortDirection = 2;
-         s.CsvSupport = true;
-         s.TargetCsvIndex = 1;
-         s.CLTC = std::string("#"); // a literal here trips a false -Wrestrict in GCC 12
-       }},
-      {"blank lines, trimming, comments",
-       [](TSettingOptionItems& s) {
-         s.ReturnDel = true;
-         s.FBSpaceDel = true;
-         s.CLTC = std::string("#;//");
-       }},
-      {"EUC-JP output with LF, column key",
-       [](TSettingOptionItems& s) {
-         s.OutputCode = ocEucJp;
-         s.OutputLineEnd = leLf;
-         s.CsvSupport = true;
-         s.TargetCsvIndex = 1;
-       }},
-      {"conversions, duplicates",
-       [](TSettingOptionItems& s) {
-         s.AlphaUL = 1;
-         s.Num = 2;
-         s.KataKana = 1;
-         s.Duplicate = true;
-       }},
-  };
+  const std::vector<TSettingKind>& cases = SettingKinds();
   const char* const lineEnds[] = {"\r\n", "\n", "\r"};
   std::mt19937 random(18);
   const std::vector<std::string> lines = RandomLines(random, 120000);
