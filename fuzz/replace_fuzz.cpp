@@ -79,7 +79,7 @@ std::string Expected(const TREMatcher& matcher, std::string_view text,
   std::size_t rest = 0;
   matcher.ForEachMatch(text, [&](const TREMatch& match) {
     if (matcher.LineSeparator() == mcls_CRLF && match.start == match.end && match.start > 0 &&
-        text[match.start - 1] == '\r' && text[match.start] == '\n') {
+        match.start < text.size() && text[match.start - 1] == '\r' && text[match.start] == '\n') {
       Check(rest == match.start && rest > 0);
     }
     expected.append(text.substr(rest, match.start - rest));
