@@ -3,12 +3,13 @@
 // same bytes:
 // - UTF-8 to the internal form in place (the job's path; the text is refilled untimed each
 //   round) against iconv UTF-8 -> CP932 into a buffer it reuses (iconv's best case);
-// - the internal form to UTF-8 line by line as the writer does, and as one text, against iconv
-//   CP932 -> UTF-8 on the whole text;
+// - the internal form to UTF-8 line by line as the writer does (into its run's buffer), line by
+//   line into a std::string, and as one text, against iconv CP932 -> UTF-8 on the whole text;
 // - the UTF-8 check the detector runs, and the census a job takes of a UTF-8 target.
 // The throughput ratios are the figures that matter.
 
 #include "bench_support.h"
+#include "engine/output_runs.h"
 #include "text/code_table.h"
 #include "text/unicode_conversion.h"
 #include "text/utf8_check.h"
@@ -62,8 +63,31 @@ void BM_IconvUtf8ToCp932(benchmark::State& state) {
   SetBytes(state, Utf8Text().size());
 }
 
-// Each line with its line end into a 1 MiB buffer that is emptied when full, as the writer's.
+// As the writer does: each line converted where a run of 16,384 lines gathers its output, one
+// call per line, with its line end.
 void BM_InternalToUtf8(benchmark::State& state) {
+  constexpr std::size_t kRunLines = 16384;
+  const std::vector<std::string_view> lines = CorpusLines(InternalText());
+  TOutputRun run;
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string_view line = lines[i];
+      run.AppendLineWith(OutputCapacity(line.size()), [&](char* at) {
+        return at + InternalToOutputCode(line, TOutputCode::Utf8, at, Table()).size;
+      });
+      if ((i + 1) % kRunLines == 0) {
+        benchmark::DoNotOptimize(run.BufferedBytes());
+        run.Clear();
+      }
+    }
+    run.Clear();
+  }
+  SetBytes(state, InternalText().size());
+}
+
+// Each line appended to a std::string in its own call, into a 1 MiB buffer that is emptied
+// when full: the form for callers outside the writer, for comparison.
+void BM_InternalToUtf8String(benchmark::State& state) {
   const std::vector<std::string_view> lines = CorpusLines(InternalText());
   std::string out;
   out.reserve(2 << 20);
@@ -82,12 +106,11 @@ void BM_InternalToUtf8(benchmark::State& state) {
 
 // The whole text in one call, as iconv below takes it: the converter's own throughput.
 void BM_InternalToUtf8Whole(benchmark::State& state) {
-  std::string out;
-  out.reserve(InternalText().size() * 2);
+  std::string out(OutputCapacity(InternalText().size()), '\0');
   for (auto _ : state) {
-    out.clear();
-    AppendInOutputCode(out, InternalText(), TOutputCode::Utf8, Table());
-    benchmark::DoNotOptimize(out.data());
+    benchmark::DoNotOptimize(
+        InternalToOutputCode(InternalText(), TOutputCode::Utf8, out.data(), Table()).size);
+    benchmark::ClobberMemory();
   }
   SetBytes(state, InternalText().size());
 }
@@ -124,6 +147,7 @@ void BM_Census(benchmark::State& state) {
 BENCHMARK(BM_Utf8ToInternal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IconvUtf8ToCp932)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternalToUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InternalToUtf8String)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternalToUtf8Whole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IconvCp932ToUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8Check)->Unit(benchmark::kMillisecond);

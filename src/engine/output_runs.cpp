@@ -4,6 +4,7 @@
 
 #include "engine/output_runs.h"
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <exception>
@@ -137,14 +138,25 @@ private:
 
 } // namespace
 
+void TOutputRun::Grow(std::size_t room) {
+  const std::size_t capacity = std::max({capacity_ * 2, size_ + room, std::size_t{4096}});
+  auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+  if (size_ != 0) {
+    std::memcpy(bytes.get(), bytes_.get(), size_);
+  }
+  bytes_ = std::move(bytes);
+  capacity_ = capacity;
+}
+
 void TOutputRun::WriteTo(TAtomicFile& out) const {
+  const std::string_view buffer(bytes_.get(), size_);
   std::size_t done = 0;
   for (const auto& [at, line] : direct_) {
-    out.Write(std::string_view(buffer_).substr(done, at - done));
+    out.Write(buffer.substr(done, at - done));
     out.Write(line);
     done = at;
   }
-  out.Write(std::string_view(buffer_).substr(done));
+  out.Write(buffer.substr(done));
 }
 
 std::size_t WriteInRuns(TAtomicFile& out, std::size_t count, std::string_view lineEnd,

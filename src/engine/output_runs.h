@@ -13,7 +13,9 @@
 #include "platform/file_system.h"
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,37 +38,64 @@ public:
   // so a long one need not be copied.
   void AppendLine(std::string_view line, bool stable) {
     if (stable && line.size() >= kDirectLine) {
-      direct_.emplace_back(buffer_.size(), line);
-    } else {
-      buffer_ += line;
+      direct_.emplace_back(size_, line);
+      EndLine();
+      return;
     }
+    char* const at = Room(line.size());
+    std::memcpy(at, line.data(), line.size());
+    size_ += line.size();
     EndLine();
   }
-  // A line that `append` appends to the buffer (a std::string) itself, in another code say,
-  // and the line end.
-  template <typename Append> void AppendLineWith(Append append) {
-    append(buffer_);
+  // A line that `write` writes in place, in another code say, and the line end. `write` is given
+  // room for `room` bytes and returns the end of what it wrote: one call per line, with no copy
+  // and no setup of its own.
+  template <typename Write> void AppendLineWith(std::size_t room, Write write) {
+    char* const at = Room(room);
+    char* const end = write(at);
+    size_ = static_cast<std::size_t>(end - bytes_.get());
     EndLine();
   }
   // The lines appended so far, and the bytes the buffer holds.
   std::size_t Lines() const { return lines_; }
-  std::size_t BufferedBytes() const { return buffer_.size(); }
+  std::size_t BufferedBytes() const { return size_; }
   void WriteTo(TAtomicFile& out) const;
   void Clear() {
-    buffer_.clear();
+    size_ = 0;
     direct_.clear();
     lines_ = 0;
   }
 
 private:
   void EndLine() {
-    buffer_ += lineEnd_;
+    // LF or CR LF stored as such: a copy by a call would cost more than the line's conversion.
+    const std::size_t size = lineEnd_.size();
+    char* const at = Room(size);
+    if (size <= 2) {
+      for (std::size_t i = 0; i < size; ++i) {
+        at[i] = lineEnd_[i];
+      }
+    } else {
+      std::memcpy(at, lineEnd_.data(), size);
+    }
+    size_ += size;
     ++lines_;
   }
+  // Where `room` more bytes can be written after the buffer's bytes. The buffer is never filled
+  // with zeros first: only what a line writes is ever read.
+  char* Room(std::size_t room) {
+    if (room > capacity_ - size_) {
+      Grow(room);
+    }
+    return bytes_.get() + size_;
+  }
+  void Grow(std::size_t room);
 
   static constexpr std::size_t kDirectLine = std::size_t{64} << 10;
   std::string_view lineEnd_;
-  std::string buffer_;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
   // Lines written from where they lie, each before the buffer's byte at its position.
   std::vector<std::pair<std::size_t, std::string_view>> direct_;
   std::size_t lines_ = 0;

@@ -683,11 +683,12 @@ void TSortJob::AppendOutputLine(TOutputRun& run, std::string_view line, bool sta
     run.AppendLine(line, stable); // the internal form is the output
     return;
   }
-  run.AppendLineWith([&](std::string& buffer) {
-    const std::size_t bad = AppendInOutputCode(buffer, line, output_.code, table);
-    if (bad != std::string_view::npos) {
-      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, bad, table)};
+  run.AppendLineWith(OutputCapacity(line.size()), [&](char* at) {
+    const TWritten written = InternalToOutputCode(line, output_.code, at, table);
+    if (written.unwritableAt != std::string_view::npos) {
+      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, written.unwritableAt, table)};
     }
+    return at + written.size;
   });
 }
 

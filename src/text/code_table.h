@@ -101,6 +101,8 @@ public:
   static constexpr std::uint32_t kNoUtf8 = 0xFFFFFFFF;
   // `code`: a single byte (below 0x100) or lead * 256 + trail; one lookup without branches.
   std::uint32_t Utf8(std::uint16_t code) const { return utf8_[code]; }
+  // The whole table, for loops that keep it in a register.
+  const std::uint32_t* Utf8Table() const { return utf8_.data(); }
 
   // Whether every ASCII byte decodes to itself (unless ¥ or ‾ took 0x5C or 0x7E).
   bool KeepsAscii() const { return decodeSingle_['\\'] == '\\' && decodeSingle_['~'] == '~'; }

@@ -27,11 +27,15 @@ void AppendUtf8(std::string& out, char32_t c) {
   out.append(reinterpret_cast<const char*>(bytes), utf8::Encode(c, bytes));
 }
 
-void AppendCode(std::string& out, std::uint16_t code) {
+// Stores a single-byte code, or a double-byte one lead byte first; returns the bytes stored.
+std::size_t PutCode(unsigned char* d, std::uint16_t code) {
   if (code >= 0x100) {
-    out += static_cast<char>(code >> 8);
+    d[0] = static_cast<unsigned char>(code >> 8);
+    d[1] = static_cast<unsigned char>(code & 0xFF);
+    return 2;
   }
-  out += static_cast<char>(code & 0xFF);
+  d[0] = static_cast<unsigned char>(code);
+  return 1;
 }
 
 // One character of an internal text: a lead byte and the byte after it, or one byte.
@@ -61,51 +65,41 @@ std::uint16_t SjisCode(const TCodeTable& table, std::uint16_t code) {
   return code;
 }
 
-// Appends one character in the output code; false when the code can't hold it (nothing is
-// appended then). With `out` null only the check is made.
-bool PutCharacter(std::string* out, TInternalChar ch, TOutputCode outputCode,
-                  const TCodeTable& table) {
+// Stores one character in the output code at d, or with d null only checks it; returns the bytes
+// it takes, 0 when the code can't hold it.
+std::size_t PutCharacter(unsigned char* d, TInternalChar ch, TOutputCode outputCode,
+                         const TCodeTable& table) {
+  unsigned char scratch[4];
+  unsigned char* const at = d != nullptr ? d : scratch;
   if (outputCode == TOutputCode::Utf8) {
     const char32_t c = Decode(table, ch.code);
-    if (c == kNoCharacter) {
-      return false;
-    }
-    if (out != nullptr) {
-      AppendUtf8(*out, c);
-    }
-    return true;
+    return c == kNoCharacter ? 0 : utf8::Encode(c, at);
   }
   const std::uint16_t code = SjisCode(table, ch.code);
   if (code == kNoCode) {
-    return false;
+    return 0;
   }
   if (outputCode == TOutputCode::ShiftJis) {
-    if (out != nullptr) {
-      AppendCode(*out, code);
-    }
-    return true;
+    return PutCode(at, code);
   }
   // EUC-JP: JIS X 0208 pairs and half-width katakana; bytes that are no character stay.
   if (code >= 0x100) {
     const unsigned lead = code >> 8;
     if (lead >= 0xF0) {
-      return false; // user-defined and IBM rows: no place in EUC-JP
+      return 0; // user-defined and IBM rows: no place in EUC-JP
     }
     const TJisCode jis = JisOfSjis(static_cast<unsigned char>(lead), code & 0xFF);
-    if (out != nullptr) {
-      AppendCode(*out, jis.row != 0
+    return PutCode(at, jis.row != 0
                            ? static_cast<std::uint16_t>((jis.row | 0x80) << 8 | (jis.cell | 0x80))
                            : code);
-    }
-    return true;
   }
-  if (out != nullptr) {
-    if (code >= 0xA1 && code <= 0xDF) {
-      *out += '\x8E';
-    }
-    *out += static_cast<char>(code);
+  if (code >= 0xA1 && code <= 0xDF) {
+    at[0] = 0x8E;
+    at[1] = static_cast<unsigned char>(code);
+    return 2;
   }
-  return true;
+  at[0] = static_cast<unsigned char>(code);
+  return 1;
 }
 
 // The length of a UTF-8 character from its first byte's top four bits, as one shift of a table
@@ -119,7 +113,13 @@ inline std::size_t Utf8Length(std::uint32_t packed) {
 // goes on with the next character before the lookup is done instead of waiting for its length.
 // False, storing nothing, for a code that is no character.
 inline bool PutPacked(std::uint32_t packed, unsigned char*& d) {
-  std::memcpy(d, &packed, 4); // little-endian: the first byte first
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(d, &packed, 4); // the first byte first
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      d[i] = static_cast<unsigned char>(packed >> (8 * i));
+    }
+  }
   if ((packed & 0xF0) == 0xE0) [[likely]] {
     d += 3;
     return true;
@@ -131,81 +131,127 @@ inline bool PutPacked(std::uint32_t packed, unsigned char*& d) {
   return true;
 }
 
-// An internal text appended as UTF-8 through the table's UTF-8 forms, a chunk at a time through a
-// buffer on the stack: runs of ASCII 16 bytes at a time, other characters one lookup each.
-// Returns the offset of the first code that is no character (npos when none); what came before
-// it is appended.
-std::size_t AppendAsUtf8(std::string& out, std::string_view internal, const TCodeTable& table) {
-  constexpr std::size_t kChunk = 1024; // bytes of the internal text
-  // A chunk's last step may take 15 bytes past it; no byte becomes more than three (half-width
-  // katakana), and a step may store 16 bytes.
-  unsigned char buffer[3 * (kChunk + 16) + 16];
-  const unsigned char* const p = Bytes(internal.data());
-  const unsigned char* const end = p + internal.size();
-  const unsigned char* q = p;
+// Copies the ASCII bytes that start the 8 or 4 bytes at q (as many as `left` allows) to d,
+// storing the whole word; returns how many there were (0 when fewer than 4 bytes are left).
+inline std::size_t AsciiInWord(const unsigned char* q, std::size_t left, unsigned char* d) {
+  if constexpr (std::endian::native != std::endian::little) {
+    return 0;
+  }
+  if (left >= 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, q, 8);
+    std::memcpy(d, &word, 8);
+    const std::uint64_t high = word & 0x8080808080808080ULL;
+    return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+  }
+  if (left >= 4) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, q, 4);
+    std::memcpy(d, &word, 4);
+    const std::uint32_t high = word & 0x80808080U;
+    return high == 0 ? 4 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+  }
+  return 0;
+}
+
+// Where a conversion to UTF-8 stands: the next byte to read and to write.
+struct TUtf8Cursor {
+  const unsigned char* q;
+  unsigned char* d;
+};
+
+// Converts an internal text (up to `end`) to UTF-8 at c.d, through the table's UTF-8 forms: runs of
+// ASCII 16 bytes at a time, other characters one lookup each. Stops early at a code that is no
+// character, with c.q at it. Stores at most 16 bytes past what it writes.
+// The table is held in a local: stores through `d` may alias anything, and would otherwise
+// make the compiler fetch it again after each character.
+inline void ConvertToUtf8(TUtf8Cursor& c, const unsigned char* end, const TCodeTable& table) {
+  const std::uint32_t* const utf8 = table.Utf8Table();
   const bool asciiRuns = table.KeepsAscii();
+  const unsigned char* q = c.q;
+  unsigned char* d = c.d;
   while (q < end) {
-    const unsigned char* const chunkEnd =
-        static_cast<std::size_t>(end - q) > kChunk ? q + kChunk : end;
-    unsigned char* d = buffer;
-    while (q < chunkEnd) {
-      if (*q < 0x80 && asciiRuns) {
-        if (end - q < 16) {
-          *d++ = *q++;
-          continue;
-        }
+    if (*q < 0x80 && asciiRuns) {
+      const auto left = static_cast<std::size_t>(end - q);
+      if (left >= 16) {
         const std::size_t ascii = utf8::AsciiInBlock(q);
         utf8::CopyBlock(q, d);
         q += ascii;
         d += ascii;
         continue;
       }
-      const bool pair = IsLeadByte(*q) && q + 1 < end;
-      if (!PutPacked(table.Utf8(pair ? static_cast<std::uint16_t>(q[0] << 8 | q[1]) : *q), d)) {
-        out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(d - buffer));
-        return static_cast<std::size_t>(q - p);
+      // The end of a short text (a line, say) a word at a time, without reading past it.
+      if (const std::size_t ascii = AsciiInWord(q, left, d); ascii != 0) {
+        q += ascii;
+        d += ascii;
+        continue;
       }
-      q += pair ? 2 : 1;
+      *d++ = *q++;
+      continue;
     }
-    out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(d - buffer));
+    if (IsLeadByte(*q) && end - q >= 2) {
+      // A run of double-byte characters, the bulk of Japanese text, in a loop of its own.
+      do {
+        if (!PutPacked(utf8[q[0] << 8 | q[1]], d)) {
+          c = {q, d};
+          return;
+        }
+        q += 2;
+      } while (end - q >= 2 && IsLeadByte(*q));
+      continue;
+    }
+    // Half-width katakana, a lone lead byte at the end, or ASCII when ¥ or ‾ took its byte.
+    if (!PutPacked(utf8[*q], d)) {
+      break;
+    }
+    ++q;
   }
-  return std::string_view::npos;
+  c = {q, d};
 }
 
-// Appends (or, with `out` null, only checks) an internal text; see AppendInOutputCode.
-std::size_t PutText(std::string* out, std::string_view internal, TOutputCode outputCode,
-                    const TCodeTable& table) {
-  if (outputCode == TOutputCode::Utf8 && out != nullptr &&
-      std::endian::native == std::endian::little) {
-    return AppendAsUtf8(*out, internal, table);
+// Writes (or, with `out` null, only checks) an internal text in the output code; the UTF-8 of a
+// whole text goes through ConvertToUtf8.
+TWritten PutText(unsigned char* out, std::string_view internal, TOutputCode outputCode,
+                 const TCodeTable& table) {
+  const unsigned char* const p = Bytes(internal.data());
+  const unsigned char* const end = p + internal.size();
+  if (outputCode == TOutputCode::Utf8 && out != nullptr) {
+    TUtf8Cursor c{p, out};
+    ConvertToUtf8(c, end, table);
+    return {static_cast<std::size_t>(c.d - out),
+            c.q < end ? static_cast<std::size_t>(c.q - p) : std::string_view::npos};
   }
   if (outputCode == TOutputCode::ShiftJis && !table.HasJobCodes()) {
     if (out != nullptr) {
-      out->append(internal);
+      std::memcpy(out, p, internal.size());
     }
-    return std::string_view::npos;
+    return {internal.size(), std::string_view::npos};
   }
-  const unsigned char* const p = Bytes(internal.data());
-  const unsigned char* const end = p + internal.size();
   const unsigned char* q = p;
+  unsigned char* d = out;
+  std::size_t written = 0;
   // ASCII runs go as they are, unless ¥ or ‾ took an ASCII byte and UTF-8 tells them apart.
   const bool asciiRuns = outputCode != TOutputCode::Utf8 || table.KeepsAscii();
   while (q < end) {
     const std::size_t ascii = asciiRuns ? utf8::AsciiPrefix(q, end) : 0;
     if (ascii != 0) {
-      if (out != nullptr) {
-        out->append(reinterpret_cast<const char*>(q), ascii);
+      if (d != nullptr) {
+        std::memcpy(d + written, q, ascii);
       }
+      written += ascii;
       q += ascii;
       continue;
     }
     const TInternalChar ch = InternalCharAt(q, end);
-    if (!PutCharacter(out, ch, outputCode, table)) {
-      return static_cast<std::size_t>(q - p);
+    const std::size_t length =
+        PutCharacter(d != nullptr ? d + written : nullptr, ch, outputCode, table);
+    if (length == 0) {
+      return {written, static_cast<std::size_t>(q - p)};
     }
+    written += length;
     q += ch.length;
   }
-  return std::string_view::npos;
+  return {written, std::string_view::npos};
 }
 
 } // namespace
@@ -316,13 +362,22 @@ std::optional<TConversionFault> Utf16ToUtf8(std::string_view utf16, bool bigEndi
   return std::nullopt;
 }
 
+TWritten InternalToOutputCode(std::string_view internal, TOutputCode code, char* out,
+                              const TCodeTable& table) {
+  return PutText(reinterpret_cast<unsigned char*>(out), internal, code, table);
+}
+
 std::size_t AppendInOutputCode(std::string& out, std::string_view internal, TOutputCode code,
                                const TCodeTable& table) {
-  return PutText(&out, internal, code, table);
+  const std::size_t before = out.size();
+  out.resize(before + OutputCapacity(internal.size()));
+  const TWritten written = InternalToOutputCode(internal, code, out.data() + before, table);
+  out.resize(before + written.size);
+  return written.unwritableAt;
 }
 
 std::size_t FindUnwritable(std::string_view internal, TOutputCode code, const TCodeTable& table) {
-  return PutText(nullptr, internal, code, table);
+  return PutText(nullptr, internal, code, table).unwritableAt;
 }
 
 std::string CharacterAt(std::string_view internal, std::size_t offset, const TCodeTable& table) {

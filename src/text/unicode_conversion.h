@@ -48,6 +48,27 @@ TConversion Utf8ToInternal(const char* in, std::size_t size, char* out, const TC
 std::optional<TConversionFault> Utf16ToUtf8(std::string_view utf16, bool bigEndian,
                                             std::string& out);
 
+// The room InternalToOutputCode needs for an internal text of `size` bytes, in any output code:
+// no byte becomes more than three (half-width katakana in UTF-8), and the UTF-8 converter may
+// store 16 bytes past its last one.
+constexpr std::size_t OutputCapacity(std::size_t size) {
+  return 3 * size + 16;
+}
+
+// What InternalToOutputCode wrote: its bytes, and the offset in its input of the first
+// character the output code can't hold (npos when none), before which it stopped. Two words,
+// returned in registers: the writer calls it once per line.
+struct TWritten {
+  std::size_t size;
+  std::size_t unwritableAt;
+};
+
+// An internal text in the output code at `out`, which has room for OutputCapacity(size) bytes:
+// the writer's form, one call per line with no setup. Stops at a character the output code
+// can't hold (as AppendInOutputCode below).
+TWritten InternalToOutputCode(std::string_view internal, TOutputCode code, char* out,
+                              const TCodeTable& table);
+
 // Appends an internal text in the output code. Returns the offset in `internal` of the first
 // character the output code can't hold (npos when none); what came before it is appended.
 //   UTF-8: every character the table decodes; not a byte that is no CP932 character.

@@ -88,6 +88,36 @@ TEST(UnicodeConversion, RandomTextsAgreeWithIconvAndConvertInPlace) {
   }
 }
 
+// The writer converts one short line at a time, where the converter's ends of text matter: the
+// ASCII tail of each length below a block, a double-byte run cut by the end, a lone lead byte.
+TEST(UnicodeConversion, ShortLinesConvertAsIconvDoes) {
+  const TCodeTable table;
+  const std::string kana = Sjis("かなｶﾅ漢字");
+  std::vector<std::string> lines;
+  for (std::size_t ascii = 0; ascii <= 17; ++ascii) {
+    lines.push_back(std::string(ascii, 'x'));
+    lines.push_back(std::string(ascii, 'x') + kana);
+    lines.push_back(kana + std::string(ascii, 'y'));
+    lines.push_back(Sjis("ｱ") + std::string(ascii, 'z') + Sjis("あ"));
+  }
+  for (const std::string& line : lines) {
+    char out[OutputCapacity(64)];
+    const TWritten written = InternalToOutputCode(line, TOutputCode::Utf8, out, table);
+    ASSERT_EQ(written.unwritableAt, std::string::npos) << line;
+    EXPECT_EQ(std::string(out, written.size), Recode(line, "CP932", "UTF-8")) << line;
+  }
+  // A lead byte that ends the text is no character, whatever follows it in memory.
+  const std::string cut = Sjis("あい") + "\x82\xA0";
+  for (const TOutputCode code : {TOutputCode::Utf8, TOutputCode::ShiftJis}) {
+    char out[OutputCapacity(8)];
+    const TWritten written =
+        InternalToOutputCode(std::string_view(cut).substr(0, 5), code, out, table);
+    EXPECT_EQ(written.unwritableAt, code == TOutputCode::Utf8 ? 4u : std::string::npos);
+    EXPECT_EQ(std::string(out, written.size),
+              code == TOutputCode::Utf8 ? "あい" : cut.substr(0, 5));
+  }
+}
+
 TEST(UnicodeConversion, AFaultNamesItsOffsetAndCharacter) {
   const TCodeTable table;
   const struct {
