@@ -172,10 +172,15 @@ TCharCode LegacyCode(std::string_view text, const std::string& file, TCharCode c
   return checked.code != ccUndecided ? checked.code : ccShiftJis;
 }
 
-// `jisX0212`: the job's codes of JIS X 0212 characters, or nullptr for 〓.
-std::string LegacyInternal(std::string text, const std::string& file, TCharCode code, bool target,
+// Whether a text read in this code holds JIS X 0208 characters as iconv's EUC-JP means them.
+bool HasEucMeanings(TCharCode code) {
+  return FamilyOf(code) == TCodeFamily::Jis || FamilyOf(code) == TCodeFamily::Euc;
+}
+
+// A text in the code LegacyCode chose, in the internal form. `jisX0212`: the job's codes of JIS
+// X 0212 characters, or nullptr for 〓.
+std::string LegacyInternal(std::string text, TCharCode code,
                            const std::uint16_t* jisX0212 = nullptr) {
-  code = LegacyCode(text, file, code, target);
   if (FamilyOf(code) == TCodeFamily::Jis) {
     text.resize(JisToSjisInPlace(text.data(), text.size(), jisX0212));
   } else if (FamilyOf(code) == TCodeFamily::Euc) {
@@ -319,17 +324,31 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
       }
     }
   }
-  if (census.NeedsInternalTexts()) {
+  // Under UTF-8 output an EUC or JIS file's 〜 is iconv's U+301C, not CP932's U+FF5E: the
+  // legacy texts are noted for the forms they mean when one of them may be EUC or JIS.
+  bool eucMeanings = false;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    eucMeanings = eucMeanings || (keepsJisX0212_ && HasEucMeanings(codeOf(i)));
+  }
+  for (const auto& [name, code] : auxiliaryCodes_) {
+    eucMeanings = eucMeanings || (keepsJisX0212_ && HasEucMeanings(code));
+  }
+  if (census.NeedsInternalTexts() || eucMeanings) {
+    auto note = [&](std::string bytes, const std::string& file, TCharCode code, bool target) {
+      code = LegacyCode(bytes, file, code, target);
+      census.NoteInternal(LegacyInternal(std::move(bytes), code), HasEucMeanings(code));
+    };
     for (std::size_t i = 0; i < files.size(); ++i) {
       if (!IsUnicodeCode(codeOf(i))) {
-        census.NoteInternal(LegacyInternal(bytesOf(i), files[i], codeOf(i), true));
+        note(bytesOf(i), files[i], codeOf(i), true);
       }
     }
     for (const auto& [name, code] : auxiliaryCodes_) {
       if (!IsUnicodeCode(code)) {
-        census.NoteInternal(LegacyInternal(ReadWholeFile(name), name, code, false));
+        note(ReadWholeFile(name), name, code, false);
       }
     }
+    unicode = unicode || eucMeanings;
   }
   if (unicode) {
     table_ = TCodeTable(census);
@@ -347,10 +366,11 @@ TCharCode TJobTexts::AuxiliaryCode(const std::string& fileName) const {
 std::string TJobTexts::ReadAuxiliary(const std::string& fileName) const {
   const TCharCode code = AuxiliaryCode(fileName);
   if (!IsUnicodeCode(code)) {
-    std::string text =
-        LegacyInternal(ReadWholeFile(fileName), fileName, code, false, table_.JisX0212Codes());
-    if (table_.RewritesInternal()) {
-      table_.RewriteInternal(text.data(), text.size());
+    std::string bytes = ReadWholeFile(fileName);
+    const TCharCode read = LegacyCode(bytes, fileName, code, false);
+    std::string text = LegacyInternal(std::move(bytes), read, table_.JisX0212Codes());
+    if (table_.RewritesInternal(HasEucMeanings(read))) {
+      table_.RewriteInternal(text.data(), text.size(), HasEucMeanings(read));
     }
     return text;
   }

@@ -6,7 +6,9 @@
 // the auxiliary files in a Unicode code and the comment prefixes (a settings text, UTF-8). When
 // one of them holds such a character, the Shift-JIS, JIS and EUC inputs are looked at too, for
 // the user-defined and shared codes they use. When the output may be UTF-8, the JIS X 0212
-// characters of the EUC and JIS inputs are noted as well, so that they are read as themselves.
+// characters of the EUC and JIS inputs are noted as well, so that they are read as themselves,
+// and the shared codes of those inputs count for the characters iconv's EUC-JP reads them as
+// (〜 U+301C, not CP932's ～ U+FF5E), so that their UTF-8 output is what iconv gives.
 // The job's code table (text/code_table.h) is
 // settled from that census, and every input is then read through it, so that targets and
 // auxiliary files agree on every character.
@@ -54,9 +56,9 @@ public:
   // The codes EUC and JIS targets read their JIS X 0212 characters in when the output keeps them
   // (UTF-8), or nullptr: they are 〓 then.
   const std::uint16_t* JisX0212Codes() const { return table_.JisX0212Codes(); }
-  // Whether a Shift-JIS, JIS or EUC text, once in the internal form, must be rewritten to use
-  // the job's codes (RewriteInternal of the table).
-  bool RewritesInternal() const { return table_.RewritesInternal(); }
+  // Whether a Shift-JIS (or, `eucMeanings`, a JIS or EUC) text, once in the internal form, must
+  // be rewritten to use the job's codes (RewriteInternal of the table).
+  bool RewritesInternal(bool eucMeanings) const { return table_.RewritesInternal(eucMeanings); }
 
 private:
   TCharCode AuxiliaryCode(const std::string& fileName) const;

@@ -446,8 +446,8 @@ TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
   } else if (code != ccShiftJis) {
     SetStatus(kStatusConverting, 0, text.size());
   }
-  if (texts_->RewritesInternal()) {
-    texts_->Table().RewriteInternal(text.data(), text.size());
+  if (texts_->RewritesInternal(jis || euc)) {
+    texts_->Table().RewriteInternal(text.data(), text.size(), jis || euc);
   }
   return text;
 }

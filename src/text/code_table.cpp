@@ -34,6 +34,17 @@ std::size_t SlotOf(std::uint16_t code) {
       DoubleByteSlot(static_cast<unsigned char>(code >> 8), static_cast<unsigned char>(code)));
 }
 
+// The character iconv's EUC-JP reads a shared code as, when it is not CP932's; else
+// kNoCharacter.
+char32_t EucMeaning(std::uint16_t code) {
+  for (const auto& [shared, meaning] : TCp932Tables::Get().eucMeanings) {
+    if (shared == code) {
+      return meaning;
+    }
+  }
+  return kNoCharacter;
+}
+
 // The double-byte shared codes, by slot.
 const std::vector<bool>& SharedSlots() {
   static const std::vector<bool> slots = [] {
@@ -197,6 +208,9 @@ void TCodeCensus::Merge(const TCodeCensus& other) {
   for (const auto& [code, n] : other.internalShared_) {
     internalShared_[code] += n;
   }
+  for (const auto& [code, n] : other.internalEuc_) {
+    internalEuc_[code] += n;
+  }
   for (std::size_t slot = 0; slot < internalUserDefined_.size(); ++slot) {
     internalUserDefined_[slot] = internalUserDefined_[slot] || other.internalUserDefined_[slot];
   }
@@ -204,8 +218,12 @@ void TCodeCensus::Merge(const TCodeCensus& other) {
   jisX0212_ = jisX0212_ || other.jisX0212_;
 }
 
-void TCodeCensus::NoteInternal(std::string_view internal) {
+void TCodeCensus::NoteInternal(std::string_view internal, bool eucMeanings) {
   const std::vector<bool>& shared = SharedSlots();
+  // An EUC text's code that iconv reads as another character counts apart.
+  auto counts = [&](std::uint16_t code) -> std::unordered_map<std::uint16_t, std::uint64_t>& {
+    return eucMeanings && EucMeaning(code) != kNoCharacter ? internalEuc_ : internalShared_;
+  };
   WalkInternal(
       internal,
       [this](std::string_view ascii) {
@@ -222,7 +240,7 @@ void TCodeCensus::NoteInternal(std::string_view internal) {
         } else if (const int slot = DoubleByteSlot(static_cast<unsigned char>(code >> 8),
                                                    static_cast<unsigned char>(code));
                    slot != kNoSlot && shared[static_cast<std::size_t>(slot)]) {
-          ++internalShared_[code];
+          ++counts(code)[code];
         }
       });
 }
@@ -242,9 +260,9 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
     const auto found = census.unicode_.find(c);
     return found == census.unicode_.end() ? std::uint64_t{0} : found->second;
   };
-  auto internalCount = [&census](std::uint16_t code) {
-    const auto found = census.internalShared_.find(code);
-    return found == census.internalShared_.end() ? std::uint64_t{0} : found->second;
+  auto internalCount = [](const auto& counts, std::uint16_t code) {
+    const auto found = counts.find(code);
+    return found == counts.end() ? std::uint64_t{0} : found->second;
   };
   std::vector<char32_t> needing;
   for (const auto& [c, n] : census.unicode_) {
@@ -255,7 +273,8 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
   for (const TSharedCode& group : base.shared) {
     if (group.code < 0x80) {
       const int index = AsciiIndex(group.code);
-      const bool asciiUsed = census.asciiSeen_[index] || internalCount(group.code) > 0;
+      const bool asciiUsed =
+          census.asciiSeen_[index] || internalCount(census.internalShared_, group.code) > 0;
       for (const char32_t other : group.others) {
         if (count(other) == 0) {
           continue;
@@ -269,11 +288,13 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
       continue;
     }
     // The forms in use with their counts; the form CP932 decodes the code to comes first, so
-    // that it wins a tie.
+    // that it wins a tie. The code in an EUC or JIS text counts for the form it means there.
+    const char32_t eucForm = EucMeaning(group.code);
+    const std::uint64_t eucCount = internalCount(census.internalEuc_, group.code);
     std::vector<std::pair<char32_t, std::uint64_t>> forms{
-        {group.decoded, count(group.decoded) + internalCount(group.code)}};
+        {group.decoded, count(group.decoded) + internalCount(census.internalShared_, group.code)}};
     for (const char32_t other : group.others) {
-      forms.emplace_back(other, count(other));
+      forms.emplace_back(other, count(other) + (other == eucForm ? eucCount : 0));
     }
     std::erase_if(forms, [](const auto& form) { return form.second == 0; });
     if (forms.empty()) {
@@ -288,8 +309,12 @@ TCodeTable::TCodeTable(const TCodeCensus& census) : TCodeTable() {
         needing.push_back(form.first);
       }
     }
-    if (winner->first != group.decoded && internalCount(group.code) > 0) {
-      internalRewrites_.emplace_back(group.code, kNoCode); // the code is known once assigned
+    // The codes are known once assigned.
+    if (winner->first != group.decoded && internalCount(census.internalShared_, group.code) > 0) {
+      internalRewrites_.emplace_back(group.code, kNoCode);
+    }
+    if (winner->first != eucForm && eucCount > 0) {
+      eucRewrites_.emplace_back(group.code, kNoCode);
     }
   }
   Assign(std::move(needing), census);
@@ -356,6 +381,9 @@ void TCodeTable::Assign(std::vector<char32_t> characters, const TCodeCensus& cen
   for (auto& [shared, job] : internalRewrites_) {
     job = encode_[TCp932Tables::Get().Decode(shared)];
   }
+  for (auto& [shared, job] : eucRewrites_) {
+    job = encode_[EucMeaning(shared)];
+  }
 }
 
 std::uint16_t TCodeTable::EncodeAstral(char32_t codePoint) const {
@@ -373,11 +401,12 @@ std::uint16_t TCodeTable::Cp932OfJobCode(std::uint16_t jobCode) const {
   return TCp932Tables::Get().Encode(found->second);
 }
 
-void TCodeTable::RewriteInternal(char* text, std::size_t size) const {
+void TCodeTable::RewriteInternal(char* text, std::size_t size, bool eucMeanings) const {
+  const TRewrites& rewrites = Rewrites(eucMeanings);
   WalkInternal(
       {text, size}, [](std::string_view) {},
       [&](std::uint16_t code, std::size_t at) {
-        for (const auto& [shared, job] : internalRewrites_) {
+        for (const auto& [shared, job] : rewrites) {
           if (code == shared) {
             text[at] = static_cast<char>(job >> 8);
             text[at + 1] = static_cast<char>(job & 0xFF);

@@ -53,8 +53,9 @@ public:
   // before it is noted.
   std::size_t NoteUtf8(std::string_view utf8, bool ruleFile = false);
   // Notes a text in the internal form read from a Shift-JIS, JIS or EUC input: the user-defined
-  // codes it uses and how often it uses the shared codes.
-  void NoteInternal(std::string_view internal);
+  // codes it uses and how often it uses the shared codes. `eucMeanings`: the text was EUC or JIS,
+  // whose shared codes mean what iconv's EUC-JP reads them as (TCp932Tables::eucMeanings).
+  void NoteInternal(std::string_view internal, bool eucMeanings = false);
   // Notes a JIS X 0212 character of an EUC or JIS input (row and cell 0x21-0x7E, or with the
   // high bit set as in EUC), which the job reads as itself: the table gives it a code.
   void NoteJisX0212(unsigned char row, unsigned char cell);
@@ -72,6 +73,7 @@ private:
   std::array<bool, 2> asciiSeen_{};                     // '\\' and '~' in a Unicode text
   std::array<bool, 2> ruleFileSeen_{};                  // ¥ and ‾ in a rule or dictionary file
   std::unordered_map<std::uint16_t, std::uint64_t> internalShared_;
+  std::unordered_map<std::uint16_t, std::uint64_t> internalEuc_; // shared codes of EUC/JIS texts
   std::vector<bool> internalUserDefined_ = std::vector<bool>(kDoubleByteSlots);
   bool needsInternal_ = false;
   bool jisX0212_ = false; // NoteJisX0212 was called
@@ -124,13 +126,18 @@ public:
     return jisX0212_.empty() ? nullptr : jisX0212_.data();
   }
 
-  // A Shift-JIS, JIS or EUC text in the internal form holds each shared code as the character
-  // CP932 decodes it to; where that character lost the code to another form, the text must use
-  // its per-job code instead. Rewrites the text in place (never changing its length).
-  bool RewritesInternal() const { return !internalRewrites_.empty(); }
-  void RewriteInternal(char* text, std::size_t size) const;
+  // A Shift-JIS text in the internal form holds each shared code as the character CP932 decodes
+  // it to, an EUC or JIS text as the character iconv's EUC-JP decodes it to (`eucMeanings`);
+  // where that character lost the code to another form, the text must use its per-job code
+  // instead. Rewrites the text in place (never changing its length).
+  bool RewritesInternal(bool eucMeanings = false) const { return !Rewrites(eucMeanings).empty(); }
+  void RewriteInternal(char* text, std::size_t size, bool eucMeanings = false) const;
 
 private:
+  using TRewrites = std::vector<std::pair<std::uint16_t, std::uint16_t>>; // shared -> job code
+  const TRewrites& Rewrites(bool eucMeanings) const {
+    return eucMeanings ? eucRewrites_ : internalRewrites_;
+  }
   std::uint16_t EncodeAstral(char32_t codePoint) const;
   void Assign(std::vector<char32_t> characters, const TCodeCensus& census);
   void FillUtf8();
@@ -142,7 +149,8 @@ private:
   std::vector<std::uint32_t> utf8_; // by code, 65,536 entries
   std::vector<bool> isJobCode_;
   std::vector<std::pair<std::uint16_t, char32_t>> jobCodes_;
-  std::vector<std::pair<std::uint16_t, std::uint16_t>> internalRewrites_; // shared -> job code
+  TRewrites internalRewrites_; // of Shift-JIS texts
+  TRewrites eucRewrites_;      // of EUC and JIS texts
   std::vector<std::uint16_t> jisX0212_;
 };
 

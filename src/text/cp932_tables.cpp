@@ -6,7 +6,9 @@
 
 #include "text/code_conversion.h"
 #include "text/encoding.h"
+#include "text/jis_code.h"
 
+#include <algorithm>
 #include <iconv.h>
 #include <map>
 
@@ -101,6 +103,21 @@ TCp932Tables Build() {
       group.code = code;
       group.decoded = tables.Decode(code);
       group.others.push_back(codePoint);
+    }
+  }
+  TIconv eucDecoder("UTF-32LE", "EUC-JP");
+  for (unsigned row = 0x21; row <= 0x7E; ++row) {
+    for (unsigned cell = 0x21; cell <= 0x7E; ++cell) {
+      const unsigned char euc[2] = {static_cast<unsigned char>(row | 0x80),
+                                    static_cast<unsigned char>(cell | 0x80)};
+      const char32_t meaning = DecodeOne(eucDecoder, euc, sizeof euc);
+      const std::uint16_t code = SjisOfJis(row, cell);
+      const auto group = shared.find(code);
+      if (group != shared.end() && meaning != group->second.decoded &&
+          std::find(group->second.others.begin(), group->second.others.end(), meaning) !=
+              group->second.others.end()) {
+        tables.eucMeanings.emplace_back(code, meaning);
+      }
     }
   }
   for (auto& [code, group] : shared) {

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zorbe {
@@ -54,6 +55,10 @@ struct TCp932Tables {
   std::vector<char32_t> decodeSingle; // [byte] -> character, or kNoCharacter
   std::vector<char32_t> decodeDouble; // [DoubleByteSlot] -> character, or kNoCharacter
   std::vector<TSharedCode> shared;    // in code order
+  // The shared codes that iconv's EUC-JP (and ISO-2022-JP) read as one of the other characters
+  // (0x8160 as 〜 U+301C where CP932 reads ～ U+FF5E; also ‖ − ¢ £ ¬), with that character, in
+  // code order: what a JIS X 0208 character of an EUC or JIS file means in Unicode.
+  std::vector<std::pair<std::uint16_t, char32_t>> eucMeanings;
   // A bit per code point 0-0xFFFF (bit c % 64 of word c / 64), set when the character is
   // encoded, decodes back to itself and is neither shared nor user-defined: a job need not note
   // it. 8 KiB, which stays in the first-level cache while a text is looked at.

@@ -509,6 +509,49 @@ TEST_F(UnicodeJobTest, JisX0212CharactersAreKeptInUtf8Output) {
   }
 }
 
+// Six JIS X 0208 codes mean another character in iconv's EUC-JP and ISO-2022-JP than in CP932
+// (A1C1 is 〜 U+301C there, ～ U+FF5E in CP932): EUC and JIS text written as UTF-8 is what iconv
+// makes of it, sorted; Shift-JIS output stays the CP932 code.
+TEST_F(UnicodeJobTest, EucAndJisTextInUtf8OutputMeansWhatIconvReads) {
+  const char* const meanings[] = {"〜", "‖", "−", "¢", "£", "¬"};
+  const struct {
+    const char* iconvName;
+    TCharCode code;
+  } codes[] = {{"EUC-JP", ccEuc}, {"ISO-2022-JP", ccJis83}};
+  for (const char* c : meanings) {
+    const std::vector<std::string> lines = {std::string("a") + c + "b", c, std::string("漢") + c,
+                                            "z"};
+    setting.OutputCode = ocUtf8;
+    const std::string utf8Sorted = SortUtf8(Lines(lines, false, "\n"));
+    setting.OutputCode = ocShiftJis;
+    const std::string sjisSorted = SortUtf8(Lines(lines, false, "\n"));
+    for (const auto& k : codes) {
+      const std::string legacy =
+          folder.Write("legacy.txt", Recode(Lines(lines, false, "\n"), "UTF-8", k.iconvName));
+      for (const int outputCode : {ocUtf8, ocShiftJis}) {
+        setting.OutputCode = outputCode;
+        const TJobResult result = Run({{legacy, k.code}});
+        ASSERT_EQ(result.outcome, TJobOutcome::Finished) << c << " " << k.iconvName;
+        EXPECT_EQ(Output(), outputCode == ocUtf8 ? utf8Sorted : sjisSorted)
+            << c << " " << k.iconvName << " " << outputCode;
+      }
+    }
+  }
+}
+
+// An EUC 〜 and a UTF-8 ～ in one job are two characters: each comes back as itself.
+TEST_F(UnicodeJobTest, AnEucWaveDashAndAUtf8FullWidthTildeStayApart) {
+  const std::string euc = folder.Write("euc.txt", Recode("〜1\n〜2\n", "UTF-8", "EUC-JP"));
+  const std::string utf8 = folder.Write("utf8.txt", "～3\n");
+  const std::string sjis = folder.Write("sjis.txt", Sjis("～4\n"));
+  setting.OutputCode = ocAutomatic;
+  const TJobResult result = Run({{euc, ccEuc}, {utf8, ccUtf8}, {sjis, ccShiftJis}});
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  // Two of each: on the tie CP932's own form keeps 0x8160, and the wave dash takes a per-job
+  // code, which sorts after the kanji.
+  EXPECT_EQ(Output(), "～3\n～4\n〜1\n〜2\n");
+}
+
 // A deletion list in EUC or JIS names a JIS X 0212 character of a UTF-8 target: the two agree.
 TEST_F(UnicodeJobTest, AJisX0212CharacterOfAnAuxiliaryFileMatchesItsUtf8Twin) {
   for (const char* code : {"EUC-JP", "ISO-2022-JP-2"}) {
