@@ -51,7 +51,7 @@ public:
   // room for `room` bytes and returns the end of what it wrote: one call per line, with no copy
   // and no setup of its own.
   template <typename Write> void AppendLineWith(std::size_t room, Write write) {
-    char* const at = Room(room);
+    char* const at = Room(room + lineEnd_.size());
     char* const end = write(at);
     size_ = static_cast<std::size_t>(end - bytes_.get());
     EndLine();

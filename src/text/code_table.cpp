@@ -339,6 +339,7 @@ void TCodeTable::FillUtf8() {
     return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
            std::uint32_t{bytes[3]} << 24;
   };
+  keepsAscii_ = decodeSingle_['\\'] == '\\' && decodeSingle_['~'] == '~';
   utf8_.assign(0x10000, kNoUtf8);
   for (unsigned code = 0; code < 0x10000; ++code) {
     const char32_t c = code < 0x100 ? decodeSingle_[code]

@@ -107,7 +107,7 @@ public:
   const std::uint32_t* Utf8Table() const { return utf8_.data(); }
 
   // Whether every ASCII byte decodes to itself (unless ¥ or ‾ took 0x5C or 0x7E).
-  bool KeepsAscii() const { return decodeSingle_['\\'] == '\\' && decodeSingle_['~'] == '~'; }
+  bool KeepsAscii() const { return keepsAscii_; }
   bool HasJobCodes() const { return !jobCodes_.empty(); }
   bool IsJobCode(unsigned char lead, unsigned char trail) const {
     const int slot = DoubleByteSlot(lead, trail);
@@ -147,6 +147,7 @@ private:
   std::vector<char32_t> decodeSingle_;
   std::vector<char32_t> decodeDouble_;
   std::vector<std::uint32_t> utf8_; // by code, 65,536 entries
+  bool keepsAscii_ = true;
   std::vector<bool> isJobCode_;
   std::vector<std::pair<std::uint16_t, char32_t>> jobCodes_;
   TRewrites internalRewrites_; // of Shift-JIS texts

@@ -131,27 +131,38 @@ inline bool PutPacked(std::uint32_t packed, unsigned char*& d) {
   return true;
 }
 
-// Copies the ASCII bytes that start the 8 or 4 bytes at q (as many as `left` allows) to d,
-// storing the whole word; returns how many there were (0 when fewer than 4 bytes are left).
-inline std::size_t AsciiInWord(const unsigned char* q, std::size_t left, unsigned char* d) {
-  if constexpr (std::endian::native != std::endian::little) {
-    return 0;
-  }
+// Copies the last `left` bytes of a text (1-15), at q, to d when they are all ASCII, as two
+// loads and stores of 8, 4 or 1 bytes that overlap instead of a loop; returns whether they were.
+// The end of most short lines is such a tail.
+inline bool CopyAsciiTail(const unsigned char* q, std::size_t left, unsigned char* d) {
+  auto copyTwo = [&]<typename Word>(Word high) {
+    Word first = 0;
+    Word last = 0;
+    std::memcpy(&first, q, sizeof first);
+    std::memcpy(&last, q + left - sizeof last, sizeof last);
+    if (((first | last) & high) != 0) {
+      return false;
+    }
+    std::memcpy(d, &first, sizeof first);
+    std::memcpy(d + left - sizeof last, &last, sizeof last);
+    return true;
+  };
   if (left >= 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, q, 8);
-    std::memcpy(d, &word, 8);
-    const std::uint64_t high = word & 0x8080808080808080ULL;
-    return high == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+    return copyTwo(std::uint64_t{0x8080808080808080ULL});
   }
   if (left >= 4) {
-    std::uint32_t word = 0;
-    std::memcpy(&word, q, 4);
-    std::memcpy(d, &word, 4);
-    const std::uint32_t high = word & 0x80808080U;
-    return high == 0 ? 4 : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+    return copyTwo(std::uint32_t{0x80808080U});
   }
-  return 0;
+  const unsigned char a = q[0];
+  const unsigned char b = q[left / 2];
+  const unsigned char c = q[left - 1];
+  if (((a | b | c) & 0x80) != 0) {
+    return false;
+  }
+  d[0] = a;
+  d[left / 2] = b;
+  d[left - 1] = c;
+  return true;
 }
 
 // Where a conversion to UTF-8 stands: the next byte to read and to write.
@@ -180,10 +191,11 @@ inline void ConvertToUtf8(TUtf8Cursor& c, const unsigned char* end, const TCodeT
         d += ascii;
         continue;
       }
-      // The end of a short text (a line, say) a word at a time, without reading past it.
-      if (const std::size_t ascii = AsciiInWord(q, left, d); ascii != 0) {
-        q += ascii;
-        d += ascii;
+      // The end of a short text (a line, say) in one step when it is ASCII, without reading
+      // past it.
+      if (CopyAsciiTail(q, left, d)) {
+        q += left;
+        d += left;
         continue;
       }
       *d++ = *q++;
@@ -209,17 +221,24 @@ inline void ConvertToUtf8(TUtf8Cursor& c, const unsigned char* end, const TCodeT
   c = {q, d};
 }
 
-// Writes (or, with `out` null, only checks) an internal text in the output code; the UTF-8 of a
-// whole text goes through ConvertToUtf8.
+// An internal text as UTF-8 at `out`: a function of its own, small enough to be cheap to call
+// once per line.
+TWritten InternalToUtf8(unsigned char* out, std::string_view internal, const TCodeTable& table) {
+  const unsigned char* const p = Bytes(internal.data());
+  const unsigned char* const end = p + internal.size();
+  TUtf8Cursor c{p, out};
+  ConvertToUtf8(c, end, table);
+  return {static_cast<std::size_t>(c.d - out),
+          c.q < end ? static_cast<std::size_t>(c.q - p) : std::string_view::npos};
+}
+
+// Writes (or, with `out` null, only checks) an internal text in the output code.
 TWritten PutText(unsigned char* out, std::string_view internal, TOutputCode outputCode,
                  const TCodeTable& table) {
   const unsigned char* const p = Bytes(internal.data());
   const unsigned char* const end = p + internal.size();
   if (outputCode == TOutputCode::Utf8 && out != nullptr) {
-    TUtf8Cursor c{p, out};
-    ConvertToUtf8(c, end, table);
-    return {static_cast<std::size_t>(c.d - out),
-            c.q < end ? static_cast<std::size_t>(c.q - p) : std::string_view::npos};
+    return InternalToUtf8(out, internal, table);
   }
   if (outputCode == TOutputCode::ShiftJis && !table.HasJobCodes()) {
     if (out != nullptr) {
@@ -364,6 +383,9 @@ std::optional<TConversionFault> Utf16ToUtf8(std::string_view utf16, bool bigEndi
 
 TWritten InternalToOutputCode(std::string_view internal, TOutputCode code, char* out,
                               const TCodeTable& table) {
+  if (code == TOutputCode::Utf8) {
+    return InternalToUtf8(reinterpret_cast<unsigned char*>(out), internal, table);
+  }
   return PutText(reinterpret_cast<unsigned char*>(out), internal, code, table);
 }
 
