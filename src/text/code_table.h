@@ -9,7 +9,9 @@
 // - characters CP932 can't hold at all (𠮷, é, emoji);
 // - a shared code (0x8160 is reached from 〜 U+301C and ～ U+FF5E, see cp932_tables.h) decodes
 //   to the form the job's inputs use; only when a job holds more than one form of it does the
-//   rarer form get a per-job code (on a tie, the form CP932 decodes it to keeps the code);
+//   rarer form get a per-job code (on a tie, the form CP932 decodes it to keeps the code). A
+//   Shift-JIS input uses the form CP932 decodes the code to; an EUC or JIS input, when the
+//   census is told so, the form iconv's EUC-JP decodes it to (0x8160 as 〜 U+301C);
 // - the ASCII backslash and tilde always keep 0x5C and 0x7E, the bytes the rule syntax is made
 //   of; ¥ and ‾ share them only when the job has no backslash (tilde) and no replacement or
 //   dictionary file names ¥ (‾), where it would read as an escape.
