@@ -149,14 +149,20 @@ void TOutputRun::Grow(std::size_t room) {
 }
 
 void TOutputRun::WriteTo(TAtomicFile& out) const {
+  // A run that holds nothing has no buffer yet: nothing of it is written.
+  auto write = [&out](std::string_view bytes) {
+    if (!bytes.empty()) {
+      out.Write(bytes);
+    }
+  };
   const std::string_view buffer(bytes_.get(), size_);
   std::size_t done = 0;
   for (const auto& [at, line] : direct_) {
-    out.Write(buffer.substr(done, at - done));
-    out.Write(line);
+    write(buffer.substr(done, at - done));
+    write(line);
     done = at;
   }
-  out.Write(buffer.substr(done));
+  write(buffer.substr(done));
 }
 
 std::size_t WriteInRuns(TAtomicFile& out, std::size_t count, std::string_view lineEnd,

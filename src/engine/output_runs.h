@@ -84,7 +84,7 @@ private:
   // Where `room` more bytes can be written after the buffer's bytes. The buffer is never filled
   // with zeros first: only what a line writes is ever read.
   char* Room(std::size_t room) {
-    if (room > capacity_ - size_) {
+    if (room > capacity_ - size_ || bytes_ == nullptr) {
       Grow(room);
     }
     return bytes_.get() + size_;
