@@ -7,7 +7,9 @@
 #include "platform/file_system.h"
 #include "text/code_check.h"
 #include "text/code_conversion.h"
+#include "text/jis_code.h"
 #include "text/unicode_conversion.h"
+#include "text/utf8_decode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -177,6 +179,49 @@ bool HasEucMeanings(TCharCode code) {
   return FamilyOf(code) == TCodeFamily::Jis || FamilyOf(code) == TCodeFamily::Euc;
 }
 
+// Whether an EUC or JIS file's bytes may hold a code that iconv's EUC-JP reads as another
+// character than CP932 (TCp932Tables::eucMeanings): a walk over the EUC characters as the
+// converter takes them, so that the usual file, which holds none, is not converted twice. JIS
+// text is always looked at.
+bool MayHoldEucMeanings(std::string_view bytes, TCharCode code) {
+  if (FamilyOf(code) != TCodeFamily::Euc) {
+    return true;
+  }
+  static const std::vector<bool> pairs = [] {
+    std::vector<bool> marked(0x10000);
+    for (const auto& [shared, meaning] : TCp932Tables::Get().eucMeanings) {
+      const TJisCode jis = JisOfSjis(static_cast<unsigned char>(shared >> 8),
+                                     static_cast<unsigned char>(shared & 0xFF));
+      marked[(jis.row | 0x80) << 8 | (jis.cell | 0x80)] = true;
+    }
+    return marked;
+  }();
+  const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  auto isEuc = [](unsigned char c) { return c >= 0xA1 && c <= 0xFE; };
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      i += utf8::AsciiPrefix(p + i, p + n);
+      continue;
+    }
+    const unsigned char next = i + 1 < n ? p[i + 1] : 0;
+    if (isEuc(b) && isEuc(next)) {
+      if (pairs[b << 8 | next]) {
+        return true;
+      }
+      i += 2;
+    } else if (b == 0x8E && next >= 0xA1 && next <= 0xDF) {
+      i += 2;
+    } else if (b == 0x8F && isEuc(next) && i + 2 < n && isEuc(p[i + 2])) {
+      i += 3;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
 // A text in the code LegacyCode chose, in the internal form. `jisX0212`: the job's codes of JIS
 // X 0212 characters, or nullptr for 〓.
 std::string LegacyInternal(std::string text, TCharCode code,
@@ -325,13 +370,16 @@ TJobTexts::TJobTexts(const std::vector<std::string>& files, const std::vector<TC
     }
   }
   // Under UTF-8 output an EUC or JIS file's 〜 is iconv's U+301C, not CP932's U+FF5E: the
-  // legacy texts are noted for the forms they mean when one of them may be EUC or JIS.
+  // legacy texts are noted for the forms they mean when an EUC or JIS one may hold such a code.
   bool eucMeanings = false;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    eucMeanings = eucMeanings || (keepsJisX0212_ && HasEucMeanings(codeOf(i)));
-  }
-  for (const auto& [name, code] : auxiliaryCodes_) {
-    eucMeanings = eucMeanings || (keepsJisX0212_ && HasEucMeanings(code));
+  if (keepsJisX0212_) {
+    for (std::size_t i = 0; i < files.size() && !eucMeanings; ++i) {
+      eucMeanings = HasEucMeanings(codeOf(i)) && MayHoldEucMeanings(bytesOf(i), codeOf(i));
+    }
+    for (const auto& [name, code] : auxiliaryCodes_) {
+      eucMeanings =
+          eucMeanings || (HasEucMeanings(code) && MayHoldEucMeanings(ReadWholeFile(name), code));
+    }
   }
   if (census.NeedsInternalTexts() || eucMeanings) {
     auto note = [&](std::string bytes, const std::string& file, TCharCode code, bool target) {
