@@ -539,6 +539,18 @@ TEST_F(UnicodeJobTest, EucAndJisTextInUtf8OutputMeansWhatIconvReads) {
   }
 }
 
+// The job looks for those codes character by character: after half-width katakana (two bytes
+// in EUC) and a JIS X 0212 character (three) as well; 纊 is one that Shift-JIS holds too.
+TEST_F(UnicodeJobTest, AnEucWaveDashIsFoundAfterEveryKindOfCharacter) {
+  setting.OutputCode = ocUtf8;
+  for (const char* before : {"ｱ", "纊", "ō", "漢", "a", ""}) {
+    const std::string line = std::string(before) + "〜\n";
+    const std::string euc = folder.Write("euc.txt", Recode(line, "UTF-8", "EUC-JP"));
+    ASSERT_EQ(Run({{euc, ccEuc}}).outcome, TJobOutcome::Finished) << before;
+    EXPECT_EQ(Output(), line) << before;
+  }
+}
+
 // An EUC 〜 and a UTF-8 ～ in one job are two characters: each comes back as itself.
 TEST_F(UnicodeJobTest, AnEucWaveDashAndAUtf8FullWidthTildeStayApart) {
   const std::string euc = folder.Write("euc.txt", Recode("〜1\n〜2\n", "UTF-8", "EUC-JP"));
