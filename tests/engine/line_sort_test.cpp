@@ -247,6 +247,25 @@ TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
   }
 }
 
+// More lines equal but for case than the lean sort keeps places for: the list is made again and
+// sorted the fast way.
+TEST(SortClassLists, LeanExactSortOfAVeryLargeGroupOfCaseVariants) {
+  std::mt19937 random(41);
+  std::vector<std::string> lines = RandomLines(random, 3000);
+  for (int n = 0; n < 70000; ++n) {
+    lines.push_back(random() % 2 == 0 ? "ab" : (random() % 2 == 0 ? "Ab" : "aB"));
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  for (int direction : {0, 1}) {
+    TTextSpace space;
+    TLineList<TNarrowRef> refs = Store(space, lines);
+    const TClassSortOptions options{ClassWriteOrder(""),    false, direction, true, nullptr,
+                                    TExactSortMemory::kLean};
+    SortClassLists(refs, space, options);
+    ASSERT_EQ(Texts(space, refs), Expected(lines, options)) << "direction " << direction;
+  }
+}
+
 TEST(SortClassLists, LongLinesAndLongSharedPrefixes) {
   TTextSpace space;
   const std::string prefix(100000, 'x');
