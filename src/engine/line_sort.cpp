@@ -872,8 +872,11 @@ template <typename Visit> void ForEachLinkedGroup(const TFoldedGroups& groups, V
 
 // Turns a permutation of 0 to count - 1 into its inverse where it stands: values[values[p]]
 // becomes p. The values go to buckets of 512 by their high bits, each carrying the place it came
-// from in the bits its bucket makes redundant (so every value must leave 9 bits free), following
-// the cycles of the move through one cursor per bucket; then each bucket is inverted on its own.
+// from in the bits its bucket makes redundant (so every value must leave 9 bits free); then each
+// bucket is inverted on its own. The move follows the cycles of the permutation: a chain takes a
+// slot of a bucket (its hole) and the value there in hand, puts the value in hand at the next
+// free slot of the value's bucket and takes the one found there, until a value of its hole's
+// bucket comes. Many chains take turns, so that the memory waits of one overlap with the others'.
 template <typename Ref> void InvertInPlace(Ref* values, std::size_t count) {
   constexpr int kBucketBits = 9;
   constexpr std::size_t kBucket = std::size_t{1} << kBucketBits;
@@ -881,27 +884,67 @@ template <typename Ref> void InvertInPlace(Ref* values, std::size_t count) {
   auto carried = [](std::size_t from, std::size_t value) {
     return static_cast<Ref>(from << kBucketBits | (value & (kBucket - 1)));
   };
-  // Before next[b] in bucket b, the values are in place and carry where they came from; from it
-  // on, the values have not moved.
+  auto endOf = [&](std::size_t bucket) { return std::min(count, (bucket + 1) * kBucket); };
+  // Before next[b] in bucket b, the slots hold values that carry where they came from, or are
+  // the hole of a chain; from it on, the values have not moved.
   std::vector<std::size_t> next(buckets);
   for (std::size_t b = 0; b < buckets; ++b) {
     next[b] = b * kBucket;
   }
-  for (std::size_t b = 0; b < buckets; ++b) {
-    const std::size_t end = std::min(count, (b + 1) * kBucket);
-    while (next[b] < end) {
-      const std::size_t hole = next[b];
-      std::size_t from = hole;
-      std::size_t value = values[hole];
-      for (std::size_t to = value >> kBucketBits; to != b; to = value >> kBucketBits) {
+  struct Chain {
+    std::size_t hole;
+    std::size_t from; // where the value in hand came from
+    std::size_t value;
+  };
+  constexpr std::size_t kChains = 32;
+  std::array<Chain, kChains> chains;
+  std::size_t active = 0;
+  std::size_t scan = 0; // no bucket before it has a free slot
+  auto start = [&](Chain& chain) {
+    while (scan < buckets && next[scan] == endOf(scan)) {
+      ++scan;
+    }
+    if (scan == buckets) {
+      return false;
+    }
+    chain.hole = next[scan]++;
+    chain.from = chain.hole;
+    chain.value = values[chain.hole];
+    return true;
+  };
+  while (active < kChains && start(chains[active])) {
+    ++active;
+  }
+  while (active > 0) {
+    for (std::size_t i = 0; i < active;) {
+      Chain& chain = chains[i];
+      const std::size_t to = chain.value >> kBucketBits;
+      bool ended = true;
+      if (to == chain.hole >> kBucketBits) {
+        values[chain.hole] = carried(chain.from, chain.value);
+      } else if (next[to] < endOf(to)) {
         const std::size_t target = next[to]++;
         const std::size_t displaced = values[target];
-        values[target] = carried(from, value);
-        from = target;
-        value = displaced;
+        values[target] = carried(chain.from, chain.value);
+        chain.from = target;
+        chain.value = displaced;
+        __builtin_prefetch(&values[next[displaced >> kBucketBits]]);
+        ended = false;
+      } else {
+        // Every slot of the value's bucket is taken: one is the hole of another chain, which
+        // gets the value and goes on with this chain's hole.
+        std::size_t other = 0;
+        while (other == i || chains[other].hole >> kBucketBits != to) {
+          ++other;
+        }
+        values[chains[other].hole] = carried(chain.from, chain.value);
+        chains[other].hole = chain.hole;
       }
-      values[hole] = carried(from, value);
-      ++next[b];
+      if (ended && !start(chain)) {
+        chain = chains[--active];
+        continue;
+      }
+      ++i;
     }
   }
   auto invertBuckets = [&](std::size_t first, std::size_t last) {
