@@ -585,10 +585,14 @@ public:
                 const char* last)
       : origin_(AlignDown(runStarts.front())),
         counts_(static_cast<std::size_t>(last - origin_) / kBlock + 1),
+        wideCounts_(static_cast<std::size_t>(last - origin_) / kWideBlock + 1),
         runStarts_(std::move(runStarts)), runIndices_(std::move(runIndices)) {
     std::uint32_t ends = 0;
     for (std::size_t b = 0; b < counts_.size(); ++b) {
-      counts_[b] = ends;
+      if (b % kPerWide == 0) {
+        wideCounts_[b / kPerWide] = ends;
+      }
+      counts_[b] = static_cast<std::uint16_t>(ends - wideCounts_[b / kPerWide]);
       const char* block = origin_ + b * kBlock;
       ends += static_cast<std::uint32_t>(LineEndsIn(block, std::min(block + kBlock, last)));
     }
@@ -610,7 +614,11 @@ public:
   }
 
 private:
-  static constexpr std::size_t kBlock = 256;
+  // A count every kBlock bytes, of the line ends since the last of the counts every kWideBlock
+  // bytes (fewer than 2^16).
+  static constexpr std::size_t kBlock = 128;
+  static constexpr std::size_t kWideBlock = std::size_t{1} << 15;
+  static constexpr std::size_t kPerWide = kWideBlock / kBlock;
   static const char* AlignDown(const char* p) {
     return reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(p) & ~std::uintptr_t{15});
   }
@@ -618,11 +626,13 @@ private:
   // fewer lines than that, are used.
   std::uint32_t EndsBefore(const char* at) const {
     const std::size_t block = static_cast<std::size_t>(at - origin_) / kBlock;
-    return counts_[block] + static_cast<std::uint32_t>(LineEndsIn(origin_ + block * kBlock, at));
+    return wideCounts_[block / kPerWide] + counts_[block] +
+           static_cast<std::uint32_t>(LineEndsIn(origin_ + block * kBlock, at));
   }
 
   const char* origin_;
-  std::vector<std::uint32_t> counts_; // the line ends before each block, modulo 2^32
+  std::vector<std::uint16_t> counts_;     // the line ends before each block, less wideCounts_
+  std::vector<std::uint32_t> wideCounts_; // the line ends before each wide block, modulo 2^32
   std::vector<const char*> runStarts_;
   std::vector<std::size_t> runIndices_;
   std::vector<std::uint32_t> runEnds_; // EndsBefore of each run's first line
