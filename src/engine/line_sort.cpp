@@ -1132,7 +1132,7 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
   // two of the lines begin.
   const Ref lowest = refs[0];
   const int shift = CellShift(refs, count);
-  auto cell = [&](Ref ref) { return static_cast<std::size_t>(ref - lowest) >> shift; };
+  auto cell = [lowest, shift](Ref ref) { return static_cast<std::size_t>(ref - lowest) >> shift; };
   TRankBits offsets(cell(refs[count - 1]) + 1);
   for (std::size_t k = 0; k < count; ++k) {
     offsets.Set(cell(refs[k]));
@@ -1150,12 +1150,14 @@ void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDi
     return;
   }
   TLineList<Ref> positions(count);
-  auto place = [&](std::size_t first, std::size_t last) {
+  // The loop's own copies of what it reads, which its stores can't be taken to change.
+  auto place = [&, cell, refs](std::size_t first, std::size_t last) {
+    Ref* const to = positions.data();
     for (std::size_t k = first; k < last; ++k) {
       if (k + 16 < last) {
         offsets.Prefetch(cell(refs[k + 16]));
       }
-      positions[offsets.Rank(cell(refs[k]))] = static_cast<Ref>(k);
+      to[offsets.Rank(cell(refs[k]))] = static_cast<Ref>(k);
     }
   };
   if (count > ThreadThreshold(count)) {
