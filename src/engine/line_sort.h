@@ -11,7 +11,9 @@
 // the quicksort runs on the lines' positions in that order, whose groups of equal lines give
 // exactly the results of the folded compare without reading a line; its independent parts are
 // spread over both cores (which gives the same result as doing them one after another), and a
-// part that holds no two lines equal but for case is put in place without comparisons.
+// part that holds no two lines equal but for case is put in place without comparisons. Where
+// memory is short, the positions take the place of the lines' references and the folded order is
+// made twice (see TExactSortMemory).
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
@@ -25,12 +27,20 @@
 
 namespace zorbe {
 
+// How the exact sort of Distinction may use memory. The fast way holds a second list as large as
+// the lines' list while it runs; the lean way holds only a few bits a line beside it, for about
+// twice the time (and only for a list of a few runs of lines that follow each other in the space,
+// as a job's are when classes are off; any other list is sorted the fast way). By default the
+// lean way is taken where the second list would take more than half of the available memory.
+enum class TExactSortMemory { kAsAvailable, kFast, kLean };
+
 struct TClassSortOptions {
   std::array<int, kClassCount> writeOrder; // the classes in the order they are written
   bool charTypeOrder = true;               // off: every line is class 1
   int sortDirection = 0;                   // 1 descending, anything else ascending
   bool distinction = false;                // compare with letter case folded
   const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
+  TExactSortMemory exactMemory = TExactSortMemory::kAsAvailable;
 };
 
 // The write position (0 to 10) of each class (1 to 11).

@@ -9,6 +9,7 @@
 #include <numeric>
 #include <random>
 #include <thread>
+#include <tuple>
 
 namespace zorbe {
 namespace {
@@ -91,9 +92,15 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
   for (std::size_t count : {0, 1, 2, 31, 33, 500, 40000}) {
     for (bool classes : {false, true}) {
       for (int direction : {0, 1}) {
-        for (bool distinction : {false, true}) {
-          const TClassSortOptions options{count % 2 ? reversed : ClassWriteOrder(""), classes,
-                                          direction, distinction};
+        for (const auto& [distinction, memory] :
+             {std::pair{false, TExactSortMemory::kFast}, std::pair{true, TExactSortMemory::kFast},
+              std::pair{true, TExactSortMemory::kLean}}) {
+          const TClassSortOptions options{count % 2 ? reversed : ClassWriteOrder(""),
+                                          classes,
+                                          direction,
+                                          distinction,
+                                          nullptr,
+                                          memory};
           const std::vector<std::string> lines = RandomLines(random, count);
           TTextSpace space;
           TLineList<TNarrowRef> narrow = Store(space, lines);
@@ -104,7 +111,7 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
           EXPECT_EQ(Texts(space, wide), expected);
           ASSERT_EQ(Texts(space, narrow), expected)
               << "count " << count << " classes " << classes << " direction " << direction
-              << " distinction " << distinction;
+              << " distinction " << distinction << " lean " << (memory == TExactSortMemory::kLean);
         }
       }
     }
@@ -119,10 +126,14 @@ TEST(SortClassLists, LargeRangesAgreeWithTheDefinition) {
   std::vector<std::string> lines = RandomLines(random, 250000);
   lines.insert(lines.end(), 50000, "\x82\xA0same line");
   std::shuffle(lines.begin(), lines.end(), random);
-  for (const auto& [classes, distinction] :
-       {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+  for (const auto& [classes, distinction, memory] :
+       {std::tuple{false, false, TExactSortMemory::kFast},
+        std::tuple{true, false, TExactSortMemory::kFast},
+        std::tuple{false, true, TExactSortMemory::kFast},
+        std::tuple{false, true, TExactSortMemory::kLean}}) {
     for (int direction : {0, 1}) {
-      const TClassSortOptions options{ClassWriteOrder(""), classes, direction, distinction};
+      const TClassSortOptions options{ClassWriteOrder(""), classes, direction,
+                                      distinction,         nullptr, memory};
       TTextSpace space;
       TLineList<TNarrowRef> refs = Store(space, lines);
       SortClassLists(refs, space, options);
@@ -161,7 +172,9 @@ TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
   for (std::size_t count : {3000, 70000}) {
     const std::vector<std::string> stored = FewCaseVariants(random, count);
     for (bool listedAsStored : {true, false}) {
-      for (int direction : {0, 1}) {
+      for (const auto& [direction, memory] :
+           {std::pair{0, TExactSortMemory::kFast}, std::pair{1, TExactSortMemory::kFast},
+            std::pair{0, TExactSortMemory::kLean}, std::pair{1, TExactSortMemory::kLean}}) {
         TTextSpace space;
         const TLineList<TNarrowRef> storedRefs = Store(space, stored);
         std::vector<std::size_t> order(stored.size());
@@ -175,13 +188,81 @@ TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
           lines.push_back(stored[i]);
           refs.push_back(storedRefs[i]);
         }
-        const TClassSortOptions options{ClassWriteOrder(""), direction == 0, direction, true};
+        const TClassSortOptions options{
+            ClassWriteOrder(""), direction == 0, direction, true, nullptr, memory};
         SortClassLists(refs, space, options);
         ASSERT_EQ(Texts(space, refs), Expected(lines, options))
             << "count " << count << " listed as stored " << listedAsStored << " direction "
             << direction;
       }
     }
+  }
+}
+
+// Lines listed as a job lists them: in texts with LF, CR or CR LF after each line, one text per
+// run of `runLength` lines, and a line that is not listed between the texts.
+TLineList<TNarrowRef> StoreInRuns(TTextSpace& space, const std::vector<std::string>& lines,
+                                  std::size_t runLength, std::mt19937& random) {
+  static const std::string ends[] = {"\n", "\r", "\r\n"};
+  TLineList<TNarrowRef> refs;
+  for (std::size_t first = 0; first < lines.size(); first += runLength) {
+    const std::size_t last = std::min(first + runLength, lines.size());
+    std::string text;
+    std::vector<std::size_t> starts;
+    for (std::size_t k = first; k < last; ++k) {
+      starts.push_back(text.size());
+      text += lines[k];
+      // A CR before an empty line that ends in an LF would read as one CR LF.
+      const bool nextIsLf = k + 1 < last && lines[k + 1].empty();
+      text += ends[random() % (nextIsLf ? 1 : 3)];
+    }
+    text += "not listed\n";
+    char* at = space.Allocate(text.size());
+    std::copy(text.begin(), text.end(), at);
+    for (std::size_t start : starts) {
+      refs.push_back(MakeRef<TNarrowRef>(space.OffsetOf(at + start)));
+    }
+  }
+  return refs;
+}
+
+// The lean exact sort finds each line's index from the line ends before it, in every run; a list
+// of many runs is sorted the fast way. Either way the order is the quicksort's.
+TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
+  std::mt19937 random(31);
+  for (std::size_t count : {2, 700, 30000}) {
+    const std::vector<std::string> lines =
+        count < 1000 ? RandomLines(random, count) : FewCaseVariants(random, count);
+    for (std::size_t runLength : {count, count / 3 + 1, std::size_t{7}}) {
+      for (int direction : {0, 1}) {
+        TTextSpace space;
+        TLineList<TNarrowRef> refs = StoreInRuns(space, lines, runLength, random);
+        const TClassSortOptions options{ClassWriteOrder(""),    false, direction, true, nullptr,
+                                        TExactSortMemory::kLean};
+        SortClassLists(refs, space, options);
+        ASSERT_EQ(Texts(space, refs), Expected(lines, options))
+            << "count " << count << " run " << runLength << " direction " << direction;
+      }
+    }
+  }
+}
+
+// More lines equal but for case than the lean sort keeps places for: the list is made again and
+// sorted the fast way.
+TEST(SortClassLists, LeanExactSortOfAVeryLargeGroupOfCaseVariants) {
+  std::mt19937 random(41);
+  std::vector<std::string> lines = RandomLines(random, 3000);
+  for (int n = 0; n < 70000; ++n) {
+    lines.push_back(random() % 2 == 0 ? "ab" : (random() % 2 == 0 ? "Ab" : "aB"));
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  for (int direction : {0, 1}) {
+    TTextSpace space;
+    TLineList<TNarrowRef> refs = Store(space, lines);
+    const TClassSortOptions options{ClassWriteOrder(""),    false, direction, true, nullptr,
+                                    TExactSortMemory::kLean};
+    SortClassLists(refs, space, options);
+    ASSERT_EQ(Texts(space, refs), Expected(lines, options)) << "direction " << direction;
   }
 }
 
