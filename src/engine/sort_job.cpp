@@ -12,8 +12,7 @@
 #include "engine/sort_keys.h"
 #include "engine/two_threads.h"
 #include "platform/memory.h"
-#include "regex/comma_text.h"
-#include "regex/regular_expression.h"
+#include "regex/replacement_rules.h"
 #include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/unicode_conversion.h"
@@ -29,16 +28,7 @@
 namespace zorbe {
 
 void TJobControl::RequestStop() {
-  std::lock_guard guard(lock_);
   stop_.store(true);
-  if (engineCancel_ != nullptr) {
-    engineCancel_->store(true);
-  }
-}
-
-void TJobControl::SetEngineCancel(std::atomic<bool>* cancel) {
-  std::lock_guard guard(lock_);
-  engineCancel_ = cancel;
 }
 
 namespace {
@@ -47,21 +37,6 @@ namespace {
 struct EJobStopped {};
 // Unwinds the job after it has told the user why it can't go on.
 struct EJobReported {};
-
-// Publishes a replacement engine's cancel flag to the stop command for as long as it lives;
-// declared after the engine, it withdraws the flag before the engine is freed.
-class TPublishedCancel {
-public:
-  TPublishedCancel(TJobControl& control, std::atomic<bool>* cancel) : control_(control) {
-    control_.SetEngineCancel(cancel);
-  }
-  ~TPublishedCancel() { control_.SetEngineCancel(nullptr); }
-  TPublishedCancel(const TPublishedCancel&) = delete;
-  TPublishedCancel& operator=(const TPublishedCancel&) = delete;
-
-private:
-  TJobControl& control_;
-};
 
 // The setting as the job reads it: "~/" at the start of the name of a file it reads is the home
 // folder (DefaultOutputName does the same for the output folder and name).
@@ -185,7 +160,7 @@ private:
                             TPiecePlace place);
   TSpaceText ConvertCharCode(TCharCode code, TSpaceText text, const std::uint16_t* jisX0212);
   TSpaceText ReplacementPass(TSpaceText text);
-  std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
+  TReplacementRules ReplacementRules() const;
   template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
@@ -453,23 +428,23 @@ TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
 }
 
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
-// CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
-// rules are made anew for every file and released at the end of the pass, on every path.
+// CR LF, each rule applied to the result of the one before. An invalid rule is reported with its
+// line number (blank lines count) and ends the job. The rules and their dictionaries are made
+// anew for every file and released at the end of the pass, on every path.
 TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   SetStatus(kStatusReplacing);
   text = CrLfJoined(space_, text);
-  TAWKStr engine;
-  const bool synonymsExist = FileExists(setting_.SynonymDic);
-  engine.SetUseSynonymDic(synonymsExist);
-  engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
-  if (synonymsExist) {
-    engine.AddSynonymDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic)));
+  TReplacementRules rules = ReplacementRules();
+  control_.Progress().StartPhase(kStatusReplacing, rules.Size(), text.size());
+  std::string_view result;
+  try {
+    result = rules.ApplyAll(text, control_.StopFlag(), [this] { control_.Progress().Advance(1); });
+  } catch (const EReplacementRule& e) {
+    host_.ShowReplacementError(e.Line(), e.what());
+    throw EJobReported{};
+  } catch (const EGrepCancel&) {
+    throw EJobStopped{};
   }
-  if (FileExists(setting_.FuzzyCharDic)) {
-    engine.AddFuzzyCharDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic)));
-  }
-  std::string buffers[2];
-  const std::string_view result = ApplyRules(engine, text, buffers);
   if (result.data() == text.data()) {
     return text;
   }
@@ -480,39 +455,19 @@ TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   return space_.EndText(bytes, result.size());
 }
 
-// Applies the rules in file order and returns the final text: `text` itself when no rule matched,
-// else one of the two buffers, which take turns as a rule's output. An invalid rule is reported
-// with its line number (blank lines count) and ends the job.
-std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
-                                      std::string (&buffers)[2]) {
-  const std::vector<std::string> rules =
-      SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement));
-  const TPublishedCancel published(control_, engine.CancelFlag());
-  control_.Progress().StartPhase(kStatusReplacing, rules.size(), text.size());
-  std::string_view current = text;
-  int next = 0;
-  for (std::size_t i = 0; i < rules.size(); ++i) {
-    CheckStop();
-    const std::vector<std::string> fields = SplitCommaText(rules[i]);
-    if (fields.size() < 2) {
-      continue;
-    }
-    try {
-      engine.SetRegExp(fields[0]);
-      CheckStop(); // setting the pattern cleared the cancel flag: a stop just before is seen here
-      if (engine.ReplaceAllInto(fields[1], current, buffers[next]) > 0) {
-        current = buffers[next];
-        next = 1 - next;
-      }
-    } catch (const ERegExpParser& e) {
-      host_.ShowReplacementError(static_cast<int>(i + 1), e.what());
-      throw EJobReported{};
-    } catch (const EGrepCancel&) {
-      throw EJobStopped{};
-    }
-    control_.Progress().Advance(1);
+// The rules of the replacement file with the dictionaries the setting names: the synonyms when
+// their file exists, the user's look-alike groups when theirs does.
+TReplacementRules TSortJob::ReplacementRules() const {
+  TReplacementOptions options;
+  if (FileExists(setting_.SynonymDic)) {
+    options.synonymDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
   }
-  return current;
+  if (FileExists(setting_.FuzzyCharDic)) {
+    options.fuzzyCharDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
+  }
+  options.useFuzzyCharDic = setting_.BaseFuzzyCharDicUses;
+  return TReplacementRules(SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement)),
+                           std::move(options));
 }
 
 // Filters, keys, converts and files each line of the current file's text: kept lines are

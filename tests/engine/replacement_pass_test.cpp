@@ -4,7 +4,7 @@
 
 #include "engine/job_test_support.h"
 #include "regex/regexp_error.h"
-#include "regex/regular_expression.h"
+#include "regex/replacement_rules.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -235,23 +235,12 @@ TEST_F(ReplacementPassTest, StopDuringTheRulesOfALargeTextWritesNothing) {
   EXPECT_EQ(test::ReadBytes(out), "earlier");
 }
 
-TEST(JobControlTest, StopSetsThePublishedEngineCancel) {
+TEST(JobControlTest, StopIsTheFlagTheRulesRead) {
   TJobControl control;
-  TAWKStr engine;
-  engine.SetRegExp("a");
-  control.SetEngineCancel(engine.CancelFlag());
+  TReplacementRules rules({"a,b"}, {});
+  EXPECT_EQ(rules.ApplyAll("banana", control.StopFlag()), "bbnbnb");
   control.RequestStop();
-  EXPECT_TRUE(engine.Cancel());
-  std::string text = "banana";
-  EXPECT_THROW(engine.ReplaceAll("b", text), EGrepCancel);
-  EXPECT_EQ(text, "banana");
-
-  TJobControl withdrawn;
-  TAWKStr other;
-  withdrawn.SetEngineCancel(other.CancelFlag());
-  withdrawn.SetEngineCancel(nullptr);
-  withdrawn.RequestStop();
-  EXPECT_FALSE(other.Cancel());
+  EXPECT_THROW(rules.ApplyAll("banana", control.StopFlag()), EGrepCancel);
 }
 
 } // namespace
