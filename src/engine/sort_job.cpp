@@ -24,6 +24,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 
 namespace zorbe {
 
@@ -93,7 +94,7 @@ template <typename Ref> struct TCycleLines {
 template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
   TLinePassPart(TTextSpace& space, TSpaceText partText)
       : text(partText), writer(space, partText.data()) {}
-  std::string_view text;
+  TSpaceText text;
   Ref* lines = nullptr;
   std::size_t kept = 0;      // kept lines, from lines[0] on
   std::vector<Ref> comments; // comment lines of the sorted orders
@@ -163,7 +164,7 @@ private:
   TReplacementRules ReplacementRules() const;
   template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
-  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
+  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, TSpaceText own) const;
   template <typename Ref>
   std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
@@ -508,7 +509,7 @@ template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref
 template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) const {
   std::uint64_t filed = 0;
   ForEachLine(part.text, [&](const char* data, std::size_t size) {
-    FileLine(part, {data, size});
+    FileLine(part, part.text.substr(static_cast<std::size_t>(data - part.text.data()), size));
     ReportLine(filed++);
     CheckStop();
   });
@@ -516,22 +517,21 @@ template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) co
 }
 
 // One line of the line pass. The line's bytes and its line end are this thread's own.
-template <typename Ref>
-void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
-  const char* ownedEnd = line.data() + line.size() + 1;
-  if (setting_.ReturnDel && line.empty()) {
+template <typename Ref> void TSortJob::FileLine(TLinePassPart<Ref>& part, TSpaceText own) const {
+  const char* ownedEnd = own.data() + own.size() + 1;
+  if (setting_.ReturnDel && own.empty()) {
     return;
   }
-  const bool comment = comments_.Matches(line);
+  const bool comment = comments_.Matches(own);
+  // The bytes a conversion may rewrite in place: the line in the space, or its keyed copy.
+  std::span<char> bytes(own.data(), own.size());
   if (setting_.CsvSupport && !comment) {
-    MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_,
-              part.keyedLine);
-    line = part.keyedLine;
+    MoveField(own, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_, part.keyedLine);
+    bytes = part.keyedLine;
   }
+  std::string_view line(bytes.data(), bytes.size());
   if (!line.empty() && conversions_.NeverLonger()) {
-    // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
-    char* bytes = const_cast<char*>(line.data());
-    line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
+    line = {bytes.data(), conversions_.ApplyInPlace(bytes.data(), bytes.size())};
   } else if (!line.empty() && conversions_.Any()) {
     line = conversions_.Apply(line, part.converted[0], part.converted[1]);
   }
