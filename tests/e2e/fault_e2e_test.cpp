@@ -8,10 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <set>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zorbe {
@@ -42,36 +39,14 @@ protected:
     }
     test::WriteBytes(Work("in.txt"), text);
   }
-  // Runs the program with the write gate (write_gate.cpp) until it holds a partly written
-  // output and waits at the gate, then sends it the signal and opens the gate.
+  // Sends the program the signal while it holds a partly written output.
   test::TRunResult SignalWhileWriting(int signal) {
-    const std::string gate = folder.File("gate");
-    EXPECT_EQ(::mkfifo(gate.c_str(), 0600), 0);
-    // Open for reading and writing, it never waits for the other end, and the gate's own open
-    // finds a writer.
-    const int gateEnd = ::open(gate.c_str(), O_RDWR | O_CLOEXEC);
-    EXPECT_GE(gateEnd, 0);
+    const test::TWriteGate gate(folder.File("gate"), work.string(),
+                                [signal](int pid) { ::kill(pid, signal); });
     test::TRunOptions options;
     options.input = "y\n";
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    options.environment = {
-        std::string("LD_PRELOAD=") + ZORBE_WRITE_GATE_LIBRARY, "ZORBE_WRITE_GATE=" + gate,
-        "ZORBE_WRITE_GATE_FOLDER=" + work.string(),
-        // The gate comes before the AddressSanitizer's runtime in an instrumented program.
-        std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") + ":verify_asan_link_order=0"};
-    options.whileRunning = [gateEnd, signal](int pid, const std::string& err) {
-      if (err.find("[write gate reached]") == std::string::npos) {
-        return false;
-      }
-      ::kill(pid, signal);
-      [[maybe_unused]] const ssize_t n = ::write(gateEnd, "", 1);
-      return true;
-    };
-    const test::TRunResult run =
-        test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
-    ::close(gateEnd);
-    EXPECT_NE(run.err.find("[write gate reached]"), std::string::npos) << run.err;
-    return run;
+    return test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(),
+                            gate.Options(options));
   }
 
   test::TTempFolder folder;
