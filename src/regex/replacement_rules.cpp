@@ -1,27 +1,30 @@
 #include "regex/replacement_rules.h"
 
 #include "regex/comma_text.h"
-#include "regex/regexp_error.h"
+#include "regex/regular_expression.h"
 
 #include <utility>
 
 namespace zorbe {
 
 TReplacementRules::TReplacementRules(const std::vector<std::string>& rules,
-                                     TReplacementOptions options) {
+                                     TReplacementOptions options)
+    : engine_(std::make_unique<TAWKStr>()) {
   rules_.reserve(rules.size());
   for (const std::string& rule : rules) {
     rules_.push_back(SplitCommaText(rule));
   }
-  engine_.SetUseSynonymDic(options.synonymDic.has_value());
-  engine_.SetUseFuzzyCharDic(options.useFuzzyCharDic);
+  engine_->SetUseSynonymDic(options.synonymDic.has_value());
+  engine_->SetUseFuzzyCharDic(options.useFuzzyCharDic);
   if (options.synonymDic) {
-    engine_.AddSynonymDic(std::move(*options.synonymDic));
+    engine_->AddSynonymDic(std::move(*options.synonymDic));
   }
   if (options.fuzzyCharDic) {
-    engine_.AddFuzzyCharDic(std::move(*options.fuzzyCharDic));
+    engine_->AddFuzzyCharDic(std::move(*options.fuzzyCharDic));
   }
 }
+
+TReplacementRules::~TReplacementRules() = default;
 
 std::string_view TReplacementRules::ApplyAll(std::string_view text, const std::atomic<bool>& cancel,
                                              const std::function<void()>& ruleApplied) {
@@ -36,8 +39,8 @@ std::string_view TReplacementRules::ApplyAll(std::string_view text, const std::a
       continue;
     }
     try {
-      engine_.SetRegExp(fields[0]);
-      if (engine_.ReplaceAllInto(fields[1], current, buffers_[next], cancel) > 0) {
+      engine_->SetRegExp(fields[0]);
+      if (engine_->ReplaceAllInto(fields[1], current, buffers_[next], cancel) > 0) {
         current = buffers_[next];
         next = 1 - next;
       }

@@ -12,11 +12,12 @@
 // thread while ApplyAll runs. The flag is only read, never cleared.
 
 #include "regex/dictionary.h"
-#include "regex/regular_expression.h"
+#include "regex/regexp_error.h"
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,8 @@
 #include <vector>
 
 namespace zorbe {
+
+class TAWKStr;
 
 struct TReplacementOptions {
   // Synonym groups: the synonym expansion is on exactly when there are some.
@@ -49,6 +52,7 @@ class TReplacementRules {
 public:
   // `rules`: the lines of the replacement file, in file order.
   TReplacementRules(const std::vector<std::string>& rules, TReplacementOptions options);
+  ~TReplacementRules();
   TReplacementRules(const TReplacementRules&) = delete;
   TReplacementRules& operator=(const TReplacementRules&) = delete;
 
@@ -67,7 +71,7 @@ public:
 private:
   // The comma-text fields of each rule line.
   std::vector<std::vector<std::string>> rules_;
-  TAWKStr engine_;
+  std::unique_ptr<TAWKStr> engine_;
   std::string buffers_[2];
 };
 
