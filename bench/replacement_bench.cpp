@@ -1,6 +1,6 @@
 // Micro-benchmarks of the replacement pass on the corpus named by $ZORBE_CORPUS (default
-// bench/data/corpus100.txt), the way the sort job applies a replacement file: one engine, the
-// rules in order, each ReplaceAll over the whole text that the rule before left.
+// bench/data/corpus100.txt), the way the sort job applies a replacement file: one rule set, the
+// rules in order, each over the whole text that the rule before left.
 // - BM_ReplaceAsciiRules: the 16 ASCII-only rules of bench_replace.sh, look-alike matching off
 //   (the rules that script also gives to `sed -E`);
 // - BM_ReplaceAllRules: all 20 rules (those, a kana class, a katakana class, a literal word and
@@ -8,12 +8,12 @@
 // The throughput is that of the whole rule set over the text, in corpus bytes per second.
 
 #include "platform/file_system.h"
-#include "regex/comma_text.h"
-#include "regex/regular_expression.h"
+#include "regex/replacement_rules.h"
 #include "text/encoding.h"
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -42,47 +42,33 @@ const std::vector<std::string> kJapaneseRules = {
     "あい,アイ",
 };
 
-struct TRule {
-  std::string pattern;
-  std::string replacement;
-};
-
-std::vector<TRule> Rules(bool withJapanese) {
+// The rule lines in the internal form, as the job reads them from a replacement file.
+std::vector<std::string> RuleLines(bool withJapanese) {
   std::vector<std::string> lines = kAsciiRules;
   if (withJapanese) {
     lines.insert(lines.end(), kJapaneseRules.begin(), kJapaneseRules.end());
   }
-  std::vector<TRule> rules;
-  for (const std::string& line : lines) {
-    const std::vector<std::string> fields = SplitCommaText(Utf8ToCp932(line));
-    rules.push_back({fields.at(0), fields.at(1)});
+  for (std::string& line : lines) {
+    line = Utf8ToCp932(line);
   }
-  return rules;
+  return lines;
 }
 
 void ReplaceBench(benchmark::State& state, bool withJapanese, bool lookAlike) {
   const std::string& corpus = Corpus();
-  const std::vector<TRule> rules = Rules(withJapanese);
-  std::size_t replacements = 0;
+  const std::vector<std::string> lines = RuleLines(withJapanese);
+  const std::atomic<bool> cancel{false};
+  std::size_t resultBytes = 0;
   for (auto _ : state) {
-    TAWKStr engine;
-    engine.SetUseFuzzyCharDic(lookAlike);
-    std::string buffers[2];
-    std::string_view current = corpus;
-    int next = 0;
-    for (const TRule& rule : rules) {
-      engine.SetRegExp(rule.pattern);
-      const std::size_t count = engine.ReplaceAllInto(rule.replacement, current, buffers[next]);
-      replacements += count;
-      if (count > 0) {
-        current = buffers[next];
-        next = 1 - next;
-      }
-    }
-    benchmark::DoNotOptimize(current.data());
+    TReplacementOptions options;
+    options.useFuzzyCharDic = lookAlike;
+    TReplacementRules rules(lines, std::move(options));
+    const std::string_view result = rules.ApplyAll(corpus, cancel);
+    resultBytes += result.size();
+    benchmark::DoNotOptimize(result.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus.size()));
-  state.counters["replacements"] = benchmark::Counter(static_cast<double>(replacements) /
+  state.counters["result_bytes"] = benchmark::Counter(static_cast<double>(resultBytes) /
                                                       static_cast<double>(state.iterations()));
 }
 

@@ -11,7 +11,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace zorbe {
 
@@ -39,7 +41,18 @@ public:
     phase_.store(phase, std::memory_order_relaxed);
   }
   // Job, any of its threads: `count` more units of the phase done.
-  void Advance(std::uint64_t count) { done_.fetch_add(count, std::memory_order_relaxed); }
+  void Advance(std::uint64_t count) {
+    done_.fetch_add(count, std::memory_order_relaxed);
+    if (listener_) {
+      listener_(Snapshot());
+    }
+  }
+  // Called on the job's thread after every Advance, with the progress as it then stands, so a
+  // test can act at an exact point of a job instead of after a guessed time. Set before the job
+  // starts; the line pass may call it from two threads at once.
+  void SetListener(std::function<void(const TProgressSnapshot&)> listener) {
+    listener_ = std::move(listener);
+  }
 
   TProgressSnapshot Snapshot() const {
     return {phase_.load(std::memory_order_relaxed), done_.load(std::memory_order_relaxed),
@@ -51,6 +64,7 @@ private:
   std::atomic<std::uint64_t> done_{0};
   std::atomic<std::uint64_t> total_{0};
   std::atomic<std::uint64_t> inputBytes_{0};
+  std::function<void(const TProgressSnapshot&)> listener_;
 };
 
 // How often the job's loops report the lines they have done: once per this many lines.

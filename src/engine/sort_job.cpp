@@ -12,8 +12,7 @@
 #include "engine/sort_keys.h"
 #include "engine/two_threads.h"
 #include "platform/memory.h"
-#include "regex/comma_text.h"
-#include "regex/regular_expression.h"
+#include "regex/replacement_rules.h"
 #include "text/code_conversion.h"
 #include "text/shift_jis.h"
 #include "text/unicode_conversion.h"
@@ -25,20 +24,12 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <span>
 
 namespace zorbe {
 
 void TJobControl::RequestStop() {
-  std::lock_guard guard(lock_);
   stop_.store(true);
-  if (engineCancel_ != nullptr) {
-    engineCancel_->store(true);
-  }
-}
-
-void TJobControl::SetEngineCancel(std::atomic<bool>* cancel) {
-  std::lock_guard guard(lock_);
-  engineCancel_ = cancel;
 }
 
 namespace {
@@ -47,21 +38,6 @@ namespace {
 struct EJobStopped {};
 // Unwinds the job after it has told the user why it can't go on.
 struct EJobReported {};
-
-// Publishes a replacement engine's cancel flag to the stop command for as long as it lives;
-// declared after the engine, it withdraws the flag before the engine is freed.
-class TPublishedCancel {
-public:
-  TPublishedCancel(TJobControl& control, std::atomic<bool>* cancel) : control_(control) {
-    control_.SetEngineCancel(cancel);
-  }
-  ~TPublishedCancel() { control_.SetEngineCancel(nullptr); }
-  TPublishedCancel(const TPublishedCancel&) = delete;
-  TPublishedCancel& operator=(const TPublishedCancel&) = delete;
-
-private:
-  TJobControl& control_;
-};
 
 // The setting as the job reads it: "~/" at the start of the name of a file it reads is the home
 // folder (DefaultOutputName does the same for the output folder and name).
@@ -118,7 +94,7 @@ template <typename Ref> struct TCycleLines {
 template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shared with the other
   TLinePassPart(TTextSpace& space, TSpaceText partText)
       : text(partText), writer(space, partText.data()) {}
-  std::string_view text;
+  TSpaceText text;
   Ref* lines = nullptr;
   std::size_t kept = 0;      // kept lines, from lines[0] on
   std::vector<Ref> comments; // comment lines of the sorted orders
@@ -185,10 +161,10 @@ private:
                             TPiecePlace place);
   TSpaceText ConvertCharCode(TCharCode code, TSpaceText text, const std::uint16_t* jisX0212);
   TSpaceText ReplacementPass(TSpaceText text);
-  std::string_view ApplyRules(TAWKStr& engine, std::string_view text, std::string (&buffers)[2]);
+  TReplacementRules ReplacementRules() const;
   template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
-  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, std::string_view line) const;
+  template <typename Ref> void FileLine(TLinePassPart<Ref>& part, TSpaceText own) const;
   template <typename Ref>
   std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
@@ -453,23 +429,23 @@ TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
 }
 
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
-// CR LF, each rule applied to the result of the one before. The engine, the dictionaries and the
-// rules are made anew for every file and released at the end of the pass, on every path.
+// CR LF, each rule applied to the result of the one before. An invalid rule is reported with its
+// line number (blank lines count) and ends the job. The rules and their dictionaries are made
+// anew for every file and released at the end of the pass, on every path.
 TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   SetStatus(kStatusReplacing);
   text = CrLfJoined(space_, text);
-  TAWKStr engine;
-  const bool synonymsExist = FileExists(setting_.SynonymDic);
-  engine.SetUseSynonymDic(synonymsExist);
-  engine.SetUseFuzzyCharDic(setting_.BaseFuzzyCharDicUses);
-  if (synonymsExist) {
-    engine.AddSynonymDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic)));
+  TReplacementRules rules = ReplacementRules();
+  control_.Progress().StartPhase(kStatusReplacing, rules.Size(), text.size());
+  std::string_view result;
+  try {
+    result = rules.ApplyAll(text, control_.StopFlag(), [this] { control_.Progress().Advance(1); });
+  } catch (const EReplacementRule& e) {
+    host_.ShowReplacementError(e.Line(), e.what());
+    throw EJobReported{};
+  } catch (const EGrepCancel&) {
+    throw EJobStopped{};
   }
-  if (FileExists(setting_.FuzzyCharDic)) {
-    engine.AddFuzzyCharDic(DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic)));
-  }
-  std::string buffers[2];
-  const std::string_view result = ApplyRules(engine, text, buffers);
   if (result.data() == text.data()) {
     return text;
   }
@@ -480,39 +456,19 @@ TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
   return space_.EndText(bytes, result.size());
 }
 
-// Applies the rules in file order and returns the final text: `text` itself when no rule matched,
-// else one of the two buffers, which take turns as a rule's output. An invalid rule is reported
-// with its line number (blank lines count) and ends the job.
-std::string_view TSortJob::ApplyRules(TAWKStr& engine, std::string_view text,
-                                      std::string (&buffers)[2]) {
-  const std::vector<std::string> rules =
-      SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement));
-  const TPublishedCancel published(control_, engine.CancelFlag());
-  control_.Progress().StartPhase(kStatusReplacing, rules.size(), text.size());
-  std::string_view current = text;
-  int next = 0;
-  for (std::size_t i = 0; i < rules.size(); ++i) {
-    CheckStop();
-    const std::vector<std::string> fields = SplitCommaText(rules[i]);
-    if (fields.size() < 2) {
-      continue;
-    }
-    try {
-      engine.SetRegExp(fields[0]);
-      CheckStop(); // setting the pattern cleared the cancel flag: a stop just before is seen here
-      if (engine.ReplaceAllInto(fields[1], current, buffers[next]) > 0) {
-        current = buffers[next];
-        next = 1 - next;
-      }
-    } catch (const ERegExpParser& e) {
-      host_.ShowReplacementError(static_cast<int>(i + 1), e.what());
-      throw EJobReported{};
-    } catch (const EGrepCancel&) {
-      throw EJobStopped{};
-    }
-    control_.Progress().Advance(1);
+// The rules of the replacement file with the dictionaries the setting names: the synonyms when
+// their file exists, the user's look-alike groups when theirs does.
+TReplacementRules TSortJob::ReplacementRules() const {
+  TReplacementOptions options;
+  if (FileExists(setting_.SynonymDic)) {
+    options.synonymDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
   }
-  return current;
+  if (FileExists(setting_.FuzzyCharDic)) {
+    options.fuzzyCharDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
+  }
+  options.useFuzzyCharDic = setting_.BaseFuzzyCharDicUses;
+  return TReplacementRules(SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement)),
+                           std::move(options));
 }
 
 // Filters, keys, converts and files each line of the current file's text: kept lines are
@@ -553,7 +509,7 @@ template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref
 template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) const {
   std::uint64_t filed = 0;
   ForEachLine(part.text, [&](const char* data, std::size_t size) {
-    FileLine(part, {data, size});
+    FileLine(part, part.text.substr(static_cast<std::size_t>(data - part.text.data()), size));
     ReportLine(filed++);
     CheckStop();
   });
@@ -561,22 +517,21 @@ template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) co
 }
 
 // One line of the line pass. The line's bytes and its line end are this thread's own.
-template <typename Ref>
-void TSortJob::FileLine(TLinePassPart<Ref>& part, std::string_view line) const {
-  const char* ownedEnd = line.data() + line.size() + 1;
-  if (setting_.ReturnDel && line.empty()) {
+template <typename Ref> void TSortJob::FileLine(TLinePassPart<Ref>& part, TSpaceText own) const {
+  const char* ownedEnd = own.data() + own.size() + 1;
+  if (setting_.ReturnDel && own.empty()) {
     return;
   }
-  const bool comment = comments_.Matches(line);
+  const bool comment = comments_.Matches(own);
+  // The bytes a conversion may rewrite in place: the line in the space, or its keyed copy.
+  std::span<char> bytes(own.data(), own.size());
   if (setting_.CsvSupport && !comment) {
-    MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_,
-              part.keyedLine);
-    line = part.keyedLine;
+    MoveField(own, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_, part.keyedLine);
+    bytes = part.keyedLine;
   }
+  std::string_view line(bytes.data(), bytes.size());
   if (!line.empty() && conversions_.NeverLonger()) {
-    // The bytes are the job's own (in its space, or the keyed copy), and each line's apart.
-    char* bytes = const_cast<char*>(line.data());
-    line = {bytes, conversions_.ApplyInPlace(bytes, line.size())};
+    line = {bytes.data(), conversions_.ApplyInPlace(bytes.data(), bytes.size())};
   } else if (!line.empty() && conversions_.Any()) {
     line = conversions_.Apply(line, part.converted[0], part.converted[1]);
   }

@@ -23,7 +23,6 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,16 +56,13 @@ public:
   virtual void ShowReplacementError(int lineNumber, const std::string& message) = 0;
 };
 
-// The stop request, and the running replacement engine's cancel flag. The flag is the one piece
-// of state both threads touch: the job publishes and withdraws it, and a stop sets it, under
-// one lock, so a stop never reaches an engine that is gone.
+// The stop request, set from any thread and read by the job's; the replacement rules read the
+// flag itself while they search, so a stop reaches a long search too.
 class TJobControl {
 public:
   void RequestStop();
-  // Sequentially consistent: a job that clears its engine's cancel flag and then finds no stop
-  // request knows that a stop still to come will set the flag again.
   bool StopRequested() const { return stop_.load(); }
-  void SetEngineCancel(std::atomic<bool>* cancel);
+  const std::atomic<bool>& StopFlag() const { return stop_; }
   // How far the job has come; the job writes it, anyone may read it.
   TJobProgress& Progress() { return progress_; }
   const TJobProgress& Progress() const { return progress_; }
@@ -74,8 +70,6 @@ public:
 private:
   TJobProgress progress_;
   std::atomic<bool> stop_{false};
-  std::mutex lock_;
-  std::atomic<bool>* engineCancel_ = nullptr;
 };
 
 enum class TJobOutcome { Finished, Stopped, Failed };

@@ -20,6 +20,7 @@
 // line, `(.|\r|\n)*END` over a whole file) still stops soon after it was asked to.
 
 #include "regex/dfa.h"
+#include "regex/regexp_error.h"
 
 #include <atomic>
 #include <cstddef>
@@ -30,12 +31,6 @@
 #include <string_view>
 
 namespace zorbe {
-
-// A search or a ReplaceAll that ended because its cancel flag was set.
-class EGrepCancel : public std::runtime_error {
-public:
-  EGrepCancel() : std::runtime_error("CancelRequest") {}
-};
 
 enum TMatchCORE_LineSeparator : int {
   mcls_CRLF = 0,

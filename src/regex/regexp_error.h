@@ -1,5 +1,6 @@
 #pragma once
-// The error of the regular-expression engine: a pattern that can't be compiled.
+// The errors of the regular-expression engine: a pattern that can't be compiled, and a search
+// that was cancelled.
 //
 // Every syntax error carries one of the fixed Japanese messages below (UTF-8, shown to the user
 // as they stand) and the 1-based byte position in the pattern where the scanner stood when the
@@ -21,6 +22,12 @@ public:
 
 private:
   std::uint32_t position_;
+};
+
+// A search or a replacement that ended because its cancel flag was set.
+class EGrepCancel : public std::runtime_error {
+public:
+  EGrepCancel() : std::runtime_error("CancelRequest") {}
 };
 
 namespace re_message {

@@ -99,8 +99,13 @@ std::size_t TAWKStr::ReplaceAll(std::string_view replacement, std::string& text)
 
 std::size_t TAWKStr::ReplaceAllInto(std::string_view replacement, std::string_view text,
                                     std::string& output) {
-  // The searches read Cancel too, so a long search that finds nothing can be stopped.
-  const TREMatcher matcher(Automaton(), LineSeparator(), &cancel_);
+  return ReplaceAllInto(replacement, text, output, cancel_);
+}
+
+std::size_t TAWKStr::ReplaceAllInto(std::string_view replacement, std::string_view text,
+                                    std::string& output, const std::atomic<bool>& cancel) {
+  // The searches read the flag too, so a long search that finds nothing can be stopped.
+  const TREMatcher matcher(Automaton(), LineSeparator(), &cancel);
   matcher.GoThrough(text);
   std::optional<TREMatch> match = SelectedSearch(matcher, text, 0);
   if (!match) {
@@ -112,7 +117,7 @@ std::size_t TAWKStr::ReplaceAllInto(std::string_view replacement, std::string_vi
   std::size_t rest = 0; // where the text not yet copied begins
   std::size_t count = 0;
   while (match) {
-    if (cancel_.load(std::memory_order_relaxed)) {
+    if (cancel.load(std::memory_order_relaxed)) {
       throw EGrepCancel();
     }
     output.append(text, rest, match->start - rest);

@@ -75,6 +75,10 @@ public:
   // matched; output is left alone when nothing did and undefined after an error.
   std::size_t ReplaceAllInto(std::string_view replacement, std::string_view text,
                              std::string& output);
+  // The same, reading `cancel` instead of the engine's own flag: the flag of an owner that runs
+  // many patterns under one stop request, which setting a pattern does not clear.
+  std::size_t ReplaceAllInto(std::string_view replacement, std::string_view text,
+                             std::string& output, const std::atomic<bool>& cancel);
 
 private:
   friend class TAWKStrTestPeer; // the cache and the current automaton, for tests

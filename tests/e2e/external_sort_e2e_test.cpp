@@ -86,17 +86,11 @@ TEST_F(ExternalSortE2E, AFullScratchFolderFailsAndLeavesNothing) {
 
 TEST_F(ExternalSortE2E, KilledWhileMergingLeavesNothingBehind) {
   test::WriteBytes(Work("out.txt"), "earlier");
-  test::TRunOptions options;
-  // The output is opened when the merge starts.
-  options.whileRunning = [this](int pid, const std::string&) {
-    if (test::OpenFiles(pid, folder.Path().string() + "/#").empty() &&
-        test::OpenFiles(pid, folder.Path().string() + "/.out.txt").empty()) {
-      return false;
-    }
-    ::kill(pid, SIGKILL);
-    return true;
-  };
-  const test::TRunResult run = Sort({"--memory=64K", "--temporary-directory=scratch"}, options);
+  // The output is written as the runs are merged: killed at its first write, in the merge.
+  const test::TWriteGate gate(folder.File("gate"), folder.Path().string(),
+                              [](int pid) { ::kill(pid, SIGKILL); });
+  const test::TRunResult run =
+      Sort({"--memory=64K", "--temporary-directory=scratch"}, gate.Options());
   EXPECT_EQ(run.status, 128 + SIGKILL);
   EXPECT_TRUE(test::ReadBytes(Work("out.txt")) == "earlier");
   EXPECT_TRUE(ScratchFiles().empty());

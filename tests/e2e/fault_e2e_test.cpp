@@ -39,20 +39,14 @@ protected:
     }
     test::WriteBytes(Work("in.txt"), text);
   }
-  // Runs until the program has its unnamed output file open in the work folder, then sends it
-  // the signal.
+  // Sends the program the signal while it holds a partly written output.
   test::TRunResult SignalWhileWriting(int signal) {
+    const test::TWriteGate gate(folder.File("gate"), work.string(),
+                                [signal](int pid) { ::kill(pid, signal); });
     test::TRunOptions options;
     options.input = "y\n";
-    options.whileRunning = [this, signal](int pid, const std::string&) {
-      if (test::OpenFiles(pid, work.string() + "/#").empty() &&
-          test::OpenFiles(pid, work.string() + "/.out.txt").empty()) {
-        return false;
-      }
-      ::kill(pid, signal);
-      return true;
-    };
-    return test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(), options);
+    return test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(),
+                            gate.Options(options));
   }
 
   test::TTempFolder folder;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/capability.h>
@@ -11,8 +12,10 @@
 #include <string_view>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zorbe::test {
 namespace {
@@ -131,18 +134,42 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   return result;
 }
 
-std::vector<std::string> OpenFiles(int pid, const std::string& prefix) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry :
-       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
-    std::error_code linkError;
-    const std::string target = std::filesystem::read_symlink(entry.path(), linkError).string();
-    if (!linkError && target.rfind(prefix, 0) == 0) {
-      names.push_back(target);
-    }
+TWriteGate::TWriteGate(std::string pipe, std::string outputFolder,
+                       std::function<void(int pid)> atGate)
+    : pipe_(std::move(pipe)), outputFolder_(std::move(outputFolder)), atGate_(std::move(atGate)) {
+  if (::mkfifo(pipe_.c_str(), 0600) != 0) {
+    throw std::runtime_error("mkfifo failed");
   }
-  return names;
+  // Open for reading and writing, it never waits for the other end, and the program's own open
+  // of the pipe finds a writer.
+  end_ = ::open(pipe_.c_str(), O_RDWR | O_CLOEXEC);
+  if (end_ < 0) {
+    throw std::runtime_error("the gate's pipe can't be opened");
+  }
+}
+
+TWriteGate::~TWriteGate() {
+  ::close(end_);
+  ::unlink(pipe_.c_str());
+}
+
+TRunOptions TWriteGate::Options(TRunOptions options) const {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  options.environment.insert(
+      options.environment.end(),
+      {std::string("LD_PRELOAD=") + ZORBE_WRITE_GATE_LIBRARY, "ZORBE_WRITE_GATE=" + pipe_,
+       "ZORBE_WRITE_GATE_FOLDER=" + outputFolder_,
+       // The gate comes before the AddressSanitizer's runtime in an instrumented program.
+       std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") + ":verify_asan_link_order=0"});
+  options.whileRunning = [this](int pid, const std::string& err) {
+    if (err.find("[write gate reached]") == std::string::npos) {
+      return false;
+    }
+    atGate_(pid);
+    [[maybe_unused]] const ssize_t n = ::write(end_, "", 1);
+    return true;
+  };
+  return options;
 }
 
 } // namespace zorbe::test

@@ -34,7 +34,25 @@ struct TRunOptions {
 TRunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& cwd, const TRunOptions& options = {});
 
-// The files a process has open whose names start with `prefix` (from /proc/PID/fd).
-std::vector<std::string> OpenFiles(int pid, const std::string& prefix);
+// Holds a run inside the program's first write to an unfinished output in `outputFolder` (the
+// write gate of write_gate.cpp, loaded with LD_PRELOAD): while the program waits there, with
+// part of its output written, `atGate` is called with its process id; then the program goes on.
+// The gate's named pipe is made at `pipe` and removed with the gate.
+class TWriteGate {
+public:
+  TWriteGate(std::string pipe, std::string outputFolder, std::function<void(int pid)> atGate);
+  ~TWriteGate();
+  TWriteGate(const TWriteGate&) = delete;
+  TWriteGate& operator=(const TWriteGate&) = delete;
+
+  // The options with the gate's environment and watch added.
+  TRunOptions Options(TRunOptions options = {}) const;
+
+private:
+  std::string pipe_;
+  std::string outputFolder_;
+  std::function<void(int pid)> atGate_;
+  int end_ = -1; // the test's end of the pipe
+};
 
 } // namespace zorbe::test

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,11 @@ TEST(ReplaceAllTest, CancelStopsALongSearchThatFindsNothing) {
     std::string text = c.text;
     EXPECT_THROW(engine.ReplaceAll("X", text), EGrepCancel) << c.pattern;
     EXPECT_EQ(text, c.text) << c.pattern;
+    // An owner's flag is read the same way, and the engine's own is then not consulted.
+    engine.SetRegExp(c.pattern);
+    const std::atomic<bool> outside{true};
+    std::string output;
+    EXPECT_THROW(engine.ReplaceAllInto("X", c.text, output, outside), EGrepCancel) << c.pattern;
   }
 }
 

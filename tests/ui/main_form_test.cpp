@@ -24,7 +24,9 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -340,12 +342,20 @@ TEST_F(MainFormTest, ReleasingTheWindowDuringASortStopsTheSortFirst) {
   form->AddFiles({folder.File("a.txt")});
   const std::string pipe = PipeInPlaceOf(folder.File("a.txt"));
   form->Start();
+  // The input arrives only once the release waits for the sort's end, after pressing Stop: no
+  // event is handled before that wait, so the timer fires in it. (The feeder stops waiting after
+  // a long time only so that a release that never waits fails instead of hanging.)
+  std::promise<void> releaseWaits;
+  std::future<void> waiting = releaseWaits.get_future();
+  QObject timerOwner;
+  QTimer::singleShot(0, &timerOwner, [&] { releaseWaits.set_value(); });
   std::thread feeder([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    waiting.wait_for(std::chrono::seconds(30));
     FeedPipe(pipe, "b\r\na\r\n");
   });
   form.reset();
   feeder.join();
+  EXPECT_EQ(waiting.wait_for(std::chrono::seconds(0)), std::future_status::ready);
   EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
 }
 
