@@ -134,9 +134,11 @@ public:
         positionOfClass_(PositionOfClass(options)), codes_(options.codes), equal_(equal),
         first_(first) {}
 
-  void Sort(Item* items, std::size_t count) const {
+  // With `oneThread`, all on this thread (for a caller that keeps the other core busy itself).
+  void Sort(Item* items, std::size_t count, bool oneThread = false) const {
     RunOnTwoThreads(
-        std::vector<Range>{{items, count, classes_ ? 0U : 1U, false}}, ThreadThreshold(count),
+        std::vector<Range>{{items, count, classes_ ? 0U : 1U, false}},
+        oneThread ? count : ThreadThreshold(count),
         [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
         [this](Range range) { Finish(range); });
   }
@@ -338,15 +340,16 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
 namespace line_sort_parts {
 
 template <typename Item>
-void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal) {
+void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal,
+                bool oneThread) {
   TLineRadixSort<Item, true>(space, {ClassWriteOrder(""), false, 0, true}, equal, items)
-      .Sort(items, count);
+      .Sort(items, count, oneThread);
 }
 
-template void SortFolded(TNarrowRef*, std::size_t, const TTextSpace&, TBits*);
-template void SortFolded(TWideRef*, std::size_t, const TTextSpace&, TBits*);
-template void SortFolded(TIndexedRef<TNarrowRef>*, std::size_t, const TTextSpace&, TBits*);
-template void SortFolded(TIndexedRef<TWideRef>*, std::size_t, const TTextSpace&, TBits*);
+template void SortFolded(TNarrowRef*, std::size_t, const TTextSpace&, TBits*, bool);
+template void SortFolded(TWideRef*, std::size_t, const TTextSpace&, TBits*, bool);
+template void SortFolded(TIndexedRef<TNarrowRef>*, std::size_t, const TTextSpace&, TBits*, bool);
+template void SortFolded(TIndexedRef<TWideRef>*, std::size_t, const TTextSpace&, TBits*, bool);
 
 } // namespace line_sort_parts
 

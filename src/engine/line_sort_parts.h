@@ -126,9 +126,11 @@ private:
 };
 
 // Sorts the items ascending in the folded order (see TLineRadixSort), all as one class. With
-// `equal`, sets the bit of every sorted position whose line is equal to the one before it.
+// `equal`, sets the bit of every sorted position whose line is equal to the one before it. With
+// `oneThread`, the sort stays on the calling thread.
 template <typename Item>
-void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal = nullptr);
+void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal = nullptr,
+                bool oneThread = false);
 
 // QuickSortExact with the folded compare on the lines of one class (see exact_line_order.cpp).
 template <typename Ref>
