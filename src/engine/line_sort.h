@@ -12,8 +12,8 @@
 // exactly the results of the folded compare without reading a line; its independent parts are
 // spread over both cores (which gives the same result as doing them one after another), and a
 // part that holds no two lines equal but for case is put in place without comparisons. Where
-// memory is short, the positions take the place of the lines' references and the folded order is
-// made twice (see TExactSortMemory).
+// memory is short, large parts are partitioned on the lines themselves and only small ones on
+// positions (see TExactSortMemory).
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
@@ -28,10 +28,10 @@
 namespace zorbe {
 
 // How the exact sort of Distinction may use memory. The fast way holds a second list as large as
-// the lines' list while it runs; the lean way holds only a few bits a line beside it, for about
-// twice the time (and only for a list of a few runs of lines that follow each other in the space,
-// as a job's are when classes are off; any other list is sorted the fast way). By default the
-// lean way is taken where the second list would take more than half of the available memory.
+// the lines' list while it runs; the lean way holds about a megabyte beside the list, and takes
+// somewhat longer. By default the lean way is taken where the second list would take more than
+// half of the available memory. A list that is not in the order of its lines in the space is
+// always sorted the lean way.
 enum class TExactSortMemory { kAsAvailable, kFast, kLean };
 
 struct TClassSortOptions {

@@ -226,8 +226,8 @@ TLineList<TNarrowRef> StoreInRuns(TTextSpace& space, const std::vector<std::stri
   return refs;
 }
 
-// The lean exact sort finds each line's index from the line ends before it, in every run; a list
-// of many runs is sorted the fast way. Either way the order is the quicksort's.
+// Lines listed as a job lists them, runs of lines with every line end between them: the lean
+// exact sort reads the lines themselves and gives the quicksort's order.
 TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
   std::mt19937 random(31);
   for (std::size_t count : {2, 700, 30000}) {
@@ -247,8 +247,8 @@ TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
   }
 }
 
-// More lines equal but for case than the lean sort keeps places for: the list is made again and
-// sorted the fast way.
+// More lines equal but for case than the lean sort finishes on positions at once: the group is
+// partitioned on the lines' bytes alone, their coarse keys being equal.
 TEST(SortClassLists, LeanExactSortOfAVeryLargeGroupOfCaseVariants) {
   std::mt19937 random(41);
   std::vector<std::string> lines = RandomLines(random, 3000);
