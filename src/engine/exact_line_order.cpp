@@ -13,6 +13,9 @@
 #include <bit>
 #include <functional>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zorbe::line_sort_parts {
 namespace {
@@ -298,8 +301,41 @@ public:
   }
 
   Ref KeyOf(Ref ref) const { return shift_ == 0 ? 0 : ref >> shift_; }
-  Ref OffsetOf(Ref ref) const { return shift_ == 0 ? ref : ref & ((Ref{1} << shift_) - 1); }
-  const char* LineOf(Ref ref) const { return base_ + OffsetOf(ref); }
+  // Sets bit k of `below` (`above`) where the key of refs[k] is below (above) `key`, for the
+  // first `count` references, at most 64.
+  void CompareKeys(const Ref* refs, std::size_t count, Ref key, std::uint64_t& below,
+                   std::uint64_t& above) const {
+    below = 0;
+    above = 0;
+    std::size_t k = shift_ == 0 ? count : 0; // no keys: all are equal
+#if defined(__SSE2__)
+    if constexpr (sizeof(Ref) == 4) {
+      const __m128i shift = _mm_cvtsi32_si128(shift_);
+      const __m128i pivot = _mm_set1_epi32(static_cast<int>(key)); // keys stay below 2^16
+      for (; k + 4 <= count; k += 4) {
+        const __m128i keys =
+            _mm_srl_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(refs + k)), shift);
+        below |= static_cast<std::uint64_t>(
+                     _mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(keys, pivot))))
+                 << k;
+        above |= static_cast<std::uint64_t>(
+                     _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(keys, pivot))))
+                 << k;
+      }
+    }
+#endif
+    for (; k < count; ++k) {
+      const Ref own = KeyOf(refs[k]);
+      below |= static_cast<std::uint64_t>(own < key) << k;
+      above |= static_cast<std::uint64_t>(own > key) << k;
+    }
+  }
+  Ref OffsetOf(Ref ref) const {
+    return shift_ == 0 ? ref : ref & ((Ref{1} << shift_) - 1);
+  }
+  const char* LineOf(Ref ref) const {
+    return base_ + OffsetOf(ref);
+  }
   // Takes the keys out of the references again, on this thread.
   void Remove(Ref* refs, std::size_t count) const {
     for (std::size_t k = 0; shift_ != 0 && k < count; ++k) {
@@ -349,26 +385,140 @@ template <typename Ref> struct TFoldedLines {
   };
   Value Get(std::ptrdiff_t i) const { return {keys.KeyOf(refs[i]), keys.LineOf(refs[i])}; }
   int Compare(std::ptrdiff_t i, const Value& pivot) const {
-    const Ref key = keys.KeyOf(refs[i]);
-    const int order = key != pivot.key ? (key < pivot.key ? -1 : 1)
-                                       : CompareLines<true>(keys.LineOf(refs[i]), pivot.line);
+    const int order = CompareLines<true>(keys.LineOf(refs[i]), pivot.line);
     return descending ? -order : order;
   }
   void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const { std::swap(refs[i], refs[j]); }
-  // The scans read lines far apart in the space: the one `kAhead` items on is fetched when its
-  // key doesn't decide its comparison.
-  void Prefetch(std::ptrdiff_t i, int step, const Value& pivot) const {
-    const std::ptrdiff_t at = i + step * kAhead;
-    if (at >= 0 && at < count && keys.KeyOf(refs[at]) == pivot.key) {
-      __builtin_prefetch(keys.LineOf(refs[at]));
+
+  Ref* refs;
+  const TCoarseKeys<Ref>& keys;
+  bool descending;
+};
+
+// PartitionExact on lines, with the same result, working out the order of many lines to the
+// pivot at a time. The scan up stops at a line not below the pivot, the scan down at one not
+// above it. Until the scans meet, the lines between them are where they were when the step
+// began: the orders of the lines ahead of each scan are worked out a window at a time, the lines
+// whose keys don't decide being read together. A scan that finds no stop before the other
+// scan's place goes just past it, where the lines that scan has passed or put there stop it as
+// they would stop the quicksort's scan.
+template <typename Ref> class TLinePartition {
+public:
+  explicit TLinePartition(const TFoldedLines<Ref>& lines) : lines_(lines) {}
+
+  std::pair<std::ptrdiff_t, std::ptrdiff_t> operator()(std::ptrdiff_t left, std::ptrdiff_t right) {
+    pivot_ = lines_.Get((left + right) / 2);
+    up_ = {left, left, {}};
+    down_ = {right + 1, right + 1, {}};
+    std::ptrdiff_t i = left;
+    std::ptrdiff_t j = right;
+    do {
+      i = NextUp(i, j);
+      j = NextDown(j, i);
+      if (i <= j) {
+        lines_.Swap(i, j);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    return {i, j};
+  }
+
+private:
+  static constexpr std::ptrdiff_t kWindow = 256;
+  // The stops among the lines [first, end), a bit each.
+  struct Window {
+    std::ptrdiff_t first;
+    std::ptrdiff_t end;
+    std::array<std::uint64_t, kWindow / 64> stops;
+    void Set(std::ptrdiff_t p) {
+      stops[(p - first) / 64] |= std::uint64_t{1} << ((p - first) % 64);
+    }
+  };
+
+  // Marks the lines [first, end) at which the scan up (`up`) or down stops.
+  void Fill(Window& window, std::ptrdiff_t first, std::ptrdiff_t end, bool up) {
+    window = {first, end, {}};
+    for (std::ptrdiff_t word = 0; first + word * 64 < end; ++word) {
+      const std::ptrdiff_t from = first + word * 64;
+      const auto count = static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - from, 64));
+      std::uint64_t below = 0;
+      std::uint64_t above = 0;
+      lines_.keys.CompareKeys(lines_.refs + from, count, pivot_.key, below, above);
+      if (lines_.descending) {
+        std::swap(below, above);
+      }
+      const std::uint64_t all = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+      window.stops[word] = up ? above : below;
+      std::uint64_t undecided = all & ~(below | above);
+      for (std::uint64_t rest = undecided; rest != 0; rest &= rest - 1) {
+        __builtin_prefetch(lines_.keys.LineOf(lines_.refs[from + std::countr_zero(rest)]));
+      }
+      for (; undecided != 0; undecided &= undecided - 1) {
+        const int bit = std::countr_zero(undecided);
+        const int order = lines_.Compare(from + bit, pivot_);
+        if (up ? order >= 0 : order <= 0) {
+          window.stops[word] |= std::uint64_t{1} << bit;
+        }
+      }
     }
   }
 
-  static constexpr std::ptrdiff_t kAhead = 16;
-  Ref* refs;
-  std::ptrdiff_t count;
-  const TCoarseKeys<Ref>& keys;
-  bool descending;
+  // The first stop of the scan up from i, the lines after j being the other scan's.
+  std::ptrdiff_t NextUp(std::ptrdiff_t i, std::ptrdiff_t j) {
+    while (i <= j) {
+      if (i >= up_.end) {
+        Fill(up_, i, std::min(i + kWindow, j + 1), true);
+      }
+      const std::ptrdiff_t limit = std::min(up_.end, j + 1);
+      for (std::ptrdiff_t w = (i - up_.first) / 64; up_.first + w * 64 < limit; ++w) {
+        std::uint64_t word = up_.stops[w];
+        if (up_.first + w * 64 < i) {
+          word &= ~std::uint64_t{0} << ((i - up_.first) % 64);
+        }
+        if (word != 0) {
+          const std::ptrdiff_t p = up_.first + w * 64 + std::countr_zero(word);
+          if (p < limit) {
+            return p;
+          }
+          break;
+        }
+      }
+      i = limit;
+    }
+    return j + 1;
+  }
+
+  // The first stop of the scan down from j, the lines before i being the other scan's.
+  std::ptrdiff_t NextDown(std::ptrdiff_t j, std::ptrdiff_t i) {
+    while (j >= i) {
+      if (j < down_.first) {
+        Fill(down_, std::max(j - kWindow + 1, i), j + 1, false);
+      }
+      const std::ptrdiff_t limit = std::max(down_.first, i);
+      for (std::ptrdiff_t w = (j - down_.first) / 64; w >= 0 && down_.first + w * 64 + 63 >= limit;
+           --w) {
+        std::uint64_t word = down_.stops[w];
+        if (down_.first + w * 64 + 63 > j) {
+          word &= ~std::uint64_t{0} >> (63 - (j - down_.first) % 64);
+        }
+        if (word != 0) {
+          const std::ptrdiff_t p = down_.first + w * 64 + 63 - std::countl_zero(word);
+          if (p >= limit) {
+            return p;
+          }
+          break;
+        }
+      }
+      j = limit - 1;
+    }
+    return i - 1;
+  }
+
+  const TFoldedLines<Ref>& lines_;
+  typename TFoldedLines<Ref>::Value pivot_{};
+  Window up_{};
+  Window down_{};
 };
 
 // Ranges of QuickSortExact of at most this many lines are finished on their positions in the
@@ -378,12 +528,10 @@ constexpr std::size_t kPositionRange = std::size_t{1} << 16;
 // QuickSortExact of a range on one thread: the range's lines are sorted in the folded order
 // with their indices in the range beside them (`order`), the quicksort runs on the positions of
 // the lines in that order, and the lines are put where their positions came. Needs 3 Refs a line
-// beside the range while it runs, which the thread keeps for its next range.
+// beside the range while it runs.
 template <typename Ref>
 void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool descending) {
-  thread_local std::vector<TIndexedRef<Ref>> order;
-  thread_local std::vector<Ref> positions;
-  order.resize(count);
+  std::vector<TIndexedRef<Ref>> order(count);
   for (std::size_t i = 0; i < count; ++i) {
     order[i] = {refs[i], static_cast<Ref>(i)};
   }
@@ -400,7 +548,7 @@ void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool
   if (!groups.linked) {
     return;
   }
-  positions.resize(count);
+  std::vector<Ref> positions(count);
   for (std::size_t k = 0; k < count; ++k) {
     positions[order[k].index] = static_cast<Ref>(k);
   }
@@ -421,8 +569,12 @@ template <typename Ref>
 void SortExactByPartitions(Ref* refs, std::size_t count, const TTextSpace& space,
                            int sortDirection) {
   const bool descending = sortDirection == 1;
+  if (count <= kPositionRange) {
+    SortOnPositions(refs, count, space, descending);
+    return;
+  }
   const TCoarseKeys<Ref> keys(refs, count, space);
-  const TFoldedLines<Ref> lines{refs, static_cast<std::ptrdiff_t>(count), keys, descending};
+  const TFoldedLines<Ref> lines{refs, keys, descending};
   struct Range {
     std::ptrdiff_t left;
     std::size_t count;
@@ -431,7 +583,7 @@ void SortExactByPartitions(Ref* refs, std::size_t count, const TTextSpace& space
       std::vector<Range>{{0, count}}, kPositionRange,
       [&](Range range, std::vector<Range>& parts) {
         const std::ptrdiff_t right = range.left + static_cast<std::ptrdiff_t>(range.count) - 1;
-        const auto [i, j] = PartitionExact(lines, range.left, right);
+        const auto [i, j] = TLinePartition<Ref>(lines)(range.left, right);
         if (j > range.left) {
           parts.push_back({range.left, static_cast<std::size_t>(j - range.left + 1)});
         }

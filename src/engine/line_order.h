@@ -48,19 +48,6 @@ TLineCompare CompareFor(int sortDirection, bool distinction);
 //   void Swap(i, j),
 // so that one set of steps serves plain arrays and parallel arrays alike.
 
-// An Items may also provide
-//   void Prefetch(i, step, pivot)       called before item i is compared by the scan that moves
-//                                       by `step` (1 or -1), to fetch what it compares later.
-
-// items.Compare(i, pivot) in the scan that moves by `step`.
-template <typename Items, typename Value>
-int ScanCompare(Items& items, std::ptrdiff_t i, const Value& pivot, int step) {
-  if constexpr (requires { items.Prefetch(i, step, pivot); }) {
-    items.Prefetch(i, step, pivot);
-  }
-  return items.Compare(i, pivot);
-}
-
 // One partition step of [left, right] (left < right); returns {I, J}: [left, J] and [I, right]
 // remain to be sorted.
 template <typename Items>
@@ -70,10 +57,10 @@ std::pair<std::ptrdiff_t, std::ptrdiff_t> PartitionExact(Items& items, std::ptrd
   std::ptrdiff_t j = right;
   const auto pivot = items.Get((left + right) / 2);
   do {
-    while (ScanCompare(items, i, pivot, 1) < 0) {
+    while (items.Compare(i, pivot) < 0) {
       ++i;
     }
-    while (ScanCompare(items, j, pivot, -1) > 0) {
+    while (items.Compare(j, pivot) > 0) {
       --j;
     }
     if (i <= j) {
