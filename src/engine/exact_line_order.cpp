@@ -110,8 +110,8 @@ struct TFoldedGroups {
 
 // The groups of sorted lines, from the marks of the lines equal to the ones before them.
 // The marks become the starts of the groups (their opposite), so that they are not held twice.
-template <typename Ref>
-TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSpace& space,
+template <typename Item>
+TFoldedGroups GroupsOfSorted(const Item* sorted, std::size_t count, const TTextSpace& space,
                              TBits equal, bool oneThread = false) {
   TFoldedGroups groups{count, std::move(equal), TBits(count)};
   groups.starts.Flip(count);
@@ -120,10 +120,11 @@ TFoldedGroups GroupsOfSorted(const Ref* sorted, std::size_t count, const TTextSp
   auto check = [&](std::size_t first, std::size_t last) {
     for (std::size_t k = std::max<std::size_t>(first, 1); k < last; ++k) {
       if (k + 16 < last && !starts.Test(k + 16)) {
-        space.Prefetch(sorted[k + 15]);
-        space.Prefetch(sorted[k + 16]);
+        space.Prefetch(RefOf(sorted[k + 15]));
+        space.Prefetch(RefOf(sorted[k + 16]));
       }
-      if (!starts.Test(k) && !SameBytes(space.Base() + sorted[k - 1], space.Base() + sorted[k])) {
+      if (!starts.Test(k) &&
+          !SameBytes(space.Base() + RefOf(sorted[k - 1]), space.Base() + RefOf(sorted[k]))) {
         differs.Set(k);
       }
     }
@@ -523,12 +524,12 @@ private:
 
 // Ranges of QuickSortExact of at most this many lines are finished on their positions in the
 // folded order (SortOnPositions); larger ones are partitioned on the lines themselves.
-constexpr std::size_t kPositionRange = std::size_t{1} << 16;
+constexpr std::size_t kPositionRange = std::size_t{96} << 10;
 
 // QuickSortExact of a range on one thread: the range's lines are sorted in the folded order
 // with their indices in the range beside them (`order`), the quicksort runs on the positions of
-// the lines in that order, and the lines are put where their positions came. Needs 3 Refs a line
-// beside the range while it runs.
+// the lines in that order, held in the range itself, and the lines are put where their positions
+// came. Needs 2 Refs a line beside the range while it runs.
 template <typename Ref>
 void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool descending) {
   std::vector<TIndexedRef<Ref>> order(count);
@@ -541,23 +542,19 @@ void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool
     std::reverse(order.begin(), order.end());
     equal = Mirrored(equal, count);
   }
-  for (std::size_t k = 0; k < count; ++k) {
-    refs[k] = order[k].ref;
-  }
-  const TFoldedGroups groups = GroupsOfSorted(refs, count, space, std::move(equal), true);
-  if (!groups.linked) {
-    return;
-  }
-  std::vector<Ref> positions(count);
-  for (std::size_t k = 0; k < count; ++k) {
-    positions[order[k].index] = static_cast<Ref>(k);
-  }
-  TExactPositionSort<Ref>(positions.data(), count, groups).Sort(true);
-  for (std::size_t k = 0; k < count; ++k) {
-    order[k].ref = refs[positions[k]];
-  }
-  for (std::size_t k = 0; k < count; ++k) {
-    refs[k] = order[k].ref;
+  const TFoldedGroups groups = GroupsOfSorted(order.data(), count, space, std::move(equal), true);
+  if (groups.linked) {
+    for (std::size_t k = 0; k < count; ++k) {
+      refs[order[k].index] = static_cast<Ref>(k);
+    }
+    TExactPositionSort<Ref>(refs, count, groups).Sort(true);
+    for (std::size_t k = 0; k < count; ++k) {
+      refs[k] = order[refs[k]].ref;
+    }
+  } else {
+    for (std::size_t k = 0; k < count; ++k) {
+      refs[k] = order[k].ref;
+    }
   }
 }
 
