@@ -262,9 +262,9 @@ private:
 };
 
 // A coarse key of each line, carried in the high bits of its reference that no offset into the
-// space uses: the quantile, among the lines being sorted, of the ranks of the line's first two
-// bytes in the folded order. Lines whose keys differ compare as their keys do, so the partitions
-// of large ranges decide most comparisons without reading the lines.
+// space uses: the quantile of the ranks of the line's first two bytes in the folded order, among
+// a sample of the lines being sorted. Lines whose keys differ compare as their keys do, so the
+// partitions of large ranges decide most comparisons without reading the lines.
 template <typename Ref> class TCoarseKeys {
 public:
   // Puts the keys into the references (on both cores).
@@ -275,22 +275,20 @@ public:
       return;
     }
     shift_ = kRefBits - bits;
+    constexpr std::size_t kSample = std::size_t{1} << 16;
+    const std::size_t step = std::max<std::size_t>(count / kSample, 1);
     std::vector<std::uint32_t> counts(kPrefixes);
-    std::vector<std::uint32_t> later(kPrefixes);
-    auto tally = [&](std::vector<std::uint32_t>& into, std::size_t first, std::size_t last) {
-      for (std::size_t k = first; k < last; ++k) {
-        ++into[PrefixOf(base_ + refs[k])];
-      }
-    };
-    SplitInTwo(
-        count, [&] { tally(counts, 0, count / 2); }, [&] { tally(later, count / 2, count); });
-    // keys_[p]: the share of the lines whose prefix is below p, in 2^bits steps; it ascends
+    std::size_t sampled = 0;
+    for (std::size_t k = 0; k < count; k += step, ++sampled) {
+      ++counts[PrefixOf(base_ + refs[k])];
+    }
+    // keys_[p]: the share of the sample whose prefix is below p, in 2^bits steps; it ascends
     // with p.
     keys_.resize(kPrefixes);
     std::uint64_t below = 0;
     for (std::size_t p = 0; p < kPrefixes; ++p) {
-      keys_[p] = static_cast<std::uint16_t>((below << bits) / count);
-      below += counts[p] + later[p];
+      keys_[p] = static_cast<std::uint16_t>((below << bits) / sampled);
+      below += counts[p];
     }
     auto mark = [&](std::size_t first, std::size_t last) {
       for (std::size_t k = first; k < last; ++k) {
