@@ -28,7 +28,7 @@
 namespace zorbe {
 
 // How the exact sort of Distinction may use memory. The fast way holds a second list as large as
-// the lines' list while it runs; the lean way holds about a megabyte beside the list, and takes
+// the lines' list while it runs; the lean way holds under two megabytes beside the list, and takes
 // somewhat longer. By default the lean way is taken where the second list would take more than
 // half of the available memory. A list that is not in the order of its lines in the space is
 // always sorted the lean way.
