@@ -38,16 +38,14 @@ void BM_ReadTextLines(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadTextLines)->Unit(benchmark::kMillisecond);
 
-void SortBench(benchmark::State& state, bool classes, int direction, bool distinction,
-               TExactSortMemory memory = TExactSortMemory::kAsAvailable) {
+void SortBench(benchmark::State& state, bool classes, int direction, bool distinction) {
   TTextSpace space;
   const TLineList<TNarrowRef> input = LineRefs(space, ReadText(space, CorpusName()));
   for (auto _ : state) {
     state.PauseTiming();
     TLineList<TNarrowRef> lines = input;
     state.ResumeTiming();
-    SortClassLists(lines, space,
-                   {ClassWriteOrder(""), classes, direction, distinction, nullptr, memory});
+    SortClassLists(lines, space, {ClassWriteOrder(""), classes, direction, distinction});
     benchmark::DoNotOptimize(lines.data());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
@@ -65,19 +63,10 @@ void BM_SortFoldedExact(benchmark::State& state) {
 void BM_SortFoldedExactOneClass(benchmark::State& state) {
   SortBench(state, false, 0, true);
 }
-// The exact order of Distinction on one class, each way of using memory.
-void BM_SortFoldedExactFast(benchmark::State& state) {
-  SortBench(state, false, 0, true, TExactSortMemory::kFast);
-}
-void BM_SortFoldedExactLean(benchmark::State& state) {
-  SortBench(state, false, 0, true, TExactSortMemory::kLean);
-}
 BENCHMARK(BM_SortOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortByClassDescending)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExact)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExactOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SortFoldedExactFast)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SortFoldedExactLean)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace zorbe

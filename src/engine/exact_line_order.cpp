@@ -1,17 +1,15 @@
 // The exact order of Distinction: QuickSortExact with the folded compare, decided without
-// reading lines where it can. The fast way puts the lines in the folded order with the radix sort
-// first, then runs the quicksort on the lines' positions in that order, held in a second list,
-// placing ranges that hold no two lines of a linked group without comparisons. The lean way
-// partitions large ranges on the lines themselves (most comparisons decided by a coarse key kept
-// in the references' free bits) and finishes each small range on positions of its own.
+// reading lines where it can. Large ranges are partitioned on the lines themselves, most
+// comparisons decided by a coarse key kept in the references' free bits and the scans' stops
+// found many lines at a time. Each small range is put in the folded order by the radix sort and
+// the quicksort runs on the lines' positions in that order, placing parts that hold no two lines
+// of a linked group without comparisons.
 
 #include "engine/line_sort_parts.h"
 #include "engine/two_threads.h"
-#include "platform/memory.h"
 
 #include <algorithm>
 #include <bit>
-#include <functional>
 #include <limits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,63 +17,6 @@
 
 namespace zorbe::line_sort_parts {
 namespace {
-
-// The number of ones in a word (without a popcount instruction, what the compiler would call is
-// slower than this).
-inline int Ones(std::uint64_t x) {
-#if defined(__POPCNT__)
-  return std::popcount(x);
-#else
-  x -= (x >> 1) & 0x5555555555555555;
-  x = (x & 0x3333333333333333) + ((x >> 2) & 0x3333333333333333);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0F;
-  return static_cast<int>((x * 0x0101010101010101) >> 56);
-#endif
-}
-
-// A fixed set of bits that counts the ones before any bit in constant time: blocks of one cache
-// line, each a count of the ones in the blocks before it and 7 words of bits.
-class TRankBits {
-public:
-  explicit TRankBits(std::size_t size) : blocks_(size / kBlockBits + 1) {}
-
-  void Set(std::size_t i) {
-    blocks_[i / kBlockBits].words[i % kBlockBits / 64] |= std::uint64_t{1} << (i % 64);
-  }
-  // To be called once every bit is set, before Rank.
-  void Count() {
-    std::uint64_t ones = 0;
-    for (Block& block : blocks_) {
-      block.before = ones;
-      for (std::uint64_t word : block.words) {
-        ones += static_cast<std::uint64_t>(Ones(word));
-      }
-    }
-  }
-  // The number of ones before bit i.
-  std::size_t Rank(std::size_t i) const {
-    const Block& block = blocks_[i / kBlockBits];
-    const std::size_t bit = i % kBlockBits;
-    std::uint64_t ones = block.before;
-    for (std::size_t w = 0; w < bit / 64; ++w) {
-      ones += static_cast<std::uint64_t>(Ones(block.words[w]));
-    }
-    if (bit % 64 != 0) {
-      ones += static_cast<std::uint64_t>(
-          Ones(block.words[bit / 64] & ((std::uint64_t{1} << (bit % 64)) - 1)));
-    }
-    return ones;
-  }
-  void Prefetch(std::size_t i) const { __builtin_prefetch(&blocks_[i / kBlockBits]); }
-
-private:
-  static constexpr std::size_t kBlockBits = 7 * 64;
-  struct alignas(64) Block {
-    std::uint64_t before = 0;
-    std::array<std::uint64_t, 7> words{};
-  };
-  std::vector<Block> blocks_;
-};
 
 // Whether two lines followed by line ends are the same bytes.
 bool SameBytes(const char* a, const char* b) {
@@ -112,29 +53,20 @@ struct TFoldedGroups {
 // The marks become the starts of the groups (their opposite), so that they are not held twice.
 template <typename Item>
 TFoldedGroups GroupsOfSorted(const Item* sorted, std::size_t count, const TTextSpace& space,
-                             TBits equal, bool oneThread = false) {
+                             TBits equal) {
   TFoldedGroups groups{count, std::move(equal), TBits(count)};
   groups.starts.Flip(count);
   const TBits& starts = groups.starts;
   TBits differs(count); // lines equal to the ones before them but for case
-  auto check = [&](std::size_t first, std::size_t last) {
-    for (std::size_t k = std::max<std::size_t>(first, 1); k < last; ++k) {
-      if (k + 16 < last && !starts.Test(k + 16)) {
-        space.Prefetch(RefOf(sorted[k + 15]));
-        space.Prefetch(RefOf(sorted[k + 16]));
-      }
-      if (!starts.Test(k) &&
-          !SameBytes(space.Base() + RefOf(sorted[k - 1]), space.Base() + RefOf(sorted[k]))) {
-        differs.Set(k);
-      }
+  for (std::size_t k = 1; k < count; ++k) {
+    if (k + 16 < count && !starts.Test(k + 16)) {
+      space.Prefetch(RefOf(sorted[k + 15]));
+      space.Prefetch(RefOf(sorted[k + 16]));
     }
-  };
-  // The halves meet at a word boundary, so the threads never write to the same word.
-  const std::size_t half = count / 128 * 64;
-  if (!oneThread && count > ThreadThreshold(count)) {
-    RunBoth([&] { check(0, half); }, [&] { check(half, count); });
-  } else {
-    check(0, count);
+    if (!starts.Test(k) &&
+        !SameBytes(space.Base() + RefOf(sorted[k - 1]), space.Base() + RefOf(sorted[k]))) {
+      differs.Set(k);
+    }
   }
   for (std::size_t k = differs.Next(1, count); k < count;) {
     const std::size_t end = groups.starts.Next(k + 1, count);
@@ -186,17 +118,8 @@ public:
   TExactPositionSort(Ref* positions, std::size_t count, const TFoldedGroups& groups)
       : positions_(positions), count_(count), items_{positions, groups}, groups_(groups) {}
 
-  // With `oneThread`, all on this thread.
-  void Sort(bool oneThread = false) const {
-    RunOnTwoThreads(
-        std::vector<Range>{{0, count_}}, oneThread ? count_ : ThreadThreshold(count_),
-        [this](Range range, std::vector<Range>& parts) { Step(range, parts); },
-        [this](Range range) { Finish(range); });
-  }
-
-private:
-  void Finish(Range range) const {
-    std::vector<Range> pending{range};
+  void Sort() const {
+    std::vector<Range> pending{{0, count_}};
     while (!pending.empty()) {
       const Range next = pending.back();
       pending.pop_back();
@@ -204,6 +127,7 @@ private:
     }
   }
 
+private:
   // Finishes a range that needs no comparisons, or partitions it once into `parts`.
   void Step(Range range, std::vector<Range>& parts) const {
     if (range.count < 2) {
@@ -535,17 +459,17 @@ void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool
     order[i] = {refs[i], static_cast<Ref>(i)};
   }
   TBits equal(count);
-  SortFolded(order.data(), count, space, &equal, true);
+  SortFolded(order.data(), count, space, &equal);
   if (descending) {
     std::reverse(order.begin(), order.end());
     equal = Mirrored(equal, count);
   }
-  const TFoldedGroups groups = GroupsOfSorted(order.data(), count, space, std::move(equal), true);
+  const TFoldedGroups groups = GroupsOfSorted(order.data(), count, space, std::move(equal));
   if (groups.linked) {
     for (std::size_t k = 0; k < count; ++k) {
       refs[order[k].index] = static_cast<Ref>(k);
     }
-    TExactPositionSort<Ref>(refs, count, groups).Sort(true);
+    TExactPositionSort<Ref>(refs, count, groups).Sort();
     for (std::size_t k = 0; k < count; ++k) {
       refs[k] = order[refs[k]].ref;
     }
@@ -556,13 +480,14 @@ void SortOnPositions(Ref* refs, std::size_t count, const TTextSpace& space, bool
   }
 }
 
+} // namespace
+
 // QuickSortExact with the folded compare on both cores, with little memory beside the list: the
 // large ranges are partitioned one step at a time on the lines themselves, and each range of
 // at most kPositionRange lines is finished on positions by the thread that takes it. A range's
 // final order depends only on its own contents, so the ranges may be done in any order.
 template <typename Ref>
-void SortExactByPartitions(Ref* refs, std::size_t count, const TTextSpace& space,
-                           int sortDirection) {
+void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection) {
   const bool descending = sortDirection == 1;
   if (count <= kPositionRange) {
     SortOnPositions(refs, count, space, descending);
@@ -594,102 +519,7 @@ void SortExactByPartitions(Ref* refs, std::size_t count, const TTextSpace& space
   keys.RemoveAll(refs, count);
 }
 
-// The largest shift, up to 4, that maps no two of the ascending references to the same value.
-template <typename Ref> int CellShift(const Ref* refs, std::size_t count) {
-  int shift = 4;
-  for (std::size_t k = 1; k < count && shift > 0; ++k) {
-    while (shift > 0 && ((refs[k] - refs[0]) >> shift) == ((refs[k - 1] - refs[0]) >> shift)) {
-      --shift;
-    }
-  }
-  return shift;
-}
-
-// Whether the references ascend: the list's order is the order of its lines in the space.
-template <typename Ref> bool Ascending(const Ref* refs, std::size_t count) {
-  return std::adjacent_find(refs, refs + count, std::greater_equal<Ref>()) == refs + count;
-}
-
-// Whether the exact sort of a list of `count` lines is to be done the lean way.
-template <typename Ref> bool Lean(TExactSortMemory memory, std::size_t count) {
-  if (memory != TExactSortMemory::kAsAvailable) {
-    return memory == TExactSortMemory::kLean;
-  }
-  // The fast way's second list, and at most about as much again for the index of offsets.
-  const std::uint64_t extra = std::uint64_t{count} * (sizeof(Ref) + 2);
-  const std::uint64_t available = AvailableMemory();
-  return available != 0 && extra > available / 2;
-}
-
-} // namespace
-
-// QuickSortExact with the folded compare. A list in the order of its lines in the space is
-// sorted the fast way when memory allows: the lines are sorted in the folded order first (with
-// descending order, that order reversed); unless some lines are equal but for case, that is the
-// result. Otherwise the quicksort runs on the lines' positions in that order, held in a second
-// list, which stand for the lines: their place in the space gives each line's place in the list.
-// Any other list, or one where memory is short, is sorted by partitions of the lines themselves
-// (SortExactByPartitions).
-template <typename Ref>
-void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection,
-               TExactSortMemory memory) {
-  if (!Ascending(refs, count) || Lean<Ref>(memory, count)) {
-    SortExactByPartitions(refs, count, space, sortDirection);
-    return;
-  }
-  // The list holds the lines in the order of their offsets: the rank of a line's offset among
-  // them is its index in the list. The offsets are counted in cells of the space in which no
-  // two of the lines begin.
-  const Ref lowest = refs[0];
-  const int shift = CellShift(refs, count);
-  auto cell = [lowest, shift](Ref ref) { return static_cast<std::size_t>(ref - lowest) >> shift; };
-  TRankBits offsets(cell(refs[count - 1]) + 1);
-  for (std::size_t k = 0; k < count; ++k) {
-    offsets.Set(cell(refs[k]));
-  }
-  offsets.Count();
-  TBits equal(count);
-  SortFolded(refs, count, space, &equal);
-  if (sortDirection == 1) {
-    std::reverse(refs, refs + count);
-    equal = Mirrored(equal, count);
-  }
-  const TFoldedGroups groups = GroupsOfSorted(refs, count, space, std::move(equal));
-  if (!groups.linked) {
-    return;
-  }
-  TLineList<Ref> positions(count);
-  // The loop's own copies of what it reads, which its stores can't be taken to change.
-  auto place = [&, cell, refs](std::size_t first, std::size_t last) {
-    Ref* const to = positions.data();
-    for (std::size_t k = first; k < last; ++k) {
-      if (k + 16 < last) {
-        offsets.Prefetch(cell(refs[k + 16]));
-      }
-      to[offsets.Rank(cell(refs[k]))] = static_cast<Ref>(k);
-    }
-  };
-  if (count > ThreadThreshold(count)) {
-    RunBoth([&] { place(0, count / 2); }, [&] { place(count / 2, count); });
-  } else {
-    place(0, count);
-  }
-  offsets = TRankBits(0);
-  TExactPositionSort<Ref>(positions.data(), count, groups).Sort();
-  auto gather = [&](std::size_t first, std::size_t last) {
-    for (std::size_t k = first; k < last; ++k) {
-      positions[k] = refs[positions[k]];
-    }
-  };
-  if (count > ThreadThreshold(count)) {
-    RunBoth([&] { gather(0, count / 2); }, [&] { gather(count / 2, count); });
-  } else {
-    gather(0, count);
-  }
-  std::copy(positions.begin(), positions.end(), refs);
-}
-
-template void SortExact(TNarrowRef*, std::size_t, const TTextSpace&, int, TExactSortMemory);
-template void SortExact(TWideRef*, std::size_t, const TTextSpace&, int, TExactSortMemory);
+template void SortExact(TNarrowRef*, std::size_t, const TTextSpace&, int);
+template void SortExact(TWideRef*, std::size_t, const TTextSpace&, int);
 
 } // namespace zorbe::line_sort_parts

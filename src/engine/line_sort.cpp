@@ -340,16 +340,13 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
 namespace line_sort_parts {
 
 template <typename Item>
-void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal,
-                bool oneThread) {
+void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal) {
   TLineRadixSort<Item, true>(space, {ClassWriteOrder(""), false, 0, true}, equal, items)
-      .Sort(items, count, oneThread);
+      .Sort(items, count, true);
 }
 
-template void SortFolded(TNarrowRef*, std::size_t, const TTextSpace&, TBits*, bool);
-template void SortFolded(TWideRef*, std::size_t, const TTextSpace&, TBits*, bool);
-template void SortFolded(TIndexedRef<TNarrowRef>*, std::size_t, const TTextSpace&, TBits*, bool);
-template void SortFolded(TIndexedRef<TWideRef>*, std::size_t, const TTextSpace&, TBits*, bool);
+template void SortFolded(TIndexedRef<TNarrowRef>*, std::size_t, const TTextSpace&, TBits*);
+template void SortFolded(TIndexedRef<TWideRef>*, std::size_t, const TTextSpace&, TBits*);
 
 } // namespace line_sort_parts
 
@@ -368,8 +365,7 @@ void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
     const auto begin = GroupByClass(lines, space, options);
     for (int k = 0; k < kClassCount; ++k) {
       if (begin[k + 1] - begin[k] > 1) {
-        SortExact(lines.data() + begin[k], begin[k + 1] - begin[k], space, options.sortDirection,
-                  options.exactMemory);
+        SortExact(lines.data() + begin[k], begin[k + 1] - begin[k], space, options.sortDirection);
       }
     }
     return;

@@ -6,14 +6,12 @@
 // Without case folding, lines that compare equal are identical bytes, so any correct sort gives
 // the same output: an in-place MSD radix sort on both cores, descending order being the
 // ascending one reversed. With case folding (Distinction) the steps of QuickSortExact decide
-// the order of lines that differ only in case. The radix sort first puts the lines in the folded
-// order; where no two lines are equal but for case, that is the quicksort's result too. Otherwise
-// the quicksort runs on the lines' positions in that order, whose groups of equal lines give
-// exactly the results of the folded compare without reading a line; its independent parts are
-// spread over both cores (which gives the same result as doing them one after another), and a
-// part that holds no two lines equal but for case is put in place without comparisons. Where
-// memory is short, large parts are partitioned on the lines themselves and only small ones on
-// positions (see TExactSortMemory).
+// the order of lines that differ only in case. Its independent parts are spread over both cores
+// (which gives the same result as doing them one after another): large parts are partitioned on
+// the lines themselves, each small one is put in the folded order by the radix sort (where no two
+// lines are equal but for case, that is the quicksort's result too) and the quicksort runs on the
+// lines' positions in that order, whose groups of equal lines give exactly the results of the
+// folded compare without reading a line. Beside the list it needs under two megabytes.
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
@@ -27,20 +25,12 @@
 
 namespace zorbe {
 
-// How the exact sort of Distinction may use memory. The fast way holds a second list as large as
-// the lines' list while it runs; the lean way holds under two megabytes beside the list, and takes
-// somewhat longer. By default the lean way is taken where the second list would take more than
-// half of the available memory. A list that is not in the order of its lines in the space is
-// always sorted the lean way.
-enum class TExactSortMemory { kAsAvailable, kFast, kLean };
-
 struct TClassSortOptions {
   std::array<int, kClassCount> writeOrder; // the classes in the order they are written
   bool charTypeOrder = true;               // off: every line is class 1
   int sortDirection = 0;                   // 1 descending, anything else ascending
   bool distinction = false;                // compare with letter case folded
   const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
-  TExactSortMemory exactMemory = TExactSortMemory::kAsAvailable;
 };
 
 // The write position (0 to 10) of each class (1 to 11).

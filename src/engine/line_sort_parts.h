@@ -125,16 +125,14 @@ private:
   std::vector<std::uint64_t> words_;
 };
 
-// Sorts the items ascending in the folded order (see TLineRadixSort), all as one class. With
-// `equal`, sets the bit of every sorted position whose line is equal to the one before it. With
-// `oneThread`, the sort stays on the calling thread.
+// Sorts the items ascending in the folded order (see TLineRadixSort), all as one class, on the
+// calling thread. With `equal`, sets the bit of every sorted position whose line is equal to the
+// one before it.
 template <typename Item>
-void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal = nullptr,
-                bool oneThread = false);
+void SortFolded(Item* items, std::size_t count, const TTextSpace& space, TBits* equal = nullptr);
 
 // QuickSortExact with the folded compare on the lines of one class (see exact_line_order.cpp).
 template <typename Ref>
-void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection,
-               TExactSortMemory memory);
+void SortExact(Ref* refs, std::size_t count, const TTextSpace& space, int sortDirection);
 
 } // namespace zorbe::line_sort_parts

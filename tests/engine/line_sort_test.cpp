@@ -9,7 +9,6 @@
 #include <numeric>
 #include <random>
 #include <thread>
-#include <tuple>
 
 namespace zorbe {
 namespace {
@@ -92,15 +91,9 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
   for (std::size_t count : {0, 1, 2, 31, 33, 500, 40000}) {
     for (bool classes : {false, true}) {
       for (int direction : {0, 1}) {
-        for (const auto& [distinction, memory] :
-             {std::pair{false, TExactSortMemory::kFast}, std::pair{true, TExactSortMemory::kFast},
-              std::pair{true, TExactSortMemory::kLean}}) {
-          const TClassSortOptions options{count % 2 ? reversed : ClassWriteOrder(""),
-                                          classes,
-                                          direction,
-                                          distinction,
-                                          nullptr,
-                                          memory};
+        for (bool distinction : {false, true}) {
+          const TClassSortOptions options{count % 2 ? reversed : ClassWriteOrder(""), classes,
+                                          direction, distinction};
           const std::vector<std::string> lines = RandomLines(random, count);
           TTextSpace space;
           TLineList<TNarrowRef> narrow = Store(space, lines);
@@ -111,7 +104,7 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
           EXPECT_EQ(Texts(space, wide), expected);
           ASSERT_EQ(Texts(space, narrow), expected)
               << "count " << count << " classes " << classes << " direction " << direction
-              << " distinction " << distinction << " lean " << (memory == TExactSortMemory::kLean);
+              << " distinction " << distinction;
         }
       }
     }
@@ -126,21 +119,17 @@ TEST(SortClassLists, LargeRangesAgreeWithTheDefinition) {
   std::vector<std::string> lines = RandomLines(random, 250000);
   lines.insert(lines.end(), 50000, "\x82\xA0same line");
   std::shuffle(lines.begin(), lines.end(), random);
-  for (const auto& [classes, distinction, memory] :
-       {std::tuple{false, false, TExactSortMemory::kFast},
-        std::tuple{true, false, TExactSortMemory::kFast},
-        std::tuple{false, true, TExactSortMemory::kFast},
-        std::tuple{false, true, TExactSortMemory::kLean}}) {
+  for (const auto& [classes, distinction] :
+       {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
     for (int direction : {0, 1}) {
-      const TClassSortOptions options{ClassWriteOrder(""), classes, direction,
-                                      distinction,         nullptr, memory};
+      const TClassSortOptions options{ClassWriteOrder(""), classes, direction, distinction};
       TTextSpace space;
       TLineList<TNarrowRef> refs = Store(space, lines);
       SortClassLists(refs, space, options);
       const std::vector<std::string> expected = Expected(lines, options);
       ASSERT_EQ(Texts(space, refs), expected)
           << "classes " << classes << " direction " << direction << " distinction " << distinction;
-      if (memory == TExactSortMemory::kLean) { // wide references carry wider coarse keys
+      if (distinction) { // wide references carry wider coarse keys
         TLineList<TWideRef> wide = Store<TWideRef>(space, lines);
         SortClassLists(wide, space, options);
         EXPECT_EQ(Texts(space, wide), expected) << "direction " << direction;
@@ -178,9 +167,7 @@ TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
   for (std::size_t count : {3000, 100000}) {
     const std::vector<std::string> stored = FewCaseVariants(random, count);
     for (bool listedAsStored : {true, false}) {
-      for (const auto& [direction, memory] :
-           {std::pair{0, TExactSortMemory::kFast}, std::pair{1, TExactSortMemory::kFast},
-            std::pair{0, TExactSortMemory::kLean}, std::pair{1, TExactSortMemory::kLean}}) {
+      for (int direction : {0, 1}) {
         TTextSpace space;
         const TLineList<TNarrowRef> storedRefs = Store(space, stored);
         std::vector<std::size_t> order(stored.size());
@@ -194,8 +181,7 @@ TEST(SortClassLists, FoldedOrderAgreesWithTheQuicksortInAnyListOrder) {
           lines.push_back(stored[i]);
           refs.push_back(storedRefs[i]);
         }
-        const TClassSortOptions options{
-            ClassWriteOrder(""), direction == 0, direction, true, nullptr, memory};
+        const TClassSortOptions options{ClassWriteOrder(""), direction == 0, direction, true};
         SortClassLists(refs, space, options);
         ASSERT_EQ(Texts(space, refs), Expected(lines, options))
             << "count " << count << " listed as stored " << listedAsStored << " direction "
@@ -232,9 +218,9 @@ TLineList<TNarrowRef> StoreInRuns(TTextSpace& space, const std::vector<std::stri
   return refs;
 }
 
-// Lines listed as a job lists them, runs of lines with every line end between them: the lean
-// exact sort reads the lines themselves and gives the quicksort's order.
-TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
+// Lines listed as a job lists them, runs of lines with every line end between them: the exact
+// sort reads the lines themselves and gives the quicksort's order.
+TEST(SortClassLists, ExactSortOfRunsWithEveryLineEnd) {
   std::mt19937 random(31);
   for (std::size_t count : {2, 700, 30000}) {
     const std::vector<std::string> lines =
@@ -243,8 +229,7 @@ TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
       for (int direction : {0, 1}) {
         TTextSpace space;
         TLineList<TNarrowRef> refs = StoreInRuns(space, lines, runLength, random);
-        const TClassSortOptions options{ClassWriteOrder(""),    false, direction, true, nullptr,
-                                        TExactSortMemory::kLean};
+        const TClassSortOptions options{ClassWriteOrder(""), false, direction, true};
         SortClassLists(refs, space, options);
         ASSERT_EQ(Texts(space, refs), Expected(lines, options))
             << "count " << count << " run " << runLength << " direction " << direction;
@@ -253,9 +238,9 @@ TEST(SortClassLists, LeanExactSortOfRunsWithEveryLineEnd) {
   }
 }
 
-// More lines equal but for case than the lean sort finishes on positions at once: the group is
+// More lines equal but for case than the exact sort finishes on positions at once: the group is
 // partitioned on the lines' bytes alone, their coarse keys being equal.
-TEST(SortClassLists, LeanExactSortOfAVeryLargeGroupOfCaseVariants) {
+TEST(SortClassLists, ExactSortOfAVeryLargeGroupOfCaseVariants) {
   std::mt19937 random(41);
   std::vector<std::string> lines = RandomLines(random, 3000);
   for (int n = 0; n < 120000; ++n) {
@@ -265,8 +250,7 @@ TEST(SortClassLists, LeanExactSortOfAVeryLargeGroupOfCaseVariants) {
   for (int direction : {0, 1}) {
     TTextSpace space;
     TLineList<TNarrowRef> refs = Store(space, lines);
-    const TClassSortOptions options{ClassWriteOrder(""),    false, direction, true, nullptr,
-                                    TExactSortMemory::kLean};
+    const TClassSortOptions options{ClassWriteOrder(""), false, direction, true};
     SortClassLists(refs, space, options);
     ASSERT_EQ(Texts(space, refs), Expected(lines, options)) << "direction " << direction;
   }
