@@ -3,6 +3,7 @@
 
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
+#include "engine/line_sort_parts.h"
 #include "engine/line_store.h"
 
 #include <benchmark/benchmark.h>
@@ -72,6 +73,21 @@ void BM_SortFoldedExactFast(benchmark::State& state) {
 void BM_SortFoldedExactLean(benchmark::State& state) {
   SortBench(state, false, 0, true, TExactSortMemory::kLean);
 }
+// The folded order alone, as the exact sort of Distinction starts with it, marking equal lines.
+void BM_SortFolded(benchmark::State& state) {
+  TTextSpace space;
+  const TLineList<TNarrowRef> input = LineRefs(space, ReadText(space, CorpusName()));
+  for (auto _ : state) {
+    state.PauseTiming();
+    TLineList<TNarrowRef> lines = input;
+    line_sort_parts::TBits equal(lines.size());
+    state.ResumeTiming();
+    line_sort_parts::SortFolded(lines.data(), lines.size(), space, &equal);
+    benchmark::DoNotOptimize(lines.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
+}
+BENCHMARK(BM_SortFolded)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortByClassDescending)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExact)->Unit(benchmark::kMillisecond)->UseRealTime();
