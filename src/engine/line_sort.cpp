@@ -14,38 +14,6 @@ namespace zorbe {
 using namespace line_sort_parts;
 namespace {
 
-// Moves every item into the bucket of its key (keys[i], 0 to buckets - 1), in place, the keys
-// moving along. `begin` receives where each bucket starts (begin[buckets] is the count).
-template <std::size_t Buckets, typename Ref>
-void PermuteByKey(Ref* items, std::uint8_t* keys, std::size_t count,
-                  std::array<std::size_t, Buckets + 1>& begin) {
-  std::array<std::size_t, Buckets> sizes{};
-  for (std::size_t i = 0; i < count; ++i) {
-    ++sizes[keys[i]];
-  }
-  begin[0] = 0;
-  for (std::size_t k = 0; k < Buckets; ++k) {
-    begin[k + 1] = begin[k] + sizes[k];
-  }
-  std::array<std::size_t, Buckets> next{};
-  std::copy(begin.begin(), begin.end() - 1, next.begin());
-  for (std::size_t k = 0; k < Buckets; ++k) {
-    while (next[k] < begin[k + 1]) {
-      std::size_t at = next[k];
-      Ref item = items[at];
-      std::uint8_t key = keys[at];
-      while (key != k) { // follow the cycle until an item of bucket k comes back
-        const std::size_t target = next[key]++;
-        std::swap(item, items[target]);
-        std::swap(key, keys[target]);
-      }
-      items[at] = item;
-      keys[at] = key;
-      ++next[k];
-    }
-  }
-}
-
 // The class of the line at `line` (followed by a line end) as a sort files it, from its first
 // two bytes at most.
 int ClassAt(const char* line, const TCodeTable* codes) {
@@ -159,8 +127,7 @@ private:
     if (depth == 0) {
       return static_cast<std::uint8_t>(PositionOf(item) + 1);
     }
-    const char byte = LineOf(item)[depth - 1];
-    return RankOf(Fold ? Folded(byte, trail) : byte);
+    return RankAt<Fold>(LineOf(item)[depth - 1], trail);
   }
   void Prefetch(Item item, std::size_t depth) const {
     space_.Prefetch(RefOf(item) + (depth == 0 ? 0 : depth - 1));
@@ -221,23 +188,34 @@ private:
     }
   }
 
-  // Buckets the range through an array of its keys.
+  // Buckets the range through an array of its keys: each item is copied to its bucket's place
+  // in a buffer and the buffer copied back, which moves every item once and without branches.
   void Permute(Range range, std::array<std::size_t, 257>& begin) const {
     thread_local std::vector<std::uint8_t> keys;
+    thread_local std::vector<Item> moved;
     keys.resize(range.count);
+    std::array<std::size_t, 256> sizes{};
     for (std::size_t i = 0; i < range.count; ++i) {
       if (i + kPrefetchDistance < range.count) {
         Prefetch(range.items[i + kPrefetchDistance], range.depth);
       }
       keys[i] = KeyAt(range.items[i], range.depth, range.trail);
+      ++sizes[keys[i]];
     }
-    if (std::all_of(keys.begin(), keys.begin() + range.count,
-                    [&](std::uint8_t k) { return k == keys[0]; })) {
-      begin = {}; // nothing to move
-      std::fill(begin.begin() + keys[0] + 1, begin.end(), range.count);
-      return;
+    begin[0] = 0;
+    for (std::size_t k = 0; k < 256; ++k) {
+      begin[k + 1] = begin[k] + sizes[k];
     }
-    PermuteByKey<256>(range.items, keys.data(), range.count, begin);
+    if (sizes[keys[0]] == range.count) {
+      return; // one shared key: nothing to move
+    }
+    std::array<std::size_t, 256> next;
+    std::copy(begin.begin(), begin.end() - 1, next.begin());
+    moved.resize(range.count);
+    for (std::size_t i = 0; i < range.count; ++i) {
+      moved[next[keys[i]]++] = range.items[i];
+    }
+    std::copy_n(moved.begin(), range.count, range.items);
   }
 
   int Compare(Item a, Item b, std::size_t depth, bool trail) const {
