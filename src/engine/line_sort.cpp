@@ -233,7 +233,7 @@ private:
       if (bucket.count > kSmall) {
         SplitByKeys(bucket, nextKeys + begin[k], buffers, parts);
       } else if (bucket.count > 1) {
-        parts.push_back(bucket);
+        InsertionSort(bucket, nextKeys + begin[k]);
       }
     }
   }
@@ -304,59 +304,74 @@ private:
     return true;
   }
 
-  int Compare(Item a, Item b, std::size_t depth, bool trail) const {
-    if (depth == 0) {
-      const std::uint8_t ka = KeyAt(a, 0, false);
-      const std::uint8_t kb = KeyAt(b, 0, false);
-      if (ka != kb) {
-        return ka < kb ? -1 : 1;
-      }
-      depth = 1;
+  // A line of a small range with its key at the range's depth.
+  struct Keyed {
+    std::uint8_t key;
+    Item item;
+  };
+
+  // Lines with the same key are compared from the byte after it.
+  int Compare(Keyed a, Keyed b, Range range) const {
+    if (a.key != b.key) {
+      return a.key < b.key ? -1 : 1;
     }
-    return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
+    if (a.key == 0) { // both lines end here
+      return 0;
+    }
+    return CompareLines<Fold>(LineOf(a.item) + range.depth, LineOf(b.item) + range.depth,
+                              TrailAfter(range.depth, range.trail, a.key));
   }
 
-  // Sorts a range of at most kSmall lines. An item moved right of an inserted one is greater
-  // than it, and no line goes between two equal ones, so whether each line equals the one
-  // before it is known from the compare that stopped its insertion.
-  void InsertionSort(Range range) const {
-    for (std::size_t i = 0; i < range.count; ++i) { // all their loads start at once
-      Prefetch(range.items[i], range.depth);
+  // Sorts a range of at most kSmall lines by insertion, with their keys at its depth when they
+  // are known. An item moved right of an inserted one is greater than it, and no line goes
+  // between two equal ones, so whether each line equals the one before it is known from the
+  // compare that stopped its insertion.
+  void InsertionSort(Range range, const std::uint8_t* keys = nullptr) const {
+    std::array<Keyed, kSmall> keyed;
+    if (keys != nullptr) {
+      for (std::size_t i = 0; i < range.count; ++i) {
+        keyed[i] = {keys[i], range.items[i]};
+      }
+    } else {
+      for (std::size_t i = 0; i < range.count; ++i) { // all their loads start at once
+        Prefetch(range.items[i], range.depth);
+      }
+      for (std::size_t i = 0; i < range.count; ++i) {
+        keyed[i] = {KeyAt(range.items[i], range.depth, range.trail), range.items[i]};
+      }
     }
-    std::array<bool, kSmall> equal{};
+    std::uint64_t equal = 0; // bit i: the line at i is equal to the one before it
     for (std::size_t i = 1; i < range.count; ++i) {
-      const Item item = range.items[i];
+      const Keyed item = keyed[i];
       std::size_t j = i;
       int order = -1;
       for (; j > 0; --j) {
-        order = Compare(item, range.items[j - 1], range.depth, range.trail);
+        order = Compare(item, keyed[j - 1], range);
         if (order >= 0) {
           break;
         }
-        range.items[j] = range.items[j - 1];
-        equal[j] = equal[j - 1];
+        keyed[j] = keyed[j - 1];
       }
-      range.items[j] = item;
-      equal[j] = order == 0;
-      if (j < i) {
-        equal[j + 1] = false;
-      }
+      keyed[j] = item;
+      // The bits from j on move up one with the items. The bit that comes to j + 1 is clear:
+      // the item inserted before it is smaller than it and not smaller than the one at j - 1.
+      const std::uint64_t below = (std::uint64_t{1} << j) - 1;
+      equal = (equal & below) | (equal & ~below) << 1;
+      equal |= std::uint64_t{order == 0} << j;
     }
-    if (equal_ != nullptr) {
-      for (std::size_t i = 1; i < range.count; ++i) {
-        if (equal[i]) {
-          equal_->SetShared(static_cast<std::size_t>(range.items + i - first_));
-        }
-      }
+    for (std::size_t i = 0; i < range.count; ++i) {
+      range.items[i] = keyed[i].item;
+    }
+    if (equal_ != nullptr && equal != 0) {
+      equal_->SetShared(static_cast<std::size_t>(range.items - first_), equal);
     }
   }
 
   // Marks the lines at items[1, count) as equal to the ones before them.
   void MarkEqual(const Item* items, std::size_t count) const {
-    if (equal_ != nullptr) {
-      for (std::size_t i = 1; i < count; ++i) {
-        equal_->SetShared(static_cast<std::size_t>(items + i - first_));
-      }
+    if (equal_ != nullptr && count > 1) {
+      equal_->SetRunShared(static_cast<std::size_t>(items + 1 - first_),
+                           static_cast<std::size_t>(items + count - first_));
     }
   }
 

@@ -106,6 +106,34 @@ public:
     std::atomic_ref(words_[i / 64])
         .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
   }
+  // SetShared for the bits of `bits` from bit `at` on.
+  void SetShared(std::size_t at, std::uint64_t bits) {
+    const std::size_t w = at / 64;
+    const unsigned shift = at % 64;
+    std::atomic_ref(words_[w]).fetch_or(bits << shift, std::memory_order_relaxed);
+    if (shift != 0 && (bits >> (64 - shift)) != 0) {
+      std::atomic_ref(words_[w + 1]).fetch_or(bits >> (64 - shift), std::memory_order_relaxed);
+    }
+  }
+  // Sets the bits of [from, to), for threads that may set other bits of the words at its ends;
+  // the words between them hold only bits of the run, so they are simply stored.
+  void SetRunShared(std::size_t from, std::size_t to) {
+    if (from >= to) {
+      return;
+    }
+    const std::size_t first = from / 64;
+    const std::size_t last = (to - 1) / 64;
+    const std::uint64_t head = ~std::uint64_t{0} << (from % 64);
+    const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (to - 1) % 64);
+    if (first == last) {
+      std::atomic_ref(words_[first]).fetch_or(head & tail, std::memory_order_relaxed);
+      return;
+    }
+    std::atomic_ref(words_[first]).fetch_or(head, std::memory_order_relaxed);
+    std::fill(words_.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+              words_.begin() + static_cast<std::ptrdiff_t>(last), ~std::uint64_t{0});
+    std::atomic_ref(words_[last]).fetch_or(tail, std::memory_order_relaxed);
+  }
   // Turns every bit of the first `size` over.
   void Flip(std::size_t size) {
     for (std::uint64_t& word : words_) {
