@@ -151,157 +151,72 @@ private:
     }
   }
 
-  // The memory of a thread for bucketing ranges of at most kKeysLimit lines.
-  struct Buffers {
-    std::vector<std::uint8_t> keys;
-    std::vector<std::uint8_t> nextKeys;
-    std::vector<std::uint8_t> movedKeys;
-    std::vector<Item> moved;
-  };
-  static Buffers& BuffersOfThread(std::size_t count) {
-    thread_local Buffers buffers;
-    if (buffers.keys.size() < count) {
-      buffers.keys.resize(count);
-      buffers.nextKeys.resize(count);
-      buffers.movedKeys.resize(count);
-      buffers.moved.resize(count);
-    }
-    return buffers;
-  }
-
-  // One radix step, or two: the lines are bucketed by their key at `depth` (the lines whose
-  // line end is there come first; they are equal); buckets of two or more lines go to `parts`.
+  // One radix step: the lines are bucketed by their key at `depth` (the lines whose line end is
+  // there come first; they are equal); buckets of two or more lines go to `parts`.
   void Split(Range range, std::vector<Range>& parts) const {
     std::array<std::size_t, 257> begin;
     for (;;) {
-      if (range.count <= kKeysLimit && range.depth > 0) {
-        SplitTwice(range, parts);
-        return;
-      }
       if (range.count > kKeysLimit) {
         DistributeInBlocks(
             range.items, range.count,
             [&](Item item) { return KeyAt(item, range.depth, range.trail); },
             [&](Item item) { Prefetch(item, range.depth); }, begin);
       } else {
-        Buffers& buffers = BuffersOfThread(range.count);
-        for (std::size_t i = 0; i < range.count; ++i) {
-          buffers.keys[i] = KeyAt(range.items[i], 0, false);
-        }
-        Bucket(range.items, range.count, buffers.keys.data(), nullptr, buffers, begin);
+        Permute(range, begin);
       }
       const std::size_t shared = static_cast<std::size_t>(
           std::find(begin.begin() + 1, begin.end(), range.count) - begin.begin() - 1);
-      if (begin[shared] != 0) {
-        PushBuckets(range, begin, parts);
-        return;
+      if (begin[shared] == 0) { // a shared key: the range goes on at the next depth
+        if (range.depth > 0 && shared == 0) {
+          MarkEqual(range.items, range.count); // every line ends here: all are equal
+          return;
+        }
+        range.trail = TrailAfter(range.depth, range.trail, shared);
+        ++range.depth;
+        continue;
       }
-      if (range.depth > 0 && shared == 0) { // every line ends here: all are equal
-        MarkEqual(range.items, range.count);
-        return;
+      if (range.depth > 0) {
+        MarkEqual(range.items, begin[1]);
       }
-      range.trail = TrailAfter(range.depth, range.trail, shared); // the range goes on deeper
-      ++range.depth;
+      for (std::size_t k = 0; k < 256; ++k) {
+        if (begin[k + 1] - begin[k] > 1 && !(range.depth > 0 && k == 0)) {
+          parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1,
+                           TrailAfter(range.depth, range.trail, k)});
+        }
+      }
+      return;
     }
   }
 
-  // Two radix steps on a range whose keys fit in the buffers. A line's keys at `depth` and the
-  // next depth are read together (from the same place of the line, which is the slow part), and
-  // each bucket of the first key is bucketed by the second without reading its lines again.
-  void SplitTwice(Range range, std::vector<Range>& parts) const {
-    Buffers& buffers = BuffersOfThread(range.count);
-    std::uint8_t* keys = buffers.keys.data();
-    std::uint8_t* nextKeys = buffers.nextKeys.data();
+  // Buckets the range through an array of its keys: each item is copied to its bucket's place
+  // in a buffer and the buffer copied back, which moves every item once and without branches
+  // (following the cycles of the permutation in place costs a mispredicted branch an item).
+  void Permute(Range range, std::array<std::size_t, 257>& begin) const {
+    thread_local std::vector<std::uint8_t> keys;
+    thread_local std::vector<Item> moved;
+    keys.resize(range.count);
+    std::array<std::size_t, 256> sizes{};
     for (std::size_t i = 0; i < range.count; ++i) {
       if (i + kPrefetchDistance < range.count) {
         Prefetch(range.items[i + kPrefetchDistance], range.depth);
       }
-      const char* byte = LineOf(range.items[i]) + range.depth - 1;
-      keys[i] = RankAt<Fold>(byte[0], range.trail);
-      // A line end is the last byte that may be read.
-      nextKeys[i] = keys[i] == 0
-                        ? 0
-                        : RankAt<Fold>(byte[1], TrailAfter(range.depth, range.trail,
-                                                           static_cast<unsigned char>(byte[0])));
-    }
-    std::array<std::size_t, 257> begin;
-    Bucket(range.items, range.count, keys, nextKeys, buffers, begin);
-    MarkEqual(range.items, begin[1]);
-    for (std::size_t k = 1; k < 256; ++k) {
-      const Range bucket{range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1,
-                         TrailAfter(range.depth, range.trail, k)};
-      if (bucket.count > kSmall) {
-        SplitByKeys(bucket, nextKeys + begin[k], buffers, parts);
-      } else if (bucket.count > 1) {
-        InsertionSort(bucket, nextKeys + begin[k]);
-      }
-    }
-  }
-
-  // One radix step on a range whose keys at its depth are known.
-  void SplitByKeys(Range range, const std::uint8_t* keys, Buffers& buffers,
-                   std::vector<Range>& parts) const {
-    std::array<std::size_t, 257> begin;
-    if (Bucket(range.items, range.count, keys, nullptr, buffers, begin)) {
-      PushBuckets(range, begin, parts);
-    } else if (keys[0] == 0) { // every line ends here: all are equal
-      MarkEqual(range.items, range.count);
-    } else {
-      parts.push_back({range.items, range.count, range.depth + 1,
-                       TrailAfter(range.depth, range.trail, keys[0])});
-    }
-  }
-
-  // Marks the lines that end at the range's depth as equal, and passes on the buckets of two or
-  // more lines that go on.
-  void PushBuckets(Range range, const std::array<std::size_t, 257>& begin,
-                   std::vector<Range>& parts) const {
-    if (range.depth > 0) {
-      MarkEqual(range.items, begin[1]);
-    }
-    for (std::size_t k = range.depth > 0 ? 1 : 0; k < 256; ++k) {
-      if (begin[k + 1] - begin[k] > 1) {
-        parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1,
-                         TrailAfter(range.depth, range.trail, k)});
-      }
-    }
-  }
-
-  // Moves the items into the buckets of their keys, each copied to its bucket's place in a buffer
-  // and the buffer copied back: every item moves once and without branches. The bytes of
-  // `carried`, if any, move along. `begin` receives where each bucket starts. Returns false,
-  // moving nothing, when all the items share one key.
-  static bool Bucket(Item* items, std::size_t count, const std::uint8_t* keys,
-                     std::uint8_t* carried, Buffers& buffers, std::array<std::size_t, 257>& begin) {
-    std::array<std::size_t, 256> sizes{};
-    for (std::size_t i = 0; i < count; ++i) {
+      keys[i] = KeyAt(range.items[i], range.depth, range.trail);
       ++sizes[keys[i]];
     }
     begin[0] = 0;
     for (std::size_t k = 0; k < 256; ++k) {
       begin[k + 1] = begin[k] + sizes[k];
     }
-    if (sizes[keys[0]] == count) {
-      return false;
+    if (sizes[keys[0]] == range.count) {
+      return; // one shared key: nothing to move
     }
     std::array<std::size_t, 256> next;
     std::copy(begin.begin(), begin.end() - 1, next.begin());
-    Item* moved = buffers.moved.data();
-    if (carried == nullptr) {
-      for (std::size_t i = 0; i < count; ++i) {
-        moved[next[keys[i]]++] = items[i];
-      }
-    } else {
-      std::uint8_t* movedKeys = buffers.movedKeys.data();
-      for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t to = next[keys[i]]++;
-        moved[to] = items[i];
-        movedKeys[to] = carried[i];
-      }
-      std::copy_n(movedKeys, count, carried);
+    moved.resize(range.count);
+    for (std::size_t i = 0; i < range.count; ++i) {
+      moved[next[keys[i]]++] = range.items[i];
     }
-    std::copy_n(moved, count, items);
-    return true;
+    std::copy_n(moved.begin(), range.count, range.items);
   }
 
   // A line of a small range with its key at the range's depth.
@@ -322,24 +237,19 @@ private:
                               TrailAfter(range.depth, range.trail, a.key));
   }
 
-  // Sorts a range of at most kSmall lines by insertion, with their keys at its depth when they
-  // are known. An item moved right of an inserted one is greater than it, and no line goes
-  // between two equal ones, so whether each line equals the one before it is known from the
-  // compare that stopped its insertion.
-  void InsertionSort(Range range, const std::uint8_t* keys = nullptr) const {
-    std::array<Keyed, kSmall> keyed;
-    if (keys != nullptr) {
-      for (std::size_t i = 0; i < range.count; ++i) {
-        keyed[i] = {keys[i], range.items[i]};
-      }
-    } else {
-      for (std::size_t i = 0; i < range.count; ++i) { // all their loads start at once
-        Prefetch(range.items[i], range.depth);
-      }
-      for (std::size_t i = 0; i < range.count; ++i) {
-        keyed[i] = {KeyAt(range.items[i], range.depth, range.trail), range.items[i]};
-      }
+  // Sorts a range of at most kSmall lines by insertion, on their keys at its depth and then on
+  // the rest of the lines. An item moved right of an inserted one is greater than it, and no
+  // line goes between two equal ones, so whether each line equals the one before it is known
+  // from the compare that stopped its insertion.
+  void InsertionSort(Range range) const {
+    for (std::size_t i = 0; i < range.count; ++i) { // all their loads start at once
+      Prefetch(range.items[i], range.depth);
     }
+    std::array<Keyed, kSmall> keyed;
+    for (std::size_t i = 0; i < range.count; ++i) {
+      keyed[i] = {KeyAt(range.items[i], range.depth, range.trail), range.items[i]};
+    }
+    static_assert(kSmall <= 64);
     std::uint64_t equal = 0; // bit i: the line at i is equal to the one before it
     for (std::size_t i = 1; i < range.count; ++i) {
       const Keyed item = keyed[i];
