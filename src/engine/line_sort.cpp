@@ -109,6 +109,7 @@ public:
         oneThread ? count : ThreadThreshold(count),
         [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
         [this](Range range) { Finish(range); });
+    ThreadBuffers() = {}; // the calling thread holds no memory of the sort after it
   }
 
   // The write position of the class of a sorted line.
@@ -188,13 +189,26 @@ private:
     }
   }
 
+  // A thread's memory for Permute, grown to the largest range it has bucketed.
+  struct Buffers {
+    std::vector<std::uint8_t> keys;
+    std::vector<Item> moved;
+  };
+  static Buffers& ThreadBuffers() {
+    thread_local Buffers buffers;
+    return buffers;
+  }
+
   // Buckets the range through an array of its keys: each item is copied to its bucket's place
   // in a buffer and the buffer copied back, which moves every item once and without branches
   // (following the cycles of the permutation in place costs a mispredicted branch an item).
   void Permute(Range range, std::array<std::size_t, 257>& begin) const {
-    thread_local std::vector<std::uint8_t> keys;
-    thread_local std::vector<Item> moved;
-    keys.resize(range.count);
+    Buffers& buffers = ThreadBuffers();
+    if (buffers.keys.size() < range.count) {
+      buffers.keys.resize(range.count);
+      buffers.moved.resize(range.count);
+    }
+    std::uint8_t* keys = buffers.keys.data();
     std::array<std::size_t, 256> sizes{};
     for (std::size_t i = 0; i < range.count; ++i) {
       if (i + kPrefetchDistance < range.count) {
@@ -212,11 +226,11 @@ private:
     }
     std::array<std::size_t, 256> next;
     std::copy(begin.begin(), begin.end() - 1, next.begin());
-    moved.resize(range.count);
+    Item* moved = buffers.moved.data();
     for (std::size_t i = 0; i < range.count; ++i) {
       moved[next[keys[i]]++] = range.items[i];
     }
-    std::copy_n(moved.begin(), range.count, range.items);
+    std::copy_n(moved, range.count, range.items);
   }
 
   // A line of a small range with its key at the range's depth.
