@@ -120,7 +120,7 @@ public:
 private:
   static constexpr std::size_t kSmall = 32;
   static constexpr std::size_t kPrefetchDistance = 16;
-  static constexpr std::size_t kKeysLimit = std::size_t{1} << 18;
+  static constexpr std::size_t kKeysLimit = std::size_t{1} << 17;
 
   const char* LineOf(Item item) const { return base_ + RefOf(item); }
 
