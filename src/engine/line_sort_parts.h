@@ -106,7 +106,7 @@ public:
     std::atomic_ref(words_[i / 64])
         .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
   }
-  // SetShared for the bits of `bits` from bit `at` on.
+  // SetShared(at + i) for every set bit i of `bits`.
   void SetShared(std::size_t at, std::uint64_t bits) {
     const std::size_t w = at / 64;
     const unsigned shift = at % 64;
