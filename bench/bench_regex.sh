@@ -52,7 +52,7 @@ PATTERNS=(
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-printf '%s, %s MB, best of %s runs\n\n' "$CORPUS" "$(($(stat -c %s "$CORPUS") / 1000000))" "$RUNS"
+printf '%s, %s MB, best of %s runs\n\n' "$CORPUS" "$(($(stat -L -c %s "$CORPUS") / 1000000))" "$RUNS"
 printf '| %-14s | %10s | %9s | %10s | %9s | %8s |\n' pattern matches "zorbe s" "grep -o" "grep s" speed-up
 printf '|%s|%s|%s|%s|%s|%s|\n' ---------------- ------------ ----------- ------------ ----------- ----------
 for entry in "${PATTERNS[@]}"; do

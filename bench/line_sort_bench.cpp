@@ -3,6 +3,7 @@
 
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
+#include "engine/line_sort_parts.h"
 #include "engine/line_store.h"
 
 #include <benchmark/benchmark.h>
@@ -63,6 +64,25 @@ void BM_SortFoldedExact(benchmark::State& state) {
 void BM_SortFoldedExactOneClass(benchmark::State& state) {
   SortBench(state, false, 0, true);
 }
+// The folded order alone, on one thread, of the lines with their indices, as the exact sort of
+// Distinction sorts each of its ranges (here all the lines at once), marking equal lines.
+void BM_SortFolded(benchmark::State& state) {
+  TTextSpace space;
+  const TLineList<TNarrowRef> input = LineRefs(space, ReadText(space, CorpusName()));
+  std::vector<line_sort_parts::TIndexedRef<TNarrowRef>> items(input.size());
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      items[i] = {input[i], static_cast<TNarrowRef>(i)};
+    }
+    line_sort_parts::TBits equal(items.size());
+    state.ResumeTiming();
+    line_sort_parts::SortFolded(items.data(), items.size(), space, &equal);
+    benchmark::DoNotOptimize(items.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
+}
+BENCHMARK(BM_SortFolded)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortOneClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortByClassDescending)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortFoldedExact)->Unit(benchmark::kMillisecond)->UseRealTime();

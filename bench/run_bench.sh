@@ -89,7 +89,7 @@ bench() {
   local name=$1 input=$2 setting=$3 oracle=$4
   shift 4
   local bytes zw=() zc=() zp=() gw=() same=yes
-  bytes=$(stat -c %s "$input")
+  bytes=$(stat -L -c %s "$input") # the corpus may be a link
   cat "$input" >/dev/null # warm the page cache for both tools alike
   for ((i = 0; i < RUNS; i++)); do
     read -r wall _ _ < <(measure "$@")

@@ -14,38 +14,6 @@ namespace zorbe {
 using namespace line_sort_parts;
 namespace {
 
-// Moves every item into the bucket of its key (keys[i], 0 to buckets - 1), in place, the keys
-// moving along. `begin` receives where each bucket starts (begin[buckets] is the count).
-template <std::size_t Buckets, typename Ref>
-void PermuteByKey(Ref* items, std::uint8_t* keys, std::size_t count,
-                  std::array<std::size_t, Buckets + 1>& begin) {
-  std::array<std::size_t, Buckets> sizes{};
-  for (std::size_t i = 0; i < count; ++i) {
-    ++sizes[keys[i]];
-  }
-  begin[0] = 0;
-  for (std::size_t k = 0; k < Buckets; ++k) {
-    begin[k + 1] = begin[k] + sizes[k];
-  }
-  std::array<std::size_t, Buckets> next{};
-  std::copy(begin.begin(), begin.end() - 1, next.begin());
-  for (std::size_t k = 0; k < Buckets; ++k) {
-    while (next[k] < begin[k + 1]) {
-      std::size_t at = next[k];
-      Ref item = items[at];
-      std::uint8_t key = keys[at];
-      while (key != k) { // follow the cycle until an item of bucket k comes back
-        const std::size_t target = next[key]++;
-        std::swap(item, items[target]);
-        std::swap(key, keys[target]);
-      }
-      items[at] = item;
-      keys[at] = key;
-      ++next[k];
-    }
-  }
-}
-
 // The class of the line at `line` (followed by a line end) as a sort files it, from its first
 // two bytes at most.
 int ClassAt(const char* line, const TCodeTable* codes) {
@@ -141,6 +109,7 @@ public:
         oneThread ? count : ThreadThreshold(count),
         [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
         [this](Range range) { Finish(range); });
+    ThreadBuffers() = {}; // the calling thread holds no memory of the sort after it
   }
 
   // The write position of the class of a sorted line.
@@ -151,7 +120,7 @@ public:
 private:
   static constexpr std::size_t kSmall = 32;
   static constexpr std::size_t kPrefetchDistance = 16;
-  static constexpr std::size_t kKeysLimit = std::size_t{1} << 18;
+  static constexpr std::size_t kKeysLimit = std::size_t{1} << 17;
 
   const char* LineOf(Item item) const { return base_ + RefOf(item); }
 
@@ -159,8 +128,7 @@ private:
     if (depth == 0) {
       return static_cast<std::uint8_t>(PositionOf(item) + 1);
     }
-    const char byte = LineOf(item)[depth - 1];
-    return RankOf(Fold ? Folded(byte, trail) : byte);
+    return RankAt<Fold>(LineOf(item)[depth - 1], trail);
   }
   void Prefetch(Item item, std::size_t depth) const {
     space_.Prefetch(RefOf(item) + (depth == 0 ? 0 : depth - 1));
@@ -221,75 +189,113 @@ private:
     }
   }
 
-  // Buckets the range through an array of its keys.
+  // A thread's memory for Permute, grown to the largest range it has bucketed.
+  struct Buffers {
+    std::vector<std::uint8_t> keys;
+    std::vector<Item> moved;
+  };
+  static Buffers& ThreadBuffers() {
+    thread_local Buffers buffers;
+    return buffers;
+  }
+
+  // Buckets the range through an array of its keys: each item is copied to its bucket's place
+  // in a buffer and the buffer copied back, which moves every item once and without branches
+  // (following the cycles of the permutation in place costs a mispredicted branch an item).
   void Permute(Range range, std::array<std::size_t, 257>& begin) const {
-    thread_local std::vector<std::uint8_t> keys;
-    keys.resize(range.count);
+    Buffers& buffers = ThreadBuffers();
+    if (buffers.keys.size() < range.count) {
+      buffers.keys.resize(range.count);
+      buffers.moved.resize(range.count);
+    }
+    std::uint8_t* keys = buffers.keys.data();
+    std::array<std::size_t, 256> sizes{};
     for (std::size_t i = 0; i < range.count; ++i) {
       if (i + kPrefetchDistance < range.count) {
         Prefetch(range.items[i + kPrefetchDistance], range.depth);
       }
       keys[i] = KeyAt(range.items[i], range.depth, range.trail);
+      ++sizes[keys[i]];
     }
-    if (std::all_of(keys.begin(), keys.begin() + range.count,
-                    [&](std::uint8_t k) { return k == keys[0]; })) {
-      begin = {}; // nothing to move
-      std::fill(begin.begin() + keys[0] + 1, begin.end(), range.count);
-      return;
+    begin[0] = 0;
+    for (std::size_t k = 0; k < 256; ++k) {
+      begin[k + 1] = begin[k] + sizes[k];
     }
-    PermuteByKey<256>(range.items, keys.data(), range.count, begin);
+    if (sizes[keys[0]] == range.count) {
+      return; // one shared key: nothing to move
+    }
+    std::array<std::size_t, 256> next;
+    std::copy(begin.begin(), begin.end() - 1, next.begin());
+    Item* moved = buffers.moved.data();
+    for (std::size_t i = 0; i < range.count; ++i) {
+      moved[next[keys[i]]++] = range.items[i];
+    }
+    std::copy_n(moved, range.count, range.items);
   }
 
-  int Compare(Item a, Item b, std::size_t depth, bool trail) const {
-    if (depth == 0) {
-      const std::uint8_t ka = KeyAt(a, 0, false);
-      const std::uint8_t kb = KeyAt(b, 0, false);
-      if (ka != kb) {
-        return ka < kb ? -1 : 1;
-      }
-      depth = 1;
+  // A line of a small range with its key at the range's depth.
+  struct Keyed {
+    std::uint8_t key;
+    Item item;
+  };
+
+  // Lines with the same key are compared from the byte after it.
+  int Compare(Keyed a, Keyed b, Range range) const {
+    if (a.key != b.key) {
+      return a.key < b.key ? -1 : 1;
     }
-    return CompareLines<Fold>(LineOf(a) + depth - 1, LineOf(b) + depth - 1, trail);
+    if (a.key == 0) { // both lines end here
+      return 0;
+    }
+    return CompareLines<Fold>(LineOf(a.item) + range.depth, LineOf(b.item) + range.depth,
+                              TrailAfter(range.depth, range.trail, a.key));
   }
 
-  // Sorts a range of at most kSmall lines. An item moved right of an inserted one is greater
-  // than it, and no line goes between two equal ones, so whether each line equals the one
-  // before it is known from the compare that stopped its insertion.
+  // Sorts a range of at most kSmall lines by insertion, on their keys at its depth and then on
+  // the rest of the lines. An item moved right of an inserted one is greater than it, and no
+  // line goes between two equal ones, so whether each line equals the one before it is known
+  // from the compare that stopped its insertion.
   void InsertionSort(Range range) const {
-    std::array<bool, kSmall> equal{};
+    for (std::size_t i = 0; i < range.count; ++i) { // all their loads start at once
+      Prefetch(range.items[i], range.depth);
+    }
+    std::array<Keyed, kSmall> keyed;
+    for (std::size_t i = 0; i < range.count; ++i) {
+      keyed[i] = {KeyAt(range.items[i], range.depth, range.trail), range.items[i]};
+    }
+    static_assert(kSmall <= 64);
+    std::uint64_t equal = 0; // bit i: the line at i is equal to the one before it
     for (std::size_t i = 1; i < range.count; ++i) {
-      const Item item = range.items[i];
+      const Keyed item = keyed[i];
       std::size_t j = i;
       int order = -1;
       for (; j > 0; --j) {
-        order = Compare(item, range.items[j - 1], range.depth, range.trail);
+        order = Compare(item, keyed[j - 1], range);
         if (order >= 0) {
           break;
         }
-        range.items[j] = range.items[j - 1];
-        equal[j] = equal[j - 1];
+        keyed[j] = keyed[j - 1];
       }
-      range.items[j] = item;
-      equal[j] = order == 0;
-      if (j < i) {
-        equal[j + 1] = false;
-      }
+      keyed[j] = item;
+      // The bits from j on move up one with the items. The bit that comes to j + 1 is clear:
+      // the item inserted before it is smaller than it and not smaller than the one at j - 1.
+      const std::uint64_t below = (std::uint64_t{1} << j) - 1;
+      equal = (equal & below) | (equal & ~below) << 1;
+      equal |= std::uint64_t{order == 0} << j;
     }
-    if (equal_ != nullptr) {
-      for (std::size_t i = 1; i < range.count; ++i) {
-        if (equal[i]) {
-          equal_->SetShared(static_cast<std::size_t>(range.items + i - first_));
-        }
-      }
+    for (std::size_t i = 0; i < range.count; ++i) {
+      range.items[i] = keyed[i].item;
+    }
+    if (equal_ != nullptr && equal != 0) {
+      equal_->SetShared(static_cast<std::size_t>(range.items - first_), equal);
     }
   }
 
   // Marks the lines at items[1, count) as equal to the ones before them.
   void MarkEqual(const Item* items, std::size_t count) const {
-    if (equal_ != nullptr) {
-      for (std::size_t i = 1; i < count; ++i) {
-        equal_->SetShared(static_cast<std::size_t>(items + i - first_));
-      }
+    if (equal_ != nullptr && count > 1) {
+      equal_->SetRunShared(static_cast<std::size_t>(items + 1 - first_),
+                           static_cast<std::size_t>(items + count - first_));
     }
   }
 

@@ -42,8 +42,26 @@ inline std::uint8_t RankOf(char c) {
 
 // A byte as the folded compares see it: an ASCII capital letter that is not a trail byte is
 // lower-cased.
-inline char Folded(char c, bool trail) {
+constexpr char Folded(char c, bool trail) {
   return (!trail && c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The rank of a byte as the folded compares see it, by whether it is a trail byte: one table
+// look-up in place of the tests of Folded and RankOf.
+constexpr std::array<std::array<std::uint8_t, 256>, 2> MakeFoldedRanks() {
+  std::array<std::array<std::uint8_t, 256>, 2> ranks{};
+  for (int b = 0; b < 256; ++b) {
+    for (const bool trail : {false, true}) {
+      ranks[trail][b] = kRank[static_cast<unsigned char>(Folded(static_cast<char>(b), trail))];
+    }
+  }
+  return ranks;
+}
+inline constexpr std::array<std::array<std::uint8_t, 256>, 2> kFoldedRank = MakeFoldedRanks();
+
+// The rank of a byte in byte order or, with Fold, in the folded order.
+template <bool Fold> std::uint8_t RankAt(char c, bool trail) {
+  return Fold ? kFoldedRank[trail][static_cast<unsigned char>(c)] : RankOf(c);
 }
 
 // Byte order of two lines that are followed by line ends: -1, 0 or 1. With Fold, the order of
@@ -51,8 +69,8 @@ inline char Folded(char c, bool trail) {
 // bytes; while the lines agree, their lead and trail bytes lie at the same places.
 template <bool Fold> int CompareLines(const char* a, const char* b, bool trail = false) {
   for (;; ++a, ++b) {
-    const std::uint8_t ra = RankOf(Fold ? Folded(*a, trail) : *a);
-    const std::uint8_t rb = RankOf(Fold ? Folded(*b, trail) : *b);
+    const std::uint8_t ra = RankAt<Fold>(*a, trail);
+    const std::uint8_t rb = RankAt<Fold>(*b, trail);
     if (ra != rb) {
       return ra < rb ? -1 : 1;
     }
@@ -87,6 +105,34 @@ public:
   void SetShared(std::size_t i) {
     std::atomic_ref(words_[i / 64])
         .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
+  }
+  // SetShared(at + i) for every set bit i of `bits`.
+  void SetShared(std::size_t at, std::uint64_t bits) {
+    const std::size_t w = at / 64;
+    const unsigned shift = at % 64;
+    std::atomic_ref(words_[w]).fetch_or(bits << shift, std::memory_order_relaxed);
+    if (shift != 0 && (bits >> (64 - shift)) != 0) {
+      std::atomic_ref(words_[w + 1]).fetch_or(bits >> (64 - shift), std::memory_order_relaxed);
+    }
+  }
+  // Sets the bits of [from, to), for threads that may set other bits of the words at its ends;
+  // the words between them hold only bits of the run, so they are simply stored.
+  void SetRunShared(std::size_t from, std::size_t to) {
+    if (from >= to) {
+      return;
+    }
+    const std::size_t first = from / 64;
+    const std::size_t last = (to - 1) / 64;
+    const std::uint64_t head = ~std::uint64_t{0} << (from % 64);
+    const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (to - 1) % 64);
+    if (first == last) {
+      std::atomic_ref(words_[first]).fetch_or(head & tail, std::memory_order_relaxed);
+      return;
+    }
+    std::atomic_ref(words_[first]).fetch_or(head, std::memory_order_relaxed);
+    std::fill(words_.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+              words_.begin() + static_cast<std::ptrdiff_t>(last), ~std::uint64_t{0});
+    std::atomic_ref(words_[last]).fetch_or(tail, std::memory_order_relaxed);
   }
   // Turns every bit of the first `size` over.
   void Flip(std::size_t size) {

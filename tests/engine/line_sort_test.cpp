@@ -1,5 +1,7 @@
 #include "engine/line_sort.h"
+#include "engine/line_sort_parts.h"
 #include "engine/two_threads.h"
+#include "text/shift_jis.h"
 
 #include <gtest/gtest.h>
 
@@ -266,6 +268,102 @@ TEST(SortClassLists, LongLinesAndLongSharedPrefixes) {
   SortClassLists(refs, space, {ClassWriteOrder(""), false, 0, false});
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(Texts(space, refs), lines);
+}
+
+// Lines with long runs of shared bytes, letters in both cases and Shift-JIS characters whose
+// trail bytes look like letters (ア is 0x83 0x41), so that keys of every kind meet at every
+// depth, next to the mixed lines of RandomLines.
+std::vector<std::string> SharedPrefixLines(std::mt19937& random, std::size_t count) {
+  static const std::vector<std::string> prefixes = {
+      "", "abcdefgh", "ABCDEFGH", "\x83\x41\x83\x61", "\x83\x41\x83\x41", "zzzzzzzzzzzzzzzzzz"};
+  std::vector<std::string> lines = RandomLines(random, count / 2);
+  for (std::vector<std::string> tails = RandomLines(random, count - count / 2);
+       std::string & tail : tails) {
+    lines.push_back(prefixes[random() % prefixes.size()] + tail);
+  }
+  std::shuffle(lines.begin(), lines.end(), random);
+  return lines;
+}
+
+// The folded radix sort on its own, as the exact sort uses it: ascending by the folded compare,
+// with the bit of every line equal to the one before it set and no other, whatever the line
+// ends.
+TEST(SortFolded, OrdersByTheFoldedCompareAndMarksEqualLines) {
+  using line_sort_parts::SortFolded;
+  using line_sort_parts::TBits;
+  using line_sort_parts::TIndexedRef;
+  std::mt19937 random(47);
+  for (std::size_t count : {2, 40, 3000, 300000}) {
+    const std::vector<std::string> lines = SharedPrefixLines(random, count);
+    for (bool inRuns : {false, true}) {
+      TTextSpace space;
+      const TLineList<TNarrowRef> refs =
+          inRuns ? StoreInRuns(space, lines, count / 3 + 1, random) : Store(space, lines);
+      std::vector<TIndexedRef<TNarrowRef>> items;
+      for (std::size_t i = 0; i < refs.size(); ++i) {
+        items.push_back({refs[i], static_cast<TNarrowRef>(i)});
+      }
+      TBits equal(count);
+      SortFolded(items.data(), items.size(), space, &equal);
+      std::vector<std::size_t> seen(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        ASSERT_EQ(items[i].ref, refs[items[i].index]) << "an index lost its line at " << i;
+        ++seen[items[i].index];
+        if (i == 0) {
+          continue;
+        }
+        const int order = CompareFolded(space.View(items[i - 1].ref), space.View(items[i].ref));
+        ASSERT_LE(order, 0) << "count " << count << " at " << i;
+        ASSERT_EQ(equal.Test(i), order == 0)
+            << "count " << count << " at " << i << " runs " << inRuns;
+      }
+      EXPECT_FALSE(equal.Test(0));
+      EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<std::ptrdiff_t>(count));
+    }
+  }
+}
+
+// The byte order does not depend on how the lines end.
+TEST(SortClassLists, ByteOrderOfLinesWithEveryLineEnd) {
+  std::mt19937 random(53);
+  for (std::size_t count : {50, 5000, 300000}) {
+    const std::vector<std::string> lines = SharedPrefixLines(random, count);
+    for (bool classes : {false, true}) {
+      TTextSpace space;
+      TLineList<TNarrowRef> refs = StoreInRuns(space, lines, count / 4 + 1, random);
+      const TClassSortOptions options{ClassWriteOrder(""), classes, 0, false};
+      SortClassLists(refs, space, options);
+      ASSERT_EQ(Texts(space, refs), Expected(lines, options))
+          << "count " << count << " classes " << classes;
+    }
+  }
+}
+
+// Runs of set bits that start and end inside words, cover whole words or lie in one word; the
+// bits around them stay clear.
+TEST(TBits, SetsRunsAndMasksOfBits) {
+  using line_sort_parts::TBits;
+  const struct {
+    std::size_t from;
+    std::size_t to;
+  } runs[] = {{0, 0}, {0, 1}, {3, 64}, {63, 65}, {64, 128}, {5, 300}, {130, 131}, {299, 300}};
+  for (const auto& run : runs) {
+    TBits bits(300);
+    bits.SetRunShared(run.from, run.to);
+    for (std::size_t i = 0; i < 300; ++i) {
+      ASSERT_EQ(bits.Test(i), i >= run.from && i < run.to)
+          << run.from << "-" << run.to << " bit " << i;
+    }
+  }
+  for (std::size_t at : {0, 1, 40, 63, 64, 250}) {
+    const std::uint64_t mask = 0x8000'0000'0000'0005u;
+    TBits bits(320);
+    bits.SetShared(at, mask);
+    for (std::size_t i = 0; i < 320; ++i) {
+      const bool expected = i >= at && i < at + 64 && ((mask >> (i - at)) & 1) != 0;
+      ASSERT_EQ(bits.Test(i), expected) << "mask at " << at << " bit " << i;
+    }
+  }
 }
 
 // Work is split until its pieces are small enough and every piece is finished exactly once; when
