@@ -714,7 +714,7 @@ void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, st
   }
   for (std::size_t i = first; i < last; ++i) {
     if (i + kPrefetchDistance < last) {
-      space_.Prefetch(lines[i + kPrefetchDistance]);
+      space_.PrefetchLine(lines[i + kPrefetchDistance]);
     }
     const std::string_view line = Undone(lines[i], undone[i % 2]);
     const bool duplicate = setting_.Duplicate && i > 0 &&
