@@ -39,7 +39,17 @@ void TSortThread::Execute() {
   result_ = RunSortJob(inputs_, host_, control_);
   if (onEnd_) {
     try {
-      mainThread_.InvokeAndWait([this] { onEnd_(*this); });
+      // The job is marked ended on the main thread, as the end handling returns: a main thread
+      // that waits for the end sees it then, not at its next tick.
+      mainThread_.InvokeAndWait([this] {
+        try {
+          onEnd_(*this);
+        } catch (...) {
+          ended_.store(true);
+          throw;
+        }
+        ended_.store(true);
+      });
     } catch (...) {
       // The end handling reports its own troubles; the worker must still end.
     }

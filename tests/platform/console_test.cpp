@@ -4,6 +4,7 @@
 
 #include "engine/sort_thread.h"
 #include "platform/console.h"
+#include "platform/file_system.h"
 #include "platform/main_thread.h"
 #include "settings/setting_option_items.h"
 #include "test_support.h"
@@ -81,6 +82,38 @@ TEST(InterruptWatcherTest, InterruptsAroundTheEndOfShortJobsNeverReachAFreedJob)
     sender.join();
     WaitUntilInterrupted(interrupts);
   }
+}
+
+// Runs each call at once and notes whether the job counted as ended when the call returned.
+class TNotingInvoker : public IMainThreadInvoker {
+public:
+  void InvokeAndWait(const std::function<void()>& call) override {
+    call();
+    endedAfter.push_back(job != nullptr && job->Ended());
+  }
+  const TSortThread* job = nullptr;
+  std::vector<bool> endedAfter;
+};
+
+// A main thread that waits for the job checks whether it has ended after each call it runs: the
+// job's last call, its end handling, has to leave it ended, or the wait goes on to its next tick.
+TEST(SortThread, TheEndHandlingLeavesTheJobEnded) {
+  test::TTempFolder folder;
+  TSilentHost host;
+  TNotingInvoker invoker;
+  bool handled = false;
+  TSortThread job({SettingDefaults(),
+                   {folder.Write("in.txt", "b\r\na\r\n")},
+                   {ccShiftJis},
+                   folder.File("out.txt")},
+                  host, invoker, [&](TSortThread& ended) { handled = !ended.Ended(); });
+  invoker.job = &job;
+  job.Start();
+  job.Wait();
+  EXPECT_TRUE(handled); // not ended while its end is being handled
+  ASSERT_FALSE(invoker.endedAfter.empty());
+  EXPECT_TRUE(invoker.endedAfter.back());
+  EXPECT_EQ(ReadWholeFile(folder.File("out.txt")), "a\r\nb\r\n");
 }
 
 TEST(Console, AProgramRunToItsEndSaysWhetherItSucceeded) {
