@@ -23,8 +23,8 @@ public:
   TRunWriter(TAtomicFile& out, std::size_t count, std::string_view lineEnd,
              const TRunFormat& format)
       : out_(out), count_(count), runs_((count + kRunLines - 1) / kRunLines),
-        format_(format), slots_{TOutputRun(lineEnd), TOutputRun(lineEnd), TOutputRun(lineEnd),
-                                TOutputRun(lineEnd)} {
+        format_(format), slots_{TSlot{TOutputRun(lineEnd)}, TSlot{TOutputRun(lineEnd)},
+                                TSlot{TOutputRun(lineEnd)}, TSlot{TOutputRun(lineEnd)}} {
     ready_.fill(kNoRun);
   }
 
@@ -70,7 +70,7 @@ private:
       }
       std::exception_ptr failure;
       try {
-        Format(run, slots_[run % kSlots]);
+        Format(run, slots_[run % kSlots].run);
       } catch (...) {
         failure = std::current_exception();
       }
@@ -98,7 +98,7 @@ private:
 
   void WriteAll() {
     for (std::size_t run = 0; run < runs_; ++run) {
-      TOutputRun& slot = slots_[run % kSlots];
+      TOutputRun& slot = slots_[run % kSlots].run;
       if (run % 2 == 0) {
         try {
           Format(run, slot);
@@ -125,7 +125,12 @@ private:
   const std::size_t count_;
   const std::size_t runs_;
   const TRunFormat& format_;
-  std::array<TOutputRun, kSlots> slots_;
+  // The two threads append to runs of neighbouring slots line by line: each slot has cache
+  // lines of its own, or every append would wait for the other thread's.
+  struct alignas(64) TSlot {
+    TOutputRun run;
+  };
+  std::array<TSlot, kSlots> slots_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::array<std::size_t, kSlots> ready_{}; // the run each slot holds, formatted and unwritten

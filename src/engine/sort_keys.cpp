@@ -31,11 +31,6 @@ bool IsControl(unsigned char c) {
   return c >= 0x01 && c <= 0x1F && c != '\t';
 }
 
-// Index after the character at i: a lead byte takes its trail byte, if any, with it.
-std::size_t NextChar(std::string_view line, std::size_t i) {
-  return (IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size()) ? i + 2 : i + 1;
-}
-
 // Where a field lies in its line. A quoted field's bytes, from its opening quote to its closing
 // one, are its quoted form already (doubled quotes stay doubled), and an unquoted field's bytes
 // are the field: fields never need to be copied to be joined.
@@ -82,35 +77,56 @@ private:
     }
   }
 
+  // A byte below 0x40 is never a trail byte of a well-formed character, so the field's end is
+  // found by looking for the delimiter and control bytes alone. Such a byte is still taken as
+  // the trail byte of a lead byte right before it that starts a character: that lead byte ends a
+  // run of lead-range bytes whose length from the run's start, which starts a character, is odd.
+  bool TakenAsTrail(std::size_t at, std::size_t from) const {
+    std::size_t run = 0;
+    while (at - run > from && IsLeadByte(static_cast<unsigned char>(line_[at - run - 1]))) {
+      ++run;
+    }
+    return run % 2 == 1;
+  }
+
   void SkipPlainField() {
+    const std::size_t from = pos_;
     while (pos_ < line_.size()) {
       const auto c = static_cast<unsigned char>(line_[pos_]);
       if (c == static_cast<unsigned char>(delimiter_) || IsControl(c)) {
-        return;
+        if (!TakenAsTrail(pos_, from)) {
+          return;
+        }
       }
-      // A lead byte at the very end has no trail byte: put before a delimiter, it would take
-      // the delimiter as its trail byte.
-      lastOpen_ = IsLeadByte(c) && pos_ + 1 == line_.size();
-      pos_ = NextChar(line_, pos_);
+      ++pos_;
     }
+    // A lead byte at the very end has no trail byte: put before a delimiter, it would take the
+    // delimiter as its trail byte.
+    lastOpen_ = TakenAsTrail(pos_, from);
   }
 
   // Runs to the next double quote that isn't doubled; "" inside stands for one quote. Without a
   // closing quote the field keeps every byte to the end of the line.
   void SkipQuotedField() {
-    ++pos_;
-    while (pos_ < line_.size()) {
-      if (line_[pos_] == '"') {
-        if (pos_ + 1 < line_.size() && line_[pos_ + 1] == '"') {
-          pos_ += 2;
-          continue;
-        }
+    const std::size_t from = ++pos_;
+    for (;;) {
+      const auto* quote =
+          static_cast<const char*>(std::memchr(line_.data() + pos_, '"', line_.size() - pos_));
+      if (quote == nullptr) {
+        pos_ = line_.size();
+        lastOpen_ = true;
+        return;
+      }
+      pos_ = static_cast<std::size_t>(quote - line_.data());
+      if (TakenAsTrail(pos_, from)) {
+        ++pos_;
+      } else if (pos_ + 1 < line_.size() && line_[pos_ + 1] == '"') {
+        pos_ += 2;
+      } else {
         ++pos_;
         return;
       }
-      pos_ = NextChar(line_, pos_);
     }
-    lastOpen_ = true;
   }
 
   char delimiter_;

@@ -45,6 +45,78 @@ TEST(SplitFields, Delimiters) {
   }
 }
 
+// The fields of a line by their definition, a character at a time: a lead byte takes the next
+// byte with it, whatever it is; control bytes around fields are dropped; a quoted field runs to
+// its closing quote.
+Fields FieldsByCharacters(int kind, const std::string& line) {
+  const char delimiter = kind == dkSpace       ? ' '
+                         : kind == dkTab       ? '\t'
+                         : kind == dkSemicolon ? ';'
+                                               : ',';
+  auto control = [](unsigned char c) { return c >= 0x01 && c <= 0x1F && c != '\t'; };
+  auto next = [&](std::size_t i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    return lead && i + 1 < line.size() ? i + 2 : i + 1;
+  };
+  Fields fields;
+  std::size_t i = 0;
+  auto skipControls = [&] {
+    while (i < line.size() && control(static_cast<unsigned char>(line[i]))) {
+      ++i;
+    }
+  };
+  skipControls();
+  while (i < line.size()) {
+    const std::size_t start = i;
+    if (line[i] == '"') {
+      for (++i; i < line.size();) {
+        if (line[i] != '"') {
+          i = next(i);
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+          i += 2;
+        } else {
+          ++i;
+          break;
+        }
+      }
+    } else {
+      while (i < line.size() && line[i] != delimiter &&
+             !control(static_cast<unsigned char>(line[i]))) {
+        i = next(i);
+      }
+    }
+    fields.push_back(line.substr(start, i - start));
+    skipControls();
+    if (i < line.size() && line[i] == delimiter) {
+      if (i + 1 == line.size()) {
+        fields.emplace_back();
+      }
+      ++i;
+      skipControls();
+    }
+  }
+  return fields;
+}
+
+// Lead bytes before delimiters, quotes and control bytes, alone and in runs, and NUL bytes.
+TEST(SplitFields, AgreesWithSplittingACharacterAtATimeOnRandomLines) {
+  std::mt19937 random(9);
+  const std::string alphabet[] = {"a",    ",",        ";",        " ",
+                                  "\t",   "\"",       "\x01",     "\x82",
+                                  "\xE0", "\x82\xA0", "\x9F\x40", std::string(1, '\0'),
+                                  "\xA0"};
+  for (int round = 0; round < 50000; ++round) {
+    std::string line;
+    for (int n = random() % 16; n > 0; --n) {
+      line += alphabet[random() % std::size(alphabet)];
+    }
+    const int kind = static_cast<int>(random() % 4);
+    ASSERT_EQ(SplitFields(kind, line), FieldsByCharacters(kind, line))
+        << testing::PrintToString(line) << " kind " << kind;
+  }
+}
+
 TEST(JoinFields, DelimiterOfTheKind) {
   EXPECT_EQ(JoinFields(dkComma, {"a", "", "b"}), "a,,b");
   EXPECT_EQ(JoinFields(dkSpace, {"a", "b"}), "a b");
