@@ -1,7 +1,5 @@
 #include "engine/line_store.h"
 
-#include "engine/two_threads.h"
-
 #include "platform/check.h"
 #include "platform/file_system.h"
 #include "platform/memory.h"
@@ -124,33 +122,11 @@ std::size_t MiddleLineBoundary(std::string_view text) {
   return static_cast<std::size_t>(next - text.data());
 }
 
-namespace {
-
-// Writes to every page of fresh memory on both cores, so that the system's work of providing the
-// pages (zeroing them) is shared rather than done one page at a time by the read that fills them.
-void TouchPages(char* data, std::size_t size) {
-  constexpr std::size_t kPage = 4096;
-  constexpr std::size_t kWorthBoth = std::size_t{8} << 20;
-  if (size < kWorthBoth) {
-    return;
-  }
-  auto touch = [](char* from, char* to) {
-    for (char* p = from; p < to; p += kPage) {
-      *p = 0;
-    }
-  };
-  char* middle = data + size / 2;
-  RunBoth([&] { touch(data, middle); }, [&] { touch(middle, data + size); });
-}
-
-} // namespace
-
 TSpaceText ReadText(TTextSpace& space, const std::string& fileName) {
   char* start = nullptr;
   const std::size_t size = ReadFileInto(fileName, [&](std::size_t needed) {
     if (start == nullptr) {
       start = space.Allocate(needed + 1);
-      TouchPages(start, needed + 1);
     } else {
       space.Grow(start, needed + 1);
     }

@@ -4,12 +4,15 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zorbe {
@@ -176,6 +179,28 @@ public:
       }
     }
   }
+  // Reads the `size` bytes at `offset`, or fewer where the file ends; returns how many.
+  std::size_t ReadAt(char* data, std::size_t size, std::uint64_t offset) const {
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::pread(fd_, data + done, std::min<std::size_t>(size - done, 1u << 30),
+                                static_cast<off_t>(offset + done));
+      if (n == 0) {
+        break;
+      }
+      if (n < 0 && errno != EINTR) {
+        throw EFileError(ReadErrorMessage(name_, errno));
+      }
+      done += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return done;
+  }
+  // Goes on reading at `offset` with Read.
+  void Seek(std::uint64_t offset) const {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+      throw EFileError(ReadErrorMessage(name_, errno));
+    }
+  }
 
 private:
   const std::string& name_;
@@ -195,6 +220,45 @@ void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
   }
 }
 
+namespace {
+
+// Reads the first `size` bytes of a regular file on two threads, each taking the next piece
+// that is left: the memory the bytes go to is usually fresh, and the system's work of providing
+// its pages (slow and uneven on virtual machines) is shared by both cores however it falls.
+// Returns how many bytes were read: fewer where the file turned out shorter.
+std::size_t ReadOnBothCores(const TReadFile& file, char* data, std::size_t size) {
+  constexpr std::size_t kPiece = std::size_t{4} << 20;
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> end{size}; // the least offset at which the file was found to end
+  auto work = [&]() noexcept {
+    try {
+      for (std::size_t at = next.fetch_add(kPiece); at < end.load(); at = next.fetch_add(kPiece)) {
+        const std::size_t wanted = std::min(kPiece, size - at);
+        const std::size_t got = file.ReadAt(data + at, wanted, at);
+        if (got < wanted) {
+          std::size_t seen = end.load();
+          while (at + got < seen && !end.compare_exchange_weak(seen, at + got)) {
+          }
+        }
+      }
+    } catch (...) {
+      end.store(0);
+      return std::current_exception();
+    }
+    return std::exception_ptr{};
+  };
+  std::exception_ptr helperFailure;
+  std::thread helper([&] { helperFailure = work(); });
+  const std::exception_ptr failure = work();
+  helper.join();
+  if (failure || helperFailure) {
+    std::rethrow_exception(failure ? failure : helperFailure);
+  }
+  return end.load();
+}
+
+} // namespace
+
 std::size_t ReadFileInto(const std::string& fileName,
                          const std::function<char*(std::size_t)>& reserve, bool waitForWriter) {
   const TReadFile file(fileName, waitForWriter);
@@ -204,6 +268,11 @@ std::size_t ReadFileInto(const std::string& fileName,
   std::size_t capacity = (S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 65536) + 1;
   char* data = reserve(capacity);
   std::size_t size = 0;
+  constexpr std::size_t kWorthBothCores = std::size_t{16} << 20;
+  if (S_ISREG(st.st_mode) && capacity - 1 >= kWorthBothCores) {
+    size = ReadOnBothCores(file, data, capacity - 1);
+    file.Seek(size);
+  }
   for (;;) {
     if (size == capacity) {
       capacity *= 2;

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <random>
 #include <sys/stat.h>
 
 namespace zorbe {
@@ -69,6 +70,28 @@ TEST(AtomicFileTest, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
 
 TEST(AtomicFileTest, AFolderThatCantBeWrittenIsAFileError) {
   EXPECT_THROW(TAtomicFile("/nonexistent-folder/out.txt"), EFileError);
+}
+
+// Large files are read in pieces by two threads: every byte lands where it belongs, whether the
+// size is a whole number of pieces or not, and a read that asks for more room grows on.
+TEST(ReadFileIntoTest, LargeFilesAreReadWhole) {
+  test::TTempFolder folder;
+  std::mt19937 random(2);
+  for (const std::size_t size : {std::size_t{16} << 20, (std::size_t{21} << 20) + 3}) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+      c = static_cast<char>(random());
+    }
+    const std::string name = folder.Write("large.bin", bytes);
+    EXPECT_TRUE(ReadFileContents(name).View() == bytes) << size;
+    std::string grown;
+    const std::size_t read = ReadFileInto(name, [&](std::size_t needed) {
+      grown.resize(needed);
+      return grown.data();
+    });
+    ASSERT_EQ(read, size);
+    EXPECT_TRUE(std::string_view(grown).substr(0, read) == bytes) << size;
+  }
 }
 
 TEST(WithHomeFolderTest, OnlyALeadingTildeSlashOrALoneTildeIsTheHomeFolder) {
