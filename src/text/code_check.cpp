@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <strings.h>
+#include <thread>
 
 namespace zorbe {
 namespace {
@@ -257,11 +258,9 @@ std::size_t FirstUnfitJis(const unsigned char* p, std::size_t size) {
   return std::string::npos;
 }
 
-} // namespace
-
-std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
+std::size_t FirstUnfitIn(std::string_view bytes, TCodeFamily family) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  switch (FamilyOf(code)) {
+  switch (family) {
   case TCodeFamily::ShiftJis:
     return FirstUnfitSjis(p, bytes.size());
   case TCodeFamily::Euc:
@@ -271,6 +270,32 @@ std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
   default:
     return std::string::npos;
   }
+}
+
+} // namespace
+
+// A large Shift-JIS or EUC text is checked in two parts on two threads. It is split after an
+// LF, which is never the second byte of a character in either code, so the second part starts
+// with a character, as it does for the check of the whole.
+std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
+  constexpr std::size_t kWorthBothCores = std::size_t{16} << 20;
+  const TCodeFamily family = FamilyOf(code);
+  const std::size_t lineEnd = bytes.size() >= kWorthBothCores && (family == TCodeFamily::ShiftJis ||
+                                                                  family == TCodeFamily::Euc)
+                                  ? bytes.find('\n', bytes.size() / 2)
+                                  : std::string_view::npos;
+  if (lineEnd == std::string_view::npos) {
+    return FirstUnfitIn(bytes, family);
+  }
+  const std::size_t split = lineEnd + 1;
+  std::size_t second = std::string::npos;
+  std::thread helper([&] { second = FirstUnfitIn(bytes.substr(split), family); });
+  const std::size_t first = FirstUnfitIn(bytes.substr(0, split), family);
+  helper.join();
+  if (first != std::string::npos || second == std::string::npos) {
+    return first;
+  }
+  return split + second;
 }
 
 TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {

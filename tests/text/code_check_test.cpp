@@ -141,6 +141,35 @@ TEST(CodeCheck, TheEucBlockCheckAgreesWithTheCharacterByCharacterReading) {
   }
 }
 
+// Texts of 16 MB and more are checked in two parts, split after the LF that follows the middle:
+// a fault on either side of that LF, far from it, or none.
+TEST(CodeCheck, ALargeTextIsCheckedInTwoPartsWithTheSameResult) {
+  const struct {
+    TCharCode code;
+    std::string line;
+    char lead;
+    std::size_t (*reference)(std::string_view);
+  } codes[] = {{ccShiftJis, "\x82\xA0\x88\x9F ab\xB1\n", '\x82', ReferenceUnfitSjis},
+               {ccEuc, "\xA4\xA2\xB0\xA1 ab\x8E\xB1\n", '\xA4', ReferenceUnfitEuc}};
+  for (const auto& code : codes) {
+    std::string text;
+    while (text.size() < (std::size_t{16} << 20) + 5) {
+      text += code.line;
+    }
+    const std::size_t split = text.find('\n', text.size() / 2) + 1;
+    for (const std::size_t at : {npos, split - 2, split, split + 1, text.size() / 4,
+                                 text.size() * 3 / 4, text.size() - 2}) {
+      std::string damaged = text;
+      if (at != npos) {
+        damaged[at] = code.lead; // a lead byte before an LF or a single byte
+        damaged[at + 1] = '\n';
+      }
+      EXPECT_EQ(FirstUnfitByte(damaged, code.code), code.reference(damaged))
+          << static_cast<int>(code.code) << " at " << at;
+    }
+  }
+}
+
 TEST(CodeCheck, ADecisionThatDoesNotDecodeTakesTheOneCodeThatDoes) {
   const struct {
     const char* name;
