@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 namespace zorbe {
 namespace {
@@ -44,6 +45,20 @@ TEST(ForEachLine, LineEnds) {
   for (const auto& c : cases) {
     EXPECT_EQ(Lines(c.text), c.lines) << testing::PrintToString(c.text);
     EXPECT_EQ(CountLines(c.text), c.lines.size());
+  }
+}
+
+// Line ends at every place of the counter's 16-byte blocks, CR LF split between two of them.
+TEST(CountLines, AgreesWithTheLinesVisitedOnRandomTexts) {
+  std::mt19937 random(8);
+  const char pool[] = {'a', '\r', '\n', '\0', '\x82'};
+  for (int round = 0; round < 5000; ++round) {
+    // Now and then more than 255 blocks, which the counter adds up in rounds.
+    std::string text(round % 100 == 0 ? 9000 + random() % 100 : random() % 80, 'a');
+    for (char& c : text) {
+      c = pool[random() % std::size(pool)];
+    }
+    ASSERT_EQ(CountLines(text), Lines(text).size()) << testing::PrintToString(text);
   }
 }
 
