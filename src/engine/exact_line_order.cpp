@@ -276,12 +276,12 @@ private:
   static constexpr std::size_t kPrefixes = std::size_t{1} << 16;
   // The ranks of the first two bytes of a line in the folded order (0 past its end).
   static std::size_t PrefixOf(const char* line) {
-    const std::uint8_t first = RankOf(Folded(line[0], false));
+    const std::uint8_t first = RankAt<true>(line[0], false);
     if (first == 0) {
       return 0;
     }
     const bool trail = IsLeadByte(static_cast<unsigned char>(line[0]));
-    return std::size_t{first} << 8 | RankOf(Folded(line[1], trail));
+    return std::size_t{first} << 8 | RankAt<true>(line[1], trail);
   }
   // Runs the two halves of a pass on both cores when the pass is large.
   template <typename First, typename Second>
