@@ -1,6 +1,8 @@
 #pragma once
 // Work shared by the two cores the sort engine counts on.
 
+#include "platform/run_both.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstddef>
@@ -10,29 +12,6 @@
 #include <vector>
 
 namespace zorbe {
-
-// Runs `second` on a helper thread while `first` runs on this one, and returns when both have
-// ended. An exception from either is passed on (the first one's when both throw).
-template <typename First, typename Second> void RunBoth(First first, Second second) {
-  std::exception_ptr failure;
-  std::thread helper([&] {
-    try {
-      second();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  });
-  try {
-    first();
-  } catch (...) {
-    helper.join();
-    throw;
-  }
-  helper.join();
-  if (failure) {
-    std::rethrow_exception(failure);
-  }
-}
 
 // Ranges of work shared by two threads: a range above the threshold is split one step and its
 // parts go back to the queue; smaller ranges are finished by the thread that takes them. When no

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/run_both.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -7,12 +9,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace zorbe {
@@ -230,7 +230,7 @@ std::size_t ReadOnBothCores(const TReadFile& file, char* data, std::size_t size)
   constexpr std::size_t kPiece = std::size_t{4} << 20;
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> end{size}; // the least offset at which the file was found to end
-  auto work = [&]() noexcept {
+  auto work = [&] {
     try {
       for (std::size_t at = next.fetch_add(kPiece); at < end.load(); at = next.fetch_add(kPiece)) {
         const std::size_t wanted = std::min(kPiece, size - at);
@@ -242,18 +242,11 @@ std::size_t ReadOnBothCores(const TReadFile& file, char* data, std::size_t size)
         }
       }
     } catch (...) {
-      end.store(0);
-      return std::current_exception();
+      end.store(0); // the other thread takes no more pieces
+      throw;
     }
-    return std::exception_ptr{};
   };
-  std::exception_ptr helperFailure;
-  std::thread helper([&] { helperFailure = work(); });
-  const std::exception_ptr failure = work();
-  helper.join();
-  if (failure || helperFailure) {
-    std::rethrow_exception(failure ? failure : helperFailure);
-  }
+  RunBoth(work, work);
   return end.load();
 }
 

@@ -4,13 +4,14 @@
 
 #include "text/byte_lanes.h"
 
+#include "platform/run_both.h"
+
 #include <uchardet.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <strings.h>
-#include <thread>
 
 namespace zorbe {
 namespace {
@@ -288,10 +289,10 @@ std::size_t FirstUnfitByte(std::string_view bytes, TCharCode code) {
     return FirstUnfitIn(bytes, family);
   }
   const std::size_t split = lineEnd + 1;
+  std::size_t first = std::string::npos;
   std::size_t second = std::string::npos;
-  std::thread helper([&] { second = FirstUnfitIn(bytes.substr(split), family); });
-  const std::size_t first = FirstUnfitIn(bytes.substr(0, split), family);
-  helper.join();
+  RunBoth([&] { first = FirstUnfitIn(bytes.substr(0, split), family); },
+          [&] { second = FirstUnfitIn(bytes.substr(split), family); });
   if (first != std::string::npos || second == std::string::npos) {
     return first;
   }
