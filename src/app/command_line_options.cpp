@@ -12,7 +12,8 @@ const char* const kUsageLine = "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT]
 
 const char* const kHelpText =
     "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n"
-    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16).\n"
+    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16,\n"
+    "EUC-JIS-2004, Shift_JIS-2004, ISO-2022-JP-3).\n"
     "\n"
     "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
     "  OUTPUT   with /s, the output file; without /s you are asked whether the\n"

@@ -80,9 +80,4 @@ struct TCp932Tables {
   }
 };
 
-// The Unicode character of each JIS X 0212 code as iconv's EUC-JP reads it, at
-// JisX0212Index(row, cell) (code_conversion.h), or kNoCharacter for an empty cell. Built once per
-// process, on first use.
-const std::vector<char32_t>& JisX0212Characters();
-
 } // namespace zorbe

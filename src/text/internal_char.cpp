@@ -1,5 +1,6 @@
 #include "text/internal_char.h"
 
+#include "text/byte_lanes.h"
 #include "text/shift_jis.h"
 
 #include <cstring>
@@ -8,7 +9,17 @@ namespace zorbe {
 
 bool HoldsInternalOnlyBytes(const char* text, std::size_t size) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
-  for (std::size_t i = 0; i < size; ++i) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(static_cast<char>(kEscapeLead));
+  for (; i + 16 <= size; i += 16) {
+    const __m128i v = lanes::Load(p + i);
+    if (lanes::Bits(_mm_cmpeq_epi8(_mm_max_epu8(v, first), v)) != 0) {
+      return true;
+    }
+  }
+#endif
+  for (; i < size; ++i) {
     if (p[i] >= kEscapeLead) {
       return true;
     }

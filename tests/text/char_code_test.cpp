@@ -9,6 +9,7 @@
 namespace zorbe {
 namespace {
 
+using test::Recode;
 using test::Sjis;
 
 TCharCode Detect(const std::string& bytes) {
@@ -52,7 +53,9 @@ TEST(DetectCharCode, Codes) {
       {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n", ccEuc},
       {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccShiftJis},
       {"one byte file is never scanned", std::string("\0", 1), ccShiftJis},
-      {"last byte of a block is not a rule start", "ab\x82", ccShiftJis},
+      // No rule starts at the last byte; uchardet reads the lone 0x82 as Windows-1252, and with
+      // no Japanese in any reading the file is no Japanese text.
+      {"last byte of a block is not a rule start", "ab\x82", ccEmptyOrUnreadable},
       {"esc dollar at block end", "ab\x1B$", ccShiftJis},
   };
   for (const auto& c : cases) {
@@ -69,10 +72,11 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
       {"kana", "あいう\n", ccUtf8},
       {"four-byte character", "\xF0\xA0\xAE\xB7\n", ccUtf8},
       {"two-byte characters the scan leaves undecided", "café\n", ccUtf8},
-      {"two-byte characters the scan decides",
+      {"two-byte characters that Shift-JIS reads too", // ﾅア, which uchardet doesn't name
        "\xC5\x83"
        "A\r\n",
-       ccShiftJis},                                                     // Shift-JIS ﾅア
+       ccUtf8},
+      {"Latin text in UTF-8", "Straße, Español, schön, ﬁ\n", ccUtf8},
       {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccEuc}, // 村あ
       {"no byte 0x80 or above", "plain\n", ccShiftJis},
       {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
@@ -83,6 +87,39 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
   for (const auto& c : cases) {
     EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
     EXPECT_EQ(DetectCharCodeOfBytes(c.bytes), c.result) << c.name;
+  }
+}
+
+// The JIS X 0213 codes are told by an Emacs-style coding mark in the first two lines alone; a
+// European text is refused, saying what uchardet takes it for.
+TEST(DetectCharCode, CodingMarksAndForeignCodes) {
+  const std::string kanji = Recode("簞", "UTF-8", "EUC-JISX0213");
+  const struct {
+    const char* name;
+    std::string bytes;
+    TCharCode result;
+  } cases[] = {
+      {"skkdic's mark", ";; -*- mode: fundamental; coding: euc-jis-2004 -*-\n" + kanji,
+       ccEucJis2004},
+      {"second line", "#!/bin/sh\n# Coding: EUC-JISX0213\n" + kanji, ccEucJis2004},
+      {"Shift_JIS-2004", "# coding: shift_jis-2004\n", ccShiftJis2004},
+      {"ISO-2022-JP-3", "# -*- coding: iso-2022-jp-3 -*-\n", ccIso2022Jp3},
+      {"third line is too late", "a\nb\n# coding: euc-jis-2004\n" + Sjis("漢"), ccShiftJis},
+      {"another code changes nothing", "# coding: euc-jp\n" + Sjis("漢字"), ccShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
+  }
+  test::TTempFolder folder;
+  for (const char* latin : {"Straße und schön\n", "Español: ¿qué tal? ¡Olé!\n"}) {
+    const std::string file = folder.Write("latin.txt", Recode(latin, "UTF-8", "ISO-8859-1"));
+    std::string message;
+    EXPECT_EQ(DetectCharCode(file, [&](const std::string& m) { message = m; }), ccEmptyOrUnreadable)
+        << latin;
+    EXPECT_EQ(
+        message.rfind("「" + file + "」は日本語の文字コードではありません（uchardet の判定: ", 0),
+        0u)
+        << message;
   }
 }
 
@@ -163,10 +200,14 @@ TEST(CharCode, NamesAndReaders) {
     const char* name;
     TCodeFamily family;
   } codes[] = {
-      {5, "S-JIS", F::ShiftJis}, {2, "JIS83", F::Jis},      {3, "JIS78", F::Jis},
-      {4, "EUC", F::Euc},        {6, "Unicode", F::Utf16},  {7, "Unicode(BE)", F::Utf16},
-      {8, "UTF-8", F::Utf8},     {1, "BINARY", F::NotText}, {20, "none", F::NotText},
-      {21, "none", F::NotText},  {0, "none", F::NotText},   {9, "none", F::NotText},
+      {5, "S-JIS", F::ShiftJis},     {2, "JIS83", F::Jis},
+      {3, "JIS78", F::Jis},          {4, "EUC", F::Euc},
+      {6, "Unicode", F::Utf16},      {7, "Unicode(BE)", F::Utf16},
+      {8, "UTF-8", F::Utf8},         {1, "BINARY", F::NotText},
+      {20, "none", F::NotText},      {21, "none", F::NotText},
+      {0, "none", F::NotText},       {12, "none", F::NotText},
+      {9, "EUC-JIS-2004", F::Euc},   {10, "Shift_JIS-2004", F::ShiftJis},
+      {11, "ISO-2022-JP-3", F::Jis},
   };
   for (const auto& c : codes) {
     const auto code = static_cast<TCharCode>(c.result);
