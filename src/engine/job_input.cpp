@@ -142,10 +142,6 @@ TJobInput::TJobInput(const TSettingOptionItems& setting) : commentPrefixes_(sett
   }
 }
 
-void TJobInput::UseCodec(const TInternalCodec& codec) {
-  codec_ = &codec;
-}
-
 std::string TJobInput::Converted(std::string_view bytes, TCharCode code,
                                  const std::string& fileName) const {
   std::string utf8;
@@ -158,18 +154,21 @@ std::string TJobInput::Converted(std::string_view bytes, TCharCode code,
   } else {
     bytes.remove_prefix(mark);
   }
-  const TInputConverter converter(code, *codec_);
-  if (converter.Identity() && HoldsInternalOnlyBytes(bytes.data(), bytes.size())) {
-    // A file read as Shift-JIS because it is nothing else: bytes 0xFD-0xFF are no Shift-JIS.
+  if (code == ccShiftJis && ModelOf(output_) == TCharModel::Cp932) {
+    // Shift-JIS is its own internal form, but for a file read as Shift-JIS because it is nothing
+    // else: bytes 0xFD-0xFF are no Shift-JIS.
     const auto at = static_cast<std::size_t>(
         std::find_if(bytes.begin(), bytes.end(),
                      [](char c) { return static_cast<unsigned char>(c) >= kEscapeLead; }) -
         bytes.begin());
-    throw EFileError(NotInCodeMessage(fileName, CharCodeName(code), at));
+    if (at != bytes.size()) {
+      throw EFileError(NotInCodeMessage(fileName, CharCodeName(code), at));
+    }
+    return std::string(bytes);
   }
-  TConvertedString converted = ConvertText(converter, bytes);
+  TConvertedString converted = ConvertText(TInputConverter(code, Codec()), bytes);
   if (const auto& fault = converted.report.fault) {
-    ThrowFault(fileName, code, codec_->Output(), converted.report, bytes.substr(fault->offset),
+    ThrowFault(fileName, code, output_, converted.report, bytes.substr(fault->offset),
                mark + fault->offset, 0);
   }
   return std::move(converted.text);
@@ -179,6 +178,10 @@ std::string TJobInput::CommentPrefixes() const {
   if (!IsValidUtf8(commentPrefixes_)) {
     throw EFileError("コメント行頭文字「" + commentPrefixes_ +
                      "」は UTF-8 として正しくありません。\r\n処理を中止します。");
+  }
+  if (std::all_of(commentPrefixes_.begin(), commentPrefixes_.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return commentPrefixes_; // ASCII is itself in every internal form
   }
   return Converted(commentPrefixes_, ccUtf8, "CLTC");
 }
@@ -197,19 +200,19 @@ std::string TJobInput::ReadAuxiliary(const std::string& fileName) const {
 TInternalTarget TJobInput::TargetToInternal(TTextSpace& space, const std::string& fileName,
                                             TCharCode code, TSpaceText text, std::uint64_t offset,
                                             std::uint64_t linesBefore) {
-  const TInputConverter converter(code, *codec_);
   TInternalTarget target{text};
   const std::size_t mark = offset == 0 ? ByteOrderMarkSize(text, code) : 0;
-  if (converter.Identity()) {
+  if (code == ccShiftJis && ModelOf(output_) == TCharModel::Cp932) {
     // Shift-JIS as it is; EUC-JP output can't write every CP932 code (the user-defined area,
     // IBM rows JIS X 0212 lacks), which only lead bytes 0xF0 and above start.
-    if (codec_->Output() == TOutputCode::EucJp &&
+    if (output_ == TOutputCode::EucJp &&
         std::any_of(text.data(), text.data() + text.size(),
                     [](char c) { return static_cast<unsigned char>(c) >= 0xF0; })) {
-      target.firstUnwritable = FindUnwritable(text, *codec_);
+      target.firstUnwritable = FindUnwritable(text, Codec());
     }
     return target;
   }
+  const TInputConverter converter(code, Codec());
   TConversionReport report;
   std::size_t size = 0;
   if (FamilyOf(code) == TCodeFamily::Utf16) {
@@ -231,7 +234,7 @@ TInternalTarget TJobInput::TargetToInternal(TTextSpace& space, const std::string
     std::memmove(text.data(), text.data() + mark, text.size() - mark);
     std::tie(size, report) = ConvertTarget(space, converter, text.data(), text.size() - mark);
     if (report.fault) {
-      ThrowFault(fileName, code, codec_->Output(), report, text.View().substr(report.fault->offset),
+      ThrowFault(fileName, code, output_, report, text.View().substr(report.fault->offset),
                  offset + mark + report.fault->offset, linesBefore);
     }
   }
@@ -252,14 +255,13 @@ void TJobInput::CheckWritable(std::string_view text, const std::string& fileName
   if (first >= text.size()) {
     return;
   }
-  const std::size_t at = FindUnwritable(text.substr(first), *codec_);
+  const std::size_t at = FindUnwritable(text.substr(first), Codec());
   if (at == std::string_view::npos) {
     return;
   }
   throw EFileError("「" + fileName + "」の " +
                    std::to_string(linesBefore + LineOfOffset(text, first + at)) + " 行目の文字" +
-                   CharacterAt(text, first + at, *codec_) + " は " +
-                   OutputCodeName(codec_->Output()) +
+                   CharacterAt(text, first + at, Codec()) + " は " + OutputCodeName(output_) +
                    " で出力できません。\r\n出力文字コードを「UTF-8」にして下さい。\r\n"
                    "処理を中止します。");
 }

@@ -40,9 +40,11 @@ public:
   // Detects the codes of the setting's auxiliary files.
   explicit TJobInput(const TSettingOptionItems& setting);
 
-  // The codec of the cycle that starts.
-  void UseCodec(const TInternalCodec& codec);
-  const TInternalCodec& Codec() const { return *codec_; }
+  // The output code of the cycle that starts, which decides the codec. The codec's tables are
+  // built the first time a text needs them: a Shift-JIS job that writes Shift-JIS never does.
+  void UseOutput(TOutputCode output) { output_ = output; }
+  TOutputCode Output() const { return output_; }
+  const TInternalCodec& Codec() const { return TInternalCodec::For(output_); }
 
   // The comment prefixes (CLTC) in the internal form. Throws EFileError when the setting is no
   // UTF-8.
@@ -72,7 +74,7 @@ private:
 
   std::map<std::string, TCharCode> auxiliaryCodes_;
   std::string commentPrefixes_; // as the setting holds them, UTF-8
-  const TInternalCodec* codec_ = &TInternalCodec::For(TOutputCode::ShiftJis);
+  TOutputCode output_ = TOutputCode::ShiftJis;
   // 〓 substitutions: how many, and the first one's file and line.
   std::uint64_t substituted_ = 0;
   std::string firstSubstitutedFile_;

@@ -223,7 +223,7 @@ private:
 
   // Built once per job; the auxiliaries again for each cycle with another codec.
   std::optional<TJobInput> input_;
-  const TInternalCodec* auxiliariesCodec_ = nullptr;
+  std::optional<TOutputCode> auxiliariesOutput_; // the output code they were made for
   std::optional<TDeletionList> deletion_;
   std::unique_ptr<TReadingDictionary> reading_; // when lines are sorted by reading
   TCommentPrefixes comments_;
@@ -259,7 +259,7 @@ void TSortJob::Execute() {
 
 // The deletion list and the comment prefixes in the internal form of the cycle's codec.
 void TSortJob::BuildAuxiliaries() {
-  if (auxiliariesCodec_ == &input_->Codec()) {
+  if (auxiliariesOutput_ == input_->Output()) {
     return;
   }
   if (FileExists(setting_.DelChars)) {
@@ -267,7 +267,7 @@ void TSortJob::BuildAuxiliaries() {
                       setting_.Distinction);
   }
   comments_ = TCommentPrefixes(input_->CommentPrefixes());
-  auxiliariesCodec_ = &input_->Codec();
+  auxiliariesOutput_ = input_->Output();
 }
 
 // A cycle of files [first, last): the lines of all of them sorted and written together. A
@@ -342,7 +342,7 @@ void TSortJob::StartOutputForm(std::size_t first, std::size_t last) {
                      .value_or(unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis);
   SetLineEnd(setting_.OutputLineEnd != leLf);
   output_.byteOrderMark = output_.code == TOutputCode::Utf16;
-  input_->UseCodec(TInternalCodec::For(output_.code));
+  input_->UseOutput(output_.code);
   BuildAuxiliaries();
 }
 
@@ -360,7 +360,7 @@ void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref
   if (FileExists(setting_.Replacement)) {
     // The rules may bring in characters, or take out ones the output can't write.
     target.text = ReplacementPass(target.text);
-    target.firstUnwritable = input_->Codec().Model() == TCharModel::Unicode ? std::string::npos : 0;
+    target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
   }
   input_->CheckWritable(target.text, fileName, 0, target.firstUnwritable);
   LinePass(target.text, cycle);
@@ -773,8 +773,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
         InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
     if (rules) {
       target.text = ReplacementPass(target.text);
-      target.firstUnwritable =
-          input_->Codec().Model() == TCharModel::Unicode ? std::string::npos : 0;
+      target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
     }
     input_->CheckWritable(target.text, fileName, 0, target.firstUnwritable);
     text = target.text;

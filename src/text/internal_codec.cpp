@@ -134,8 +134,8 @@ const TInternalCodec& TInternalCodec::For(TOutputCode output) {
 
 TInternalCodec::TInternalCodec(TOutputCode output) : output_(output), model_(ModelOf(output)) {
   if (model_ == TCharModel::Jis2004) {
-    jis2004_ = &TLegacyCharset::Get(output == TOutputCode::EucJis2004 ? TLegacyCode::EucJis2004
-                                                                      : TLegacyCode::ShiftJis2004);
+    jis2004_ = &TLegacyCharset::ForWriting(
+        output == TOutputCode::EucJis2004 ? TLegacyCode::EucJis2004 : TLegacyCode::ShiftJis2004);
     alike_ = AlikeCharacters(*jis2004_);
     for (const auto& [pair, bytes] : jis2004_->composed) {
       combining_.insert(pair.second);

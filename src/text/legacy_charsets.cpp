@@ -1,8 +1,8 @@
 // Building the legacy code tables from iconv (see legacy_charsets.h). Every code of a form is
-// decoded, and every character of the planes JIS X 0213 draws on (U+0000-U+2FFFF) is encoded,
-// one at a time with the converter's state flushed after it (iconv holds a base character back
-// until it knows whether a combining one follows). Some 200,000 small conversions, done once
-// per process in a few tens of milliseconds, and only for a job that reads or writes the code.
+// decoded (some 18,000 small conversions); for writing, every character of the planes JIS X
+// 0213 draws on (U+0000-U+2FFFF) is encoded too, one at a time with the converter's state
+// flushed after it (iconv holds a base character back until it knows whether a combining one
+// follows): some 200,000 more, done once per process and only for a job that writes the code.
 
 #include "text/legacy_charsets.h"
 
@@ -109,7 +109,7 @@ void EncodeAll(TIconv& encoder, TLegacyCharset& charset) {
   }
 }
 
-TLegacyCharset Build(TLegacyCode code) {
+TLegacyCharset Build(TLegacyCode code, bool forWriting) {
   TLegacyCharset charset;
   TIconv decoder("UTF-32LE", IconvName(code));
   if (code == TLegacyCode::ShiftJis2004) {
@@ -118,8 +118,10 @@ TLegacyCharset Build(TLegacyCode code) {
     DecodeEucPlanes(decoder, charset);
   }
   if (code != TLegacyCode::EucJp) {
-    TIconv encoder(IconvName(code), "UTF-32LE");
-    EncodeAll(encoder, charset);
+    if (forWriting) {
+      TIconv encoder(IconvName(code), "UTF-32LE");
+      EncodeAll(encoder, charset);
+    }
     return charset;
   }
   // EUC-JP's writer needs only JIS X 0212: the second plane read backwards.
@@ -142,15 +144,30 @@ TLegacyCharset Build(TLegacyCode code) {
 const TLegacyCharset& TLegacyCharset::Get(TLegacyCode code) {
   switch (code) {
   case TLegacyCode::EucJp: {
-    static const TLegacyCharset eucJp = Build(TLegacyCode::EucJp);
+    static const TLegacyCharset eucJp = Build(TLegacyCode::EucJp, true);
     return eucJp;
   }
   case TLegacyCode::EucJis2004: {
-    static const TLegacyCharset eucJis2004 = Build(TLegacyCode::EucJis2004);
+    static const TLegacyCharset eucJis2004 = Build(TLegacyCode::EucJis2004, false);
     return eucJis2004;
   }
   default: {
-    static const TLegacyCharset shiftJis2004 = Build(TLegacyCode::ShiftJis2004);
+    static const TLegacyCharset shiftJis2004 = Build(TLegacyCode::ShiftJis2004, false);
+    return shiftJis2004;
+  }
+  }
+}
+
+const TLegacyCharset& TLegacyCharset::ForWriting(TLegacyCode code) {
+  switch (code) {
+  case TLegacyCode::EucJp:
+    return Get(code);
+  case TLegacyCode::EucJis2004: {
+    static const TLegacyCharset eucJis2004 = Build(TLegacyCode::EucJis2004, true);
+    return eucJis2004;
+  }
+  default: {
+    static const TLegacyCharset shiftJis2004 = Build(TLegacyCode::ShiftJis2004, true);
     return shiftJis2004;
   }
   }

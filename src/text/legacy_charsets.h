@@ -52,7 +52,8 @@ struct TLegacyCharset {
   std::vector<TDecoded> pairs;
   // The bytes of each character the code holds; in EUC-JP only those of JIS X 0212 (the rest is
   // written as JIS X 0208 from CP932). Where the code writes two characters alike (Shift_JIS-2004
-  // writes the backslash and ¥ as 0x5C), both are here.
+  // writes the backslash and ¥ as 0x5C), both are here. Empty in the JIS X 0213 codes' tables
+  // for reading (Get), full in those for writing (ForWriting).
   std::unordered_map<char32_t, TEncoded> encode;
   // A base and a combining character that the code writes as one code.
   std::map<std::pair<char32_t, char32_t>, TEncoded> composed;
@@ -61,7 +62,9 @@ struct TLegacyCharset {
     const auto found = encode.find(c);
     return found != encode.end() ? found->second : TEncoded{};
   }
+  // The tables for reading a code, and those for writing it.
   static const TLegacyCharset& Get(TLegacyCode code);
+  static const TLegacyCharset& ForWriting(TLegacyCode code);
 };
 
 } // namespace zorbe

@@ -671,7 +671,7 @@ TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
       {"characters that outgrow the first half", 0, manyEscapes, ""},
   };
   TJobInput input(setting);
-  input.UseCodec(TInternalCodec::For(TOutputCode::Utf8));
+  input.UseOutput(TOutputCode::Utf8);
   for (const auto& c : cases) {
     std::string text = big;
     text.insert(c.at, c.inserted);
