@@ -57,19 +57,21 @@ inline std::size_t ReadCodeAt(const unsigned char* text, std::size_t size, std::
   const unsigned char byte = text[pos];
   std::size_t next = pos + 1;
   code = byte;
-  if (IsLeadByte(byte)) {
-    if (next < size && text[next] < kEscapeLead && (kPattern || text[next] != 0)) {
-      code = static_cast<TRECode>(byte) << 8 | text[next];
-      ++next;
-    }
-  } else if (byte >= kEscapeLead) [[unlikely]] {
-    if (byte == kAlternateMark) {
-      return next; // a mark with no character before it
-    }
-    char32_t codePoint = 0;
-    if (const std::size_t length = EscapeAt(text + pos, size - pos, codePoint); length != 0) {
-      code = kEscapeCodeBase + codePoint;
-      next = pos + length;
+  if (byte > 0x80) { // ASCII needs none of these tests
+    if (IsLeadByte(byte)) {
+      if (next < size && text[next] < kEscapeLead && (kPattern || text[next] != 0)) {
+        code = static_cast<TRECode>(byte) << 8 | text[next];
+        ++next;
+      }
+    } else if (byte >= kEscapeLead) [[unlikely]] {
+      if (byte == kAlternateMark) {
+        return next; // a mark with no character before it
+      }
+      char32_t codePoint = 0;
+      if (const std::size_t length = EscapeAt(text + pos, size - pos, codePoint); length != 0) {
+        code = kEscapeCodeBase + codePoint;
+        next = pos + length;
+      }
     }
   }
   if (next < size && text[next] == kAlternateMark) [[unlikely]] {
@@ -98,7 +100,11 @@ public:
 
   // The start of the character that ends at k (floor < k, a boundary), and its code.
   std::size_t Previous(std::size_t k, TRECode& code) {
-    if (text_[k - 1] == kAlternateMark) [[unlikely]] {
+    const unsigned char last = text_[k - 1];
+    if (last < kEscapeTrailBase) [[likely]] { // no mark, no escape byte
+      return Paired(k, last, code);
+    }
+    if (last == kAlternateMark) [[unlikely]] {
       if (k - 1 > floor_ && text_[k - 2] != kAlternateMark) {
         const std::size_t start = Unmarked(k - 1, code);
         code = MarkedCode(code);
@@ -127,6 +133,12 @@ private:
       code = last; // 0xFD or 0xFE that starts no escape
       return k - 1;
     }
+    return Paired(k, last, code);
+  }
+
+  // The same for a last byte that is no mark and ends no escape: it is a pair's trail byte or a
+  // character of its own.
+  std::size_t Paired(std::size_t k, unsigned char last, TRECode& code) {
     bool pair = false;
     if (IsLeadByte(last)) {
       pair = (k - RunStart(k - 1)) % 2 == 0;
