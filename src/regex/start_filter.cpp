@@ -186,7 +186,7 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
     }
   }
   highStartCodes_.resize(merged);
-  stop_[0] = 1;
+  stop_[0] = kStops;
   for (unsigned byte = 1; byte < 256; ++byte) {
     // The character a byte starts may be the byte alone or, for a lead byte, a pair (the codes
     // byte * 256 + 0..255), either with a mark; 0xFD and 0xFE start escapes.
@@ -202,7 +202,7 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
           mayStart || AnyStartCode(kEscapeCodeBase + firstPoint, kEscapeCodeBase + lastPoint) ||
           AnyStartCode(kMarkedEscapeCodeBase + firstPoint, kMarkedEscapeCodeBase + lastPoint);
     }
-    stop_[byte] = mayStart ? 1 : 0;
+    stop_[byte] = mayStart ? (IsStartCode(byte) ? kStopsAlone : kStops) : 0;
   }
   nibbleLow_.fill(0);
   nibbleHigh_.fill(0);
@@ -274,6 +274,16 @@ std::size_t TREStartFilter::NextByteCandidate(const unsigned char* text, std::si
     const std::size_t k = FindStopByte(text, size, i);
     if (k >= size || text[k] == 0) {
       return k;
+    }
+    const unsigned char byte = text[k];
+    if (byte < 0x80 && (k + 1 >= size || text[k + 1] != kAlternateMark) &&
+        re_text::EvenLeadRunBefore(text, known, k)) {
+      // An ASCII character without a mark, the common case.
+      if (stop_[byte] == kStopsAlone) {
+        return k;
+      }
+      known = i = k + 1;
+      continue;
     }
     const std::size_t start = re_text::CharacterStartFrom(text, size, known, k);
     if (start == k) {

@@ -62,7 +62,10 @@ private:
   bool everyPosition_ = false;
   std::string prefix_;
   // Per byte: 1 when a character starting with it may be a candidate, or it is NUL.
+  // kStopsAlone when the byte alone is a start code too.
   std::array<std::uint8_t, 256> stop_{};
+  static constexpr std::uint8_t kStops = 1;
+  static constexpr std::uint8_t kStopsAlone = 2;
   // The same set for a vector lookup by nibbles: for each low nibble, bit h (h < 8) of the first
   // table and bit h - 8 of the second tell whether the byte with high nibble h is in the set.
   alignas(16) std::array<std::uint8_t, 16> nibbleLow_{};

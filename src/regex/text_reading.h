@@ -173,6 +173,16 @@ private:
   std::size_t runEnd_ = 0;
 };
 
+// Whether the run of lead-valued bytes right before k, counted back no further than known, has
+// even length: then k is no pair's trail byte.
+inline bool EvenLeadRunBefore(const unsigned char* text, std::size_t known, std::size_t k) {
+  std::size_t run = 0;
+  for (std::size_t i = k; i > known && IsLeadByte(text[i - 1]); --i) {
+    ++run;
+  }
+  return run % 2 == 0;
+}
+
 // The first character boundary at or after k (k < size, text[k] not NUL), given a boundary
 // known <= k: k itself, or the end of the character that holds k, its mark included.
 inline std::size_t CharacterStartFrom(const unsigned char* text, std::size_t size,
@@ -202,11 +212,7 @@ inline std::size_t CharacterStartFrom(const unsigned char* text, std::size_t siz
     }
   }
   if (end == k) {
-    std::size_t run = 0;
-    for (std::size_t i = k; i > known && IsLeadByte(text[i - 1]); --i) {
-      ++run;
-    }
-    if (run % 2 == 0) {
+    if (EvenLeadRunBefore(text, known, k)) {
       return k;
     }
     end = k + 1; // k is the trail byte of a pair
