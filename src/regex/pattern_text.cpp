@@ -140,32 +140,27 @@ TRECode DecodeEscape(std::string_view text, std::uint32_t& pos) {
 }
 
 std::string CodeToText(TRECode code) {
-  if (code >= kMarkedEscapeCodeBase || (code >= kMarkedCodeBase && code < kEscapeCodeBase)) {
-    std::string text =
-        CodeToText(code >= kMarkedEscapeCodeBase ? code - kMarkedEscapeCodeBase + kEscapeCodeBase
-                                                 : code - kMarkedCodeBase);
-    if (!text.empty()) {
-      text += static_cast<char>(kAlternateMark);
-    }
-    return text;
+  const bool marked =
+      code >= kMarkedEscapeCodeBase || (code >= kMarkedCodeBase && code < kEscapeCodeBase);
+  if (marked) {
+    code -=
+        code >= kMarkedEscapeCodeBase ? kMarkedEscapeCodeBase - kEscapeCodeBase : kMarkedCodeBase;
   }
-  if (code >= kEscapeCodeBase) {
-    if (code - kEscapeCodeBase > 0x10FFFF) {
-      return {};
-    }
+  std::string text;
+  if (code >= kEscapeCodeBase && code - kEscapeCodeBase <= 0x10FFFF) {
     unsigned char escape[kMaxEscapeLength];
-    return std::string(reinterpret_cast<const char*>(escape),
-                       PutEscape(code - kEscapeCodeBase, escape));
+    text.assign(reinterpret_cast<const char*>(escape), PutEscape(code - kEscapeCodeBase, escape));
+  } else if (code < kMarkedCodeBase) {
+    const auto high = static_cast<unsigned char>(code >> 8);
+    if (IsLeadByte(high)) {
+      text += static_cast<char>(high);
+    }
+    text += static_cast<char>(code & 0xFF);
   }
-  if (code >= kMarkedCodeBase) {
-    return {};
+  if (marked && !text.empty()) {
+    text += static_cast<char>(kAlternateMark);
   }
-  const auto high = static_cast<unsigned char>(code >> 8);
-  const auto low = static_cast<char>(code & 0xFF);
-  if (IsLeadByte(high)) {
-    return std::string{static_cast<char>(high), low};
-  }
-  return std::string(1, low);
+  return text;
 }
 
 std::string QuoteRegExp(std::string_view text) {

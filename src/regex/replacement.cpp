@@ -69,7 +69,10 @@ TREReplacement::TREReplacement(std::string_view replacement) {
       continue;
     }
     TRECode next = 0;
-    if (code == '\\' && i + 1 < text.size() && (CharAt(text, i + 1, next), next == '&')) {
+    if (code == '\\' && i + 1 < text.size()) {
+      CharAt(text, i + 1, next);
+    }
+    if (next == '&') { // a backslash and an &
       pieces_.back() += '&';
       i += 2;
       continue;
