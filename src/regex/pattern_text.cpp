@@ -94,7 +94,11 @@ TRECode ReadCharacter(std::string_view text, std::uint32_t& pos) {
   if (pos < 1 || pos > text.size()) {
     return 0;
   }
-  if (IsLeadByte(ByteAt(text, pos)) && pos == text.size()) {
+  // A lead byte without its trail byte, or a mark without a character before it, could take in
+  // what stands next to it once the pattern is expanded or joined with others.
+  const unsigned char byte = ByteAt(text, pos);
+  if ((IsLeadByte(byte) && (pos == text.size() || ByteAt(text, pos + 1) >= kEscapeLead)) ||
+      byte == kAlternateMark) {
     throw ERegExpParser(re_message::kBadDoubleByte, pos);
   }
   TRECode code = 0;

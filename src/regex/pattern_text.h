@@ -55,8 +55,10 @@ constexpr TRECode MarkedCode(TRECode code) {
 }
 
 // The code at pos, advancing pos over the character. Past the end: 0, pos unchanged. A lead
-// byte that is the last byte of the text raises ERegExpParser (bad double-byte character) at its
-// position.
+// byte that is the last byte of the text or stands before 0xFD-0xFF, and a mark with no
+// character before it, raise ERegExpParser (bad double-byte character) at their position: no
+// converter writes them, and in a pattern joined with others they would take in the byte next
+// to them.
 TRECode ReadCharacter(std::string_view text, std::uint32_t& pos);
 
 // Moves pos back over the character before it, read backwards from pos down to floor, which

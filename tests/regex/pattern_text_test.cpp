@@ -66,15 +66,10 @@ TEST(REPatternText, EscapesAndMarksAreOneCharacterEachWay) {
       {"a" + kGa + "b", {'a', 0x20AC00, 'b'}},
       {kWaveDash + Sjis("～") + kYen + "\\", {0x18160, 0x8160, 0x1005C, '\\'}},
       {kWide + kGa + "\xFF", {0x30FFFD, MarkedCode(0x20AC00)}},
-      // Bytes that make no escape or mark are characters of their own: an escape cut off, an
-      // 0xFE whose trail bytes hold no code point above U+3FFFF, a mark with nothing before it,
-      // a lead byte before 0xFD.
+      // Bytes that make no escape are characters of their own: an escape cut off, an 0xFE whose
+      // trail bytes hold no code point above U+3FFFF.
       {"\xFD\xAA\xD0", {0xFD, 0xAA, 0xD0}},
       {"\xFE\xA0\xA0\xA0\xA1", {0xFE, 0xA0, 0xA0, 0xA0, 0xA1}},
-      {"\xFF\xFF"
-       "a\xFF\xFF",
-       {0xFF, 0xFF, 0x10061, 0xFF}},
-      {"\x82" + kGa, {0x82, 0x20AC00}},
   };
   for (const auto& [text, codes] : cases) {
     std::vector<std::uint32_t> starts;
@@ -97,6 +92,23 @@ TEST(REPatternText, EscapesAndMarksAreOneCharacterEachWay) {
     }
   }
   EXPECT_EQ(QuoteRegExp(kYen + "." + kGa + "\\"), kYen + "\\." + kGa + "\\\\");
+  // A lead byte without its trail byte and a mark with no character before it are refused where
+  // they stand: in an expanded pattern they would take in a metacharacter.
+  const struct {
+    std::string text;
+    std::uint32_t position;
+  } refused[] = {{"a\x82", 2}, {"\x82" + kGa, 1}, {"\x82\xFF", 1}, {"\xFF", 1}, {"a\xFF\xFF", 3}};
+  for (const auto& [text, position] : refused) {
+    std::uint32_t pos = 1;
+    try {
+      while (ReadCharacter(text, pos) != 0) {
+      }
+      ADD_FAILURE() << test::Visible(text) << " read";
+    } catch (const ERegExpParser& error) {
+      EXPECT_STREQ(error.what(), re_message::kBadDoubleByte);
+      EXPECT_EQ(error.Position(), position) << test::Visible(text);
+    }
+  }
 }
 
 struct TEscapeCase {
