@@ -26,7 +26,9 @@
 // after a mark, or at the start, is a character of its own (0xFF). On every text that the
 // converters write this is exactly InternalCharLength's reading; on any other bytes it still
 // reads each byte once and can be read backwards exactly (text_reading.h), so a match never
-// starts or ends inside an escape or between a character and its mark.
+// starts or ends inside an escape or between a character and its mark. Patterns, replacements
+// and dictionary members refuse the two that could take in a neighbour once joined with other
+// text: a lead byte without its trail byte and a mark standing alone (ReadCharacter).
 //
 // Positions are 1-based byte indexes of the next unread byte.
 
