@@ -16,6 +16,7 @@
 #include "text/internal_char.h"
 #include "text/internal_input.h"
 #include "text/internal_output.h"
+#include "text/internal_reference.h"
 #include "text/utf8_check.h"
 #include "text/utf8_decode.h"
 
@@ -63,19 +64,6 @@ void CheckUtf8Check(std::string_view text, std::size_t step) {
   }
 }
 
-std::string Reference(std::string_view utf8, const TInternalCodec& codec) {
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
-  std::string out;
-  while (p < end) {
-    char32_t c = 0;
-    p += zorbe::utf8::Decode(p, end, c);
-    unsigned char bytes[zorbe::kMaxInternalCharLength];
-    out.append(reinterpret_cast<const char*>(bytes), codec.Put(c, bytes));
-  }
-  return out;
-}
-
 void CheckUtf8(std::string_view utf8) {
   for (const TOutputCode output :
        {TOutputCode::Utf8, TOutputCode::ShiftJis, TOutputCode::ShiftJis2004}) {
@@ -85,7 +73,7 @@ void CheckUtf8(std::string_view utf8) {
         ConvertInPlace(zorbe::TInputConverter(zorbe::ccUtf8, codec), text.data(), text.size());
     Check(!converted.report.fault);
     const std::string internal = text.substr(0, converted.written) + converted.tail;
-    Check(internal == Reference(utf8, codec));
+    Check(internal == zorbe::ReferenceInternal(utf8, codec));
     if (output == TOutputCode::Utf8) {
       std::string back;
       Check(AppendInOutputCode(back, internal, codec) == std::string::npos);

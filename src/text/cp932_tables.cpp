@@ -46,17 +46,9 @@ TCp932Tables Build() {
     tables.decodeSingle[b] = DecodeOne(decoder, &byte, 1);
   }
   tables.decodeDouble.assign(kDoubleByteSlots, kNoCharacter);
-  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const int slot =
-          DoubleByteSlot(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-      if (slot != kNoSlot && trail != 0x7F) {
-        const unsigned char pair[2] = {static_cast<unsigned char>(lead),
-                                       static_cast<unsigned char>(trail)};
-        tables.decodeDouble[static_cast<std::size_t>(slot)] = DecodeOne(decoder, pair, 2);
-      }
-    }
-  }
+  ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
+    tables.decodeDouble[slot] = DecodeOne(decoder, pair, 2);
+  });
   tables.encode.assign(0x10000, kNoCode);
   tables.plainBits.assign(0x10000 / 64, 0);
   std::map<std::uint16_t, TSharedCode> shared;

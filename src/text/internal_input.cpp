@@ -77,7 +77,6 @@ TEntry CodeEntry(std::uint16_t code) {
   entry.length = code >= 0x100 ? 2 : 1;
   entry.bytes[0] = static_cast<unsigned char>(code >= 0x100 ? code >> 8 : code);
   entry.bytes[1] = static_cast<unsigned char>(code & 0xFF);
-  entry.flags = TEntry::kSame;
   return entry;
 }
 
@@ -97,7 +96,6 @@ TPlane Jis0208Plane(const TInternalCodec& codec) {
       const std::uint16_t sjis = SjisOfJis(row, cell);
       if (codec.Model() == TCharModel::Cp932) {
         plane[index] = CodeEntry(sjis);
-        plane[index].flags = 0;
         continue;
       }
       TDecoded decoded = eucJp.plane1[index];
@@ -206,20 +204,10 @@ private:
       asciiAsItIs_ = asciiAsItIs_ && (singles_[b].flags & TEntry::kSame) != 0;
     }
     pairs_.resize(kDoubleByteSlots);
-    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-        const int slot =
-            DoubleByteSlot(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-        if (slot == kNoSlot) {
-          continue;
-        }
-        TEntry& entry = pairs_[static_cast<std::size_t>(slot)];
-        entry = EntryOf(codec_, pairs[static_cast<std::size_t>(slot)]);
-        const unsigned char pair[2] = {static_cast<unsigned char>(lead),
-                                       static_cast<unsigned char>(trail)};
-        MarkSame(entry, pair, 2);
-      }
-    }
+    ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
+      pairs_[slot] = EntryOf(codec_, pairs[slot]);
+      MarkSame(pairs_[slot], pair, 2);
+    });
   }
 
   // CP932 text outside the CP932 model: each code as CP932 reads it.

@@ -78,19 +78,10 @@ void DecodeSjisForm(TIconv& decoder, TLegacyCharset& charset) {
     charset.singles[b] = DecodeBytes(decoder, &byte, 1);
   }
   charset.pairs.assign(kDoubleByteSlots, TDecoded{});
-  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const int slot =
-          DoubleByteSlot(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-      if (slot == kNoSlot) {
-        continue;
-      }
-      const unsigned char pair[2] = {static_cast<unsigned char>(lead),
-                                     static_cast<unsigned char>(trail)};
-      charset.pairs[static_cast<std::size_t>(slot)] = DecodeBytes(decoder, pair, 2);
-      NoteComposed(charset, charset.pairs[static_cast<std::size_t>(slot)], pair, 2);
-    }
-  }
+  ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
+    charset.pairs[slot] = DecodeBytes(decoder, pair, 2);
+    NoteComposed(charset, charset.pairs[slot], pair, 2);
+  });
 }
 
 // Every character of U+0000-U+2FFFF the code writes, with its bytes.

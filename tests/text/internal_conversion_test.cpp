@@ -6,6 +6,7 @@
 
 #include "test_support.h"
 #include "text/internal_char.h"
+#include "text/internal_reference.h"
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
 
@@ -28,20 +29,6 @@ const TInternalCodec& Codec(TOutputCode output) {
 std::string Written(std::string_view internal, TOutputCode output) {
   std::string out;
   EXPECT_EQ(AppendInOutputCode(out, internal, Codec(output)), std::string::npos);
-  return out;
-}
-
-// The input converter's result the plain way: each UTF-8 character put by itself.
-std::string ReferenceInternal(std::string_view utf8, const TInternalCodec& codec) {
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
-  std::string out;
-  while (p < end) {
-    char32_t c = 0;
-    p += utf8::Decode(p, end, c);
-    unsigned char bytes[kMaxInternalCharLength];
-    out.append(reinterpret_cast<const char*>(bytes), codec.Put(c, bytes));
-  }
   return out;
 }
 
