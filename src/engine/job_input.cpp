@@ -231,7 +231,9 @@ TInternalTarget TJobInput::TargetToInternal(TTextSpace& space, const std::string
   } else {
     // The text moves over its mark first: the UTF-8 converter writes whole blocks ahead of where
     // it reads, which would overwrite bytes still to be read three bytes behind them.
-    std::memmove(text.data(), text.data() + mark, text.size() - mark);
+    if (mark != 0) {
+      std::memmove(text.data(), text.data() + mark, text.size() - mark);
+    }
     std::tie(size, report) = ConvertTarget(space, converter, text.data(), text.size() - mark);
     if (report.fault) {
       ThrowFault(fileName, code, output_, report, text.View().substr(report.fault->offset),

@@ -92,6 +92,8 @@ struct TOutputForm {
   TOutputCode code = TOutputCode::ShiftJis;
   std::string lineEnd = "\r\n";
   bool byteOrderMark = false;
+  // The writer's codec; none for Shift-JIS, which is the internal form itself.
+  const TInternalCodec* codec = nullptr;
 };
 
 // How many lines ahead the writer asks for a line's bytes.
@@ -342,6 +344,8 @@ void TSortJob::StartOutputForm(std::size_t first, std::size_t last) {
                      .value_or(unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis);
   SetLineEnd(setting_.OutputLineEnd != leLf);
   output_.byteOrderMark = output_.code == TOutputCode::Utf16;
+  output_.codec =
+      output_.code == TOutputCode::ShiftJis ? nullptr : &TInternalCodec::For(output_.code);
   input_->UseOutput(output_.code);
   BuildAuxiliaries();
 }
@@ -604,11 +608,11 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
 // output is discarded): one that came from a target was refused when the target was read, so
 // this one came in through a replacement rule.
 void TSortJob::AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const {
-  if (output_.code == TOutputCode::ShiftJis) {
+  if (output_.codec == nullptr) {
     run.AppendLine(line, stable); // the internal form is the output
     return;
   }
-  const TInternalCodec& codec = input_->Codec();
+  const TInternalCodec& codec = *output_.codec;
   run.AppendLineWith(OutputCapacity(line.size()), [&](char* at) {
     const TWritten written = InternalToOutputCode(line, codec, at);
     if (written.unwritableAt != std::string_view::npos) {
