@@ -248,7 +248,8 @@ class TDetection {
 public:
   explicit TDetection(std::uint64_t size) : size_(size) {}
 
-  // The file's first bytes, for uchardet and the readings.
+  // Bytes of the file for uchardet and the readings: from a little before its first byte 0x80
+  // or above (the file's start when there is none), up to kSampleSize.
   std::string_view Sample() const { return sample_; }
 
   // The result that the first piece alone decides, if any.
@@ -273,7 +274,7 @@ public:
     if (utf8_.MaybeValid()) {
       utf8_.Feed(piece);
     }
-    sample_.append(piece.substr(0, kSampleSize - std::min(kSampleSize, sample_.size())));
+    NoteSample(piece);
     fed_ += piece.size();
   }
 
@@ -298,11 +299,35 @@ private:
            (utf8_.SawHighByte() && utf8_.Fed() - utf8_.FirstHighByte() >= kUtf8Window);
   }
 
+  void NoteSample(std::string_view piece) {
+    if (!sampleHigh_) {
+      const auto high = std::find_if(piece.begin(), piece.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+      if (high == piece.end()) {
+        if (sample_.size() < kSampleSize) {
+          sample_.append(piece.substr(0, kSampleSize - sample_.size()));
+        }
+        return;
+      }
+      // The sample starts again shortly before the first high byte.
+      const auto at = static_cast<std::size_t>(high - piece.begin());
+      const std::size_t from = at > kSampleLead ? at - kSampleLead : 0;
+      sample_.assign(piece.substr(from, kSampleSize));
+      sampleHigh_ = true;
+      return;
+    }
+    if (sample_.size() < kSampleSize) {
+      sample_.append(piece.substr(0, kSampleSize - sample_.size()));
+    }
+  }
+
+  static constexpr std::size_t kSampleLead = 1024;
   std::uint64_t size_;
   std::uint64_t fed_ = 0;
   Detector scan_;
   TUtf8Check utf8_;
   std::string sample_;
+  bool sampleHigh_ = false;
 };
 
 // A legacy result of a text that uchardet takes for a European (or other single-byte) code and

@@ -433,19 +433,30 @@ TCharCode UchardetJapaneseCode(std::string_view bytes) {
 namespace {
 
 // Whether a reading of the bytes as Shift-JIS or as EUC-JP holds Japanese: kana (a pair of the
-// hiragana or katakana rows, half-width katakana three in a row), or kanji pairs that make up
-// most of its high bytes (a list of kanji). A text in a European code holds accented letters
-// mostly one at a time, which read as neither.
+// hiragana or katakana rows; half-width katakana two or more in a row, when such runs make up
+// most of its high bytes), or kanji pairs that make up most of its high bytes, a level-1 kanji
+// among them (in Shift-JIS only pairs whose trail byte is 0x80 or above count, two in three). A
+// text in a European code holds accented letters mostly one at a time between ASCII letters, and
+// the pairs it does hold are lower-case letters (Dutch één, Estonian nüüd), level-2 kanji in both
+// readings, which no Japanese text holds alone; its capitals and ß read as half-width katakana, but
+// mostly alone (German ß), and the few runs (Estonian TÜÜP) are a small part of its accented
+// letters.
 bool HoldsJapanese(std::string_view bytes, bool euc) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t high = 0;
-  std::size_t kanjiBytes = 0;
-  std::size_t halfKanaRun = 0;
+  std::size_t kanji = 0;
+  bool levelOne = false;
+  std::size_t halfKana = 0; // in runs of two or more
+  std::size_t run = 0;
+  auto noteKanji = [&](bool isLevelOne) {
+    ++kanji;
+    levelOne = levelOne || isLevelOne;
+  };
   for (std::size_t i = 0; i < n; ++i) {
     const unsigned char b = p[i];
     if (b < 0x80) {
-      halfKanaRun = 0;
+      run = 0;
       continue;
     }
     ++high;
@@ -455,7 +466,9 @@ bool HoldsJapanese(std::string_view bytes, bool euc) {
         if (b == 0xA4 || b == 0xA5) {
           return true;
         }
-        kanjiBytes += In(b, 0xB0, 0xF4) ? 2 : 0;
+        if (In(b, 0xB0, 0xF4)) {
+          noteKanji(b <= 0xCF);
+        }
         ++high;
         ++i;
       } else if (b == 0x8E && In(next, 0xA1, 0xDF)) {
@@ -467,18 +480,20 @@ bool HoldsJapanese(std::string_view bytes, bool euc) {
       if ((b == 0x82 && In(next, 0x9F, 0xF1)) || (b == 0x83 && In(next, 0x40, 0x96))) {
         return true;
       }
-      kanjiBytes += In(b, 0x88, 0x9F) || In(b, 0xE0, 0xEA) ? 2 : 0;
+      // A trail byte below 0x80 is an ASCII letter too: a European letter before one (é
+      // before l) is no evidence of kanji.
+      if ((In(b, 0x88, 0x9F) || In(b, 0xE0, 0xEA)) && next >= 0x80) {
+        noteKanji(b <= 0x98);
+      }
       high += next >= 0x80;
-      halfKanaRun = 0;
+      run = 0;
       ++i;
       continue;
     }
-    halfKanaRun = In(b, 0xA6, 0xDF) ? halfKanaRun + 1 : 0;
-    if (halfKanaRun >= 3) {
-      return true;
-    }
+    run = In(b, 0xA6, 0xDF) ? run + 1 : 0;
+    halfKana += run == 2 ? 2 : run > 2 ? 1 : 0;
   }
-  return high != 0 && kanjiBytes * 2 > high;
+  return (halfKana >= 2 && halfKana * 2 > high) || (levelOne && kanji * 4 > high);
 }
 
 bool IsSingleByteCodeName(const std::string& name) {
@@ -494,11 +509,14 @@ bool IsSingleByteCodeName(const std::string& name) {
 } // namespace
 
 std::string ForeignSingleByteCode(std::string_view bytes) {
-  if (HoldsJapanese(bytes, false) || HoldsJapanese(bytes, true)) {
-    return {}; // the usual case, told without asking uchardet
+  const bool high = std::any_of(bytes.begin(), bytes.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (!high || HoldsJapanese(bytes, false) || HoldsJapanese(bytes, true)) {
+    return {}; // the usual cases, told without asking uchardet
   }
+  // uchardet calls a text ASCII when a lone accented letter is all it holds beyond ASCII.
   const std::string name = UchardetName(bytes);
-  return IsSingleByteCodeName(name) ? name : std::string();
+  return IsSingleByteCodeName(name) || name == "ASCII" ? name : std::string();
 }
 
 std::string ForeignCodeMessage(const std::string& fileName, const std::string& uchardetName) {
