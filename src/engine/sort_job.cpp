@@ -136,6 +136,12 @@ private:
       throw EJobStopped{};
     }
   }
+  // Before an output replaces a file: waits while the user is asked whether to stop, and a stop
+  // confirmed there discards the output.
+  void PassHold() const {
+    control_.Hold().Pass();
+    CheckStop();
+  }
 
   void BuildAuxiliaries();
   TCharCode CodeOf(std::size_t index) const {
@@ -626,6 +632,7 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
     throw EFileError(
         UnwritableMessage("出力の " + std::to_string(e.line) + " 行目", e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 
@@ -945,6 +952,7 @@ void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::u
     throw EFileError(UnwritableMessage("出力の " + std::to_string(e.line + written) + " 行目",
                                        e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 

@@ -10,6 +10,7 @@
 #include "ui/file_name_edit.h"
 #include "ui/form_time_ana_result.h"
 #include "ui/general_option_form.h"
+#include "ui/keyboard_access.h"
 #include "ui/launchers.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
@@ -103,6 +104,7 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
 
   ApplyOptions();
   UpdateCommands();
+  MakeKeyboardReady(this);
 }
 
 TMainForm::~TMainForm() {
@@ -347,16 +349,37 @@ void TMainForm::RunJob(TSortJobInputs inputs) {
   job_->Start();
 }
 
+TMainForm::THeldAnswer TMainForm::AskHoldingTheJob(const char* question, bool stopOnYes) {
+  // While the question is open the job may compute on, but asks nothing, puts no output in
+  // place and does not end, so the answer meant for this question answers no other.
+  const bool running = job_ && !idle_;
+  const std::uint64_t started = jobsStarted_;
+  if (running) {
+    job_->Hold();
+  }
+  THeldAnswer held{ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes};
+  // The job can have ended meanwhile only when it was past its last hold already.
+  if (!running || jobsStarted_ != started || !job_) {
+    return held;
+  }
+  if (held.yes && stopOnYes && !idle_ && !job_->WorkEnded()) {
+    host_.SetCancelled(true);
+    job_->Stop();
+    held.stopped = true;
+  }
+  job_->Release();
+  return held;
+}
+
 void TMainForm::Stop() {
-  if (ShowMessage(kStopQuestion, TMsgKind::Warning, TMsgButtons::YesNo) != TMsgResult::Yes) {
+  const THeldAnswer answer = AskHoldingTheJob(kStopQuestion, true);
+  if (!answer.yes) {
     return;
   }
-  if (idle_) {
+  if (!answer.stopped) {
     ShowMessage(kAlreadyEndedMessage, TMsgKind::Information, TMsgButtons::OK);
     return;
   }
-  host_.SetCancelled(true);
-  job_->Stop();
   ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
 }
 
@@ -626,8 +649,7 @@ void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (!idle_) {
     // A refused close keeps the temporary settings window: the sort it may feed next needs it.
-    if (ShowMessage(kCloseWhileSortingQuestion, TMsgKind::Warning, TMsgButtons::YesNo) !=
-        TMsgResult::Yes) {
+    if (!AskHoldingTheJob(kCloseWhileSortingQuestion, false).yes) {
       event->ignore();
       return;
     }

@@ -90,6 +90,8 @@ public:
   // instrument, in no menu).
   void ShowTimeAnaResult();
   TFormTimeAnaResult* TimeAnaResultForm() const { return timeAnaResult_; }
+  // The job last started, until it is released after its end; null when none.
+  const TSortThread* RunningJob() const { return job_.get(); }
 
   // The window's time analyzer: code under development measures its sections here.
   TTimeAnalyzer TA;
@@ -148,6 +150,13 @@ private:
   void OpenFiles();
   void SetOnTop(bool onTop);
   void ToggleSortedSoon();
+  // Asks a Yes/No question about the running job while holding it; with stopOnYes, Yes stops
+  // it (with the cancelled mark) unless its work is over already.
+  struct THeldAnswer {
+    bool yes = false;
+    bool stopped = false; // Yes stopped the running job
+  };
+  THeldAnswer AskHoldingTheJob(const char* question, bool stopOnYes);
   // Starts a job on the inputs; the window becomes busy.
   void RunJob(TSortJobInputs inputs);
   void OnJobEnded(TSortThread& job);
