@@ -153,8 +153,24 @@ void TMainForm::ApplyOptions() {
       move(place.left, place.top);
     }
   } else {
-    move(options_.Left, options_.Top);
+    // A position saved on a larger screen (or another one) is moved onto the work area of the
+    // screen that holds most of the window, else of the primary one: never where its title bar
+    // can't be grabbed.
     resize(QSize(options_.Width, options_.Height).expandedTo(minimumSizeHint()));
+    const QRect saved(options_.Left, options_.Top, width() + kFrameAllowance / 4,
+                      height() + kFrameAllowance);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    int shared = 0; // the screen with the largest part of the window
+    for (QScreen* candidate : QGuiApplication::screens()) {
+      const QRect part = saved.intersected(candidate->availableGeometry());
+      if (!part.isEmpty() && part.width() * part.height() > shared) {
+        shared = part.width() * part.height();
+        screen = candidate;
+      }
+    }
+    const TRect place = ClampToWorkArea(
+        ToRect(saved), screen != nullptr ? ToRect(screen->availableGeometry()) : ToRect(saved));
+    move(place.left, place.top);
   }
   FillSettingNames(Q(options_.DefaultSettingName));
   mmOnTheTop_->setChecked(options_.OnTheTop);
@@ -508,6 +524,7 @@ void TMainForm::OpenTemporaryForm() {
           Qt::QueuedConnection);
   temporaryForm_->installEventFilter(this);
   temporaryFrame_ = {};
+  MakeRoomForTemporaryForm();
   PlaceTemporaryForm();
   temporaryForm_->show();
 }
@@ -528,6 +545,13 @@ void TMainForm::CloseTemporaryForm() {
   temporaryForm_ = nullptr;
   form->hide();
   form->deleteLater();
+}
+
+void TMainForm::MakeRoomForTemporaryForm() {
+  const QSize size = temporaryForm_->size().grownBy(FrameMargins(this));
+  const TRect place =
+      MakeRoomBeside(ToRect(frameGeometry()), size.width(), ToRect(WorkAreaOf(this)));
+  move(place.left, place.top);
 }
 
 void TMainForm::PlaceTemporaryForm() {
@@ -551,7 +575,12 @@ void TMainForm::OpenSortSettings() {
   TSettingForm form(TSettingForm::TKind::Modal, settings_, shell_, options_, this);
   form.SetSettingName(cbSettingName_->currentText());
   connect(&form, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
+  connect(&form, &TSettingForm::SettingDeleted, this, &RemoveLaunchersOfSettingName);
   PlaceWindowOver(this, &form);
+  // Shown before its loop runs, so that the offer is asked over it.
+  form.setWindowModality(Qt::ApplicationModal);
+  form.show();
+  OfferToReplaceOldLaunchersOnce(options_);
   form.exec();
   const int index = cbSettingName_->currentIndex();
   FillSettingNames({});
@@ -644,6 +673,14 @@ void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
   if (statusBar()->currentMessage().isEmpty()) {
     progressBar_->show();
   }
+}
+
+bool TMainForm::event(QEvent* event) {
+  // While a sort runs, the bar keeps its place: a control's hint is its tooltip meanwhile.
+  if (event->type() == QEvent::StatusTip && !progressBar_->isHidden()) {
+    return true;
+  }
+  return QMainWindow::event(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

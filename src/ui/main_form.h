@@ -107,6 +107,7 @@ public:
   void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
 
 protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -138,6 +139,9 @@ private:
   void CloseTemporaryForm();
   // The temporary window's NoConnected and output fields, edited there, into currentSetting_.
   void TakeImmediateFields();
+  // Moves this window, where needed, so that the temporary window opening beside it covers none
+  // of it (MakeRoomBeside).
+  void MakeRoomForTemporaryForm();
   // Beside this window within the work area, top edges aligned (PlaceBeside).
   void PlaceTemporaryForm();
   // The temporary window's close: the setting chosen before the temporary one comes back.

@@ -344,12 +344,12 @@ TEST_F(MainFormTest, StatusBarBarShowsTheProgressOfTheSort) {
   EXPECT_EQ(bar->value(), 450);
   EXPECT_EQ(bar->text(), QStringLiteral("文字処理中  45%"));
 
-  // A hint takes the bar's place while it is shown, whole; the bar comes back after it.
-  form->statusBar()->showMessage(QStringLiteral("ヒント"));
+  // A control's hint leaves the bar in place (the hint is the control's tooltip meanwhile).
+  QStatusTipEvent hint(QStringLiteral("ソートを中止"));
+  QApplication::sendEvent(ButtonOf(*form, "bnStop"), &hint);
   form->ShowProgress(TProgressSnapshot{kStatusLinePass, 50, 100, 1000});
-  EXPECT_TRUE(bar->isHidden());
-  form->statusBar()->clearMessage();
   EXPECT_FALSE(bar->isHidden());
+  EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
 
   FeedPipe(pipe, "b\r\na\r\n");
   ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
