@@ -16,6 +16,7 @@ public:
   void Hold() {
     std::lock_guard lock(mutex_);
     ++holds_;
+    everHeld_ = true;
   }
   void Release() {
     {
@@ -26,12 +27,14 @@ public:
     }
     released_.notify_all();
   }
-  // The job's side: returns once no hold is on.
-  void Pass() {
+  // The job's side: returns once no hold is on, telling whether the job was ever held (a stop
+  // requested then is the user's answer to the question).
+  bool Pass() {
     std::unique_lock lock(mutex_);
     waiting_ = true;
     released_.wait(lock, [this] { return holds_ == 0; });
     waiting_ = false;
+    return everHeld_;
   }
   // Whether the job waits at the hold now.
   bool JobWaiting() const {
@@ -44,6 +47,7 @@ private:
   std::condition_variable released_;
   int holds_ = 0;
   bool waiting_ = false;
+  bool everHeld_ = false;
 };
 
 } // namespace zorbe

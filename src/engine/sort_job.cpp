@@ -137,10 +137,12 @@ private:
     }
   }
   // Before an output replaces a file: waits while the user is asked whether to stop, and a stop
-  // confirmed there discards the output.
+  // confirmed there discards the output, even one with no line left to write. (Other stops are
+  // seen line by line, so an empty output is still made.)
   void PassHold() const {
-    control_.Hold().Pass();
-    CheckStop();
+    if (control_.Hold().Pass()) {
+      CheckStop();
+    }
   }
 
   void BuildAuxiliaries();

@@ -2,6 +2,8 @@
 // A drop-down list of fixed choices. Its own class lets it be named by its label for assistive
 // technologies (keyboard_access.h); Qt would name it by its current choice.
 
+#include "ui/keyboard_access.h"
+
 #include <QComboBox>
 
 namespace zorbe {
@@ -9,7 +11,7 @@ namespace zorbe {
 class TDropDownList : public QComboBox {
   Q_OBJECT
 public:
-  using QComboBox::QComboBox;
+  explicit TDropDownList(QWidget* parent = nullptr) : QComboBox(parent) { NameDropDownsByLabel(); }
 };
 
 } // namespace zorbe

@@ -184,9 +184,12 @@ void MakeKeyboardReady(QWidget* window) {
   PressButtonsOnEnter(window);
 }
 
+void NameDropDownsByLabel() {
+  static const bool installed = (QAccessible::installFactory(&NamedComboBoxFactory), true);
+  (void)installed;
+}
+
 void NameControls(QWidget* window) {
-  static const bool comboBoxesNamed = (QAccessible::installFactory(&NamedComboBoxFactory), true);
-  (void)comboBoxesNamed;
   for (QLabel* label : window->findChildren<QLabel*>()) {
     QWidget* buddy = label->buddy();
     if (buddy == nullptr) {

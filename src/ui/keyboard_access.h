@@ -30,6 +30,11 @@ QString CaptionAsName(const QString& caption);
 // field is made the label of its text, so that its accelerator focuses the text.
 void NameControls(QWidget* window);
 
+// Makes the program's drop-down lists (TDropDownList, TRefreshingComboBox) known to assistive
+// technologies by the name set on them, their current choice being their value. Their
+// constructors call it, before anything can ask for their accessible interface.
+void NameDropDownsByLabel();
+
 // Enter (and the keypad's Enter) press the focused push or tool button of `window`, in a main
 // window as in a dialog, instead of the dialog's default button.
 void PressButtonsOnEnter(QWidget* window);
