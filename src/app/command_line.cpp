@@ -365,7 +365,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
         [&settings](const std::string& name) { return settings.LoadSortSetting(name); },
         [](const std::string& argument) {
           return ShowMessage(OutputNameQuestion(argument), TMsgKind::Information,
-                             TMsgButtons::YesNo) == TMsgResult::Yes;
+                             TMsgButtons::YesNoDefaultNo) == TMsgResult::Yes;
         });
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));

@@ -14,7 +14,8 @@ bool TAppJobHost::AskOverwrite(const std::string&) {
   if (overwriteWithoutAsking_) {
     return true;
   }
-  if (ShowMessage(kOverwriteQuestion, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes) {
+  if (ShowMessage(kOverwriteQuestion, TMsgKind::Warning, TMsgButtons::YesNoDefaultNo) ==
+      TMsgResult::Yes) {
     return true;
   }
   cancelled_ = true;

@@ -158,6 +158,14 @@ private:
       throw EJobStopped{};
     }
   }
+  // Before an output replaces a file: waits while the user is asked whether to stop, and a stop
+  // confirmed there discards the output, even one with no line left to write. (Other stops are
+  // seen line by line, so an empty output is still made.)
+  void PassHold() const {
+    if (control_.Hold().Pass()) {
+      CheckStop();
+    }
+  }
 
   void BuildAuxiliaries();
   TCharCode CodeOf(std::size_t index) const {
@@ -601,6 +609,7 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
     throw EFileError(
         UnwritableMessage("出力の " + std::to_string(e.line) + " 行目", e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 
@@ -919,6 +928,7 @@ void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::u
     throw EFileError(UnwritableMessage("出力の " + std::to_string(e.line + written) + " 行目",
                                        e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 

@@ -75,6 +75,8 @@ TEST_F(CommandLineTest, SettingNameThenQuestionAboutTheOutput) {
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0], OutputNameQuestion(a));
   EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Information);
+  // Its Yes makes a.txt the output and loses its lines: Enter and Escape answer No.
+  EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
   EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "1\r\n2\r\n");
 
   messages.SetNextAnswer(TMsgResult::Yes); // a.txt is the output...
@@ -300,6 +302,7 @@ TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {
   const std::string out = folder.Write("out.txt", "keep");
   EXPECT_EQ(Run({"/s", out, in}), esCancelled);
   EXPECT_EQ(Shown(), (std::vector<std::string>{kOverwriteQuestion, kSortCancelledMessage}));
+  EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
   EXPECT_EQ(test::ReadBytes(out), "keep");
 }
 
