@@ -49,15 +49,17 @@ std::optional<TREMatch> NaiveSearchFrom(const TREMatcher& matcher, std::string_v
                                         std::size_t pos) {
   const TRE_DFA& dfa = matcher.Automaton();
   TRECode code = 0;
-  for (; pos < EndOf(text); pos = Next(text, pos, code)) {
+  while (pos < EndOf(text)) {
     if (const auto end = matcher.Walk(text, pos)) {
       return TREMatch{pos, *end};
     }
-    if (text[pos] == '\n' && dfa.LineStartAnchored()) {
-      if (const auto end = matcher.MatchAtLineStart(text, pos + 1)) {
-        return TREMatch{pos + 1, *end};
+    const std::size_t next = Next(text, pos, code);
+    if (code == '\n' && dfa.LineStartAnchored()) { // a line feed with a stray mark is none
+      if (const auto end = matcher.MatchAtLineStart(text, next)) {
+        return TREMatch{next, *end};
       }
     }
+    pos = next;
   }
   if (dfa.StartHasLineEndMove()) {
     return TREMatch{pos, pos};

@@ -295,8 +295,7 @@ void ForEachStretch(std::string_view line, Convert convert, Keep keep) {
   const char* stretch = line.data();
   for (const char* p = line.data(); p < end;) {
     const std::size_t length = InternalCharLength(p, end);
-    if (IsEscapeLead(static_cast<unsigned char>(*p)) ||
-        static_cast<unsigned char>(p[length - 1]) == kAlternateMark) {
+    if (IsInternalOnlyChar(p, length)) {
       convert(stretch, static_cast<std::size_t>(p - stretch));
       keep(p, length);
       stretch = p + length;

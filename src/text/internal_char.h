@@ -95,6 +95,17 @@ inline std::size_t InternalCharLength(const char* p, const char* end) {
                             reinterpret_cast<const unsigned char*>(end));
 }
 
+// Whether the character at p (`length` bytes, as InternalCharLength measures it) is one only the
+// internal form has: an escape or a shared code with its mark. A malformed character holding
+// such a byte elsewhere counts too, so that what is left between these characters is plain CP932.
+constexpr bool IsInternalOnlyChar(const unsigned char* p, std::size_t length) {
+  return p[0] >= kEscapeLead || p[length - 1] >= kEscapeLead;
+}
+
+inline bool IsInternalOnlyChar(const char* p, std::size_t length) {
+  return IsInternalOnlyChar(reinterpret_cast<const unsigned char*>(p), length);
+}
+
 // Whether a text holds a byte that only the internal form has (an escape or a mark): a text
 // without one is plain CP932, which every older walker reads right.
 bool HoldsInternalOnlyBytes(const char* text, std::size_t size);

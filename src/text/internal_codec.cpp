@@ -258,7 +258,7 @@ char32_t TInternalCodec::Decode(const unsigned char* p, const unsigned char* end
 bool TInternalCodec::Writable(const unsigned char* p, const unsigned char* end,
                               std::size_t& length) const {
   const char32_t c = Decode(p, end, length);
-  const bool internalOnly = p[0] >= kEscapeLead || p[length - 1] == kAlternateMark;
+  const bool internalOnly = IsInternalOnlyChar(p, length);
   switch (output_) {
   case TOutputCode::ShiftJis:
     return !internalOnly;

@@ -148,6 +148,9 @@ public:
       Cp932Form();
       break;
     }
+    for (unsigned b = 0; b < 0x80 && !singles_.empty(); ++b) {
+      asciiAsItIs_ = asciiAsItIs_ && (singles_[b].flags & TEntry::kSame) != 0;
+    }
   }
 
   const TEntry& Kana(unsigned char b) const { return kana_[b - 0xA1]; }
@@ -180,6 +183,16 @@ public:
     std::call_once(otherMade_, [this] { Jis2004Planes(otherPlane1_, otherPlane2_); });
     return (second ? otherPlane2_ : otherPlane1_)[PlaneIndex(row, cell)];
   }
+  // Bytes 0x80-0xFC in a JIS text's single-byte stretch, read as the Shift-JIS (CP932) they
+  // always were taken for; the tables are made the first time a text has one.
+  const TEntry& StraySingle(unsigned char b) const {
+    MakeStrayTables();
+    return Single(b);
+  }
+  const TEntry& StrayPair(unsigned char lead, unsigned char trail) const {
+    MakeStrayTables();
+    return Pair(lead, trail);
+  }
   // Whether single bytes below 0x80 are ASCII as they are (not in Shift_JIS-2004, whose 0x5C
   // and 0x7E are ¥ and ‾).
   bool AsciiAsItIs() const { return asciiAsItIs_; }
@@ -198,10 +211,6 @@ private:
           IsLeadByte(static_cast<unsigned char>(b)) ? TEntry{} : EntryOf(codec_, singles[b]);
       const unsigned char byte = static_cast<unsigned char>(b);
       MarkSame(singles_[b], &byte, 1);
-    }
-    asciiAsItIs_ = true;
-    for (unsigned b = 0; b < 0x80; ++b) {
-      asciiAsItIs_ = asciiAsItIs_ && (singles_[b].flags & TEntry::kSame) != 0;
     }
     pairs_.resize(kDoubleByteSlots);
     ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
@@ -224,6 +233,10 @@ private:
     SjisForm(singles, pairs);
   }
 
+  void MakeStrayTables() const {
+    std::call_once(strayMade_, [this] { const_cast<TInputTables*>(this)->Cp932Form(); });
+  }
+
   static void MarkSame(TEntry& entry, const unsigned char* code, std::size_t size) {
     if (entry.length == size && std::memcmp(entry.bytes, code, size) == 0) {
       entry.flags |= TEntry::kSame;
@@ -243,6 +256,7 @@ private:
   mutable std::once_flag otherMade_;
   mutable TPlane otherPlane1_;
   mutable TPlane otherPlane2_;
+  mutable std::once_flag strayMade_; // JIS codes: singles_ and pairs_ are made on first use
 };
 
 namespace {
@@ -486,8 +500,8 @@ void ReadEscape(TCursor& c, std::uint8_t& mode) {
 }
 
 // ISO-2022-JP-3's tables read its JIS X 0208 pairs as plane 1 of JIS X 0213. Bytes 0x80-0xFC
-// in a single-byte stretch are taken as Shift-JIS, as they always were; the bytes only the
-// internal form has (0xFD-0xFF) are no character.
+// outside a pair are taken as Shift-JIS, as they always were, and read as CP932 reads them; the
+// bytes only the internal form has (0xFD-0xFF) are no character.
 TInputStep RunJis(const TInputTables& tables, TCursor c, TInputStep step) {
   std::uint8_t mode = step.mode;
   while (c.q < c.end) {
@@ -520,11 +534,15 @@ TInputStep RunJis(const TInputTables& tables, TCursor c, TInputStep step) {
     default:
       break;
     }
-    if (entry == nullptr) {
-      // Single-byte text, or a byte that starts no pair (a line end, a space): as it is.
-      if (b >= kEscapeLead) {
+    if (entry == nullptr && b >= 0x80) {
+      if (b >= kEscapeLead || (IsLeadByte(b) && c.end - c.q < 2)) {
         return c.Fault(step);
       }
+      entry = IsLeadByte(b) ? &tables.StrayPair(b, c.q[1]) : &tables.StraySingle(b);
+      length = IsLeadByte(b) ? 2 : 1;
+    }
+    if (entry == nullptr) {
+      // Single-byte text, or a byte that starts no pair (a line end, a space): as it is.
       if (c.CopyAscii(1) == 0) {
         return c.Full(step);
       }

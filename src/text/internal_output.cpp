@@ -258,7 +258,7 @@ TWritten PutText(unsigned char* out, std::string_view internal, const TInternalC
     std::size_t put = 0;
     switch (code) {
     case TOutputCode::ShiftJis:
-      if (!IsEscapeLead(*q) && q[length - 1] != kAlternateMark) {
+      if (!IsInternalOnlyChar(q, length)) {
         std::memcpy(d, q, length);
         put = length;
       }

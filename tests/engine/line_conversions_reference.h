@@ -38,8 +38,7 @@ inline std::string ConvertAroundInternalCharacters(std::string_view line,
   for (std::size_t i = 0; i < line.size();) {
     const std::size_t length = InternalCharLength(line.data() + i, line.data() + line.size());
     const std::string_view character = line.substr(i, length);
-    if (IsEscapeLead(static_cast<unsigned char>(character.front())) ||
-        static_cast<unsigned char>(character.back()) == kAlternateMark) {
+    if (IsInternalOnlyChar(character.data(), character.size())) {
       out += ConvertEveryStep(std::move(stretch), s);
       out += character;
       stretch.clear();
