@@ -1,6 +1,6 @@
 // libFuzzer target for character-code detection: any bytes are a possible file. The result is
 // one of the known codes, or a refusal of a text with bytes 0x80 or above; a byte-order mark
-// always decides, a text of plain ASCII without binary bytes, escapes or a coding mark is
+// always decides, then a coding mark; a text of plain ASCII without binary bytes or escapes is
 // Shift-JIS (an empty one too), and a text that is UTF-8 with a three- or four-byte character
 // is UTF-8 unless its first block holds a binary byte. Whatever Japanese code is decided, the
 // code a job then reads the bytes in (the whole-file check) fits every byte.
@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(result == zorbe::ccUtf16BE);
   } else if (file.starts_with("\xEF\xBB\xBF")) {
     Check(result == zorbe::ccUtf8);
-  } else if (!file.empty() && IsPlainAscii(file) && !zorbe::CodingMarkCode(file)) {
+  } else if (const auto marked = zorbe::CodingMarkCode(file); marked && result != zorbe::ccBinary) {
+    Check(result == *marked); // the file's own coding mark names its code
+  } else if (!file.empty() && IsPlainAscii(file)) {
     Check(result == zorbe::ccShiftJis);
   } else if (result != zorbe::ccBinary && zorbe::IsUtf8(file) &&
              std::any_of(file.begin(), file.end(),
