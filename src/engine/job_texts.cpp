@@ -31,11 +31,17 @@ std::string ChangedMessage(const std::string& file) {
   return "「" + file + "」がソート中に書き換えられました。\r\n処理を中止します。";
 }
 
+// The mark at the start of a Unicode text, when it has one: a text whose code the user named
+// may have none.
 std::size_t ByteOrderMarkSize(std::string_view bytes, TCharCode code) {
   if (code == ccUtf8) {
     return bytes.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
   }
-  return FamilyOf(code) == TCodeFamily::Utf16 ? std::min(bytes.size(), kUtf16ByteOrderMarkSize) : 0;
+  if (FamilyOf(code) != TCodeFamily::Utf16) {
+    return 0;
+  }
+  return bytes.starts_with(code == ccUtf16BE ? "\xFE\xFF" : "\xFF\xFE") ? kUtf16ByteOrderMarkSize
+                                                                        : 0;
 }
 
 // The number of bytes at the end of a UTF-8 text that start a character the text doesn't finish.

@@ -6,9 +6,9 @@ void TSortThread::MainThreadHost::ShowStatus(const std::string& statusText) {
   invoker_.InvokeAndWait([&] { host_.ShowStatus(statusText); });
 }
 
-bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName) {
+bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
   bool answer = false;
-  invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName); });
+  invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName, writeProtected); });
   return answer;
 }
 

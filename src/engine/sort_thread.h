@@ -44,7 +44,7 @@ private:
     MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker)
         : host_(host), invoker_(invoker) {}
     void ShowStatus(const std::string& statusText) override;
-    bool AskOverwrite(const std::string& fileName) override;
+    bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
     void ShowReplacementError(int lineNumber, const std::string& message) override;
 
   private:

@@ -57,6 +57,7 @@ struct TSettingOptionItems {
   std::string OutputFilename;
   std::int32_t OutputCode = 0;    // 0 automatic, 1 Shift-JIS, 2 UTF-8, 3 EUC-JP
   std::int32_t OutputLineEnd = 0; // 0 automatic, 1 CR LF, 2 LF
+  std::int32_t InputCode = 0;     // 0 detected; else the code of every target (text/input_code.h)
 
   bool operator==(const TSettingOptionItems&) const = default;
 };
