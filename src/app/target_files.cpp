@@ -56,7 +56,17 @@ std::string CannotOpenMessage(const std::string& file, int error) {
   return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
 }
 
+std::string NamedPipeSkippedMessage(const std::string& file) {
+  return "「" + file + "」は名前付きパイプ (FIFO) なので、読み込みません。";
+}
+
 std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+  if (IsNamedPipe(file)) {
+    if (showError) {
+      showError(NamedPipeSkippedMessage(file));
+    }
+    return std::nullopt;
+  }
   if (const int error = OpenForReadingError(file); error != 0) {
     if (showError) {
       showError(CannotOpenMessage(file, error));
@@ -75,7 +85,26 @@ std::optional<TCharCode> DetectTargetCode(const std::string& file, const Message
   return reported ? std::nullopt : std::optional<TCharCode>(result);
 }
 
-std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
+// A file that can be read (not a named pipe), for a code named rather than detected: or
+// nothing after the message naming it and why.
+bool OpensForNamedCode(const std::string& file, const MessageSink& showError) {
+  std::string message;
+  if (IsNamedPipe(file)) {
+    message = NamedPipeSkippedMessage(file);
+  } else if (const int error = OpenForReadingError(file); error != 0) {
+    message = CannotOpenMessage(file, error);
+  }
+  if (!message.empty() && showError) {
+    showError(message);
+  }
+  return message.empty();
+}
+
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError,
+                                          std::optional<TCharCode> named) {
+  if (named) {
+    return OpensForNamedCode(file, showError) ? named : std::nullopt;
+  }
   const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
   if (!detected) {
     return std::nullopt;

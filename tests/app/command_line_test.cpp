@@ -125,8 +125,9 @@ TEST_F(CommandLineTest, TheLastArgumentIsSortedWithoutAQuestion) {
 
 // An empty argument (an empty shell variable) matched the empty entry of the setting list and
 // shifted the others: an input became the output. Now it ends the run before anything is asked
-// or written.
-TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
+// or written, except as the output name after /s and a setting: no output named, so the default
+// name.
+TEST_F(CommandLineTest, EmptyArgumentsAreRefusedButAsTheOutputAfterTheSetting) {
   settings.SaveSortSetting("S", SettingDefaults());
   const std::string a = folder.Write("a.txt", "2\r\n");
   const std::string b = folder.Write("b.txt", "1\r\n");
@@ -134,8 +135,13 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
     std::vector<std::string> args;
     int position;
   } cases[] = {
-      {{"/s", "", a, b}, 2}, {{"/s", "", a}, 2},      {{"", a, b}, 1},
-      {{"S", "", a}, 2},     {{"/s", "S", "", a}, 3}, {{a, b, ""}, 3},
+      {{"/s", "", a, b}, 2},
+      {{"/s", "", a}, 2},
+      {{"", a, b}, 1},
+      {{"S", "", a}, 2},
+      {{"/s", "S", "", ""}, 4},
+      {{a, b, ""}, 3},
+      {{"/s", "nothing", "", a}, 3},
   };
   for (const auto& c : cases) {
     messages.Clear();
@@ -150,6 +156,14 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
                                                 "[OUTPUT] FILE..."});
     EXPECT_EQ(test::ReadBytes(a), "2\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
+  }
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"/s", "S", "", a, b}, {"--setting=S", "/s", "", a, b}}) {
+    messages.Clear();
+    EXPECT_EQ(Run(args), esFinished);
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "1\r\n2\r\n");
+    std::filesystem::remove(folder.File("a[0].txt"));
   }
 }
 
@@ -299,7 +313,7 @@ TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {
   const std::string in = folder.Write("in.txt", "x\r\n");
   const std::string out = folder.Write("out.txt", "keep");
   EXPECT_EQ(Run({"/s", out, in}), esCancelled);
-  EXPECT_EQ(Shown(), (std::vector<std::string>{kOverwriteQuestion, kSortCancelledMessage}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{OverwriteQuestion(out), kSortCancelledMessage}));
   EXPECT_EQ(test::ReadBytes(out), "keep");
 }
 
