@@ -3,6 +3,7 @@
 #include "app/job_host.h"
 #include "app/message_routine.h"
 #include "test_support.h"
+#include "text/input_code.h"
 
 #include <gtest/gtest.h>
 
@@ -347,6 +348,75 @@ TEST_F(CommandLineTest, BrokenSettingsFileIsReported) {
   EXPECT_EQ(Run({"/s", "out.txt", "in.txt"}), esError);
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_NE(Shown()[0].find("zorbe.ini"), std::string::npos);
+}
+
+// A code named for every file is used without detection: half-width katakana in EUC (which no
+// detector can tell from Shift-JIS) are sorted, UTF-16 without its byte-order mark is read, and
+// a byte that doesn't fit the named code ends the run naming the file and its offset. The
+// setting's InputCode does the same.
+TEST_F(CommandLineTest, ANamedInputCodeIsReadWithoutDetection) {
+  std::string euc;
+  for (int i = 0; i < 5000; ++i) {
+    const char kana[] = {'\x8E', static_cast<char>(0xB1 + (i * 7) % 40), '\x8E',
+                         static_cast<char>(0xB1 + i % 40)};
+    euc += std::string(kana, 4) + "\n";
+  }
+  const std::string kana = folder.Write("kana.txt", euc);
+  EXPECT_EQ(Run({"/s", folder.File("refused.txt"), kana}), esError);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("refused.txt")));
+  messages.Clear();
+  EXPECT_EQ(Run({"--input-code=EUC-JP", "/s", folder.File("kana-out.txt"), kana}), esFinished);
+  EXPECT_TRUE(Shown().empty());
+  const std::string sorted = test::ReadBytes(folder.File("kana-out.txt"));
+  EXPECT_EQ(sorted.size(), 5000u * 4); // two half-width katakana and CR LF a line
+  EXPECT_EQ(sorted.substr(0, 4), "\xB1\xB1\r\n");
+
+  const struct {
+    const char* code;
+    const char* bytesCode;
+  } unmarked[] = {{"utf-16le", "UTF-16LE"}, {"utf_16BE", "UTF-16BE"}};
+  for (const auto& c : unmarked) {
+    const std::string in =
+        folder.Write(std::string(c.code) + ".txt", test::Recode("い\nあ\n", "UTF-8", c.bytesCode));
+    const std::string out = folder.File(std::string(c.code) + "-out.txt");
+    EXPECT_EQ(Run({"--input-code", c.code, "/s", out, in}), esFinished) << c.code;
+    EXPECT_EQ(test::ReadBytes(out), "あ\nい\n") << c.code;
+  }
+
+  const std::string bad = folder.Write("bad.txt", "ab\n\x80\n");
+  messages.Clear();
+  EXPECT_EQ(Run({"--input-code=euc-jp", "/s", folder.File("bad-out.txt"), bad}), esError);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"「" + bad +
+                                              "」は EUC-JP として正しくないバイトを含んでいます（"
+                                              "オフセット 3）。\r\n処理を中止します。"});
+
+  TSettingOptionItems named = SettingDefaults();
+  named.InputCode = InputCodeValueOfName("euc-jp");
+  settings.SaveSortSetting("EUC", named);
+  EXPECT_EQ(Run({"/s", "EUC", folder.File("setting-out.txt"), kana}), esFinished);
+  EXPECT_EQ(test::ReadBytes(folder.File("setting-out.txt")), sorted);
+}
+
+// Ctrl+C, before the job or while it runs, ends the run with exit status 2 and says so.
+TEST_F(CommandLineTest, AnInterruptedRunSaysSo) {
+  const std::string in = folder.Write("a.txt", "b\r\na\r\n");
+  for (const bool beforeTheJob : {true, false}) {
+    messages.Clear();
+    TMainThreadQueue mainThread;
+    const TCommandLineServices services{
+        mainThread,
+        [&mainThread](const std::function<bool()>& ended, const std::function<void()>& stop,
+                      const TJobProgress&) {
+          stop(); // as Ctrl+C does
+          mainThread.RunUntil(ended);
+        },
+        [beforeTheJob] { return beforeTheJob; },
+        shell,
+    };
+    EXPECT_EQ(RunCommandLine({"/s", folder.File("out.txt"), in}, settings, services), esCancelled);
+    EXPECT_EQ(Shown(), std::vector<std::string>{kSortCancelledMessage}) << beforeTheJob;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.txt")));
+  }
 }
 
 } // namespace

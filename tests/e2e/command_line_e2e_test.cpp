@@ -414,7 +414,8 @@ TEST_F(ProgressE2E, ProgressLineOnATerminalIsErasedAtTheEnd) {
   EXPECT_FALSE(std::filesystem::exists(Work("out.txt")));
 }
 
-// Standard error that is not a terminal gets no progress line, unless --progress asks for one.
+// Standard error that is not a terminal gets no progress, unless --progress asks for it: then
+// in plain lines.
 TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
   for (const bool asked : {false, true}) {
     std::vector<std::string> argsHere = args;
@@ -434,6 +435,9 @@ TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
     const test::TRunResult run = test::RunProgram(program, argsHere, work.string(), options);
     EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_EQ(run.err.find("文字列置換中") != std::string::npos, asked) << run.err;
+    // Plain lines for a log: no carriage return, no escape sequence; Ctrl+C says so.
+    EXPECT_EQ(run.err.find_first_of("\r\x1b"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("ソートを中止しました。"), std::string::npos) << run.err;
   }
 }
 

@@ -136,7 +136,38 @@ TEST_F(SortJobTest, QuotedOutputNameAndOwnInputFile) {
   host.answers = {true};
   ASSERT_EQ(Run({in}, "\"" + in + "\"").outcome, TJobOutcome::Finished);
   EXPECT_EQ(host.asked, std::vector<std::string>{in});
+  EXPECT_EQ(inputs.outputName, in); // the name written
   EXPECT_EQ(test::ReadBytes(in), Text({"a", "b"}));
+}
+
+// A quote inside a name is part of it: the name checked and asked about is the name written,
+// and a file named without the quote is never touched.
+TEST_F(SortJobTest, AQuoteInsideANameIsPartOfIt) {
+  const std::string unrelated = folder.Write("ab.txt", "keep");
+  const std::string in = folder.Write("quo\"te.txt", Text({"b", "a"}));
+  folder.Write("quote[0].txt", "keep");
+  ASSERT_EQ(Run({in}, folder.File("a\"b.txt")).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("a\"b.txt")), Text({"a", "b"}));
+  EXPECT_EQ(test::ReadBytes(unrelated), "keep");
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(inputs.outputName, folder.File("quo\"te[0].txt"));
+  EXPECT_EQ(test::ReadBytes(folder.File("quo\"te[0].txt")), Text({"a", "b"}));
+  EXPECT_EQ(test::ReadBytes(folder.File("quote[0].txt")), "keep");
+  EXPECT_TRUE(host.asked.empty());
+}
+
+// A write-protected output is asked about as such; the answer decides as for any other.
+TEST_F(SortJobTest, AWriteProtectedOutputIsAskedAboutAsSuch) {
+  const std::string in = folder.Write("in.txt", Text({"b", "a"}));
+  const std::string out = folder.Write("out.txt", "old");
+  const std::string plain = folder.Write("plain.txt", "old");
+  ::chmod(out.c_str(), 0444);
+  host.answers = {true, true};
+  ASSERT_EQ(Run({in}, out).outcome, TJobOutcome::Finished);
+  ASSERT_EQ(Run({in}, plain).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(host.asked, (std::vector<std::string>{out, plain}));
+  EXPECT_EQ(host.protectedAsked, (std::vector<bool>{true, false}));
+  EXPECT_EQ(test::ReadBytes(out), Text({"a", "b"}));
 }
 
 TEST_F(SortJobTest, OutputFolderIsCreatedAndEmptyNameWritesNothing) {
