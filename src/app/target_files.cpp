@@ -60,34 +60,11 @@ std::string NamedPipeSkippedMessage(const std::string& file) {
   return "「" + file + "」は名前付きパイプ (FIFO) なので、読み込みません。";
 }
 
-std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
-  if (IsNamedPipe(file)) {
-    if (showError) {
-      showError(NamedPipeSkippedMessage(file));
-    }
-    return std::nullopt;
-  }
-  if (const int error = OpenForReadingError(file); error != 0) {
-    if (showError) {
-      showError(CannotOpenMessage(file, error));
-    }
-    return std::nullopt;
-  }
-  // The detector has its own message for a file that is gone meanwhile, or that is no plain
-  // file (a named pipe): that message is the only one.
-  bool reported = false;
-  const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
-    reported = true;
-    if (showError) {
-      showError(message);
-    }
-  });
-  return reported ? std::nullopt : std::optional<TCharCode>(result);
-}
+namespace {
 
-// A file that can be read (not a named pipe), for a code named rather than detected: or
-// nothing after the message naming it and why.
-bool OpensForNamedCode(const std::string& file, const MessageSink& showError) {
+// Whether a file may be listed: not a named pipe, and it opens for reading; else false after the
+// message naming it and why.
+bool Listable(const std::string& file, const MessageSink& showError) {
   std::string message;
   if (IsNamedPipe(file)) {
     message = NamedPipeSkippedMessage(file);
@@ -100,10 +77,28 @@ bool OpensForNamedCode(const std::string& file, const MessageSink& showError) {
   return message.empty();
 }
 
+} // namespace
+
+std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
+  if (!Listable(file, showError)) {
+    return std::nullopt;
+  }
+  // The detector has its own message for a file that is gone meanwhile: that message is the
+  // only one.
+  bool reported = false;
+  const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
+    reported = true;
+    if (showError) {
+      showError(message);
+    }
+  });
+  return reported ? std::nullopt : std::optional<TCharCode>(result);
+}
+
 std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError,
                                           std::optional<TCharCode> named) {
   if (named) {
-    return OpensForNamedCode(file, showError) ? named : std::nullopt;
+    return Listable(file, showError) ? named : std::nullopt;
   }
   const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
   if (!detected) {

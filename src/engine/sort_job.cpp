@@ -122,9 +122,9 @@ public:
 private:
   bool Unordered() const { return setting_.SortDirection == 2; }
   // A new phase: its progress starts (with the amount of work it has, when known, and the input
-  // bytes it stands for) and its status text is shown.
-  // While the runs of a text larger than memory are made, every step of a piece but the
-  // replacement is shown as that one phase, with the run and the share of the cycle read.
+  // bytes it stands for) and its status text is shown. While the runs of a text larger than
+  // memory are made, every step of a piece but the replacement is shown as that one phase, with
+  // the run and the share of the cycle filed.
   void SetStatus(const char* text, std::uint64_t total = 0, std::uint64_t inputBytes = 0) {
     if (split_.active && text != kStatusReplacing) {
       control_.Progress().StartPhase(kStatusSortingRuns, split_.total, split_.total, split_.done,
@@ -293,10 +293,8 @@ void TSortJob::RunCycle(std::size_t first, std::size_t last) {
     }
   }
   // The in-memory sort holds the text and about half as much again (references, keys, the
-  // sort's own lists); restored lines are held with their keys, twice. A sort by reading needs
-  // every key at once and stays in memory.
-  const std::uint64_t held = bytes + bytes / 2 + (restoresColumns_ ? bytes : 0);
-  if (const std::uint64_t budget = MemoryBudget(); !reading_ && held > budget) {
+  // sort's own lists). A sort by reading needs every key at once and stays in memory.
+  if (const std::uint64_t budget = MemoryBudget(); !reading_ && bytes + bytes / 2 > budget) {
     RunExternalCycle(first, last, budget, bytes);
     return;
   }
@@ -944,7 +942,8 @@ void TSortJob::RefuseReplacingTooLarge(std::size_t index) const {
 }
 
 // Sorts the run and puts it on disk, and its lines written ahead of the sorted ones (comment
-// lines; every line, keys undone, when nothing is sorted) in the front file. Empties the space.
+// lines; every line, as it is written, when nothing is sorted) in the front file. Empties the
+// space.
 void TSortJob::FlushRun(TRunStore& store, TCycleLines<TWideRef>& run) {
   for (const TWideRef ref : run.main) {
     store.AppendFrontLine(space_.View(ref));

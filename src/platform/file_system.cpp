@@ -12,7 +12,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -340,31 +342,68 @@ bool RenameKeeps(const struct stat& old, const std::string& folder) {
   return (::geteuid() == 0 || old.st_uid == ::geteuid()) && MayGiveGroup(old.st_gid);
 }
 
-// Copies the extended attributes of the file `from` (ACLs among them) to the open file `to`.
-// Returns 0, or the errno of the step that failed; a file system without them is no failure.
+// The names of a file's extended attributes (`fd` when it is not -1, else the file `name`):
+// their list, each ended by a NUL, or nothing with errno set.
+std::optional<std::vector<char>> AttributeNames(const std::string& name, int fd) {
+  for (;;) {
+    const ssize_t size =
+        fd >= 0 ? ::flistxattr(fd, nullptr, 0) : ::llistxattr(name.c_str(), nullptr, 0);
+    if (size < 0) {
+      return std::nullopt;
+    }
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t got = fd >= 0 ? ::flistxattr(fd, names.data(), names.size())
+                                : ::llistxattr(name.c_str(), names.data(), names.size());
+    if (got >= 0) {
+      names.resize(static_cast<std::size_t>(got));
+      return names;
+    }
+    if (errno != ERANGE) { // ERANGE: one was added meanwhile
+      return std::nullopt;
+    }
+  }
+}
+
+// Gives the open file `to` the extended attributes of the file `from` (ACLs among them), and no
+// others (a folder's default ACL gives a new file one of its own). Returns 0, or the errno of the
+// step that failed; a file system without them is no failure.
 int CopyExtendedAttributes(const std::string& from, int to) {
-  ssize_t size = ::llistxattr(from.c_str(), nullptr, 0);
-  if (size < 0) {
+  const std::optional<std::vector<char>> names = AttributeNames(from, -1);
+  if (!names) {
     return errno == ENOTSUP ? 0 : errno;
   }
-  std::vector<char> names(static_cast<std::size_t>(size));
-  size = ::llistxattr(from.c_str(), names.data(), names.size());
-  if (size < 0) {
-    return errno;
+  const std::optional<std::vector<char>> present = AttributeNames({}, to);
+  auto each = [](const std::vector<char>& list, auto visit) {
+    for (const char* name = list.data(); name < list.data() + list.size();
+         name += std::strlen(name) + 1) {
+      if (const int error = visit(name); error != 0) {
+        return error;
+      }
+    }
+    return 0;
+  };
+  if (present) {
+    const std::string_view wanted(names->data(), names->size());
+    const int error = each(*present, [&](const char* name) {
+      const std::string entry = std::string(name) + '\0';
+      const bool keep =
+          wanted.find(entry) == 0 || wanted.find('\0' + entry) != std::string_view::npos;
+      return keep || ::fremovexattr(to, name) == 0 ? 0 : errno;
+    });
+    if (error != 0) {
+      return error;
+    }
   }
   std::vector<char> value;
-  for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
+  return each(*names, [&](const char* name) {
     const ssize_t length = ::lgetxattr(from.c_str(), name, nullptr, 0);
-    if (length < 0) {
-      return errno;
-    }
-    value.resize(static_cast<std::size_t>(length));
-    const ssize_t got = ::lgetxattr(from.c_str(), name, value.data(), value.size());
-    if (got < 0 || ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0) != 0) {
-      return errno;
-    }
-  }
-  return 0;
+    value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+    const ssize_t got =
+        length < 0 ? length : ::lgetxattr(from.c_str(), name, value.data(), value.size());
+    return got >= 0 && ::fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0) == 0
+               ? 0
+               : errno;
+  });
 }
 
 // Writes all the bytes at `offset`; returns 0 or the errno of the failure.

@@ -108,6 +108,17 @@ TEST(AtomicFileTest, ExtendedAttributesAndTheAclAreKept) {
     EXPECT_EQ(std::string(value, static_cast<std::size_t>(std::max<ssize_t>(aclSize, 0))), acl);
   }
   EXPECT_EQ(test::ReadBytes(target), "new");
+
+  // A folder's default ACL would give the new file an ACL the old one didn't have.
+  const std::string plain = folder.Write("inherit/plain.txt", "old");
+  if (::setxattr(folder.File("inherit").c_str(), "system.posix_acl_default", acl.data(),
+                 acl.size(), 0) == 0) {
+    TAtomicFile replaced(plain);
+    replaced.Write("new");
+    replaced.Commit();
+    EXPECT_LT(::getxattr(plain.c_str(), "system.posix_acl_access", value, sizeof value), 0);
+    EXPECT_EQ(test::ReadBytes(plain), "new");
+  }
 }
 
 // A file rewritten in place (it has a second link) whose rewrite fails for want of room: the
