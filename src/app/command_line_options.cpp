@@ -18,7 +18,8 @@ namespace {
 constexpr std::string_view kHelpTemplate =
     "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n"
     "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16).\n"
-    "Only the order of the lines changes.\n"
+    "Only the order of the lines changes, unless the setting converts, trims or\n"
+    "replaces text.\n"
     "\n"
     "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
     "  OUTPUT   with /s, the output file (an empty argument: the default name);\n"
