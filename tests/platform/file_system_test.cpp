@@ -111,8 +111,8 @@ TEST(AtomicFileTest, ExtendedAttributesAndTheAclAreKept) {
 
   // A folder's default ACL would give the new file an ACL the old one didn't have.
   const std::string plain = folder.Write("inherit/plain.txt", "old");
-  if (::setxattr(folder.File("inherit").c_str(), "system.posix_acl_default", acl.data(),
-                 acl.size(), 0) == 0) {
+  if (::setxattr(folder.File("inherit").c_str(), "system.posix_acl_default", acl.data(), acl.size(),
+                 0) == 0) {
     TAtomicFile replaced(plain);
     replaced.Write("new");
     replaced.Commit();
