@@ -126,7 +126,7 @@ private:
   // memory are made, every step of a piece but the replacement is shown as that one phase, with
   // the run and the share of the cycle filed.
   void SetStatus(const char* text, std::uint64_t total = 0, std::uint64_t inputBytes = 0) {
-    if (split_.active && text != kStatusReplacing) {
+    if (split_.active && std::string_view(text) != kStatusReplacing) {
       control_.Progress().StartPhase(kStatusSortingRuns, split_.total, split_.total, split_.done,
                                      split_.run);
       host_.ShowStatus(kStatusSortingRuns);
