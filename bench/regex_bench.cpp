@@ -3,11 +3,13 @@
 // replace-all goes through a text) for typical patterns, compiling a pattern of the size a
 // look-alike expansion produces, searches whose cost was once quadratic in the text (`.*z` over
 // a 1 MB line, `(.|\r|\n)*END` over 10 MB), and a replace-all with an alternation of 10,000
-// four-kanji words and 4,000 kana words with look-alike matching on.
+// four-kanji words and 4,000 kana words with look-alike matching on; and search-alls over a text
+// of escapes (characters CP932 lacks).
 
 #include "platform/file_system.h"
 #include "regex/regexp.h"
 #include "regex/regular_expression.h"
+#include "text/internal_char.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,16 +28,17 @@ const TFileBuffer& Corpus() {
   return corpus;
 }
 
-void SearchAll(benchmark::State& state, const std::string& pattern) {
+void SearchAll(benchmark::State& state, const std::string& pattern,
+               std::string_view text = Corpus().View()) {
   const auto dfa = CompileRegExp(pattern);
   const TREMatcher matcher(*dfa);
   std::size_t matches = 0;
   for (auto _ : state) {
-    matches = matcher.ForEachMatch(Corpus().View(), [](const TREMatch&) {});
+    matches = matcher.ForEachMatch(text, [](const TREMatch&) {});
     benchmark::DoNotOptimize(matches);
   }
   state.counters["matches"] = static_cast<double>(matches);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Corpus().size));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
 const char* const kTwentyWords = "the|and|for|are|but|not|you|all|any|can|her|was|one|our|out|"
@@ -96,6 +99,65 @@ void BM_RegexLookAheadEveryMatch(benchmark::State& state) {
 BENCHMARK(BM_RegexDotStarOneMegabyteLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexLookAheadEveryMatch)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexAnythingThenEndTenMegabytes)->Unit(benchmark::kMillisecond);
+
+// Ten megabytes of text that CP932 cannot hold: lines of Hangul syllables (escapes, four bytes
+// each) with ASCII words and digits between them, a few 〜 (with the alternate mark) and
+// Shift-JIS kana, made from a fixed seed.
+const std::string& EscapeText() {
+  static const std::string text = [] {
+    std::mt19937 random(28);
+    std::string text;
+    unsigned char escape[kMaxEscapeLength];
+    while (text.size() < 10'000'000) {
+      for (int word = 0; word < 8; ++word) {
+        const unsigned kind = random() % 10;
+        const int length = 1 + static_cast<int>(random() % 5);
+        for (int c = 0; c < length; ++c) {
+          if (kind < 6) {
+            text.append(reinterpret_cast<const char*>(escape),
+                        PutEscape(0xAC00 + random() % 2350, escape));
+          } else if (kind < 8) {
+            text += static_cast<char>('a' + random() % 26);
+          } else if (kind < 9) {
+            text += static_cast<char>('0' + random() % 10);
+          } else {
+            text += random() % 4 == 0
+                        ? std::string("\x81\x60\xFF")
+                        : std::string{'\x82', static_cast<char>(0xA0 + random() % 80)};
+          }
+        }
+        text += ' ';
+      }
+      text += "\r\n";
+    }
+    return text;
+  }();
+  return text;
+}
+
+std::string Escaped(char32_t codePoint) {
+  unsigned char escape[kMaxEscapeLength];
+  return std::string(reinterpret_cast<const char*>(escape), PutEscape(codePoint, escape));
+}
+
+// [가-힣]+, a two-syllable word and [0-9]+ over the text of escapes.
+void BM_RegexEscapeClass(benchmark::State& state) {
+  std::string pattern(1, '[');
+  pattern += Escaped(0xAC00);
+  pattern += '-';
+  pattern += Escaped(0xD7A3);
+  pattern += "]+";
+  SearchAll(state, pattern, EscapeText());
+}
+void BM_RegexEscapeWord(benchmark::State& state) {
+  SearchAll(state, Escaped(0xAC00) + Escaped(0xAC01), EscapeText());
+}
+void BM_RegexEscapeTextDigits(benchmark::State& state) {
+  SearchAll(state, "[0-9]+", EscapeText());
+}
+BENCHMARK(BM_RegexEscapeClass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexEscapeWord)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexEscapeTextDigits)->Unit(benchmark::kMillisecond);
 
 // 10,000 words of four kanji (JIS level 1) and 4,000 hiragana words of two to six characters,
 // made from a fixed seed, joined by `|`.

@@ -18,11 +18,14 @@ for mb in $sizes; do
   [ -f "$data/corpus$mb.txt" ] || "$build/bench/make_corpus" "$mb" "$data/corpus$mb.txt"
 done
 first=$(echo $sizes | cut -d' ' -f1)
-# The same text in EUC-JP and in UTF-8, without the few generated codes that CP932 does not
-# assign.
-for code in euc:EUC-JP utf8:UTF-8; do
+# The same text in EUC-JP, in UTF-8 and in EUC-JIS-2004 (after the coding mark that names it),
+# without the few generated codes that CP932 does not assign (or, for EUC-JIS-2004, the NEC and
+# IBM characters JIS X 0213 lacks).
+for code in euc:EUC-JP utf8:UTF-8 eucjis2004:EUC-JISX0213; do
   if [ ! -f "$data/corpus$first-${code%%:*}.txt" ]; then
-    iconv -c -f CP932 -t "${code#*:}" "$data/corpus$first.txt" >"$data/code.tmp" || true
+    : >"$data/code.tmp"
+    [ "${code%%:*}" != eucjis2004 ] || echo ';; -*- coding: euc-jis-2004 -*-' >"$data/code.tmp"
+    iconv -c -f CP932 -t "${code#*:}" "$data/corpus$first.txt" >>"$data/code.tmp" || true
     mv "$data/code.tmp" "$data/corpus$first-${code%%:*}.txt"
   fi
 done
@@ -143,6 +146,12 @@ for mb in $sizes; do
   # zorbe reads UTF-8 into its internal form and writes UTF-8 back; GNU sort orders the bytes.
   utf8="$data/corpus$mb-utf8.txt"
   bench "${mb} MB UTF-8 / sort" "$utf8" bench-sort lines env LC_ALL=C sort "$utf8" -o "$gnu"
+  bench "${mb} MB UTF-8 classes / sort" "$utf8" bench-classes lines \
+    env LC_ALL=C sort "$utf8" -o "$gnu"
+  # EUC-JIS-2004 is read through its tables and written as UTF-8 (the automatic output code).
+  jis2004="$data/corpus$mb-eucjis2004.txt"
+  bench "${mb} MB EUC-JIS-2004 / iconv | sort" "$jis2004" bench-sort lines \
+    sh -c 'iconv -f EUC-JISX0213 -t UTF-8 "$1" | LC_ALL=C sort -o "$2"' - "$jis2004" "$work/gnu.txt"
 done
 [ -z "${ZORBE_BENCH_TABLE_ONLY:-}" ] || exit $status
 

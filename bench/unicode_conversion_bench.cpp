@@ -1,17 +1,18 @@
-// Micro-benchmarks of the Unicode converters on the corpus named by $ZORBE_CORPUS (default
-// bench/data/corpus100.txt) made UTF-8 with iconv, beside the system's iconv converting the
-// same bytes:
+// Micro-benchmarks of the converters of the internal form on the corpus named by $ZORBE_CORPUS
+// (default bench/data/corpus100.txt) made UTF-8, EUC-JP and EUC-JIS-2004 with iconv, beside the
+// system's iconv converting the same bytes:
 // - UTF-8 to the internal form in place (the job's path; the text is refilled untimed each
 //   round) against iconv UTF-8 -> CP932 into a buffer it reuses (iconv's best case);
+// - EUC-JP and EUC-JIS-2004 to the internal form of UTF-8 output, in place;
 // - the internal form to UTF-8 line by line as the writer does (into its run's buffer), line by
 //   line into a std::string, and as one text, against iconv CP932 -> UTF-8 on the whole text;
-// - the UTF-8 check the detector runs, and the census a job takes of a UTF-8 target.
+// - the UTF-8 check the detector runs.
 // The throughput ratios are the figures that matter.
 
 #include "bench_support.h"
 #include "engine/output_runs.h"
-#include "text/code_table.h"
-#include "text/unicode_conversion.h"
+#include "text/internal_input.h"
+#include "text/internal_output.h"
 #include "text/utf8_check.h"
 
 #include <benchmark/benchmark.h>
@@ -37,22 +38,34 @@ const std::string& InternalText() {
   return text;
 }
 
-const TCodeTable& Table() {
-  static const TCodeTable table;
-  return table;
+const TInternalCodec& Table() {
+  return TInternalCodec::For(TOutputCode::Utf8);
+}
+
+// A text in `code` converted in place to the internal form of UTF-8 output.
+void InPlaceBench(benchmark::State& state, const std::string& text, TCharCode code) {
+  const TInputConverter converter(code, Table());
+  std::string buffer = text;
+  for (auto _ : state) {
+    state.PauseTiming();
+    buffer.assign(text);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(ConvertInPlace(converter, buffer.data(), buffer.size()).written);
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state, text.size());
 }
 
 void BM_Utf8ToInternal(benchmark::State& state) {
-  std::string buffer = Utf8Text();
-  for (auto _ : state) {
-    state.PauseTiming();
-    buffer.assign(Utf8Text());
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(
-        Utf8ToInternal(buffer.data(), buffer.size(), buffer.data(), Table()).size);
-    benchmark::ClobberMemory();
-  }
-  SetBytes(state, Utf8Text().size());
+  InPlaceBench(state, Utf8Text(), ccUtf8);
+}
+void BM_EucJpToInternal(benchmark::State& state) {
+  static const std::string text = bench::Recoded(InternalText(), "EUC-JP", "CP932");
+  InPlaceBench(state, text, ccEuc);
+}
+void BM_EucJis2004ToInternal(benchmark::State& state) {
+  static const std::string text = bench::Recoded(Utf8Text(), "EUC-JISX0213", "UTF-8");
+  InPlaceBench(state, text, ccEucJis2004);
 }
 
 void BM_IconvUtf8ToCp932(benchmark::State& state) {
@@ -70,7 +83,7 @@ void BM_IconvUtf8ToCp932(benchmark::State& state) {
 void BM_InternalToUtf8(benchmark::State& state) {
   constexpr std::size_t kRunLines = 16384;
   const std::vector<std::string_view> lines = CorpusLines(InternalText());
-  const TCodeTable& table = Table();
+  const TInternalCodec& table = Table();
   TOutputRun run;
   for (auto _ : state) {
     for (std::size_t first = 0; first < lines.size(); first += kRunLines) {
@@ -78,7 +91,7 @@ void BM_InternalToUtf8(benchmark::State& state) {
       for (std::size_t i = first; i < last; ++i) {
         const std::string_view line = lines[i];
         run.AppendLineWith(OutputCapacity(line.size()), [&](char* at) {
-          return at + InternalToOutputCode(line, TOutputCode::Utf8, at, table).size;
+          return at + InternalToOutputCode(line, table, at).size;
         });
       }
       benchmark::DoNotOptimize(run.BufferedBytes());
@@ -96,7 +109,7 @@ void BM_InternalToUtf8String(benchmark::State& state) {
   out.reserve(2 << 20);
   for (auto _ : state) {
     for (const std::string_view line : lines) {
-      AppendInOutputCode(out, line, TOutputCode::Utf8, Table());
+      AppendInOutputCode(out, line, Table());
       out += "\r\n";
       if (out.size() >= (1 << 20)) {
         benchmark::DoNotOptimize(out.data());
@@ -111,8 +124,7 @@ void BM_InternalToUtf8String(benchmark::State& state) {
 void BM_InternalToUtf8Whole(benchmark::State& state) {
   std::string out(OutputCapacity(InternalText().size()), '\0');
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        InternalToOutputCode(InternalText(), TOutputCode::Utf8, out.data(), Table()).size);
+    benchmark::DoNotOptimize(InternalToOutputCode(InternalText(), Table(), out.data()).size);
     benchmark::ClobberMemory();
   }
   SetBytes(state, InternalText().size());
@@ -138,23 +150,15 @@ void BM_Utf8Check(benchmark::State& state) {
   SetBytes(state, Utf8Text().size());
 }
 
-void BM_Census(benchmark::State& state) {
-  Utf8Text();
-  for (auto _ : state) {
-    TCodeCensus census;
-    benchmark::DoNotOptimize(census.NoteUtf8(Utf8Text()));
-  }
-  SetBytes(state, Utf8Text().size());
-}
-
 BENCHMARK(BM_Utf8ToInternal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IconvUtf8ToCp932)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EucJpToInternal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EucJis2004ToInternal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternalToUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternalToUtf8String)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternalToUtf8Whole)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IconvCp932ToUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8Check)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Census)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace zorbe

@@ -1,8 +1,9 @@
 // libFuzzer target for character-code detection: any bytes are a possible file. The result is
-// one of the known codes, a byte-order mark always decides, and a text of plain ASCII without
-// binary bytes or escapes is Shift-JIS (an empty one too), and a text that is UTF-8 with a three-
-// or four-byte character is UTF-8 unless its first block holds a binary byte. Whatever Japanese
-// code is decided, the code a job then reads the bytes in (the whole-file check) fits every byte.
+// one of the known codes, or a refusal of a text with bytes 0x80 or above; a byte-order mark
+// always decides, a text of plain ASCII without binary bytes, escapes or a coding mark is
+// Shift-JIS (an empty one too), and a text that is UTF-8 with a three- or four-byte character
+// is UTF-8 unless its first block holds a binary byte. Whatever Japanese code is decided, the
+// code a job then reads the bytes in (the whole-file check) fits every byte.
 
 #include "fuzz_check.h"
 #include "text/char_code.h"
@@ -32,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zorbe::TCharCode result = zorbe::DetectCharCodeOfBytes(file);
   Check(result == zorbe::ccBinary || zorbe::IsTextCode(result) || result == zorbe::ccUndecided ||
         result == zorbe::ccEmptyOrUnreadable);
-  Check(result != zorbe::ccEmptyOrUnreadable);
+  // Refused as a European single-byte text: only a text with a byte 0x80 or above.
+  Check(result != zorbe::ccEmptyOrUnreadable || std::any_of(file.begin(), file.end(), [](char c) {
+          return static_cast<unsigned char>(c) >= 0x80;
+        }));
   Check(!file.empty() || result == zorbe::ccShiftJis);
   if (zorbe::IsTextCode(result) && !zorbe::IsUnicodeCode(result)) {
     const zorbe::TCheckedCode checked = zorbe::CheckCode(file, result);
@@ -47,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(result == zorbe::ccUtf16BE);
   } else if (file.starts_with("\xEF\xBB\xBF")) {
     Check(result == zorbe::ccUtf8);
-  } else if (!file.empty() && IsPlainAscii(file)) {
+  } else if (!file.empty() && IsPlainAscii(file) && !zorbe::CodingMarkCode(file)) {
     Check(result == zorbe::ccShiftJis);
   } else if (result != zorbe::ccBinary && zorbe::IsUtf8(file) &&
              std::any_of(file.begin(), file.end(),

@@ -1,6 +1,9 @@
 // Fuzz target for the regular-expression engine: compiles a fuzzed pattern and searches a
 // fuzzed text with it. Input layout: one byte of options, one byte giving the pattern length,
-// the pattern, then the text.
+// the pattern, then the text. With option bit 4 the bytes 0x01-0x08 of both stand for whole
+// characters of the internal form (escapes of two-, three- and four-byte UTF-8 characters, a
+// wide one, one whose trail bytes look like half-width kana, 〜 and ¥ with the alternate mark),
+// so that well-formed escapes and marks meet patterns that name them.
 //
 // Checked properties:
 // - compiling either succeeds or raises ERegExpParser, never anything else;
@@ -10,11 +13,14 @@
 //   (no start filter, no backward scan), and a matcher with a roomy cache of states agrees with
 //   one whose cache is emptied again and again;
 // - a replace-all style pass over the text makes progress and stays inside the text;
-// - a quoted text compiles to a pattern that matches exactly that text.
+// - a quoted text compiles to a pattern that matches exactly that text (unless it holds a mark
+//   or a lead byte standing alone, which patterns refuse).
 
 #include "fuzz_check.h"
 #include "regex/pattern_text.h"
 #include "regex/regexp.h"
+#include "regex/text_reading.h"
+#include "text/internal_char.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,27 +35,13 @@ using namespace zorbe;
 
 using zorbe::fuzz::Check;
 
-bool Lead(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 std::size_t EndOf(std::string_view text) {
   return std::min(text.find('\0'), text.size());
 }
 
 std::size_t Next(std::string_view text, std::size_t pos, TRECode& code) {
-  const std::size_t end = EndOf(text);
-  if (pos >= end) {
-    code = 0;
-    return pos;
-  }
-  const auto byte = static_cast<unsigned char>(text[pos]);
-  if (Lead(byte) && pos + 1 < end) {
-    code = static_cast<TRECode>(byte << 8 | static_cast<unsigned char>(text[pos + 1]));
-    return pos + 2;
-  }
-  code = byte;
-  return pos + 1;
+  return re_text::ReadTextCode(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                               pos, code);
 }
 
 // The searches rebuilt from walks at every position, each walk a scan with a single start.
@@ -57,15 +49,17 @@ std::optional<TREMatch> NaiveSearchFrom(const TREMatcher& matcher, std::string_v
                                         std::size_t pos) {
   const TRE_DFA& dfa = matcher.Automaton();
   TRECode code = 0;
-  for (; pos < EndOf(text); pos = Next(text, pos, code)) {
+  while (pos < EndOf(text)) {
     if (const auto end = matcher.Walk(text, pos)) {
       return TREMatch{pos, *end};
     }
-    if (text[pos] == '\n' && dfa.LineStartAnchored()) {
-      if (const auto end = matcher.MatchAtLineStart(text, pos + 1)) {
-        return TREMatch{pos + 1, *end};
+    const std::size_t next = Next(text, pos, code);
+    if (code == '\n' && dfa.LineStartAnchored()) { // a line feed with a stray mark is none
+      if (const auto end = matcher.MatchAtLineStart(text, next)) {
+        return TREMatch{next, *end};
       }
     }
+    pos = next;
   }
   if (dfa.StartHasLineEndMove()) {
     return TREMatch{pos, pos};
@@ -124,20 +118,40 @@ void CheckSearches(const TRE_DFA& dfa, const TRE_DFA& searched, std::string_view
 
 void CheckQuoted(std::string_view text) {
   text = text.substr(0, EndOf(text));
-  std::size_t pos = 0;
-  TRECode code = 0;
-  while (pos < text.size()) {
-    const std::size_t next = Next(text, pos, code);
-    if (next == pos + 1 && Lead(static_cast<unsigned char>(text[pos]))) {
-      return; // a lead byte cut off by the end is no pattern character
+  for (std::size_t pos = 0; pos < text.size();) {
+    TRECode code = 0;
+    pos = Next(text, pos, code);
+    const TRECode unmarked = code < kEscapeCodeBase ? code & 0xFFFF : code;
+    if (unmarked == 0xFF ||
+        (unmarked < 0x100 && IsLeadByte(static_cast<unsigned char>(unmarked)))) {
+      return; // a mark or a lead byte standing alone is no pattern character
     }
-    pos = next;
   }
   TRECompileBudget budget;
   budget.dfa.maxCacheBytes = 1 << 20;
   const auto dfa = CompileRegExp(QuoteRegExp(text), budget);
   const auto match = TREMatcher(*dfa).UnanchoredSearch(text, 0);
   Check(match && match->start == 0 && match->end == text.size());
+}
+
+// The bytes with 0x01-0x08 replaced by whole characters of the internal form.
+std::string Widened(std::string_view bytes) {
+  static const char32_t kEscaped[] = {0xE9, 0xAC00, 0xD7A3, 0x11491, 0x20B9F, 0x10FFFD};
+  std::string widened;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 1 && byte <= 6) {
+      unsigned char escape[kMaxEscapeLength];
+      widened.append(reinterpret_cast<const char*>(escape), PutEscape(kEscaped[byte - 1], escape));
+    } else if (byte == 7) {
+      widened += "\x81\x60\xFF"; // 〜
+    } else if (byte == 8) {
+      widened += "\x5C\xFF"; // ¥
+    } else {
+      widened += c;
+    }
+  }
+  return widened;
 }
 
 } // namespace
@@ -148,9 +162,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::uint8_t options = data[0];
   const std::size_t patternLength = std::min<std::size_t>(data[1], size - 2);
-  const std::string_view pattern(reinterpret_cast<const char*>(data + 2), patternLength);
-  const std::string_view text(reinterpret_cast<const char*>(data + 2 + patternLength),
-                              std::min<std::size_t>(size - 2 - patternLength, 64));
+  std::string_view pattern(reinterpret_cast<const char*>(data + 2), patternLength);
+  std::string_view text(reinterpret_cast<const char*>(data + 2 + patternLength),
+                        std::min<std::size_t>(size - 2 - patternLength, 64));
+  std::string widenedPattern;
+  std::string widenedText;
+  if ((options & 4) != 0) {
+    widenedPattern = Widened(pattern);
+    widenedText = Widened(text);
+    pattern = widenedPattern;
+    text = widenedText;
+  }
   TRECompileBudget budget;
   budget.maxNfaStates = 10000;
   budget.dfa.maxCacheBytes = 1 << 20;

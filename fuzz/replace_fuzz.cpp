@@ -16,6 +16,7 @@
 #include "regex/awk_str_test_peer.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
+#include "regex/text_reading.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,12 +30,16 @@ using namespace zorbe;
 
 using zorbe::fuzz::Check;
 
-bool Lead(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+// The character at i: its length, and whether it is the one byte c.
+std::size_t Length(std::string_view s, std::size_t i) {
+  TRECode code = 0;
+  return re_text::ReadCodeAt<true>(reinterpret_cast<const unsigned char*>(s.data()), s.size(), i,
+                                   code) -
+         i;
 }
 
-std::size_t Length(std::string_view s, std::size_t i) {
-  return Lead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+bool Is(std::string_view s, std::size_t i, char c) {
+  return i < s.size() && s[i] == c && Length(s, i) == 1;
 }
 
 // Protect, decode escapes, substitute: each pass over the whole text, as the syntax defines it.
@@ -42,9 +47,9 @@ std::string ThreePasses(std::string_view replacement, std::string_view matched) 
   replacement = replacement.substr(0, replacement.find('\0'));
   std::string protectedText;
   for (std::size_t i = 0; i < replacement.size();) {
-    if (replacement[i] == '\\' && i + 1 < replacement.size()) {
+    if (Is(replacement, i, '\\') && i + 1 < replacement.size()) {
       const std::size_t m = Length(replacement, i + 1);
-      protectedText += replacement[i + 1] == '&' ? "\\\\" : "\\";
+      protectedText += Is(replacement, i + 1, '&') ? "\\\\" : "\\";
       protectedText += replacement.substr(i + 1, m);
       i += 1 + m;
       continue;
@@ -56,10 +61,10 @@ std::string ThreePasses(std::string_view replacement, std::string_view matched) 
   const std::string decoded = DecodeEscapes(protectedText);
   std::string result;
   for (std::size_t i = 0; i < decoded.size();) {
-    if (decoded[i] == '&') {
+    if (Is(decoded, i, '&')) {
       result += matched;
       ++i;
-    } else if (decoded.compare(i, 2, "\\&") == 0) {
+    } else if (Is(decoded, i, '\\') && Is(decoded, i + 1, '&')) {
       result += '&';
       i += 2;
     } else {

@@ -1,19 +1,25 @@
-// libFuzzer target for the Unicode converters. Any bytes are a possible UTF-8, UTF-16 or
-// Shift-JIS text, so for each input it checks what must hold whatever the bytes are:
+// libFuzzer target for the converters of the internal form. Any bytes are a possible text in
+// every input code, so for each input it checks what must hold whatever the bytes are:
 // - the UTF-8 check agrees with the character-by-character reading, fed in any pieces;
-// - a UTF-8 text goes to the internal form through the code table of its own census and comes
-//   back byte for byte, converted in place or not; with CP932's own table, a text of characters
-//   CP932 holds as themselves converts as iconv converts it;
-// - an internal text that the output code takes goes out as iconv takes it back (UTF-8);
+// - a UTF-8 text converts in place (its rest apart when it outgrows its bytes) exactly as the
+//   characters put one by one, for each model of output; UTF-8 output gives it back byte for
+//   byte;
+// - the bytes read in each legacy code (CP932, EUC-JP, EUC-JIS-2004, Shift_JIS-2004), where
+//   iconv reads them whole, give in UTF-8 output what iconv gives; JIS texts never fault the
+//   walk outside the bytes;
+// - an internal text that an output code writes goes out in EUC-JIS-2004, Shift_JIS-2004 and
+//   UTF-16 as iconv writes its UTF-8;
 // - UTF-16 that converts agrees with iconv.
 
 #include "fuzz_check.h"
-#include "text/code_table.h"
 #include "text/encoding.h"
-#include "text/unicode_conversion.h"
+#include "text/internal_char.h"
+#include "text/internal_input.h"
+#include "text/internal_output.h"
+#include "text/internal_reference.h"
 #include "text/utf8_check.h"
+#include "text/utf8_decode.h"
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <iconv.h>
@@ -23,9 +29,11 @@
 
 namespace {
 
+using zorbe::TInternalCodec;
+using zorbe::TOutputCode;
 using zorbe::fuzz::Check;
 
-// The text in another code through iconv, or nothing when iconv refuses it.
+// The text in another code through iconv, or nothing when iconv refuses any of it.
 std::optional<std::string> Iconv(std::string_view text, const char* from, const char* to) {
   const iconv_t cd = iconv_open(to, from);
   std::string out(text.size() * 4 + 16, '\0');
@@ -33,7 +41,10 @@ std::optional<std::string> Iconv(std::string_view text, const char* from, const 
   std::size_t srcLeft = text.size();
   char* dst = out.data();
   std::size_t dstLeft = out.size();
-  const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  if (rc != static_cast<std::size_t>(-1)) {
+    rc = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+  }
   iconv_close(cd);
   if (rc == static_cast<std::size_t>(-1)) {
     return std::nullopt;
@@ -53,50 +64,69 @@ void CheckUtf8Check(std::string_view text, std::size_t step) {
   }
 }
 
-void CheckRoundTrip(std::string_view utf8) {
-  zorbe::TCodeCensus census;
-  Check(census.NoteUtf8(utf8) == std::string_view::npos);
-  std::optional<zorbe::TCodeTable> table;
-  try {
-    table.emplace(census);
-  } catch (const zorbe::ETooManyCharacters&) {
-    return;
+void CheckUtf8(std::string_view utf8) {
+  for (const TOutputCode output :
+       {TOutputCode::Utf8, TOutputCode::ShiftJis, TOutputCode::ShiftJis2004}) {
+    const TInternalCodec& codec = TInternalCodec::For(output);
+    std::string text(utf8);
+    const zorbe::TConvertedText converted =
+        ConvertInPlace(zorbe::TInputConverter(zorbe::ccUtf8, codec), text.data(), text.size());
+    Check(!converted.report.fault);
+    const std::string internal = text.substr(0, converted.written) + converted.tail;
+    Check(internal == zorbe::ReferenceInternal(utf8, codec));
+    if (output == TOutputCode::Utf8) {
+      std::string back;
+      Check(AppendInOutputCode(back, internal, codec) == std::string::npos);
+      Check(back == utf8);
+    }
   }
-  std::string internal(utf8);
-  const zorbe::TConversion converted =
-      zorbe::Utf8ToInternal(internal.data(), internal.size(), internal.data(), *table);
-  Check(!converted.fault && converted.size <= utf8.size());
-  internal.resize(converted.size);
-  std::string apart(utf8.size(), '\0');
-  Check(zorbe::Utf8ToInternal(utf8.data(), utf8.size(), apart.data(), *table).size ==
-        internal.size());
-  Check(apart.compare(0, internal.size(), internal) == 0);
-  std::string back;
-  Check(zorbe::AppendInOutputCode(back, internal, zorbe::TOutputCode::Utf8, *table) ==
-        std::string::npos);
-  Check(back == utf8);
 }
 
-// CP932's own table, without per-job codes.
-const zorbe::TCodeTable& Cp932() {
-  static const zorbe::TCodeTable table;
-  return table;
-}
-
-void CheckAgainstIconv(std::string_view utf8) {
-  const zorbe::TCodeTable& cp932 = Cp932();
-  std::string internal(utf8.size(), '\0');
-  const zorbe::TConversion converted =
-      zorbe::Utf8ToInternal(utf8.data(), utf8.size(), internal.data(), cp932);
-  if (converted.fault) {
-    return; // a character CP932 can't hold, which only a job's table takes
-  }
-  internal.resize(converted.size);
-  std::string back;
-  if (zorbe::AppendInOutputCode(back, internal, zorbe::TOutputCode::Utf8, cp932) ==
-          std::string::npos &&
-      back == utf8) {
-    Check(Iconv(utf8, "UTF-8", "CP932") == internal); // characters CP932 holds as themselves
+// The bytes read in a legacy code for UTF-8 output: as iconv reads them, where it reads them.
+void CheckLegacy(std::string_view bytes) {
+  const TInternalCodec& codec = TInternalCodec::For(TOutputCode::Utf8);
+  const struct {
+    zorbe::TCharCode code;
+    const char* iconvName;
+  } codes[] = {{zorbe::ccShiftJis, "CP932"},
+               {zorbe::ccEuc, "EUC-JP"},
+               {zorbe::ccEucJis2004, "EUC-JISX0213"},
+               {zorbe::ccShiftJis2004, "SHIFT_JISX0213"},
+               {zorbe::ccJis83, nullptr}};
+  for (const auto& c : codes) {
+    const zorbe::TConvertedString read = ConvertText(zorbe::TInputConverter(c.code, codec), bytes);
+    if (read.report.fault) {
+      Check(read.report.fault->offset < bytes.size());
+      continue;
+    }
+    std::string utf8;
+    Check(AppendInOutputCode(utf8, read.text, codec) == std::string::npos);
+    if (c.iconvName != nullptr) {
+      if (const auto expected = Iconv(bytes, c.iconvName, "UTF-8")) {
+        Check(utf8 == *expected);
+      }
+    }
+    // Whatever an output code writes of it, iconv reads back as the same text.
+    const struct {
+      TOutputCode output;
+      const char* iconvName;
+    } outputs[] = {{TOutputCode::EucJis2004, "EUC-JISX0213"},
+                   {TOutputCode::ShiftJis2004, "SHIFT_JISX0213"},
+                   {TOutputCode::Utf16, "UTF-16LE"}};
+    for (const auto& o : outputs) {
+      const TInternalCodec& outCodec = TInternalCodec::For(o.output);
+      const std::string internal =
+          ConvertText(zorbe::TInputConverter(zorbe::ccUtf8, outCodec), utf8).text;
+      std::string written;
+      if (AppendInOutputCode(written, internal, outCodec) == std::string::npos) {
+        const auto back = Iconv(written, o.iconvName, "UTF-8");
+        Check(back.has_value());
+        // Shift_JIS-2004 writes the backslash and ¥ alike, and reads ¥ back.
+        if (o.output != TOutputCode::ShiftJis2004) {
+          Check(*back == utf8);
+        }
+      }
+    }
   }
 }
 
@@ -106,15 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckUtf8Check(text, 1 + (size > 0 ? data[0] % 23 : 0));
   if (zorbe::IsValidUtf8(text)) {
-    CheckRoundTrip(text);
-    CheckAgainstIconv(text);
+    CheckUtf8(text);
   }
-  // The bytes as an internal text written in UTF-8: where every character decodes, iconv agrees.
-  const zorbe::TCodeTable& cp932 = Cp932();
-  std::string utf8;
-  if (zorbe::AppendInOutputCode(utf8, text, zorbe::TOutputCode::Utf8, cp932) == std::string::npos) {
-    Check(Iconv(text, "CP932", "UTF-8") == utf8);
-  }
+  CheckLegacy(text);
   std::string fromUtf16;
   if (!zorbe::Utf16ToUtf8(text, false, fromUtf16)) {
     Check(Iconv(text, "UTF-16LE", "UTF-8") == fromUtf16);

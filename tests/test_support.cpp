@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include "text/encoding.h"
+#include "text/internal_input.h"
+#include "text/utf8_decode.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -73,6 +75,33 @@ void WriteBytes(const std::string& fileName, const std::string& bytes) {
   if (!out) {
     throw std::runtime_error("cannot write " + fileName);
   }
+}
+
+std::string Internal(std::string_view utf8, TOutputCode output) {
+  const TConvertedString converted =
+      ConvertText(TInputConverter(ccUtf8, TInternalCodec::For(output)), utf8);
+  if (converted.report.fault) {
+    throw std::runtime_error("not UTF-8: " + std::string(utf8));
+  }
+  return converted.text;
+}
+
+std::string Utf8OfInternal(std::string_view internal, TOutputCode output) {
+  const TInternalCodec& codec = TInternalCodec::For(output);
+  const auto* p = reinterpret_cast<const unsigned char*>(internal.data());
+  const auto* end = p + internal.size();
+  std::string utf8;
+  while (p < end) {
+    std::size_t length = 0;
+    const char32_t c = codec.Decode(p, end, length);
+    if (c == kNoCharacter) {
+      throw std::runtime_error("no character in the internal text");
+    }
+    unsigned char bytes[4];
+    utf8.append(reinterpret_cast<const char*>(bytes), utf8::Encode(c, bytes));
+    p += length;
+  }
+  return utf8;
 }
 
 std::string Sjis(const std::string& utf8) {

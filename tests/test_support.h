@@ -2,6 +2,7 @@
 // Helpers shared by the tests: temporary folders and whole files as bytes.
 
 #include "text/char_code.h"
+#include "text/output_code.h"
 
 #include <filesystem>
 #include <optional>
@@ -58,6 +59,11 @@ void WriteBytes(const std::string& fileName, const std::string& bytes);
 
 // Shift-JIS bytes of a UTF-8 text, for readable test data.
 std::string Sjis(const std::string& utf8);
+
+// A UTF-8 text in the internal form of a job that writes `output` (internal_codec.h), and an
+// internal text back in UTF-8 as that job reads it; both expect no fault.
+std::string Internal(std::string_view utf8, TOutputCode output = TOutputCode::Utf8);
+std::string Utf8OfInternal(std::string_view internal, TOutputCode output = TOutputCode::Utf8);
 
 // The bytes in another character code, through the system's iconv (names as iconv knows them,
 // such as "EUC-JP" or "ISO-2022-JP").

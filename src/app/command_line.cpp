@@ -230,7 +230,15 @@ int PrintCharCodes(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     if (name == kStandardStream) {
       try {
-        const TCharCode code = DetectCharCodeOfBytes(ReadFileContents("/dev/stdin").View());
+        std::string foreign;
+        const TCharCode code =
+            DetectCharCodeOfBytes(ReadFileContents("/dev/stdin").View(), name,
+                                  [&](const std::string& message) { foreign = message; });
+        if (!foreign.empty()) {
+          ShowError(foreign);
+          status = esError;
+          continue;
+        }
         std::printf("%s: %s\n", name.c_str(), CharCodeName(code).c_str());
       } catch (const EFileError& e) {
         ShowError(e.what());
@@ -386,7 +394,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
         [&settings](const std::string& name) { return settings.LoadSortSetting(name); },
         [](const std::string& argument) {
           return ShowMessage(OutputNameQuestion(argument), TMsgKind::Information,
-                             TMsgButtons::YesNo) == TMsgResult::Yes;
+                             TMsgButtons::YesNoDefaultNo) == TMsgResult::Yes;
         });
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));

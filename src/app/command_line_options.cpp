@@ -17,9 +17,9 @@ namespace {
 // The help, with the names of the input codes put in at {CODES}.
 constexpr std::string_view kHelpTemplate =
     "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n"
-    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16).\n"
-    "Only the order of the lines changes, unless the setting converts, trims or\n"
-    "replaces text.\n"
+    "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16,\n"
+    "EUC-JIS-2004, Shift_JIS-2004, ISO-2022-JP-3). Only the order of the lines changes,\n"
+    "unless the setting converts, trims or replaces text.\n"
     "\n"
     "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
     "  OUTPUT   with /s, the output file (an empty argument: the default name);\n"
@@ -85,9 +85,27 @@ constexpr std::string_view kHelpTemplate =
 } // namespace
 
 std::string HelpText() {
+  // The names fill lines of at most 80 columns, each indented like the option's text.
+  constexpr std::string_view kIndent = "                      ";
+  std::string names;
+  std::size_t column = kIndent.size();
+  for (std::size_t i = 0; i < InputCodes().size(); ++i) {
+    const std::string name = std::string(InputCodes()[i].name) +
+                             (i + 1 < InputCodes().size() ? "," : "");
+    if (!names.empty() && column + 1 + name.size() > 80) {
+      names += "\n";
+      names += kIndent;
+      column = kIndent.size();
+    } else if (!names.empty()) {
+      names += ' ';
+      ++column;
+    }
+    names += name;
+    column += name.size();
+  }
   std::string text(kHelpTemplate);
   const std::string_view mark = "{CODES}";
-  text.replace(text.find(mark), mark.size(), InputCodeNames());
+  text.replace(text.find(mark), mark.size(), names);
   return text;
 }
 

@@ -126,7 +126,15 @@ bool TTargetCollector::AddStream(const std::string& name) {
     ShowError(ListRefusalMessage(name, ccBinary));
     return false;
   }
-  const TCharCode result = named_ ? *named_ : DetectCharCodeOfBytes(bytes);
+  std::string foreign;
+  const TCharCode result =
+      named_ ? *named_ : DetectCharCodeOfBytes(bytes, name, [&](const std::string& message) {
+        foreign = message;
+      });
+  if (!foreign.empty()) {
+    ShowError(foreign);
+    return false;
+  }
   if (const std::string refusal = ListRefusalMessage(name, result); !refusal.empty()) {
     ShowError(refusal);
     return false;

@@ -16,7 +16,7 @@ bool TAppJobHost::AskOverwrite(const std::string& fileName, bool writeProtected)
   }
   const std::string question =
       writeProtected ? WriteProtectedQuestion(fileName) : OverwriteQuestion(fileName);
-  if (ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes) {
+  if (ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNoDefaultNo) == TMsgResult::Yes) {
     return true;
   }
   cancelled_ = true;

@@ -20,7 +20,7 @@ bool SaveSettingAsked(const TSettingsFile& settings, const std::string& name,
   }
   if (settings.SortSettingExists(name) &&
       ShowMessage(Quoted(name) + "は、既に存在しています。\r\n上書きしますか？", TMsgKind::Warning,
-                  TMsgButtons::YesNo) == TMsgResult::No) {
+                  TMsgButtons::YesNoDefaultNo) == TMsgResult::No) {
     ShowMessage(Quoted(name) + "を保存しませんでした。", TMsgKind::Information, TMsgButtons::OK);
     return false;
   }
@@ -36,7 +36,7 @@ bool DeleteSettingAsked(const TSettingsFile& settings, const std::string& name) 
     return false;
   }
   if (ShowMessage(Quoted(name) + "を、削除します。\r\n宜しいですか？", TMsgKind::Warning,
-                  TMsgButtons::YesNo) != TMsgResult::Yes) {
+                  TMsgButtons::YesNoDefaultNo) != TMsgResult::Yes) {
     return false;
   }
   settings.DeleteSortSetting(name);

@@ -34,4 +34,23 @@ TRect PlaceBeside(const TRect& mainWindow, int width, int height, const TRect& w
   return ClampToWorkArea({left, mainWindow.top, width, height}, workArea);
 }
 
+TRect MakeRoomBeside(const TRect& mainWindow, int width, const TRect& workArea) {
+  const TRect main = ClampToWorkArea(mainWindow, workArea);
+  const int roomRight = workArea.left + workArea.width - (main.left + main.width);
+  const int roomLeft = main.left - workArea.left;
+  if (roomRight >= width || roomLeft >= width) {
+    return main;
+  }
+  if (main.width + width > workArea.width) {
+    return {workArea.left, main.top, main.width, main.height};
+  }
+  TRect moved = main;
+  if (width - roomRight <= width - roomLeft) {
+    moved.left -= width - roomRight; // room on the right
+  } else {
+    moved.left += width - roomLeft; // room on the left
+  }
+  return moved;
+}
+
 } // namespace zorbe

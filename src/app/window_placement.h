@@ -38,4 +38,11 @@ TRect PlaceWindow(const TRect& mainWindow, bool mainVisible, int width, int heig
 // main window's top as far as the work area allows.
 TRect PlaceBeside(const TRect& mainWindow, int width, int height, const TRect& workArea);
 
+// Where the main window goes when the temporary settings window (`width` wide) opens beside it:
+// where it is when either side has room; else, when the two fit side by side on the work area,
+// moved the shorter way that makes room on one side; else (a screen too narrow for both) to the
+// work area's left edge, so that the temporary window, put at the right edge, covers only the
+// main window's right part. It is kept on the work area in every case.
+TRect MakeRoomBeside(const TRect& mainWindow, int width, const TRect& workArea);
+
 } // namespace zorbe

@@ -116,8 +116,7 @@ public:
     if (descending_) {
       prefix = ~prefix & kPrefixBits;
     }
-    const std::uint64_t position =
-        positionOfClass_[ClassForSort(line, options_.charTypeOrder, options_.codes)];
+    const std::uint64_t position = positionOfClass_[ClassForSort(line, options_.charTypeOrder)];
     head.key = position << 56 | prefix;
   }
   bool Before(const THead& a, const THead& b) const {

@@ -1,5 +1,6 @@
 #include "engine/line_conversions.h"
 
+#include "text/internal_char.h"
 #include "text/shift_jis.h"
 
 #include <array>
@@ -285,8 +286,50 @@ std::size_t TLineConversions::Rewrite(const unsigned char* p, std::size_t i, std
   return static_cast<std::size_t>(d - out);
 }
 
+// Calls convert(start, size) for each stretch of CP932 characters of a line that holds bytes only
+// the internal form has, and keep(start, size) for each character between them (an escape, a
+// shared code with its mark), in line order.
+template <typename Convert, typename Keep>
+void ForEachStretch(std::string_view line, Convert convert, Keep keep) {
+  const char* const end = line.data() + line.size();
+  const char* stretch = line.data();
+  for (const char* p = line.data(); p < end;) {
+    const std::size_t length = InternalCharLength(p, end);
+    if (IsInternalOnlyChar(p, length)) {
+      convert(stretch, static_cast<std::size_t>(p - stretch));
+      keep(p, length);
+      stretch = p + length;
+    }
+    p += length;
+  }
+  convert(stretch, static_cast<std::size_t>(end - stretch));
+}
+
+// A line with characters CP932 lacks (or holds only under another's code): the conversions leave
+// those alone and work on the stretches between them.
+std::string_view TLineConversions::ApplyAround(std::string_view line, std::string& out) const {
+  std::string result;
+  std::string scratch[2];
+  ForEachStretch(
+      line,
+      [&](const char* start, std::size_t size) {
+        if (size != 0) {
+          result += Apply({start, size}, scratch[0], scratch[1]);
+        }
+      },
+      [&](const char* start, std::size_t size) { result.append(start, size); });
+  if (result == line) {
+    return line;
+  }
+  out.swap(result);
+  return out;
+}
+
 std::string_view TLineConversions::Apply(std::string_view line, std::string& first,
                                          std::string& second) const {
+  if (HoldsInternalOnlyBytes(line.data(), line.size())) {
+    return ApplyAround(line, first);
+  }
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t n = line.size();
   bool halfKana = false;
@@ -304,6 +347,22 @@ std::string_view TLineConversions::Apply(std::string_view line, std::string& fir
 }
 
 std::size_t TLineConversions::ApplyInPlace(char* line, std::size_t size) const {
+  if (HoldsInternalOnlyBytes(line, size)) {
+    // Each stretch shrinks where it lies and moves up to the end of what came before it.
+    char* d = line;
+    auto move = [&d](char* start, std::size_t size) {
+      std::memmove(d, start, size);
+      d += size;
+    };
+    ForEachStretch(
+        {line, size},
+        [&](const char* start, std::size_t n) {
+          char* bytes = const_cast<char*>(start);
+          move(bytes, n == 0 ? 0 : ApplyInPlace(bytes, n));
+        },
+        [&](const char* start, std::size_t n) { move(const_cast<char*>(start), n); });
+    return static_cast<std::size_t>(d - line);
+  }
   auto* p = reinterpret_cast<unsigned char*>(line);
   bool halfKana = false; // none to full width here
   const std::size_t i = FirstChange(p, size, halfKana);

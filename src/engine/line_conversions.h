@@ -15,7 +15,8 @@
 // when the tables say that the line then holds a half-width katakana byte.
 //
 // When no chosen conversion makes a line longer (none to full width), lines are converted where
-// they lie, with no copy.
+// they lie, with no copy. Characters CP932 lacks, and the other characters of shared codes
+// (internal_char.h), are left as they are: the conversions work on the stretches between them.
 
 #include "settings/setting_option_items.h"
 #include "text/width_conversion.h"
@@ -65,6 +66,7 @@ public:
   };
 
 private:
+  std::string_view ApplyAround(std::string_view line, std::string& out) const;
   std::string_view StepByStep(std::string_view line, std::string& first, std::string& second) const;
   std::size_t FirstChange(const unsigned char* p, std::size_t n, bool& halfKana) const;
   template <bool InPlace>

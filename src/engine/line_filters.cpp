@@ -1,6 +1,7 @@
 #include "engine/line_filters.h"
 
 #include "engine/sort_keys.h"
+#include "text/internal_char.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
@@ -38,8 +39,13 @@ bool TCommentPrefixes::Matches(std::string_view line) const {
   if (matchesAll_) {
     return true;
   }
-  return std::any_of(prefixes_.begin(), prefixes_.end(),
-                     [line](const std::string& prefix) { return line.starts_with(prefix); });
+  // A prefix ends where a character of the line ends: not before an alternate mark, which makes
+  // the line's character another one (〜 is ～'s code and the mark).
+  return std::any_of(prefixes_.begin(), prefixes_.end(), [line](const std::string& prefix) {
+    return line.starts_with(prefix) &&
+           (line.size() == prefix.size() ||
+            static_cast<unsigned char>(line[prefix.size()]) != kAlternateMark);
+  });
 }
 
 std::string_view TrimBlanks(std::string_view line) {

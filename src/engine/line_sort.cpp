@@ -16,9 +16,9 @@ namespace {
 
 // The class of the line at `line` (followed by a line end) as a sort files it, from its first
 // two bytes at most.
-int ClassAt(const char* line, const TCodeTable* codes) {
+int ClassAt(const char* line) {
   const std::size_t size = IsLineEnd(line[0]) ? 0 : IsLineEnd(line[1]) ? 1 : 2;
-  return ClassForSort({line, size}, true, codes);
+  return ClassForSort({line, size}, true);
 }
 
 // Moves every item into the bucket of its key, in place, like PermuteByKey, but reading each
@@ -99,8 +99,7 @@ public:
   TLineRadixSort(const TTextSpace& space, const TClassSortOptions& options, TBits* equal = nullptr,
                  const Item* first = nullptr)
       : space_(space), base_(space.Base()), classes_(options.charTypeOrder && !Fold),
-        positionOfClass_(PositionOfClass(options)), codes_(options.codes), equal_(equal),
-        first_(first) {}
+        positionOfClass_(PositionOfClass(options)), equal_(equal), first_(first) {}
 
   // With `oneThread`, all on this thread (for a caller that keeps the other core busy itself).
   void Sort(Item* items, std::size_t count, bool oneThread = false) const {
@@ -113,9 +112,7 @@ public:
   }
 
   // The write position of the class of a sorted line.
-  std::uint8_t PositionOf(Item item) const {
-    return positionOfClass_[ClassAt(LineOf(item), codes_)];
-  }
+  std::uint8_t PositionOf(Item item) const { return positionOfClass_[ClassAt(LineOf(item))]; }
 
 private:
   static constexpr std::size_t kSmall = 32;
@@ -303,7 +300,6 @@ private:
   const char* base_;
   bool classes_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
-  const TCodeTable* codes_;
   TBits* equal_;
   const Item* first_;
 };
@@ -324,7 +320,7 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
   const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> keys(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    keys[i] = positionOfClass[ClassAt(space.Base() + lines[i], options.codes)];
+    keys[i] = positionOfClass[ClassAt(space.Base() + lines[i])];
   }
   for (std::uint8_t key : keys) {
     ++begin[key + 1];

@@ -17,7 +17,7 @@
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
-#include "text/code_table.h"
+#include "text/internal_char.h"
 
 #include <array>
 #include <cstdint>
@@ -30,7 +30,6 @@ struct TClassSortOptions {
   bool charTypeOrder = true;               // off: every line is class 1
   int sortDirection = 0;                   // 1 descending, anything else ascending
   bool distinction = false;                // compare with letter case folded
-  const TCodeTable* codes = nullptr;       // the job's codes, when it has per-job codes
 };
 
 // The write position (0 to 10) of each class (1 to 11).
@@ -41,14 +40,13 @@ void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options);
 
 // The class a sort files a line under: 1 for an empty line or when classes are off; a line
-// that starts with a per-job code (a character Shift-JIS can't hold) is a kanji line, 11.
-inline int ClassForSort(std::string_view line, bool charTypeOrder,
-                        const TCodeTable* codes = nullptr) {
+// that starts with an escape (a character CP932 lacks: internal_char.h) is a kanji line, 11, as
+// those characters sort after the kanji.
+inline int ClassForSort(std::string_view line, bool charTypeOrder) {
   if (!charTypeOrder || line.empty()) {
     return 1;
   }
-  if (codes != nullptr && line.size() >= 2 &&
-      codes->IsJobCode(static_cast<unsigned char>(line[0]), static_cast<unsigned char>(line[1]))) {
+  if (IsEscapeLead(static_cast<unsigned char>(line[0]))) {
     return kClassCount;
   }
   return ClassOfLine(line);

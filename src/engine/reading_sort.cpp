@@ -35,8 +35,8 @@ void FoldKeyCase(char* key, std::size_t size) {
 template <typename Ref>
 void MakeKeys(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
               const TTextSpace& space, const TReadingDictionary& dictionary,
-              const TCodeTable& table, bool foldCase, TKeyRun& run) {
-  TReadingAnalyzer analyzer(dictionary, table);
+              const TInternalCodec& codec, bool foldCase, TKeyRun& run) {
+  TReadingAnalyzer analyzer(dictionary, codec);
   run.ends.reserve(last - first);
   for (std::size_t i = first; i < last; ++i) {
     const std::size_t start = run.arena.size();
@@ -64,14 +64,14 @@ std::vector<std::string_view> Views(const TKeyRun& run) {
 template <typename Ref>
 void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
                              const TClassSortOptions& options, const TReadingDictionary& dictionary,
-                             const TCodeTable& table) {
+                             const TInternalCodec& codec) {
   const std::size_t half = lines.size() / 2;
   TKeyRun firstHalf;
   TKeyRun secondHalf;
   RunBoth(
-      [&] { MakeKeys(lines, 0, half, space, dictionary, table, options.distinction, firstHalf); },
+      [&] { MakeKeys(lines, 0, half, space, dictionary, codec, options.distinction, firstHalf); },
       [&] {
-        MakeKeys(lines, half, lines.size(), space, dictionary, table, options.distinction,
+        MakeKeys(lines, half, lines.size(), space, dictionary, codec, options.distinction,
                  secondHalf);
       });
   std::vector<std::string_view> keys = Views(firstHalf);
@@ -82,7 +82,7 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
   const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> position(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    position[i] = positionOfClass[ClassForSort(keys[i], options.charTypeOrder, options.codes)];
+    position[i] = positionOfClass[ClassForSort(keys[i], options.charTypeOrder)];
   }
   std::vector<std::size_t> order(lines.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -110,9 +110,9 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
 
 template void SortClassListsByReading(TLineList<TNarrowRef>&, const TTextSpace&,
                                       const TClassSortOptions&, const TReadingDictionary&,
-                                      const TCodeTable&);
+                                      const TInternalCodec&);
 template void SortClassListsByReading(TLineList<TWideRef>&, const TTextSpace&,
                                       const TClassSortOptions&, const TReadingDictionary&,
-                                      const TCodeTable&);
+                                      const TInternalCodec&);
 
 } // namespace zorbe

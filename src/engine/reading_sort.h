@@ -9,10 +9,10 @@
 
 namespace zorbe {
 
-// As SortClassLists, by reading. `table` decodes the lines (the job's own table).
+// As SortClassLists, by reading. `codec` decodes the lines (the job's own).
 template <typename Ref>
 void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
                              const TClassSortOptions& options, const TReadingDictionary& dictionary,
-                             const TCodeTable& table);
+                             const TInternalCodec& codec);
 
 } // namespace zorbe

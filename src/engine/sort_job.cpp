@@ -2,7 +2,7 @@
 
 #include "engine/dictionary_file.h"
 #include "engine/external_sort.h"
-#include "engine/job_texts.h"
+#include "engine/job_input.h"
 #include "engine/line_conversions.h"
 #include "engine/line_order.h"
 #include "engine/line_sort.h"
@@ -14,10 +14,9 @@
 #include "platform/memory.h"
 #include "regex/replacement_rules.h"
 #include "text/code_check.h"
-#include "text/code_conversion.h"
 #include "text/input_code.h"
+#include "text/internal_output.h"
 #include "text/shift_jis.h"
-#include "text/unicode_conversion.h"
 
 #include <algorithm>
 #include <cstring>
@@ -62,6 +61,26 @@ std::string UnwritableMessage(const std::string& where, const std::string& chara
          " で出力できません。\r\n出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。";
 }
 
+// The output code a setting names (OutputCode 1-6), or nothing for automatic.
+std::optional<TOutputCode> ChosenOutputCode(int value) {
+  switch (value) {
+  case ocShiftJis:
+    return TOutputCode::ShiftJis;
+  case ocUtf8:
+    return TOutputCode::Utf8;
+  case ocEucJp:
+    return TOutputCode::EucJp;
+  case ocUtf16:
+    return TOutputCode::Utf16;
+  case ocEucJis2004:
+    return TOutputCode::EucJis2004;
+  case ocShiftJis2004:
+    return TOutputCode::ShiftJis2004;
+  default:
+    return std::nullopt;
+  }
+}
+
 // Where a piece of a target's text starts (a large target is read a piece of whole lines at a
 // time): its byte offset in the file, and the lines before it.
 struct TPiecePlace {
@@ -69,11 +88,14 @@ struct TPiecePlace {
   std::uint64_t lines = 0;
 };
 
-// How a cycle's output is written: decided from the setting and the cycle's targets.
+// How a cycle's output is written: decided from the setting and the cycle's targets. The line
+// end is in the output code (two bytes a character in UTF-16).
 struct TOutputForm {
   TOutputCode code = TOutputCode::ShiftJis;
-  std::string_view lineEnd = "\r\n";
+  std::string lineEnd = "\r\n";
   bool byteOrderMark = false;
+  // The writer's codec; none for Shift-JIS, which is the internal form itself.
+  const TInternalCodec* codec = nullptr;
 };
 
 // How many lines ahead the writer asks for a line's bytes.
@@ -117,7 +139,7 @@ public:
 
   void Execute();
   // What the user should still know of a job that ran to its end.
-  std::string Warning() const { return substitutions_.Warning(); }
+  std::string Warning() const { return input_ ? input_->Warning() : std::string(); }
 
 private:
   bool Unordered() const { return setting_.SortDirection == 2; }
@@ -147,6 +169,14 @@ private:
       throw EJobStopped{};
     }
   }
+  // Before an output replaces a file: waits while the user is asked whether to stop, and a stop
+  // confirmed there discards the output, even one with no line left to write. (Other stops are
+  // seen line by line, so an empty output is still made.)
+  void PassHold() const {
+    if (control_.Hold().Pass()) {
+      CheckStop();
+    }
+  }
 
   void BuildAuxiliaries();
   TCharCode CodeOf(std::size_t index) const {
@@ -159,8 +189,9 @@ private:
   void StartOutputForm(std::size_t first, std::size_t last);
   template <typename Ref>
   void ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle);
-  TSpaceText InternalText(std::size_t index, bool firstOfCycle, TCharCode code, TSpaceText text,
-                          TPiecePlace place = {});
+  TInternalTarget InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
+                               TSpaceText text, TPiecePlace place = {});
+  void SetLineEnd(bool crLf);
   TClassSortOptions SortOptions() const;
   std::uint64_t MemoryBudget() const;
   void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget,
@@ -171,9 +202,6 @@ private:
   void FlushRun(TRunStore& store, TCycleLines<TWideRef>& run);
   void WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget);
   TSpaceText ReadTarget(std::size_t index);
-  TSpaceText ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text,
-                            TPiecePlace place);
-  TSpaceText ConvertCharCode(TCharCode code, TSpaceText text, const std::uint16_t* jisX0212);
   TSpaceText ReplacementPass(TSpaceText text);
   TReplacementRules ReplacementRules() const;
   template <typename Ref> void LinePass(TSpaceText text, TCycleLines<Ref>& cycle);
@@ -203,6 +231,11 @@ private:
   }
   std::string_view Undone(std::string_view keyed, bool record, TUndoBuffers& buffers) const;
   void AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const;
+  void WriteByteOrderMark(TAtomicFile& out) const {
+    if (output_.byteOrderMark) {
+      out.Write(output_.code == TOutputCode::Utf16 ? kUtf16ByteOrderMark : kUtf8ByteOrderMark);
+    }
+  }
 
   TSortJobInputs& inputs_;
   const TSettingOptionItems setting_;
@@ -221,9 +254,9 @@ private:
   // The code the user named for every target (InputCode): read in it, never in another.
   const std::optional<TCharCode> named_ = InputCodeOfValue(setting_.InputCode);
 
-  // Built once per job.
-  std::optional<TJobTexts> texts_;
-  TSubstitutions substitutions_;
+  // Built once per job; the auxiliaries again for each cycle with another codec.
+  std::optional<TJobInput> input_;
+  std::optional<TOutputCode> auxiliariesOutput_; // the output code they were made for
   std::optional<TDeletionList> deletion_;
   std::unique_ptr<TReadingDictionary> reading_; // when lines are sorted by reading
   TCommentPrefixes comments_;
@@ -259,8 +292,7 @@ void TSortJob::Execute() {
   if (named_) {
     inputs_.codes.assign(inputs_.files.size(), *named_);
   }
-  texts_.emplace(inputs_.files, inputs_.codes, setting_, inputs_.contents);
-  BuildAuxiliaries();
+  input_.emplace(setting_);
   const std::size_t count = inputs_.files.size();
   for (std::size_t first = 0; first < count;) {
     const std::size_t last = setting_.NoConnected ? first + 1 : count;
@@ -269,12 +301,17 @@ void TSortJob::Execute() {
   }
 }
 
+// The deletion list and the comment prefixes in the internal form of the cycle's codec.
 void TSortJob::BuildAuxiliaries() {
+  if (auxiliariesOutput_ == input_->Output()) {
+    return;
+  }
   if (FileExists(setting_.DelChars)) {
-    deletion_.emplace(SplitTextFileLines(texts_->ReadAuxiliary(setting_.DelChars)),
+    deletion_.emplace(SplitTextFileLines(input_->ReadAuxiliary(setting_.DelChars)),
                       setting_.Distinction);
   }
-  comments_ = TCommentPrefixes(texts_->CommentPrefixes());
+  comments_ = TCommentPrefixes(input_->CommentPrefixes());
+  auxiliariesOutput_ = input_->Output();
 }
 
 // A cycle of files [first, last): the lines of all of them sorted and written together. A
@@ -321,7 +358,7 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
     SetStatus(kStatusSorting, 0, cycleBytes_);
     const TClassSortOptions options = SortOptions();
     if (reading_) {
-      SortClassListsByReading(cycle.lines, space_, options, *reading_, texts_->Table());
+      SortClassListsByReading(cycle.lines, space_, options, *reading_, input_->Codec());
     } else {
       SortClassLists(cycle.lines, space_, options);
     }
@@ -338,42 +375,43 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
 }
 
 // The output code: as the setting says, or automatically UTF-8 when a target of the output is
-// in a Unicode code and Shift-JIS otherwise. The line end: as the setting says, or
-// automatically CR LF for Shift-JIS and the first target's own (LF unless its first line ends
-// in CR LF) for the other codes, which ProcessFile fills in. A byte-order mark starts a UTF-8
-// output whose first target is UTF-8 with one.
+// in a Unicode code or a JIS X 0213 code, and Shift-JIS otherwise; it decides the codec, and so
+// how the cycle holds its characters. The line end: as the setting says, or automatically CR LF
+// for Shift-JIS and the first target's own (LF unless its first line ends in CR LF) for the
+// other codes, which InternalText fills in. A byte-order mark starts every UTF-16 output, and a
+// UTF-8 output whose first target is UTF-8 with one.
 void TSortJob::StartOutputForm(std::size_t first, std::size_t last) {
-  switch (setting_.OutputCode) {
-  case ocShiftJis:
-    output_.code = TOutputCode::ShiftJis;
-    break;
-  case ocUtf8:
-    output_.code = TOutputCode::Utf8;
-    break;
-  case ocEucJp:
-    output_.code = TOutputCode::EucJp;
-    break;
-  default: {
-    bool unicode = false;
-    for (std::size_t i = first; i < last; ++i) {
-      unicode = unicode || IsUnicodeCode(CodeOf(i));
-    }
-    output_.code = unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis;
+  bool unicode = false;
+  for (std::size_t i = first; i < last; ++i) {
+    unicode = unicode || IsUnicodeCode(CodeOf(i)) || IsJis2004Code(CodeOf(i));
   }
-  }
-  output_.lineEnd = setting_.OutputLineEnd == leLf ? "\n" : "\r\n";
-  output_.byteOrderMark = false;
+  output_.code = ChosenOutputCode(setting_.OutputCode)
+                     .value_or(unicode ? TOutputCode::Utf8 : TOutputCode::ShiftJis);
+  SetLineEnd(setting_.OutputLineEnd != leLf);
+  output_.byteOrderMark = output_.code == TOutputCode::Utf16;
+  output_.codec =
+      output_.code == TOutputCode::ShiftJis ? nullptr : &TInternalCodec::For(output_.code);
+  input_->UseOutput(output_.code);
+  BuildAuxiliaries();
+}
+
+void TSortJob::SetLineEnd(bool crLf) {
+  output_.lineEnd = LineEndInOutputCode(crLf ? "\r\n" : "\n", output_.code);
 }
 
 template <typename Ref>
 void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
   SetStatus(kStatusReading);
   TSpaceText text = ReadTarget(index);
-  text = InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
+  TInternalTarget target =
+      InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
   if (FileExists(setting_.Replacement)) {
-    text = ReplacementPass(text);
+    // The rules may bring in characters, or take out ones the output can't write.
+    target.text = ReplacementPass(target.text);
+    target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
   }
-  LinePass(text, cycle);
+  input_->CheckWritable(target.text, inputs_.files[index], 0, target.firstUnwritable);
+  LinePass(target.text, cycle);
 }
 
 // The code to read a target's bytes in: the detected code, or another one its bytes fit
@@ -397,30 +435,22 @@ TCharCode TSortJob::TargetCode(std::size_t index, TCharCode code, std::string_vi
 // A target's text (all of it, or a piece of whole lines from `place` on) read in `code`, made
 // the internal form. The first text of a cycle also settles the output's line end and
 // byte-order mark.
-TSpaceText TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
-                                  TSpaceText text, TPiecePlace place) {
+TInternalTarget TSortJob::InternalText(std::size_t index, bool firstOfCycle, TCharCode code,
+                                       TSpaceText text, TPiecePlace place) {
   const std::string& fileName = inputs_.files[index];
-  // Under UTF-8 output the JIS X 0212 characters are read as themselves, not as 〓.
-  const bool keepsJisX0212 =
-      output_.code == TOutputCode::Utf8 && texts_->JisX0212Codes() != nullptr;
-  substitutions_.Note(fileName, code, text, keepsJisX0212, place.lines);
   cycleBytes_ += text.size();
-  bool crLf = false; // the first line ends in CR LF
-  if (IsUnicodeCode(code)) {
-    const bool byteOrderMark = code == ccUtf8 && text.View().starts_with(kUtf8ByteOrderMark);
-    output_.byteOrderMark = firstOfCycle ? byteOrderMark : output_.byteOrderMark;
+  if (firstOfCycle && code == ccUtf8 && output_.code == TOutputCode::Utf8) {
+    output_.byteOrderMark = text.View().starts_with(kUtf8ByteOrderMark);
+  }
+  if (code != ccShiftJis || output_.code != TOutputCode::ShiftJis) {
     SetStatus(kStatusConverting, 0, text.size());
-    text = ConvertUnicode(fileName, code, text, place);
-    crLf = FirstLineEndsInCrLf(text);
-  } else {
-    crLf = FirstLineEndsInCrLf(text);
-    text = ConvertCharCode(code, text, keepsJisX0212 ? texts_->JisX0212Codes() : nullptr);
   }
+  TInternalTarget target =
+      input_->TargetToInternal(space_, fileName, code, text, place.offset, place.lines);
   if (firstOfCycle && setting_.OutputLineEnd != leCrLf && setting_.OutputLineEnd != leLf) {
-    output_.lineEnd = output_.code != TOutputCode::ShiftJis && !crLf ? "\n" : "\r\n";
+    SetLineEnd(output_.code == TOutputCode::ShiftJis || FirstLineEndsInCrLf(target.text));
   }
-  output_.byteOrderMark = output_.byteOrderMark && output_.code == TOutputCode::Utf8;
-  return text;
+  return target;
 }
 
 // Reads a target into the space, with an LF after it (EndText): from the file, or the bytes
@@ -435,51 +465,6 @@ TSpaceText TSortJob::ReadTarget(std::size_t index) {
   char* copy = space_.Allocate(bytes.size() + 1);
   std::memcpy(copy, bytes.data(), bytes.size());
   return space_.EndText(copy, bytes.size());
-}
-
-// A UTF-8 or UTF-16 file's bytes as read become the internal form in place. When the output is
-// not UTF-8, a character it can't hold ends the job here, naming the file and line, before
-// anything is written.
-TSpaceText TSortJob::ConvertUnicode(const std::string& fileName, TCharCode code, TSpaceText text,
-                                    TPiecePlace place) {
-  const std::size_t size =
-      texts_->ConvertUnicode(fileName, code, text.data(), text.size(), place.offset);
-  text = space_.EndText(text.data(), size);
-  if (output_.code != TOutputCode::Utf8) {
-    const std::size_t bad = FindUnwritable(text, output_.code, texts_->Table());
-    if (bad != std::string_view::npos) {
-      throw EFileError(UnwritableMessage("「" + fileName + "」の " +
-                                             std::to_string(place.lines + LineOfOffset(text, bad)) +
-                                             " 行目",
-                                         CharacterAt(text, bad, texts_->Table()), output_.code));
-    }
-  }
-  return text;
-}
-
-// JIS and EUC text becomes Shift-JIS: the lines, joined by CR LF, are converted as one text,
-// JIS X 0212 characters as their codes in `jisX0212` or, without it, as 〓.
-// Shift-JIS is read as it is. Then, when the job's code table gave one of the shared codes to
-// another character, the text is rewritten to use its per-job codes (which keeps every byte's
-// place). Returns the file's text as it now stands.
-TSpaceText TSortJob::ConvertCharCode(TCharCode code, TSpaceText text,
-                                     const std::uint16_t* jisX0212) {
-  const bool jis = FamilyOf(code) == TCodeFamily::Jis;
-  const bool euc = FamilyOf(code) == TCodeFamily::Euc;
-  if (jis || euc) {
-    SetStatus(kStatusConverting, 0, text.size());
-    text = CrLfJoined(space_, text);
-    char* bytes = text.data();
-    const std::size_t size = jis ? JisToSjisInPlace(bytes, text.size(), jisX0212)
-                                 : EucToSjisInPlace(bytes, text.size(), jisX0212);
-    text = space_.EndText(bytes, size);
-  } else if (code != ccShiftJis) {
-    SetStatus(kStatusConverting, 0, text.size());
-  }
-  if (texts_->RewritesInternal(jis || euc)) {
-    texts_->Table().RewriteInternal(text.data(), text.size(), jis || euc);
-  }
-  return text;
 }
 
 // Rewrites the current file's text with the rules of the replacement file: the lines joined by
@@ -515,13 +500,13 @@ TSpaceText TSortJob::ReplacementPass(TSpaceText text) {
 TReplacementRules TSortJob::ReplacementRules() const {
   TReplacementOptions options;
   if (FileExists(setting_.SynonymDic)) {
-    options.synonymDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.SynonymDic));
+    options.synonymDic = DictionaryFromText(input_->ReadAuxiliary(setting_.SynonymDic));
   }
   if (FileExists(setting_.FuzzyCharDic)) {
-    options.fuzzyCharDic = DictionaryFromText(texts_->ReadAuxiliary(setting_.FuzzyCharDic));
+    options.fuzzyCharDic = DictionaryFromText(input_->ReadAuxiliary(setting_.FuzzyCharDic));
   }
   options.useFuzzyCharDic = setting_.BaseFuzzyCharDicUses;
-  return TReplacementRules(SplitTextFileLines(texts_->ReadAuxiliary(setting_.Replacement)),
+  return TReplacementRules(SplitTextFileLines(input_->ReadAuxiliary(setting_.Replacement)),
                            std::move(options));
 }
 
@@ -687,9 +672,7 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
 template <typename Ref>
 void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle) {
   TAtomicFile out(fileName, inputs_.temporaryFolder);
-  if (output_.byteOrderMark) {
-    out.Write(kUtf8ByteOrderMark);
-  }
+  WriteByteOrderMark(out);
   try {
     if (Unordered()) {
       WriteAsTheyAre(out, cycle.main);
@@ -700,6 +683,7 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
     throw EFileError(
         UnwritableMessage("出力の " + std::to_string(e.line) + " 行目", e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 
@@ -707,15 +691,15 @@ void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle)
 // output is discarded): one that came from a target was refused when the target was read, so
 // this one came in through a replacement rule.
 void TSortJob::AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const {
-  const TCodeTable& table = texts_->Table();
-  if (output_.code == TOutputCode::ShiftJis && !table.HasJobCodes()) {
+  if (output_.codec == nullptr) {
     run.AppendLine(line, stable); // the internal form is the output
     return;
   }
+  const TInternalCodec& codec = *output_.codec;
   run.AppendLineWith(OutputCapacity(line.size()), [&](char* at) {
-    const TWritten written = InternalToOutputCode(line, output_.code, at, table);
+    const TWritten written = InternalToOutputCode(line, codec, at);
     if (written.unwritableAt != std::string_view::npos) {
-      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, written.unwritableAt, table)};
+      throw EOutputLineError{run.Lines() + 1, CharacterAt(line, written.unwritableAt, codec)};
     }
     return at + written.size;
   });
@@ -804,9 +788,8 @@ std::string_view TSortJob::Undone(std::string_view keyed, bool record,
 }
 
 TClassSortOptions TSortJob::SortOptions() const {
-  const TCodeTable& table = texts_->Table();
   return {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder, setting_.SortDirection,
-          setting_.Distinction, table.HasJobCodes() ? &table : nullptr};
+          setting_.Distinction};
 }
 
 std::uint64_t TSortJob::MemoryBudget() const {
@@ -870,10 +853,14 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       RefuseReplacingTooLarge(index);
     }
     TSpaceText text = ReadTarget(index);
-    text = InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
+    TInternalTarget target =
+        InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
     if (rules) {
-      text = ReplacementPass(text);
+      target.text = ReplacementPass(target.text);
+      target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
     }
+    input_->CheckWritable(target.text, fileName, 0, target.firstUnwritable);
+    text = target.text;
     whole.emplace(ScratchFolder(inputs_.temporaryFolder));
     whole->Write(text);
     whole->Flush();
@@ -896,11 +883,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
     reader.emplace(FileBytes(fileName));
   }
   TCharCode code = CodeOf(index);
-  TPiecePlace place;
-  // Lines are counted for the messages that name a line: a Unicode character the output can't
-  // hold, an EUC character that becomes 〓.
-  const bool countLines = (IsUnicodeCode(code) && output_.code != TOutputCode::Utf8) ||
-                          FamilyOf(code) == TCodeFamily::Euc;
+  TPiecePlace place; // lines are counted for the messages that name a line
   for (bool firstPiece = true;; firstPiece = false) {
     if (space_.Used() >= pieceSize / 2) {
       FlushRun(store, run);
@@ -918,9 +901,12 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       }
       code = checked;
       const std::size_t size = piece.size();
-      piece = InternalText(index, firstOfCycle && firstPiece, code, piece, place);
+      const TInternalTarget target =
+          InternalText(index, firstOfCycle && firstPiece, code, piece, place);
+      input_->CheckWritable(target.text, fileName, place.lines, target.firstUnwritable);
+      piece = target.text;
       place.offset += size;
-      place.lines += countLines ? CountLines(piece) : 0;
+      place.lines += CountLines(piece);
     }
     const std::size_t filed = piece.size();
     LinePass(piece, run);
@@ -977,9 +963,7 @@ void TSortJob::FlushRun(TRunStore& store, TCycleLines<TWideRef>& run) {
 void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget) {
   SetStatus(kStatusMerging, store.FrontLines() + store.RunLines(), cycleBytes_);
   TAtomicFile out(fileName, inputs_.temporaryFolder);
-  if (output_.byteOrderMark) {
-    out.Write(kUtf8ByteOrderMark);
-  }
+  WriteByteOrderMark(out);
   const auto memory = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 2, 1ULL << 30));
   const std::size_t flushAt = std::clamp<std::size_t>(memory / 8, 4096, std::size_t{4} << 20);
   TOutputRun run(output_.lineEnd);
@@ -1024,6 +1008,7 @@ void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::u
     throw EFileError(UnwritableMessage("出力の " + std::to_string(e.line + written) + " 行目",
                                        e.character, output_.code));
   }
+  PassHold();
   out.Commit();
 }
 

@@ -13,6 +13,7 @@
 // rule. Everything it holds is released on every path, and an output appears only when it is
 // complete.
 
+#include "engine/job_hold.h"
 #include "engine/job_progress.h"
 #include "engine/line_filters.h"
 #include "engine/line_store.h"
@@ -67,9 +68,13 @@ public:
   // How far the job has come; the job writes it, anyone may read it.
   TJobProgress& Progress() { return progress_; }
   const TJobProgress& Progress() const { return progress_; }
+  // Held while the user is asked whether to stop: the job puts no output in place meanwhile.
+  TJobHold& Hold() { return hold_; }
+  const TJobHold& Hold() const { return hold_; }
 
 private:
   TJobProgress progress_;
+  TJobHold hold_;
   std::atomic<bool> stop_{false};
 };
 

@@ -7,18 +7,26 @@ void TSortThread::MainThreadHost::ShowStatus(const std::string& statusText) {
 }
 
 bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
+  control_.Hold().Pass();
+  if (control_.StopRequested()) {
+    return false; // the user has just stopped the job: nothing more is asked
+  }
   bool answer = false;
   invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName, writeProtected); });
   return answer;
 }
 
 void TSortThread::MainThreadHost::ShowReplacementError(int lineNumber, const std::string& message) {
+  control_.Hold().Pass();
+  if (control_.StopRequested()) {
+    return;
+  }
   invoker_.InvokeAndWait([&] { host_.ShowReplacementError(lineNumber, message); });
 }
 
 TSortThread::TSortThread(TSortJobInputs inputs, TSortJobHost& host, IMainThreadInvoker& mainThread,
                          EndCallback onEnd)
-    : inputs_(std::move(inputs)), host_(host, mainThread), mainThread_(mainThread),
+    : inputs_(std::move(inputs)), host_(host, mainThread, control_), mainThread_(mainThread),
       onEnd_(std::move(onEnd)) {}
 
 TSortThread::~TSortThread() {
@@ -37,6 +45,8 @@ void TSortThread::Wait() {
 
 void TSortThread::Execute() {
   result_ = RunSortJob(inputs_, host_, control_);
+  workEnded_.store(true);
+  control_.Hold().Pass();
   if (onEnd_) {
     try {
       // The job is marked ended on the main thread, as the end handling returns: a main thread

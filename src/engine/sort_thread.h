@@ -2,7 +2,9 @@
 // A sort job on its own worker thread.
 //
 // The job's calls into its host (status, overwrite question, replacement error) and the end
-// callback run on the main thread through the invoker while the worker waits for them. The
+// callback run on the main thread through the invoker while the worker waits for them. While
+// the job is held (Hold), its question, its error message, an output put in place and its end
+// callback wait; a stop requested meanwhile answers the question No without asking. The
 // owner keeps the inputs untouched while the job runs and reads the written-back output name
 // in the end callback.
 
@@ -28,6 +30,13 @@ public:
   void Start();
   // Main thread: requests the stop; a running replacement is cancelled at its next match.
   void Stop() { control_.RequestStop(); }
+  // Main thread, around a question about the job: see TJobHold.
+  void Hold() { control_.Hold().Hold(); }
+  void Release() { control_.Hold().Release(); }
+  // Whether the job waits at a hold now.
+  bool WaitingAtHold() const { return control_.Hold().JobWaiting(); }
+  // True once the job's work is over and its result known (its end callback may still wait).
+  bool WorkEnded() const { return workEnded_.load(); }
   // True once the end callback has run.
   bool Ended() const { return ended_.load(); }
   void Wait();
@@ -41,8 +50,8 @@ private:
   // Forwards the job's calls to the host on the main thread.
   class MainThreadHost : public TSortJobHost {
   public:
-    MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker)
-        : host_(host), invoker_(invoker) {}
+    MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker, TJobControl& control)
+        : host_(host), invoker_(invoker), control_(control) {}
     void ShowStatus(const std::string& statusText) override;
     bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
     void ShowReplacementError(int lineNumber, const std::string& message) override;
@@ -50,6 +59,7 @@ private:
   private:
     TSortJobHost& host_;
     IMainThreadInvoker& invoker_;
+    TJobControl& control_;
   };
 
   void Execute();
@@ -60,6 +70,7 @@ private:
   EndCallback onEnd_;
   TJobControl control_;
   TJobResult result_;
+  std::atomic<bool> workEnded_{false};
   std::atomic<bool> ended_{false};
   std::thread worker_;
 };

@@ -13,7 +13,10 @@
 namespace zorbe {
 
 enum class TMsgKind { Warning, Error, Information };
-enum class TMsgButtons { YesNo, OK };
+// YesNo offers Yes as the default answer (Enter); YesNoDefaultNo is for questions whose Yes
+// destroys or replaces something: Enter and Escape answer No there, as an empty answer does on
+// the console.
+enum class TMsgButtons { YesNo, YesNoDefaultNo, OK };
 enum class TMsgResult { Yes, No, OK };
 
 class IMessageBox {

@@ -1,5 +1,5 @@
 // The field reader. It works on bytes: only blanks, commas and double quotes are looked at, and
-// none of them can be the trail byte of a double-byte character.
+// none of them can be the trail byte of a double-byte character or a byte of an escape or mark.
 
 #include "regex/comma_text.h"
 

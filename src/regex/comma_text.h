@@ -9,7 +9,8 @@
 // end of the line. Blanks around fields are skipped; a comma ends a field, and a comma that is
 // the very last byte adds an empty field, as do two commas with only blanks between them.
 // Without a comma a blank separates fields too. A NUL byte ends the line. Shift-JIS trail bytes
-// (0x40 and above) are never a blank, a comma or a quote, so the bytes need no decoding.
+// (0x40 and above), the bytes of an escape and the alternate mark are never a blank, a comma or
+// a quote, so the bytes need no decoding.
 
 #include <string>
 #include <string_view>

@@ -3,6 +3,7 @@
 
 #include "regex/dfa.h"
 
+#include "text/internal_char.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
@@ -17,12 +18,22 @@ bool LessByLabel(const TRE_DFA::TMove& a, const TRE_DFA::TMove& b) {
   return a.end < b.end;
 }
 
-// A code that reads back from text as itself: a non-lead byte, or a lead and a non-NUL trail.
+// A code that reads back from text as itself whatever follows it: a byte that is neither a
+// lead byte nor 0xFD-0xFF, a lead and a trail below 0xFD, either with a mark, or an escape.
 bool IsTextCode(TRECode code) {
-  if (code < 0x100) {
-    return code != 0 && !IsLeadByte(static_cast<unsigned char>(code));
+  if (code >= kEscapeCodeBase) {
+    return code - (code >= kMarkedEscapeCodeBase ? kMarkedEscapeCodeBase : kEscapeCodeBase) <=
+           0x10FFFF;
   }
-  return IsLeadByte(static_cast<unsigned char>(code >> 8)) && (code & 0xFF) != 0;
+  if (code >= kMarkedCodeBase) {
+    code -= kMarkedCodeBase;
+  }
+  if (code < 0x100) {
+    return code != 0 && code < kEscapeLead && !IsLeadByte(static_cast<unsigned char>(code));
+  }
+  const unsigned trail = code & 0xFF;
+  return code < kMarkedCodeBase && IsLeadByte(static_cast<unsigned char>(code >> 8)) &&
+         trail != 0 && trail < kEscapeLead;
 }
 
 // Sorts each state's moves by label and notes the states whose labels overlap.
@@ -250,35 +261,44 @@ void TRE_DFA::BuildStarts() {
 // Codes fall into classes that no label cuts; NUL, LF and CR have classes of their own, since
 // the matcher treats them apart (the end of the text and the line ends).
 void TRE_DFA::BuildClasses() {
-  std::vector<std::uint32_t> cuts{0, 1, '\n', '\n' + 1, '\r', '\r' + 1, 0x10000};
+  std::vector<std::uint64_t> cuts{0, 1, '\n', '\n' + 1, '\r', '\r' + 1, kMarkedCodeBase};
   for (const TMove& move : leaving_.moves) {
     cuts.push_back(move.start);
-    cuts.push_back(static_cast<std::uint32_t>(move.end) + 1);
+    cuts.push_back(static_cast<std::uint64_t>(move.end) + 1);
   }
   std::sort(cuts.begin(), cuts.end());
   cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-  classCount_ = cuts.size() - 1;
+  // Each cut starts a class; the last one runs on to the highest code.
+  classCount_ = cuts.size();
+  const auto high = std::lower_bound(cuts.begin(), cuts.end(), kMarkedCodeBase);
+  highFirstClass_ = static_cast<std::uint32_t>(high - cuts.begin());
+  highCuts_.assign(high, cuts.end());
   classRows_.clear();
   std::vector<std::uint32_t> uniformRow(cuts.size(), 0xFFFFFFFF);
-  for (std::uint32_t high = 0; high < 256; ++high) {
-    const std::uint32_t first = high << 8;
+  for (std::uint32_t highByte = 0; highByte < 256; ++highByte) {
+    const std::uint32_t first = highByte << 8;
     auto cls = static_cast<std::size_t>(std::upper_bound(cuts.begin(), cuts.end(), first) -
                                         cuts.begin() - 1);
     const bool uniform = cuts[cls + 1] > first + 255;
     if (uniform && uniformRow[cls] != 0xFFFFFFFF) {
-      classRowStart_[high] = uniformRow[cls];
+      classRowStart_[highByte] = uniformRow[cls];
       continue;
     }
     const auto row = static_cast<std::uint32_t>(classRows_.size());
     if (uniform) {
       uniformRow[cls] = row;
     }
-    classRowStart_[high] = row;
+    classRowStart_[highByte] = row;
     for (std::uint32_t code = first; code < first + 256; ++code) {
       cls += code == cuts[cls + 1] ? 1 : 0;
       classRows_.push_back(static_cast<std::uint32_t>(cls));
     }
   }
+}
+
+std::uint32_t TRE_DFA::HighClassOf(TRECode code) const {
+  const auto after = std::upper_bound(highCuts_.begin(), highCuts_.end(), code);
+  return highFirstClass_ + static_cast<std::uint32_t>(after - highCuts_.begin()) - 1;
 }
 
 void TRE_DFA::BuildStartFilter() {
@@ -291,9 +311,9 @@ void TRE_DFA::BuildStartFilter() {
   for (const std::uint32_t state : plainStart_) {
     const TMoves moves = Labelled(state);
     for (const TMove* it = moves.begin; it != moves.end; ++it) {
-      const TRECode end = std::min(it->end, kMaxCharacterCode);
-      if (it->start <= end) {
-        codes.emplace_back(it->start, end);
+      // The anchors' moves are on codes no text has.
+      if (it->start != lineStartCode_ && it->start != lineEndCode_) {
+        codes.emplace_back(it->start, it->end);
       }
     }
   }

@@ -14,9 +14,9 @@
 //
 // Ranges of the syntax tree are disjoint, so the labels leaving one NFA state are disjoint or
 // equal; only a literal `^` or `$` can overlap a range, and such states are scanned move by move.
-// The line-start and line-end labels (0xFFFD, 0xFFFE) are never read from text: they are the
-// anchors' moves. The object is immutable after Build and may be shared by any number of
-// matchers and threads.
+// The line-start and line-end labels (0xFFFD, 0xFFFE) are never read from text and no range
+// holds them: they are the anchors' moves. The object is immutable after Build and may be shared by
+// any number of matchers and threads.
 
 #include "regex/nfa.h"
 #include "regex/start_filter.h"
@@ -109,7 +109,10 @@ public:
 
   std::size_t ClassCount() const { return classCount_; }
   std::uint32_t ClassOf(TRECode code) const {
-    return classRows_[classRowStart_[code >> 8] + (code & 0xFF)];
+    if (code < kMarkedCodeBase) [[likely]] {
+      return classRows_[classRowStart_[code >> 8] + (code & 0xFF)];
+    }
+    return HighClassOf(code);
   }
 
   bool LineStartAnchored() const { return lineStartAnchored_; }
@@ -153,10 +156,16 @@ private:
   std::vector<std::uint8_t> startMembership_;
   bool acceptsEmpty_ = false;
   bool startLineEndMove_ = false;
-  // Code classes in two levels: the row for a code's high byte, then its low byte in the row.
-  // High bytes whose 256 codes all fall in one class share one row per class.
+  std::uint32_t HighClassOf(TRECode code) const;
+
+  // Code classes below 0x10000 in two levels: the row for a code's high byte, then its low byte
+  // in the row. High bytes whose 256 codes all fall in one class share one row per class. Codes
+  // from 0x10000 on (characters with a mark, escapes) are looked up among the cuts from
+  // 0x10000 on: the first of them is the start of class highFirstClass_.
   std::array<std::uint32_t, 256> classRowStart_{};
   std::vector<std::uint32_t> classRows_;
+  std::vector<TRECode> highCuts_;
+  std::uint32_t highFirstClass_ = 0;
   std::size_t classCount_ = 0;
   TREStartFilter startFilter_;
   TREDfaBudget budget_;

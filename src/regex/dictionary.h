@@ -1,9 +1,9 @@
 #pragma once
 // Dictionaries of interchangeable strings, as the pattern preprocessor uses them.
 //
-// A dictionary is an ordered list of groups; a group is an ordered list of members (Shift-JIS
-// strings, possibly empty) that stand for one another. Order matters: the preprocessor takes
-// the first member that matches, in dictionary, group and member order. The preprocessor's
+// A dictionary is an ordered list of groups; a group is an ordered list of members (texts of
+// the internal form, possibly empty) that stand for one another. Order matters: the preprocessor
+// takes the first member that matches, in dictionary, group and member order. The preprocessor's
 // dictionary lists only point at dictionaries; whoever adds one keeps it alive for as long as
 // the engine may read it.
 

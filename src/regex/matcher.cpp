@@ -16,9 +16,10 @@
 // Backward. The leftmost start of a match that ends at that end is the match's start (any
 // earlier one would have been a leftmost match itself). The scan runs a reversed automaton from
 // the end back towards the search position and notes every character boundary where the
-// reversed set meets the start set; the last one noted is the start. Shift-JIS is read
-// backwards by the parity of the run of lead-valued bytes before a position, counted back to the
-// search position; each byte is counted once.
+// reversed set meets the start set; the last one noted is the start. The text is read
+// backwards from the few bytes before each boundary and the parity of the run of lead-valued
+// bytes before it, counted back to the search position (text_reading.h); each byte is counted
+// once.
 //
 // States are made the first time a text needs them and kept in a TREStateCache; when it is
 // emptied, the scan goes on from a state made anew, so memory stays bounded and the time stays
@@ -32,8 +33,7 @@
 #include "regex/matcher.h"
 
 #include "regex/state_cache.h"
-
-#include "text/shift_jis.h"
+#include "regex/text_reading.h"
 
 #include <algorithm>
 
@@ -63,71 +63,11 @@ bool AtEnd(std::string_view text, std::size_t pos) {
   return pos >= text.size() || text[pos] == 0;
 }
 
-// Reads the character at pos into code and returns the position after it; at the end of the
-// text the code is 0 and the position stays.
 std::size_t ReadCode(const unsigned char* text, std::size_t size, std::size_t pos, TRECode& code) {
-  if (pos >= size || text[pos] == 0) {
-    code = 0;
-    return pos;
-  }
-  const unsigned char byte = text[pos];
-  if (IsLeadByte(byte) && pos + 1 < size && text[pos + 1] != 0) {
-    code = static_cast<TRECode>(byte << 8 | text[pos + 1]);
-    return pos + 2;
-  }
-  code = byte;
-  return pos + 1;
+  return re_text::ReadTextCode(text, size, pos, code);
 }
 
-std::size_t NextCharacter(std::string_view text, std::size_t pos) {
-  TRECode code = 0;
-  return ReadCode(Bytes(text), text.size(), pos, code);
-}
-
-// Reads Shift-JIS backwards from character boundaries above a known boundary (the floor).
-// A run of lead-valued bytes starts on a boundary (the byte before it ends a character), so its
-// characters pair up from its start; the run's start is found once for the whole run.
-class TBackReader {
-public:
-  TBackReader(const unsigned char* text, std::size_t floor) : text_(text), floor_(floor) {}
-
-  // The start of the character that ends at k (floor < k, a boundary), and its code.
-  std::size_t Previous(std::size_t k, TRECode& code) {
-    const unsigned char last = text_[k - 1];
-    bool pair = false;
-    if (IsLeadByte(last)) {
-      pair = (k - RunStart(k - 1)) % 2 == 0;
-    } else if (k - 1 > floor_ && IsLeadByte(text_[k - 2])) {
-      pair = (k - 1 - RunStart(k - 2)) % 2 == 1;
-    }
-    if (pair) {
-      code = static_cast<TRECode>(text_[k - 2] << 8 | last);
-      return k - 2;
-    }
-    code = last;
-    return k - 1;
-  }
-
-private:
-  // The first byte of the run of lead-valued bytes that holds byte i, not below the floor.
-  std::size_t RunStart(std::size_t i) {
-    if (runStart_ <= i && i < runEnd_) {
-      return runStart_;
-    }
-    std::size_t start = i;
-    while (start > floor_ && IsLeadByte(text_[start - 1])) {
-      --start;
-    }
-    runStart_ = start;
-    runEnd_ = i + 1;
-    return start;
-  }
-
-  const unsigned char* text_;
-  std::size_t floor_;
-  std::size_t runStart_ = 1;
-  std::size_t runEnd_ = 0;
-};
+using re_text::TBackReader;
 
 } // namespace
 
@@ -510,9 +450,9 @@ std::size_t TREMatcher::AfterMatch(std::string_view text, const TREMatch& match)
   if (match.end != match.start || AtEnd(text, match.start)) {
     return match.end;
   }
-  const std::size_t next = NextCharacter(text, match.start);
-  if (separator_ == mcls_CRLF && text[match.start] == '\r' && !AtEnd(text, next) &&
-      text[next] == '\n') {
+  TRECode code = 0;
+  const std::size_t next = ReadCode(Bytes(text), text.size(), match.start, code);
+  if (separator_ == mcls_CRLF && code == '\r' && !AtEnd(text, next) && text[next] == '\n') {
     return next + 1;
   }
   return next;

@@ -1,5 +1,6 @@
 #pragma once
-// TREMatcher finds matches of a compiled pattern (a TRE_DFA) in Shift-JIS text.
+// TREMatcher finds matches of a compiled pattern (a TRE_DFA) in text of the internal form:
+// CP932 with escapes and alternate marks, each character one code (pattern_text.h).
 //
 // Results follow one rule set: the leftmost start wins and, at that start, the longest end; an
 // empty match counts. `$` matches just before a line-end character of the separator mode (CR
@@ -10,6 +11,8 @@
 // Texts are byte views; positions are 0-based byte offsets into them. A text ends at its size or
 // at its first NUL byte, whichever comes first: nothing at or after a NUL is read or matched.
 // A lead byte directly before that end is read as a one-byte character whose code is the byte.
+// A match starts and ends only between characters: never inside an escape, nor between a
+// character and its mark.
 // A search is linear in the text it reads: one forward pass over deterministic states that
 // follow every candidate start at once, earlier starts first, finds where the leftmost-longest
 // match ends, and one backward pass from that end finds where it starts. The states are built
@@ -48,7 +51,7 @@ class TREStateCache;
 
 class TREMatcher {
 public:
-  // About 256 KB of Shift-JIS text: a fraction of a second of the slowest walk.
+  // About 256 KB of text: a fraction of a second of the slowest walk.
   static constexpr std::size_t kCancelCheckSteps = 1 << 18;
 
   explicit TREMatcher(const TRE_DFA& dfa, TMatchCORE_LineSeparator separator = mcls_CRLF,

@@ -126,8 +126,8 @@ namespace {
 constexpr std::uint32_t kNoState = 0xFFFFFFFF;
 constexpr std::uint32_t kManyStates = 0xFFFFFFFE;
 
-std::uint32_t LabelKey(TRELabel label) {
-  return static_cast<std::uint32_t>(label.start) | static_cast<std::uint32_t>(label.end) << 16;
+std::uint64_t LabelKey(TRELabel label) {
+  return static_cast<std::uint64_t>(label.start) | static_cast<std::uint64_t>(label.end) << 32;
 }
 
 // Notes that `other` is met where `only` (kNoState at first) tracks the one state met.
@@ -155,7 +155,7 @@ void TRE_NFA::MergePrefixes() {
     const std::uint32_t state = queue[next];
     // The labels into each target that only this state enters, in order of first appearance.
     std::vector<std::uint32_t> targets;
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> labels;
+    std::unordered_map<std::uint32_t, std::vector<std::uint64_t>> labels;
     for (const TRENfaMove& move : states_[state]) {
       const std::uint32_t target = move.target;
       if (onlySource[target] == state && target != kInitialState && target != kFinalState &&
@@ -165,12 +165,12 @@ void TRE_NFA::MergePrefixes() {
         list.push_back(LabelKey(move.label));
       }
     }
-    std::map<std::vector<std::uint32_t>, std::uint32_t> bySignature;
+    std::map<std::vector<std::uint64_t>, std::uint32_t> bySignature;
     for (const std::uint32_t target : targets) {
       if (target == kNoState) {
         continue;
       }
-      std::vector<std::uint32_t>& signature = labels[target];
+      std::vector<std::uint64_t>& signature = labels[target];
       std::sort(signature.begin(), signature.end());
       const auto [it, added] = bySignature.emplace(std::move(signature), target);
       if (added) {
@@ -219,7 +219,7 @@ void TRE_NFA::MergeSuffixes() {
   queued[kFinalState] = 1;
   for (std::size_t next = 0; next < queue.size(); ++next) {
     const std::uint32_t state = queue[next];
-    std::map<std::vector<std::uint32_t>, std::uint32_t> bySignature;
+    std::map<std::vector<std::uint64_t>, std::uint32_t> bySignature;
     std::vector<std::uint32_t> gone;
     for (const TEntry entry : entering[state]) {
       const std::uint32_t source = entry.source;
@@ -227,7 +227,7 @@ void TRE_NFA::MergeSuffixes() {
           source == kFinalState || source == state) {
         continue; // each source once (by its first move), and only those that qualify
       }
-      std::vector<std::uint32_t> signature;
+      std::vector<std::uint64_t> signature;
       for (const TRENfaMove& move : states_[source]) {
         signature.push_back(LabelKey(move.label));
       }

@@ -15,8 +15,8 @@
 namespace zorbe {
 namespace {
 
-std::uint32_t RangeKey(TRECode start, TRECode end) {
-  return static_cast<std::uint32_t>(start) | static_cast<std::uint32_t>(end) << 16;
+std::uint64_t RangeKey(TRECode start, TRECode end) {
+  return static_cast<std::uint64_t>(start) | static_cast<std::uint64_t>(end) << 32;
 }
 
 bool Overlap(const TRENode* a, const TRENode* b) {
@@ -61,8 +61,12 @@ TRENode* TREParseTree::LineEndNode(TRECode code) {
 }
 
 TRENode* TREParseTree::AnyCharacterSet() {
-  TRENode* lowControls = NewNode(TRENodeKind::Alternation, Leaf(1, 9), Leaf(11, 12));
-  return NewNode(TRENodeKind::Alternation, lowControls, Leaf(14, 0xFCFC));
+  TRENode* any = nullptr;
+  for (const auto& [start, end] : kAnyCharacterRanges) {
+    TRENode* leaf = Leaf(start, end);
+    any = any != nullptr ? NewNode(TRENodeKind::Alternation, any, leaf) : leaf;
+  }
+  return any;
 }
 
 void TREParseTree::Clear() {

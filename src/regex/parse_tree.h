@@ -17,9 +17,15 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zorbe {
+
+// The codes of every character but NUL, LF and CR: the single bytes and CP932 pairs, then the
+// characters with a mark and the escapes. No text has a code between 0xFCFD and 0xFFFF.
+inline constexpr std::pair<TRECode, TRECode> kAnyCharacterRanges[] = {
+    {1, 9}, {11, 12}, {14, 0xFCFC}, {kMarkedCodeBase, kMaxCharacterCode}};
 
 enum class TRENodeKind : std::uint8_t {
   Range,         // one character whose code lies in start..end
@@ -54,7 +60,8 @@ public:
   TRENode* Leaf(TRECode start, TRECode end);
   TRENode* LineStartNode(TRECode code);
   TRENode* LineEndNode(TRECode code);
-  // Any character but NUL, LF and CR: ((1..9 | 11..12) | 14..0xFCFC).
+  // Any character but NUL, LF and CR: (((1..9 | 11..12) | 14..0xFCFC) | 0x10000..0x50FFFF),
+  // the ranges of kAnyCharacterRanges.
   TRENode* AnyCharacterSet();
 
   // Makes all leaves pairwise disjoint (see above). Raises ERegExpParser (too complex) when the
@@ -75,7 +82,7 @@ private:
 
   std::vector<std::unique_ptr<TRENode>> nodes_;
   std::vector<std::unique_ptr<TRENode>> leaves_;
-  std::unordered_map<std::uint32_t, TRENode*> leafByRange_;
+  std::unordered_map<std::uint64_t, TRENode*> leafByRange_;
   TRENode* root_ = nullptr;
 };
 

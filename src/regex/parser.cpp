@@ -7,6 +7,7 @@
 #include "regex/regexp_error.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -54,14 +55,21 @@ void Subtract(std::vector<TCodeRange>& pieces, TRECode start, TRECode end) {
   }
 }
 
-// A character or class range; codes no text can contain are cut off.
+// A character or class range; codes no text can contain (0, the reserved codes, those above
+// kMaxCharacterCode) are cut off, so a range across the reserved codes becomes two leaves.
 TRENode* CharacterRange(TREParseTree& tree, TRECode start, TRECode end) {
   const TRECode low = std::max<TRECode>(start, 1);
   const TRECode high = std::min(end, kMaxCharacterCode);
-  if (low > high) {
+  if (low > high || (low >= kLineStartCode && high <= kEmptyCode)) {
     return tree.NewNode(TRENodeKind::Nothing);
   }
-  return tree.Leaf(low, high);
+  TRENode* below =
+      low < kLineStartCode ? tree.Leaf(low, std::min(high, kLineStartCode - 1)) : nullptr;
+  TRENode* above = high > kEmptyCode ? tree.Leaf(std::max(low, kEmptyCode + 1), high) : nullptr;
+  if (below != nullptr && above != nullptr) {
+    return tree.NewNode(TRENodeKind::Alternation, below, above);
+  }
+  return below != nullptr ? below : above;
 }
 
 } // namespace
@@ -181,7 +189,7 @@ TRENode* TREParser::ParseNegatedClass(std::size_t maxDisjoinSteps) {
   TREParseTree excluded;
   ParseClassItems(excluded);
   excluded.Disjoin(maxDisjoinSteps);
-  std::vector<TCodeRange> pieces{{1, 9}, {11, 12}, {14, 0xFCFC}};
+  std::vector<TCodeRange> pieces(std::begin(kAnyCharacterRanges), std::end(kAnyCharacterRanges));
   for (const TRENode* leaf : excluded.Leaves()) {
     Subtract(pieces, leaf->start, leaf->end);
   }

@@ -6,7 +6,7 @@
 #include "regex/pattern_text.h"
 
 #include "regex/regexp_error.h"
-#include "text/shift_jis.h"
+#include "regex/text_reading.h"
 
 namespace zorbe {
 namespace {
@@ -94,31 +94,27 @@ TRECode ReadCharacter(std::string_view text, std::uint32_t& pos) {
   if (pos < 1 || pos > text.size()) {
     return 0;
   }
-  const unsigned char c = ByteAt(text, pos);
-  if (!IsLeadByte(c)) {
-    ++pos;
-    return c;
-  }
-  if (pos == text.size()) {
+  // A lead byte without its trail byte, or a mark without a character before it, could take in
+  // what stands next to it once the pattern is expanded or joined with others.
+  const unsigned char byte = ByteAt(text, pos);
+  if ((IsLeadByte(byte) && (pos == text.size() || ByteAt(text, pos + 1) >= kEscapeLead)) ||
+      byte == kAlternateMark) {
     throw ERegExpParser(re_message::kBadDoubleByte, pos);
   }
-  const TRECode code = static_cast<TRECode>(c << 8 | ByteAt(text, pos + 1));
-  pos += 2;
+  TRECode code = 0;
+  pos = static_cast<std::uint32_t>(re_text::ReadCodeAt<true>(
+            reinterpret_cast<const unsigned char*>(text.data()), text.size(), pos - 1, code)) +
+        1;
   return code;
 }
 
 void StepBack(std::string_view text, std::uint32_t& pos, std::uint32_t floor) {
-  if (pos <= 2 || pos > text.size() + 1) {
-    pos = pos == 2 ? 1 : pos;
+  if (pos <= floor || pos > text.size() + 1) {
     return;
   }
-  // The last byte read is at pos - 1; it is a trail byte when the run of lead-valued bytes
-  // right before it has odd length.
-  std::uint32_t run = 0;
-  for (std::uint32_t i = pos - 2; i >= floor && i >= 1 && IsLeadByte(ByteAt(text, i)); --i) {
-    ++run;
-  }
-  pos -= (run % 2 == 1) ? 2 : 1;
+  TRECode code = 0;
+  re_text::TBackReader reader(reinterpret_cast<const unsigned char*>(text.data()), floor - 1);
+  pos = static_cast<std::uint32_t>(reader.Previous(pos - 1, code)) + 1;
 }
 
 TRECode DecodeEscape(std::string_view text, std::uint32_t& pos) {
@@ -148,28 +144,41 @@ TRECode DecodeEscape(std::string_view text, std::uint32_t& pos) {
 }
 
 std::string CodeToText(TRECode code) {
-  const auto high = static_cast<unsigned char>(code >> 8);
-  const auto low = static_cast<char>(code & 0xFF);
-  if (IsLeadByte(high)) {
-    return std::string{static_cast<char>(high), low};
+  const bool marked =
+      code >= kMarkedEscapeCodeBase || (code >= kMarkedCodeBase && code < kEscapeCodeBase);
+  if (marked) {
+    code -=
+        code >= kMarkedEscapeCodeBase ? kMarkedEscapeCodeBase - kEscapeCodeBase : kMarkedCodeBase;
   }
-  return std::string(1, low);
+  std::string text;
+  if (code >= kEscapeCodeBase && code - kEscapeCodeBase <= 0x10FFFF) {
+    unsigned char escape[kMaxEscapeLength];
+    text.assign(reinterpret_cast<const char*>(escape), PutEscape(code - kEscapeCodeBase, escape));
+  } else if (code < kMarkedCodeBase) {
+    const auto high = static_cast<unsigned char>(code >> 8);
+    if (IsLeadByte(high)) {
+      text += static_cast<char>(high);
+    }
+    text += static_cast<char>(code & 0xFF);
+  }
+  if (marked && !text.empty()) {
+    text += static_cast<char>(kAlternateMark);
+  }
+  return text;
 }
 
 std::string QuoteRegExp(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::string quoted;
   quoted.reserve(text.size() * 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(c) && i + 1 < text.size()) {
-      quoted += text.substr(i, 2);
-      ++i;
-      continue;
-    }
-    if (IsMetaCharacter(c)) {
+  for (std::size_t i = 0; i < text.size();) {
+    TRECode code = 0;
+    const std::size_t next = re_text::ReadCodeAt<true>(bytes, text.size(), i, code);
+    if (code < 0x80 && IsMetaCharacter(static_cast<unsigned char>(code))) {
       quoted += '\\';
     }
-    quoted += static_cast<char>(c);
+    quoted.append(text, i, next - i);
+    i = next;
   }
   return quoted;
 }

@@ -11,7 +11,9 @@
 // SearchAtLineStart when the byte before that position is an LF and SearchFrom otherwise, and
 // stops at the end of the text (its size or its first NUL byte).
 //
-// Patterns are Shift-JIS bytes (a double-byte character is one 16-bit code) in the syntax that
+// Patterns and texts are of the internal form, CP932 bytes with escapes and alternate marks (a
+// double-byte character, an escape or a character with its mark is one code: pattern_text.h),
+// and patterns follow the syntax that
 // TREScanner and TREParser describe: literals, escapes, `.`, classes `[...]` and `[^...]`,
 // groups, `|`, postfix `*`, `+`, `?`, and the line anchors `^` (only at the very start of an
 // alternative of the whole pattern) and `$` (only at its very end); elsewhere they are literal.

@@ -4,14 +4,16 @@
 #include "regex/replacement.h"
 
 #include "regex/pattern_text.h"
-#include "text/shift_jis.h"
+#include "regex/text_reading.h"
 
 namespace zorbe {
 namespace {
 
-// The length of the character at i: 2 for a lead byte with a byte after it, else 1.
-std::size_t CharLength(std::string_view text, std::size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+// The character at i (i < text.size()): its code, and its length as the return value.
+std::size_t CharAt(std::string_view text, std::size_t i, TRECode& code) {
+  return re_text::ReadCodeAt<true>(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                                   i, code) -
+         i;
 }
 
 std::string ProtectBackslashes(std::string_view text) {
@@ -19,14 +21,16 @@ std::string ProtectBackslashes(std::string_view text) {
   protectedText.reserve(text.size() + 8);
   std::size_t i = 0;
   while (i < text.size()) {
-    const std::size_t length = CharLength(text, i);
-    if (text[i] != '\\' || i + 1 >= text.size()) {
+    TRECode code = 0;
+    const std::size_t length = CharAt(text, i, code);
+    if (code != '\\' || i + 1 >= text.size()) {
       protectedText.append(text, i, length);
       i += length;
       continue;
     }
-    const std::size_t nextLength = CharLength(text, i + 1);
-    protectedText += text[i + 1] == '&' ? "\\\\" : "\\";
+    TRECode next = 0;
+    const std::size_t nextLength = CharAt(text, i + 1, next);
+    protectedText += next == '&' ? "\\\\" : "\\";
     protectedText.append(text, i + 1, nextLength);
     i += 1 + nextLength;
   }
@@ -57,19 +61,24 @@ TREReplacement::TREReplacement(std::string_view replacement) {
   pieces_.emplace_back();
   std::size_t i = 0;
   while (i < text.size()) {
-    if (text[i] == '&') {
+    TRECode code = 0;
+    const std::size_t length = CharAt(text, i, code);
+    if (code == '&') {
       pieces_.emplace_back();
       ++i;
       continue;
     }
-    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '&') {
+    TRECode next = 0;
+    if (code == '\\' && i + 1 < text.size()) {
+      CharAt(text, i + 1, next);
+    }
+    if (next == '&') { // a backslash and an &
       pieces_.back() += '&';
       i += 2;
       continue;
     }
     // Any other character, a backslash before something else included, is copied; the
     // character after such a backslash is then read on its own.
-    const std::size_t length = CharLength(text, i);
     pieces_.back().append(text, i, length);
     i += length;
   }

@@ -1,8 +1,9 @@
 #pragma once
 // Replacement texts: what a match is replaced by.
 //
-// A replacement is read in three passes, character by character (a double-byte character is
-// one character, so a trail byte that looks like a backslash is never taken for one):
+// A replacement is read in three passes, character by character as patterns are (a double-byte
+// character, an escape or a character with its mark is one character, so a trail byte that
+// looks like a backslash is never taken for one, nor is ¥, a backslash byte with its mark):
 //   1. protect: a backslash and the character after it are kept, except that `\&` becomes
 //      `\\&`, so that the next pass turns it into `\&` again;
 //   2. decode escapes: each backslash escape becomes the character it stands for (\n \r \t \b,
@@ -20,9 +21,10 @@
 
 namespace zorbe {
 
-// The text with each backslash escape replaced by the text of its code (two bytes when the code's
-// high byte is a lead byte, else its low byte). Raises ERegExpParser: a backslash at the very
-// end, a bad hexadecimal or octal escape, or a cut-off double-byte character at the end.
+// The text with each backslash escape replaced by the text of its code (CodeToText: two bytes
+// when the code's high byte is a lead byte, else its low byte; an escaped character itself). Raises
+// ERegExpParser: a backslash at the very end, a bad hexadecimal or octal escape, or a cut-off
+// double-byte character at the end.
 std::string DecodeEscapes(std::string_view text);
 
 class TREReplacement {

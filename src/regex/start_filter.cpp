@@ -2,7 +2,7 @@
 
 #include "regex/start_filter.h"
 
-#include "text/shift_jis.h"
+#include "regex/text_reading.h"
 
 #include <algorithm>
 #include <atomic>
@@ -14,15 +14,6 @@
 
 namespace zorbe {
 namespace {
-
-// Whether k starts a character, given that known <= k does.
-bool IsBoundary(const unsigned char* text, std::size_t known, std::size_t k) {
-  std::size_t run = 0;
-  for (std::size_t i = k; i > known && IsLeadByte(text[i - 1]); --i) {
-    ++run;
-  }
-  return run % 2 == 0;
-}
 
 // Byte-set lookup by nibbles (see nibbleLow_ in the header), sixteen or thirty-two bytes at a
 // time, and the search for a pair of bytes at a fixed distance. Each vector routine returns
@@ -179,19 +170,39 @@ void TREStartFilter::AcceptEveryPosition() {
 void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>>& ranges) {
   everyPosition_ = false;
   std::fill(startCodes_.begin(), startCodes_.end(), 0);
+  highStartCodes_.clear();
   for (const auto& [start, end] : ranges) {
     AddStartCodes(start, end);
   }
-  stop_[0] = 1;
-  for (unsigned byte = 1; byte < 256; ++byte) {
-    // A lead byte may start a double-byte character (the codes byte * 256 + 0..255 fill four
-    // words of the set) or, cut off by the end, stand alone.
-    bool mayStart = IsStartCode(static_cast<TRECode>(byte));
-    for (unsigned word = byte * 4;
-         IsLeadByte(static_cast<unsigned char>(byte)) && word < byte * 4 + 4 && !mayStart; ++word) {
-      mayStart = startCodes_[word] != 0;
+  // Merged into disjoint ranges: the moves of several states may overlap.
+  std::sort(highStartCodes_.begin(), highStartCodes_.end());
+  std::size_t merged = 0;
+  for (const auto& range : highStartCodes_) {
+    if (merged > 0 && range.first <= highStartCodes_[merged - 1].second + 1) {
+      highStartCodes_[merged - 1].second =
+          std::max(highStartCodes_[merged - 1].second, range.second);
+    } else {
+      highStartCodes_[merged++] = range;
     }
-    stop_[byte] = mayStart ? 1 : 0;
+  }
+  highStartCodes_.resize(merged);
+  stop_[0] = kStops;
+  for (unsigned byte = 1; byte < 256; ++byte) {
+    // The character a byte starts may be the byte alone or, for a lead byte, a pair (the codes
+    // byte * 256 + 0..255), either with a mark; 0xFD and 0xFE start escapes.
+    const TRECode first = IsLeadByte(static_cast<unsigned char>(byte)) ? byte << 8 : byte;
+    const TRECode last = IsLeadByte(static_cast<unsigned char>(byte)) ? first + 0xFF : byte;
+    bool mayStart = IsStartCode(byte) || AnyStartCode(first, last) ||
+                    AnyStartCode(byte + kMarkedCodeBase, byte + kMarkedCodeBase) ||
+                    AnyStartCode(first + kMarkedCodeBase, last + kMarkedCodeBase);
+    if (byte == kEscapeLead || byte == kWideEscapeLead) {
+      const TRECode firstPoint = byte == kEscapeLead ? 0 : kWideEscapeFirst;
+      const TRECode lastPoint = byte == kEscapeLead ? kWideEscapeFirst - 1 : 0x10FFFF;
+      mayStart =
+          mayStart || AnyStartCode(kEscapeCodeBase + firstPoint, kEscapeCodeBase + lastPoint) ||
+          AnyStartCode(kMarkedEscapeCodeBase + firstPoint, kMarkedEscapeCodeBase + lastPoint);
+    }
+    stop_[byte] = mayStart ? (IsStartCode(byte) ? kStopsAlone : kStops) : 0;
   }
   nibbleLow_.fill(0);
   nibbleHigh_.fill(0);
@@ -203,7 +214,14 @@ void TREStartFilter::SetStartCodes(const std::vector<std::pair<TRECode, TRECode>
   }
 }
 
-void TREStartFilter::AddStartCodes(unsigned start, unsigned end) {
+void TREStartFilter::AddStartCodes(TRECode start, TRECode end) {
+  if (end >= kMarkedCodeBase) {
+    highStartCodes_.emplace_back(std::max(start, kMarkedCodeBase), end);
+    if (start >= kMarkedCodeBase) {
+      return;
+    }
+    end = kMarkedCodeBase - 1;
+  }
   while (start <= end) {
     const unsigned bit = start & 63;
     const unsigned count = std::min(64 - bit, end - start + 1);
@@ -211,6 +229,31 @@ void TREStartFilter::AddStartCodes(unsigned start, unsigned end) {
     startCodes_[start >> 6] |= bits << bit;
     start += count;
   }
+}
+
+bool TREStartFilter::IsHighStartCode(TRECode code) const {
+  const auto after = std::upper_bound(
+      highStartCodes_.begin(), highStartCodes_.end(), code,
+      [](TRECode c, const std::pair<TRECode, TRECode>& range) { return c < range.first; });
+  return after != highStartCodes_.begin() && (after - 1)->second >= code;
+}
+
+bool TREStartFilter::AnyStartCode(TRECode first, TRECode last) const {
+  for (TRECode code = first; code <= last && code < kMarkedCodeBase;) {
+    if ((code & 63) == 0 && last - code >= 63 && startCodes_[code >> 6] == 0) {
+      code += 64;
+      continue;
+    }
+    if (IsStartCode(code)) {
+      return true;
+    }
+    ++code;
+  }
+  // The first range that ends at or after first.
+  const auto range = std::lower_bound(
+      highStartCodes_.begin(), highStartCodes_.end(), first,
+      [](const std::pair<TRECode, TRECode>& r, TRECode code) { return r.second < code; });
+  return range != highStartCodes_.end() && range->first <= last;
 }
 
 std::size_t TREStartFilter::NextCandidate(const unsigned char* text, std::size_t size,
@@ -232,21 +275,27 @@ std::size_t TREStartFilter::NextByteCandidate(const unsigned char* text, std::si
     if (k >= size || text[k] == 0) {
       return k;
     }
-    if (!IsBoundary(text, known, k)) {
+    const unsigned char byte = text[k];
+    if (byte < 0x80 && (k + 1 >= size || text[k + 1] != kAlternateMark) &&
+        re_text::EvenLeadRunBefore(text, known, k)) {
+      // An ASCII character without a mark, the common case.
+      if (stop_[byte] == kStopsAlone) {
+        return k;
+      }
       known = i = k + 1;
       continue;
     }
-    const unsigned char byte = text[k];
-    if (!IsLeadByte(byte)) {
-      return k;
+    const std::size_t start = re_text::CharacterStartFrom(text, size, known, k);
+    if (start == k) {
+      TRECode code = 0;
+      const std::size_t next = re_text::ReadTextCode(text, size, k, code);
+      if (IsStartCode(code)) {
+        return k;
+      }
+      known = i = next;
+    } else {
+      known = i = start;
     }
-    if (k + 1 >= size || text[k + 1] == 0) {
-      return IsStartCode(byte) ? k : k + 1;
-    }
-    if (IsStartCode(static_cast<TRECode>(byte << 8 | text[k + 1]))) {
-      return k;
-    }
-    known = i = k + 2;
   }
 }
 
@@ -271,19 +320,20 @@ std::size_t TREStartFilter::NextPrefixCandidate(const unsigned char* text, std::
   const auto* prefix = reinterpret_cast<const unsigned char*>(prefix_.data());
   const std::size_t length = prefix_.size();
   std::size_t known = pos;
-  for (std::size_t i = pos;; ++i) {
+  for (std::size_t i = pos;;) {
     const std::size_t k = FindPair(text, size, i, prefix[0], prefix[length - 1], length - 1);
     if (k >= size || text[k] == 0) {
       return k;
     }
-    i = k;
     if (k + length > size || std::memcmp(text + k, prefix, length) != 0) {
+      i = k + 1;
       continue;
     }
-    if (IsBoundary(text, known, k)) {
+    const std::size_t start = re_text::CharacterStartFrom(text, size, known, k);
+    if (start == k) {
       return k;
     }
-    known = k + 1;
+    known = i = start;
   }
 }
 

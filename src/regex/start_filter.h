@@ -7,10 +7,10 @@
 // before `$`). Candidates are a superset of the real starts, which keeps the results exact. When
 // every match begins with the same literal bytes (the prefix), candidates are found by scanning
 // for those bytes, sixteen at a time where the processor allows, and a hit is accepted only on a
-// character boundary: a byte is a trail byte when the run of lead-valued bytes right before it,
-// counted back to a known boundary, has odd length. Without a prefix the scan looks for the
-// bytes that can begin a candidate the same way, sixteen at a time by a nibble lookup where
-// the processor has one. A text ends at its size or at its first NUL
+// character boundary, which the bytes before it tell from a known boundary on (text_reading.h).
+// Without a prefix the scan looks for the bytes that can begin a candidate (for an escape its
+// first byte, 0xFD or 0xFE) the same way, sixteen at a time by a nibble lookup where the
+// processor has one, and reads the character there. A text ends at its size or at its first NUL
 // byte, whichever comes first.
 
 #include "regex/pattern_text.h"
@@ -44,8 +44,16 @@ public:
   static void LimitVectorWidth(unsigned bits);
 
 private:
-  void AddStartCodes(unsigned start, unsigned end);
-  bool IsStartCode(TRECode code) const { return (startCodes_[code >> 6] >> (code & 63)) & 1; }
+  void AddStartCodes(TRECode start, TRECode end);
+  bool IsStartCode(TRECode code) const {
+    if (code < kMarkedCodeBase) [[likely]] {
+      return (startCodes_[code >> 6] >> (code & 63)) & 1;
+    }
+    return IsHighStartCode(code);
+  }
+  bool IsHighStartCode(TRECode code) const;
+  // Whether a start code lies in first..last.
+  bool AnyStartCode(TRECode first, TRECode last) const;
   std::size_t NextByteCandidate(const unsigned char* text, std::size_t size, std::size_t pos) const;
   std::size_t FindStopByte(const unsigned char* text, std::size_t size, std::size_t pos) const;
   std::size_t NextPrefixCandidate(const unsigned char* text, std::size_t size,
@@ -54,12 +62,17 @@ private:
   bool everyPosition_ = false;
   std::string prefix_;
   // Per byte: 1 when a character starting with it may be a candidate, or it is NUL.
+  // kStopsAlone when the byte alone is a start code too.
   std::array<std::uint8_t, 256> stop_{};
+  static constexpr std::uint8_t kStops = 1;
+  static constexpr std::uint8_t kStopsAlone = 2;
   // The same set for a vector lookup by nibbles: for each low nibble, bit h (h < 8) of the first
   // table and bit h - 8 of the second tell whether the byte with high nibble h is in the set.
   alignas(16) std::array<std::uint8_t, 16> nibbleLow_{};
   alignas(16) std::array<std::uint8_t, 16> nibbleHigh_{};
+  // Start codes below 0x10000 as bits; those above as sorted disjoint ranges.
   std::vector<std::uint64_t> startCodes_ = std::vector<std::uint64_t>(1024);
+  std::vector<std::pair<TRECode, TRECode>> highStartCodes_;
 };
 
 } // namespace zorbe

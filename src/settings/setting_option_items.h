@@ -17,7 +17,15 @@ inline constexpr const char* kDefaultOrderOfRow =
     "全角 - 英字;全角 - 平仮名;全角 - 片仮名;全角 - 漢字";
 
 // The values of OutputCode and OutputLineEnd; any other value is automatic.
-enum TOutputCodeValue : std::int32_t { ocAutomatic = 0, ocShiftJis = 1, ocUtf8 = 2, ocEucJp = 3 };
+enum TOutputCodeValue : std::int32_t {
+  ocAutomatic = 0,
+  ocShiftJis = 1,
+  ocUtf8 = 2,
+  ocEucJp = 3,
+  ocUtf16 = 4, // little-endian, with a byte-order mark
+  ocEucJis2004 = 5,
+  ocShiftJis2004 = 6,
+};
 enum TLineEndValue : std::int32_t { leAutomatic = 0, leCrLf = 1, leLf = 2 };
 
 // The reserved name of the unsaved scratch setting.
@@ -55,7 +63,7 @@ struct TSettingOptionItems {
   bool BaseFuzzyCharDicUses = false;
   std::string OutputFolder;
   std::string OutputFilename;
-  std::int32_t OutputCode = 0;    // 0 automatic, 1 Shift-JIS, 2 UTF-8, 3 EUC-JP
+  std::int32_t OutputCode = 0;    // TOutputCodeValue: 0 automatic, 1-6 a code
   std::int32_t OutputLineEnd = 0; // 0 automatic, 1 CR LF, 2 LF
   std::int32_t InputCode = 0;     // 0 detected; else the code of every target (text/input_code.h)
 

@@ -33,6 +33,7 @@ const TKey<TOptions> kOptionKeys[] = {
     {"EditorPath", &O::EditorPath},
     {"SortEndListViewClear", &O::SortEndListViewClear},
     {"SettingWindowTab", &O::SettingWindowTab},
+    {"OldLaunchersOffered", &O::OldLaunchersOffered},
     {"MemoryLimit", &O::MemoryLimit},
 };
 

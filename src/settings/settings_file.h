@@ -32,6 +32,8 @@ struct TOptions {
   std::string EditorPath;
   bool SortEndListViewClear = false;
   bool SettingWindowTab = false;
+  // The replacement of "Open With" launchers written by earlier versions has been offered.
+  bool OldLaunchersOffered = false;
   // The memory a sort may hold, in MiB; 0 (or less): the physical memory left free. A text that
   // needs more is sorted in runs on disk.
   int MemoryLimit = 0;

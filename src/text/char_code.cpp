@@ -23,10 +23,17 @@ struct TCodeRow {
 
 // Every code with its name and reader; a code not listed is "none" and no text.
 constexpr TCodeRow kCodeRows[] = {
-    {ccShiftJis, "S-JIS", TCodeFamily::ShiftJis}, {ccJis83, "JIS83", TCodeFamily::Jis},
-    {ccJis78, "JIS78", TCodeFamily::Jis},         {ccEuc, "EUC", TCodeFamily::Euc},
-    {ccUtf16LE, "Unicode", TCodeFamily::Utf16},   {ccUtf16BE, "Unicode(BE)", TCodeFamily::Utf16},
-    {ccUtf8, "UTF-8", TCodeFamily::Utf8},         {ccBinary, "BINARY", TCodeFamily::NotText},
+    {ccShiftJis, "S-JIS", TCodeFamily::ShiftJis},
+    {ccJis83, "JIS83", TCodeFamily::Jis},
+    {ccJis78, "JIS78", TCodeFamily::Jis},
+    {ccEuc, "EUC", TCodeFamily::Euc},
+    {ccUtf16LE, "Unicode", TCodeFamily::Utf16},
+    {ccUtf16BE, "Unicode(BE)", TCodeFamily::Utf16},
+    {ccUtf8, "UTF-8", TCodeFamily::Utf8},
+    {ccBinary, "BINARY", TCodeFamily::NotText},
+    {ccEucJis2004, "EUC-JIS-2004", TCodeFamily::Euc},
+    {ccShiftJis2004, "Shift_JIS-2004", TCodeFamily::ShiftJis},
+    {ccIso2022Jp3, "ISO-2022-JP-3", TCodeFamily::Jis},
 };
 
 const TCodeRow* RowOf(TCharCode code) {
@@ -224,18 +231,26 @@ std::optional<TCharCode> ByteOrderMarkCode(std::string_view firstBlock) {
   return std::nullopt;
 }
 
+// How much of a file's start is kept for uchardet and the readings: enough to tell a code, small
+// enough to look at every file added to the list.
+constexpr std::size_t kSampleSize = 64 * 1024;
+
 // The whole detection over a file's bytes, fed in order in pieces:
 // - a byte-order mark decides at once (UTF-16 either way, UTF-8); so does a binary byte among
-//   the first 511;
+//   the first 511, and then a coding mark of a JIS X 0213 code in the first two lines;
 // - the Shift-JIS/JIS/EUC scan runs while it is deciding; beside it the bytes are checked for
 //   UTF-8;
 // - a text with no byte 0x80 or above, or one that is not UTF-8, has the scan's result;
-// - a UTF-8 text with a three- or four-byte character is UTF-8;
-// - a UTF-8 text with two-byte characters only has the scan's result when a rule decided it
-//   (Shift-JIS "ﾅア" is C5 83 41, EUC 村 is C2 BC), and is UTF-8 otherwise.
+// - a UTF-8 text with a multi-byte character is UTF-8, unless it has two-byte characters only,
+//   fits a Japanese code, and uchardet names that code (a few half-width katakana: Shift-JIS
+//   "ﾅア" is C5 83 41, which UTF-8 reads as "ŃA").
 class TDetection {
 public:
   explicit TDetection(std::uint64_t size) : size_(size) {}
+
+  // Bytes of the file for uchardet and the readings: from a little before its first byte 0x80
+  // or above (the file's start when there is none), up to kSampleSize.
+  std::string_view Sample() const { return sample_; }
 
   // The result that the first piece alone decides, if any.
   std::optional<TCharCode> FromStart(std::string_view first) const {
@@ -248,7 +263,7 @@ public:
     if (IsBinaryBlock(first)) {
       return ccBinary;
     }
-    return std::nullopt;
+    return CodingMarkCode(first);
   }
 
   // The next piece; `last`: it ends the file (also when the file ends early).
@@ -259,6 +274,7 @@ public:
     if (utf8_.MaybeValid()) {
       utf8_.Feed(piece);
     }
+    NoteSample(piece);
     fed_ += piece.size();
   }
 
@@ -270,10 +286,11 @@ public:
     if (!utf8 || !utf8_.SawHighByte()) {
       return scan_.Result();
     }
-    if (utf8_.SawLongSequence() || !scan_.Decided()) {
+    if (utf8_.SawLongSequence()) {
       return ccUtf8;
     }
-    return scan_.Result();
+    const TCharCode japanese = UchardetJapaneseCode(sample_);
+    return japanese != ccUndecided ? japanese : ccUtf8;
   }
 
 private:
@@ -282,11 +299,53 @@ private:
            (utf8_.SawHighByte() && utf8_.Fed() - utf8_.FirstHighByte() >= kUtf8Window);
   }
 
+  void NoteSample(std::string_view piece) {
+    if (!sampleHigh_) {
+      const auto high = std::find_if(piece.begin(), piece.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+      if (high == piece.end()) {
+        if (sample_.size() < kSampleSize) {
+          sample_.append(piece.substr(0, kSampleSize - sample_.size()));
+        }
+        return;
+      }
+      // The sample starts again shortly before the first high byte.
+      const auto at = static_cast<std::size_t>(high - piece.begin());
+      const std::size_t from = at > kSampleLead ? at - kSampleLead : 0;
+      sample_.assign(piece.substr(from, kSampleSize));
+      sampleHigh_ = true;
+      return;
+    }
+    if (sample_.size() < kSampleSize) {
+      sample_.append(piece.substr(0, kSampleSize - sample_.size()));
+    }
+  }
+
+  static constexpr std::size_t kSampleLead = 1024;
   std::uint64_t size_;
   std::uint64_t fed_ = 0;
   Detector scan_;
   TUtf8Check utf8_;
+  std::string sample_;
+  bool sampleHigh_ = false;
 };
+
+// A legacy result of a text that uchardet takes for a European (or other single-byte) code and
+// that holds no Japanese in any reading: refused with a message, as no Japanese text.
+bool RefusedAsForeign(TCharCode result, std::string_view sample, const std::string& fileName,
+                      const MessageSink& onError) {
+  if (result != ccShiftJis && result != ccEuc && result != ccUndecided) {
+    return false;
+  }
+  const std::string foreign = ForeignSingleByteCode(sample);
+  if (foreign.empty()) {
+    return false;
+  }
+  if (onError) {
+    onError(ForeignCodeMessage(fileName, foreign));
+  }
+  return true;
+}
 
 // An open file descriptor that closes itself.
 struct FileHandle {
@@ -366,13 +425,17 @@ bool IsBinaryBlock(std::string_view firstBlock) {
   return false;
 }
 
-TCharCode DetectCharCodeOfBytes(std::string_view bytes) {
+TCharCode DetectCharCodeOfBytes(std::string_view bytes, const std::string& name,
+                                const MessageSink& onError) {
   TDetection detection(bytes.size());
   if (const std::optional<TCharCode> early = detection.FromStart(bytes)) {
     return *early;
   }
   detection.Feed(bytes, true);
   const TCharCode result = detection.Result();
+  if (RefusedAsForeign(result, detection.Sample(), name, onError)) {
+    return ccEmptyOrUnreadable;
+  }
   return result == ccUndecided ? SecondOpinion(bytes) : result;
 }
 
@@ -407,6 +470,9 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
     }
   }
   const TCharCode result = detection.Result();
+  if (RefusedAsForeign(result, detection.Sample(), fileName, onError)) {
+    return ccEmptyOrUnreadable;
+  }
   if (result != ccUndecided) {
     return result;
   }

@@ -28,6 +28,11 @@ enum class TCharCode : std::uint8_t {
   ccUtf16LE = 6,
   ccUtf16BE = 7,
   ccUtf8 = 8,
+  // The JIS X 0213 codes: never told by their bytes alone, only by a coding mark in the file's
+  // first lines or by the user.
+  ccEucJis2004 = 9,
+  ccShiftJis2004 = 10,
+  ccIso2022Jp3 = 11,
   ccUndecided = 20,
   ccEmptyOrUnreadable = 21,
 };
@@ -36,20 +41,23 @@ using enum TCharCode;
 // How a job reads text in a code.
 enum class TCodeFamily : std::uint8_t {
   NotText,  // binary, undecided or unreadable: no job reads it
-  ShiftJis, // the internal form itself
-  Jis,      // JIS83 and JIS78: JisToSjis
-  Euc,      // EucToSjis
+  ShiftJis, // Shift-JIS and Shift_JIS-2004: lead and trail bytes
+  Jis,      // JIS83, JIS78 and ISO-2022-JP-3: escape sequences switch modes
+  Euc,      // EUC-JP and EUC-JIS-2004: pairs of 0xA1-0xFE, 0x8E and 0x8F
   Utf8,     // UTF-8, with or without a byte-order mark
   Utf16,    // UTF-16 with a byte-order mark, either byte order
 };
 
 TCodeFamily FamilyOf(TCharCode code);
-// A code a sort job can read: Shift-JIS, JIS, EUC, UTF-8 or UTF-16.
+// A code a sort job can read: every code but binary, undecided and unreadable.
 inline bool IsTextCode(TCharCode code) {
   return FamilyOf(code) != TCodeFamily::NotText;
 }
 inline bool IsUnicodeCode(TCharCode code) {
   return FamilyOf(code) == TCodeFamily::Utf8 || FamilyOf(code) == TCodeFamily::Utf16;
+}
+inline bool IsJis2004Code(TCharCode code) {
+  return code == ccEucJis2004 || code == ccShiftJis2004 || code == ccIso2022Jp3;
 }
 
 inline constexpr std::size_t kDetectBlockSize = 512;
@@ -67,11 +75,15 @@ struct TFileBlock {
 TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
                          const MessageSink& onError = {});
 
-// The character code of a file; never changes the file.
+// The character code of a file; never changes the file. A file that is no Japanese text (one
+// that uchardet takes for a European code, with no Japanese in any reading) gives
+// ccEmptyOrUnreadable after a message to onError saying so.
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError = {});
 
-// The same detection over a whole file already in memory (a pipe read to its end).
-TCharCode DetectCharCodeOfBytes(std::string_view bytes);
+// The same detection over a whole file already in memory (a pipe read to its end), named
+// `name` in messages.
+TCharCode DetectCharCodeOfBytes(std::string_view bytes, const std::string& name = "-",
+                                const MessageSink& onError = {});
 
 // Whether the first block of a file marks it as binary: a byte 0x00-0x07 or 0xFF before its
 // last byte (and no byte-order mark in front).

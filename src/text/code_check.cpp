@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <strings.h>
 
@@ -304,6 +305,9 @@ TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {
   if (unfit == std::string::npos) {
     return {detected};
   }
+  if (IsJis2004Code(detected)) {
+    return {ccUndecided, unfit}; // named by a coding mark or by the user: no other code is tried
+  }
   // The other legacy codes; JIS is no candidate: a file without escape sequences is ASCII in
   // it, which the detected code would have fitted.
   TCharCode fits[2];
@@ -327,56 +331,6 @@ TCheckedCode CheckCode(std::string_view bytes, TCharCode detected) {
     return {SecondOpinion(bytes)}; // ccUndecided without an offset: ambiguous
   }
   return {ccUndecided, lastFailure};
-}
-
-void ForEachSupplementary(
-    std::string_view bytes, TCharCode code,
-    const std::function<void(std::size_t, unsigned char, unsigned char, bool)>& visit) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t size = bytes.size();
-  if (FamilyOf(code) == TCodeFamily::Euc) {
-    // In EUC text an 0x8F is never the second byte of anything: it always starts a character.
-    for (std::size_t i = bytes.find('\x8F'); i != std::string_view::npos && i + 2 < size;
-         i = bytes.find('\x8F', i + 1)) {
-      if (In(p[i + 1], 0xA1, 0xFE) && In(p[i + 2], 0xA1, 0xFE)) {
-        visit(i, p[i + 1], p[i + 2], false);
-        i += 2;
-      }
-    }
-    return;
-  }
-  if (FamilyOf(code) != TCodeFamily::Jis) {
-    return;
-  }
-  bool supplementary = false; // ESC $ ( D: JIS X 0212; ESC $ ( P: JIS X 0213 plane 2
-  bool plane2 = false;
-  bool twoByte = false;
-  for (std::size_t i = 0; i < size; ++i) {
-    if (p[i] == 0x1B && i + 2 < size) {
-      const bool designation = p[i + 1] == '$';
-      const bool extended = designation && p[i + 2] == '(' && i + 3 < size;
-      supplementary = extended && (p[i + 3] == 'D' || p[i + 3] == 'P');
-      plane2 = extended && p[i + 3] == 'P';
-      twoByte = designation ? true : p[i + 1] == '(' ? false : twoByte;
-      i += extended ? 3 : 2;
-      continue;
-    }
-    if (twoByte && supplementary && In(p[i], 0x21, 0x7E) && i + 1 < size &&
-        In(p[i + 1], 0x21, 0x7E)) {
-      visit(i, p[i], p[i + 1], plane2);
-      ++i;
-    }
-  }
-}
-
-TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code, bool keepsJisX0212) {
-  TJisX0212 found;
-  ForEachSupplementary(bytes, code, [&](std::size_t at, unsigned char, unsigned char, bool plane2) {
-    if (plane2 || !keepsJisX0212) {
-      found.first = found.count++ == 0 ? at : found.first;
-    }
-  });
-  return found;
 }
 
 TSecondOpinion::TSecondOpinion() : detector_(uchardet_new()) {}
@@ -443,6 +397,166 @@ TCharCode SecondOpinion(std::string_view bytes) {
   TSecondOpinion opinion;
   opinion.Feed(bytes);
   return opinion.Result();
+}
+
+std::string UchardetName(std::string_view bytes) {
+  const uchardet_t detector = uchardet_new();
+  uchardet_handle_data(detector, bytes.data(), bytes.size());
+  uchardet_data_end(detector);
+  std::string name =
+      uchardet_get_charset(detector) != nullptr ? uchardet_get_charset(detector) : "";
+  uchardet_delete(detector);
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return name;
+}
+
+namespace {
+
+// The bytes up to their last line end, so that a sample cut inside a character still fits.
+std::string_view WholeLines(std::string_view bytes) {
+  const std::size_t end = bytes.find_last_of("\r\n");
+  return end == std::string_view::npos ? bytes : bytes.substr(0, end + 1);
+}
+
+} // namespace
+
+TCharCode UchardetJapaneseCode(std::string_view bytes) {
+  const std::string name = UchardetName(bytes);
+  const TCharCode named = name == "SHIFT_JIS" ? ccShiftJis : name == "EUC-JP" ? ccEuc : ccUndecided;
+  if (named == ccUndecided || FirstUnfitByte(WholeLines(bytes), named) != std::string::npos) {
+    return ccUndecided;
+  }
+  return named;
+}
+
+namespace {
+
+// Whether a reading of the bytes as Shift-JIS or as EUC-JP holds Japanese: kana (a pair of the
+// hiragana or katakana rows; half-width katakana two or more in a row, when such runs make up
+// most of its high bytes), or kanji pairs that make up most of its high bytes, a level-1 kanji
+// among them (in Shift-JIS only pairs whose trail byte is 0x80 or above count, two in three). A
+// text in a European code holds accented letters mostly one at a time between ASCII letters, and
+// the pairs it does hold are lower-case letters (Dutch één, Estonian nüüd), level-2 kanji in both
+// readings, which no Japanese text holds alone; its capitals and ß read as half-width katakana, but
+// mostly alone (German ß), and the few runs (Estonian TÜÜP) are a small part of its accented
+// letters.
+bool HoldsJapanese(std::string_view bytes, bool euc) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t high = 0;
+  std::size_t kanji = 0;
+  bool levelOne = false;
+  std::size_t halfKana = 0; // in runs of two or more
+  std::size_t run = 0;
+  auto noteKanji = [&](bool isLevelOne) {
+    ++kanji;
+    levelOne = levelOne || isLevelOne;
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      run = 0;
+      continue;
+    }
+    ++high;
+    const unsigned char next = i + 1 < n ? p[i + 1] : 0;
+    if (euc) {
+      if (In(b, 0xA1, 0xFE) && In(next, 0xA1, 0xFE)) {
+        if (b == 0xA4 || b == 0xA5) {
+          return true;
+        }
+        if (In(b, 0xB0, 0xF4)) {
+          noteKanji(b <= 0xCF);
+        }
+        ++high;
+        ++i;
+      } else if (b == 0x8E && In(next, 0xA1, 0xDF)) {
+        return true;
+      }
+      continue;
+    }
+    if (kSjisClasses[b] == sjLead && IsSjisTrail(next)) {
+      if ((b == 0x82 && In(next, 0x9F, 0xF1)) || (b == 0x83 && In(next, 0x40, 0x96))) {
+        return true;
+      }
+      // A trail byte below 0x80 is an ASCII letter too: a European letter before one (é
+      // before l) is no evidence of kanji.
+      if ((In(b, 0x88, 0x9F) || In(b, 0xE0, 0xEA)) && next >= 0x80) {
+        noteKanji(b <= 0x98);
+      }
+      high += next >= 0x80;
+      run = 0;
+      ++i;
+      continue;
+    }
+    run = In(b, 0xA6, 0xDF) ? run + 1 : 0;
+    halfKana += run == 2 ? 2 : run > 2 ? 1 : 0;
+  }
+  return (halfKana >= 2 && halfKana * 2 > high) || (levelOne && kanji * 4 > high);
+}
+
+bool IsSingleByteCodeName(const std::string& name) {
+  for (const char* prefix :
+       {"ISO-8859-", "WINDOWS-125", "KOI8-", "MAC-", "IBM", "CP", "TIS-620", "VISCII"}) {
+    if (name.rfind(prefix, 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+} // namespace
+
+std::string ForeignSingleByteCode(std::string_view bytes) {
+  const bool high = std::any_of(bytes.begin(), bytes.end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (!high || HoldsJapanese(bytes, false) || HoldsJapanese(bytes, true)) {
+    return {}; // the usual cases, told without asking uchardet
+  }
+  // uchardet calls a text ASCII when a lone accented letter is all it holds beyond ASCII.
+  const std::string name = UchardetName(bytes);
+  return IsSingleByteCodeName(name) || name == "ASCII" ? name : std::string();
+}
+
+std::string ForeignCodeMessage(const std::string& fileName, const std::string& uchardetName) {
+  return "「" + fileName +
+         "」は日本語の文字コードではありません（uchardet の判定: " + uchardetName + "）。";
+}
+
+std::optional<TCharCode> CodingMarkCode(std::string_view start) {
+  // The first two lines.
+  std::size_t end = start.find('\n');
+  end = end == std::string_view::npos ? start.size() : start.find('\n', end + 1);
+  std::string lines(start.substr(0, std::min(end, start.size())));
+  std::transform(lines.begin(), lines.end(), lines.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (std::size_t at = lines.find("coding:"); at != std::string::npos;
+       at = lines.find("coding:", at + 1)) {
+    std::size_t from = at + 7;
+    while (from < lines.size() && (lines[from] == ' ' || lines[from] == '\t')) {
+      ++from;
+    }
+    std::size_t to = from;
+    while (to < lines.size() && (std::isalnum(static_cast<unsigned char>(lines[to])) != 0 ||
+                                 lines[to] == '-' || lines[to] == '_')) {
+      ++to;
+    }
+    const std::string name = lines.substr(from, to - from);
+    const struct {
+      const char* name;
+      TCharCode code;
+    } known[] = {{"euc-jis-2004", ccEucJis2004},     {"euc-jisx0213", ccEucJis2004},
+                 {"shift_jis-2004", ccShiftJis2004}, {"shift_jisx0213", ccShiftJis2004},
+                 {"sjis-2004", ccShiftJis2004},      {"iso-2022-jp-3", ccIso2022Jp3},
+                 {"iso-2022-jp-2004", ccIso2022Jp3}};
+    for (const auto& k : known) {
+      if (name == k.name) {
+        return k.code;
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 std::string AmbiguousCodeMessage(const std::string& fileName) {

@@ -31,6 +31,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -75,20 +76,26 @@ private:
 
 TCharCode SecondOpinion(std::string_view bytes);
 
-// Calls visit(offset, row, cell, plane2) for each character of an EUC or JIS text that Shift-JIS
-// has no form for: JIS X 0212 (EUC 0x8F and a pair; pairs after ESC $ ( D), and in JIS also JIS
-// X 0213 plane 2 (pairs after ESC $ ( P, plane2 true). Row and cell as the file holds them.
-void ForEachSupplementary(
-    std::string_view bytes, TCharCode code,
-    const std::function<void(std::size_t, unsigned char, unsigned char, bool)>& visit);
+// What uchardet names the bytes' code ("UTF-8", "SHIFT_JIS", "ISO-8859-1"...; empty when it
+// can't tell), in capitals.
+std::string UchardetName(std::string_view bytes);
 
-// Those of them that become 〓: how many, and the offset of the first. With `keepsJisX0212` (a
-// job whose output holds JIS X 0212 characters as themselves) only the plane 2 ones.
-struct TJisX0212 {
-  std::size_t count = 0;
-  std::size_t first = std::string::npos;
-};
-TJisX0212 FindJisX0212(std::string_view bytes, TCharCode code, bool keepsJisX0212 = false);
+// The Japanese code that uchardet names for the bytes (ccShiftJis or ccEuc) when the bytes fit
+// it, else ccUndecided: a text that is UTF-8 too is Japanese only when both say so.
+TCharCode UchardetJapaneseCode(std::string_view bytes);
+
+// uchardet's name for bytes it takes for a single-byte code of another language (ISO-8859-x,
+// Windows-125x and their kind), when no Japanese reading of them holds Japanese (kana, or a
+// text that is mostly kanji); empty otherwise. Such a file is no Japanese text to sort.
+std::string ForeignSingleByteCode(std::string_view bytes);
+// "「name」は日本語の文字コードではありません（uchardet の判定: ISO-8859-1）。"
+std::string ForeignCodeMessage(const std::string& fileName, const std::string& uchardetName);
+
+// The JIS X 0213 code an Emacs-style coding mark in the text's first two lines names
+// ("coding: euc-jis-2004", as the skkdic files write it; also euc-jisx0213, shift_jis-2004,
+// shift_jisx0213, iso-2022-jp-3, iso-2022-jp-2004), else nothing: the bytes alone can't tell
+// EUC-JIS-2004 from CP932's IBM and user-defined rows. Other codes named there change nothing.
+std::optional<TCharCode> CodingMarkCode(std::string_view start);
 
 // "「name」はEUCかShift-JISか判定できません。"
 std::string AmbiguousCodeMessage(const std::string& fileName);

@@ -18,6 +18,7 @@
 #include "text/code_conversion.h"
 
 #include "text/byte_lanes.h"
+#include "text/euc_lanes.h"
 #include "text/jis_code.h"
 #include "text/mini_string.h"
 
@@ -68,18 +69,10 @@ inline void PutPair(unsigned char* d, unsigned char row, unsigned char cell) {
   d[1] = kJis.trailOfCell[row & 1][cell & 0x7F];
 }
 
-// Writes a JIS X 0212 character (row and cell as in PutPair): its code in `supplementary`, else
-// the geta mark. Returns the bytes written.
-inline std::size_t PutSupplementary(unsigned char* d, const std::uint16_t* supplementary,
-                                    unsigned char row, unsigned char cell) {
-  const std::uint16_t code =
-      supplementary != nullptr ? supplementary[JisX0212Index(row, cell)] : kGetaMark;
-  if (code < 0x100) {
-    d[0] = static_cast<unsigned char>(code);
-    return 1;
-  }
-  d[0] = static_cast<unsigned char>(code >> 8);
-  d[1] = static_cast<unsigned char>(code & 0xFF);
+// Writes the geta mark for a character Shift-JIS can't hold; returns the bytes written.
+inline std::size_t PutGetaMark(unsigned char* d) {
+  d[0] = static_cast<unsigned char>(kGetaMark >> 8);
+  d[1] = static_cast<unsigned char>(kGetaMark & 0xFF);
   return 2;
 }
 
@@ -91,49 +84,6 @@ constexpr bool IsEucKana(unsigned char c) {
 }
 
 #if defined(__SSE2__)
-
-// SjisOfJis in every lane: the lead byte of row r, and the trail byte of cell c after a row
-// byte `previous` (only its parity counts). Lanes hold 7-bit values 0x21-0x7E.
-inline __m128i SjisLeads(__m128i r) {
-  const __m128i half = _mm_avg_epu8(r, _mm_setzero_si128()); // (r + 1) >> 1
-  const __m128i high = _mm_cmpgt_epi8(r, _mm_set1_epi8(0x5E));
-  return _mm_add_epi8(half,
-                      _mm_add_epi8(_mm_set1_epi8(0x70), _mm_and_si128(high, _mm_set1_epi8(0x40))));
-}
-inline __m128i SjisTrails(__m128i c, __m128i previous) {
-  const __m128i odd = _mm_cmpeq_epi8(_mm_and_si128(previous, _mm_set1_epi8(1)), _mm_set1_epi8(1));
-  // Odd rows: cell + 0x1F, one more from cell 0x60 on (skipping 0x7F). Even rows: cell + 0x7E.
-  const __m128i oddTrail =
-      _mm_sub_epi8(_mm_add_epi8(c, _mm_set1_epi8(0x1F)), _mm_cmpgt_epi8(c, _mm_set1_epi8(0x5F)));
-  const __m128i evenTrail = _mm_add_epi8(c, _mm_set1_epi8(0x7E));
-  return Select(odd, oddTrail, evenTrail);
-}
-
-// One 16-byte block of EUC text at a character boundary, if it holds only ASCII and bytes
-// 0xA1-0xFE: converts it and returns the bytes consumed (16, or 15 when the last byte starts
-// a pair that the block cuts); 0 leaves the block to the scalar loop. Output and input have the
-// same length here.
-inline std::size_t EucBlock(const unsigned char* p, unsigned char* d) {
-  const __m128i v = Load(p);
-  const unsigned high = Bits(v);
-  if (high == 0) {
-    Store(d, v);
-    return 16;
-  }
-  const unsigned euc = Bits(InRange(v, 0xA1, 0xFE));
-  if (euc != high) {
-    return 0;
-  }
-  unsigned firsts = PairStarts(euc);
-  const bool cut = (firsts & 0x8000) != 0; // lane 15 starts a pair that goes on past the block
-  firsts &= euc >> 1;
-  const __m128i row = _mm_and_si128(v, _mm_set1_epi8(0x7F));
-  const __m128i lead = SjisLeads(row);
-  const __m128i trail = SjisTrails(row, _mm_slli_si128(v, 1));
-  const __m128i out = Select(LaneMask(firsts), lead, Select(LaneMask(firsts << 1), trail, v));
-  Store(d, out);
-  return cut ? 15 : 16;
-}
 
 // The first `count` bytes at p (an even number, 2-16) as pairs of double-byte JIS text, if
 // they are all 0x21-0x7E: their Shift-JIS pairs go to d, with junk after them up to 16 bytes.
@@ -168,9 +118,6 @@ inline std::size_t FindEscape(const unsigned char* p, std::size_t i, std::size_t
 
 #else
 
-inline std::size_t EucBlock(const unsigned char*, unsigned char*) {
-  return 0;
-}
 inline bool JisPairs(const unsigned char*, unsigned char*, std::size_t) {
   return false;
 }
@@ -187,8 +134,7 @@ inline std::size_t FindEscape(const unsigned char* p, std::size_t i, std::size_t
 constexpr std::size_t kBlock = 16;
 
 // One EUC character at p[i]; advances i and d.
-inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, unsigned char*& d,
-                         const std::uint16_t* supplementary) {
+inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, unsigned char*& d) {
   const unsigned char b = p[i];
   const unsigned char next = i + 1 < n ? p[i + 1] : 0;
   if (IsEucByte(b) && IsEucByte(next)) {
@@ -199,7 +145,7 @@ inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, 
     *d++ = next;
     i += 2;
   } else if (b == kSingleShift3 && IsEucByte(next) && i + 2 < n && IsEucByte(p[i + 2])) {
-    d += PutSupplementary(d, supplementary, next, p[i + 2]);
+    d += PutGetaMark(d);
     i += 3;
   } else {
     *d++ = b;
@@ -208,8 +154,7 @@ inline void EucCharacter(const unsigned char* p, std::size_t& i, std::size_t n, 
 }
 
 // Converts p[0..n) to d, which may be p itself; returns the size of the output.
-std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* const out,
-                       const std::uint16_t* supplementary) {
+std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* const out) {
   unsigned char* d = out;
   std::size_t i = 0;
   while (i + kBlock <= n) {
@@ -219,11 +164,11 @@ std::size_t ConvertEuc(const unsigned char* p, std::size_t n, unsigned char* con
       continue;
     }
     for (const std::size_t end = i + kBlock; i < end;) {
-      EucCharacter(p, i, n, d, supplementary);
+      EucCharacter(p, i, n, d);
     }
   }
   while (i < n) {
-    EucCharacter(p, i, n, d, supplementary);
+    EucCharacter(p, i, n, d);
   }
   return static_cast<std::size_t>(d - out);
 }
@@ -261,13 +206,12 @@ template <bool inPlace> struct TJisCursor {
   std::size_t n;
   std::size_t i;
   unsigned char* d;
-  const std::uint16_t* supplementary;
 
   bool Roomy() const { return kByteLanes && i + 16 <= n && (!inPlace || d + 16 <= p + i); }
 };
 
 // Double-byte JIS text up to `end`, which holds no ESC: pairs of bytes 0x21-0x7E become their
-// Shift-JIS pair (or the JIS X 0212 code or geta mark in the supplementary modes); any other
+// Shift-JIS pair (or the geta mark in the supplementary modes); any other
 // byte stays as it is.
 template <bool inPlace> void ConvertPairs(TJisCursor<inPlace>& c, std::size_t end, TJisMode mode) {
   if (mode == TJisMode::DoubleByte) {
@@ -291,8 +235,7 @@ template <bool inPlace> void ConvertPairs(TJisCursor<inPlace>& c, std::size_t en
         PutPair(c.d, b, c.p[c.i + 1]);
         c.d += 2;
       } else {
-        c.d += PutSupplementary(c.d, mode == TJisMode::Supplementary ? c.supplementary : nullptr, b,
-                                c.p[c.i + 1]);
+        c.d += PutGetaMark(c.d);
       }
       c.i += 2;
       continue;
@@ -316,9 +259,8 @@ template <bool inPlace> void CopyStretch(TJisCursor<inPlace>& c, std::size_t end
 // Converts p[0..n) to out, which is p itself when inPlace; returns the size of the output. The
 // text is taken a stretch between escape sequences at a time.
 template <bool inPlace>
-std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* const out,
-                       const std::uint16_t* supplementary) {
-  TJisCursor<inPlace> c{p, n, 0, out, supplementary};
+std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* const out) {
+  TJisCursor<inPlace> c{p, n, 0, out};
   TJisMode mode = TJisMode::SingleByte;
   while (c.i < n) {
     const std::size_t end = FindEscape(p, c.i, n);
@@ -345,34 +287,32 @@ std::size_t ConvertJis(const unsigned char* p, std::size_t n, unsigned char* con
   return static_cast<std::size_t>(c.d - out);
 }
 
-template <auto convert>
-std::string ConvertedText(std::string_view text, const std::uint16_t* supplementary) {
+template <auto convert> std::string ConvertedText(std::string_view text) {
   TMiniString out(text.size());
   out.Commit(convert(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-                     out.Reserve(text.size()), supplementary));
+                     out.Reserve(text.size())));
   return out.TakeText();
 }
 
-template <auto convert>
-std::size_t ConvertInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
+template <auto convert> std::size_t ConvertInPlace(char* text, std::size_t size) {
   auto* bytes = reinterpret_cast<unsigned char*>(text);
-  return convert(bytes, size, bytes, supplementary);
+  return convert(bytes, size, bytes);
 }
 
 } // namespace
 
-std::string EucToSjis(std::string_view text, const std::uint16_t* supplementary) {
-  return ConvertedText<ConvertEuc>(text, supplementary);
+std::string EucToSjis(std::string_view text) {
+  return ConvertedText<ConvertEuc>(text);
 }
-std::string JisToSjis(std::string_view text, const std::uint16_t* supplementary) {
-  return ConvertedText<ConvertJis<false>>(text, supplementary);
+std::string JisToSjis(std::string_view text) {
+  return ConvertedText<ConvertJis<false>>(text);
 }
 
-std::size_t EucToSjisInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
-  return ConvertInPlace<ConvertEuc>(text, size, supplementary);
+std::size_t EucToSjisInPlace(char* text, std::size_t size) {
+  return ConvertInPlace<ConvertEuc>(text, size);
 }
-std::size_t JisToSjisInPlace(char* text, std::size_t size, const std::uint16_t* supplementary) {
-  return ConvertInPlace<ConvertJis<true>>(text, size, supplementary);
+std::size_t JisToSjisInPlace(char* text, std::size_t size) {
+  return ConvertInPlace<ConvertJis<true>>(text, size);
 }
 
 } // namespace zorbe

@@ -19,37 +19,26 @@ namespace zorbe {
 // EUC-JP to Shift-JIS:
 // - two bytes 0xA1-0xFE are a JIS X 0208 code (each byte less 0x80) and give its two bytes;
 // - 0x8E and a byte 0xA1-0xDF (half-width katakana) give that byte;
-// - 0x8F and two bytes 0xA1-0xFE (a JIS X 0212 character, which Shift-JIS can't hold) give its
-//   code in `supplementary` (see below) or, without one, the geta mark 〓 (0x81 0xAC), the usual
-//   stand-in for a character that can't be shown;
+// - 0x8F and two bytes 0xA1-0xFE (a JIS X 0212 character, which Shift-JIS can't hold) give the
+//   geta mark 〓 (0x81 0xAC), the usual stand-in for a character that can't be shown (a sort job
+//   reads EUC through internal_input.h, which keeps them);
 // - every other byte is copied, among them a byte 0xA1-0xFE that has no partner (at the end of
 //   the text, or before a byte outside 0xA1-0xFE) and an 0x8E or 0x8F that starts no character.
-std::string EucToSjis(std::string_view text, const std::uint16_t* supplementary = nullptr);
-std::size_t EucToSjisInPlace(char* text, std::size_t size,
-                             const std::uint16_t* supplementary = nullptr);
+std::string EucToSjis(std::string_view text);
+std::size_t EucToSjisInPlace(char* text, std::size_t size);
 
 // JIS text with escape sequences to Shift-JIS. ESC and the bytes after it are dropped and switch
 // the mode, which starts as single-byte:
 // - ESC $ x (x any byte, such as "B" or "@") switches to double-byte mode; the four-byte form
-//   ESC $ ( x does the same, except that ESC $ ( D (JIS X 0212) switches to a mode in which each
-//   pair gives its code in `supplementary` or 〓, and ESC $ ( P (JIS X 0213 plane 2) to one in
-//   which each pair gives 〓: neither has a Shift-JIS form;
+//   ESC $ ( x does the same, except that ESC $ ( D (JIS X 0212) and ESC $ ( P (JIS X 0213 plane
+//   2) switch to a mode in which each pair gives 〓: neither has a Shift-JIS form;
 // - ESC ( I switches to half-width katakana: bytes 0x21-0x5F become 0xA1-0xDF;
 // - ESC ( x for any other x switches to single-byte mode; ESC and any other byte are three bytes
 //   that change nothing. An escape sequence cut off by the end of the text is dropped.
 // In single-byte mode every byte is copied. In double-byte mode two bytes 0x21-0x7E are a JIS
 // code and give its two bytes; any other byte (a line break, a space, an 8-bit byte, a last
 // byte without a partner) is copied by itself and the mode stays.
-std::string JisToSjis(std::string_view text, const std::uint16_t* supplementary = nullptr);
-std::size_t JisToSjisInPlace(char* text, std::size_t size,
-                             const std::uint16_t* supplementary = nullptr);
-
-// `supplementary`, when given, holds the internal code of each JIS X 0212 character (a job code
-// table's, see code_table.h) at JisX0212Index(row, cell), below 0x100 a single byte: a job whose
-// output keeps such characters reads them as themselves.
-constexpr std::size_t kJisX0212Cells = 94 * 94;
-constexpr std::size_t JisX0212Index(unsigned char row, unsigned char cell) {
-  return static_cast<std::size_t>(((row & 0x7F) - 0x21) * 94 + ((cell & 0x7F) - 0x21));
-}
+std::string JisToSjis(std::string_view text);
+std::size_t JisToSjisInPlace(char* text, std::size_t size);
 
 } // namespace zorbe

@@ -4,50 +4,18 @@
 
 #include "text/cp932_tables.h"
 
-#include "text/code_conversion.h"
-#include "text/encoding.h"
+#include "text/iconv_call.h"
 #include "text/jis_code.h"
 
 #include <algorithm>
-#include <iconv.h>
 #include <map>
 
 namespace zorbe {
 namespace {
 
-class TIconv {
-public:
-  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-      throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
-    }
-  }
-  ~TIconv() { iconv_close(cd_); }
-  TIconv(const TIconv&) = delete;
-  TIconv& operator=(const TIconv&) = delete;
-
-  // Converts the whole input as one character; returns the output bytes, or nothing when the
-  // input is not exactly one convertible character.
-  std::size_t Convert(const void* in, std::size_t inSize, unsigned char (&out)[8]) {
-    char* src = static_cast<char*>(const_cast<void*>(in));
-    char* dst = reinterpret_cast<char*>(out);
-    std::size_t srcLeft = inSize;
-    std::size_t dstLeft = sizeof out;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
-        srcLeft != 0) {
-      return 0;
-    }
-    return sizeof out - dstLeft;
-  }
-
-private:
-  iconv_t cd_;
-};
-
 char32_t DecodeOne(TIconv& decoder, const unsigned char* bytes, std::size_t size) {
   unsigned char out[8];
-  if (decoder.Convert(bytes, size, out) != 4) {
+  if (decoder.ConvertOne(bytes, size, out, sizeof out) != 4) {
     return kNoCharacter;
   }
   return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
@@ -58,7 +26,7 @@ std::uint16_t EncodeOne(TIconv& encoder, char32_t codePoint) {
                                static_cast<unsigned char>(codePoint >> 8 & 0xFF),
                                static_cast<unsigned char>(codePoint >> 16 & 0xFF), 0};
   unsigned char out[8];
-  switch (encoder.Convert(in, sizeof in, out)) {
+  switch (encoder.ConvertOne(in, sizeof in, out, sizeof out)) {
   case 1:
     return out[0];
   case 2:
@@ -78,17 +46,9 @@ TCp932Tables Build() {
     tables.decodeSingle[b] = DecodeOne(decoder, &byte, 1);
   }
   tables.decodeDouble.assign(kDoubleByteSlots, kNoCharacter);
-  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      const int slot =
-          DoubleByteSlot(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-      if (slot != kNoSlot && trail != 0x7F) {
-        const unsigned char pair[2] = {static_cast<unsigned char>(lead),
-                                       static_cast<unsigned char>(trail)};
-        tables.decodeDouble[static_cast<std::size_t>(slot)] = DecodeOne(decoder, pair, 2);
-      }
-    }
-  }
+  ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
+    tables.decodeDouble[slot] = DecodeOne(decoder, pair, 2);
+  });
   tables.encode.assign(0x10000, kNoCode);
   tables.plainBits.assign(0x10000 / 64, 0);
   std::map<std::uint16_t, TSharedCode> shared;
@@ -133,25 +93,7 @@ TCp932Tables Build() {
   return tables;
 }
 
-std::vector<char32_t> BuildJisX0212() {
-  std::vector<char32_t> characters(kJisX0212Cells, kNoCharacter);
-  TIconv decoder("UTF-32LE", "EUC-JP");
-  for (unsigned row = 0xA1; row <= 0xFE; ++row) {
-    for (unsigned cell = 0xA1; cell <= 0xFE; ++cell) {
-      const unsigned char code[3] = {0x8F, static_cast<unsigned char>(row),
-                                     static_cast<unsigned char>(cell)};
-      characters[JisX0212Index(code[1], code[2])] = DecodeOne(decoder, code, sizeof code);
-    }
-  }
-  return characters;
-}
-
 } // namespace
-
-const std::vector<char32_t>& JisX0212Characters() {
-  static const std::vector<char32_t> characters = BuildJisX0212();
-  return characters;
-}
 
 const TCp932Tables& TCp932Tables::Get() {
   static const TCp932Tables tables = Build();

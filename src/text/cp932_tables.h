@@ -39,6 +39,21 @@ constexpr int DoubleByteSlot(unsigned char lead, unsigned char trail) {
   return kNoSlot;
 }
 
+// Calls visit(slot, bytes) for every pair a lead byte and a trail byte 0x40-0xFC (less 0x7F)
+// make, with its two bytes.
+template <typename Visit> void ForEachDoubleByteCode(Visit visit) {
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const unsigned char pair[2] = {static_cast<unsigned char>(lead),
+                                     static_cast<unsigned char>(trail)};
+      const int slot = DoubleByteSlot(pair[0], pair[1]);
+      if (slot != kNoSlot && trail != 0x7F) {
+        visit(static_cast<std::size_t>(slot), pair);
+      }
+    }
+  }
+}
+
 // The user-defined area: lead bytes 0xF0-0xF9, the codes CP932 maps to U+E000-U+E757.
 inline constexpr std::uint16_t kUserDefinedFirst = 0xF040;
 inline constexpr std::uint16_t kUserDefinedLast = 0xF9FC;
@@ -79,10 +94,5 @@ struct TCp932Tables {
     return codePoint < 0x10000 ? encode[codePoint] : kNoCode;
   }
 };
-
-// The Unicode character of each JIS X 0212 code as iconv's EUC-JP reads it, at
-// JisX0212Index(row, cell) (code_conversion.h), or kNoCharacter for an empty cell. Built once per
-// process, on first use.
-const std::vector<char32_t>& JisX0212Characters();
 
 } // namespace zorbe

@@ -1,49 +1,12 @@
 #include "text/encoding.h"
 
+#include "text/iconv_call.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <iconv.h>
 
 namespace zorbe {
 namespace {
-
-// One iconv descriptor per conversion call: iconv state is not shareable between threads.
-class Converter {
-public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-      throw EEncodingError(std::string("文字コード変換を開始できません: ") + from + " -> " + to);
-    }
-  }
-  ~Converter() { iconv_close(cd_); }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  // Converts as much as possible; returns the number of input bytes left unconverted at the
-  // first invalid or unconvertible sequence (0 when everything was converted).
-  std::size_t Convert(std::string_view& in, std::string& out) {
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    while (srcLeft > 0) {
-      char buffer[4096];
-      char* dst = buffer;
-      std::size_t dstLeft = sizeof buffer;
-      const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-      out.append(buffer, static_cast<std::size_t>(dst - buffer));
-      if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) {
-        continue;
-      }
-      break; // EILSEQ or EINVAL: stop at the offending sequence
-    }
-    in = std::string_view(src, srcLeft);
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    return srcLeft;
-  }
-
-private:
-  iconv_t cd_;
-};
 
 // Length of the UTF-8 sequence starting at text[0], or 0 when it isn't well formed.
 std::size_t Utf8SequenceLength(std::string_view text) {
@@ -112,11 +75,12 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
-  Converter converter("CP932", "UTF-8");
+  TIconv converter("CP932", "UTF-8");
   std::string out;
   out.reserve(utf8.size());
   std::string_view rest = utf8;
-  if (converter.Convert(rest, out) == 0) {
+  converter.ConvertAll(rest, out);
+  if (rest.empty()) {
     return out;
   }
   const std::size_t length = Utf8SequenceLength(rest);
@@ -130,11 +94,11 @@ std::string Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-  Converter converter("UTF-8", "CP932");
+  TIconv converter("UTF-8", "CP932");
   std::string out;
   out.reserve(cp932.size() + cp932.size() / 2);
   std::string_view rest = cp932;
-  while (converter.Convert(rest, out) != 0) {
+  for (converter.ConvertAll(rest, out); !rest.empty(); converter.ConvertAll(rest, out)) {
     out += "\xEF\xBF\xBD"; // U+FFFD for the byte that isn't CP932
     rest.remove_prefix(1);
   }
@@ -144,11 +108,11 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 std::string Utf16ToUtf8(std::string_view utf16) {
   // The mark names the order and is not part of the text.
   const bool bigEndian = utf16.starts_with("\xFE\xFF");
-  Converter converter("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
+  TIconv converter("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
   std::string out;
   out.reserve(utf16.size() + utf16.size() / 2);
   std::string_view rest = utf16.substr(std::min<std::size_t>(utf16.size(), 2));
-  while (converter.Convert(rest, out) != 0) {
+  for (converter.ConvertAll(rest, out); !rest.empty(); converter.ConvertAll(rest, out)) {
     out += "\xEF\xBF\xBD"; // U+FFFD for the unit that isn't part of a character
     rest.remove_prefix(std::min<std::size_t>(rest.size(), 2));
   }

@@ -13,6 +13,9 @@ constexpr TInputCode kInputCodes[] = {
     {"utf-8", "UTF-8", ccUtf8},
     {"utf-16le", "UTF-16LE", ccUtf16LE},
     {"utf-16be", "UTF-16BE", ccUtf16BE},
+    {"euc-jis-2004", "EUC-JIS-2004", ccEucJis2004},
+    {"shift-jis-2004", "Shift_JIS-2004", ccShiftJis2004},
+    {"iso-2022-jp-3", "ISO-2022-JP-3", ccIso2022Jp3},
 };
 
 char Normalised(char c) {

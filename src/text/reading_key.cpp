@@ -5,6 +5,8 @@
 
 #include "text/reading_key.h"
 
+#include "text/internal_char.h"
+
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
 
@@ -129,8 +131,9 @@ TReadingDictionary::~TReadingDictionary() {
   dlclose(library_);
 }
 
-TReadingAnalyzer::TReadingAnalyzer(const TReadingDictionary& dictionary, const TCodeTable& table)
-    : dictionary_(dictionary), table_(table) {
+TReadingAnalyzer::TReadingAnalyzer(const TReadingDictionary& dictionary,
+                                   const TInternalCodec& codec)
+    : dictionary_(dictionary), codec_(codec) {
   tagger_ = dictionary.Api().newTagger(dictionary.TaggerArguments().c_str());
   if (tagger_ == nullptr) {
     Unavailable("MeCab を起動できません。");
@@ -148,9 +151,8 @@ void TReadingAnalyzer::AppendReading(std::string_view line, std::string& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(line.data());
   const std::size_t size = line.size();
   for (std::size_t i = 0; i < size;) {
-    const bool pair = IsLeadByte(p[i]) && i + 1 < size;
-    const char32_t c = pair ? table_.DecodeDouble(p[i], p[i + 1]) : table_.DecodeSingle(p[i]);
-    const std::size_t length = pair ? 2 : 1;
+    std::size_t length = 0;
+    const char32_t c = codec_.Decode(p + i, p + size, length);
     if (c == kNoCharacter || c == 0) {
       // Not a character MeCab can read: kept as it stands between the runs around it.
       AnalyseSegment(out);
@@ -219,14 +221,12 @@ void TReadingAnalyzer::AppendToken(std::string_view reading, std::string& out,
     if (c >= 0x3041 && c <= 0x3096) {
       c += 0x60; // hiragana as katakana
     }
-    const std::uint16_t code = table_.Encode(c);
-    if (code == kNoCode) {
+    unsigned char bytes[kMaxInternalCharLength];
+    const std::size_t put = codec_.Put(c, bytes);
+    if (put == 0) {
       break;
     }
-    if (code >= 0x100) {
-      out += static_cast<char>(code >> 8);
-    }
-    out += static_cast<char>(code & 0xFF);
+    out.append(reinterpret_cast<const char*>(bytes), put);
     p += length;
   }
   if (reading.empty() || p != end) {
@@ -244,8 +244,9 @@ void TReadingAnalyzer::AppendOriginal(std::string_view original, std::string& ou
       continue;
     }
     const auto trail = static_cast<unsigned char>(original[++i]);
-    const char32_t c = table_.DecodeDouble(lead, trail);
-    const std::uint16_t katakana = c >= 0x3041 && c <= 0x3093 ? table_.Encode(c + 0x60) : kNoCode;
+    const char32_t c = TCp932Tables::Get().Decode(static_cast<std::uint16_t>(lead << 8 | trail));
+    const std::uint16_t katakana =
+        c >= 0x3041 && c <= 0x3093 ? codec_.PlainCode(c + 0x60) : kNoCode;
     if (katakana != kNoCode && katakana >= 0x100) {
       out += static_cast<char>(katakana >> 8);
       out += static_cast<char>(katakana & 0xFF);

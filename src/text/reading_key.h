@@ -17,7 +17,7 @@
 // other sort, and a sort by reading is refused with a message naming the packages to install.
 // One dictionary serves all threads; each thread analyses with a TReadingAnalyzer of its own.
 
-#include "text/code_table.h"
+#include "text/internal_codec.h"
 
 #include <cstdint>
 #include <memory>
@@ -61,7 +61,7 @@ private:
 class TReadingAnalyzer {
 public:
   // Throws EReadingUnavailable when the tagger can't be made.
-  TReadingAnalyzer(const TReadingDictionary& dictionary, const TCodeTable& table);
+  TReadingAnalyzer(const TReadingDictionary& dictionary, const TInternalCodec& codec);
   ~TReadingAnalyzer();
   TReadingAnalyzer(const TReadingAnalyzer&) = delete;
   TReadingAnalyzer& operator=(const TReadingAnalyzer&) = delete;
@@ -81,7 +81,7 @@ private:
   std::string_view Original(std::size_t from, std::size_t to) const;
 
   const TReadingDictionary& dictionary_;
-  const TCodeTable& table_;
+  const TInternalCodec& codec_;
   void* tagger_ = nullptr;
   std::string_view line_;
   std::string segment_;                // UTF-8 text of the current run of characters

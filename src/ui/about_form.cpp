@@ -3,10 +3,12 @@
 #include "app/version_info.h"
 #include "platform/shell.h"
 #include "ui/app_icon.h"
+#include "ui/keyboard_access.h"
 
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -100,6 +102,7 @@ TAboutForm::TAboutForm(IShell& shell, QWidget* parent, const TVersionInfo* info)
   // Sized to its contents, never below the designed client area; the user can't resize it.
   layout->setSizeConstraint(QLayout::SetFixedSize);
   setMinimumSize(kClientWidth, kClientHeight);
+  MakeKeyboardReady(this);
   btn_->setFocus();
 }
 
@@ -108,6 +111,8 @@ QLabel* TAboutForm::NewLink(const char* name, const QString& text) {
   link->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   link->setAttribute(Qt::WA_Hover);
   link->installEventFilter(this);
+  // Tab reaches the links; Enter or Space opens the one in focus.
+  link->setFocusPolicy(Qt::TabFocus);
   return link;
 }
 
@@ -122,6 +127,19 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
     break;
   case QEvent::Leave:
     LinkLeft(link);
+    break;
+  case QEvent::FocusIn:
+    LinkEntered(link);
+    break;
+  case QEvent::FocusOut:
+    LinkLeft(link);
+    break;
+  case QEvent::KeyPress:
+    if (const int key = static_cast<QKeyEvent*>(event)->key();
+        key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+      LinkClicked(link);
+      return true;
+    }
     break;
   case QEvent::MouseButtonRelease:
     if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&

@@ -15,7 +15,8 @@ TBrowseEdit::TBrowseEdit(QWidget* parent)
   layout->addWidget(edit_, 1);
   layout->addWidget(button_);
   button_->setText(QStringLiteral("..."));
-  button_->setFocusPolicy(Qt::NoFocus);
+  button_->setToolTip(QStringLiteral("参照"));
+  button_->setFocusPolicy(Qt::TabFocus); // Tab reaches it after the field
   setFocusProxy(edit_);
   connect(edit_, &QLineEdit::textChanged, this, &TBrowseEdit::textChanged);
   connect(button_, &QToolButton::clicked, this, [this] {
@@ -32,6 +33,11 @@ QString TBrowseEdit::text() const {
 
 void TBrowseEdit::setText(const QString& text) {
   edit_->setText(text);
+}
+
+void TBrowseEdit::SetAccessibleCaption(const QString& caption) {
+  edit_->setAccessibleName(caption);
+  button_->setAccessibleName(caption + QStringLiteral("を選択"));
 }
 
 void TBrowseEdit::changeEvent(QEvent* event) {

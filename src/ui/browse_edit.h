@@ -18,6 +18,10 @@ public:
   QString text() const;
   void setText(const QString& text);
   QLineEdit* lineEdit() const { return edit_; }
+  QToolButton* browseButton() const { return button_; }
+  // Names the field for assistive technologies by the caption of its label, and its button as
+  // the choice of that field.
+  void SetAccessibleCaption(const QString& caption);
 
 signals:
   void textChanged(const QString& text);

@@ -1,9 +1,12 @@
 #include "ui/form_time_ana_result.h"
 
 #include "timing/time_analyzer.h"
+#include "ui/keyboard_access.h"
+#include "ui/qt_window_placement.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -48,6 +51,8 @@ TFormTimeAnaResult::TFormTimeAnaResult(TTimeAnalyzer& analyzer, QWidget* parent)
   grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->setWordWrap(false);
+  grid_->setTabKeyNavigation(false);
+  grid_->setAccessibleName(QStringLiteral("測定結果"));
 
   auto* panel = new QWidget(this);
   panel->setObjectName(QStringLiteral("Panel1"));
@@ -69,6 +74,7 @@ TFormTimeAnaResult::TFormTimeAnaResult(TTimeAnalyzer& analyzer, QWidget* parent)
   layout->addWidget(grid_, 1);
   layout->addWidget(panel);
   Refresh();
+  MakeKeyboardReady(this);
 }
 
 QPushButton* TFormTimeAnaResult::NewButton(const char* name, const QString& caption,
@@ -106,8 +112,19 @@ void TFormTimeAnaResult::Refresh() {
   }
 }
 
+void TFormTimeAnaResult::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close(); // as a dialog closes
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void TFormTimeAnaResult::ShowResult() {
   Refresh();
+  if (!isVisible()) {
+    PlaceWindowOver(parentWidget(), this); // over the main window, as a dialog would be
+  }
   show();
   raise();
   activateWindow();

@@ -28,6 +28,9 @@ public:
   // Refreshes and shows the window in front.
   void ShowResult();
 
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
 private:
   // A button that runs `order` on the analyzer and refreshes the grid.
   QPushButton* NewButton(const char* name, const QString& caption, std::function<void()> order);

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/shell.h"
 #include "ui/file_name_edit.h"
+#include "ui/keyboard_access.h"
 #include "ui/spin_edit.h"
 
 #include <QCheckBox>
@@ -38,7 +39,6 @@ TGeneralOptionForm::TGeneralOptionForm(IShell& shell, QWidget* parent)
   btnApply_->setDefault(true);
   btnCancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
   btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel_->setAutoDefault(false);
   cbSortEndLVClear_ =
       new QCheckBox(QStringLiteral("ソート終了後ターゲットファイルをクリアする"), this);
   cbSortEndLVClear_->setObjectName(QStringLiteral("cbSortEndLVClear"));
@@ -84,14 +84,9 @@ TGeneralOptionForm::TGeneralOptionForm(IShell& shell, QWidget* parent)
   layout->addLayout(soundRow, 6, 0);
   layout->setColumnStretch(0, 1);
 
-  setTabOrder(fneEditorPath_, btnApply_);
-  setTabOrder(btnApply_, btnCancel_);
-  setTabOrder(btnCancel_, cbSortEndLVClear_);
-  setTabOrder(cbSortEndLVClear_, cbSetteingWindowTab_);
-  setTabOrder(cbSetteingWindowTab_, cbFlash_);
-  setTabOrder(cbFlash_, fneWAVE_);
-  setTabOrder(fneWAVE_, seFlashSec_);
-  setTabOrder(seFlashSec_, speedButton1_);
+  seFlashSec_->setAccessibleName(QStringLiteral("フラッシュの秒数"));
+  speedButton1_->setAccessibleName(QStringLiteral("ソート終了音のテスト"));
+  MakeKeyboardReady(this);
 
   connect(btnApply_, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);

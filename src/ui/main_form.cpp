@@ -11,6 +11,7 @@
 #include "ui/file_name_edit.h"
 #include "ui/form_time_ana_result.h"
 #include "ui/general_option_form.h"
+#include "ui/keyboard_access.h"
 #include "ui/launchers.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
@@ -104,6 +105,7 @@ TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* pare
 
   ApplyOptions();
   UpdateCommands();
+  MakeKeyboardReady(this);
 }
 
 TMainForm::~TMainForm() {
@@ -152,8 +154,24 @@ void TMainForm::ApplyOptions() {
       move(place.left, place.top);
     }
   } else {
-    move(options_.Left, options_.Top);
+    // A position saved on a larger screen (or another one) is moved onto the work area of the
+    // screen that holds most of the window, else of the primary one: never where its title bar
+    // can't be grabbed.
     resize(QSize(options_.Width, options_.Height).expandedTo(minimumSizeHint()));
+    const QRect saved(options_.Left, options_.Top, width() + kFrameAllowance / 4,
+                      height() + kFrameAllowance);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    int shared = 0; // the screen with the largest part of the window
+    for (QScreen* candidate : QGuiApplication::screens()) {
+      const QRect part = saved.intersected(candidate->availableGeometry());
+      if (!part.isEmpty() && part.width() * part.height() > shared) {
+        shared = part.width() * part.height();
+        screen = candidate;
+      }
+    }
+    const TRect place = ClampToWorkArea(
+        ToRect(saved), screen != nullptr ? ToRect(screen->availableGeometry()) : ToRect(saved));
+    move(place.left, place.top);
   }
   FillSettingNames(Q(options_.DefaultSettingName));
   mmOnTheTop_->setChecked(options_.OnTheTop);
@@ -349,16 +367,37 @@ void TMainForm::RunJob(TSortJobInputs inputs) {
   job_->Start();
 }
 
+TMainForm::THeldAnswer TMainForm::AskHoldingTheJob(const char* question, bool stopOnYes) {
+  // While the question is open the job may compute on, but asks nothing, puts no output in
+  // place and does not end, so the answer meant for this question answers no other.
+  const bool running = job_ && !idle_;
+  const std::uint64_t started = jobsStarted_;
+  if (running) {
+    job_->Hold();
+  }
+  THeldAnswer held{ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes};
+  // The job can have ended meanwhile only when it was past its last hold already.
+  if (!running || jobsStarted_ != started || !job_) {
+    return held;
+  }
+  if (held.yes && stopOnYes && !idle_ && !job_->WorkEnded()) {
+    host_.SetCancelled(true);
+    job_->Stop();
+    held.stopped = true;
+  }
+  job_->Release();
+  return held;
+}
+
 void TMainForm::Stop() {
-  if (ShowMessage(kStopQuestion, TMsgKind::Warning, TMsgButtons::YesNo) != TMsgResult::Yes) {
+  const THeldAnswer answer = AskHoldingTheJob(kStopQuestion, true);
+  if (!answer.yes) {
     return;
   }
-  if (idle_) {
+  if (!answer.stopped) {
     ShowMessage(kAlreadyEndedMessage, TMsgKind::Information, TMsgButtons::OK);
     return;
   }
-  host_.SetCancelled(true);
-  job_->Stop();
   ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
 }
 
@@ -487,6 +526,7 @@ void TMainForm::OpenTemporaryForm() {
           Qt::QueuedConnection);
   temporaryForm_->installEventFilter(this);
   temporaryFrame_ = {};
+  MakeRoomForTemporaryForm();
   PlaceTemporaryForm();
   temporaryForm_->show();
 }
@@ -507,6 +547,13 @@ void TMainForm::CloseTemporaryForm() {
   temporaryForm_ = nullptr;
   form->hide();
   form->deleteLater();
+}
+
+void TMainForm::MakeRoomForTemporaryForm() {
+  const QSize size = temporaryForm_->size().grownBy(FrameMargins(this));
+  const TRect place =
+      MakeRoomBeside(ToRect(frameGeometry()), size.width(), ToRect(WorkAreaOf(this)));
+  move(place.left, place.top);
 }
 
 void TMainForm::PlaceTemporaryForm() {
@@ -530,7 +577,12 @@ void TMainForm::OpenSortSettings() {
   TSettingForm form(TSettingForm::TKind::Modal, settings_, shell_, options_, this);
   form.SetSettingName(cbSettingName_->currentText());
   connect(&form, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
+  connect(&form, &TSettingForm::SettingDeleted, this, &RemoveLaunchersOfSettingName);
   PlaceWindowOver(this, &form);
+  // Shown before its loop runs, so that the offer is asked over it.
+  form.setWindowModality(Qt::ApplicationModal);
+  form.show();
+  OfferToReplaceOldLaunchersOnce(options_);
   form.exec();
   const int index = cbSettingName_->currentIndex();
   FillSettingNames({});
@@ -625,11 +677,18 @@ void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
   }
 }
 
+bool TMainForm::event(QEvent* event) {
+  // While a sort runs, the bar keeps its place: a control's hint is its tooltip meanwhile.
+  if (event->type() == QEvent::StatusTip && !progressBar_->isHidden()) {
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (!idle_) {
     // A refused close keeps the temporary settings window: the sort it may feed next needs it.
-    if (ShowMessage(kCloseWhileSortingQuestion, TMsgKind::Warning, TMsgButtons::YesNo) !=
-        TMsgResult::Yes) {
+    if (!AskHoldingTheJob(kCloseWhileSortingQuestion, false).yes) {
       event->ignore();
       return;
     }

@@ -90,6 +90,8 @@ public:
   // instrument, in no menu).
   void ShowTimeAnaResult();
   TFormTimeAnaResult* TimeAnaResultForm() const { return timeAnaResult_; }
+  // The job last started, until it is released after its end; null when none.
+  const TSortThread* RunningJob() const { return job_.get(); }
 
   // The window's time analyzer: code under development measures its sections here.
   TTimeAnalyzer TA;
@@ -105,6 +107,7 @@ public:
   void SetFlashClock(std::function<std::int64_t()> clock) { flashClock_ = std::move(clock); }
 
 protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -136,6 +139,9 @@ private:
   void CloseTemporaryForm();
   // The temporary window's NoConnected and output fields, edited there, into currentSetting_.
   void TakeImmediateFields();
+  // Moves this window, where needed, so that the temporary window opening beside it covers none
+  // of it (MakeRoomBeside).
+  void MakeRoomForTemporaryForm();
   // Beside this window within the work area, top edges aligned (PlaceBeside).
   void PlaceTemporaryForm();
   // The temporary window's close: the setting chosen before the temporary one comes back.
@@ -148,6 +154,13 @@ private:
   void OpenFiles();
   void SetOnTop(bool onTop);
   void ToggleSortedSoon();
+  // Asks a Yes/No question about the running job while holding it; with stopOnYes, Yes stops
+  // it (with the cancelled mark) unless its work is over already.
+  struct THeldAnswer {
+    bool yes = false;
+    bool stopped = false; // Yes stopped the running job
+  };
+  THeldAnswer AskHoldingTheJob(const char* question, bool stopOnYes);
   // Starts a job on the inputs; the window becomes busy.
   void RunJob(TSortJobInputs inputs);
   void OnJobEnded(TSortThread& job);

@@ -50,6 +50,8 @@ void TMainForm::BuildList() {
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setWordWrap(false);
+  list_->setTabKeyNavigation(false); // Tab leaves the list; the arrow keys move within it
+  list_->setAccessibleName(QStringLiteral("ターゲットファイル"));
   const QString hint =
       QStringLiteral("ここにドラッグ&ドロップをしてください 又はダブルクリックでダイアログを開く");
   list_->setToolTip(hint);
@@ -83,7 +85,9 @@ void TMainForm::BuildBottomPanel() {
   cbSettingName_->setObjectName(QStringLiteral("cbSettingName"));
   cbSettingName_->setToolTip(QStringLiteral("ソート設定"));
   cbSettingName_->setStatusTip(QStringLiteral("ソート設定"));
-  btnSortOption_ = Button(panel, "btnSortOption", QStringLiteral("ソート設定(&S)"));
+  cbSettingName_->setAccessibleName(QStringLiteral("ソート設定"));
+  // Alt+S is 開始(&S)'s: this button takes T, so that each accelerator presses its button.
+  btnSortOption_ = Button(panel, "btnSortOption", QStringLiteral("ソート設定(&T)"));
   auto* label = new QLabel(QStringLiteral("ソート後のファイル名(&N)："), panel);
   fne_ = new TFileNameEdit(TFileNameEdit::TMode::Save, panel);
   fne_->setObjectName(QStringLiteral("FNE"));
@@ -129,6 +133,8 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
   QAction* action = menu->addAction(caption);
   action->setObjectName(QString::fromLatin1(name));
   action->setStatusTip(hint);
+  action->setToolTip(hint); // shown while a sort's bar takes the status bar
+  menu->setToolTipsVisible(true);
   action->setShortcut(shortcut);
   return action;
 }

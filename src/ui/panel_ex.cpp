@@ -1,41 +1,33 @@
 #include "ui/panel_ex.h"
 
-#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <qdrawutil.h>
 
 namespace zorbe {
 
-TPanelEx::TPanelEx(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
-  setAlignment(Qt::AlignCenter);
+TPanelEx::TPanelEx(const QString& caption, QWidget* parent) : QAbstractButton(parent) {
+  setText(caption);
   setFixedSize(21, 21);
-  setFocusPolicy(Qt::NoFocus);
-  SetLowered(false);
+  setFocusPolicy(Qt::TabFocus);
 }
 
-void TPanelEx::SetLowered(bool lowered) {
-  lowered_ = lowered;
-  setFrameStyle(QFrame::Panel | (lowered ? QFrame::Sunken : QFrame::Raised));
-  setLineWidth(1);
-}
-
-void TPanelEx::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) {
-    SetLowered(true);
-  }
-}
-
-void TPanelEx::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !lowered_) {
-    return;
-  }
-  SetLowered(false);
-  if (rect().contains(event->position().toPoint())) {
-    emit clicked();
+void TPanelEx::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  qDrawShadePanel(&painter, rect(), palette(), isDown(), 1);
+  painter.drawText(rect(), Qt::AlignCenter, text());
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(3, 3, -3, -3);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
   }
 }
 
 void TPanelEx::leaveEvent(QEvent* event) {
-  QLabel::leaveEvent(event);
-  SetLowered(false);
+  QAbstractButton::leaveEvent(event);
+  setDown(false);
 }
 
 } // namespace zorbe

@@ -60,10 +60,10 @@ TMsgResult TQtMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButto
   TCentredMessageBox box(IconOf(kind), QStringLiteral("Zorbe 2nd"), message, QMessageBox::NoButton,
                          Owner());
   QPushButton* yes = nullptr;
-  if (buttons == TMsgButtons::YesNo) {
+  if (buttons != TMsgButtons::OK) {
     yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(buttons == TMsgButtons::YesNoDefaultNo ? no : yes);
     box.setEscapeButton(no);
   } else {
     box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));

@@ -11,6 +11,7 @@
 #include "ui/browse_edit.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
+#include "ui/keyboard_access.h"
 #include "ui/refreshing_combo_box.h"
 #include "ui/spin_edit.h"
 
@@ -108,6 +109,7 @@ TSettingForm::TSettingForm(TKind kind, const TSettingsFile& settings, IShell& sh
   timer_->start();
   adjustSize();
   UpdateReorderButtons();
+  MakeKeyboardReady(this);
 }
 
 void TSettingForm::RefreshNames() {
@@ -299,6 +301,7 @@ void TSettingForm::Delete() {
     ShowMessage(e.what(), TMsgKind::Error, TMsgButtons::OK);
     return;
   }
+  emit SettingDeleted(QString::fromStdString(name));
   cbSortSettingName_->setCurrentIndex(-1);
   cbSortSettingName_->setEditText({});
   LoadSetting();

@@ -68,6 +68,8 @@ signals:
   void CloseRequested();
   // "デスクトップ(&D)" (1) or "送る(&S)" (2) of the shortcut button for the shown name.
   void ShortcutRequested(int tag, const QString& settingName);
+  // The setting of that name was deleted: its launchers go too.
+  void SettingDeleted(const QString& settingName);
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,7 +86,8 @@ private:
   void Arrange(QWidget* namePanel, QWidget* sortPanel, QGroupBox* replacement, QGroupBox* output,
                QWidget* buttonPanel);
   void SpreadOverPages(QFrame* panel2, QGroupBox* replacement, QGroupBox* output);
-  QWidget* FileRow(TFileNameEdit* field, int tag);
+  // The field with its "●" button, named after the field's caption.
+  QWidget* FileRow(TFileNameEdit* field, int tag, const QString& caption);
   void RefreshNames();
   void LoadSetting();
   void ShowSetting(const TSettingOptionItems& setting);

@@ -5,8 +5,10 @@
 
 #include "app/message_texts.h"
 #include "text/input_code.h"
+#include "ui/drop_down_list.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
+#include "ui/keyboard_access.h"
 #include "ui/panel_ex.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
@@ -36,7 +38,7 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name) {
 }
 
 QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items) {
-  auto* combo = Named(new QComboBox(parent), name);
+  auto* combo = Named(new TDropDownList(parent), name);
   combo->addItems(items);
   return combo;
 }
@@ -62,6 +64,7 @@ QWidget* TSettingForm::BuildNamePanel() {
   cbSortSettingName_->setEditable(true);
   cbSortSettingName_->setInsertPolicy(QComboBox::NoInsert);
   cbSortSettingName_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  cbSortSettingName_->setAccessibleName(QStringLiteral("ソート設定名"));
   bnSave_ = Named(new QPushButton(QStringLiteral("保存(&S)"), panel), "bnSave");
   bnSave_->setDefault(true);
   bnDel_ = Named(new QPushButton(QStringLiteral("削除(&D)"), panel), "bnDel");
@@ -100,10 +103,14 @@ QWidget* TSettingForm::BuildSortPanel() {
   listBox_ = Named(new QListWidget(panel), "ListBox");
   listBox_->setSelectionMode(QAbstractItemView::SingleSelection);
   listBox_->installEventFilter(this);
+  listBox_->setAccessibleName(QStringLiteral("文字種の並び順"));
+  listBox_->setAccessibleDescription(QStringLiteral("Alt+↑、Alt+↓ で選んだ文字種を移動"));
   sbUp_ = Named(new QToolButton(panel), "sbUp");
   sbUp_->setArrowType(Qt::UpArrow);
   sbDown_ = Named(new QToolButton(panel), "sbDown");
   sbDown_->setArrowType(Qt::DownArrow);
+  sbUp_->setAccessibleName(QStringLiteral("上へ移動"));
+  sbDown_->setAccessibleName(QStringLiteral("下へ移動"));
   for (QToolButton* button : {sbUp_, sbDown_}) {
     button->setFocusPolicy(Qt::NoFocus); // the list keeps the focus the buttons depend on
   }
@@ -133,7 +140,7 @@ QWidget* TSettingForm::BuildSortPanel() {
   auto* delLabel = new QLabel(QStringLiteral("削除文字列用ファイル:"), panel);
   delLabel->setBuddy(delFNE_);
   files->addWidget(delLabel, 0, 0);
-  files->addWidget(FileRow(delFNE_, 1), 0, 1);
+  files->addWidget(FileRow(delFNE_, 1, delLabel->text()), 0, 1);
   files->addWidget(lbCommentLTC_, 1, 0);
   files->addWidget(commentLTC_, 1, 1);
   layout->addLayout(files, 3, 0, 1, 2);
@@ -259,7 +266,7 @@ QWidget* TSettingForm::BuildKeyFrames() {
   return area;
 }
 
-QWidget* TSettingForm::FileRow(TFileNameEdit* field, int tag) {
+QWidget* TSettingForm::FileRow(TFileNameEdit* field, int tag, const QString& caption) {
   auto* row = new QWidget(field->parentWidget());
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -269,6 +276,8 @@ QWidget* TSettingForm::FileRow(TFileNameEdit* field, int tag) {
   auto* open = new TPanelEx(QStringLiteral("●"), row);
   open->setObjectName(QStringLiteral("PanelEx%1").arg(tag));
   open->setProperty("tag", tag);
+  open->setAccessibleName(CaptionAsName(caption) + QStringLiteral("をエディタで開く"));
+  open->setToolTip(QStringLiteral("エディタで開く"));
   layout->addWidget(open);
   connect(open, &TPanelEx::clicked, this, [this, field] { OpenInEditor(field); });
   return row;
@@ -294,7 +303,7 @@ QGroupBox* TSettingForm::BuildReplacementGroup() {
     auto* label = new QLabel(QString::fromUtf8(caption), group);
     label->setBuddy(field);
     layout->addWidget(label, row, 0);
-    layout->addWidget(FileRow(field, row + 2), row, 1);
+    layout->addWidget(FileRow(field, row + 2, label->text()), row, 1);
     ++row;
   }
   layout->addWidget(cbBaseFuzzyCharDicUses_, row, 1);
@@ -321,7 +330,8 @@ QGroupBox* TSettingForm::BuildOutputGroup() {
       {QStringLiteral("出力文字コード:"),
        DropDown(group, "cbOutputCode",
                 {QStringLiteral("自動"), QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8"),
-                 QStringLiteral("EUC-JP")})},
+                 QStringLiteral("EUC-JP"), QStringLiteral("UTF-16"), QStringLiteral("EUC-JIS-2004"),
+                 QStringLiteral("Shift_JIS-2004")})},
       {QStringLiteral("改行コード:"),
        DropDown(group, "cbOutputLineEnd",
                 {QStringLiteral("自動"), QStringLiteral("CR LF"), QStringLiteral("LF")})},
@@ -344,8 +354,6 @@ QWidget* TSettingForm::BuildButtonPanel() {
   btnShortcut_ =
       Named(new QPushButton(QStringLiteral("ショートカットの作成(&C)"), panel), "btnShortcut");
   btnClose_ = Named(new QPushButton(QStringLiteral("閉じる(&X)"), panel), "btnClose");
-  btnClose_->setAutoDefault(false);
-  btnShortcut_->setAutoDefault(false);
   auto* menu = Named(new QMenu(btnShortcut_), "pmShortcut");
   const std::pair<int, QString> items[] = {{1, QStringLiteral("デスクトップ(&D)")},
                                            {2, QStringLiteral("送る(&S)")}};
@@ -400,9 +408,6 @@ void TSettingForm::Arrange(QWidget* namePanel, QWidget* sortPanel, QGroupBox* re
   layout->addWidget(buttonPanel);
   if (options_.SettingWindowTab || !FitsWorkArea(sizeHint(), WorkAreaOf(parentWidget()))) {
     SpreadOverPages(panel2, replacement, output);
-  }
-  if (Temporary()) {
-    setTabOrder(sortButtons_->button(0), bnSave_);
   }
 }
 

@@ -76,6 +76,8 @@ TEST_F(CommandLineTest, SettingNameThenQuestionAboutTheOutput) {
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(Shown()[0], OutputNameQuestion(a));
   EXPECT_EQ(messages.Messages()[0].kind, TMsgKind::Information);
+  // Its Yes makes a.txt the output and loses its lines: Enter and Escape answer No.
+  EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
   EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "1\r\n2\r\n");
 
   messages.SetNextAnswer(TMsgResult::Yes); // a.txt is the output...
@@ -310,12 +312,22 @@ TEST_F(CommandLineTest, AUnicodeFileThatIsNotWhatItSaysEndsTheRunNamingTheOffset
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// Both questions before a file is replaced default to No, so Enter keeps the file.
 TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {
   const std::string in = folder.Write("in.txt", "x\r\n");
-  const std::string out = folder.Write("out.txt", "keep");
-  EXPECT_EQ(Run({"/s", out, in}), esCancelled);
-  EXPECT_EQ(Shown(), (std::vector<std::string>{OverwriteQuestion(out), kSortCancelledMessage}));
-  EXPECT_EQ(test::ReadBytes(out), "keep");
+  for (const bool writeProtected : {false, true}) {
+    const std::string out = folder.Write("out.txt", "keep");
+    std::filesystem::permissions(out, writeProtected ? std::filesystem::perms(0444)
+                                                     : std::filesystem::perms(0644));
+    messages.Clear();
+    EXPECT_EQ(Run({"/s", out, in}), esCancelled);
+    const std::string question =
+        writeProtected ? WriteProtectedQuestion(out) : OverwriteQuestion(out);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{question, kSortCancelledMessage}));
+    EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
+    EXPECT_EQ(test::ReadBytes(out), "keep");
+    std::filesystem::permissions(out, std::filesystem::perms(0644));
+  }
 }
 
 TEST_F(CommandLineTest, SortEndPlaysTheSoundAndOpensTheEditor) {

@@ -46,6 +46,7 @@ TEST_F(SettingEditingTest, SaveNewThenAskBeforeReplacing) {
                          "ソート設定名「A」は、既に存在しています。\r\n上書きしますか？",
                          "ソート設定名「A」を保存しました。"}));
   EXPECT_EQ(messages.Messages()[1].kind, TMsgKind::Warning);
+  EXPECT_EQ(messages.Messages()[1].buttons, TMsgButtons::YesNoDefaultNo);
   EXPECT_EQ(messages.Messages()[2].kind, TMsgKind::Information);
 }
 
@@ -69,6 +70,7 @@ TEST_F(SettingEditingTest, DeleteAsksAndKeepsTheOtherSectionsInOrder) {
   EXPECT_EQ(settings.ListSortSettingNames(), (std::vector<std::string>{"一時設定", "A", "C", ""}));
   const std::vector<std::string> texts = Texts();
   EXPECT_EQ(texts[texts.size() - 2], "ソート設定名「B」を、削除します。\r\n宜しいですか？");
+  EXPECT_EQ(messages.Messages()[texts.size() - 2].buttons, TMsgButtons::YesNoDefaultNo);
   EXPECT_EQ(texts.back(), "ソート設定名「B」を削除しました。");
 }
 

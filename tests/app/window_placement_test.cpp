@@ -61,5 +61,31 @@ TEST(WindowPlacement, TheTemporaryWindowSitsBesideTheMainWindowAndStaysOnTheWork
   }
 }
 
+// Where the two fit side by side, the main window moves the shorter way to make room; only a
+// screen too narrow for both lets the temporary window cover the main window's right part.
+TEST(WindowPlacement, OpeningTheTemporaryWindowMakesRoomBesideTheMainWindow) {
+  const TRect laptop{0, 0, 1366, 728};
+  const TRect narrow{0, 0, 1024, 728};
+  const struct {
+    TRect work;
+    TRect main;
+    int expectedLeft;
+  } cases[] = {
+      {laptop, {416, 189, 534, 350}, 182}, // centred: the temporary window covered 234 px of it
+      {laptop, {500, 189, 534, 350}, 650}, // nearer the right: room is made on the left
+      {laptop, {100, 50, 534, 350}, 100},  // room on the right: it stays
+      {laptop, {800, 50, 534, 350}, 800},  // room on the left: it stays
+      {laptop, {-100, 50, 534, 350}, 0},   // partly off the work area: back on it
+      {narrow, {300, 50, 534, 350}, 0},    // too narrow for both: to the left edge
+  };
+  for (const auto& c : cases) {
+    const TRect main = MakeRoomBeside(c.main, 650, c.work);
+    EXPECT_EQ(main, (TRect{c.expectedLeft, c.main.top, 534, 350})) << c.main.left;
+    const TRect side = PlaceBeside(main, 650, 600, c.work);
+    const bool overlap = side.left < main.left + main.width && main.left < side.left + side.width;
+    EXPECT_EQ(overlap, c.work.width < 534 + 650) << c.main.left;
+  }
+}
+
 } // namespace
 } // namespace zorbe

@@ -4,6 +4,7 @@
 // the fuzz target.
 
 #include "settings/setting_option_items.h"
+#include "text/internal_char.h"
 #include "text/shift_jis.h"
 #include "text/width_conversion.h"
 
@@ -26,7 +27,33 @@ inline TSettingOptionItems ConversionSetting(int pun, int num, int alpha, int ka
   return s;
 }
 
+inline std::string ConvertEveryStep(std::string line, const TSettingOptionItems& s);
+
+// Characters only the internal form has (escapes, shared codes with their mark) are kept, and
+// every stretch of CP932 between them is converted by itself.
+inline std::string ConvertAroundInternalCharacters(std::string_view line,
+                                                   const TSettingOptionItems& s) {
+  std::string out;
+  std::string stretch;
+  for (std::size_t i = 0; i < line.size();) {
+    const std::size_t length = InternalCharLength(line.data() + i, line.data() + line.size());
+    const std::string_view character = line.substr(i, length);
+    if (IsInternalOnlyChar(character.data(), character.size())) {
+      out += ConvertEveryStep(std::move(stretch), s);
+      out += character;
+      stretch.clear();
+    } else {
+      stretch += character;
+    }
+    i += length;
+  }
+  return out + ConvertEveryStep(std::move(stretch), s);
+}
+
 inline std::string ConvertEveryStep(std::string line, const TSettingOptionItems& s) {
+  if (HoldsInternalOnlyBytes(line.data(), line.size())) {
+    return ConvertAroundInternalCharacters(line, s);
+  }
   auto apply = [&line](int value, std::string (*one)(std::string_view),
                        std::string (*two)(std::string_view)) {
     if (value == 1) {

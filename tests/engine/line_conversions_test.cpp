@@ -87,6 +87,33 @@ TEST(LineConversions, OnlyConversionsToHalfWidthAndCaseWorkInPlace) {
   }
 }
 
+// Characters CP932 lacks and the other characters of shared codes are left alone: the stretches
+// around them are converted as they would be by themselves (a sound mark after an escape has no
+// letter to join).
+TEST(LineConversions, LeaveCharactersCp932LacksAndTheOtherFormsOfSharedCodesAlone) {
+  const struct {
+    int value; // every conversion: 1 to half width and lower case, 2 to full width and upper
+    std::string line, expected;
+  } cases[] = {
+      {2, "ｱé1", "アé１"},     {2, "ｶ가ﾞx", "カ가ﾞｘ"}, // upper case changes ASCII letters only,
+                                                        // after the width
+      {2, "a¥b‾", "ａ¥ｂ‾"},   {1, "Ａ〜Ｂ", "a〜b"},   {1, "－−ＡÉ", "-−aÉ"},
+      {1, "ｶﾞ𠮷ガ", "ｶﾞ𠮷ｶﾞ"}, {1, "가", "가"},
+  };
+  for (const auto& c : cases) {
+    const TLineConversions conversions(
+        ConversionSetting(c.value, c.value, c.value, c.value, c.value, false));
+    const std::string line = test::Internal(c.line);
+    std::string a, b;
+    EXPECT_EQ(test::Utf8OfInternal(conversions.Apply(line, a, b)), c.expected) << c.line;
+    if (conversions.NeverLonger()) {
+      std::string inPlace = line;
+      inPlace.resize(conversions.ApplyInPlace(inPlace.data(), inPlace.size()));
+      EXPECT_EQ(test::Utf8OfInternal(inPlace), c.expected) << c.line;
+    }
+  }
+}
+
 TEST(LineConversions, NothingChosenOrNothingToConvertCopiesNothing) {
   TSettingOptionItems s = SettingDefaults();
   EXPECT_FALSE(TLineConversions(s).Any());

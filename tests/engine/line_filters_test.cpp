@@ -47,6 +47,14 @@ TEST(CommentPrefixes, Matching) {
   for (const auto& c : cases) {
     EXPECT_EQ(TCommentPrefixes(c.cltc).Matches(c.line), c.comment) << c.cltc << " / " << c.line;
   }
+  // A prefix is whole characters of the line: ～ is no prefix of 〜 (its code and a mark).
+  for (const auto& [cltc, line, comment] : {std::tuple{"～", "～x", true},
+                                            {"～", "〜x", false},
+                                            {"\\", "¥x", false},
+                                            {"〜", "〜", true}}) {
+    EXPECT_EQ(TCommentPrefixes(test::Internal(cltc)).Matches(test::Internal(line)), comment)
+        << cltc << " / " << line;
+  }
 }
 
 TEST(TrimBlanks, ControlBytesAndSpacesButNotFullWidthSpace) {

@@ -10,8 +10,8 @@
 #include "engine/sort_job.h"
 #include "engine/sort_keys.h"
 #include "test_support.h"
+#include "text/internal_output.h"
 #include "text/shift_jis.h"
-#include "text/unicode_conversion.h"
 
 #include <gtest/gtest.h>
 
@@ -104,9 +104,8 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
   std::string out;
   const TOutputCode code = s.OutputCode == ocEucJp ? TOutputCode::EucJp : TOutputCode::ShiftJis;
   const std::string lineEnd = s.OutputLineEnd == leLf ? "\n" : "\r\n";
-  const TCodeTable table; // CP932 as it is: the inputs here need no per-job codes
   auto write = [&](const std::string& line) {
-    AppendInOutputCode(out, line, code, table);
+    AppendInOutputCode(out, line, TInternalCodec::For(code));
     out += lineEnd;
   };
   for (const std::string& line : main) {

@@ -1,12 +1,13 @@
 // Sort jobs over Unicode inputs, end to end: nothing lost, the same order as Shift-JIS twins,
 // auxiliary files in either code, the output code and line end, refusals before writing.
 
+#include "engine/job_input.h"
 #include "engine/job_test_support.h"
-#include "engine/job_texts.h"
 #include "engine/sort_job.h"
 #include "text/code_conversion.h"
 #include "text/encoding.h"
-#include "text/unicode_conversion.h"
+#include "text/internal_input.h"
+#include "text/internal_output.h"
 
 #include <gtest/gtest.h>
 
@@ -196,12 +197,12 @@ TEST_F(UnicodeJobTest, EveryLineComesBackAsItself) {
 }
 
 TEST_F(UnicodeJobTest, CharactersShiftJisCantHoldAreKanjiLinesInCodePointOrder) {
-  // In byte order they come after the JIS X 0208 kanji and before the IBM rows (ⅰ is 0xFA40);
-  // as classes go, they are kanji lines.
+  // In byte order they come after every CP932 character, the IBM rows too (ⅰ is 0xFA40); as
+  // classes go, they are kanji lines.
   const std::string text = "😀\n𠮷\né\n漢\nⅰ\n〜\n";
   EXPECT_EQ(SortUtf8(text), "〜\nⅰ\n漢\né\n😀\n𠮷\n");
   setting.CharTypeOrder = false;
-  EXPECT_EQ(SortUtf8(text), "〜\n漢\né\n😀\n𠮷\nⅰ\n");
+  EXPECT_EQ(SortUtf8(text), "〜\n漢\nⅰ\né\n😀\n𠮷\n");
 }
 
 TEST_F(UnicodeJobTest, AShiftJisUserDefinedCharacterStaysItselfBesideUtf8Text) {
@@ -304,21 +305,27 @@ TEST_F(UnicodeJobTest, AnOutputThatCantHoldACharacterIsRefusedBeforeWriting) {
                                   "\r\n処理を中止します。");
     EXPECT_EQ(test::ReadBytes(out), "old");
   }
-  // A character that came in through a rule is found as it is written.
+  // A character that came in through a rule is found in the replaced text, and one that a rule
+  // takes out is never refused.
   setting.OutputCode = ocShiftJis;
   setting.Replacement = folder.Write("rules.txt", "b,é\n");
   const std::string plain = folder.Write("plain.txt", "a\nb\n");
   inputs = {setting, {plain}, {ccUtf8}, out};
   const TJobResult result = RunSortJob(inputs, host, control);
   EXPECT_EQ(result.outcome, TJobOutcome::Failed);
-  EXPECT_EQ(result.message, "出力の 2 行目の文字「é」(U+00E9) は Shift-JIS で出力できません。\r\n"
-                            "出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。");
+  EXPECT_EQ(result.message, "「" + plain +
+                                "」の 2 行目の文字「é」(U+00E9) は Shift-JIS で出力できません。\r\n"
+                                "出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。");
   EXPECT_EQ(test::ReadBytes(out), "old");
+  setting.Replacement = folder.Write("rules.txt", "𠮷,吉\n");
+  inputs = {setting, {in}, {ccUtf8}, out};
+  ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(out), "a\r\nb\r\n" + Sjis("吉c\r\n"));
 }
 
-TEST_F(UnicodeJobTest, AnUnwritableLineOfALargeOutputIsNamedByItsPlaceInTheOutput) {
-  // Three comment lines, then a00000 to a39999 sorted, those below a20000 twice: the output is
-  // written in runs on two threads, and repeated lines are left out.
+TEST_F(UnicodeJobTest, AnUnwritableCharacterOfALargeTextIsNamedByItsLine) {
+  // Three comment lines, then a39999 down to a00000, those below a20000 twice: the text is
+  // converted and replaced in halves on two threads.
   std::string text = "#1\n#2\n#3\n";
   for (int i = 39999; i >= 0; --i) {
     char line[8];
@@ -339,7 +346,8 @@ TEST_F(UnicodeJobTest, AnUnwritableLineOfALargeOutputIsNamedByItsPlaceInTheOutpu
     inputs = {setting, {in}, {ccUtf8}, out};
     const TJobResult result = RunSortJob(inputs, host, control);
     EXPECT_EQ(result.outcome, TJobOutcome::Failed);
-    EXPECT_EQ(result.message, "出力の " + std::to_string(3 + k + 1) +
+    const int line = k >= 20000 ? 3 + (39999 - k) + 1 : 3 + 20000 + 2 * (19999 - k) + 1;
+    EXPECT_EQ(result.message, "「" + in + "」の " + std::to_string(line) +
                                   " 行目の文字「é」(U+00E9) は Shift-JIS で出力できません。\r\n"
                                   "出力文字コードを「UTF-8」にして下さい。\r\n処理を中止します。")
         << k;
@@ -391,19 +399,75 @@ TEST_F(UnicodeJobTest, DictionariesInUtf8ExpandRulesOnShiftJisText) {
   EXPECT_EQ(Output(), Lines({"dog", "dog", "ねこ"}));
 }
 
-TEST_F(UnicodeJobTest, MoreCharactersThanCodesEndTheJobWithTheCount) {
-  std::string text;
-  for (char32_t c = 0x1F000; c < 0x1F000 + 1900; ++c) {
-    const unsigned char bytes[5] = {static_cast<unsigned char>(0xF0 | c >> 18),
-                                    static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F)),
-                                    static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F)),
-                                    static_cast<unsigned char>(0x80 | (c & 0x3F)), '\n'};
-    text.append(reinterpret_cast<const char*>(bytes), 5);
+// A multilingual list far beyond any fixed table of codes: 200,000 lines of 30,000 different
+// characters CP932 lacks (Hangul, CJK extension B, Latin with accents, emoji, variation
+// sequences) among Japanese ones. Sorted in memory and in runs on disk it comes out the same:
+// every line as it was, the characters CP932 lacks after the kanji in code-point order.
+TEST_F(UnicodeJobTest, AMultilingualListOfThirtyThousandForeignCharactersSortsLosslessly) {
+  std::vector<char32_t> foreign;
+  for (char32_t c = 0xAC00; c < 0xAC00 + 11000; ++c) {
+    foreign.push_back(c); // Hangul syllables
   }
-  const TJobResult result = Run({{folder.Write("many.txt", text), ccUtf8}});
-  EXPECT_EQ(result.outcome, TJobOutcome::Failed);
-  EXPECT_NE(result.message.find("1900 種類"), std::string::npos) << result.message;
-  EXPECT_EQ(Output(), "(none)");
+  for (char32_t c = 0x20000; c < 0x20000 + 18000; ++c) {
+    foreign.push_back(c); // CJK extension B
+  }
+  for (const char32_t c : {0xE9, 0xDF, 0x1F600, 0x1F63A, 0x0301, 0xE0100, 0xF0000, 0x10FFFD}) {
+    foreign.push_back(c);
+  }
+  for (char32_t c = 0x100; foreign.size() < 30000; ++c) {
+    foreign.push_back(c); // Latin Extended and beyond
+  }
+  auto utf8Of = [](char32_t c) {
+    unsigned char bytes[4];
+    std::size_t n = 0;
+    if (c < 0x800) {
+      bytes[n++] = static_cast<unsigned char>(0xC0 | c >> 6);
+    } else if (c < 0x10000) {
+      bytes[n++] = static_cast<unsigned char>(0xE0 | c >> 12);
+      bytes[n++] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+    } else {
+      bytes[n++] = static_cast<unsigned char>(0xF0 | c >> 18);
+      bytes[n++] = static_cast<unsigned char>(0x80 | (c >> 12 & 0x3F));
+      bytes[n++] = static_cast<unsigned char>(0x80 | (c >> 6 & 0x3F));
+    }
+    bytes[n++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return std::string(reinterpret_cast<const char*>(bytes), n);
+  };
+  const std::vector<std::string> japanese = {"漢字", "かな", "カナ", "ｶﾅ", "〜", "～", "abc"};
+  std::mt19937 random(3);
+  std::vector<std::string> lines;
+  std::string text;
+  for (int i = 0; i < 200000; ++i) {
+    std::string line = random() % 3 == 0 ? japanese[random() % japanese.size()] : "";
+    for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
+      line += utf8Of(foreign[random() % foreign.size()]);
+    }
+    text += line + "\n";
+    lines.push_back(std::move(line));
+  }
+  setting.CharTypeOrder = false;
+  const std::string in = folder.Write("multi.txt", text);
+  const std::string inMemory = SortUtf8(text);
+  const TJobResult result = [&] {
+    std::filesystem::remove(out);
+    TSortJobInputs external{setting, {in}, {ccUtf8}, out};
+    external.memoryLimit = 1 << 20; // in runs on disk
+    return RunSortJob(external, host, control);
+  }();
+  ASSERT_EQ(result.outcome, TJobOutcome::Finished) << result.message;
+  EXPECT_TRUE(Output() == inMemory);
+  // Exactly the lines read, in the order of their internal form: code-point order among the
+  // characters CP932 lacks, since a line of them starts with an escape.
+  std::vector<std::string> internal;
+  for (const std::string& line : lines) {
+    internal.push_back(test::Internal(line));
+  }
+  std::sort(internal.begin(), internal.end());
+  std::string expected;
+  for (const std::string& line : internal) {
+    expected += test::Utf8OfInternal(line) + "\n";
+  }
+  EXPECT_TRUE(inMemory == expected);
 }
 
 TEST_F(UnicodeJobTest, BytesThatAreNotUtf8EndTheJobWithTheirOffset) {
@@ -446,13 +510,14 @@ TEST_F(UnicodeJobTest, CharactersReplacedByGetaAreReported) {
 
 // A JIS X 0212 character of an EUC or JIS file (ō, ǎ, 丂; ～ is JIS X 0212 too, the form of
 // U+FF5E) is kept as itself in UTF-8 output, where its line sorts exactly as its twin read from
-// UTF-8; in Shift-JIS output it becomes 〓 as before, and is reported.
+// UTF-8; in Shift-JIS output one that CP932 holds (～) is its CP932 code, the others become 〓
+// as before, and are reported.
 TEST_F(UnicodeJobTest, JisX0212CharactersAreKeptInUtf8Output) {
   const std::vector<std::string> lines = {"Tōkaidō", "ōsaka", "丂",  "東京", "あ",
                                           "abc",     "ǎb",    "～x", "Ōi",   "ō"};
   std::vector<std::string> geta = lines;
   for (std::string& line : geta) {
-    for (const char* kept : {"ō", "ǎ", "丂", "～", "Ō"}) {
+    for (const char* kept : {"ō", "ǎ", "丂", "Ō"}) {
       for (std::size_t at; (at = line.find(kept)) != std::string::npos;) {
         line.replace(at, std::strlen(kept), "〓");
       }
@@ -491,8 +556,8 @@ TEST_F(UnicodeJobTest, JisX0212CharactersAreKeptInUtf8Output) {
          {{legacy, c.code}, {other, ccUtf8}},
          keptWithOther,
          0},
-        {"Shift-JIS output", ocShiftJis, {{legacy, c.code}}, replaced, 8},
-        {"automatic alone", ocAutomatic, {{legacy, c.code}}, replaced, 8},
+        {"Shift-JIS output", ocShiftJis, {{legacy, c.code}}, replaced, 7},
+        {"automatic alone", ocAutomatic, {{legacy, c.code}}, replaced, 7},
     };
     for (const auto& k : cases) {
       setting.OutputCode = k.outputCode;
@@ -573,8 +638,8 @@ TEST_F(UnicodeJobTest, AJisX0212CharacterOfAnAuxiliaryFileMatchesItsUtf8Twin) {
   }
 }
 
-// A large UTF-8 text is noted and converted a half at a time on two threads: the result, the
-// offset of a bad byte and the characters the census finds must not depend on where it is split.
+// A large UTF-8 text is converted a half at a time on two threads: the result and the offset of
+// a bad byte must not depend on where it is split, nor on a half running out of room.
 TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
   const std::string line = "あいう漢字abc,ｱｲ\n";
   std::string big;
@@ -583,8 +648,10 @@ TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
   }
   const std::size_t middle = big.size() / 2; // a line start
   const std::size_t lineSize = line.size();
-  // A job whose census saw é and 𝄞, not 𩸽.
-  const TJobTexts texts({folder.Write("rare.txt", "é𝄞\n")}, {ccUtf8}, setting);
+  std::string manyEscapes;
+  for (int i = 0; i < 200000; ++i) {
+    manyEscapes += i % 1000 == 0 ? "\n" : "é";
+  }
   const struct {
     const char* name;
     std::size_t at;
@@ -600,68 +667,28 @@ TEST_F(UnicodeJobTest, ALargeTextIsTakenInHalvesWithTheSameResult) {
        "オフセット " + std::to_string(38 * lineSize) + "）"},
       {"a bad byte in the second half", middle + 38 * lineSize, "\xFF",
        "オフセット " + std::to_string(middle + 38 * lineSize) + "）"},
-      {"a character without a code", middle + 2 * lineSize, "𩸽", "書き換えられました"},
+      {"characters that outgrow the second half", middle, manyEscapes, ""},
+      {"characters that outgrow the first half", 0, manyEscapes, ""},
   };
+  TJobInput input(setting);
+  input.UseOutput(TOutputCode::Utf8);
   for (const auto& c : cases) {
     std::string text = big;
     text.insert(c.at, c.inserted);
-    std::string expected(text.size(), '\0');
-    const TConversion whole =
-        Utf8ToInternal(text.data(), text.size(), expected.data(), texts.Table());
+    const TConvertedString whole =
+        ConvertText(TInputConverter(ccUtf8, TInternalCodec::For(TOutputCode::Utf8)), text);
+    TTextSpace space;
+    char* bytes = space.Allocate(text.size() + 1);
+    std::memcpy(bytes, text.data(), text.size());
     try {
-      text.resize(texts.ConvertUnicode("big.txt", ccUtf8, text.data(), text.size()));
+      const TInternalTarget target =
+          input.TargetToInternal(space, "big.txt", ccUtf8, space.EndText(bytes, text.size()));
       EXPECT_EQ(c.expectedError, "") << c.name;
-      ASSERT_FALSE(whole.fault) << c.name;
-      expected.resize(whole.size);
-      EXPECT_TRUE(text == expected) << c.name;
+      ASSERT_FALSE(whole.report.fault) << c.name;
+      EXPECT_TRUE(target.text.View() == whole.text) << c.name;
     } catch (const EFileError& e) {
       EXPECT_NE(c.expectedError, "") << c.name << ": " << e.what();
       EXPECT_NE(std::string(e.what()).find(c.expectedError), std::string::npos)
-          << c.name << ": " << e.what();
-    }
-  }
-  // The census of the second half counts: its characters get codes and come back.
-  std::string withRare = big;
-  withRare.insert(middle + 10 * lineSize, "𠮷\n");
-  withRare.insert(middle - lineSize, "é\n");
-  const std::string sorted = SortUtf8(withRare);
-  EXPECT_NE(sorted.find("\n𠮷\n"), std::string::npos);
-  EXPECT_NE(sorted.find("\né\n"), std::string::npos);
-  EXPECT_EQ(sorted.size(), withRare.size());
-}
-
-// The census reads a file in pieces of 8 MiB: a character cut by the end of a piece counts as
-// the character, and a bad byte is named by its offset in the file, wherever the cut falls.
-TEST_F(UnicodeJobTest, TheCensusReadsACharacterAcrossTheEndOfAPiece) {
-  constexpr std::size_t kPiece = std::size_t{8} << 20;
-  const std::string bom(kUtf8ByteOrderMark);
-  const struct {
-    const char* name;
-    std::string head; // the file's first bytes; 'a' up to `at`, then `tail`
-    std::size_t at;
-    std::string tail;
-    std::size_t badAt; // npos: the file is noted whole
-  } cases[] = {
-      {"a four-byte character across the cut", "", kPiece - 2, "😀\n", std::string::npos},
-      {"the same after a byte-order mark", bom, kPiece - 1, "😀\n", std::string::npos},
-      {"a cut character that isn't finished", "", kPiece - 1,
-       "\xE3\x81"
-       "A\n",
-       kPiece - 1},
-      {"a bad byte at the start of a piece", "", kPiece, "\xFF\n", kPiece},
-      {"a bad byte after a character across the cut", "", kPiece - 1, "\xE3\x81\x82\xFF\n",
-       kPiece + 2},
-  };
-  for (const auto& c : cases) {
-    const std::string file =
-        folder.Write("piece.txt", c.head + std::string(c.at - c.head.size(), 'a') + c.tail);
-    try {
-      const TJobTexts texts({file}, {ccUtf8}, setting);
-      EXPECT_EQ(c.badAt, std::string::npos) << c.name;
-      EXPECT_NE(texts.Table().Encode(U'😀'), kNoCode) << c.name;
-    } catch (const EFileError& e) {
-      EXPECT_NE(std::string(e.what()).find("オフセット " + std::to_string(c.badAt) + "）"),
-                std::string::npos)
           << c.name << ": " << e.what();
     }
   }

@@ -1,34 +1,21 @@
-// The engine against the reference matcher on generated patterns and texts: every search kind
-// from every character position, in both separator modes, with a roomy cache of states and with
-// one so small that it is emptied again and again, and the sequence of matches a replace-all
-// goes through.
+// The engine against the reference matcher on generated patterns and texts (CP932 characters,
+// characters with the alternate mark and escapes): every search kind from every character
+// position, in both separator modes, with a roomy cache of states and with one so small that it
+// is emptied again and again, and the sequence of matches a replace-all goes through.
 
+#include "internal_text.h"
 #include "reference_matcher.h"
 #include "regex/regexp.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
 namespace zorbe {
 namespace {
 
-std::string Visible(const std::string& bytes) {
-  std::string shown;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F) {
-      shown += c;
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "<%02X>", byte);
-      shown += hex;
-    }
-  }
-  return shown;
-}
+using test::Visible;
 
 std::string Show(const std::optional<TREMatch>& match) {
   return match ? std::to_string(match->start) + ".." + std::to_string(match->end) : "none";
@@ -53,9 +40,7 @@ std::vector<std::size_t> Positions(const std::string& text) {
   const std::size_t end = std::min(text.find('\0'), text.size());
   std::vector<std::size_t> positions{0};
   for (std::size_t pos = 0; pos < end;) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-    pos += lead && pos + 1 < end ? 2 : 1;
+    pos = test::ReadReference(text, pos).second;
     positions.push_back(pos);
   }
   return positions;
@@ -137,7 +122,6 @@ TEST(REAgreement, EngineAgreesWithReferenceOnGeneratedInput) {
       TRECompileBudget smallCache;
       smallCache.dfa.maxCacheBytes = 0;
       smallCache.dfa.maxRowClasses = 0;
-      smallCache.dfa.checkpointSteps = 1;
       smallCache.dfa.checkpointSteps = 1;
       searched = CompileRegExp(text, smallCache);
     } catch (const ERegExpParser& error) {

@@ -2,6 +2,7 @@
 // line anchors in both separator modes, literal `^` and `$`, lone lead bytes and NUL bytes, and
 // the automaton budget.
 
+#include "internal_text.h"
 #include "regex/regexp.h"
 #include "test_support.h"
 
@@ -149,6 +150,52 @@ TEST(REMatcher, DoubleByteAndHalfWidthText) {
       {"[^" + a + "]", a + "b", At(2, 3)},
       // ぁ is 0x82 0x9F: the 0x9F 0x82 inside ぁぁ is no character.
       {"\\x9F\\x82", test::Sjis("ぁぁ"), kNone},
+  });
+}
+
+// Characters CP932 lacks are escapes (4 or 5 bytes) and the other character of a shared code is
+// the code with the alternate mark: each is one character, never split by a match.
+TEST(REMatcher, EscapesAndMarksAreWholeCharacters) {
+  const std::string ga = test::Escaped(0xAC00);    // 가
+  const std::string na = test::Escaped(0xB098);    // 나
+  const std::string hih = test::Escaped(0xD7A3);   // 힣
+  const std::string kana = test::Escaped(0x11491); // trail bytes B1 B2 B1, which look like ｱｲｱ
+  const std::string wide = test::Escaped(0x10FFFD);
+  const std::string waveDash = "\x81\x60\xFF"; // 〜
+  const std::string tilde = test::Sjis("～");  // 81 60
+  const std::string yen = "\x5C\xFF";          // ¥
+  ExpectSearches({
+      {".", ga, At(0, 4)},
+      {".", wide, At(0, 5)},
+      {".", waveDash, At(0, 3)},
+      {"a.b", "a" + waveDash + "b", At(0, 5)},
+      {"[^a]+", ga + wide + "a", At(0, 9)},
+      {"[^" + ga + "]", ga + na, At(4, 8)},
+      {"[" + test::Sjis("あ") + ga + "]+", "x" + ga + test::Sjis("あ") + na, At(1, 7)},
+      {"[" + ga + "-" + hih + "]+", "x" + ga + na + hih + wide, At(1, 13)},
+      {ga + na, "a" + ga + ga + na, At(5, 13)},
+      {"x*" + na, ga + na, At(4, 8)},
+      {"[^x]*" + hih, ga + na + hih, At(0, 12)},
+      {"^" + ga, "a\n" + ga, At(2, 6)},
+      {ga + "$", ga + "\r\n", At(0, 4)},
+      // ～ is not the first two bytes of 〜, nor 〜 the first three of 〜 with more after it.
+      {tilde, waveDash, kNone},
+      {tilde, waveDash + tilde, At(3, 5)},
+      {waveDash, tilde + waveDash, At(2, 5)},
+      {tilde + "+", waveDash + tilde + tilde, At(3, 7)},
+      // ｱ and ｱｲ never match inside an escape whose trail bytes look like them.
+      {"\xB1", kana + "\xB1", At(4, 5)},
+      {"\xB1\xB2", kana + "\xB1\xB2", At(4, 6)},
+      {"\xB2+", kana + kana, kNone},
+      // ¥ is no backslash: neither in a pattern nor in a text.
+      {"\\\\", yen + "\\", At(2, 3)},
+      {yen + "+", "\\" + yen + yen, At(1, 5)},
+      {yen + ".", yen + "a", At(0, 3)},
+      {"[" + yen + "]", "\\" + yen, At(1, 3)},
+      // Bytes that no converter writes this way are characters of their own: a mark after a
+      // mark, the first byte of an escape cut off.
+      {"\\xFF", waveDash + "\xFF", At(3, 4)},
+      {"..", "\xFD\xA0", At(0, 2)},
   });
 }
 

@@ -1,6 +1,7 @@
 // The parser: each pattern against a dump of its disjoined tree, and bad patterns against their
 // message and position.
 
+#include "internal_text.h"
 #include "regex/parser.h"
 #include "regex/regexp_error.h"
 #include "test_support.h"
@@ -55,7 +56,10 @@ std::string ParseDump(const std::string& pattern) {
   return Dump(parser.Tree().Root());
 }
 
-const std::string kAny = "alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\xE-\\xFCFC])";
+const std::string kAny =
+    "alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\xE-\\xFCFC]),[\\x10000-\\x50FFFF])";
+// The start of a negated class: the pieces of the any-character set that stay whole.
+const std::string kNegated = "alt(alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\x10000-\\x50FFFF]),";
 
 struct TTreeCase {
   std::string pattern;
@@ -95,10 +99,10 @@ TEST(REParser, DumpsOfTheDisjoinedTree) {
       {"\\8\\.\\\\", "cat(cat(8,.),\\)"},
       {"\\b\\n\\r\\t", "cat(cat(cat(\\x8,\\xA),\\xD),\\x9)"},
       {".", kAny},
-      {"[^a]", "alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\xE-`]),[b-\\xFCFC])"},
-      {"[^^]", "alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\xE-]]),[_-\\xFCFC])"},
+      {"[^a]", kNegated + "[\\xE-`]),[b-\\xFCFC])"},
+      {"[^^]", kNegated + "[\\xE-]]),[_-\\xFCFC])"},
       // The pieces come out in the order of the subtraction: b first, then a.
-      {"[^ba]", "alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[c-\\xFCFC]),[\\xE-`])"},
+      {"[^ba]", kNegated + "[c-\\xFCFC]),[\\xE-`])"},
       {"[^\\n\\r]", kAny},
       // Disjoining: the first class becomes a..g|h..m, the second h..m|n..z, sharing h..m.
       {"[a-m]1|[h-z]2", "alt(cat(alt([a-g],[h-m]),1),cat(alt([h-m],[n-z]),2))"},
@@ -107,8 +111,11 @@ TEST(REParser, DumpsOfTheDisjoinedTree) {
       {"[a-b][a-d]", "cat([a-b],alt([a-b],[c-d]))"},
       {"[a-d][c-d]", "cat(alt([a-b],[c-d]),[c-d])"},
       {"[a-e]c", "cat(alt(alt([a-b],c),[d-e]),c)"},
-      {"a.", "cat(a,alt(alt([\\x1-\\x9],[\\xB-\\xC]),alt(alt([\\xE-`],a),[b-\\xFCFC])))"},
-      // Codes no text contains match nothing; ranges are cut down to 1..0xFFFC.
+      {"a.",
+       "cat(a,alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),alt(alt([\\xE-`],a),[b-\\xFCFC])),[\\x10000-"
+       "\\x50FFFF]))"},
+      // Codes no text contains match nothing; ranges are cut down to 1..0xFFFC and
+      // 0x10000..0x50FFFF.
       {"\\x0", "nothing"},
       {"\\0", "nothing"},
       {"a\\xFFFE", "cat(a,nothing)"},
@@ -116,8 +123,8 @@ TEST(REParser, DumpsOfTheDisjoinedTree) {
       {"[\\x0-a]", "[\\x1-a]"},
       {"[\\xFFF0-\\xFFFF]", "[\\xFFF0-\\xFFFC]"},
       {"[\\0\\xFFFD]", "alt(nothing,nothing)"},
-      {"[^\\x1-\\xFFFF]", "nothing"},
-      {"[^\\x0-\\x9\\xB\\xC\\xE-\\xFCFC]", "nothing"},
+      {"[^\\x1-\\xFFFF]", "[\\x10000-\\x50FFFF]"},
+      {"[^\\x0-\\x9\\xB\\xC\\xE-" + test::Escaped(0x10FFFF) + "\xFF]", "nothing"},
       {std::string("a\0b", 3), "a"},
       // Double-byte characters are one code each, also in ranges and escapes.
       {test::Sjis("あい"), "cat(\\x82A0,\\x82A2)"},
@@ -127,6 +134,16 @@ TEST(REParser, DumpsOfTheDisjoinedTree) {
       // ソ is 0x83 0x5C: its trail byte is not a backslash.
       {test::Sjis("ソ*"), "rep(\\x835C)"},
       {"\xB1\xB2", "cat(\\xB1,\\xB2)"},
+      // Escapes and characters with the alternate mark are one code each; ¥ (a backslash byte
+      // with the mark) escapes nothing. A range across the reserved codes leaves them out.
+      {test::Escaped(0xAC00) + "-" + test::Escaped(0x10FFFD), "cat(cat(\\x20AC00,-),\\x30FFFD)"},
+      {"[" + test::Escaped(0xAC00) + "-" + test::Escaped(0xD7A3) + "]", "[\\x20AC00-\\x20D7A3]"},
+      {"\x5C\xFF.", "cat(\\x1005C,alt(alt(alt([\\x1-\\x9],[\\xB-\\xC]),[\\xE-\\xFCFC]),alt(alt(["
+                    "\\x10000-\\x1005B],\\x1005C),[\\x1005D-\\x50FFFF])))"},
+      {"\\\x5C\xFF", "\\x1005C"},
+      {"[\x5C\xFF]", "\\x1005C"},
+      {"\x81\x60\xFF\x81\x60", "cat(\\x18160,\\x8160)"},
+      {"[\\xF000-" + test::Escaped(0x20) + "]", "alt([\\xF000-\\xFFFC],[\\x10000-\\x200020])"},
   };
   for (const auto& [pattern, dump] : cases) {
     EXPECT_EQ(ParseDump(pattern), dump) << pattern;

@@ -1,6 +1,7 @@
 // Character-level reading of patterns: characters, stepping back, escapes, code to text and
 // quoting.
 
+#include "internal_text.h"
 #include "regex/pattern_text.h"
 #include "regex/regexp.h"
 #include "regex/regexp_error.h"
@@ -9,9 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace zorbe {
 namespace {
+
+using test::Escaped;
+using test::Sjis;
 
 TEST(REPatternText, ReadCharacterTakesDoubleByteCharactersWhole) {
   std::string text = "a";
@@ -45,6 +50,65 @@ TEST(REPatternText, StepBackUsesTheTrailByteRule) {
   std::uint32_t pos = 5;
   StepBack(text, pos, 3);
   EXPECT_EQ(pos, 3U);
+}
+
+// Characters of the internal form that CP932 lacks, as the converters write them.
+const std::string kGa = Escaped(0xAC00);      // 가: FD AA D0 A0
+const std::string kWide = Escaped(0x10FFFD);  // FE A4 AF DF DD
+const std::string kWaveDash = "\x81\x60\xFF"; // 〜: ～'s code with the mark
+const std::string kYen = "\x5C\xFF";          // ¥: the backslash byte with the mark
+
+TEST(REPatternText, EscapesAndMarksAreOneCharacterEachWay) {
+  const struct {
+    std::string text;
+    std::vector<TRECode> codes;
+  } cases[] = {
+      {"a" + kGa + "b", {'a', 0x20AC00, 'b'}},
+      {kWaveDash + Sjis("～") + kYen + "\\", {0x18160, 0x8160, 0x1005C, '\\'}},
+      {kWide + kGa + "\xFF", {0x30FFFD, MarkedCode(0x20AC00)}},
+      // Bytes that make no escape are characters of their own: an escape cut off, an 0xFE whose
+      // trail bytes hold no code point above U+3FFFF.
+      {"\xFD\xAA\xD0", {0xFD, 0xAA, 0xD0}},
+      {"\xFE\xA0\xA0\xA0\xA1", {0xFE, 0xA0, 0xA0, 0xA0, 0xA1}},
+  };
+  for (const auto& [text, codes] : cases) {
+    std::vector<std::uint32_t> starts;
+    std::vector<TRECode> read;
+    for (std::uint32_t pos = 1; pos <= text.size();) {
+      starts.push_back(pos);
+      read.push_back(ReadCharacter(text, pos));
+    }
+    EXPECT_EQ(read, codes) << test::Visible(text);
+    std::string rebuilt;
+    for (const TRECode code : codes) {
+      rebuilt += CodeToText(code);
+    }
+    EXPECT_EQ(rebuilt, text);
+    for (std::size_t i = starts.size(); i > 0; --i) {
+      std::uint32_t pos =
+          i < starts.size() ? starts[i] : static_cast<std::uint32_t>(text.size() + 1);
+      StepBack(text, pos);
+      EXPECT_EQ(pos, starts[i - 1]) << test::Visible(text) << " character " << i;
+    }
+  }
+  EXPECT_EQ(QuoteRegExp(kYen + "." + kGa + "\\"), kYen + "\\." + kGa + "\\\\");
+  // A lead byte without its trail byte and a mark with no character before it are refused where
+  // they stand: in an expanded pattern they would take in a metacharacter.
+  const struct {
+    std::string text;
+    std::uint32_t position;
+  } refused[] = {{"a\x82", 2}, {"\x82" + kGa, 1}, {"\x82\xFF", 1}, {"\xFF", 1}, {"a\xFF\xFF", 3}};
+  for (const auto& [text, position] : refused) {
+    std::uint32_t pos = 1;
+    try {
+      while (ReadCharacter(text, pos) != 0) {
+      }
+      ADD_FAILURE() << test::Visible(text) << " read";
+    } catch (const ERegExpParser& error) {
+      EXPECT_STREQ(error.what(), re_message::kBadDoubleByte);
+      EXPECT_EQ(error.Position(), position) << test::Visible(text);
+    }
+  }
 }
 
 struct TEscapeCase {

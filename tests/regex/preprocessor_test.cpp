@@ -1,6 +1,7 @@
 // Dictionary expansion of patterns: what each pass makes of a pattern, with the basic look-alike
 // dictionary and with small synonym dictionaries, and the errors it raises.
 
+#include "internal_text.h"
 #include "regex/basic_dictionary.h"
 #include "regex/preprocessor.h"
 #include "regex/regexp_error.h"
@@ -100,6 +101,32 @@ TEST(PreProcessorTest, SynonymPassComesFirstAndFirstMemberWins) {
           {"ABC", "ABC", false, false},
           {"xyz", "(ABC|xyz)", true, false},
       });
+}
+
+// A member matches an escape or a character with the alternate mark only as that very
+// character: 〜 is not ～, ¥ (the backslash byte with the mark) is not the backslash, and the
+// basic dictionary, which holds neither, leaves them as written.
+TEST(PreProcessorTest, EscapesAndMarksAreTheirOwnCharacters) {
+  const std::string ga = test::Escaped(0xAC00);
+  const std::string na = test::Escaped(0xB098);
+  const std::string waveDash = "\x81\x60\xFF";
+  const std::string yen = "\x5C\xFF";
+  const TREDictionary synonyms = {{ga + na, "x"}, {waveDash, "y"}};
+  TREPreProcessor preprocessor;
+  preprocessor.FuzzyCharDics().push_back(&BasicFuzzyCharDic());
+  preprocessor.SynonymDics().push_back(&synonyms);
+  preprocessor.SetUseSynonymDic(true);
+  const auto expand = [&preprocessor](const std::string& pattern) { // bytes as they are
+    preprocessor.SetText(pattern);
+    preprocessor.Run();
+    return preprocessor.OutputText();
+  };
+  EXPECT_EQ(expand(ga + na + ga), "(" + ga + na + "|x)" + ga);
+  EXPECT_EQ(expand(Sjis("～") + waveDash), Sjis("～") + "(" + waveDash + "|y)");
+  preprocessor.SetUseSynonymDic(false);
+  preprocessor.SetUseFuzzyCharDic(true);
+  EXPECT_EQ(expand(waveDash + Sjis("～")), waveDash + Sjis("(ー|～|ｰ|)"));
+  EXPECT_EQ(expand(yen + "\\\\" + ga), yen + Sjis("(\\\\|￥)") + ga);
 }
 
 TEST(PreProcessorTest, EarlierDictionariesAndGroupsWin) {

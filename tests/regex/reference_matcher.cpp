@@ -8,64 +8,86 @@
 namespace zorbe::test {
 namespace {
 
-const TCodeRanges kAnyCharacter{{1, 9}, {11, 12}, {14, 0xFCFC}};
-
 // The alphabet of generated texts and patterns: ア is 0x83 0x41 (its trail byte is the letter
-// A) and ぁ is 0x82 0x9F (both bytes lead-valued).
+// A), ぁ is 0x82 0x9F (both bytes lead-valued), ～ and 〜 (the same code without and with the
+// alternate mark), the backslash and ¥ (the backslash byte with the mark), and escapes of
+// characters CP932 lacks: two-, three- and four-byte ones in UTF-8, one whose trail bytes are
+// ｱｲｱ, and wide ones (0xFE and four trail bytes).
 const TRECode kAlphabet[] = {'a',  'b',  'A',    '^',    '$',    '\r',  '\n',
                              0xB1, 0xB2, 0x82A0, 0x82A2, 0x8341, 0x829F};
-
-bool IsLead(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0;
-}
+const TRECode kMarked = 0x10000;
+const TRECode kEscaped = 0x200000;
+const TRECode kExtendedAlphabet[] = {'\\',
+                                     0x8160,
+                                     kMarked | 0x8160,
+                                     kMarked | '\\',
+                                     kEscaped + 0xE9,
+                                     kEscaped + 0xAC00,
+                                     kEscaped + 0xB098,
+                                     kEscaped + 0xD7A3,
+                                     kEscaped + 0x11491,
+                                     kEscaped + 0x20B9F,
+                                     kEscaped + 0xF0000,
+                                     kEscaped + 0x10FFFD};
 
 std::size_t EndOf(const std::string& text) {
   return std::min(text.find('\0'), text.size());
 }
 
-// The code at pos and the position after it; 0 at the end of the text.
-std::pair<TRECode, std::size_t> Read(const std::string& text, std::size_t pos) {
+// The code of a character of the internal form as the engine defines it, from its bytes.
+TRECode CodeOf(const unsigned char* p, std::size_t length) {
+  const bool marked = length > 1 && p[length - 1] == kAlternateMark;
+  const std::size_t base = marked ? length - 1 : length;
+  TRECode code = p[0];
+  if (IsEscapeLead(p[0]) && base == EscapeLength(p[0])) {
+    code = 0x200000 + EscapeCodePoint(p);
+  } else if (base == 2) {
+    code = static_cast<TRECode>(p[0] << 8 | p[1]);
+  }
+  if (marked) {
+    code += code >= 0x200000 ? 0x200000 : 0x10000;
+  }
+  return code;
+}
+
+} // namespace
+
+std::pair<TRECode, std::size_t> ReadReference(const std::string& text, std::size_t pos) {
   const std::size_t end = EndOf(text);
   if (pos >= end) {
     return {0, pos};
   }
-  const auto byte = static_cast<unsigned char>(text[pos]);
-  if (IsLead(byte) && byte <= 0xFC && pos + 1 < end) {
-    return {static_cast<TRECode>(byte << 8 | static_cast<unsigned char>(text[pos + 1])), pos + 2};
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  const std::size_t length = InternalCharLength(p, p + (end - pos));
+  return {CodeOf(p, length), pos + length};
+}
+
+std::string ReferenceBytes(TRECode code) {
+  if (code >= 0x400000) {
+    return ReferenceBytes(code - 0x200000) + '\xFF';
   }
-  return {byte, pos + 1};
+  if (code >= 0x200000) {
+    unsigned char escape[kMaxEscapeLength];
+    return std::string(reinterpret_cast<char*>(escape), PutEscape(code - 0x200000, escape));
+  }
+  if (code >= 0x10000) {
+    return ReferenceBytes(code - 0x10000) + '\xFF';
+  }
+  if (code < 0x100) {
+    return std::string(1, static_cast<char>(code));
+  }
+  return std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+}
+
+namespace {
+
+std::pair<TRECode, std::size_t> Read(const std::string& text, std::size_t pos) {
+  return ReadReference(text, pos);
 }
 
 bool InRanges(const TCodeRanges& ranges, TRECode code) {
   return std::any_of(ranges.begin(), ranges.end(),
                      [code](const auto& r) { return r.first <= code && code <= r.second; });
-}
-
-TCodeRanges Subtract(TCodeRanges from, const TCodeRanges& removed) {
-  for (const auto& [low, high] : removed) {
-    TCodeRanges rest;
-    for (const auto& [start, end] : from) {
-      if (end < low || high < start) {
-        rest.emplace_back(start, end);
-        continue;
-      }
-      if (start < low) {
-        rest.emplace_back(start, static_cast<TRECode>(low - 1));
-      }
-      if (high < end) {
-        rest.emplace_back(static_cast<TRECode>(high + 1), end);
-      }
-    }
-    from = rest;
-  }
-  return from;
-}
-
-std::string Raw(TRECode code) {
-  if (code < 0x100) {
-    return std::string(1, static_cast<char>(code));
-  }
-  return std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
 }
 
 std::string PatternChar(TRECode code, bool inClass) {
@@ -78,10 +100,10 @@ std::string PatternChar(TRECode code, bool inClass) {
   const std::string special = inClass ? "]\\-^" : "^$\\";
   if (code < 0x80 && special.find(static_cast<char>(code)) != std::string::npos) {
     std::string escaped(1, '\\');
-    escaped += Raw(code);
+    escaped += ReferenceBytes(code);
     return escaped;
   }
-  return Raw(code);
+  return ReferenceBytes(code);
 }
 
 bool NeedsGroup(const TRefNode& node) {
@@ -179,15 +201,19 @@ TRefPattern TRefGenerator::WordList(int count) {
         character.code = Character();
       } while (character.code == '^' || character.code == '$');
       const int next = add(character);
-      word = word < 0 ? next : add(TRefNode{TRefNode::Cat, 0, {}, {}, word, next});
+      word = word < 0 ? next : add(TRefNode{TRefNode::Cat, 0, {}, false, {}, word, next});
     }
-    pattern.root =
-        pattern.root < 0 ? word : add(TRefNode{TRefNode::Alt, 0, {}, {}, pattern.root, word});
+    pattern.root = pattern.root < 0
+                       ? word
+                       : add(TRefNode{TRefNode::Alt, 0, {}, false, {}, pattern.root, word});
   }
   return pattern;
 }
 
 TRECode TRefGenerator::Character() {
+  if (extended_ && Below(3) == 0) {
+    return kExtendedAlphabet[Below(static_cast<int>(std::size(kExtendedAlphabet)))];
+  }
   return kAlphabet[Below(static_cast<int>(std::size(kAlphabet)))];
 }
 
@@ -223,12 +249,12 @@ int TRefGenerator::SetNode(TRefPattern& pattern) {
   TRefNode node;
   node.kind = TRefNode::Set;
   if (Below(5) == 0) {
-    node.ranges = kAnyCharacter;
+    node.negated = true; // every character but NUL, LF and CR
     node.setText.assign(1, '.');
   } else {
-    const bool negated = Below(10) < 3;
+    node.negated = Below(10) < 3;
     TCodeRanges items;
-    std::string text = negated ? "[^" : "[";
+    std::string text = node.negated ? "[^" : "[";
     for (int n = 1 + Below(3); n > 0; --n) {
       TRECode low = Character();
       TRECode high = low;
@@ -245,7 +271,7 @@ int TRefGenerator::SetNode(TRefPattern& pattern) {
         text += PatternChar(high, true);
       }
     }
-    node.ranges = negated ? Subtract(kAnyCharacter, items) : items;
+    node.ranges = items;
     node.setText = text + "]";
   }
   pattern.nodes.push_back(node);
@@ -255,7 +281,7 @@ int TRefGenerator::SetNode(TRefPattern& pattern) {
 std::string TRefGenerator::Text() {
   std::string text;
   for (int n = Below(11); n > 0; --n) {
-    text += Raw(Character());
+    text += ReferenceBytes(Character());
   }
   if (Below(10) == 0) {
     text += "\x82"; // a lead byte cut off by the end
@@ -279,7 +305,10 @@ TReferenceMatcher::TEnds TReferenceMatcher::Ends(int index, std::size_t pos, boo
   case TRefNode::Char:
     return CharEnds(code != 0 && code == node.code, next);
   case TRefNode::Set:
-    return CharEnds(code != 0 && InRanges(node.ranges, code), next);
+    return CharEnds(code != 0 &&
+                        (node.negated ? code != '\n' && code != '\r' && !InRanges(node.ranges, code)
+                                      : InRanges(node.ranges, code)),
+                    next);
   case TRefNode::Empty:
     return {{pos, false}};
   case TRefNode::Caret:

@@ -7,6 +7,7 @@
 
 #include "regex/matcher.h"
 #include "regex/pattern_text.h"
+#include "text/internal_char.h"
 
 #include <cstddef>
 #include <map>
@@ -25,11 +26,12 @@ using TCodeRanges = std::vector<std::pair<TRECode, TRECode>>;
 struct TRefNode {
   enum TKind { Char, Set, Cat, Alt, Star, Plus, Opt, Caret, Dollar, Empty };
   TKind kind = Empty;
-  TRECode code = 0;    // Char
-  TCodeRanges ranges;  // Set: the characters it matches
-  std::string setText; // Set: how it is written
-  int left = -1;       // Cat, Alt, Star, Plus, Opt
-  int right = -1;      // Cat, Alt
+  TRECode code = 0;     // Char
+  TCodeRanges ranges;   // Set: the characters it matches
+  bool negated = false; // Set: it matches every character but NUL, LF, CR and those instead
+  std::string setText;  // Set: how it is written
+  int left = -1;        // Cat, Alt, Star, Plus, Opt
+  int right = -1;       // Cat, Alt
 };
 
 struct TRefPattern {
@@ -41,11 +43,19 @@ struct TRefPattern {
   bool HasLineEndAnchor() const;
 };
 
+// The code of the character at pos and the position after it, read with InternalCharLength;
+// 0 and pos at the end of the text (its size or its first NUL).
+std::pair<TRECode, std::size_t> ReadReference(const std::string& text, std::size_t pos);
+// The bytes of a character's code.
+std::string ReferenceBytes(TRECode code);
+
 // Random patterns and texts over a small alphabet of ASCII, half-width kana and double-byte
-// characters, line ends and the anchor characters.
+// characters, line ends and the anchor characters; with `extended`, also characters with the
+// alternate mark and escapes.
 class TRefGenerator {
 public:
-  explicit TRefGenerator(unsigned seed) : random_(seed) {}
+  explicit TRefGenerator(unsigned seed, bool extended = true)
+      : random_(seed), extended_(extended) {}
   TRefPattern Pattern();
   // An alternation of count words of one to four characters: a start state with many moves.
   TRefPattern WordList(int count);
@@ -58,6 +68,7 @@ private:
   int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
 
   std::mt19937 random_;
+  bool extended_;
 };
 
 class TReferenceMatcher {

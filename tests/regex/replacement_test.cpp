@@ -2,6 +2,7 @@
 // byte looks like a backslash, and the errors; the prepared form must agree with the three
 // passes written out step by step.
 
+#include "internal_text.h"
 #include "regex/regexp_error.h"
 #include "regex/regular_expression.h"
 #include "regex/replacement.h"
@@ -72,19 +73,22 @@ TEST(ReplacementTest, BadReplacementsRaise) {
   }
 }
 
-// The three passes of the replacement syntax, one after the other, as plain string rewrites.
+// The three passes of the replacement syntax, one after the other, as plain string rewrites,
+// stepping through characters with InternalCharLength.
 std::string ThreePasses(const std::string& replacement, const std::string& matched) {
   auto length = [](const std::string& s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    return lead && i + 1 < s.size() ? 2 : 1;
+    return InternalCharLength(s.data() + i, s.data() + s.size());
+  };
+  // Whether the character at i is the one byte c.
+  auto is = [&](const std::string& s, std::size_t i, char c) {
+    return i < s.size() && s[i] == c && length(s, i) == 1;
   };
   std::string protectedText;
   for (std::size_t i = 0; i < replacement.size();) {
     const std::size_t n = length(replacement, i);
-    if (replacement[i] == '\\' && i + 1 < replacement.size()) {
+    if (is(replacement, i, '\\') && i + 1 < replacement.size()) {
       const std::size_t m = length(replacement, i + 1);
-      protectedText += replacement[i + 1] == '&' ? "\\\\" : "\\";
+      protectedText += is(replacement, i + 1, '&') ? "\\\\" : "\\";
       protectedText.append(replacement, i + 1, m);
       i += 1 + m;
     } else {
@@ -95,10 +99,10 @@ std::string ThreePasses(const std::string& replacement, const std::string& match
   const std::string decoded = DecodeEscapes(protectedText);
   std::string result;
   for (std::size_t i = 0; i < decoded.size();) {
-    if (decoded[i] == '&') {
+    if (is(decoded, i, '&')) {
       result += matched;
       ++i;
-    } else if (decoded.compare(i, 2, "\\&") == 0) {
+    } else if (is(decoded, i, '\\') && is(decoded, i + 1, '&')) {
       result += '&';
       i += 2;
     } else {
@@ -111,13 +115,15 @@ std::string ThreePasses(const std::string& replacement, const std::string& match
 }
 
 TEST(ReplacementTest, PreparedFormAgreesWithTheThreePasses) {
-  const char* const pieces[] = {"&",     "\\",       "\\\\", "\\&",   "x",   "\\x26",    "\\x5c",
-                                "\\x81", "\x83\x5C", "\\n",  "\\101", "\\q", "\x82\xA0", "\\x8140"};
-  const std::size_t count = std::size(pieces);
-  for (std::size_t a = 0; a < count; ++a) {
-    for (std::size_t b = 0; b < count; ++b) {
-      for (std::size_t c = 0; c < count; ++c) {
-        const std::string replacement = std::string(pieces[a]) + pieces[b] + pieces[c];
+  const std::string ga = test::Escaped(0xAC00);
+  const std::string pieces[] = {"&",       "\\",    "\\\\",        "\\&",      "x",
+                                "\\x26",   "\\x5c", "\\x81",       "\x83\x5C", "\\n",
+                                "\\101",   "\\q",   "\x82\xA0",    "\\x8140",  "\x5C\xFF",
+                                "\\" + ga, ga,      "\x81\x60\xFF"};
+  for (const std::string& a : pieces) {
+    for (const std::string& b : pieces) {
+      for (const std::string& c : pieces) {
+        const std::string replacement = a + b + c;
         std::string expected;
         try {
           expected = ThreePasses(replacement, "<m>");
@@ -128,6 +134,35 @@ TEST(ReplacementTest, PreparedFormAgreesWithTheThreePasses) {
         EXPECT_EQ(TREReplacement(replacement).Expand("<m>"), expected) << replacement;
       }
     }
+  }
+}
+
+// Escapes and characters with the alternate mark stay whole: ¥ (the backslash byte with the
+// mark) escapes nothing, and a replace-all neither splits them nor inserts into them.
+TEST(ReplacementTest, EscapesAndMarksStayWhole) {
+  const std::string ga = test::Escaped(0xAC00);
+  const std::string waveDash = "\x81\x60\xFF";
+  const std::string yen = "\x5C\xFF";
+  EXPECT_EQ(TREReplacement(yen + "&" + yen + "n").Expand("M"), yen + "M" + yen + "n");
+  EXPECT_EQ(TREReplacement("\\" + ga + "&\\" + yen).Expand("M"), ga + "M" + yen);
+  EXPECT_EQ(DecodeEscapes("\\" + waveDash + "\\x8160"), waveDash + Sjis("～"));
+  const struct {
+    std::string pattern;
+    std::string replacement;
+    std::string text;
+    std::string replaced;
+  } cases[] = {
+      {".", "<&>", "a" + ga + waveDash, "<a><" + ga + "><" + waveDash + ">"},
+      {"x*", "-", ga + waveDash, "-" + ga + "-" + waveDash},
+      {Sjis("～"), "~", waveDash + Sjis("～"), waveDash + "~"},
+      {ga, "[" + yen + "&]", "a" + ga, "a[" + yen + ga + "]"},
+  };
+  for (const auto& c : cases) {
+    TAWKStr engine;
+    engine.SetRegExp(c.pattern);
+    std::string text = c.text;
+    engine.ReplaceAll(c.replacement, text);
+    EXPECT_EQ(text, c.replaced) << test::Visible(c.pattern);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "text/char_code.h"
 
+#include "text/code_check.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 namespace zorbe {
 namespace {
 
+using test::Recode;
 using test::Sjis;
 
 TCharCode Detect(const std::string& bytes) {
@@ -40,19 +43,23 @@ TEST(DetectCharCode, Codes) {
       {"jis83", "\x1B$B$\"\x1B(B\r\n", ccJis83},
       {"jis78", "\x1B$@$\"\x1B(B\r\n", ccJis78},
       {"jis then 8-bit", "\x1B$B$\"\x1B(B\x82\xA0\r\n", ccJis83},
-      {"euc decided by F0-FE", "\xF0\xA1\r\n", ccEuc},
+      // Each scan rule below decides before the kana after it, which make the few bytes a text
+      // uchardet's single-byte guess can't take for a European one.
+      {"euc decided by F0-FE", "\xF0\xA1\r\n" + eucA, ccEuc},
       // Undecided by the scan; the second opinion decides.
       {"euc hiragana only", eucA + "\r\n", ccEuc},
       {"half-width kana pair", Sjis("ｱｲ\r\n"), ccShiftJis},
       {"three half-width kana decide", Sjis("ｱｲｳ\r\n"), ccShiftJis},
       {"8E then kana stays ambiguous", "\x8E\xB1\r\n", ccUndecided},
-      {"8E then A0", "\x8E\xA0\r\n", ccShiftJis},
-      {"E0 then FD decides EUC", "\xE0\xFD\r\n", ccEuc},
+      {"8E then A0", "\x8E\xA0\r\n" + Sjis("あ"), ccShiftJis},
+      {"E0 then FD decides EUC", "\xE0\xFD\r\n" + eucA, ccEuc},
       {"look-ahead after kana and E0", "\xB1\xE0\x41\x89\r\n", ccShiftJis},
-      {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n", ccEuc},
-      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n", ccShiftJis},
+      {"look-ahead finds FE", "\xB1\xE0\x41\xFE\r\n" + eucA, ccEuc},
+      {"look-ahead skips the byte that ends it", "\xB1\xE0\x1B$B\r\n" + Sjis("あ"), ccShiftJis},
       {"one byte file is never scanned", std::string("\0", 1), ccShiftJis},
-      {"last byte of a block is not a rule start", "ab\x82", ccShiftJis},
+      // No rule starts at the last byte; uchardet reads the lone 0x82 as Windows-1252, and with
+      // no Japanese in any reading the file is no Japanese text.
+      {"last byte of a block is not a rule start", "ab\x82", ccEmptyOrUnreadable},
       {"esc dollar at block end", "ab\x1B$", ccShiftJis},
   };
   for (const auto& c : cases) {
@@ -69,10 +76,11 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
       {"kana", "あいう\n", ccUtf8},
       {"four-byte character", "\xF0\xA0\xAE\xB7\n", ccUtf8},
       {"two-byte characters the scan leaves undecided", "café\n", ccUtf8},
-      {"two-byte characters the scan decides",
+      {"two-byte characters that Shift-JIS reads too", // ﾅア, which uchardet doesn't name
        "\xC5\x83"
        "A\r\n",
-       ccShiftJis},                                                     // Shift-JIS ﾅア
+       ccUtf8},
+      {"Latin text in UTF-8", "Straße, Español, schön, ﬁ\n", ccUtf8},
       {"EUC after a two-byte look-alike", "\xC2\xBC\xA4\xA2\n", ccEuc}, // 村あ
       {"no byte 0x80 or above", "plain\n", ccShiftJis},
       {"7-bit JIS", "\x1B$B$\"\x1B(B\n", ccJis83},
@@ -83,6 +91,71 @@ TEST(DetectCharCode, Utf8WithoutAByteOrderMark) {
   for (const auto& c : cases) {
     EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
     EXPECT_EQ(DetectCharCodeOfBytes(c.bytes), c.result) << c.name;
+  }
+}
+
+// The JIS X 0213 codes are told by an Emacs-style coding mark in the first two lines alone; a
+// European text is refused, saying what uchardet takes it for.
+TEST(DetectCharCode, CodingMarksAndForeignCodes) {
+  const std::string kanji = Recode("簞", "UTF-8", "EUC-JISX0213");
+  const struct {
+    const char* name;
+    std::string bytes;
+    TCharCode result;
+  } cases[] = {
+      {"skkdic's mark", ";; -*- mode: fundamental; coding: euc-jis-2004 -*-\n" + kanji,
+       ccEucJis2004},
+      {"second line", "#!/bin/sh\n# Coding: EUC-JISX0213\n" + kanji, ccEucJis2004},
+      {"Shift_JIS-2004", "# coding: shift_jis-2004\n", ccShiftJis2004},
+      {"ISO-2022-JP-3", "# -*- coding: iso-2022-jp-3 -*-\n", ccIso2022Jp3},
+      {"third line is too late", "a\nb\n# coding: euc-jis-2004\n" + Sjis("漢字かな"), ccShiftJis},
+      {"another code changes nothing", "# coding: euc-jp\n" + Sjis("漢字"), ccShiftJis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Detect(c.bytes), c.result) << c.name;
+  }
+  test::TTempFolder folder;
+  for (const char* latin : {"Straße und schön\n", "Español: ¿qué tal? ¡Olé!\n"}) {
+    const std::string file = folder.Write("latin.txt", Recode(latin, "UTF-8", "ISO-8859-1"));
+    std::string message;
+    EXPECT_EQ(DetectCharCode(file, [&](const std::string& m) { message = m; }), ccEmptyOrUnreadable)
+        << latin;
+    EXPECT_EQ(
+        message.rfind("「" + file + "」は日本語の文字コードではありません（uchardet の判定: ", 0),
+        0u)
+        << message;
+  }
+}
+
+// What no Japanese reading makes Japanese of, and uchardet takes for a single-byte code: message
+// catalogues in Latin-1 (found by hand among this machine's), never kana or lists of kanji.
+TEST(ForeignSingleByteCode, RefusesEuropeanTextsOnly) {
+  std::string kanjiList;
+  for (const char* kanji : {"漢字\n", "東京\n", "大阪\n", "京都\n", "名古屋\n", "札幌\n"}) {
+    kanjiList += Sjis(kanji);
+  }
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool foreign;
+  } cases[] = {
+      {"Dutch één again and again (E9 E9, one kanji pair read as Shift-JIS or EUC)",
+       Recode("Er is één fout.\nNog één regel.\nMaar één naam.\n", "UTF-8", "ISO-8859-1"), true},
+      {"one ç in English (uchardet says ASCII)",
+       std::string(300, 'a') + Recode("\nFrançois Pinard\n", "UTF-8", "ISO-8859-1"), true},
+      {"German (ß reads as half-width katakana)",
+       Recode("Straße und schön, Abschließend, Änderungen für ungewöhnlich\n", "UTF-8",
+              "ISO-8859-1"),
+       true},
+      {"Estonian (üü is a level-2 kanji pair, ÜÜ two half-width katakana)",
+       Recode("TÜÜP on üks; käivitamine jätkub nüüd; või\n", "UTF-8", "ISO-8859-1"), true},
+      {"plain ASCII", "hello\n", false},
+      {"kana", Sjis("かなカナ\n"), false},
+      {"a list of kanji", kanjiList, false},
+      {"half-width katakana", Sjis("ｶﾀｶﾅ ﾃｽﾄ\n"), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(!ForeignSingleByteCode(c.bytes).empty(), c.foreign) << c.name;
   }
 }
 
@@ -100,15 +173,15 @@ TEST(DetectCharCode, AFileIsCheckedForUtf8SomeWayPastItsFirstHighByteOnly) {
 }
 
 TEST(DetectCharCode, BinaryPreCheckCoversTheFirst511BytesOnly) {
-  std::string decided = Sjis("漢") + std::string(600, 'a');
+  std::string decided = Sjis("漢字かな") + std::string(600, 'a');
   decided[300] = '\x01';
   EXPECT_EQ(Detect(decided), ccBinary); // even after a decisive byte
-  std::string late = std::string(520, 'a') + "\x01" + Sjis("漢");
+  std::string late = std::string(520, 'a') + "\x01" + Sjis("漢字かな");
   EXPECT_EQ(Detect(late), ccBinary); // still undecided when the binary byte comes
-  std::string afterDecision = Sjis("漢") + std::string(600, 'a');
+  std::string afterDecision = Sjis("漢字かな") + std::string(600, 'a');
   afterDecision[560] = '\x01';
   EXPECT_EQ(Detect(afterDecision), ccShiftJis);
-  std::string at512 = std::string(511, 'a') + "\x01" + Sjis("漢");
+  std::string at512 = std::string(511, 'a') + "\x01" + Sjis("漢字かな");
   EXPECT_EQ(Detect(at512), ccBinary); // outside the pre-check, but the scan is still undecided
 }
 
@@ -136,15 +209,15 @@ TEST(DetectCharCode, PairsSplitByABlockBoundaryAreJoined) {
     EXPECT_EQ(Detect(std::string(at - 2, 'a') + "\x1B$B$\"\x1B(B\n"), ccJis83) << at;
   }
   // The look-ahead after a half-width katakana byte and E0-EF runs on across a boundary.
-  EXPECT_EQ(Detect(std::string(510, 'a') + "\xB1\xE0\x41\x41\x89\r\n"), ccShiftJis);
+  EXPECT_EQ(Detect(std::string(510, 'a') + "\xB1\xE0\x41\x41\x89\r\n" + Sjis("かな")), ccShiftJis);
 }
 
 TEST(DetectCharCode, LargeUndecidedFileIsScannedToTheEnd) {
   std::string text(3 << 20, 'a');
-  text += Sjis("漢");
+  text += Sjis("漢字かな");
   text += "\r\n";
   EXPECT_EQ(Detect(text), ccShiftJis);
-  EXPECT_EQ(Detect(std::string(3 << 20, 'a') + "\xF5\xA1\r\n"), ccEuc);
+  EXPECT_EQ(Detect(std::string(3 << 20, 'a') + "\xF5\xA1\xA4\xA2\r\n"), ccEuc);
 }
 
 TEST(DetectCharCode, UnreadableFileShowsItsMessage) {
@@ -163,10 +236,14 @@ TEST(CharCode, NamesAndReaders) {
     const char* name;
     TCodeFamily family;
   } codes[] = {
-      {5, "S-JIS", F::ShiftJis}, {2, "JIS83", F::Jis},      {3, "JIS78", F::Jis},
-      {4, "EUC", F::Euc},        {6, "Unicode", F::Utf16},  {7, "Unicode(BE)", F::Utf16},
-      {8, "UTF-8", F::Utf8},     {1, "BINARY", F::NotText}, {20, "none", F::NotText},
-      {21, "none", F::NotText},  {0, "none", F::NotText},   {9, "none", F::NotText},
+      {5, "S-JIS", F::ShiftJis},     {2, "JIS83", F::Jis},
+      {3, "JIS78", F::Jis},          {4, "EUC", F::Euc},
+      {6, "Unicode", F::Utf16},      {7, "Unicode(BE)", F::Utf16},
+      {8, "UTF-8", F::Utf8},         {1, "BINARY", F::NotText},
+      {20, "none", F::NotText},      {21, "none", F::NotText},
+      {0, "none", F::NotText},       {12, "none", F::NotText},
+      {9, "EUC-JIS-2004", F::Euc},   {10, "Shift_JIS-2004", F::ShiftJis},
+      {11, "ISO-2022-JP-3", F::Jis},
   };
   for (const auto& c : codes) {
     const auto code = static_cast<TCharCode>(c.result);

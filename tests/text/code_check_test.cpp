@@ -225,28 +225,6 @@ TEST(CodeCheck, SecondOpinionOnKanaOnlyWordLists) {
   }
 }
 
-TEST(CodeCheck, JisX0212CharactersAreFoundForTheWarning) {
-  const struct {
-    const char* name;
-    std::string bytes;
-    TCharCode code;
-    std::size_t count, first;
-  } cases[] = {
-      {"EUC Tōkaidō", "T\x8F\xAB\xB8kaid\x8F\xAB\xB8", ccEuc, 2, 1},
-      {"EUC after half-width katakana", "\x8E\xB1\x8F\xA1\xA1", ccEuc, 1, 2},
-      {"EUC without", "\xA4\xA2\x8E\xB1", ccEuc, 0, npos},
-      {"EUC cut short", "\x8F\xAB", ccEuc, 0, npos},
-      {"JIS X 0212 in JIS", "a\x1B$(D+8+8\x1B(Bb", ccJis83, 2, 5},
-      {"JIS X 0208 in JIS", "\x1B$B$\"\x1B(B", ccJis83, 0, npos},
-      {"Shift-JIS has none", "\x8F\xAB\xB8", ccShiftJis, 0, npos},
-  };
-  for (const auto& c : cases) {
-    const TJisX0212 found = FindJisX0212(c.bytes, c.code);
-    EXPECT_EQ(found.count, c.count) << c.name;
-    EXPECT_EQ(found.first, c.first) << c.name;
-  }
-}
-
 TEST(CodeCheck, WhatStaysAmbiguousIsNamedAsSuch) {
   // Five pairs, one of them in a kana row: too many for Shift-JIS half-width text, too few for
   // EUC.

@@ -162,33 +162,6 @@ TEST(JisToSjis, ListedCases) {
   }
 }
 
-// With a job's codes for JIS X 0212 characters, each such character takes its own code (which may
-// be a single byte); JIS X 0213 plane 2 still gives the geta mark.
-TEST(JisX0212Codes, TakeTheirCodesFromTheTable) {
-  std::vector<std::uint16_t> codes(kJisX0212Cells, 0x81AC);
-  codes[JisX0212Index(0x30, 0x21)] = 0xF040; // 丂
-  codes[JisX0212Index(0x30, 0x22)] = 0xF041;
-  codes[JisX0212Index(0x22, 0x37)] = 0x7E;
-  const struct {
-    const char* what;
-    std::string euc, jis, expected;
-  } cases[] = {
-      {"two characters", "a\x8F\xB0\xA1\x8F\xB0\xA2z", "a\x1B$(D0!0\"\x1B(Bz",
-       "a\xF0\x40\xF0\x41z"},
-      {"a single-byte code", "\x8F\xA2\xB7\xA4\xA2", "\x1B$(D\"7\x1B$B$\"", "~\x82\xA0"},
-      {"an empty cell", "\x8F\xFE\xFE", "\x1B$(D~~", "\x81\xAC"},
-      {"plane 2 of JIS X 0213", "", "\x1B$(P0!", ""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Hex(EucToSjis(c.euc, codes.data())), Hex(c.expected)) << c.what;
-    const std::string jisExpected = c.euc.empty() ? "\x81\xAC" : c.expected;
-    EXPECT_EQ(Hex(JisToSjis(c.jis, codes.data())), Hex(jisExpected)) << c.what;
-    std::string buffer = c.jis;
-    buffer.resize(JisToSjisInPlace(buffer.data(), buffer.size(), codes.data()));
-    EXPECT_EQ(Hex(buffer), Hex(jisExpected)) << c.what;
-  }
-}
-
 // --- The references ------------------------------------------------------------------------
 
 // JIS to Shift-JIS the textbook way: two rows share a lead byte; the 188 trail bytes 0x40-0xFC

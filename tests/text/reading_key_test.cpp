@@ -4,7 +4,7 @@
 
 #include "text/reading_key.h"
 
-#include "text/unicode_conversion.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -21,18 +21,14 @@
 namespace zorbe {
 namespace {
 
-std::string Internal(std::string_view utf8, const TCodeTable& table = TCodeTable()) {
-  std::string out(utf8);
-  const TConversion done = Utf8ToInternal(out.data(), out.size(), out.data(), table);
-  EXPECT_FALSE(done.fault) << utf8;
-  out.resize(done.size);
-  return out;
+using test::Internal;
+
+std::string Utf8(std::string_view internal) {
+  return test::Utf8OfInternal(internal);
 }
 
-std::string Utf8(std::string_view internal, const TCodeTable& table = TCodeTable()) {
-  std::string out;
-  EXPECT_EQ(AppendInOutputCode(out, internal, TOutputCode::Utf8, table), std::string_view::npos);
-  return out;
+const TInternalCodec& UnicodeCodec() {
+  return TInternalCodec::For(TOutputCode::Utf8);
 }
 
 TEST(CompareReadings, FoldingRulesOrderAsInADictionary) {
@@ -100,8 +96,7 @@ const TReadingDictionary* Dictionary() {
 
 TEST(ReadingAnalyzer, ReadsLinesAsKatakana) {
   REQUIRE_DICTIONARY();
-  const TCodeTable table;
-  TReadingAnalyzer analyzer(*Dictionary(), table);
+  TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
   const std::vector<std::pair<std::string_view, std::string_view>> cases = {
       {"東京", "トウキョウ"},
       {"大阪", "オオサカ"},
@@ -118,27 +113,23 @@ TEST(ReadingAnalyzer, ReadsLinesAsKatakana) {
 
 TEST(ReadingAnalyzer, KeepsBytesThatAreNoCharacter) {
   REQUIRE_DICTIONARY();
-  const TCodeTable table;
-  TReadingAnalyzer analyzer(*Dictionary(), table);
+  TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
   const std::string line = Internal("東京") + "\x85\x40" + Internal("大阪") + std::string(1, '\0');
   EXPECT_EQ(analyzer.Reading(line),
             Internal("トウキョウ") + "\x85\x40" + Internal("オオサカ") + std::string(1, '\0'));
 }
 
-TEST(ReadingAnalyzer, CharactersWithJobCodesStayThemselves) {
+TEST(ReadingAnalyzer, CharactersCp932LacksStayThemselves) {
   REQUIRE_DICTIONARY();
-  TCodeCensus census;
-  census.NoteUtf8("𠮷");
-  const TCodeTable table(census);
-  TReadingAnalyzer analyzer(*Dictionary(), table);
-  const std::string reading = analyzer.Reading(Internal("𠮷", table));
-  EXPECT_EQ(Utf8(reading, table), "𠮷");
+  TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
+  for (const std::string_view line : {"𠮷", "한국어", "Straße"}) {
+    EXPECT_EQ(Utf8(analyzer.Reading(Internal(line))), line);
+  }
 }
 
 TEST(ReadingAnalyzer, SortsPlaceNamesInDictionaryOrder) {
   REQUIRE_DICTIONARY();
-  const TCodeTable table;
-  TReadingAnalyzer analyzer(*Dictionary(), table);
+  TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
   std::vector<std::string> lines = {Internal("東京"), Internal("京都"), Internal("大阪")};
   std::sort(lines.begin(), lines.end(), [&](const std::string& a, const std::string& b) {
     return CompareByReading(analyzer.Reading(a), a, analyzer.Reading(b), b) < 0;
@@ -150,13 +141,12 @@ TEST(ReadingAnalyzer, SortsPlaceNamesInDictionaryOrder) {
 
 TEST(ReadingAnalyzer, OneAnalyzerPerThreadGivesTheSameKeys) {
   REQUIRE_DICTIONARY();
-  const TCodeTable table;
   const std::vector<std::string> lines = {Internal("東京都千代田区"), Internal("日本語の文章"),
                                           Internal("形態素解析")};
   std::vector<std::string> first(lines.size());
   std::vector<std::string> second(lines.size());
   auto analyse = [&](std::vector<std::string>& keys) {
-    TReadingAnalyzer analyzer(*Dictionary(), table);
+    TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
     for (int round = 0; round < 50; ++round) {
       for (std::size_t i = 0; i < lines.size(); ++i) {
         keys[i] = analyzer.Reading(lines[i]);
@@ -244,8 +234,7 @@ TEST(ReadingOracle, DictionaryNounsSortInTheOrderOfTheirReadings) {
     GTEST_SKIP() << "mecab-ipadic's Noun.csv is not installed";
   }
   ASSERT_GT(nouns.size(), 2000u);
-  const TCodeTable table;
-  TReadingAnalyzer analyzer(*Dictionary(), table);
+  TReadingAnalyzer analyzer(*Dictionary(), UnicodeCodec());
   struct TLine {
     std::string bytes, key, dictionaryReading;
   };

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QImage>
 #include <QMenu>
+#include <QPushButton>
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
@@ -216,13 +217,17 @@ TEST_F(LauncherWindowTest, TheSettingsWindowsMenuMakesLaunchersInTheUsersFolders
   TOptions options;
   options.DefaultSettingName = "my words";
   settings.SaveOptions(options);
+  // A hidden "Open With" launcher of an earlier version: its replacement is offered once.
+  const std::string old = folder.Write("data/applications/Zorbe 2nd [old].desktop",
+                                       "[Desktop Entry]\nType=Application\nExec=zorbe old %F\n"
+                                       "MimeType=text/plain;\nNoDisplay=true\n");
   TMainForm form(settings, shell);
   form.show();
   messages.SetHook([](const std::string& text) -> std::optional<TMsgResult> {
     if (text.starts_with("現在の設定名")) {
       return TMsgResult::Yes;
     }
-    return std::nullopt;
+    return std::nullopt; // the offer: No
   });
   // The settings window is modal: its menu is chosen once it is shown.
   for (const int item : {0, 1}) {
@@ -235,20 +240,53 @@ TEST_F(LauncherWindowTest, TheSettingsWindowsMenuMakesLaunchersInTheUsersFolders
     form.OpenSortSettings();
   }
   const std::string onDesktop = folder.File("デスク トップ/Zorbe 2nd [my words].desktop");
-  const std::string inOpenWith = folder.File("data/applications/Zorbe 2nd [my words].desktop");
-  for (const std::string& file : {onDesktop, inOpenWith}) {
-    const std::string entry = test::ReadBytes(file);
-    EXPECT_NE(
-        entry.find("\nExec=\"" + ConsoleProgramFileName() + "\" \"--setting=my words\" -- %F\n"),
-        std::string::npos)
-        << entry;
-    EXPECT_NE(entry.find("\nPath=" + ProgramFolder() + "\n"), std::string::npos) << entry;
+  const std::string entry = test::ReadBytes(onDesktop);
+  EXPECT_NE(
+      entry.find("\nExec=\"" + ConsoleProgramFileName() + "\" \"--setting=my words\" -- %F\n"),
+      std::string::npos)
+      << entry;
+  EXPECT_NE(entry.find("\nPath=" + ProgramFolder() + "\n"), std::string::npos) << entry;
+  const std::string rightClick[] = {
+      folder.File("data/file-manager/actions/Zorbe 2nd [my words].desktop"),
+      folder.File("data/nemo/actions/Zorbe 2nd [my words].nemo_action"),
+      folder.File("data/kio/servicemenus/Zorbe 2nd [my words].desktop"),
+      folder.File("data/nautilus/scripts/Zorbe 2nd [my words]"),
+      folder.File("config/caja/scripts/Zorbe 2nd [my words]")};
+  for (const std::string& file : rightClick) {
+    EXPECT_NE(test::ReadBytes(file).find(ConsoleProgramFileName()), std::string::npos) << file;
   }
-  EXPECT_EQ(messages.Texts(),
+  EXPECT_FALSE(
+      std::filesystem::exists(folder.File("data/applications/Zorbe 2nd [my words].desktop")));
+  EXPECT_TRUE(std::filesystem::exists(old)); // the offer was declined
+  const std::vector<std::string> texts = messages.Texts();
+  ASSERT_EQ(texts.size(), 5u); // the offer on the first opening only
+  EXPECT_EQ(texts[0].find("以前のバージョンが「送る」で作成したショートカットが 1 個"), 0u);
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()),
             (std::vector<std::string>{"現在の設定名「my words」でショートカットを作成しますか？",
                                       "ショートカットを作成しました。",
                                       "現在の設定名「my words」でショートカットを作成しますか？",
                                       "ショートカットを作成しました。"}));
+  messages.Clear();
+
+  // Deleting the setting in the window removes its right-click entries.
+  messages.SetHook([](const std::string& text) -> std::optional<TMsgResult> {
+    return text.find("を、削除します。") != std::string::npos ? std::optional(TMsgResult::Yes)
+                                                              : std::nullopt;
+  });
+  QTimer::singleShot(0, [] {
+    auto* window = qobject_cast<TSettingForm*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    Find<QPushButton>(window, "bnDel")->click();
+    window->reject();
+  });
+  form.OpenSortSettings();
+  for (const std::string& file : rightClick) {
+    EXPECT_FALSE(std::filesystem::exists(file)) << file;
+  }
+  EXPECT_TRUE(std::filesystem::exists(onDesktop));
+  EXPECT_EQ(messages.Texts(),
+            (std::vector<std::string>{"ソート設定名「my words」を、削除します。\r\n宜しいですか？",
+                                      "ソート設定名「my words」を削除しました。"}));
 }
 
 } // namespace

@@ -265,6 +265,65 @@ TEST_F(MainFormTest, StartRefusesWhileBusyAndStopCancelsWithoutAnnouncement) {
             (std::vector<std::string>{"ソートを中止しますか？", "既にソートが終了しています。"}));
 }
 
+// The stop question holds the job: what the job reaches meanwhile (the overwrite question, its
+// output put in place) waits for the answer, so the key meant for the stop never answers another
+// question; a confirmed stop ends the job without asking and leaves an existing output alone.
+TEST_F(MainFormTest, TheStopQuestionHoldsTheJobUntilItIsAnswered) {
+  const struct {
+    bool outputExists;
+    TMsgResult stop;
+    std::vector<std::string> texts;
+    std::optional<std::string> output;
+  } cases[] = {
+      {true, TMsgResult::Yes, {kStopQuestion, kSortCancelledMessage}, "old"},
+      {true, TMsgResult::No, {kStopQuestion, "overwrite"}, "a\r\nb\r\n"},
+      {false, TMsgResult::Yes, {kStopQuestion, kSortCancelledMessage}, std::nullopt},
+      {false, TMsgResult::No, {kStopQuestion}, "a\r\nb\r\n"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(folder.File("a.txt")); // the pipe of the case before
+    const std::string a = folder.Write("a.txt", "x\r\n");
+    const std::string out = folder.File("out.txt");
+    std::filesystem::remove(out);
+    if (c.outputExists) {
+      folder.Write("out.txt", "old");
+    }
+    auto form = MakeForm();
+    form->AddFiles({a});
+    Find<TFileNameEdit>(form.get(), "FNE")->setText(Q(QuotedName(out)));
+    const std::string pipe = PipeInPlaceOf(a);
+    messages.Clear();
+    messages.SetNextAnswer(TMsgResult::Yes); // for the overwrite question, once it may come
+    std::thread feeder;
+    bool heldAtAnswer = false;
+    messages.SetHook([&](const std::string& text) -> std::optional<TMsgResult> {
+      if (text != kStopQuestion) {
+        return std::nullopt;
+      }
+      // The job runs on to what it must not do while the question is open.
+      feeder = std::thread([&] { FeedPipe(pipe, "b\r\na\r\n"); });
+      test::WaitFor(
+          [&] { return form->RunningJob()->WaitingAtHold() || messages.Messages().size() > 1; });
+      heldAtAnswer = form->RunningJob()->WaitingAtHold();
+      return c.stop;
+    });
+    form->Start();
+    form->Stop();
+    ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));
+    feeder.join();
+    messages.SetHook({});
+    EXPECT_TRUE(heldAtAnswer);
+    std::vector<std::string> texts = c.texts;
+    std::replace(texts.begin(), texts.end(), std::string("overwrite"), OverwriteQuestion(out));
+    EXPECT_EQ(messages.Texts(), texts);
+    if (c.output) {
+      EXPECT_EQ(test::ReadBytes(out), *c.output);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(out));
+    }
+  }
+}
+
 // The sort's progress as a bar in the status bar, beside the caption that names the phase:
 // busy while the phase's amount of work is not known (reading a file that is still coming),
 // filled as far as a phase has come, and hidden when no sort runs.
@@ -287,12 +346,12 @@ TEST_F(MainFormTest, StatusBarBarShowsTheProgressOfTheSort) {
   EXPECT_EQ(bar->value(), 450);
   EXPECT_EQ(bar->text(), QStringLiteral("文字処理中  45%"));
 
-  // A hint takes the bar's place while it is shown, whole; the bar comes back after it.
-  form->statusBar()->showMessage(QStringLiteral("ヒント"));
+  // A control's hint leaves the bar in place (the hint is the control's tooltip meanwhile).
+  QStatusTipEvent hint(QStringLiteral("ソートを中止"));
+  QApplication::sendEvent(ButtonOf(*form, "bnStop"), &hint);
   form->ShowProgress(TProgressSnapshot{kStatusLinePass, 50, 100, 1000});
-  EXPECT_TRUE(bar->isHidden());
-  form->statusBar()->clearMessage();
   EXPECT_FALSE(bar->isHidden());
+  EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
 
   FeedPipe(pipe, "b\r\na\r\n");
   ASSERT_TRUE(test::WaitFor([&] { return form->Idle(); }));

@@ -151,6 +151,32 @@ TEST(QtMessageBox, JapaneseButtonsAnswersAndCentringOverTheOwner) {
   EXPECT_EQ(box.Owner(), nullptr);
 }
 
+// Enter presses the default button and Escape answers No; a question whose Yes destroys a file
+// has No as its default.
+TEST(QtMessageBox, EnterAndEscapeAnswerByTheDefaultButton) {
+  const struct {
+    TMsgButtons buttons;
+    Qt::Key key;
+    TMsgResult expected;
+  } cases[] = {
+      {TMsgButtons::YesNo, Qt::Key_Return, TMsgResult::Yes},
+      {TMsgButtons::YesNo, Qt::Key_Escape, TMsgResult::No},
+      {TMsgButtons::YesNoDefaultNo, Qt::Key_Return, TMsgResult::No},
+      {TMsgButtons::YesNoDefaultNo, Qt::Key_Enter, TMsgResult::No},
+      {TMsgButtons::YesNoDefaultNo, Qt::Key_Escape, TMsgResult::No},
+  };
+  TQtMessageBox box;
+  for (const auto& c : cases) {
+    QTimer::singleShot(0, [&c] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      QTest::keyClick(dialog, c.key);
+    });
+    EXPECT_EQ(box.Show("?", TMsgKind::Warning, c.buttons), c.expected)
+        << static_cast<int>(c.buttons) << " " << c.key;
+  }
+}
+
 TEST(FileDropTarget, OnlyUriListsAndLocalFiles) {
   TScriptedMessageBox messages;
   SetMessageBox(&messages);

@@ -14,7 +14,9 @@
 #include "ui/ui_test_support.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -156,6 +158,42 @@ TEST_F(ScreenFitTest, TheTemporaryWindowStaysBesideTheMainWindowOnTheWorkArea) {
     main->resize(main->width() + 100, main->height() + 50);
     EXPECT_EQ(side->frameGeometry().left(), main->frameGeometry().right() + 1);
     EXPECT_EQ(side->frameGeometry().top(), main->frameGeometry().top());
+  }
+}
+
+// At the default place, the centre of a 1366x768 screen, the temporary window covered a third
+// of the main window; both fit side by side, so the main window moves to make room.
+TEST_F(ScreenFitTest, TheTemporaryWindowOpensBesideACentredMainWindowWithoutCoveringIt) {
+  auto main = MainFormOn(kLaptopWorkArea);
+  const QSize size = main->frameGeometry().size();
+  main->move(kLaptopWorkArea.center() - QPoint(size.width() / 2, size.height() / 2));
+  const TSettingForm* side = ChooseTemporarySetting(*main);
+  ASSERT_NE(side, nullptr);
+  EXPECT_FALSE(side->frameGeometry().intersects(main->frameGeometry()));
+  EXPECT_TRUE(InsideWorkArea(*main, kLaptopWorkArea));
+  EXPECT_TRUE(InsideWorkArea(*side, kLaptopWorkArea));
+}
+
+// A position saved on a larger screen is moved onto the work area, title bar and all.
+TEST_F(ScreenFitTest, ARestoredPositionIsMovedOntoTheWorkArea) {
+  const struct {
+    int left, top;
+    QRect area;
+  } cases[] = {
+      {900, 100, kLaptopWorkArea},                         // its right part beyond the screen
+      {kLargeWorkArea.right() - 100, -60, kLargeWorkArea}, // beyond the right and the top
+      {100000, 100000, QGuiApplication::primaryScreen()->availableGeometry()}, // on no screen
+  };
+  for (const auto& c : cases) {
+    TOptions options;
+    options.Left = c.left;
+    options.Top = c.top;
+    options.Width = 534;
+    options.Height = 340;
+    settings.SaveOptions(options);
+    TMainForm form(settings, shell);
+    form.show();
+    EXPECT_TRUE(InsideWorkArea(form, c.area)) << c.left;
   }
 }
 
