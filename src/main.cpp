@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
     return esCancelled;
   }
   if (options.help) {
-    std::fputs(kHelpText, stdout);
+    std::fputs(HelpText().c_str(), stdout);
     return esFinished;
   }
   if (options.version) {
@@ -106,7 +106,7 @@ int main(int argc, char* argv[]) {
   const TDisplay display = console ? TDisplay::None : ProbeDisplay();
   if (args.empty()) {
     if (display == TDisplay::None) {
-      std::fputs(kHelpText, stderr);
+      std::fputs(HelpText().c_str(), stderr);
       return esCancelled;
     }
     return StartDesktopProgram(argv);
@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
           stop();
         }
         if (showProgress) {
-          TProgressLine line(WriteToStandardError, TProgressLine::Clock::now());
+          TProgressLine line(WriteToStandardError, TProgressLine::Clock::now(), ::isatty(2) == 0);
           messageBox.SetLine(&line);
           mainThread.RunUntil(
               ended, [&] { line.Update(progress.Snapshot(), TProgressLine::Clock::now()); },

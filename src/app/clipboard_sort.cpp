@@ -56,6 +56,7 @@ std::optional<TClipboardJob> PrepareClipboardSort(TClipboardMode mode, const std
   TClipboardJob job{{}, std::move(converted)};
   job.inputs.setting = setting;
   job.inputs.setting.NoConnected = false;
+  job.inputs.setting.InputCode = 0; // the text's code is known
   job.inputs.outputName = mode == cmClipToClip ? file : outputFieldName;
   job.inputs.files = {file};
   job.inputs.codes = {job.text.IsUtf8() ? ccUtf8 : ccShiftJis};

@@ -5,7 +5,6 @@
 #include "app/job_host.h"
 #include "app/message_routine.h"
 #include "app/sort_end.h"
-#include "engine/output_name.h"
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
 #include "settings/ini_file.h"
@@ -44,14 +43,29 @@ std::string UsageLineText() {
 }
 
 // An empty argument (an empty shell variable) would match the empty entry of the setting list,
-// or stand for an output or a file that has no name.
-void RefuseEmptyArguments(const std::vector<std::string>& args) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i].empty()) {
-      throw ECommandLineUsage(std::to_string(i + 1) + " 番目の引数が空です。\r\n" +
-                              "空の名前は、ソート設定名にもファイル名にも使えません。" +
-                              kAbortLine);
+// or stand for a file that has no name: it is refused, except the one at `outputOperand` (the
+// output name after "/s" and a setting, where it means the default name). Option values are
+// never empty (ParseOptions refuses them), so the empty arguments are the empty operands.
+void RefuseEmptyArguments(const std::vector<std::string>& args,
+                          const std::vector<std::string>& operands, std::size_t outputOperand) {
+  std::size_t emptyOperands = 0; // counted up to the argument that is refused
+  for (std::size_t i = 0; i < operands.size(); ++i) {
+    if (!operands[i].empty()) {
+      continue;
     }
+    ++emptyOperands;
+    if (i == outputOperand) {
+      continue;
+    }
+    std::size_t argument = 0;
+    for (std::size_t empties = 0; argument < args.size(); ++argument) {
+      empties += args[argument].empty() ? 1 : 0;
+      if (empties == emptyOperands) {
+        break;
+      }
+    }
+    throw ECommandLineUsage(std::to_string(argument + 1) + " 番目の引数が空です。\r\n" +
+                            "空の名前は、ソート設定名にもファイル名にも使えません。" + kAbortLine);
   }
 }
 
@@ -80,7 +94,7 @@ void HandleCommandLineSortEnd(const TSortThread& job, bool cancelled, bool toSta
     in.openInEditor = options.EditorOpen;
     in.editorPath = options.EditorPath;
     in.jobNoConnected = job.Inputs().setting.NoConnected;
-    in.outputName = WithoutQuotes(job.Inputs().outputName);
+    in.outputName = job.Inputs().outputName;
     in.warning = job.Result().warning;
   }
   TNoSortEndView view;
@@ -94,7 +108,7 @@ const std::string& SavedSettingName(const std::string& name,
   if (name.empty() || found == settingNames.end()) {
     std::string text = "ソート設定「" + name + "」はありません。\r\n保存されているソート設定:";
     for (const std::string& saved : settingNames) {
-      if (!saved.empty()) {
+      if (!saved.empty() && saved != kTemporarySettingName) { // listed as --list-settings does
         text += "\r\n  " + saved;
       }
     }
@@ -116,7 +130,6 @@ TCommandLineRequest
 ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
                  const std::function<TSettingOptionItems(const std::string&)>& load,
                  const std::function<bool(const std::string&)>& isOutputName) {
-  RefuseEmptyArguments(args);
   TCommandLineRequest request;
   request.options = ParseOptions(args);
   const TCommandLineOptions& options = request.options;
@@ -126,17 +139,27 @@ ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::st
     return i < operands.size() ? operands[i] : std::string();
   };
   const bool withSwitch = IsSwitch(argument(0));
+  std::size_t i = withSwitch ? 1 : 0;
+  // An empty argument is never a setting's name: only a missing one reads as the empty entry.
+  const bool namedSetting =
+      !options.setting && (i >= operands.size() || !operands[i].empty()) &&
+      std::find(settingNames.begin(), settingNames.end(), argument(i)) != settingNames.end();
+  const bool outputAfterSetting =
+      withSwitch && !options.output && (options.setting || namedSetting);
+  RefuseEmptyArguments(args, operands,
+                       outputAfterSetting ? i + (namedSetting ? 1 : 0) : operands.size());
   if (withSwitch && options.output) {
     throw ECommandLineUsage("/s と -o (--output) は同時に使えません。");
   }
-  std::size_t i = withSwitch ? 1 : 0;
   if (options.setting) {
     request.setting = load(SavedSettingName(*options.setting, settingNames));
-  } else if (std::find(settingNames.begin(), settingNames.end(), argument(i)) !=
-             settingNames.end()) {
+  } else if (namedSetting) {
     request.setting = load(argument(i++));
   } else {
     request.setting = load(kDropSettingName);
+  }
+  if (options.inputCode != 0) {
+    request.setting.InputCode = options.inputCode;
   }
   if (options.output) {
     if (request.setting.NoConnected) {
@@ -175,7 +198,7 @@ std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& a
     const std::vector<std::string>& operands = options.operands;
     const bool otherOptions = options.output || options.yes || options.batch ||
                               options.listSettings || options.detect || options.help ||
-                              options.version;
+                              options.version || options.inputCode != 0;
     if (otherOptions) {
       return std::nullopt;
     }
@@ -254,9 +277,10 @@ void PrintSettingNames(const TSettingsFile& settings) {
 }
 
 // The output of a job that writes to standard output redirected to a file: written to a file of
-// its own in a new temporary folder (so that the redirected file gets the whole output or
-// nothing), then copied into standard output by the kernel. The folder goes on every path. (A
-// pipe or a terminal is written to directly, as the job writes to any device.)
+// its own in a new temporary folder, then copied into standard output by the kernel; a copy that
+// fails (a full disk) cuts the file back to the length it had, so that it gets the whole output
+// or nothing (zero for ">", its old length for ">>"). The folder goes on every path. (A pipe or
+// a terminal is written to directly, as the job writes to any device.)
 std::string CannotWriteStandardOutput(int error) {
   return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + kAbortLine;
 }
@@ -264,6 +288,8 @@ std::string CannotWriteStandardOutput(int error) {
 class TStandardOutputFile {
 public:
   TStandardOutputFile() {
+    struct stat st {};
+    length_ = ::fstat(1, &st) == 0 ? st.st_size : 0;
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern =
         std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/zorbe-XXXXXX";
@@ -290,6 +316,8 @@ public:
     const int error = Copy(in);
     ::close(in);
     if (error != 0) {
+      while (::ftruncate(1, length_) != 0 && errno == EINTR) {
+      }
       throw EFileError(CannotWriteStandardOutput(error));
     }
   }
@@ -334,6 +362,7 @@ private:
   }
 
   std::string folder_;
+  off_t length_ = 0; // the redirected file's length before the run
 };
 
 // Whether standard output is a file (a redirection) rather than a pipe, a terminal or a device.
@@ -375,6 +404,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
     return esCancelled;
   }
   if (services.interrupted && services.interrupted()) {
+    ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
     return esCancelled;
   }
   if (request.files.empty()) {
@@ -419,6 +449,9 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   case TJobOutcome::Finished:
     break;
   case TJobOutcome::Stopped:
+    if (!host.Cancelled()) { // a No to the overwrite question has said so already
+      ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
+    }
     return esCancelled;
   default:
     return esError;

@@ -8,7 +8,8 @@
 // it the user is asked whether it is one (unless the setting sorts each file by itself, or the
 // argument is the last one: it can't be the output when nothing would be left to sort).
 // Names without a folder are relative to the working folder. An empty argument is never a
-// setting's name nor a file's: it is refused, and so is a run without files.
+// setting's name nor a file's: it is refused, and so is a run without files; after "/s" and a
+// setting, in the place of the output name, it names no output (the default name is used).
 
 #include "app/command_line_options.h"
 #include "engine/job_progress.h"

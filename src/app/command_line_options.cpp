@@ -1,39 +1,51 @@
 #include "app/command_line_options.h"
 
 #include "platform/memory.h"
+#include "text/input_code.h"
 
 #include <getopt.h>
 
 #include <mutex>
+#include <string_view>
 
 namespace zorbe {
 
 const char* const kUsageLine = "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n";
 
-const char* const kHelpText =
+namespace {
+
+// The help, with the names of the input codes put in at {CODES}.
+constexpr std::string_view kHelpTemplate =
     "Usage: zorbe [OPTION]... [/s] [SETTING] [OUTPUT] FILE...\n"
     "Sorts the lines of Japanese text files (Shift-JIS, JIS, EUC-JP, UTF-8, UTF-16,\n"
-    "EUC-JIS-2004, Shift_JIS-2004, ISO-2022-JP-3).\n"
+    "EUC-JIS-2004, Shift_JIS-2004, ISO-2022-JP-3). Only the order of the lines changes,\n"
+    "unless the setting converts, trims or replaces text.\n"
     "\n"
     "  SETTING  a sort setting saved in zorbe.ini (exact name); otherwise \"ddDefault\"\n"
-    "  OUTPUT   with /s, the output file; without /s you are asked whether the\n"
-    "           argument after the setting is the output file: Yes overwrites it\n"
-    "           with the sorted lines of the other files\n"
+    "  OUTPUT   with /s, the output file (an empty argument: the default name);\n"
+    "           without /s you are asked whether the argument after the setting\n"
+    "           is the output file: Yes overwrites it with the sorted lines of\n"
+    "           the other files\n"
     "  FILE     the files to sort, all into one output unless the setting sorts\n"
-    "           each file by itself; a folder stands for the files below it,\n"
-    "           and - for standard input\n"
+    "           each file by itself; a folder stands for the files below it\n"
+    "           (named pipes in it are skipped), - for standard input; a named\n"
+    "           pipe is read once its writer has opened it\n"
     "\n"
     "Options (anywhere among the arguments; -- ends them):\n"
     "  -o, --output=FILE   write to FILE (- for standard output); nothing is asked\n"
     "                      about the output name and no argument is taken as it\n"
     "      --setting=NAME  use the saved setting NAME; no argument is taken as a\n"
     "                      setting name\n"
-    "  -y, --yes           replace an existing output without asking\n"
+    "      --input-code=CODE\n"
+    "                      read every FILE in CODE instead of detecting its code:\n"
+    "                      {CODES}\n"
+    "  -y, --yes           replace an existing output without asking (also one\n"
+    "                      whose mode forbids writing it)\n"
     "      --batch         never ask and never open a dialog: every question is\n"
     "                      answered No\n"
     "  -q, --quiet         show errors only, and no progress\n"
     "      --progress      show progress on standard error even when it is not a\n"
-    "                      terminal\n"
+    "                      terminal (then one plain line per phase and per 10%)\n"
     "      --no-progress   never show progress\n"
     "      --memory=SIZE   sort in at most SIZE of memory (K, M or G; a bare number\n"
     "                      is MiB; default: MemoryLimit in zorbe.ini, else the\n"
@@ -43,24 +55,59 @@ const char* const kHelpText =
     "                      but for case may come out in another order (and with\n"
     "                      duplicates removed, another of them may be kept)\n"
     "      --temporary-directory=DIR\n"
-    "                      put those runs in DIR (default: $TMPDIR, else /var/tmp)\n"
+    "                      put those runs, and the copy of an output that is\n"
+    "                      rewritten in place, in DIR (default: $TMPDIR, else\n"
+    "                      /var/tmp)\n"
     "      --list-settings list the saved setting names, one a line\n"
     "      --detect        print the character code of each FILE; sort nothing\n"
     "      --help          show this help\n"
     "      --version       show the version\n"
     "\n"
     "As a filter: cat a.txt | zorbe --setting=NAME -o - - > sorted.txt\n"
-    "(with - as the first FILE and no output named, the output is standard output).\n"
+    "(with - as the first FILE and no output named, the output is standard output;\n"
+    "a file it is redirected to gets the whole output or is left as it was).\n"
+    "\n"
+    "An existing output keeps its mode, owner, group and links: it is replaced\n"
+    "whole, or rewritten in place from a complete copy that is kept if the\n"
+    "rewrite fails.\n"
     "\n"
     "Questions are answered on standard input (y, yes or はい for Yes; anything\n"
     "else or end of input for No); started from the desktop without a terminal,\n"
     "in dialogs. When standard input is one of the files, or with --batch, every\n"
     "question is answered No. To run unattended, name the output and answer\n"
     "every question No: zorbe --batch -o OUT FILE... (or /s ... </dev/null).\n"
-    "Never pipe yes into zorbe. Ctrl+C stops the sort and removes its output.\n"
+    "Never pipe yes into zorbe. Ctrl+C stops the sort, removes its output and\n"
+    "says ソートを中止しました。\n"
     "Exit status: 0 sorted, 1 error, 2 cancelled or unusable arguments.\n"
     "\n"
     "Without arguments, and with a display, the main window opens.\n";
+
+} // namespace
+
+std::string HelpText() {
+  // The names fill lines of at most 80 columns, each indented like the option's text.
+  constexpr std::string_view kIndent = "                      ";
+  std::string names;
+  std::size_t column = kIndent.size();
+  for (std::size_t i = 0; i < InputCodes().size(); ++i) {
+    const std::string name = std::string(InputCodes()[i].name) +
+                             (i + 1 < InputCodes().size() ? "," : "");
+    if (!names.empty() && column + 1 + name.size() > 80) {
+      names += "\n";
+      names += kIndent;
+      column = kIndent.size();
+    } else if (!names.empty()) {
+      names += ' ';
+      ++column;
+    }
+    names += name;
+    column += name.size();
+  }
+  std::string text(kHelpTemplate);
+  const std::string_view mark = "{CODES}";
+  text.replace(text.find(mark), mark.size(), names);
+  return text;
+}
 
 namespace {
 
@@ -75,6 +122,7 @@ enum : int {
   kOptVersion,
   kOptMemory,
   kOptTemporaryDirectory,
+  kOptInputCode,
 };
 
 const option kLongOptions[] = {
@@ -91,6 +139,7 @@ const option kLongOptions[] = {
     {"version", no_argument, nullptr, kOptVersion},
     {"memory", required_argument, nullptr, kOptMemory},
     {"temporary-directory", required_argument, nullptr, kOptTemporaryDirectory},
+    {"input-code", required_argument, nullptr, kOptInputCode},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -184,6 +233,13 @@ TCommandLineOptions ParseOptions(const std::vector<std::string>& args) {
       break;
     case kOptTemporaryDirectory:
       options.temporaryDirectory = Value(opt);
+      break;
+    case kOptInputCode:
+      options.inputCode = InputCodeValueOfName(Value(opt));
+      if (options.inputCode == 0) {
+        throw ECommandLineUsage("「" + std::string(optarg) +
+                                "」は入力文字コードとして使えません (" + InputCodeNames() + ")。");
+      }
       break;
     case ':':
       throw ECommandLineUsage("オプション「" + OptionName(optopt) + "」には値が必要です。");

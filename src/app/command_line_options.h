@@ -38,7 +38,8 @@ struct TCommandLineOptions {
   bool version = false;                             // --version
   std::optional<std::uint64_t> memory;              // --memory=SIZE, in bytes
   std::optional<std::string> temporaryDirectory;    // --temporary-directory=DIR
-  std::vector<std::string> operands;                // the arguments that are not options, in order
+  std::int32_t inputCode = 0;        // --input-code=CODE: its InputCode value (text/input_code.h)
+  std::vector<std::string> operands; // the arguments that are not options, in order
 };
 
 // Splits the arguments (without the program name). Throws ECommandLineUsage for an unknown option,
@@ -50,6 +51,6 @@ inline constexpr const char* kStandardStream = "-";
 
 // The usage line, and the whole help text of `zorbe --help`.
 extern const char* const kUsageLine;
-extern const char* const kHelpText;
+std::string HelpText();
 
 } // namespace zorbe

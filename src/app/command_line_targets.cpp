@@ -5,6 +5,7 @@
 #include "app/target_files.h"
 #include "platform/file_system.h"
 #include "text/char_code.h"
+#include "text/input_code.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -20,8 +21,8 @@ void ShowError(const std::string& text) {
 struct EBinaryStream {};
 
 // Reads a stream whole. One that starts like a binary file is not read on (/dev/zero never
-// ends): its first block is enough to refuse it. A named pipe that has no writer yet reads as
-// empty instead of waiting for one. Throws EFileError and EBinaryStream.
+// ends): its first block is enough to refuse it. A named pipe waits for its writer, as every
+// tool reads one. Throws EFileError and EBinaryStream.
 std::string ReadStream(const std::string& name) {
   std::string bytes;
   const auto reserve = [&](std::size_t needed) {
@@ -31,14 +32,15 @@ std::string ReadStream(const std::string& name) {
     bytes.resize(needed);
     return bytes.data();
   };
-  const std::size_t size = ReadFileInto(name, reserve, false);
+  const std::size_t size = ReadFileInto(name, reserve);
   bytes.resize(size);
   return bytes;
 }
 
 class TTargetCollector {
 public:
-  explicit TTargetCollector(TSortJobInputs& inputs) : inputs_(inputs) {}
+  explicit TTargetCollector(TSortJobInputs& inputs)
+      : inputs_(inputs), named_(InputCodeOfValue(inputs.setting.InputCode)) {}
 
   bool Add(const std::string& name);
   // Tells the user which files of the folders were left out.
@@ -54,6 +56,7 @@ private:
   }
 
   TSortJobInputs& inputs_;
+  std::optional<TCharCode> named_;   // the code the user named for every file: no detection
   std::vector<std::string> skipped_; // the refusals of files in folders
 };
 
@@ -71,7 +74,8 @@ bool TTargetCollector::Add(const std::string& name) {
 }
 
 bool TTargetCollector::AddFile(const std::string& name) {
-  const std::optional<TCharCode> result = DetectTargetCode(name, ShowError);
+  const std::optional<TCharCode> result =
+      named_ ? AcceptedListCode(name, ShowError, named_) : DetectTargetCode(name, ShowError);
   if (!result) {
     return false;
   }
@@ -88,7 +92,12 @@ bool TTargetCollector::AddFolder(const std::string& folder) {
   CollectFolderFiles(folder, files, true);
   const std::size_t before = inputs_.files.size();
   for (const std::string& file : files) {
-    const std::optional<TCharCode> result = DetectTargetCode(file, ShowError);
+    if (IsNamedPipe(file)) {
+      skipped_.push_back(NamedPipeSkippedMessage(file));
+      continue;
+    }
+    const std::optional<TCharCode> result =
+        named_ ? AcceptedListCode(file, ShowError, named_) : DetectTargetCode(file, ShowError);
     if (!result) {
       return false; // a file that should be sorted and can't be read ends the run
     }
@@ -119,7 +128,9 @@ bool TTargetCollector::AddStream(const std::string& name) {
   }
   std::string foreign;
   const TCharCode result =
-      DetectCharCodeOfBytes(bytes, name, [&](const std::string& message) { foreign = message; });
+      named_ ? *named_ : DetectCharCodeOfBytes(bytes, name, [&](const std::string& message) {
+        foreign = message;
+      });
   if (!foreign.empty()) {
     ShowError(foreign);
     return false;

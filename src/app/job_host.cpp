@@ -10,12 +10,13 @@ void TAppJobHost::ShowStatus(const std::string& statusText) {
   }
 }
 
-bool TAppJobHost::AskOverwrite(const std::string&) {
+bool TAppJobHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
   if (overwriteWithoutAsking_) {
     return true;
   }
-  if (ShowMessage(kOverwriteQuestion, TMsgKind::Warning, TMsgButtons::YesNoDefaultNo) ==
-      TMsgResult::Yes) {
+  const std::string question =
+      writeProtected ? WriteProtectedQuestion(fileName) : OverwriteQuestion(fileName);
+  if (ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNoDefaultNo) == TMsgResult::Yes) {
     return true;
   }
   cancelled_ = true;

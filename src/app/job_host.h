@@ -17,7 +17,7 @@ public:
       : showCaption_(std::move(showCaption)) {}
 
   void ShowStatus(const std::string& statusText) override;
-  bool AskOverwrite(const std::string& fileName) override;
+  bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
   void ShowReplacementError(int lineNumber, const std::string& message) override;
 
   // Set when the user answered No to the overwrite question (or stopped the job).

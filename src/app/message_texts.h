@@ -12,6 +12,14 @@ inline constexpr const char* kAbortLine = "\r\n処理を中止します。";
 // The job and its end.
 inline constexpr const char* kOverwriteQuestion =
     "同名のファイルが既に存在します。\r\n上書きしますか？";
+// The overwrite question about a file: its name on a line above the fixed text.
+inline std::string OverwriteQuestion(const std::string& name) {
+  return "「" + name + "」\r\n" + kOverwriteQuestion;
+}
+// The question before replacing a file whose mode forbids writing it (default No).
+inline std::string WriteProtectedQuestion(const std::string& name) {
+  return "「" + name + "」は書き込み禁止です。上書きしますか？";
+}
 inline constexpr const char* kSortCancelledMessage = "ソートを中止しました。";
 inline constexpr const char* kBusyMessage = "ソート中です。\r\nソート処理終了迄お待ち下さい。";
 inline constexpr const char* kBadSettingWindowMessage =

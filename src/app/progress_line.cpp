@@ -16,6 +16,11 @@ constexpr double kRateAfterSeconds = 0.2;
 
 std::string ProgressLineText(const TProgressSnapshot& snapshot, double phaseSeconds) {
   std::string text = snapshot.phase != nullptr ? snapshot.phase : "";
+  if (snapshot.part != 0) {
+    text += ' ';
+    text += std::to_string(snapshot.part);
+    text += " 本目";
+  }
   const std::optional<double> fraction = snapshot.Fraction();
   if (!fraction) {
     return text;
@@ -32,19 +37,37 @@ std::string ProgressLineText(const TProgressSnapshot& snapshot, double phaseSeco
 }
 
 void TProgressLine::Update(const TProgressSnapshot& snapshot, Clock::time_point now) {
-  if (snapshot.phase != phase_) {
+  if (snapshot.phase != phase_ || snapshot.part != part_) {
     phase_ = snapshot.phase;
+    part_ = snapshot.part;
     phaseStart_ = now;
+    tenthsWritten_ = -2;
   }
   if (now - start_ < kDelay || snapshot.phase == nullptr) {
     return;
   }
   const double phaseSeconds = std::chrono::duration<double>(now - phaseStart_).count();
+  if (plain_) {
+    WritePlain(snapshot, phaseSeconds);
+    return;
+  }
   std::string line(kCarriageReturn);
   line += ProgressLineText(snapshot, phaseSeconds);
   line += kEraseToEnd;
   write_(line);
   drawn_ = true;
+}
+
+// A line when the phase (or run) starts, or when it has reached a further tenth; a phase whose
+// amount isn't known gets its first line only.
+void TProgressLine::WritePlain(const TProgressSnapshot& snapshot, double phaseSeconds) {
+  const std::optional<double> fraction = snapshot.Fraction();
+  const int tenths = fraction ? static_cast<int>(*fraction * 10.0) : -1;
+  if (tenths <= tenthsWritten_) {
+    return;
+  }
+  tenthsWritten_ = tenths;
+  write_(ProgressLineText(snapshot, phaseSeconds) + "\n");
 }
 
 void TProgressLine::Finish() {

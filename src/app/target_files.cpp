@@ -56,15 +56,35 @@ std::string CannotOpenMessage(const std::string& file, int error) {
   return "ファイル「" + file + "」を開けませんでした。\r\n" + FileErrorReason(error);
 }
 
+std::string NamedPipeSkippedMessage(const std::string& file) {
+  return "「" + file + "」は名前付きパイプ (FIFO) なので、読み込みません。";
+}
+
+namespace {
+
+// Whether a file may be listed: not a named pipe, and it opens for reading; else false after the
+// message naming it and why.
+bool Listable(const std::string& file, const MessageSink& showError) {
+  std::string message;
+  if (IsNamedPipe(file)) {
+    message = NamedPipeSkippedMessage(file);
+  } else if (const int error = OpenForReadingError(file); error != 0) {
+    message = CannotOpenMessage(file, error);
+  }
+  if (!message.empty() && showError) {
+    showError(message);
+  }
+  return message.empty();
+}
+
+} // namespace
+
 std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError) {
-  if (const int error = OpenForReadingError(file); error != 0) {
-    if (showError) {
-      showError(CannotOpenMessage(file, error));
-    }
+  if (!Listable(file, showError)) {
     return std::nullopt;
   }
-  // The detector has its own message for a file that is gone meanwhile, or that is no plain
-  // file (a named pipe): that message is the only one.
+  // The detector has its own message for a file that is gone meanwhile: that message is the
+  // only one.
   bool reported = false;
   const TCharCode result = DetectCharCode(file, [&](const std::string& message) {
     reported = true;
@@ -75,7 +95,11 @@ std::optional<TCharCode> DetectTargetCode(const std::string& file, const Message
   return reported ? std::nullopt : std::optional<TCharCode>(result);
 }
 
-std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError) {
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError,
+                                          std::optional<TCharCode> named) {
+  if (named) {
+    return Listable(file, showError) ? named : std::nullopt;
+  }
   const std::optional<TCharCode> detected = DetectTargetCode(file, showError);
   if (!detected) {
     return std::nullopt;

@@ -27,13 +27,19 @@ std::optional<std::string> ListedFileName(const std::string& name, const Message
 // that is the cause, the true cause (permission denied, ...) otherwise.
 std::string CannotOpenMessage(const std::string& file, int error);
 
+// The message for a named pipe met where files are listed (the main window's list, a folder's
+// files, --detect): it is skipped, never read (reading it would wait for a writer).
+std::string NamedPipeSkippedMessage(const std::string& file);
+
 // The character code of a file, or nothing after one message naming the file and why it can't
-// be opened went to showError.
+// be opened (or that it is a named pipe) went to showError.
 std::optional<TCharCode> DetectTargetCode(const std::string& file, const MessageSink& showError);
 
 // The character code of a file the list accepts, or nothing after the refusal went to
-// showError (one message per file).
-std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError);
+// showError (one message per file). With a `named` code (the setting's InputCode) the file is
+// not detected: any file that can be opened takes that code.
+std::optional<TCharCode> AcceptedListCode(const std::string& file, const MessageSink& showError,
+                                          std::optional<TCharCode> named = std::nullopt);
 
 // The refusal for a detection result the list does not accept; empty for an accepted one.
 std::string ListRefusalMessage(const std::string& file, TCharCode detectionResult);

@@ -82,20 +82,25 @@ private:
 // run's current line carries a key that decides most comparisons alone: the class position in
 // its top byte, then the line's first seven bytes as compared (folded with Distinction, each
 // reversed when descending), zeros after a short line's end. Lines with equal keys are compared
-// in full.
+// in full. With `written`, lines are records, and lines with the same key bytes go by their
+// written lines.
 class TMergeOrder {
 public:
-  explicit TMergeOrder(const TClassSortOptions& options)
+  TMergeOrder(const TClassSortOptions& options, const TRunStore::TWrittenLine& written)
       : options_(options), positionOfClass_(PositionOfClass(options)),
-        descending_(options.sortDirection == 1) {}
+        descending_(options.sortDirection == 1), written_(written) {}
 
   struct THead {
     std::uint64_t key = 0;
-    std::string_view line;
+    std::string_view record; // as read: the line, or a record
+    std::string_view line;   // the line the sort sees: the record's key
     std::uint32_t run = 0;
   };
 
-  void SetLine(THead& head, std::string_view line) const {
+  void SetLine(THead& head, std::string_view record) const {
+    head.record = record;
+    // A record's key ends at its CR (npos: it has none, and is its key).
+    const std::string_view line = written_ ? record.substr(0, record.find('\r')) : record;
     head.line = line;
     std::uint64_t prefix = 0;
     const std::size_t size = std::min<std::size_t>(line.size(), 7);
@@ -122,7 +127,15 @@ public:
     if (descending_) {
       order = -order;
     }
-    return order != 0 ? order < 0 : a.run < b.run;
+    if (order != 0) {
+      return order < 0;
+    }
+    if (written_ && a.line == b.line && a.record != b.record) {
+      if (const std::string wa = written_(a.record), wb = written_(b.record); wa != wb) {
+        return wa < wb;
+      }
+    }
+    return a.run < b.run;
   }
 
 private:
@@ -130,6 +143,7 @@ private:
   TClassSortOptions options_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
   bool descending_;
+  const TRunStore::TWrittenLine& written_;
 };
 
 // Batches of merged lines handed from the merging thread to the writing one: at most two in
@@ -311,7 +325,7 @@ void TRunStore::Merge(const TClassSortOptions& options, std::size_t memory,
 // order on top; the top's run moves on to its next line and sinks to its place.
 void TRunStore::MergeRuns(const TClassSortOptions& options, std::size_t memory,
                           const std::function<void(std::string_view)>& visit) const {
-  const TMergeOrder order(options);
+  const TMergeOrder order(options, written_);
   const std::size_t bufferSize = ReaderBuffer(memory, runEnds_.size());
   std::vector<TStretchReader> readers;
   readers.reserve(runEnds_.size());
@@ -335,7 +349,7 @@ void TRunStore::MergeRuns(const TClassSortOptions& options, std::size_t memory,
   std::make_heap(heap.begin(), heap.end(), after);
   while (!heap.empty()) {
     TMergeOrder::THead top = heap.front();
-    visit(top.line);
+    visit(top.record);
     std::string_view line;
     if (!readers[top.run].NextLine(line)) {
       std::pop_heap(heap.begin(), heap.end(), after);

@@ -9,6 +9,10 @@
 // gives exactly the in-memory order, where lines that compare equal are the same bytes. Lines
 // that are written as they are, ahead of the sorted ones (comment lines, and every line when
 // nothing is sorted), go to a front file in input order.
+//
+// A run line may be a record: the key, a CR and the line written for it (a column key that is
+// undone, see sort_job.cpp). Lines are merged by their keys, and, when the job orders them so,
+// lines with the same key by their written lines, as the in-memory sort orders them.
 
 #include "engine/line_sort.h"
 #include "platform/scratch_file.h"
@@ -49,6 +53,11 @@ class TRunStore {
 public:
   explicit TRunStore(const std::string& folder) : runs_(folder), front_(folder) {}
 
+  // The line written for a run line: run lines may be records (see above), and lines with the
+  // same key are merged in the order of their written lines. Called only for such lines.
+  using TWrittenLine = std::function<std::string(std::string_view line)>;
+  void OrderEqualKeysBy(TWrittenLine written) { written_ = std::move(written); }
+
   // A sorted run, line by line.
   void AppendRunLine(std::string_view line) {
     runs_.Write(line);
@@ -82,6 +91,7 @@ private:
   std::uint64_t runStart_ = 0;
   std::uint64_t runLines_ = 0;
   std::uint64_t frontLines_ = 0;
+  TWrittenLine written_;
 };
 
 } // namespace zorbe

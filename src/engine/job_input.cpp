@@ -45,11 +45,16 @@ std::string NoCharacterMessage(const std::string& file, const std::string& codeN
          OutputCodeName(output) + " で出力できません。\r\n処理を中止します。";
 }
 
+// The mark at the start of a Unicode text, when it has one: a text whose code the user named
+// may have none.
 std::size_t ByteOrderMarkSize(std::string_view bytes, TCharCode code) {
   if (code == ccUtf8) {
     return bytes.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
   }
-  return FamilyOf(code) == TCodeFamily::Utf16 ? std::min<std::size_t>(bytes.size(), 2) : 0;
+  if (FamilyOf(code) != TCodeFamily::Utf16) {
+    return 0;
+  }
+  return bytes.starts_with(code == ccUtf16BE ? "\xFE\xFF" : "\xFF\xFE") ? 2 : 0;
 }
 
 // A conversion's fault as the user reads it. `bytes`: the text from the fault on (its bytes are

@@ -22,6 +22,7 @@ struct TProgressSnapshot {
   std::uint64_t done = 0;
   std::uint64_t total = 0;      // 0: not known
   std::uint64_t inputBytes = 0; // the input the phase's work stands for
+  std::uint64_t part = 0;       // the run being sorted, from 1, in a phase of runs; else 0
   // The share of the phase done, from 0 to 1; nothing when the total is not known.
   std::optional<double> Fraction() const {
     if (total == 0) {
@@ -33,11 +34,14 @@ struct TProgressSnapshot {
 
 class TJobProgress {
 public:
-  // Job: a new phase with its amount of work (0 when not known), none of it done yet.
-  void StartPhase(const char* phase, std::uint64_t total, std::uint64_t inputBytes) {
-    done_.store(0, std::memory_order_relaxed);
+  // Job: a new phase with its amount of work (0 when not known), `done` of it done already (a
+  // phase taken up again), and the run it is at (0 for a phase that is not one of runs).
+  void StartPhase(const char* phase, std::uint64_t total, std::uint64_t inputBytes,
+                  std::uint64_t done = 0, std::uint64_t part = 0) {
+    done_.store(done, std::memory_order_relaxed);
     total_.store(total, std::memory_order_relaxed);
     inputBytes_.store(inputBytes, std::memory_order_relaxed);
+    part_.store(part, std::memory_order_relaxed);
     phase_.store(phase, std::memory_order_relaxed);
   }
   // Job, any of its threads: `count` more units of the phase done.
@@ -56,7 +60,8 @@ public:
 
   TProgressSnapshot Snapshot() const {
     return {phase_.load(std::memory_order_relaxed), done_.load(std::memory_order_relaxed),
-            total_.load(std::memory_order_relaxed), inputBytes_.load(std::memory_order_relaxed)};
+            total_.load(std::memory_order_relaxed), inputBytes_.load(std::memory_order_relaxed),
+            part_.load(std::memory_order_relaxed)};
   }
 
 private:
@@ -64,6 +69,7 @@ private:
   std::atomic<std::uint64_t> done_{0};
   std::atomic<std::uint64_t> total_{0};
   std::atomic<std::uint64_t> inputBytes_{0};
+  std::atomic<std::uint64_t> part_{0};
   std::function<void(const TProgressSnapshot&)> listener_;
 };
 

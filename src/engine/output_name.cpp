@@ -2,35 +2,33 @@
 
 #include "platform/file_system.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
 namespace zorbe {
 
 std::string WithoutQuotes(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    return text.substr(1, text.size() - 2);
+  }
   return text;
 }
 
 std::string DefaultOutputName(const std::string& file, const std::string& folder,
                               const std::string& name, bool perFile) {
-  if (!name.empty() && !perFile) {
-    // Quotes are removed from the whole name later; an absolute one has no folder put before it.
-    const std::string fixedName = WithHomeFolder(WithoutQuotes(name));
-    if (fixedName.starts_with('/')) {
-      return fixedName;
-    }
+  const std::string fixedName = WithHomeFolder(WithoutQuotes(name));
+  if (!name.empty() && !perFile && fixedName.starts_with('/')) {
+    return fixedName; // no folder is put before an absolute name
   }
   std::string base;
   if (!folder.empty()) {
     base = WithHomeFolder(WithoutQuotes(folder));
     base = base.ends_with('/') ? base : base + "/";
   } else if (const std::size_t slash = file.rfind('/'); slash != std::string::npos) {
-    base = WithoutQuotes(file.substr(0, slash + 1));
+    base = file.substr(0, slash + 1);
   }
   if (!name.empty() && !perFile) {
-    return base + name;
+    return base + fixedName;
   }
   const std::filesystem::path fileName = std::filesystem::path(file).filename();
   const std::string stem = fileName.stem().string();

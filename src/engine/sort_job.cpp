@@ -13,6 +13,8 @@
 #include "engine/two_threads.h"
 #include "platform/memory.h"
 #include "regex/replacement_rules.h"
+#include "text/code_check.h"
+#include "text/input_code.h"
 #include "text/internal_output.h"
 #include "text/shift_jis.h"
 
@@ -104,11 +106,12 @@ constexpr std::size_t kTextForTwoThreads = std::size_t{1} << 20;
 // still outgrow them is done again with wide ones.
 constexpr std::uint64_t kNarrowCycleBytes = std::uint64_t{2} << 30;
 
-// One cycle's lines, as offsets into the job's space.
+// One cycle's lines, as offsets into the job's space. A line of `main` is written as it is; a
+// sorted line is written with its keys undone (Undone).
 template <typename Ref> struct TCycleLines {
-  TLineList<Ref> main;         // comment lines; in the order "none" every line
-  std::vector<bool> mainKeyed; // order "none": which lines of main received the column key
-  TLineList<Ref> lines;        // the other lines of the sorted orders
+  TLineList<Ref> main;  // comment lines; in the order "none" every line
+  TLineList<Ref> lines; // the other lines of the sorted orders
+  bool records = false; // a line of `lines` is kept with its written line (KeepKeyed)
 };
 
 // One thread's share of the line pass: its part of the text, where its lines go, and what it
@@ -120,12 +123,12 @@ template <typename Ref> struct alignas(64) TLinePassPart { // no cache line shar
   Ref* lines = nullptr;
   std::size_t kept = 0;      // kept lines, from lines[0] on
   std::vector<Ref> comments; // comment lines of the sorted orders
-  std::vector<bool> keyed;   // order "none": which kept lines received the column key
   TSpaceWriter writer;
   std::string keyedLine;
-  std::string unkeyedLine;
   std::string converted[2];
   std::string rotated;
+  std::string record;   // a keyed line with the line it is written as (KeepKeyed)
+  bool records = false; // one was kept
 };
 
 class TSortJob {
@@ -141,15 +144,23 @@ public:
 private:
   bool Unordered() const { return setting_.SortDirection == 2; }
   // A new phase: its progress starts (with the amount of work it has, when known, and the input
-  // bytes it stands for) and its status text is shown.
+  // bytes it stands for) and its status text is shown. While the runs of a text larger than
+  // memory are made, every step of a piece but the replacement is shown as that one phase, with
+  // the run and the share of the cycle filed.
   void SetStatus(const char* text, std::uint64_t total = 0, std::uint64_t inputBytes = 0) {
+    if (split_.active && std::string_view(text) != kStatusReplacing) {
+      control_.Progress().StartPhase(kStatusSortingRuns, split_.total, split_.total, split_.done,
+                                     split_.run);
+      host_.ShowStatus(kStatusSortingRuns);
+      return;
+    }
     control_.Progress().StartPhase(text, total, inputBytes);
     host_.ShowStatus(text);
   }
   // Counts the line with this number (from 0, in any thread's own numbering) as done in the
   // current phase: the progress hears of the lines in steps.
   void ReportLine(std::uint64_t number) const {
-    if (number % kProgressStep == kProgressStep - 1) {
+    if (number % kProgressStep == kProgressStep - 1 && !split_.active) {
       control_.Progress().Advance(kProgressStep);
     }
   }
@@ -171,6 +182,8 @@ private:
   TCharCode CodeOf(std::size_t index) const {
     return index < inputs_.codes.size() ? inputs_.codes[index] : ccShiftJis;
   }
+  TCharCode TargetCode(std::size_t index, TCharCode code, std::string_view bytes,
+                       std::uint64_t offset = 0) const;
   void RunCycle(std::size_t first, std::size_t last);
   template <typename Ref> void RunCycleWith(std::size_t first, std::size_t last);
   void StartOutputForm(std::size_t first, std::size_t last);
@@ -181,7 +194,8 @@ private:
   void SetLineEnd(bool crLf);
   TClassSortOptions SortOptions() const;
   std::uint64_t MemoryBudget() const;
-  void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget);
+  void RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget,
+                        std::uint64_t bytes);
   void ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::size_t pieceSize,
                            TRunStore& store, TCycleLines<TWideRef>& run);
   void RefuseReplacingTooLarge(std::size_t index) const;
@@ -194,25 +208,28 @@ private:
   template <typename Ref> void LinePassPart(TLinePassPart<Ref>& part) const;
   template <typename Ref> void FileLine(TLinePassPart<Ref>& part, TSpaceText own) const;
   template <typename Ref>
-  std::string_view TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const;
+  std::uint64_t KeepKeyed(TLinePassPart<Ref>& part, std::string_view keyed,
+                          std::string_view written, const char* ownedEnd) const;
+  template <typename Ref> void OrderEqualKeys(TLineList<Ref>& lines) const;
   std::optional<std::string> ChooseOutput(const std::string& baseFile);
   template <typename Ref> void Write(const std::string& fileName, const TCycleLines<Ref>& cycle);
   template <typename Ref>
   std::size_t WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lines) const;
   template <typename Ref> void WriteSorted(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
   template <typename Ref>
-  void WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const;
-  template <typename Ref>
   void WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
                       TOutputRun& run) const;
+  // A sorted line as it is written: in the space (`record` false) or a line of the run store
+  // (with a CR and its written line after the key, when it was kept so); the result is where it
+  // lies, or in one of the buffers.
   struct TUndoBuffers {
     std::string rotated;
     std::string moved;
   };
   template <typename Ref> std::string_view Undone(Ref ref, TUndoBuffers& buffers) const {
-    return Undone(space_.View(ref), buffers);
+    return Undone(space_.View(ref), false, buffers);
   }
-  std::string_view Undone(std::string_view line, TUndoBuffers& buffers) const;
+  std::string_view Undone(std::string_view keyed, bool record, TUndoBuffers& buffers) const;
   void AppendOutputLine(TOutputRun& run, std::string_view line, bool stable) const;
   void WriteByteOrderMark(TAtomicFile& out) const {
     if (output_.byteOrderMark) {
@@ -230,6 +247,12 @@ private:
   const int csvDelimiter_ = (setting_.CsvDelimiter == dkSpace || setting_.CsvDelimiter == dkTab)
                                 ? setting_.CsvDelimiter
                                 : dkComma;
+  // A keyed line is written as the line it was keyed from (CsvNotRestore off): moving the field
+  // back gives it, or, where the key is not the line's fields as they stand, it is kept beside
+  // the key (KeepKeyed).
+  const bool restoresColumns_ = setting_.CsvSupport && !setting_.CsvNotRestore;
+  // The code the user named for every target (InputCode): read in it, never in another.
+  const std::optional<TCharCode> named_ = InputCodeOfValue(setting_.InputCode);
 
   // Built once per job; the auxiliaries again for each cycle with another codec.
   std::optional<TJobInput> input_;
@@ -241,6 +264,14 @@ private:
   // The current cycle's output, and the bytes of its targets read so far.
   TOutputForm output_;
   std::uint64_t cycleBytes_ = 0;
+  // A cycle larger than memory, while its runs are made: the bytes of its targets and how many
+  // of them are filed, and the run being made (from 1).
+  struct {
+    bool active = false;
+    std::uint64_t total = 0;
+    std::uint64_t done = 0;
+    std::uint64_t run = 0;
+  } split_;
 
   // The texts read and the lines changed in one cycle.
   TTextSpace space_;
@@ -257,6 +288,9 @@ void TSortJob::Execute() {
     } catch (const EReadingUnavailable& e) {
       throw EFileError(e.what());
     }
+  }
+  if (named_) {
+    inputs_.codes.assign(inputs_.files.size(), *named_);
   }
   input_.emplace(setting_);
   const std::size_t count = inputs_.files.size();
@@ -298,7 +332,7 @@ void TSortJob::RunCycle(std::size_t first, std::size_t last) {
   // The in-memory sort holds the text and about half as much again (references, keys, the
   // sort's own lists). A sort by reading needs every key at once and stays in memory.
   if (const std::uint64_t budget = MemoryBudget(); !reading_ && bytes + bytes / 2 > budget) {
-    RunExternalCycle(first, last, budget);
+    RunExternalCycle(first, last, budget, bytes);
     return;
   }
   if (readAhead || bytes > kNarrowCycleBytes) {
@@ -327,6 +361,9 @@ template <typename Ref> void TSortJob::RunCycleWith(std::size_t first, std::size
       SortClassListsByReading(cycle.lines, space_, options, *reading_, input_->Codec());
     } else {
       SortClassLists(cycle.lines, space_, options);
+    }
+    if (cycle.records) {
+      OrderEqualKeys(cycle.lines);
     }
   }
   if (const std::optional<std::string> output =
@@ -364,18 +401,35 @@ void TSortJob::SetLineEnd(bool crLf) {
 
 template <typename Ref>
 void TSortJob::ProcessFile(std::size_t index, bool firstOfCycle, TCycleLines<Ref>& cycle) {
-  const std::string& fileName = inputs_.files[index];
   SetStatus(kStatusReading);
   TSpaceText text = ReadTarget(index);
   TInternalTarget target =
-      InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
+      InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
   if (FileExists(setting_.Replacement)) {
     // The rules may bring in characters, or take out ones the output can't write.
     target.text = ReplacementPass(target.text);
     target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
   }
-  input_->CheckWritable(target.text, fileName, 0, target.firstUnwritable);
+  input_->CheckWritable(target.text, inputs_.files[index], 0, target.firstUnwritable);
   LinePass(target.text, cycle);
+}
+
+// The code to read a target's bytes in: the detected code, or another one its bytes fit
+// (CheckedTargetCode); a code the user named, only when they fit it (Unicode bytes are checked
+// by their converters). `offset`: where the bytes start in the file.
+TCharCode TSortJob::TargetCode(std::size_t index, TCharCode code, std::string_view bytes,
+                               std::uint64_t offset) const {
+  if (!named_) {
+    return CheckedTargetCode(inputs_.files[index], code, bytes);
+  }
+  const std::size_t unfit = IsUnicodeCode(code) ? std::string::npos : FirstUnfitByte(bytes, code);
+  if (unfit != std::string::npos) {
+    throw EFileError("「" + inputs_.files[index] + "」は " +
+                     InputCodes()[static_cast<std::size_t>(setting_.InputCode) - 1].caption +
+                     " として正しくないバイトを含んでいます（オフセット " +
+                     std::to_string(offset + unfit) + "）。\r\n処理を中止します。");
+  }
+  return code;
 }
 
 // A target's text (all of it, or a piece of whole lines from `place` on) read in `code`, made
@@ -486,7 +540,7 @@ template <typename Ref> void TSortJob::LinePass(TSpaceText text, TCycleLines<Ref
   target.resize(first + parts[0].kept + parts[1].kept);
   for (TLinePassPart<Ref>& part : parts) {
     cycle.main.insert(cycle.main.end(), part.comments.begin(), part.comments.end());
-    cycle.mainKeyed.insert(cycle.mainKeyed.end(), part.keyed.begin(), part.keyed.end());
+    cycle.records = cycle.records || part.records;
   }
 }
 
@@ -501,44 +555,50 @@ template <typename Ref> void TSortJob::LinePassPart(TLinePassPart<Ref>& part) co
   part.writer.ReleaseRest(part.text.data() + part.text.size());
 }
 
-// One line of the line pass. The line's bytes and its line end are this thread's own.
+// One line of the line pass. The line's bytes and its line end are this thread's own. The line
+// is converted and trimmed first: that is the line as it is written. The column key is made from
+// it, so lines written alike are keyed alike, and the key is trimmed as well; with
+// CsvNotRestore the key is the line written.
 template <typename Ref> void TSortJob::FileLine(TLinePassPart<Ref>& part, TSpaceText own) const {
   const char* ownedEnd = own.data() + own.size() + 1;
   if (setting_.ReturnDel && own.empty()) {
     return;
   }
   const bool comment = comments_.Matches(own);
-  // The bytes a conversion may rewrite in place: the line in the space, or its keyed copy.
-  std::span<char> bytes(own.data(), own.size());
-  if (setting_.CsvSupport && !comment) {
-    MoveField(own, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_, part.keyedLine);
-    bytes = part.keyedLine;
-  }
-  std::string_view line(bytes.data(), bytes.size());
+  std::string_view line = own;
   if (!line.empty() && conversions_.NeverLonger()) {
-    line = {bytes.data(), conversions_.ApplyInPlace(bytes.data(), bytes.size())};
+    line = {own.data(), conversions_.ApplyInPlace(own.data(), own.size())};
   } else if (!line.empty() && conversions_.Any()) {
     line = conversions_.Apply(line, part.converted[0], part.converted[1]);
   }
   if (setting_.FBSpaceDel) {
-    const bool restored = setting_.CsvSupport && !setting_.CsvNotRestore && !comment;
-    line = restored ? TrimKeyedLine(line, part) : TrimBlanks(line);
+    line = TrimBlanks(line);
+  }
+  const std::string_view written = line;
+  const bool keyed = setting_.CsvSupport && !comment;
+  bool undoneExactly = true; // moving the field back gives the written line
+  // In the order "none" a restored line needs its key only for the deletion list.
+  if (keyed && (!restoresColumns_ || !Unordered() || deletion_)) {
+    undoneExactly = MoveField(line, setting_.TargetCsvIndex, setting_.InsertCsvIndex, csvDelimiter_,
+                              part.keyedLine);
+    line = setting_.FBSpaceDel ? TrimBlanks(part.keyedLine) : std::string_view(part.keyedLine);
+    undoneExactly = undoneExactly && line.size() == part.keyedLine.size();
   }
   if (deletion_ && deletion_->Contains(line)) {
     return;
   }
   if (Unordered()) {
-    part.lines[part.kept++] = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
-    if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-      part.keyed.push_back(!comment);
-    }
+    part.lines[part.kept++] =
+        MakeRef<Ref>(part.writer.Keep(restoresColumns_ ? written : line, ownedEnd));
     return;
   }
   if (setting_.CharPos && !comment) {
     RotateLine(line, setting_.CharPosCount, setting_.LineEndCount, part.rotated);
     line = part.rotated;
   }
-  const Ref ref = MakeRef<Ref>(part.writer.Keep(line, ownedEnd));
+  const Ref ref = MakeRef<Ref>(restoresColumns_ && keyed && !undoneExactly
+                                   ? KeepKeyed(part, line, written, ownedEnd)
+                                   : part.writer.Keep(line, ownedEnd));
   if (comment) {
     part.comments.push_back(ref);
   } else {
@@ -546,34 +606,48 @@ template <typename Ref> void TSortJob::FileLine(TLinePassPart<Ref>& part, TSpace
   }
 }
 
-// Trims a line that received the column key and will have it undone. Trimming it as it stands
-// keeps its fields where they are, unless a blank it takes off is a delimiter (the space or TAB
-// kinds), or makes one the line's last byte: then the line has another number of fields and
-// the undo would move the wrong one. Such a line is trimmed in its own field order instead and
-// keyed again, so that its fields come out in their order.
+// Keeps a keyed line whose written line can't be had back from it (a control byte dropped, a
+// delimiter put in, a blank trimmed off the key): the key, a CR and the written line, so that
+// the key alone is the line the sort sees (a CR ends it as an LF does).
 template <typename Ref>
-std::string_view TSortJob::TrimKeyedLine(std::string_view keyed, TLinePassPart<Ref>& part) const {
-  const std::string_view trimmed = TrimBlanks(keyed);
-  if (trimmed.size() == keyed.size() ||
-      SplitFields(csvDelimiter_, trimmed).size() == SplitFields(csvDelimiter_, keyed).size()) {
-    return trimmed;
+std::uint64_t TSortJob::KeepKeyed(TLinePassPart<Ref>& part, std::string_view keyed,
+                                  std::string_view written, const char* ownedEnd) const {
+  part.records = true;
+  part.record.assign(keyed);
+  part.record += '\r';
+  part.record.append(written);
+  return part.writer.Keep(part.record, ownedEnd);
+}
+
+// Keys that are the same bytes may come from lines written differently (the key is the line
+// split into fields and joined anew): such lines are put in the order of their written lines, so
+// that every sort writes them the same way and a repeated line comes right after itself.
+template <typename Ref> void TSortJob::OrderEqualKeys(TLineList<Ref>& lines) const {
+  TUndoBuffers buffers[2];
+  auto written = [&](Ref ref, TUndoBuffers& into) { return Undone(ref, into); };
+  for (std::size_t first = 0; first < lines.size();) {
+    const std::string_view key = space_.View(lines[first]);
+    std::size_t end = first + 1;
+    while (end < lines.size() && space_.View(lines[end]) == key) {
+      ++end;
+    }
+    if (end - first > 1) {
+      std::sort(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                lines.begin() + static_cast<std::ptrdiff_t>(end),
+                [&](Ref a, Ref b) { return written(a, buffers[0]) < written(b, buffers[1]); });
+    }
+    first = end;
   }
-  MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
-            part.unkeyedLine);
-  // `keyed` may lie in keyedLine, but is no longer read.
-  MoveField(TrimBlanks(part.unkeyedLine), setting_.TargetCsvIndex, setting_.InsertCsvIndex,
-            csvDelimiter_, part.keyedLine);
-  return part.keyedLine;
 }
 
 std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
+  // The name checked here is the name written, and the one given back to the caller.
   std::string name = inputs_.outputName;
-  if (setting_.NoConnected || name.empty()) {
-    name = DefaultOutputName(baseFile, setting_.OutputFolder, setting_.OutputFilename,
-                             setting_.NoConnected);
-    inputs_.outputName = name;
-  }
-  name = WithoutQuotes(name);
+  name = setting_.NoConnected || name.empty()
+             ? DefaultOutputName(baseFile, setting_.OutputFolder, setting_.OutputFilename,
+                                 setting_.NoConnected)
+             : WithoutQuotes(name);
+  inputs_.outputName = name;
   if (name.empty()) {
     return std::nullopt;
   }
@@ -587,7 +661,7 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
     }
   }
   if (IsRegularFile(name)) { // a device or a pipe holds nothing the output could destroy
-    if (!host_.AskOverwrite(name)) {
+    if (!host_.AskOverwrite(name, IsWriteProtected(name))) {
       control_.RequestStop();
     }
     CheckStop();
@@ -597,11 +671,11 @@ std::optional<std::string> TSortJob::ChooseOutput(const std::string& baseFile) {
 
 template <typename Ref>
 void TSortJob::Write(const std::string& fileName, const TCycleLines<Ref>& cycle) {
-  TAtomicFile out(fileName);
+  TAtomicFile out(fileName, inputs_.temporaryFolder);
   WriteByteOrderMark(out);
   try {
     if (Unordered()) {
-      WriteUnordered(out, cycle);
+      WriteAsTheyAre(out, cycle.main);
     } else {
       WriteSorted(out, cycle);
     }
@@ -644,30 +718,6 @@ std::size_t TSortJob::WriteAsTheyAre(TAtomicFile& out, const TLineList<Ref>& lin
                      });
 }
 
-template <typename Ref>
-void TSortJob::WriteUnordered(TAtomicFile& out, const TCycleLines<Ref>& cycle) const {
-  if (cycle.mainKeyed.empty()) {
-    WriteAsTheyAre(out, cycle.main);
-    return;
-  }
-  WriteInRuns(out, cycle.main.size(), output_.lineEnd,
-              [&](std::size_t first, std::size_t last, TOutputRun& run) {
-                std::string undone;
-                for (std::size_t i = first; i < last; ++i) {
-                  const std::string_view line = space_.View(cycle.main[i]);
-                  if (cycle.mainKeyed[i]) {
-                    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
-                              undone);
-                    AppendOutputLine(run, undone, false);
-                  } else {
-                    AppendOutputLine(run, line, true);
-                  }
-                  ReportLine(i);
-                  CheckStop();
-                }
-              });
-}
-
 // The comment lines as they are, then the sorted lines with their keys undone, a line that
 // repeats the one written before it left out when Duplicate is set. A run compares its first
 // line with the line before the run: when that one was left out, it equals (case folded, with
@@ -704,7 +754,9 @@ void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, st
     const bool duplicate = setting_.Duplicate && i > 0 &&
                            (setting_.Distinction ? EqualFolded(line, previous) : line == previous);
     if (!duplicate) {
-      AppendOutputLine(run, line, line.data() == space_.Base() + lines[i]);
+      AppendOutputLine(run, line,
+                       line.data() != undone[i % 2].rotated.data() &&
+                           line.data() != undone[i % 2].moved.data());
     }
     previous = line; // its bytes stay: the other buffer is the next line's
     ReportLine(i);
@@ -712,18 +764,27 @@ void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, st
   }
 }
 
-// A sorted line as it is written: the position key undone, then the column key. The result is
-// the line where it lies, or one of the buffers.
-std::string_view TSortJob::Undone(std::string_view line, TUndoBuffers& buffers) const {
+// A line kept with its written line (KeepKeyed) is that one; otherwise the position key is
+// undone, then the column key unless CsvNotRestore keeps it.
+std::string_view TSortJob::Undone(std::string_view keyed, bool record,
+                                  TUndoBuffers& buffers) const {
+  if (restoresColumns_ && record) {
+    if (const std::size_t cr = keyed.find('\r'); cr != std::string_view::npos) {
+      return keyed.substr(cr + 1);
+    }
+  } else if (restoresColumns_ && keyed.data()[keyed.size()] == '\r') { // the key's line end
+    return space_.View(space_.OffsetOf(keyed.data() + keyed.size() + 1));
+  }
   if (setting_.CharPos) {
-    RotateLine(line, setting_.CharPosCount, !setting_.LineEndCount, buffers.rotated);
-    line = buffers.rotated;
+    RotateLine(keyed, setting_.CharPosCount, !setting_.LineEndCount, buffers.rotated);
+    keyed = buffers.rotated;
   }
-  if (setting_.CsvSupport && !setting_.CsvNotRestore) {
-    MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, buffers.moved);
-    line = buffers.moved;
+  if (restoresColumns_) {
+    MoveField(keyed, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_,
+              buffers.moved);
+    keyed = buffers.moved;
   }
-  return line;
+  return keyed;
 }
 
 TClassSortOptions TSortJob::SortOptions() const {
@@ -743,18 +804,28 @@ std::uint64_t TSortJob::MemoryBudget() const {
 // are sorted and put on disk, then the runs are merged into the output. The runs, each with its
 // references and the sort's lists, stay within the budget and leave room for the merge's
 // buffers.
-void TSortJob::RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget) {
+void TSortJob::RunExternalCycle(std::size_t first, std::size_t last, std::uint64_t budget,
+                                std::uint64_t bytes) {
   space_.Clear();
   cycleBytes_ = 0;
   StartOutputForm(first, last);
   TRunStore store(ScratchFolder(inputs_.temporaryFolder));
+  if (restoresColumns_) {
+    store.OrderEqualKeysBy([this](std::string_view line) {
+      TUndoBuffers buffers;
+      return std::string(Undone(line, true, buffers));
+    });
+  }
   constexpr std::uint64_t kSmallestPiece = 256;
   const auto pieceSize = static_cast<std::size_t>(std::max(budget / 5 * 2, kSmallestPiece));
   TCycleLines<TWideRef> run;
+  split_ = {true, bytes, 0, 1};
+  SetStatus(kStatusSortingRuns);
   for (std::size_t index = first; index < last; ++index) {
     ProcessFileInPieces(index, index == first, pieceSize, store, run);
   }
   FlushRun(store, run);
+  split_.active = false;
   if (const std::optional<std::string> output =
           ChooseOutput(inputs_.files[setting_.NoConnected ? first : 0])) {
     WriteMerged(*output, store, budget);
@@ -783,7 +854,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
     }
     TSpaceText text = ReadTarget(index);
     TInternalTarget target =
-        InternalText(index, firstOfCycle, CheckedTargetCode(fileName, CodeOf(index), text), text);
+        InternalText(index, firstOfCycle, TargetCode(index, CodeOf(index), text), text);
     if (rules) {
       target.text = ReplacementPass(target.text);
       target.firstUnwritable = ModelOf(output_.code) == TCharModel::Unicode ? std::string::npos : 0;
@@ -823,7 +894,7 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       break;
     }
     if (!whole) {
-      const TCharCode checked = CheckedTargetCode(fileName, code, piece);
+      const TCharCode checked = TargetCode(index, code, piece, place.offset);
       if (!firstPiece && checked != code) {
         throw EFileError("ファイル「" + fileName +
                          "」は途中から別の文字コードになっています。\r\n処理を中止します。");
@@ -837,7 +908,10 @@ void TSortJob::ProcessFileInPieces(std::size_t index, bool firstOfCycle, std::si
       place.offset += size;
       place.lines += CountLines(piece);
     }
+    const std::size_t filed = piece.size();
     LinePass(piece, run);
+    split_.done += filed;
+    control_.Progress().Advance(filed);
   }
 }
 
@@ -854,24 +928,30 @@ void TSortJob::RefuseReplacingTooLarge(std::size_t index) const {
 }
 
 // Sorts the run and puts it on disk, and its lines written ahead of the sorted ones (comment
-// lines; every line, keys undone, when nothing is sorted) in the front file. Empties the space.
+// lines; every line, as it is written, when nothing is sorted) in the front file. Empties the
+// space.
 void TSortJob::FlushRun(TRunStore& store, TCycleLines<TWideRef>& run) {
-  std::string undone;
-  for (std::size_t i = 0; i < run.main.size(); ++i) {
-    std::string_view line = space_.View(run.main[i]);
-    if (!run.mainKeyed.empty() && run.mainKeyed[i]) {
-      MoveField(line, setting_.InsertCsvIndex, setting_.TargetCsvIndex, csvDelimiter_, undone);
-      line = undone;
-    }
-    store.AppendFrontLine(line);
+  for (const TWideRef ref : run.main) {
+    store.AppendFrontLine(space_.View(ref));
   }
   if (!run.lines.empty()) {
     SetStatus(kStatusSortingRuns, 0, space_.Used());
     SortClassLists(run.lines, space_, SortOptions());
+    if (run.records) {
+      OrderEqualKeys(run.lines);
+    }
     for (const TWideRef ref : run.lines) {
-      store.AppendRunLine(space_.View(ref));
+      // A restored line goes with its written line after the CR (KeepKeyed).
+      const std::string_view key = space_.View(ref);
+      const std::string_view record =
+          key.data()[key.size()] == '\r'
+              ? std::string_view(key.data(),
+                                 key.size() + 1 + space_.View(ref + key.size() + 1).size())
+              : key;
+      store.AppendRunLine(record);
     }
     store.EndRun();
+    ++split_.run;
   }
   CheckStop();
   run = {};
@@ -882,7 +962,7 @@ void TSortJob::FlushRun(TRunStore& store, TCycleLines<TWideRef>& run) {
 // with Duplicate, each line left out that repeats the one before it (as WriteSortedRun does).
 void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::uint64_t budget) {
   SetStatus(kStatusMerging, store.FrontLines() + store.RunLines(), cycleBytes_);
-  TAtomicFile out(fileName);
+  TAtomicFile out(fileName, inputs_.temporaryFolder);
   WriteByteOrderMark(out);
   const auto memory = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 2, 1ULL << 30));
   const std::size_t flushAt = std::clamp<std::size_t>(memory / 8, 4096, std::size_t{4} << 20);
@@ -908,7 +988,7 @@ void TSortJob::WriteMerged(const std::string& fileName, TRunStore& store, std::u
       std::string previous;
       bool first = true;
       store.Merge(SortOptions(), memory, [&](std::string_view keyed) {
-        const std::string_view line = Undone(keyed, undone);
+        const std::string_view line = Undone(keyed, true, undone);
         const bool duplicate =
             setting_.Duplicate && !first &&
             (setting_.Distinction ? EqualFolded(line, previous) : line == previous);

@@ -52,8 +52,9 @@ class TSortJobHost {
 public:
   virtual ~TSortJobHost() = default;
   virtual void ShowStatus(const std::string& statusText) = 0;
-  // The output file exists: true to overwrite it. On false the job stops without writing.
-  virtual bool AskOverwrite(const std::string& fileName) = 0;
+  // The output file exists (and its mode forbids writing it, when `writeProtected`): true to
+  // overwrite it. On false the job stops without writing.
+  virtual bool AskOverwrite(const std::string& fileName, bool writeProtected) = 0;
   virtual void ShowReplacementError(int lineNumber, const std::string& message) = 0;
 };
 

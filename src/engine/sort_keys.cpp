@@ -160,7 +160,7 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields) {
   return line;
 }
 
-void MoveField(std::string_view line, int from, int to, int kind, std::string& out) {
+bool MoveField(std::string_view line, int from, int to, int kind, std::string& out) {
   thread_local std::vector<TFieldSpan> fields;
   FieldSplitter splitter(kind, line);
   splitter.Split(fields);
@@ -170,7 +170,16 @@ void MoveField(std::string_view line, int from, int to, int kind, std::string& o
   if (from < 0 || to < 0 || from >= count || to >= count ||
       (splitter.LastFieldOpen() && from != to && (from == count - 1 || to == count - 1))) {
     out.assign(line);
-    return;
+    return true;
+  }
+  const char delimiter = JoinDelimiter(kind);
+  // Each field right after the one before it and a delimiter, the first at the start, the last
+  // at the end: the line is its fields joined.
+  bool asTheyStand =
+      fields.front().start == 0 && fields.back().start + fields.back().size == line.size();
+  for (std::size_t j = 1; j < fields.size() && asTheyStand; ++j) {
+    const std::size_t end = fields[j - 1].start + fields[j - 1].size;
+    asTheyStand = fields[j].start == end + 1 && line[end] == delimiter;
   }
   std::size_t size = fields.size() - 1;
   for (const TFieldSpan& field : fields) {
@@ -178,7 +187,6 @@ void MoveField(std::string_view line, int from, int to, int kind, std::string& o
   }
   out.resize(size);
   char* next = out.data();
-  const char delimiter = JoinDelimiter(kind);
   for (long long j = 0; j < count; ++j) {
     // The field at j of the list with the field at `from` taken out and put in at `to`.
     long long source = j;
@@ -196,6 +204,7 @@ void MoveField(std::string_view line, int from, int to, int kind, std::string& o
     std::memcpy(next, line.data() + field.start, field.size);
     next += field.size;
   }
+  return asTheyStand;
 }
 
 std::string MoveField(std::string_view line, int from, int to, int kind) {

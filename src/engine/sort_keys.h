@@ -31,7 +31,9 @@ std::string JoinFields(int kind, const std::vector<std::string>& fields);
 // back the same way.
 std::string MoveField(std::string_view line, int from, int to, int kind);
 // The same into `out`, which must not hold the line; no allocation once `out` is large enough.
-void MoveField(std::string_view line, int from, int to, int kind, std::string& out);
+// Returns whether the line is its fields joined as they stand (no control byte dropped, no
+// delimiter put in): then moving the field back gives the line itself, byte for byte.
+bool MoveField(std::string_view line, int from, int to, int kind, std::string& out);
 
 // The bytes after the first n followed by the first n bytes; with fromEnd the last n bytes
 // followed by the rest. The line unchanged when n is not between 1 and its length - 1.

@@ -6,13 +6,13 @@ void TSortThread::MainThreadHost::ShowStatus(const std::string& statusText) {
   invoker_.InvokeAndWait([&] { host_.ShowStatus(statusText); });
 }
 
-bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName) {
+bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
   control_.Hold().Pass();
   if (control_.StopRequested()) {
     return false; // the user has just stopped the job: nothing more is asked
   }
   bool answer = false;
-  invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName); });
+  invoker_.InvokeAndWait([&] { answer = host_.AskOverwrite(fileName, writeProtected); });
   return answer;
 }
 

@@ -53,7 +53,7 @@ private:
     MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker, TJobControl& control)
         : host_(host), invoker_(invoker), control_(control) {}
     void ShowStatus(const std::string& statusText) override;
-    bool AskOverwrite(const std::string& fileName) override;
+    bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
     void ShowReplacementError(int lineNumber, const std::string& message) override;
 
   private:

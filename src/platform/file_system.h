@@ -4,8 +4,14 @@
 //
 // TAtomicFile writes into an unnamed (O_TMPFILE) or hidden temporary file in the target's
 // folder and renames it over the target only when complete: a stop, a crash or a full disk
-// never leaves a half-written output and never destroys the file it was to replace. A target
-// that is a device or a pipe (/dev/stdout) is written to directly; it holds nothing to lose.
+// never leaves a half-written output and never destroys the file it was to replace. The new
+// file gets the replaced file's mode, owner, group and extended attributes (ACLs among them),
+// and the folder is synced after the rename. Where a rename can't keep what the file was (it
+// has another hard link, its owner or group can't be given to a new file, or its folder can't
+// be written), the file is rewritten in place instead: the whole output is first written and
+// synced to a named file in the scratch folder, then copied over the file's contents and synced;
+// if that copy fails, the scratch file is kept and the message names it. A target that is a
+// device or a pipe (/dev/stdout) is written to directly; it holds nothing to lose.
 
 #include <cstddef>
 #include <functional>
@@ -13,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace zorbe {
 
@@ -36,10 +43,9 @@ struct TFileBuffer {
 // Reads a whole file into memory that `reserve(n)` provides: it returns the start of a buffer of
 // at least n bytes that still holds the bytes read so far. Returns the file's length. Throws
 // EFileError like ReadFileContents. A pipe or a terminal is read to its end; opening a named
-// pipe waits for its writer, or with `waitForWriter` false reads it as empty when it has none.
+// pipe waits for its writer.
 std::size_t ReadFileInto(const std::string& fileName,
-                         const std::function<char*(std::size_t)>& reserve,
-                         bool waitForWriter = true);
+                         const std::function<char*(std::size_t)>& reserve);
 
 // Reads a whole file. Throws EFileError ("ファイル name は開けませんでした。" when it can't be
 // opened, a read error otherwise).
@@ -66,11 +72,17 @@ void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
 bool FileExists(const std::string& fileName);
 // Exists and is a plain file (not a folder, device or pipe).
 bool IsRegularFile(const std::string& fileName);
+// Is a named pipe (FIFO).
+bool IsNamedPipe(const std::string& fileName);
+// An existing file that its mode forbids the user to write: for the superuser, one without any
+// write permission (as rm asks).
+bool IsWriteProtected(const std::string& fileName);
 
 class TAtomicFile {
 public:
-  // Opens the temporary file in the target's folder. Throws EFileError.
-  explicit TAtomicFile(std::string targetName);
+  // Opens the temporary file: in the target's folder, or, for a target rewritten in place, in
+  // `scratchFolder` (empty: $TMPDIR, else /var/tmp). Throws EFileError.
+  explicit TAtomicFile(std::string targetName, std::string scratchFolder = {});
   ~TAtomicFile(); // discards the temporary file unless Commit() succeeded
   TAtomicFile(const TAtomicFile&) = delete;
   TAtomicFile& operator=(const TAtomicFile&) = delete;
@@ -82,9 +94,11 @@ public:
     }
     buffer_[used_++] = c;
   }
-  // Writes the rest, then puts the file in place of the target, keeping the mode of a file it
-  // replaces (a replaced file is also synced first, so its old content is never lost).
+  // Writes the rest, then puts the file in place of the target, keeping what a file it replaces
+  // was (the new content is synced first, so the old content is never lost).
   void Commit();
+  // Whether the target is rewritten in place rather than replaced by a rename.
+  bool RewritesInPlace() const { return rewrite_; }
   // Throws the temporary file away; the target stays as it was.
   void Discard();
 
@@ -92,11 +106,19 @@ private:
   static constexpr std::size_t kBufferSize = 1 << 20;
   static constexpr std::size_t kDirectWrite = 64 << 10;
   void Flush();
+  void OpenBeside();
+  void OpenScratch(const std::string& scratchFolder);
+  void NameBeside();
+  bool KeepAttributes();
+  void Rewrite();
   [[noreturn]] void Fail(const std::string& what, int error);
 
   std::string target_;
-  std::string tempName_; // empty while the temporary file is unnamed (O_TMPFILE)
-  bool direct_ = false;  // the target is a device or a pipe: written to as it is
+  std::string tempName_;   // empty while the temporary file is unnamed (O_TMPFILE)
+  bool direct_ = false;    // the target is a device or a pipe: written to as it is
+  bool replacing_ = false; // the target exists (a regular file)
+  bool rewrite_ = false;   // the target is rewritten in place from a copy in the scratch folder
+  struct stat old_ {};     // the target's state, when replacing
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;

@@ -38,6 +38,7 @@ const TSettingKey kSettingKeys[] = {
     {"OutputFilename", &S::OutputFilename, 0, "", "eOutputFilename"},
     {"OutputCode", &S::OutputCode, ocAutomatic, "", "cbOutputCode"},
     {"OutputLineEnd", &S::OutputLineEnd, leAutomatic, "", "cbOutputLineEnd"},
+    {"InputCode", &S::InputCode, 0, "", "cbInputCode"},
 };
 
 } // namespace

@@ -65,6 +65,7 @@ struct TSettingOptionItems {
   std::string OutputFilename;
   std::int32_t OutputCode = 0;    // TOutputCodeValue: 0 automatic, 1-6 a code
   std::int32_t OutputLineEnd = 0; // 0 automatic, 1 CR LF, 2 LF
+  std::int32_t InputCode = 0;     // 0 detected; else the code of every target (text/input_code.h)
 
   bool operator==(const TSettingOptionItems&) const = default;
 };

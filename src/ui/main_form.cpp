@@ -6,6 +6,7 @@
 #include "app/output_field.h"
 #include "app/target_files.h"
 #include "engine/output_name.h"
+#include "text/input_code.h"
 #include "ui/file_drop_target.h"
 #include "ui/file_name_edit.h"
 #include "ui/form_time_ana_result.h"
@@ -291,7 +292,8 @@ void TMainForm::AddFiles(const std::vector<std::string>& names) {
       if (!file) {
         continue;
       }
-      if (const std::optional<TCharCode> code = AcceptedListCode(*file, showError)) {
+      if (const std::optional<TCharCode> code =
+              AcceptedListCode(*file, showError, InputCodeOfValue(currentSetting_.InputCode))) {
         AppendRow(*file, *code);
       }
     } catch (const std::exception& e) {
@@ -417,7 +419,7 @@ void TMainForm::OnJobEnded(TSortThread& job) {
   in.editorPath = options_.EditorPath;
   in.clearList = options_.SortEndListViewClear || mmSortedSoon_->isChecked();
   in.jobNoConnected = job.Inputs().setting.NoConnected;
-  in.outputName = WithoutQuotes(job.Inputs().outputName);
+  in.outputName = job.Inputs().outputName;
   in.outcome = job.Result().outcome;
   in.failure = job.Result().message;
   in.warning = job.Result().warning;

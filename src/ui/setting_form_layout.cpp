@@ -4,6 +4,7 @@
 #include "ui/setting_form.h"
 
 #include "app/message_texts.h"
+#include "text/input_code.h"
 #include "ui/drop_down_list.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
@@ -40,6 +41,15 @@ QComboBox* DropDown(QWidget* parent, const char* name, const QStringList& items)
   auto* combo = Named(new TDropDownList(parent), name);
   combo->addItems(items);
   return combo;
+}
+
+// "自動" (detected), then the codes a setting may name for every target, in stored order.
+QStringList InputCodeItems() {
+  QStringList items{QStringLiteral("自動")};
+  for (const TInputCode& row : InputCodes()) {
+    items << QString::fromUtf8(row.caption);
+  }
+  return items;
 }
 
 QStringList WidthItems() {
@@ -316,6 +326,7 @@ QGroupBox* TSettingForm::BuildOutputGroup() {
   layout->addWidget(eOutputFilename_, 1, 1);
   auto* codes = new QHBoxLayout;
   const std::pair<QString, QComboBox*> codeRows[] = {
+      {QStringLiteral("入力文字コード:"), DropDown(group, "cbInputCode", InputCodeItems())},
       {QStringLiteral("出力文字コード:"),
        DropDown(group, "cbOutputCode",
                 {QStringLiteral("自動"), QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8"),

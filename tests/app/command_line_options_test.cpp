@@ -110,19 +110,20 @@ TEST(CommandLineOptions, UsageErrorsNameTheProblem) {
       {{"-x", "a"}, "「-x」は不明なオプションです。"},
       {{"a", "-o"}, "オプション「-o」には値が必要です。"},
       {{"a", "--setting"}, "オプション「--setting」には値が必要です。"},
-      {{"-o", "", "a"}, "2 番目の引数が空です。"},
+      {{"-o", "", "a"}, "オプション「-o」の値が空です。"},
       {{"--setting=", "a"}, "オプション「--setting」の値が空です。"},
       {{"--progress", "--no-progress", "a"}, "同時に使えません"},
       {{"/s", "A", "x", "-o", "out", "a"}, "/s と -o (--output) は同時に使えません。"},
       {{"--setting=B", "a"},
-       "ソート設定「B」はありません。\r\n保存されているソート設定:\r\n  一時設定\r\n  A"},
-      {{"--setting=a", "a"}, "ソート設定「a」はありません。"}, // letter case counts
+       "ソート設定「B」はありません。\r\n保存されているソート設定:\r\n  A"}, // not 一時設定
+      {{"--setting=a", "a"}, "ソート設定「a」はありません。"},               // letter case counts
       {{"--setting=per file", "-o", "o", "a"}, "NoConnected=1"},
       {{"--setting=per file", "-", "b"}, "複数のファイルを標準出力に書けません。"},
       {{"-y", "", "a"}, "2 番目の引数が空です。"},
       {{"--memory=2X", "a"}, "「2X」はメモリ量として使えません"},
       {{"--memory=0", "a"}, "「0」はメモリ量として使えません"},
       {{"--temporary-directory=", "a"}, "オプション「--temporary-directory」の値が空です。"},
+      {{"--input-code=sjis2", "a"}, "「sjis2」は入力文字コードとして使えません (shift-jis, jis,"},
   };
   for (const auto& c : cases) {
     try {

@@ -3,6 +3,7 @@
 #include "app/job_host.h"
 #include "app/message_routine.h"
 #include "test_support.h"
+#include "text/input_code.h"
 
 #include <gtest/gtest.h>
 
@@ -127,8 +128,9 @@ TEST_F(CommandLineTest, TheLastArgumentIsSortedWithoutAQuestion) {
 
 // An empty argument (an empty shell variable) matched the empty entry of the setting list and
 // shifted the others: an input became the output. Now it ends the run before anything is asked
-// or written.
-TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
+// or written, except as the output name after /s and a setting: no output named, so the default
+// name.
+TEST_F(CommandLineTest, EmptyArgumentsAreRefusedButAsTheOutputAfterTheSetting) {
   settings.SaveSortSetting("S", SettingDefaults());
   const std::string a = folder.Write("a.txt", "2\r\n");
   const std::string b = folder.Write("b.txt", "1\r\n");
@@ -136,8 +138,13 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
     std::vector<std::string> args;
     int position;
   } cases[] = {
-      {{"/s", "", a, b}, 2}, {{"/s", "", a}, 2},      {{"", a, b}, 1},
-      {{"S", "", a}, 2},     {{"/s", "S", "", a}, 3}, {{a, b, ""}, 3},
+      {{"/s", "", a, b}, 2},
+      {{"/s", "", a}, 2},
+      {{"", a, b}, 1},
+      {{"S", "", a}, 2},
+      {{"/s", "S", "", ""}, 4},
+      {{a, b, ""}, 3},
+      {{"/s", "nothing", "", a}, 3},
   };
   for (const auto& c : cases) {
     messages.Clear();
@@ -152,6 +159,14 @@ TEST_F(CommandLineTest, EmptyArgumentsAreRefused) {
                                                 "[OUTPUT] FILE..."});
     EXPECT_EQ(test::ReadBytes(a), "2\r\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("a[0].txt")));
+  }
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"/s", "S", "", a, b}, {"--setting=S", "/s", "", a, b}}) {
+    messages.Clear();
+    EXPECT_EQ(Run(args), esFinished);
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(test::ReadBytes(folder.File("a[0].txt")), "1\r\n2\r\n");
+    std::filesystem::remove(folder.File("a[0].txt"));
   }
 }
 
@@ -297,13 +312,22 @@ TEST_F(CommandLineTest, AUnicodeFileThatIsNotWhatItSaysEndsTheRunNamingTheOffset
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// Both questions before a file is replaced default to No, so Enter keeps the file.
 TEST_F(CommandLineTest, OverwriteRefusedIsCancelled) {
   const std::string in = folder.Write("in.txt", "x\r\n");
-  const std::string out = folder.Write("out.txt", "keep");
-  EXPECT_EQ(Run({"/s", out, in}), esCancelled);
-  EXPECT_EQ(Shown(), (std::vector<std::string>{kOverwriteQuestion, kSortCancelledMessage}));
-  EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
-  EXPECT_EQ(test::ReadBytes(out), "keep");
+  for (const bool writeProtected : {false, true}) {
+    const std::string out = folder.Write("out.txt", "keep");
+    std::filesystem::permissions(out, writeProtected ? std::filesystem::perms(0444)
+                                                     : std::filesystem::perms(0644));
+    messages.Clear();
+    EXPECT_EQ(Run({"/s", out, in}), esCancelled);
+    const std::string question =
+        writeProtected ? WriteProtectedQuestion(out) : OverwriteQuestion(out);
+    EXPECT_EQ(Shown(), (std::vector<std::string>{question, kSortCancelledMessage}));
+    EXPECT_EQ(messages.Messages()[0].buttons, TMsgButtons::YesNoDefaultNo);
+    EXPECT_EQ(test::ReadBytes(out), "keep");
+    std::filesystem::permissions(out, std::filesystem::perms(0644));
+  }
 }
 
 TEST_F(CommandLineTest, SortEndPlaysTheSoundAndOpensTheEditor) {
@@ -336,6 +360,75 @@ TEST_F(CommandLineTest, BrokenSettingsFileIsReported) {
   EXPECT_EQ(Run({"/s", "out.txt", "in.txt"}), esError);
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_NE(Shown()[0].find("zorbe.ini"), std::string::npos);
+}
+
+// A code named for every file is used without detection: half-width katakana in EUC (which no
+// detector can tell from Shift-JIS) are sorted, UTF-16 without its byte-order mark is read, and
+// a byte that doesn't fit the named code ends the run naming the file and its offset. The
+// setting's InputCode does the same.
+TEST_F(CommandLineTest, ANamedInputCodeIsReadWithoutDetection) {
+  std::string euc;
+  for (int i = 0; i < 5000; ++i) {
+    const char kana[] = {'\x8E', static_cast<char>(0xB1 + (i * 7) % 40), '\x8E',
+                         static_cast<char>(0xB1 + i % 40)};
+    euc += std::string(kana, 4) + "\n";
+  }
+  const std::string kana = folder.Write("kana.txt", euc);
+  EXPECT_EQ(Run({"/s", folder.File("refused.txt"), kana}), esError);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("refused.txt")));
+  messages.Clear();
+  EXPECT_EQ(Run({"--input-code=EUC-JP", "/s", folder.File("kana-out.txt"), kana}), esFinished);
+  EXPECT_TRUE(Shown().empty());
+  const std::string sorted = test::ReadBytes(folder.File("kana-out.txt"));
+  EXPECT_EQ(sorted.size(), 5000u * 4); // two half-width katakana and CR LF a line
+  EXPECT_EQ(sorted.substr(0, 4), "\xB1\xB1\r\n");
+
+  const struct {
+    const char* code;
+    const char* bytesCode;
+  } unmarked[] = {{"utf-16le", "UTF-16LE"}, {"utf_16BE", "UTF-16BE"}};
+  for (const auto& c : unmarked) {
+    const std::string in =
+        folder.Write(std::string(c.code) + ".txt", test::Recode("い\nあ\n", "UTF-8", c.bytesCode));
+    const std::string out = folder.File(std::string(c.code) + "-out.txt");
+    EXPECT_EQ(Run({"--input-code", c.code, "/s", out, in}), esFinished) << c.code;
+    EXPECT_EQ(test::ReadBytes(out), "あ\nい\n") << c.code;
+  }
+
+  const std::string bad = folder.Write("bad.txt", "ab\n\x80\n");
+  messages.Clear();
+  EXPECT_EQ(Run({"--input-code=euc-jp", "/s", folder.File("bad-out.txt"), bad}), esError);
+  EXPECT_EQ(Shown(), std::vector<std::string>{"「" + bad +
+                                              "」は EUC-JP として正しくないバイトを含んでいます（"
+                                              "オフセット 3）。\r\n処理を中止します。"});
+
+  TSettingOptionItems named = SettingDefaults();
+  named.InputCode = InputCodeValueOfName("euc-jp");
+  settings.SaveSortSetting("EUC", named);
+  EXPECT_EQ(Run({"/s", "EUC", folder.File("setting-out.txt"), kana}), esFinished);
+  EXPECT_EQ(test::ReadBytes(folder.File("setting-out.txt")), sorted);
+}
+
+// Ctrl+C, before the job or while it runs, ends the run with exit status 2 and says so.
+TEST_F(CommandLineTest, AnInterruptedRunSaysSo) {
+  const std::string in = folder.Write("a.txt", "b\r\na\r\n");
+  for (const bool beforeTheJob : {true, false}) {
+    messages.Clear();
+    TMainThreadQueue mainThread;
+    const TCommandLineServices services{
+        mainThread,
+        [&mainThread](const std::function<bool()>& ended, const std::function<void()>& stop,
+                      const TJobProgress&) {
+          stop(); // as Ctrl+C does
+          mainThread.RunUntil(ended);
+        },
+        [beforeTheJob] { return beforeTheJob; },
+        shell,
+    };
+    EXPECT_EQ(RunCommandLine({"/s", folder.File("out.txt"), in}, settings, services), esCancelled);
+    EXPECT_EQ(Shown(), std::vector<std::string>{kSortCancelledMessage}) << beforeTheJob;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.txt")));
+  }
 }
 
 } // namespace

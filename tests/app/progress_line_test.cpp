@@ -24,6 +24,7 @@ TEST(ProgressLine, TextNamesThePhasePercentAndRate) {
       {{kStatusLinePass, 1, 3, 3'000'000}, 0.1, "文字処理中   33%"}, // too soon for a rate
       {{kStatusReplacing, 0, 2, 0}, 5.0, "文字列置換中    0%"},      // no bytes: no rate
       {{kStatusSorting, 0, 0, 500'000'000}, 3.0, "ソート中"},        // amount not known
+      {{kStatusSortingRuns, 30, 100, 0, 2}, 1.0, "ソート中 (分割) 2 本目   30%"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProgressLineText(c.snapshot, c.seconds), c.expected);
@@ -53,6 +54,29 @@ TEST(ProgressLine, AppearsAfterHalfASecondAndIsErasedAtTheEnd) {
   quick.Update({kStatusLinePass, 1, 2, 10}, start + 300ms);
   quick.Finish();
   EXPECT_EQ(terminal, "");
+}
+
+// On a file or a pipe: a plain line when a phase (or a run) starts and at each further tenth,
+// never a carriage return or an escape sequence, and nothing to erase.
+TEST(ProgressLine, PlainLinesForALog) {
+  std::string log;
+  const auto start = TProgressLine::Clock::time_point() + 10s;
+  TProgressLine line([&log](std::string_view text) { log += text; }, start, true);
+  line.Update({kStatusReading, 0, 0, 0}, start + 600ms);
+  line.Update({kStatusReading, 0, 0, 0}, start + 700ms);
+  line.Update({kStatusLinePass, 5, 100, 0}, start + 800ms);
+  line.Update({kStatusLinePass, 9, 100, 0}, start + 900ms);
+  line.Update({kStatusLinePass, 12, 100, 0}, start + 1s);
+  line.Update({kStatusLinePass, 47, 100, 0}, start + 1100ms);
+  line.Update({kStatusSortingRuns, 10, 100, 0, 1}, start + 1200ms);
+  line.Update({kStatusSortingRuns, 10, 100, 0, 2}, start + 1300ms);
+  line.Finish();
+  EXPECT_EQ(log, "ファイル読込中\n"
+                 "文字処理中    5%\n"
+                 "文字処理中   12%\n"
+                 "文字処理中   47%\n"
+                 "ソート中 (分割) 1 本目   10%\n"
+                 "ソート中 (分割) 2 本目   10%\n");
 }
 
 } // namespace

@@ -87,7 +87,8 @@ TEST(TargetFiles, AFileThatCannotBeOpenedGetsOneMessageWithItsCause) {
       {"/no/such/file.txt", "ファイル「/no/such/file.txt」は存在しないか使用中です。"},
       {notAFolder, "ファイル「" + notAFolder +
                        "」を開けませんでした。\r\nパスの途中にフォルダでないものがあります。"},
-      {folder.File("pipe"), "ファイル「" + folder.File("pipe") + "」は存在しないか使用中です。"},
+      {folder.File("pipe"),
+       "「" + folder.File("pipe") + "」は名前付きパイプ (FIFO) なので、読み込みません。"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> messages;

@@ -323,6 +323,22 @@ TEST_F(CommandLineE2E, ListSettingsDetectAndUsageErrors) {
   }
 }
 
+// The README's examples run with the settings examples/zorbe.ini ships.
+TEST_F(CommandLineE2E, TheReadmeExamplesRunWithTheShippedSettings) {
+  std::filesystem::copy_file(std::string(ZORBE_SOURCE_DIR) + "/examples/zorbe.ini",
+                             folder.Path() / "bin" / "zorbe.ini");
+  test::WriteBytes(Work("a.txt"), Sjis("りんご\r\n\r\n あんず \r\nりんご\r\n"));
+  test::WriteBytes(Work("b.txt"), Sjis("かき\r\n"));
+  test::TRunResult run = Run({"--batch", "--setting=words", "-o", "out.txt", "a.txt", "b.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), Sjis("あんず\r\nかき\r\nりんご\r\n"));
+  run = Run({"words", "-"}, Sjis("りんご\r\nあんず\r\n"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Sjis("あんず\r\nりんご\r\n"));
+  run = Run({"/s", "sample", "sample.txt", "a.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
 // A sort that runs for hours until it is stopped: its replacement rule searches the whole rest of
 // a large text from every position and finds nothing.
 class ProgressE2E : public CommandLineE2E {
@@ -414,7 +430,8 @@ TEST_F(ProgressE2E, ProgressLineOnATerminalIsErasedAtTheEnd) {
   EXPECT_FALSE(std::filesystem::exists(Work("out.txt")));
 }
 
-// Standard error that is not a terminal gets no progress line, unless --progress asks for one.
+// Standard error that is not a terminal gets no progress, unless --progress asks for it: then
+// in plain lines.
 TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
   for (const bool asked : {false, true}) {
     std::vector<std::string> argsHere = args;
@@ -434,6 +451,9 @@ TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
     const test::TRunResult run = test::RunProgram(program, argsHere, work.string(), options);
     EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_EQ(run.err.find("文字列置換中") != std::string::npos, asked) << run.err;
+    // Plain lines for a log: no carriage return, no escape sequence; Ctrl+C says so.
+    EXPECT_EQ(run.err.find_first_of("\r\x1b"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("ソートを中止しました。"), std::string::npos) << run.err;
   }
 }
 

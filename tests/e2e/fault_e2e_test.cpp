@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <set>
 #include <unistd.h>
 
@@ -69,6 +70,29 @@ TEST_F(FaultE2E, FullDeviceFailsAndKeepsTheEarlierOutput) {
   EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt", "out.txt"}));
 }
 
+// Standard output redirected to a file gets the whole output or is left as it was: a copy into
+// it that fails (here at the file size limit, after the earlier content) cuts it back to the
+// length it had.
+TEST_F(FaultE2E, StandardOutputAppendedToIsCutBackWhenTheCopyFails) {
+  std::string lines;
+  for (int i = 0; lines.size() < 60000; ++i) {
+    lines += "line " + std::to_string(i) + "\r\n";
+  }
+  test::WriteBytes(Work("in.txt"), lines);
+  const std::string earlier(100000, 'e');
+  test::WriteBytes(Work("log.txt"), earlier);
+  std::filesystem::create_directories(folder.Path() / "tmp");
+  test::TRunOptions options;
+  options.fileSizeLimit = 128 << 10; // the sorted text fits alone, not behind the earlier one
+  options.environment = {"TMPDIR=" + folder.File("tmp")};
+  const test::TRunResult run = test::RunProgram(
+      "/bin/sh", {"-c", "\"$0\" -o - in.txt >> log.txt", program}, work.string(), options);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("標準出力に書き込めません。"), std::string::npos) << run.err;
+  EXPECT_TRUE(test::ReadBytes(Work("log.txt")) == earlier);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "tmp"));
+}
+
 TEST_F(FaultE2E, OutputFolderThatCannotBeMade) {
   test::WriteBytes(Work("in.txt"), "a\r\n");
   test::WriteBytes(Work("blocker"), "");
@@ -94,12 +118,41 @@ TEST_F(FaultE2E, UnreadableTargetIsRefusedBeforeSorting) {
   EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in.txt"}));
 }
 
-// A named pipe without a writer reads as empty instead of waiting for one: an empty target.
-TEST_F(FaultE2E, PipeWithoutAWriterIsReadAsEmptyWithoutWaiting) {
+// A named pipe given as a file is read as every tool reads one: once its writer has opened it
+// (here a writer that comes after the program has started). In a folder it is skipped, naming
+// it, and never read.
+TEST_F(FaultE2E, ANamedPipeIsReadOnceItsWriterComesAndSkippedInAFolder) {
   ASSERT_EQ(::mkfifo(Work("pipe").c_str(), 0600), 0);
-  const test::TRunResult run = test::RunProgram(program, {"/s", "out.txt", "pipe"}, work.string());
+  test::TRunOptions options;
+  bool written = false;
+  options.whileRunning = [&](int, const std::string&) {
+    // The writer comes once the program waits for it (before, opening finds no reader).
+    const int fd = ::open(Work("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd < 0) {
+      return false;
+    }
+    written = ::write(fd, "b\r\na\r\n", 6) == 6;
+    ::close(fd);
+    return true;
+  };
+  test::TRunResult run =
+      test::RunProgram(program, {"/s", "out.txt", "pipe"}, work.string(), options);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "");
+  EXPECT_TRUE(written);
+  EXPECT_EQ(test::ReadBytes(Work("out.txt")), "a\r\nb\r\n");
+
+  std::filesystem::create_directory(work / "dir");
+  ASSERT_EQ(::mkfifo(Work("dir/pipe").c_str(), 0600), 0);
+  test::WriteBytes(Work("dir/a.txt"), "c\r\n");
+  run = test::RunProgram(program, {"/s", "dir.txt", "dir"}, work.string());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("「dir/pipe」は名前付きパイプ (FIFO) なので、読み込みません。"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(test::ReadBytes(Work("dir.txt")), "c\r\n");
+  run = test::RunProgram(program, {"--detect", "dir"}, work.string());
+  EXPECT_EQ(run.out, "dir/a.txt: S-JIS\n");
+  EXPECT_NE(run.err.find("「dir/pipe」は名前付きパイプ"), std::string::npos) << run.err;
 }
 
 TEST_F(FaultE2E, OutputToADeviceIsWrittenNotReplaced) {

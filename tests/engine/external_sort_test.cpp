@@ -110,6 +110,39 @@ TEST(ExternalSort, SmallBudgetsGiveTheInMemoryBytesForEveryKindOfSetting) {
   }
 }
 
+// While the runs are made, the progress is one phase that names the run being made and counts
+// the share of the text filed, rather than each piece's reading and line pass starting at 0 %.
+TEST(ExternalSort, ProgressNamesTheRunAndTheShareFiled) {
+  std::mt19937 random(5);
+  TTempFolder folder;
+  TSortJobInputs inputs;
+  inputs.setting = SettingDefaults();
+  inputs.files = {folder.Write("in.txt", Joined(RandomLines(random, 3000), random, false))};
+  inputs.codes = {ccShiftJis};
+  inputs.outputName = folder.File("out.txt");
+  inputs.memoryLimit = 4096;
+  inputs.temporaryFolder = folder.Path().string();
+  TJobControl control;
+  std::vector<TProgressSnapshot> seen;
+  control.Progress().SetListener([&seen](const TProgressSnapshot& s) { seen.push_back(s); });
+  TRecordingHost host(control, true);
+  ASSERT_EQ(RunSortJob(inputs, host, control).outcome, TJobOutcome::Finished);
+  std::uint64_t run = 0;
+  double filed = 0;
+  for (const TProgressSnapshot& s : seen) {
+    // Texts, not pointers: a literal may lie elsewhere in each part of the program.
+    if (std::string_view(s.phase) == kStatusMerging) {
+      continue;
+    }
+    ASSERT_EQ(std::string_view(s.phase), kStatusSortingRuns);
+    EXPECT_GE(s.part, run); // runs count up
+    run = s.part;
+    filed = s.Fraction().value_or(0);
+  }
+  EXPECT_GT(run, 3u);
+  EXPECT_GT(filed, 0.9);
+}
+
 // With Distinction lines equal but for case may come out in another order (and another of them
 // kept), but once folded the outputs are the same.
 TEST(ExternalSort, FoldedCaseAgreesOnceFolded) {

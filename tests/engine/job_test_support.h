@@ -26,8 +26,9 @@ public:
       control_.RequestStop();
     }
   }
-  bool AskOverwrite(const std::string& fileName) override {
+  bool AskOverwrite(const std::string& fileName, bool writeProtected) override {
     asked.push_back(fileName);
+    protectedAsked.push_back(writeProtected);
     if (answers.empty()) {
       return unscriptedAnswer_;
     }
@@ -41,6 +42,7 @@ public:
 
   std::vector<std::string> statuses;
   std::vector<std::string> asked;
+  std::vector<bool> protectedAsked;
   std::deque<bool> answers;
   std::vector<std::pair<int, std::string>> errors;
   std::string stopAt;

@@ -34,6 +34,11 @@ TEST(DefaultOutputName, FoldersNamesAndFlags) {
        "/nonexistent/out/result.txt"},
       {"/nonexistent/in/a.txt", "", "result.txt", true, "/nonexistent/in/a[0].txt"},
       {"a.b.txt", "", "", false, "a.b[0].txt"}, // relative to the working folder
+      // Only quotes around a whole folder or name go; the file's own folder is a real name.
+      {"/nonexistent/in/a.txt", "", "\"r.txt\"", false, "/nonexistent/in/r.txt"},
+      {"/nonexistent/in/a.txt", "", "a\"b.txt", false, "/nonexistent/in/a\"b.txt"},
+      {"/nonexistent/in\"x/a.txt", "", "", false, "/nonexistent/in\"x/a[0].txt"},
+      {"/nonexistent/in/a.txt", "/nonexistent/o\"ut", "", false, "/nonexistent/o\"ut/a[0].txt"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DefaultOutputName(c.file, c.folder, c.name, c.perFile), c.expected) << c.file;

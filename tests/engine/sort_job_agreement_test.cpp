@@ -30,7 +30,7 @@ using test::TSettingKind;
 class TQuietHost : public TSortJobHost {
 public:
   void ShowStatus(const std::string&) override {}
-  bool AskOverwrite(const std::string&) override { return true; }
+  bool AskOverwrite(const std::string&, bool) override { return true; }
   void ShowReplacementError(int, const std::string&) override {}
 };
 
@@ -38,60 +38,68 @@ int ColumnKind(const TSettingOptionItems& s) {
   return (s.CsvDelimiter == dkSpace || s.CsvDelimiter == dkTab) ? s.CsvDelimiter : dkComma;
 }
 
-std::vector<std::string> SortedClass(std::vector<std::string> lines, const TSettingOptionItems& s) {
+// A line as the sort sees it, and as it is written when its column key is undone.
+struct TKeyedLine {
+  std::string key;
+  std::string written;
+};
+
+// The lines of a class in the order of their keys; lines with the same key bytes in the order
+// of their written lines.
+std::vector<TKeyedLine> SortedClass(std::vector<TKeyedLine> lines, const TSettingOptionItems& s) {
   const TLineCompare compare = CompareFor(s.SortDirection, s.Distinction);
+  auto before = [&](const TKeyedLine& a, const TKeyedLine& b) { return compare(a.key, b.key); };
   if (s.Distinction) {
-    QuickSortExact(lines.data(), lines.size(),
-                   [&](const std::string& a, const std::string& b) { return compare(a, b); });
+    QuickSortExact(lines.data(), lines.size(), before);
   } else {
     std::stable_sort(lines.begin(), lines.end(),
-                     [&](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
+                     [&](const TKeyedLine& a, const TKeyedLine& b) { return before(a, b) < 0; });
+  }
+  for (std::size_t first = 0, end = 0; first < lines.size(); first = end) {
+    for (end = first + 1; end < lines.size() && lines[end].key == lines[first].key; ++end) {
+    }
+    std::sort(lines.begin() + first, lines.begin() + end,
+              [](const TKeyedLine& a, const TKeyedLine& b) { return a.written < b.written; });
   }
   return lines;
 }
 
-// The output of a job over one file of these lines, by the definition.
+// The output of a job over one file of these lines, by the definition: a line is converted and
+// trimmed, which is the line written; the column key is made from that, and undone by writing
+// it.
 std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettingOptionItems& s) {
   const TCommentPrefixes comments(s.CLTC);
   const TLineConversions conversions(s);
   const int kind = ColumnKind(s);
   const bool undoColumn = s.CsvSupport && !s.CsvNotRestore;
   std::vector<std::string> main;
-  std::vector<bool> keyed;
-  std::array<std::vector<std::string>, kClassCount + 1> classes;
+  std::array<std::vector<TKeyedLine>, kClassCount + 1> classes;
   for (const std::string& input : lines) {
     if (s.ReturnDel && input.empty()) {
       continue;
     }
     const bool comment = comments.Matches(input);
     std::string line = input;
-    if (s.CsvSupport && !comment) {
-      line = MoveField(line, s.TargetCsvIndex, s.InsertCsvIndex, kind);
-    }
     if (!line.empty() && conversions.Any()) {
       std::string buffers[2];
       line = std::string(conversions.Apply(line, buffers[0], buffers[1]));
     }
     if (s.FBSpaceDel) {
-      const std::string trimmed(TrimBlanks(line));
-      // A keyed line whose trimming takes a field away is trimmed in its own order instead.
-      if (undoColumn && !comment && trimmed.size() != line.size() &&
-          SplitFields(kind, trimmed).size() != SplitFields(kind, line).size()) {
-        const std::string unkeyed = MoveField(line, s.InsertCsvIndex, s.TargetCsvIndex, kind);
-        line = MoveField(TrimBlanks(unkeyed), s.TargetCsvIndex, s.InsertCsvIndex, kind);
-      } else {
-        line = trimmed;
-      }
+      line = std::string(TrimBlanks(line));
     }
-    if (s.SortDirection == 2) {
-      main.push_back(line);
-      keyed.push_back(undoColumn && !comment);
+    const std::string written = line;
+    if (s.CsvSupport && !comment) {
+      line = MoveField(line, s.TargetCsvIndex, s.InsertCsvIndex, kind);
+      line = s.FBSpaceDel ? std::string(TrimBlanks(line)) : line;
+    }
+    if (s.SortDirection == 2 || comment) {
+      main.push_back(undoColumn ? written : line);
       continue;
     }
-    if (s.CharPos && !comment) {
+    if (s.CharPos) {
       line = RotateLine(line, s.CharPosCount, s.LineEndCount);
     }
-    (comment ? main : classes[ClassForSort(line, s.CharTypeOrder)]).push_back(line);
+    classes[ClassForSort(line, s.CharTypeOrder)].push_back({line, written});
   }
   std::string out;
   const TOutputCode code = s.OutputCode == ocEucJp ? TOutputCode::EucJp : TOutputCode::ShiftJis;
@@ -100,22 +108,21 @@ std::string ReferenceOutput(const std::vector<std::string>& lines, const TSettin
     AppendInOutputCode(out, line, TInternalCodec::For(code));
     out += lineEnd;
   };
-  for (std::size_t i = 0; i < main.size(); ++i) {
-    write(keyed.size() > i && keyed[i]
-              ? MoveField(main[i], s.InsertCsvIndex, s.TargetCsvIndex, kind)
-              : main[i]);
+  for (const std::string& line : main) {
+    write(line);
   }
   if (s.SortDirection == 2) {
     return out;
   }
   std::optional<std::string> last;
   for (const int cls : ClassWriteOrder(s.OrderOfRow)) {
-    for (std::string line : SortedClass(classes[cls], s)) {
+    for (const TKeyedLine& keyed : SortedClass(classes[cls], s)) {
+      std::string line = keyed.key;
       if (s.CharPos) {
         line = RotateLine(line, s.CharPosCount, !s.LineEndCount);
       }
       if (undoColumn) {
-        line = MoveField(line, s.InsertCsvIndex, s.TargetCsvIndex, kind);
+        line = keyed.written;
       }
       if (s.Duplicate && last && (s.Distinction ? EqualFolded(line, *last) : line == *last)) {
         continue;

@@ -136,7 +136,38 @@ TEST_F(SortJobTest, QuotedOutputNameAndOwnInputFile) {
   host.answers = {true};
   ASSERT_EQ(Run({in}, "\"" + in + "\"").outcome, TJobOutcome::Finished);
   EXPECT_EQ(host.asked, std::vector<std::string>{in});
+  EXPECT_EQ(inputs.outputName, in); // the name written
   EXPECT_EQ(test::ReadBytes(in), Text({"a", "b"}));
+}
+
+// A quote inside a name is part of it: the name checked and asked about is the name written,
+// and a file named without the quote is never touched.
+TEST_F(SortJobTest, AQuoteInsideANameIsPartOfIt) {
+  const std::string unrelated = folder.Write("ab.txt", "keep");
+  const std::string in = folder.Write("quo\"te.txt", Text({"b", "a"}));
+  folder.Write("quote[0].txt", "keep");
+  ASSERT_EQ(Run({in}, folder.File("a\"b.txt")).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(test::ReadBytes(folder.File("a\"b.txt")), Text({"a", "b"}));
+  EXPECT_EQ(test::ReadBytes(unrelated), "keep");
+  ASSERT_EQ(Run({in}).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(inputs.outputName, folder.File("quo\"te[0].txt"));
+  EXPECT_EQ(test::ReadBytes(folder.File("quo\"te[0].txt")), Text({"a", "b"}));
+  EXPECT_EQ(test::ReadBytes(folder.File("quote[0].txt")), "keep");
+  EXPECT_TRUE(host.asked.empty());
+}
+
+// A write-protected output is asked about as such; the answer decides as for any other.
+TEST_F(SortJobTest, AWriteProtectedOutputIsAskedAboutAsSuch) {
+  const std::string in = folder.Write("in.txt", Text({"b", "a"}));
+  const std::string out = folder.Write("out.txt", "old");
+  const std::string plain = folder.Write("plain.txt", "old");
+  ::chmod(out.c_str(), 0444);
+  host.answers = {true, true};
+  ASSERT_EQ(Run({in}, out).outcome, TJobOutcome::Finished);
+  ASSERT_EQ(Run({in}, plain).outcome, TJobOutcome::Finished);
+  EXPECT_EQ(host.asked, (std::vector<std::string>{out, plain}));
+  EXPECT_EQ(host.protectedAsked, (std::vector<bool>{true, false}));
+  EXPECT_EQ(test::ReadBytes(out), Text({"a", "b"}));
 }
 
 TEST_F(SortJobTest, OutputFolderIsCreatedAndEmptyNameWritesNothing) {
@@ -201,10 +232,66 @@ TEST_F(SortJobTest, ColumnKeyIsUndoneUnlessNotRestored) {
   EXPECT_EQ(SortLines({"a,b,z", "#a,b,c"}), Text({"a,b,z", "#a,b,c"}));
 }
 
-// Trimming a keyed line can take a field away at one of its ends (with the space and TAB
-// delimiters, the blanks are delimiters). Unless the key is kept in place, no line may come out
-// with its fields reordered.
-TEST_F(SortJobTest, TrimmingNeverReordersTheColumnsOfARestoredLine) {
+// A restored line is the line read, byte for byte, whatever the key made of it: the key splits
+// at quotes and control bytes and joins the fields with delimiters. Lines from a dictionary
+// (edict, space), message catalogues (comma, TAB) and made-up ones. Only the order changes; in
+// the order "none" not even that.
+TEST_F(SortJobTest, RestoredLinesAreTheLinesReadWhateverTheKeyMadeOfThem) {
+  const std::vector<std::string> lines = {
+      "あっと /(adv) saying \"Ah!\"/making one say \"Ah!\"/surprisingly/astonishingly/",
+      "だめる /(int) \"Shut up!\"/\"Be quiet!\"/",
+      "ばあ /(int) boo! (as in \"peak-a-boo!\")/",
+      "\"            -> \\\"1.0K\\\"\\n\"",
+      "\"        (in kB/s, or use suffix \\\"k\\\" or \\\"M\\\")\\n\"",
+      "\"\t-h \\\"\\\" prints a blank line, don't use -h\\\"\\\"\\n\"",
+      "a\x01"
+      "b,c d\te",
+      "\x02lead, \"open quote",
+      "\"x\"y,z \"\"w\"\" q",
+      "  blanks , at ,both ends  ",
+  };
+  std::vector<std::string> read;
+  for (const std::string& line : lines) {
+    read.push_back(Sjis(line) + "\r\n");
+  }
+  std::sort(read.begin(), read.end());
+  setting.CsvSupport = true;
+  for (const int delimiter : {0, 1, 2}) {
+    for (const auto& [target, insert] : {std::pair{1, 0}, {0, 2}, {2, 0}, {3, 1}}) {
+      setting.CsvDelimiter = delimiter;
+      setting.TargetCsvIndex = target;
+      setting.InsertCsvIndex = insert;
+      setting.SortDirection = 0;
+      const std::string sorted = SortLines(lines);
+      std::vector<std::string> written;
+      for (std::size_t at = 0; at < sorted.size();) {
+        const std::size_t end = sorted.find("\r\n", at) + 2;
+        written.push_back(sorted.substr(at, end - at));
+        at = end;
+      }
+      std::sort(written.begin(), written.end());
+      EXPECT_EQ(written, read) << "delimiter " << delimiter << ", " << target << "->" << insert;
+      setting.SortDirection = 2;
+      EXPECT_EQ(SortLines(lines), Text(lines)) << "delimiter " << delimiter;
+    }
+  }
+}
+
+// Lines whose keys are the same bytes but that are written differently come out in the order of
+// their written lines, so a repeated line comes right after itself and Duplicate removes it.
+TEST_F(SortJobTest, LinesWithTheSameKeyGoByTheirWrittenLines) {
+  setting.CsvSupport = true;
+  setting.CsvDelimiter = dkSpace;
+  setting.TargetCsvIndex = 1;
+  setting.Duplicate = true;
+  // "a" "b"c and "a" "b" c are both keyed as "b" "a" c.
+  EXPECT_EQ(SortLines({"\"a\" \"b\"c", "\"a\" \"b\" c", "\"a\" \"b\"c"}),
+            Text({"\"a\" \"b\" c", "\"a\" \"b\"c"}));
+}
+
+// A restored line is the line as the setting writes it with the column key off: trimmed as it
+// stands, whatever the key's fields.
+TEST_F(SortJobTest, ARestoredLineIsTrimmedAsItStands) {
   setting.SortDirection = 2;
   setting.CsvSupport = true;
   setting.FBSpaceDel = true;
@@ -212,14 +299,10 @@ TEST_F(SortJobTest, TrimmingNeverReordersTheColumnsOfARestoredLine) {
     int delimiter, target, insert;
     std::string line, written;
   } cases[] = {
-      {1, 2, 0, "a  b", "a  b"},
-      {2, 2, 0, "a\t\tb", "a\t\tb"},
-      {1, 0, 2, "  a b", "a b"},
-      {1, 1, 0, " a b", " a b"},    // nothing taken from the keyed line's ends
-      {1, 0, 0, "a b ", "a b"},     // the line is trimmed as it stands
-      {0, 1, 2, "a,b ,c", "a,b,c"}, // the comma: trimming never takes a field
-      {0, 2, 0, "  a,b,c  ", "  a,b,c  "},
-      {1, 3, 0, "a  b  ", "a  b"},
+      {1, 2, 0, "a  b", "a  b"},       {2, 2, 0, "a\t\tb", "a\t\tb"},
+      {1, 0, 2, "  a b", "a b"},       {1, 1, 0, " a b", "a b"},
+      {1, 0, 0, "a b ", "a b"},        {0, 1, 2, "a,b ,c", "a,b ,c"}, // a blank inside stays
+      {0, 2, 0, "  a,b,c  ", "a,b,c"}, {1, 3, 0, "a  b  ", "a  b"},
   };
   for (const auto& c : cases) {
     setting.CsvDelimiter = c.delimiter;

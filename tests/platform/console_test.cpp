@@ -52,7 +52,7 @@ TEST(InterruptWatcherTest, WithdrawingTheActionWaitsForARunningCall) {
 class TSilentHost : public TSortJobHost {
 public:
   void ShowStatus(const std::string&) override {}
-  bool AskOverwrite(const std::string&) override { return true; }
+  bool AskOverwrite(const std::string&, bool) override { return true; }
   void ShowReplacementError(int, const std::string&) override {}
 };
 

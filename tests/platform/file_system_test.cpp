@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -66,6 +70,105 @@ TEST(AtomicFileTest, TheTargetChangesOnlyAtCommitAndKeepsItsMode) {
   file.Commit();
   EXPECT_TRUE(FileExists(fresh));
   EXPECT_EQ(test::ReadBytes(fresh), "");
+}
+
+// Extended attributes, the ACL among them (system.posix_acl_access: version 2, then entries of
+// tag, permissions and id), come with the new file. Skipped where the file system has none.
+TEST(AtomicFileTest, ExtendedAttributesAndTheAclAreKept) {
+  test::TTempFolder folder;
+  const std::string target = folder.Write("out.txt", "old");
+  const std::string user = "user.zorbe-test";
+  if (::setxattr(target.c_str(), user.c_str(), "kept", 4, 0) != 0) {
+    GTEST_SKIP() << "no user attributes here";
+  }
+  const std::uint16_t kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 0x10, kOther = 0x20;
+  std::string acl("\x02\0\0\0", 4);
+  auto entry = [&acl](std::uint16_t tag, std::uint16_t perm, std::uint32_t id) {
+    acl.append(reinterpret_cast<const char*>(&tag), 2);
+    acl.append(reinterpret_cast<const char*>(&perm), 2);
+    acl.append(reinterpret_cast<const char*>(&id), 4);
+  };
+  entry(kUserObj, 6, ~0u);
+  entry(kUser, 6, 1234);
+  entry(kGroupObj, 4, ~0u);
+  entry(kMask, 6, ~0u);
+  entry(kOther, 4, ~0u);
+  const bool withAcl =
+      ::setxattr(target.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+  TAtomicFile file(target);
+  file.Write("new");
+  file.Commit();
+  EXPECT_FALSE(file.RewritesInPlace());
+  char value[256];
+  const ssize_t size = ::getxattr(target.c_str(), user.c_str(), value, sizeof value);
+  EXPECT_EQ(std::string(value, static_cast<std::size_t>(std::max<ssize_t>(size, 0))), "kept");
+  if (withAcl) {
+    const ssize_t aclSize =
+        ::getxattr(target.c_str(), "system.posix_acl_access", value, sizeof value);
+    EXPECT_EQ(std::string(value, static_cast<std::size_t>(std::max<ssize_t>(aclSize, 0))), acl);
+  }
+  EXPECT_EQ(test::ReadBytes(target), "new");
+
+  // A folder's default ACL would give the new file an ACL the old one didn't have.
+  const std::string plain = folder.Write("inherit/plain.txt", "old");
+  if (::setxattr(folder.File("inherit").c_str(), "system.posix_acl_default", acl.data(), acl.size(),
+                 0) == 0) {
+    TAtomicFile replaced(plain);
+    replaced.Write("new");
+    replaced.Commit();
+    EXPECT_LT(::getxattr(plain.c_str(), "system.posix_acl_access", value, sizeof value), 0);
+    EXPECT_EQ(test::ReadBytes(plain), "new");
+  }
+}
+
+// A file rewritten in place (it has a second link) whose rewrite fails for want of room: the
+// whole output stays in the scratch folder and the message names it. The file sits on a small
+// file system made for the test (skipped where it can't be mounted).
+TEST(AtomicFileTest, AFailedRewriteKeepsTheWholeOutputAndNamesIt) {
+  test::TTempFolder folder;
+  const std::string small = folder.File("small");
+  std::filesystem::create_directory(small);
+  if (::geteuid() != 0 ||
+      std::system(("mount -t tmpfs -o size=64k zorbe-test " + small + " 2>/dev/null").c_str()) !=
+          0) {
+    GTEST_SKIP() << "no small file system can be mounted here";
+  }
+  const std::string target = small + "/out.txt";
+  test::WriteBytes(target, "old");
+  ASSERT_EQ(::link(target.c_str(), (small + "/other.txt").c_str()), 0);
+  const std::string sorted(200 << 10, 'x');
+  std::string message;
+  {
+    TAtomicFile file(target, folder.Path().string());
+    EXPECT_TRUE(file.RewritesInPlace());
+    file.Write(sorted);
+    try {
+      file.Commit();
+    } catch (const EFileError& e) {
+      message = e.what();
+    }
+  }
+  std::string kept;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    if (entry.path().filename().string().starts_with("zorbe-out.txt-")) {
+      kept = entry.path().string();
+    }
+  }
+  ASSERT_FALSE(kept.empty()) << message;
+  EXPECT_TRUE(test::ReadBytes(kept) == sorted);
+  EXPECT_NE(message.find("ソート結果は「" + kept + "」に残っています。"), std::string::npos)
+      << message;
+  EXPECT_NE(message.find("ディスクの空き容量が不足しています。"), std::string::npos) << message;
+  std::system(("umount " + small).c_str());
+}
+
+TEST(AtomicFileTest, WriteProtectionIsThePermissionToWrite) {
+  test::TTempFolder folder;
+  const std::string file = folder.Write("f.txt", "x");
+  EXPECT_FALSE(IsWriteProtected(file));
+  ::chmod(file.c_str(), 0444);
+  EXPECT_TRUE(IsWriteProtected(file)); // the superuser too, as rm asks
+  EXPECT_FALSE(IsWriteProtected(folder.File("missing.txt")));
 }
 
 TEST(AtomicFileTest, AFolderThatCantBeWrittenIsAFileError) {

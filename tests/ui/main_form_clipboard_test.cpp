@@ -54,6 +54,8 @@ protected:
     ASSERT_TRUE(test::WaitFor([&] { return form.Idle(); }));
   }
   std::string Clip() const { return folder.File("Clip.txt"); }
+  // The question before the write-back replaces the clipboard's file.
+  std::string ClipQuestion() const { return OverwriteQuestion(Clip()); }
 
   std::string previousFolder_;
 };
@@ -68,11 +70,8 @@ TEST_F(MainFormClipboardTest, WriteBackAsksBeforeOverwritingEveryTime) {
     int beeps;
   };
   const Case cases[] = {
-      {TMsgResult::Yes, QStringLiteral("あ\nい\nう\n"), {kOverwriteQuestion}, 1},
-      {TMsgResult::No,
-       QStringLiteral("い\nう\nあ"),
-       {kOverwriteQuestion, kSortCancelledMessage},
-       0},
+      {TMsgResult::Yes, QStringLiteral("あ\nい\nう\n"), {ClipQuestion()}, 1},
+      {TMsgResult::No, QStringLiteral("い\nう\nあ"), {ClipQuestion(), kSortCancelledMessage}, 0},
   };
   for (const Case& c : cases) {
     SetClipboard(QStringLiteral("い\nう\nあ"));
@@ -126,7 +125,7 @@ TEST_F(MainFormClipboardTest, AStoppedWriteBackLeavesTheClipboardAsItWas) {
   auto form = MakeForm();
   SetClipboard(QStringLiteral("b\na"));
   messages.SetHook([&](const std::string& text) -> std::optional<TMsgResult> {
-    if (text == kOverwriteQuestion) {
+    if (text == ClipQuestion()) {
       form->Stop(); // the user stops the sort while the question is open
       return TMsgResult::Yes;
     }
@@ -137,7 +136,7 @@ TEST_F(MainFormClipboardTest, AStoppedWriteBackLeavesTheClipboardAsItWas) {
   });
   Click(*form, "mmClipToClip");
   EXPECT_EQ(messages.Texts(),
-            (std::vector<std::string>{kOverwriteQuestion, kStopQuestion, kSortCancelledMessage}));
+            (std::vector<std::string>{ClipQuestion(), kStopQuestion, kSortCancelledMessage}));
   EXPECT_EQ(Clipboard(), QStringLiteral("b\na"));
   EXPECT_FALSE(std::filesystem::exists(Clip()));
   EXPECT_EQ(shell.beeps, 0);
@@ -150,7 +149,7 @@ TEST_F(MainFormClipboardTest, ATextShiftJisCantHoldIsSortedLosslessly) {
   SetClipboard(QStringLiteral("é\nb\n𠮷a"));
   messages.SetNextAnswer(TMsgResult::Yes);
   Click(*form, "mmClipToClip");
-  EXPECT_EQ(messages.Texts(), std::vector<std::string>{kOverwriteQuestion});
+  EXPECT_EQ(messages.Texts(), std::vector<std::string>{ClipQuestion()});
   EXPECT_EQ(Clipboard(), QStringLiteral("b\né\n𠮷a\n"));
   messages.Clear();
   Click(*form, "mmClipToFile");
@@ -173,14 +172,14 @@ TEST_F(MainFormClipboardTest, RefusalsLeaveTheClipboardAndTheWindowAsTheyWere) {
   SetClipboard(QStringLiteral("b\na"));
   messages.Clear();
   messages.SetHook([&](const std::string& text) -> std::optional<TMsgResult> {
-    if (text == kOverwriteQuestion) {
+    if (text == ClipQuestion()) {
       form->mmClipboardClick(QStringLiteral("mmClipToFile"));
       return TMsgResult::Yes;
     }
     return std::nullopt;
   });
   Click(*form, "mmClipToClip");
-  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kOverwriteQuestion, kBusyMessage}));
+  EXPECT_EQ(messages.Texts(), (std::vector<std::string>{ClipQuestion(), kBusyMessage}));
   EXPECT_EQ(Clipboard(), QStringLiteral("a\nb\n"));
 }
 

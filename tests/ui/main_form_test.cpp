@@ -276,7 +276,7 @@ TEST_F(MainFormTest, TheStopQuestionHoldsTheJobUntilItIsAnswered) {
     std::optional<std::string> output;
   } cases[] = {
       {true, TMsgResult::Yes, {kStopQuestion, kSortCancelledMessage}, "old"},
-      {true, TMsgResult::No, {kStopQuestion, kOverwriteQuestion}, "a\r\nb\r\n"},
+      {true, TMsgResult::No, {kStopQuestion, "overwrite"}, "a\r\nb\r\n"},
       {false, TMsgResult::Yes, {kStopQuestion, kSortCancelledMessage}, std::nullopt},
       {false, TMsgResult::No, {kStopQuestion}, "a\r\nb\r\n"},
   };
@@ -313,7 +313,9 @@ TEST_F(MainFormTest, TheStopQuestionHoldsTheJobUntilItIsAnswered) {
     feeder.join();
     messages.SetHook({});
     EXPECT_TRUE(heldAtAnswer);
-    EXPECT_EQ(messages.Texts(), c.texts);
+    std::vector<std::string> texts = c.texts;
+    std::replace(texts.begin(), texts.end(), std::string("overwrite"), OverwriteQuestion(out));
+    EXPECT_EQ(messages.Texts(), texts);
     if (c.output) {
       EXPECT_EQ(test::ReadBytes(out), *c.output);
     } else {

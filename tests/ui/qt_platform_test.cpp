@@ -93,7 +93,7 @@ TEST(QtMainThreadInvoker, JobQuestionsAndErrorsAppearOnTheGuiThread) {
   EXPECT_TRUE(host.Cancelled()); // No to the overwrite question
   EXPECT_EQ(test::ReadBytes(folder.File("out.txt")), "old");
   ASSERT_EQ(box.shown.size(), 3u);
-  EXPECT_EQ(box.shown[0].first, kOverwriteQuestion);
+  EXPECT_EQ(box.shown[0].first, OverwriteQuestion(folder.File("out.txt")));
   EXPECT_EQ(box.shown[2].first, ReplacementErrorMessage(3, "bad pattern"));
   for (const auto& [text, thread] : box.shown) {
     EXPECT_EQ(thread, QApplication::instance()->thread()) << text;

@@ -1,6 +1,7 @@
 #include "ui/setting_form.h"
 
 #include "settings/setting_keys.h"
+#include "text/input_code.h"
 #include "ui/file_name_edit.h"
 #include "ui/folder_edit.h"
 #include "ui/panel_ex.h"
@@ -78,6 +79,7 @@ protected:
     s.OutputFilename = "sorted.txt";
     s.OutputCode = ocEucJp;
     s.OutputLineEnd = leLf;
+    s.InputCode = static_cast<std::int32_t>(InputCodes().size()); // the table's last code
     return s;
   }
 
@@ -108,6 +110,18 @@ TEST_F(SettingFormTest, ControlsShowAndGiveBackEveryField) {
   }
   EXPECT_EQ(Find<QComboBox>(form.get(), "cbOutputCode")->currentText(), QStringLiteral("EUC-JP"));
   EXPECT_EQ(Find<QComboBox>(form.get(), "cbOutputLineEnd")->currentText(), QStringLiteral("LF"));
+  // The input codes are the table's, after 自動, in both windows.
+  for (const TSettingForm* shown : {form.get(), temporary.get()}) {
+    const QComboBox* codes = Find<QComboBox>(shown, "cbInputCode");
+    ASSERT_EQ(static_cast<std::size_t>(codes->count()), InputCodes().size() + 1);
+    EXPECT_EQ(codes->itemText(0), QStringLiteral("自動"));
+    for (std::size_t i = 0; i < InputCodes().size(); ++i) {
+      EXPECT_EQ(codes->itemText(static_cast<int>(i) + 1),
+                QString::fromUtf8(InputCodes()[i].caption));
+    }
+  }
+  EXPECT_EQ(Find<QComboBox>(form.get(), "cbInputCode")->currentText(),
+            QString::fromUtf8(InputCodes().back().caption));
 }
 
 TEST_F(SettingFormTest, TypingANameLoadsItOrTheDefaultsAtOnce) {
