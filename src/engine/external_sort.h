@@ -11,7 +11,7 @@
 // nothing is sorted), go to a front file in input order.
 //
 // A run line may be a record: the key, a CR and the line written for it (a column key that is
-// undone, see sort_job.cpp). Lines are merged by their keys, and, when the job orders them so,
+// undone, see line_sink.h). Lines are merged by their keys, and, when the job orders them so,
 // lines with the same key by their written lines, as the in-memory sort orders them.
 
 #include "engine/line_sort.h"

@@ -1,17 +1,21 @@
 #pragma once
-// One sort job: reads the target files, turns them into Shift-JIS lines, filters and converts
-// the lines, orders them and writes the output, in the fixed order of steps below.
+// One sort job: reads the target files, files their lines, orders them and writes the output, in
+// the fixed order of steps below; each step is a stage of its own.
 //
 //   for each cycle (one for all files, or one per file with NoConnected):
-//     for each file of the cycle: read, code conversion, replacement pass, line pass
-//     (the replacement pass rewrites the file's whole text, lines joined by CR LF, rule by rule
-//     with a fresh engine, then splits it into lines again)
-//     sort the class lists, choose the output (maybe asking before overwriting), write
+//     the output form of the cycle's targets                                   output_form.h
+//     for each file of the cycle: read, read in its code, the internal form,
+//       the replacement pass (rule by rule over the whole text)               target_stage.h
+//       the line pass: filters, conversions, keys, filing into class lists    line_pass.h
+//     sort the class lists (in memory, or in runs on disk and merged)         line_sort.h,
+//                                                                              external_sort.h
+//     choose the output (maybe asking before overwriting), write each line
+//       with its keys undone, duplicates left out, in the output code         line_sink.h
 //
 // The job reads only its inputs, reports its phases and asks its questions through its host,
 // and polls the stop request after every line it files or writes and before every replacement
-// rule. Everything it holds is released on every path, and an output appears only when it is
-// complete.
+// rule (job_steps.h). Everything it holds is released on every path, and an output appears only
+// when it is complete.
 
 #include "engine/job_hold.h"
 #include "engine/job_progress.h"
