@@ -2,17 +2,15 @@
 
 #include "engine/two_threads.h"
 #include "platform/file_system.h"
+#include "platform/read_file.h"
 #include "text/shift_jis.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -236,27 +234,8 @@ bool TPieceReader::Next(TTextSpace& space, std::size_t pieceSize, TSpaceText& pi
 }
 
 TPieceReader::TRead FileBytes(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    throw EFileError("ファイル " + fileName + " は開けませんでした。\r\n" + FileErrorReason(errno) +
-                     "\r\n処理を中止します。");
-  }
-  auto closer = std::shared_ptr<int>(new int(fd), [](int* p) {
-    ::close(*p);
-    delete p;
-  });
-  return [closer, fileName](char* into, std::size_t size) -> std::size_t {
-    for (;;) {
-      const ssize_t got = ::read(*closer, into, size);
-      if (got >= 0) {
-        return static_cast<std::size_t>(got);
-      }
-      if (errno != EINTR) {
-        throw EFileError("ファイル「" + fileName + "」を読み込めませんでした。\r\n" +
-                         FileErrorReason(errno) + "\r\n処理を中止します。");
-      }
-    }
-  };
+  auto file = std::make_shared<const TReadFile>(fileName);
+  return [file](char* into, std::size_t size) { return file->Read(into, size); };
 }
 
 void TRunStore::EndRun() {

@@ -6,29 +6,19 @@
 
 #include <algorithm>
 #include <new>
-#include <sys/mman.h>
 
 namespace zorbe {
 
 TTextSpace::TTextSpace() {
-  // Address space only: pages are backed when first written. Smaller ranges are tried where the
-  // system refuses a large one (strict overcommit, tools that limit the address space).
-  for (std::size_t size = std::size_t{1} << 40; size >= (std::size_t{1} << 28); size /= 4) {
-    void* range = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (range != MAP_FAILED) {
-      base_ = static_cast<char*>(range);
-      reserved_ = size;
-      // Files are read into the space in one piece: a fault per 2 MiB rather than per 4 KiB.
-      AdviseHugePages(base_, reserved_);
-      return;
-    }
-  }
-  throw std::bad_alloc();
+  // Address space only: pages are backed when first written.
+  reserved_ = std::size_t{1} << 40;
+  base_ = ReserveAddressSpace(reserved_, std::size_t{1} << 28);
+  // Files are read into the space in one piece: a fault per 2 MiB rather than per 4 KiB.
+  AdviseHugePages(base_, reserved_);
 }
 
 TTextSpace::~TTextSpace() {
-  ::munmap(base_, reserved_);
+  FreeAddressSpace(base_, reserved_);
 }
 
 char* TTextSpace::Allocate(std::size_t size) {
@@ -62,18 +52,11 @@ TSpaceText TTextSpace::EndText(char* newest, std::size_t size) {
 }
 
 void TTextSpace::Release(const char* from, const char* to) {
-  constexpr std::uintptr_t kPage = 4096;
-  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(from) + kPage - 1) & ~(kPage - 1);
-  const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(to) & ~(kPage - 1);
-  if (end > begin) {
-    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
-  }
+  ReleasePages(from, to);
 }
 
 void TTextSpace::Clear() {
-  if (used_ != 0) {
-    ::madvise(base_, used_, MADV_DONTNEED);
-  }
+  ReleasePages(base_, base_ + ((used_ + 4095) & ~std::size_t{4095})); // its last page too
   used_ = 0;
   newest_ = 0;
 }

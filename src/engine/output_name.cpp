@@ -3,7 +3,6 @@
 #include "platform/file_system.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace zorbe {
 
@@ -35,8 +34,7 @@ std::string DefaultOutputName(const std::string& file, const std::string& folder
   const std::string extension = fileName.extension().string();
   for (unsigned long k = 0;; ++k) {
     std::string candidate = base + stem + "[" + std::to_string(k) + "]" + extension;
-    struct stat st {};
-    if (::lstat(candidate.c_str(), &st) != 0) {
+    if (!NameIsTaken(candidate)) {
       return candidate;
     }
   }

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/read_file.h"
 #include "platform/run_both.h"
 #include "platform/scratch_file.h"
 
@@ -25,14 +26,18 @@ namespace {
 
 const char* const kAbort = "\r\n処理を中止します。";
 
-std::string ReadErrorMessage(const std::string& fileName, int error) {
+} // namespace
+
+std::string FileReadErrorMessage(const std::string& fileName, int error) {
   return "ファイル「" + fileName + "」を読み込めませんでした。\r\n" + FileErrorReason(error) +
          kAbort;
 }
 
-std::string OpenErrorMessage(const std::string& fileName, int error) {
+std::string FileOpenErrorMessage(const std::string& fileName, int error) {
   return "ファイル " + fileName + " は開けませんでした。\r\n" + FileErrorReason(error) + kAbort;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& fileName) {
   const std::filesystem::path parent = std::filesystem::path(fileName).parent_path();
@@ -160,74 +165,10 @@ bool FileExists(const std::string& fileName) {
   return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-namespace {
-
-// A file open for reading, closed on every path; a folder is refused like a file that can't be
-// opened.
-class TReadFile {
-public:
-  explicit TReadFile(const std::string& fileName)
-      : name_(fileName), fd_(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0) {
-      throw EFileError(OpenErrorMessage(fileName, errno));
-    }
-    if (::fstat(fd_, &stat_) != 0) {
-      const int error = errno;
-      ::close(fd_);
-      throw EFileError(ReadErrorMessage(fileName, error));
-    }
-    if (S_ISDIR(stat_.st_mode)) {
-      ::close(fd_);
-      throw EFileError(OpenErrorMessage(fileName, EISDIR));
-    }
-  }
-  ~TReadFile() { ::close(fd_); }
-  TReadFile(const TReadFile&) = delete;
-  TReadFile& operator=(const TReadFile&) = delete;
-
-  const struct stat& Stat() const { return stat_; }
-  // Reads up to `size` bytes; 0 at the end of the file.
-  std::size_t Read(char* data, std::size_t size) const {
-    for (;;) {
-      const ssize_t n = ::read(fd_, data, std::min<std::size_t>(size, 1u << 30));
-      if (n >= 0) {
-        return static_cast<std::size_t>(n);
-      }
-      if (errno != EINTR) {
-        throw EFileError(ReadErrorMessage(name_, errno));
-      }
-    }
-  }
-  // Reads the `size` bytes at `offset`, or fewer where the file ends; returns how many.
-  std::size_t ReadAt(char* data, std::size_t size, std::uint64_t offset) const {
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::pread(fd_, data + done, std::min<std::size_t>(size - done, 1u << 30),
-                                static_cast<off_t>(offset + done));
-      if (n == 0) {
-        break;
-      }
-      if (n < 0 && errno != EINTR) {
-        throw EFileError(ReadErrorMessage(name_, errno));
-      }
-      done += n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
-    return done;
-  }
-  // Goes on reading at `offset` with Read.
-  void Seek(std::uint64_t offset) const {
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
-      throw EFileError(ReadErrorMessage(name_, errno));
-    }
-  }
-
-private:
-  const std::string& name_;
-  int fd_;
-  struct stat stat_ {};
-};
-
-} // namespace
+bool NameIsTaken(const std::string& name) {
+  struct stat st {};
+  return ::lstat(name.c_str(), &st) == 0;
+}
 
 void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
                     const std::function<void(std::string_view piece)>& visit) {
@@ -442,13 +383,13 @@ TAtomicFile::TAtomicFile(std::string targetName, std::string scratchFolder)
   struct stat st {};
   const bool exists = ::stat(target_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
-    throw EFileError(OpenErrorMessage(targetName, EISDIR));
+    throw EFileError(FileOpenErrorMessage(targetName, EISDIR));
   }
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or a pipe (/dev/stdout, /dev/null): written to directly, never replaced.
     fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd_ < 0) {
-      throw EFileError(OpenErrorMessage(targetName, errno));
+      throw EFileError(FileOpenErrorMessage(targetName, errno));
     }
     direct_ = true;
     return;
@@ -463,7 +404,7 @@ TAtomicFile::TAtomicFile(std::string targetName, std::string scratchFolder)
   // Refused now, before anything is sorted, when the file can't be written at all: the user
   // may write it, or owns it (and may give it the permission while it is rewritten).
   if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && st.st_uid != ::geteuid()) {
-    throw EFileError(OpenErrorMessage(targetName, errno));
+    throw EFileError(FileOpenErrorMessage(targetName, errno));
   }
   OpenScratch(scratchFolder);
 }
@@ -488,7 +429,7 @@ void TAtomicFile::OpenBeside() {
   if (fd_ < 0) {
     const int error = errno;
     tempName_.clear();
-    throw EFileError(OpenErrorMessage(target_, error));
+    throw EFileError(FileOpenErrorMessage(target_, error));
   }
 }
 

@@ -32,6 +32,9 @@ public:
 
 // The reason for an errno value, in words for the user.
 std::string FileErrorReason(int error);
+// The messages for a file that can't be opened or read (errno `error`), ending the job.
+std::string FileOpenErrorMessage(const std::string& fileName, int error);
+std::string FileReadErrorMessage(const std::string& fileName, int error);
 
 // The whole content of a file, in a buffer that is not zero-filled first (files can be large).
 struct TFileBuffer {
@@ -70,6 +73,8 @@ void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
 
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);
+// Whether anything has this name: a file, a folder, a link (even one to nothing).
+bool NameIsTaken(const std::string& name);
 // Exists and is a plain file (not a folder, device or pipe).
 bool IsRegularFile(const std::string& fileName);
 // Is a named pipe (FIFO).

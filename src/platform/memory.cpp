@@ -4,11 +4,36 @@
 #include <cstdint>
 #include <fstream>
 #include <limits>
+#include <new>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace zorbe {
+
+char* ReserveAddressSpace(std::size_t& size, std::size_t smallest) {
+  for (; size >= smallest; size /= 4) {
+    void* range = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (range != MAP_FAILED) {
+      return static_cast<char*>(range);
+    }
+  }
+  throw std::bad_alloc();
+}
+
+void FreeAddressSpace(char* data, std::size_t size) {
+  ::munmap(data, size);
+}
+
+void ReleasePages(const char* from, const char* to) {
+  constexpr std::uintptr_t kPage = 4096;
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(from) + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(to) & ~(kPage - 1);
+  if (end > begin) {
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+  }
+}
 
 void AdviseHugePages(void* data, std::size_t size) {
   constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;

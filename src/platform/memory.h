@@ -1,5 +1,5 @@
 #pragma once
-// Hints to the system about how a large buffer will be used.
+// Address space, and hints to the system about how a large buffer will be used.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,17 @@
 #include <string_view>
 
 namespace zorbe {
+
+// Reserves address space only, with no memory behind it: pages are backed when first written.
+// Tries `size` bytes, then a quarter of that at a time down to `smallest` where the system
+// refuses a large range (strict overcommit, tools that limit the address space); returns the
+// range and sets `size` to its length. Throws std::bad_alloc when none can be had.
+char* ReserveAddressSpace(std::size_t& size, std::size_t smallest);
+// Gives a reserved range back.
+void FreeAddressSpace(char* data, std::size_t size);
+// Gives the memory behind the whole pages inside [from, to) back to the system; they read as
+// zeros when next touched.
+void ReleasePages(const char* from, const char* to);
 
 // Asks the system to back the whole 2 MiB pages inside the `size` bytes at `data` with huge
 // pages, before they are first written: a large buffer then costs one page fault per 2 MiB

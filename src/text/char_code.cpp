@@ -1,16 +1,13 @@
 #include "text/char_code.h"
 
+#include "platform/read_file.h"
 #include "text/code_check.h"
 #include "text/utf8_check.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -347,50 +344,18 @@ bool RefusedAsForeign(TCharCode result, std::string_view sample, const std::stri
   return true;
 }
 
-// An open file descriptor that closes itself.
-struct FileHandle {
-  int fd;
-  // Non-blocking, so that a pipe or a device without data can't stop the caller; only plain
-  // files are examined.
-  explicit FileHandle(const std::string& name)
-      : fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-  ~FileHandle() {
-    if (fd >= 0) {
-      ::close(fd);
-    }
+// Reads up to size bytes at offset; returns the count read. A file that fails to read is
+// examined as far as it was read.
+std::size_t ReadAt(const TReadFile& file, char* buffer, std::size_t size, std::uint64_t offset) {
+  try {
+    return file.ReadAt(buffer, size, offset);
+  } catch (const EFileError&) {
+    return 0;
   }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-};
-
-// Reads up to size bytes at offset, retrying short reads; returns the count read.
-std::size_t ReadAt(int fd, char* buffer, std::size_t size, std::uint64_t offset) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
 }
 
 std::string OpenErrorMessage(const std::string& fileName) {
   return "ファイル「" + fileName + "」は存在しないか使用中です。";
-}
-
-// A plain file that opens; a folder, a device or a pipe is not a text file to examine.
-bool OpenReadable(const FileHandle& file, std::uint64_t& size) {
-  struct stat st {};
-  if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    return false;
-  }
-  size = static_cast<std::uint64_t>(st.st_size);
-  return true;
 }
 
 } // namespace
@@ -398,16 +363,17 @@ bool OpenReadable(const FileHandle& file, std::uint64_t& size) {
 TFileBlock ReadFileBlock(const std::string& fileName, std::uint64_t offset,
                          const MessageSink& onError) {
   TFileBlock result;
-  FileHandle file(fileName);
-  if (!OpenReadable(file, result.size)) {
-    result.size = 0;
+  // A plain file that opens; a folder, a device or a pipe is not a text file to examine.
+  const std::optional<TReadFile> file = TReadFile::PlainFile(fileName);
+  if (!file) {
     if (onError) {
       onError(OpenErrorMessage(fileName));
     }
     return result;
   }
+  result.size = file->Size();
   result.bytes.resize(kDetectBlockSize);
-  result.bytes.resize(ReadAt(file.fd, result.bytes.data(), kDetectBlockSize, offset));
+  result.bytes.resize(ReadAt(*file, result.bytes.data(), kDetectBlockSize, offset));
   return result;
 }
 
@@ -440,14 +406,14 @@ TCharCode DetectCharCodeOfBytes(std::string_view bytes, const std::string& name,
 }
 
 TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError) {
-  FileHandle file(fileName);
-  std::uint64_t size = 0;
-  if (!OpenReadable(file, size)) {
+  const std::optional<TReadFile> file = TReadFile::PlainFile(fileName);
+  if (!file) {
     if (onError) {
       onError(OpenErrorMessage(fileName));
     }
     return ccEmptyOrUnreadable;
   }
+  const std::uint64_t size = file->Size();
   // One open file and large reads; the blocks are still scanned 512 bytes at a time.
   constexpr std::size_t kChunk = 1 << 20;
   static_assert(kChunk % kDetectBlockSize == 0);
@@ -457,7 +423,7 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
     return *detection.FromStart({});
   }
   for (std::uint64_t offset = 0; offset < size && !detection.Done(); offset += kChunk) {
-    const std::size_t length = ReadAt(file.fd, chunk.get(), kChunk, offset);
+    const std::size_t length = ReadAt(*file, chunk.get(), kChunk, offset);
     const std::string_view piece(chunk.get(), length);
     if (offset == 0) {
       if (const std::optional<TCharCode> early = detection.FromStart(piece)) {
@@ -479,7 +445,7 @@ TCharCode DetectCharCode(const std::string& fileName, const MessageSink& onError
   // Undecided between EUC and Shift-JIS: the second opinion reads the file once more.
   TSecondOpinion opinion;
   for (std::uint64_t offset = 0; offset < size; offset += kChunk) {
-    const std::size_t length = ReadAt(file.fd, chunk.get(), kChunk, offset);
+    const std::size_t length = ReadAt(*file, chunk.get(), kChunk, offset);
     opinion.Feed({chunk.get(), length});
     if (length < kChunk) {
       break;

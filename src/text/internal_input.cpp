@@ -8,6 +8,8 @@
 
 #include "text/internal_input.h"
 
+#include "text/internal_input_tables.h"
+
 #include "text/byte_lanes.h"
 #include "text/euc_lanes.h"
 #include "text/internal_char.h"
@@ -21,7 +23,6 @@
 #include <vector>
 
 namespace zorbe {
-
 namespace {
 
 using namespace lanes;
@@ -29,7 +30,6 @@ using namespace lanes;
 constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kSingleShift2 = 0x8E; // EUC: half-width katakana follows
 constexpr unsigned char kSingleShift3 = 0x8F; // EUC: a character of plane 2 follows
-constexpr std::uint16_t kGetaMark = 0x81AC;   // 〓, for a JIS X 0212 character Shift-JIS lacks
 
 constexpr bool IsEucByte(unsigned char c) {
   return c >= 0xA1 && c <= 0xFE;
@@ -37,229 +37,6 @@ constexpr bool IsEucByte(unsigned char c) {
 constexpr bool IsEucKana(unsigned char c) {
   return c >= 0xA1 && c <= 0xDF;
 }
-
-// What one code becomes: up to two characters (a base and a combining one), or nothing (the
-// code is no character).
-struct TEntry {
-  static constexpr std::uint8_t kSame = 1;        // the bytes are the code's own (Shift-JIS form)
-  static constexpr std::uint8_t kSubstituted = 2; // 〓 for a JIS X 0212 character
-  static constexpr std::uint8_t kUnwritable = 4;  // a character the output can't write
-  std::uint8_t length = 0;
-  std::uint8_t flags = 0;
-  unsigned char bytes[2 * kMaxEscapeLength] = {};
-};
-
-TEntry EntryOf(const TInternalCodec& codec, TDecoded decoded, bool substitute = false) {
-  TEntry entry;
-  if (decoded.first == kNoCharacter) {
-    return entry;
-  }
-  const bool writable = codec.WritesCharacter(decoded.first) &&
-                        (decoded.second == 0 || codec.WritesCharacter(decoded.second));
-  if (!writable && substitute) {
-    entry.bytes[0] = static_cast<unsigned char>(kGetaMark >> 8);
-    entry.bytes[1] = static_cast<unsigned char>(kGetaMark & 0xFF);
-    entry.flags = TEntry::kSubstituted;
-    entry.length = 2;
-    return entry;
-  }
-  std::size_t length = codec.Put(decoded.first, entry.bytes);
-  if (decoded.second != 0) {
-    length += codec.Put(decoded.second, entry.bytes + length);
-  }
-  entry.length = static_cast<std::uint8_t>(length);
-  entry.flags = writable ? 0 : TEntry::kUnwritable;
-  return entry;
-}
-
-TEntry CodeEntry(std::uint16_t code) {
-  TEntry entry;
-  entry.length = code >= 0x100 ? 2 : 1;
-  entry.bytes[0] = static_cast<unsigned char>(code >= 0x100 ? code >> 8 : code);
-  entry.bytes[1] = static_cast<unsigned char>(code & 0xFF);
-  return entry;
-}
-
-using TPlane = std::vector<TEntry>; // by PlaneIndex
-
-// EUC-JP's plane 1 (JIS X 0208) for a codec. In the CP932 model a code is the CP932 code of its
-// JIS code, whatever it holds; in the others, what iconv's EUC-JP reads it as, or, where that is
-// nothing, what CP932 reads at the same JIS code.
-TPlane Jis0208Plane(const TInternalCodec& codec) {
-  const TLegacyCharset& eucJp = TLegacyCharset::Get(TLegacyCode::EucJp);
-  const TCp932Tables& cp932 = TCp932Tables::Get();
-  TPlane plane(kPlaneCells);
-  for (unsigned row = 0x21; row <= 0x7E; ++row) {
-    for (unsigned cell = 0x21; cell <= 0x7E; ++cell) {
-      const std::size_t index =
-          PlaneIndex(static_cast<unsigned char>(row), static_cast<unsigned char>(cell));
-      const std::uint16_t sjis = SjisOfJis(row, cell);
-      if (codec.Model() == TCharModel::Cp932) {
-        plane[index] = CodeEntry(sjis);
-        continue;
-      }
-      TDecoded decoded = eucJp.plane1[index];
-      if (decoded.first == kNoCharacter) {
-        decoded.first = cp932.Decode(sjis);
-      }
-      plane[index] = EntryOf(codec, decoded);
-    }
-  }
-  return plane;
-}
-
-TPlane PlaneOf(const TInternalCodec& codec, const std::vector<TDecoded>& decoded,
-               bool substitute = false) {
-  TPlane plane(kPlaneCells);
-  for (std::size_t i = 0; i < kPlaneCells; ++i) {
-    plane[i] = EntryOf(codec, decoded[i], substitute);
-  }
-  return plane;
-}
-
-} // namespace
-
-// The tables of one input code for one codec.
-class TInputTables {
-public:
-  // JIS X 0212 becomes 〓 where the output can't write it, in Shift-JIS output only.
-  TInputTables(TCharCode code, const TInternalCodec& codec)
-      : codec_(codec), substitute_(codec.Output() == TOutputCode::ShiftJis) {
-    for (unsigned b = 0xA1; b <= 0xDF; ++b) {
-      kana_[b - 0xA1] = EntryOf(codec, {0xFF61 + (b - 0xA1), 0});
-    }
-    switch (code) {
-    case ccEuc:
-    case ccJis83:
-    case ccJis78:
-      plane1_ = Jis0208Plane(codec);
-      plane2_ = PlaneOf(codec, TLegacyCharset::Get(TLegacyCode::EucJp).plane2, substitute_);
-      break;
-    case ccEucJis2004:
-    case ccIso2022Jp3:
-      jis2004_ = true;
-      Jis2004Planes(plane1_, plane2_);
-      break;
-    case ccShiftJis2004:
-      SjisForm(TLegacyCharset::Get(TLegacyCode::ShiftJis2004).singles,
-               TLegacyCharset::Get(TLegacyCode::ShiftJis2004).pairs);
-      break;
-    default:
-      Cp932Form();
-      break;
-    }
-    for (unsigned b = 0; b < 0x80 && !singles_.empty(); ++b) {
-      asciiAsItIs_ = asciiAsItIs_ && (singles_[b].flags & TEntry::kSame) != 0;
-    }
-  }
-
-  const TEntry& Kana(unsigned char b) const { return kana_[b - 0xA1]; }
-  const TEntry& Plane1(unsigned char row, unsigned char cell) const {
-    return plane1_[PlaneIndex(row, cell)];
-  }
-  const TEntry& Plane2(unsigned char row, unsigned char cell) const {
-    return plane2_[PlaneIndex(row, cell)];
-  }
-  const TEntry& Single(unsigned char b) const { return singles_[b]; }
-  const TEntry& Pair(unsigned char lead, unsigned char trail) const {
-    const int slot = DoubleByteSlot(lead, trail);
-    return slot == kNoSlot ? noCharacter_ : pairs_[static_cast<std::size_t>(slot)];
-  }
-  // The planes a JIS text's escape sequences switch to: JIS X 0212 and JIS X 0213's two. Those
-  // that aren't the code's own are made the first time a text asks.
-  const TEntry& Jis0212Plane(unsigned char row, unsigned char cell) const {
-    if (!jis2004_) {
-      return Plane2(row, cell);
-    }
-    std::call_once(otherMade_, [this] {
-      otherPlane2_ = PlaneOf(codec_, TLegacyCharset::Get(TLegacyCode::EucJp).plane2, substitute_);
-    });
-    return otherPlane2_[PlaneIndex(row, cell)];
-  }
-  const TEntry& Jis2004Plane(bool second, unsigned char row, unsigned char cell) const {
-    if (jis2004_) {
-      return second ? Plane2(row, cell) : Plane1(row, cell);
-    }
-    std::call_once(otherMade_, [this] { Jis2004Planes(otherPlane1_, otherPlane2_); });
-    return (second ? otherPlane2_ : otherPlane1_)[PlaneIndex(row, cell)];
-  }
-  // Bytes 0x80-0xFC in a JIS text's single-byte stretch, read as the Shift-JIS (CP932) they
-  // always were taken for; the tables are made the first time a text has one.
-  const TEntry& StraySingle(unsigned char b) const {
-    MakeStrayTables();
-    return Single(b);
-  }
-  const TEntry& StrayPair(unsigned char lead, unsigned char trail) const {
-    MakeStrayTables();
-    return Pair(lead, trail);
-  }
-  // Whether single bytes below 0x80 are ASCII as they are (not in Shift_JIS-2004, whose 0x5C
-  // and 0x7E are ¥ and ‾).
-  bool AsciiAsItIs() const { return asciiAsItIs_; }
-
-private:
-  void Jis2004Planes(TPlane& first, TPlane& second) const {
-    const TLegacyCharset& charset = TLegacyCharset::Get(TLegacyCode::EucJis2004);
-    first = PlaneOf(codec_, charset.plane1);
-    second = PlaneOf(codec_, charset.plane2);
-  }
-
-  void SjisForm(const std::vector<TDecoded>& singles, const std::vector<TDecoded>& pairs) {
-    singles_.resize(256);
-    for (unsigned b = 0; b < 256; ++b) {
-      singles_[b] =
-          IsLeadByte(static_cast<unsigned char>(b)) ? TEntry{} : EntryOf(codec_, singles[b]);
-      const unsigned char byte = static_cast<unsigned char>(b);
-      MarkSame(singles_[b], &byte, 1);
-    }
-    pairs_.resize(kDoubleByteSlots);
-    ForEachDoubleByteCode([&](std::size_t slot, const unsigned char(&pair)[2]) {
-      pairs_[slot] = EntryOf(codec_, pairs[slot]);
-      MarkSame(pairs_[slot], pair, 2);
-    });
-  }
-
-  // CP932 text outside the CP932 model: each code as CP932 reads it.
-  void Cp932Form() {
-    const TCp932Tables& cp932 = TCp932Tables::Get();
-    std::vector<TDecoded> singles(256);
-    for (unsigned b = 0; b < 256; ++b) {
-      singles[b] = {cp932.decodeSingle[b], 0};
-    }
-    std::vector<TDecoded> pairs(kDoubleByteSlots);
-    for (std::size_t slot = 0; slot < kDoubleByteSlots; ++slot) {
-      pairs[slot] = {cp932.decodeDouble[slot], 0};
-    }
-    SjisForm(singles, pairs);
-  }
-
-  void MakeStrayTables() const {
-    std::call_once(strayMade_, [this] { const_cast<TInputTables*>(this)->Cp932Form(); });
-  }
-
-  static void MarkSame(TEntry& entry, const unsigned char* code, std::size_t size) {
-    if (entry.length == size && std::memcmp(entry.bytes, code, size) == 0) {
-      entry.flags |= TEntry::kSame;
-    }
-  }
-
-  const TInternalCodec& codec_;
-  std::array<TEntry, 0xDF - 0xA1 + 1> kana_;
-  TPlane plane1_;
-  TPlane plane2_;
-  std::vector<TEntry> singles_;
-  std::vector<TEntry> pairs_;
-  TEntry noCharacter_;
-  bool asciiAsItIs_ = true;
-  bool jis2004_ = false;    // plane 1 and 2 are JIS X 0213's
-  bool substitute_ = false; // JIS X 0212 characters the output can't write become 〓
-  mutable std::once_flag otherMade_;
-  mutable TPlane otherPlane1_;
-  mutable TPlane otherPlane2_;
-  mutable std::once_flag strayMade_; // JIS codes: singles_ and pairs_ are made on first use
-};
-
-namespace {
 
 // A walk's position: the next byte to read and to write, and where writing must stop.
 struct TCursor {

@@ -1,16 +1,17 @@
 // Reading keys with MeCab, and their order. See reading_key.h for the rules.
 //
-// MeCab's C interface is looked up with dlopen so that the program runs without it; the node
-// layout comes from its header at build time (the library's soname fixes that layout).
+// MeCab's C interface is looked up at run time (platform/shared_library.h) so that the program runs
+// without it; the node layout comes from its header at build time (the library's soname fixes that
+// layout).
 
 #include "text/reading_key.h"
 
+#include "platform/shared_library.h"
 #include "text/internal_char.h"
 
 #include "text/shift_jis.h"
 #include "text/utf8_decode.h"
 
-#include <dlfcn.h>
 #include <mecab.h>
 
 #include <algorithm>
@@ -38,8 +39,8 @@ const char kInstallHint[] = "読みで並べ替えるには MeCab と IPA 辞書
   throw EReadingUnavailable(std::string(kInstallHint) + "\n" + cause);
 }
 
-template <typename F> void Bind(void* library, const char* name, F& function) {
-  function = reinterpret_cast<F>(dlsym(library, name));
+template <typename F> void Bind(const TSharedLibrary& library, const char* name, F& function) {
+  function = reinterpret_cast<F>(library.Symbol(name));
   if (function == nullptr) {
     Unavailable(std::string("MeCab のライブラリに ") + name + " がありません。");
   }
@@ -89,47 +90,38 @@ std::string_view ReadingField(const char* feature) {
 TReadingDictionary::TReadingDictionary(const std::string& library,
                                        const std::string& dictionaryFolder)
     : api_(std::make_unique<TApi>()) {
-  library_ = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library_ == nullptr) {
-    const char* why = dlerror();
+  library_ = std::make_unique<TSharedLibrary>(library);
+  if (!library_->IsOpen()) {
     Unavailable("MeCab のライブラリ " + library + " を開けません" +
+                (library_->Error().empty() ? std::string() : ": " + library_->Error()) + "。");
+  }
+  Bind(*library_, "mecab_new2", api_->newTagger);
+  Bind(*library_, "mecab_destroy", api_->destroy);
+  Bind(*library_, "mecab_sparse_tonode2", api_->parse);
+  Bind(*library_, "mecab_strerror", api_->error);
+  Bind(*library_, "mecab_dictionary_info", api_->info);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(dictionaryFolder) / "sys.dic", ec)) {
+    Unavailable("IPA 辞書 " + dictionaryFolder + " が見つかりません。");
+  }
+  // No resource file: the dictionary's own dicrc holds all that the analysis needs, and the
+  // system's mecabrc may name a dictionary in another character code.
+  arguments_ = "-r /dev/null -d " + dictionaryFolder;
+  mecab_t* probe = api_->newTagger(arguments_.c_str());
+  if (probe == nullptr) {
+    const char* why = api_->error(nullptr);
+    Unavailable("IPA 辞書 " + dictionaryFolder + " を開けません" +
                 (why != nullptr ? std::string(": ") + why : std::string()) + "。");
   }
-  try {
-    Bind(library_, "mecab_new2", api_->newTagger);
-    Bind(library_, "mecab_destroy", api_->destroy);
-    Bind(library_, "mecab_sparse_tonode2", api_->parse);
-    Bind(library_, "mecab_strerror", api_->error);
-    Bind(library_, "mecab_dictionary_info", api_->info);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(dictionaryFolder) / "sys.dic",
-                                          ec)) {
-      Unavailable("IPA 辞書 " + dictionaryFolder + " が見つかりません。");
-    }
-    // No resource file: the dictionary's own dicrc holds all that the analysis needs, and the
-    // system's mecabrc may name a dictionary in another character code.
-    arguments_ = "-r /dev/null -d " + dictionaryFolder;
-    mecab_t* probe = api_->newTagger(arguments_.c_str());
-    if (probe == nullptr) {
-      const char* why = api_->error(nullptr);
-      Unavailable("IPA 辞書 " + dictionaryFolder + " を開けません" +
-                  (why != nullptr ? std::string(": ") + why : std::string()) + "。");
-    }
-    const mecab_dictionary_info_t* info = api_->info(probe);
-    const bool utf8 = info != nullptr && IsUtf8Charset(info->charset);
-    api_->destroy(probe);
-    if (!utf8) {
-      Unavailable("辞書 " + dictionaryFolder + " は UTF-8 ではありません。");
-    }
-  } catch (...) {
-    dlclose(library_);
-    throw;
+  const mecab_dictionary_info_t* info = api_->info(probe);
+  const bool utf8 = info != nullptr && IsUtf8Charset(info->charset);
+  api_->destroy(probe);
+  if (!utf8) {
+    Unavailable("辞書 " + dictionaryFolder + " は UTF-8 ではありません。");
   }
 }
 
-TReadingDictionary::~TReadingDictionary() {
-  dlclose(library_);
-}
+TReadingDictionary::~TReadingDictionary() = default;
 
 TReadingAnalyzer::TReadingAnalyzer(const TReadingDictionary& dictionary,
                                    const TInternalCodec& codec)

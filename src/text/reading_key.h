@@ -28,6 +28,8 @@
 
 namespace zorbe {
 
+class TSharedLibrary; // platform/shared_library.h
+
 // MeCab or its dictionary can't be used; the message says what to install.
 class EReadingUnavailable : public std::runtime_error {
 public:
@@ -52,7 +54,7 @@ public:
   const std::string& TaggerArguments() const { return arguments_; }
 
 private:
-  void* library_ = nullptr;
+  std::unique_ptr<TSharedLibrary> library_;
   std::unique_ptr<TApi> api_;
   std::string arguments_;
 };
