@@ -3,6 +3,7 @@
 #include "app/message_routine.h"
 #include "app/program_folder.h"
 #include "engine/output_name.h"
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 

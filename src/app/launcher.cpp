@@ -2,6 +2,7 @@
 
 #include "app/message_routine.h"
 #include "app/program_layout.h"
+#include "platform/atomic_file.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 

@@ -10,6 +10,7 @@
 // the runs before it). A long line that stays where it is until the output is written is not
 // copied but written from there.
 
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 
 #include <cstddef>

@@ -13,6 +13,7 @@
 #include "engine/output_runs.h"
 #include "engine/reading_sort.h"
 #include "engine/target_stage.h"
+#include "platform/atomic_file.h"
 #include "platform/memory.h"
 
 #include <algorithm>

@@ -220,6 +220,39 @@ std::uint32_t TREMatcher::BackwardNext(std::uint32_t state, TRECode code) const 
   return next;
 }
 
+// The start states of a forward scan: the fresh start that a skip to the next candidate
+// begins with (kDead when the scan doesn't skip) and the scan's first state. Returns the cache's
+// generation they belong to.
+std::size_t TREMatcher::ForwardStarts(TScan scan, bool skips, std::uint32_t& fresh,
+                                      std::uint32_t& state) const {
+  std::size_t generation = forward_->Generation();
+  fresh = skips ? ForwardStart(scan, false) : kDead;
+  state = ForwardStart(scan, scan.lineStartFirst);
+  if (forward_->Generation() != generation) { // emptied while the two were made
+    generation = forward_->Generation();
+    fresh = skips ? ForwardStart(scan, false) : kDead;
+    state = ForwardStart(scan, scan.lineStartFirst);
+  }
+  return generation;
+}
+
+// The first of the last scan's checkpoints at pos or after it: those this scan may meet.
+std::size_t TREMatcher::FirstCheckpointFrom(std::size_t pos) const {
+  return static_cast<std::size_t>(
+      std::lower_bound(memo_.points.begin(), memo_.points.end(), pos,
+                       [](const TCheckpoint& point, std::size_t p) { return point.pos < p; }) -
+      memo_.points.begin());
+}
+
+// The cache was emptied while `target` was made, and it may be the only state left: the fresh
+// start is made again, and the target's state interned anew, which is returned.
+std::uint32_t TREMatcher::AfterEmptied(std::uint32_t target, TScan scan, bool skips,
+                                       std::uint32_t& fresh) const {
+  const std::vector<std::uint32_t> keep = forward_->Key(target);
+  fresh = skips ? ForwardStart(scan, false) : kDead;
+  return forward_->Intern(keep, ForwardFlags(dfa_, keep));
+}
+
 // The end of the leftmost-longest match of the scan from pos, or kNoEnd.
 std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan scan) const {
   MakeCaches();
@@ -227,23 +260,12 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
   const std::size_t size = text.size();
   const TREStartFilter& filter = dfa_.StartFilter();
   const bool skips = scan.restarts && !filter.EveryPosition();
-  std::size_t generation = forward_->Generation();
-  std::uint32_t fresh = skips ? ForwardStart(scan, false) : kDead;
-  std::uint32_t state = ForwardStart(scan, scan.lineStartFirst);
-  if (forward_->Generation() != generation) { // emptied while the two were made
-    generation = forward_->Generation();
-    fresh = skips ? ForwardStart(scan, false) : kDead;
-    state = ForwardStart(scan, scan.lineStartFirst);
-  }
-  // The checkpoints of the last scan over this text that this one may meet.
-  std::size_t known = memo_.points.size();
+  std::uint32_t fresh = kDead;
+  std::uint32_t state = kDead;
+  std::size_t generation = ForwardStarts(scan, skips, fresh, state);
   const bool goingThrough = memo_.active && memo_.text == text.data() && memo_.size == size;
-  if (goingThrough && memo_.generation == generation) {
-    known = static_cast<std::size_t>(
-        std::lower_bound(memo_.points.begin(), memo_.points.end(), pos,
-                         [](const TCheckpoint& point, std::size_t p) { return point.pos < p; }) -
-        memo_.points.begin());
-  }
+  std::size_t known = goingThrough && memo_.generation == generation ? FirstCheckpointFrom(pos)
+                                                                     : memo_.points.size();
   points_.clear();
   const std::size_t every = std::max<std::size_t>(dfa_.Budget().checkpointSteps, 1);
   std::size_t untilCheckpoint = every;
@@ -290,13 +312,9 @@ std::size_t TREMatcher::ForwardEnd(std::string_view text, std::size_t pos, TScan
       flags = forward_->Flags();
       if (forward_->Generation() != generation) {
         generation = forward_->Generation();
-        // The new state may be the only one: make the fresh start again. States noted before
-        // are gone.
-        const std::vector<std::uint32_t> keep = forward_->Key(target);
-        fresh = skips ? ForwardStart(scan, false) : kDead;
-        target = forward_->Intern(keep, ForwardFlags(dfa_, keep));
+        target = AfterEmptied(target, scan, skips, fresh);
         flags = forward_->Flags();
-        points_.clear();
+        points_.clear(); // states noted before are gone
         known = memo_.points.size();
       }
     }

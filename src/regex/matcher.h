@@ -112,6 +112,11 @@ private:
   };
   std::optional<TREMatch> Search(std::string_view text, std::size_t pos, TScan scan) const;
   std::size_t ForwardEnd(std::string_view text, std::size_t pos, TScan scan) const;
+  std::size_t ForwardStarts(TScan scan, bool skips, std::uint32_t& fresh,
+                            std::uint32_t& state) const;
+  std::size_t FirstCheckpointFrom(std::size_t pos) const;
+  std::uint32_t AfterEmptied(std::uint32_t target, TScan scan, bool skips,
+                             std::uint32_t& fresh) const;
   void KeepCheckpoints(std::size_t end, std::size_t met) const;
   std::size_t StartOf(std::string_view text, std::size_t pos, std::size_t end, TScan scan) const;
   std::uint32_t ForwardStart(TScan scan, bool lineStart) const;

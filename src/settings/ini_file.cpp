@@ -2,6 +2,7 @@
 
 #include "text/encoding.h"
 
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 
 #include <algorithm>

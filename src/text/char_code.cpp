@@ -125,18 +125,8 @@ private:
   // after the last byte it looked at.
   std::size_t ApplyRule(std::string_view text, std::size_t i) {
     const unsigned char b = At(text, i);
-    const unsigned char c = At(text, i + 1);
     if (b == 0x1B) {
-      if (c != '$') {
-        return i + 2;
-      }
-      const unsigned char d = At(text, i + 2);
-      if (d == 'B') {
-        state_ = ccJis83;
-      } else if (d == '@') {
-        state_ = ccJis78;
-      }
-      return i + 3;
+      return ApplyEscape(text, i);
     }
     if (b <= 0x07 || b == 0xFF) {
       state_ = ccBinary;
@@ -149,19 +139,37 @@ private:
       state_ = ccShiftJis;
       return i + 1;
     }
+    if (In(b, 0xF0, 0xFE)) {
+      state_ = ccEuc;
+      return i + 1;
+    }
+    ApplyPairRule(b, At(text, i + 1));
+    return i + 2;
+  }
+
+  // An escape sequence: ESC $ B and ESC $ @ say JIS.
+  std::size_t ApplyEscape(std::string_view text, std::size_t i) {
+    if (At(text, i + 1) != '$') {
+      return i + 2;
+    }
+    const unsigned char d = At(text, i + 2);
+    if (d == 'B') {
+      state_ = ccJis83;
+    } else if (d == '@') {
+      state_ = ccJis78;
+    }
+    return i + 3;
+  }
+
+  // A lead byte 0x8E, 0xA1-0xDF or 0xE0-0xEF: the byte after it decides, if anything does.
+  void ApplyPairRule(unsigned char b, unsigned char c) {
     if (b == 0x8E) {
       if (In(c, 0x40, 0x7E) || In(c, 0x80, 0xA0) || In(c, 0xE0, 0xFC)) {
         state_ = ccShiftJis;
       } else if (In(c, 0xA1, 0xDF)) {
         state_ = ccUndecided;
       }
-      return i + 2;
-    }
-    if (In(b, 0xF0, 0xFE)) {
-      state_ = ccEuc;
-      return i + 1;
-    }
-    if (In(b, 0xE0, 0xEF)) {
+    } else if (In(b, 0xE0, 0xEF)) {
       if (In(c, 0x40, 0x7E) || In(c, 0x80, 0xA0)) {
         state_ = ccShiftJis;
       } else if (In(c, 0xFD, 0xFE)) {
@@ -169,10 +177,8 @@ private:
       } else if (In(c, 0xA1, 0xFC)) {
         state_ = ccUndecided;
       }
-      return i + 2;
-    }
-    // b is 0xA1-0xDF: half-width katakana in Shift-JIS, or the first byte of an EUC pair.
-    if (In(c, 0xF0, 0xFE)) {
+    } else if (In(c, 0xF0, 0xFE)) {
+      // b is 0xA1-0xDF: half-width katakana in Shift-JIS, or the first byte of an EUC pair.
       state_ = ccEuc;
     } else if (In(c, 0xA1, 0xDF)) {
       state_ = ccUndecided;
@@ -182,7 +188,6 @@ private:
     } else if (c <= 0x9F) {
       state_ = ccShiftJis;
     }
-    return i + 2;
   }
 
   // After a half-width katakana byte followed by 0xE0-0xEF: the bytes that follow decide while

@@ -2,6 +2,7 @@
 // system text glued to "。" for the others. Outputs that appear only whole, keeping the mode of
 // the file they replace, and names that start at the home folder.
 
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "test_support.h"
 
