@@ -2,6 +2,7 @@
 
 #include "app/job_host.h"
 #include "app/message_routine.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 #include "text/input_code.h"
 
@@ -52,7 +53,7 @@ protected:
 
   test::TTempFolder folder;
   TSettingsFile settings{folder.File("zorbe.ini")};
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   TRecordingShell shell;
 };
 
