@@ -64,8 +64,7 @@ QString Native(const std::string& fileName) {
 } // namespace
 
 TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), shell_(shell),
-      host_([this](const std::string& caption) { SetCaption(caption); }) {
+    : QMainWindow(parent), settings_(settings), shell_(shell) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Zorbe 2nd"));
   auto* central = new QWidget(this);
@@ -671,6 +670,9 @@ void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
   }
   const QString phase = progress->phase != nullptr ? QString::fromUtf8(progress->phase) : QString();
   progressBar_->setFormat(phase + QStringLiteral("  %p%"));
+  if (progress->phase != nullptr) {
+    SetCaption(PhaseCaption(progress->phase));
+  }
   // A hint shown over the bar keeps its place; the status bar shows the bar again after it.
   if (statusBar()->currentMessage().isEmpty()) {
     progressBar_->show();

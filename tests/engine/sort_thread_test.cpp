@@ -33,7 +33,6 @@ void WaitUntilInterrupted(const TInterruptWatcher& interrupts) {
 
 class TSilentHost : public TSortJobHost {
 public:
-  void ShowStatus(const std::string&) override {}
   bool AskOverwrite(const std::string&, bool) override { return true; }
   void ShowReplacementError(int, const std::string&) override {}
 };
