@@ -7,20 +7,13 @@
 #include "app/sort_end.h"
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
+#include "platform/standard_output_file.h"
 #include "settings/ini_file.h"
 #include "text/char_code.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <optional>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -274,101 +267,6 @@ void PrintSettingNames(const TSettingsFile& settings) {
     }
   }
   std::fflush(stdout);
-}
-
-// The output of a job that writes to standard output redirected to a file: written to a file of
-// its own in a new temporary folder, then copied into standard output by the kernel; a copy that
-// fails (a full disk) cuts the file back to the length it had, so that it gets the whole output
-// or nothing (zero for ">", its old length for ">>"). The folder goes on every path. (A pipe or
-// a terminal is written to directly, as the job writes to any device.)
-std::string CannotWriteStandardOutput(int error) {
-  return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + kAbortLine;
-}
-
-class TStandardOutputFile {
-public:
-  TStandardOutputFile() {
-    struct stat st {};
-    length_ = ::fstat(1, &st) == 0 ? st.st_size : 0;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/zorbe-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw EFileError("一時フォルダ「" + pattern + "」を作れません。\r\n" +
-                       FileErrorReason(errno) + kAbortLine);
-    }
-    folder_ = pattern;
-  }
-  ~TStandardOutputFile() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  TStandardOutputFile(const TStandardOutputFile&) = delete;
-  TStandardOutputFile& operator=(const TStandardOutputFile&) = delete;
-
-  std::string Name() const { return folder_ + "/sorted.txt"; }
-  // Copies the written output to standard output; throws EFileError when it can't.
-  void CopyToStandardOutput() const {
-    const int in = ::open(Name().c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-      throw EFileError(CannotWriteStandardOutput(errno));
-    }
-    const int error = Copy(in);
-    ::close(in);
-    if (error != 0) {
-      while (::ftruncate(1, length_) != 0 && errno == EINTR) {
-      }
-      throw EFileError(CannotWriteStandardOutput(error));
-    }
-  }
-
-private:
-  // Copies the file open on `in` into standard output: in the kernel where it can, else (a file
-  // opened for appending) through a buffer. Returns 0 or the errno of the failure.
-  static int Copy(int in) {
-    for (;;) {
-      const ssize_t n = ::sendfile(1, in, nullptr, std::size_t{1} << 30);
-      if (n == 0) {
-        return 0;
-      }
-      if (n < 0 && errno == EINVAL) {
-        break;
-      }
-      if (n < 0 && errno != EINTR) {
-        return errno;
-      }
-    }
-    std::vector<char> buffer(std::size_t{1} << 20);
-    for (;;) {
-      const ssize_t got = ::read(in, buffer.data(), buffer.size());
-      if (got < 0 && errno == EINTR) {
-        continue;
-      }
-      if (got <= 0) {
-        return got == 0 ? 0 : errno;
-      }
-      std::string_view rest(buffer.data(), static_cast<std::size_t>(got));
-      while (!rest.empty()) {
-        const ssize_t put = ::write(1, rest.data(), rest.size());
-        if (put < 0 && errno == EINTR) {
-          continue;
-        }
-        if (put <= 0) {
-          return put == 0 ? EIO : errno;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(put));
-      }
-    }
-  }
-
-  std::string folder_;
-  off_t length_ = 0; // the redirected file's length before the run
-};
-
-// Whether standard output is a file (a redirection) rather than a pipe, a terminal or a device.
-bool StandardOutputIsAFile() {
-  struct stat st {};
-  return ::fstat(1, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
