@@ -115,6 +115,9 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // The status bar's progress bar: its steps from empty to full.
+  static constexpr int kProgressBarSteps = 1000;
+
   // ISortEndView
   void SetIdle() override { idle_ = true; }
   void SetCaption(const std::string& caption) override;
@@ -124,6 +127,10 @@ private:
   void BuildList();
   void BuildBottomPanel();
   void BuildMenus();
+  void BuildFileMenu();
+  void BuildEditMenu();
+  void BuildOptionMenu();
+  void BuildHelpMenu();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                      const QKeySequence& shortcut = {});
   // The window is at least as wide as its longest status-bar text, so that no hint is cut.
