@@ -529,6 +529,9 @@ void TAtomicFile::Fail(const std::string& what, int error) {
 }
 
 void TAtomicFile::Write(std::string_view bytes) {
+  if (bytes.empty()) {
+    return; // an empty view may have no data at all, which memcpy must not be given
+  }
   if (bytes.size() >= kBufferSize - used_ || bytes.size() >= kDirectWrite) {
     Flush();
     if (bytes.size() >= kDirectWrite) { // large enough to go to the file without a copy
