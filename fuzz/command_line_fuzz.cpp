@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zorbe::TCommandLineRequest request;
   try {
     request = zorbe::ParseCommandLine(
-        args, names,
+        zorbe::ParseOptions(args), names,
         [&loaded](const std::string& name) {
           loaded.push_back(name);
           zorbe::TSettingOptionItems setting = zorbe::SettingDefaults(name);

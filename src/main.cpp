@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -80,18 +81,77 @@ bool InputIsTarget(const zorbe::TCommandLineOptions& options) {
   });
 }
 
+// Whether the progress line is drawn: asked for, or by default on a terminal unless --quiet.
+bool ShowsProgress(const zorbe::TCommandLineOptions& options) {
+  return options.progress == zorbe::TProgressWanted::Always ||
+         (options.progress == zorbe::TProgressWanted::Auto && !options.quiet && ::isatty(2) != 0);
+}
+
+// The main thread's share of a job on the console: it runs the job's calls until the job has
+// ended, with Ctrl+C acting like the Stop button, and redraws the progress line when it is shown.
+void WaitForJob(zorbe::TMainThreadQueue& mainThread, zorbe::TInterruptWatcher& interrupts,
+                TLineErasingMessageBox& messageBox, bool showProgress,
+                const std::function<bool()>& ended, const std::function<void()>& stop,
+                const zorbe::TJobProgress& progress) {
+  using zorbe::TProgressLine;
+  interrupts.SetOnInterrupt(stop);
+  if (interrupts.Interrupted()) {
+    stop();
+  }
+  if (showProgress) {
+    TProgressLine line(WriteToStandardError, TProgressLine::Clock::now(), ::isatty(2) == 0);
+    messageBox.SetLine(&line);
+    mainThread.RunUntil(
+        ended, [&] { line.Update(progress.Snapshot(), TProgressLine::Clock::now()); },
+        kProgressTickMs);
+    line.Finish();
+    messageBox.SetLine(nullptr);
+  } else {
+    mainThread.RunUntil(ended);
+  }
+  interrupts.SetOnInterrupt({});
+}
+
+// The run with its questions and messages on the terminal (none with --batch, or when standard
+// input is a target: those questions are answered No at once).
+int RunOnConsole(const zorbe::TParsedArguments& arguments, const zorbe::TSettingsFile& settings) {
+  using namespace zorbe;
+  const TCommandLineOptions& options = *arguments.options;
+  TInterruptWatcher interrupts;
+  TConsoleMessageBox consoleBox(options.batch || InputIsTarget(options) ? -1 : 0, 2,
+                                interrupts.WakeFd());
+  TErrorsOnlyMessageBox quietBox(consoleBox);
+  TLineErasingMessageBox messageBox(options.quiet ? static_cast<IMessageBox&>(quietBox)
+                                                  : consoleBox);
+  SetMessageBox(&messageBox);
+  TMainThreadQueue mainThread;
+  TConsoleShell shell;
+  const bool showProgress = ShowsProgress(options);
+  const TCommandLineServices services{
+      mainThread,
+      [&](const std::function<bool()>& ended, const std::function<void()>& stop,
+          const TJobProgress& progress) {
+        WaitForJob(mainThread, interrupts, messageBox, showProgress, ended, stop, progress);
+      },
+      [&interrupts] { return interrupts.Interrupted(); },
+      shell,
+  };
+  const int status = RunCommandLine(arguments, settings, services);
+  SetMessageBox(nullptr);
+  return status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
   using namespace zorbe;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  TCommandLineOptions options;
-  try {
-    options = ParseOptions(args);
-  } catch (const ECommandLineUsage& e) {
-    std::fprintf(stderr, "zorbe: %s\n%s", e.what(), kUsageLine);
+  const TParsedArguments arguments = ParseArguments(args);
+  if (!arguments.options) {
+    std::fprintf(stderr, "zorbe: %s\n%s", arguments.usageError.c_str(), kUsageLine);
     return esCancelled;
   }
+  const TCommandLineOptions& options = *arguments.options;
   if (options.help) {
     std::fputs(HelpText().c_str(), stdout);
     return esFinished;
@@ -101,8 +161,8 @@ int main(int argc, char* argv[]) {
     return esFinished;
   }
   // Never a dialog: asked for, or standard input is a target (a filter in a script).
-  const bool inputIsTarget = InputIsTarget(options);
-  const bool console = options.batch || inputIsTarget || options.listSettings || options.detect;
+  const bool console =
+      options.batch || InputIsTarget(options) || options.listSettings || options.detect;
   const TDisplay display = console ? TDisplay::None : ProbeDisplay();
   if (args.empty()) {
     if (display == TDisplay::None) {
@@ -116,46 +176,8 @@ int main(int argc, char* argv[]) {
   }
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   const TSettingsFile settings(SettingsFileName());
-  if (display != TDisplay::None && SettingWithoutFiles(args, settings)) {
+  if (display != TDisplay::None && SettingWithoutFiles(arguments, settings)) {
     return StartDesktopProgram(argv); // the main window, with the launcher's setting chosen
   }
-  TInterruptWatcher interrupts;
-  // --batch, and a question that would take a line of a target, are answered No at once.
-  TConsoleMessageBox consoleBox(options.batch || inputIsTarget ? -1 : 0, 2, interrupts.WakeFd());
-  TErrorsOnlyMessageBox quietBox(consoleBox);
-  TLineErasingMessageBox messageBox(options.quiet ? static_cast<IMessageBox&>(quietBox)
-                                                  : consoleBox);
-  SetMessageBox(&messageBox);
-  const bool showProgress =
-      options.progress == TProgressWanted::Always ||
-      (options.progress == TProgressWanted::Auto && !options.quiet && ::isatty(2) != 0);
-  TMainThreadQueue mainThread;
-  TConsoleShell shell;
-  const TCommandLineServices services{
-      mainThread,
-      [&](const std::function<bool()>& ended, const std::function<void()>& stop,
-          const TJobProgress& progress) {
-        interrupts.SetOnInterrupt(stop); // Ctrl+C acts like the Stop button
-        if (interrupts.Interrupted()) {
-          stop();
-        }
-        if (showProgress) {
-          TProgressLine line(WriteToStandardError, TProgressLine::Clock::now(), ::isatty(2) == 0);
-          messageBox.SetLine(&line);
-          mainThread.RunUntil(
-              ended, [&] { line.Update(progress.Snapshot(), TProgressLine::Clock::now()); },
-              kProgressTickMs);
-          line.Finish();
-          messageBox.SetLine(nullptr);
-        } else {
-          mainThread.RunUntil(ended);
-        }
-        interrupts.SetOnInterrupt({});
-      },
-      [&interrupts] { return interrupts.Interrupted(); },
-      shell,
-  };
-  const int status = RunCommandLine(args, settings, services);
-  SetMessageBox(nullptr);
-  return status;
+  return RunOnConsole(arguments, settings);
 }

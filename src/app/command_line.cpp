@@ -7,20 +7,13 @@
 #include "app/sort_end.h"
 #include "engine/sort_thread.h"
 #include "platform/file_system.h"
+#include "platform/standard_output_file.h"
 #include "settings/ini_file.h"
 #include "text/char_code.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <optional>
-#include <sys/sendfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -46,27 +39,20 @@ std::string UsageLineText() {
 // or stand for a file that has no name: it is refused, except the one at `outputOperand` (the
 // output name after "/s" and a setting, where it means the default name). Option values are
 // never empty (ParseOptions refuses them), so the empty arguments are the empty operands.
-void RefuseEmptyArguments(const std::vector<std::string>& args,
-                          const std::vector<std::string>& operands, std::size_t outputOperand) {
-  std::size_t emptyOperands = 0; // counted up to the argument that is refused
-  for (std::size_t i = 0; i < operands.size(); ++i) {
-    if (!operands[i].empty()) {
-      continue;
+void RefuseEmptyArguments(const TCommandLineOptions& options, std::size_t outputOperand) {
+  for (std::size_t i = 0; i < options.operands.size(); ++i) {
+    if (options.operands[i].empty() && i != outputOperand) {
+      throw ECommandLineUsage(
+          std::to_string(options.operandPlaces[i] + 1) + " 番目の引数が空です。\r\n" +
+          "空の名前は、ソート設定名にもファイル名にも使えません。" + kAbortLine);
     }
-    ++emptyOperands;
-    if (i == outputOperand) {
-      continue;
-    }
-    std::size_t argument = 0;
-    for (std::size_t empties = 0; argument < args.size(); ++argument) {
-      empties += args[argument].empty() ? 1 : 0;
-      if (empties == emptyOperands) {
-        break;
-      }
-    }
-    throw ECommandLineUsage(std::to_string(argument + 1) + " 番目の引数が空です。\r\n" +
-                            "空の名前は、ソート設定名にもファイル名にも使えません。" + kAbortLine);
   }
+}
+
+// Arguments that can't be run: the message and the usage line; the run counts as cancelled.
+int ShowUsageError(const std::string& message) {
+  ShowError(message + "\r\n" + UsageLineText());
+  return esCancelled;
 }
 
 // A command line has no window to make idle, caption, flash or clear.
@@ -126,75 +112,109 @@ std::string OutputNameQuestion(const std::string& argument) {
          "「はい」を選択した場合ソートができない可能性があります。";
 }
 
-TCommandLineRequest
-ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
-                 const std::function<TSettingOptionItems(const std::string&)>& load,
-                 const std::function<bool(const std::string&)>& isOutputName) {
-  TCommandLineRequest request;
-  request.options = ParseOptions(args);
-  const TCommandLineOptions& options = request.options;
-  const std::vector<std::string>& operands = options.operands;
-  // Past the end an argument reads as empty, which the setting list's empty entry matches.
-  auto argument = [&operands](std::size_t i) {
-    return i < operands.size() ? operands[i] : std::string();
-  };
-  const bool withSwitch = IsSwitch(argument(0));
-  std::size_t i = withSwitch ? 1 : 0;
-  // An empty argument is never a setting's name: only a missing one reads as the empty entry.
-  const bool namedSetting =
-      !options.setting && (i >= operands.size() || !operands[i].empty()) &&
-      std::find(settingNames.begin(), settingNames.end(), argument(i)) != settingNames.end();
-  const bool outputAfterSetting =
-      withSwitch && !options.output && (options.setting || namedSetting);
-  RefuseEmptyArguments(args, operands,
-                       outputAfterSetting ? i + (namedSetting ? 1 : 0) : operands.size());
-  if (withSwitch && options.output) {
-    throw ECommandLineUsage("/s と -o (--output) は同時に使えません。");
-  }
-  if (options.setting) {
-    request.setting = load(SavedSettingName(*options.setting, settingNames));
-  } else if (namedSetting) {
-    request.setting = load(argument(i++));
-  } else {
-    request.setting = load(kDropSettingName);
-  }
+namespace {
+
+// The setting the run uses: --setting, else the one named among the operands, else the drop
+// setting; --input-code replaces the setting's own.
+TSettingOptionItems
+RequestedSetting(const TCommandLineOptions& options, const std::optional<std::string>& named,
+                 const std::vector<std::string>& settingNames,
+                 const std::function<TSettingOptionItems(const std::string&)>& load) {
+  TSettingOptionItems setting = options.setting
+                                    ? load(SavedSettingName(*options.setting, settingNames))
+                                    : load(named.value_or(kDropSettingName));
   if (options.inputCode != 0) {
-    request.setting.InputCode = options.inputCode;
+    setting.InputCode = options.inputCode;
   }
-  if (options.output) {
+  return setting;
+}
+
+// The output name: -o, else after "/s" the operand at `next`, else that operand when it is
+// confirmed as the output (never the last file, nor standard input); `next` moves past an
+// operand taken.
+void TakeOutputName(TCommandLineRequest& request, bool withSwitch, std::size_t& next,
+                    const std::function<bool(const std::string&)>& isOutputName) {
+  const std::vector<std::string>& operands = request.options.operands;
+  if (request.options.output) {
     if (request.setting.NoConnected) {
       throw ECommandLineUsage("-o (--output) は、ファイルごとに出力するソート設定 "
                               "(NoConnected=1) では使えません。");
     }
-    request.outputName = *options.output;
+    request.outputName = *request.options.output;
   } else if (withSwitch) {
-    request.outputName = argument(i++);
-  } else if (!request.setting.NoConnected && i + 1 < operands.size() &&
-             argument(i) != kStandardStream && isOutputName(argument(i))) {
-    request.outputName = argument(i++);
+    request.outputName = next < operands.size() ? operands[next] : std::string();
+    ++next;
+  } else if (!request.setting.NoConnected && next + 1 < operands.size() &&
+             operands[next] != kStandardStream && isOutputName(operands[next])) {
+    request.outputName = operands[next++];
   }
-  for (; i < operands.size(); ++i) {
-    request.files.push_back(operands[i]);
-  }
-  // "-o -", or standard input as the first file and no output named: standard output.
+}
+
+// "-o -", or standard input as the first file and no output named: standard output.
+void DecideStandardOutput(TCommandLineRequest& request) {
   request.toStandardOutput =
       request.outputName == kStandardStream ||
       (request.outputName.empty() && !request.files.empty() && request.files[0] == kStandardStream);
-  if (request.toStandardOutput) {
-    request.outputName.clear();
-    if (request.setting.NoConnected && request.files.size() > 1) {
-      throw ECommandLineUsage("ファイルごとに出力するソート設定 (NoConnected=1) では、"
-                              "複数のファイルを標準出力に書けません。");
-    }
+  if (!request.toStandardOutput) {
+    return;
   }
+  request.outputName.clear();
+  if (request.setting.NoConnected && request.files.size() > 1) {
+    throw ECommandLineUsage("ファイルごとに出力するソート設定 (NoConnected=1) では、"
+                            "複数のファイルを標準出力に書けません。");
+  }
+}
+
+} // namespace
+
+TParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  try {
+    return {ParseOptions(args), {}};
+  } catch (const ECommandLineUsage& e) {
+    return {std::nullopt, e.what()};
+  }
+}
+
+TCommandLineRequest
+ParseCommandLine(const TCommandLineOptions& options, const std::vector<std::string>& settingNames,
+                 const std::function<TSettingOptionItems(const std::string&)>& load,
+                 const std::function<bool(const std::string&)>& isOutputName) {
+  TCommandLineRequest request;
+  request.options = options;
+  const std::vector<std::string>& operands = options.operands;
+  const bool withSwitch = !operands.empty() && IsSwitch(operands[0]);
+  std::size_t i = withSwitch ? 1 : 0;
+  // Past the end an argument reads as empty, which the setting list's empty entry matches; an
+  // empty argument is never a setting's name.
+  const std::string candidate = i < operands.size() ? operands[i] : std::string();
+  const bool namedSetting =
+      !options.setting && (i >= operands.size() || !candidate.empty()) &&
+      std::find(settingNames.begin(), settingNames.end(), candidate) != settingNames.end();
+  const bool outputAfterSetting =
+      withSwitch && !options.output && (options.setting || namedSetting);
+  RefuseEmptyArguments(options, outputAfterSetting ? i + (namedSetting ? 1 : 0) : operands.size());
+  if (withSwitch && options.output) {
+    throw ECommandLineUsage("/s と -o (--output) は同時に使えません。");
+  }
+  request.setting = RequestedSetting(
+      options, namedSetting ? std::optional(candidate) : std::nullopt, settingNames, load);
+  i += namedSetting ? 1 : 0;
+  TakeOutputName(request, withSwitch, i, isOutputName);
+  for (; i < operands.size(); ++i) {
+    request.files.push_back(operands[i]);
+  }
+  DecideStandardOutput(request);
   return request;
 }
 
-std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& args,
+std::optional<std::string> SettingWithoutFiles(const TParsedArguments& arguments,
                                                const TSettingsFile& settings) {
+  if (!arguments.options) {
+    return std::nullopt;
+  }
   std::string name;
   try {
-    const TCommandLineOptions options = ParseOptions(args);
+    const TCommandLineOptions& options = *arguments.options;
     const std::vector<std::string>& operands = options.operands;
     const bool otherOptions = options.output || options.yes || options.batch ||
                               options.listSettings || options.detect || options.help ||
@@ -213,7 +233,6 @@ std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& a
     if (!name.empty() && std::find(names.begin(), names.end(), name) != names.end()) {
       return name;
     }
-  } catch (const ECommandLineUsage&) {
   } catch (const EIniFileError&) {
   }
   return std::nullopt;
@@ -276,121 +295,16 @@ void PrintSettingNames(const TSettingsFile& settings) {
   std::fflush(stdout);
 }
 
-// The output of a job that writes to standard output redirected to a file: written to a file of
-// its own in a new temporary folder, then copied into standard output by the kernel; a copy that
-// fails (a full disk) cuts the file back to the length it had, so that it gets the whole output
-// or nothing (zero for ">", its old length for ">>"). The folder goes on every path. (A pipe or
-// a terminal is written to directly, as the job writes to any device.)
-std::string CannotWriteStandardOutput(int error) {
-  return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + kAbortLine;
-}
-
-class TStandardOutputFile {
-public:
-  TStandardOutputFile() {
-    struct stat st {};
-    length_ = ::fstat(1, &st) == 0 ? st.st_size : 0;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/zorbe-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      throw EFileError("一時フォルダ「" + pattern + "」を作れません。\r\n" +
-                       FileErrorReason(errno) + kAbortLine);
-    }
-    folder_ = pattern;
-  }
-  ~TStandardOutputFile() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-  TStandardOutputFile(const TStandardOutputFile&) = delete;
-  TStandardOutputFile& operator=(const TStandardOutputFile&) = delete;
-
-  std::string Name() const { return folder_ + "/sorted.txt"; }
-  // Copies the written output to standard output; throws EFileError when it can't.
-  void CopyToStandardOutput() const {
-    const int in = ::open(Name().c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-      throw EFileError(CannotWriteStandardOutput(errno));
-    }
-    const int error = Copy(in);
-    ::close(in);
-    if (error != 0) {
-      while (::ftruncate(1, length_) != 0 && errno == EINTR) {
-      }
-      throw EFileError(CannotWriteStandardOutput(error));
-    }
-  }
-
-private:
-  // Copies the file open on `in` into standard output: in the kernel where it can, else (a file
-  // opened for appending) through a buffer. Returns 0 or the errno of the failure.
-  static int Copy(int in) {
-    for (;;) {
-      const ssize_t n = ::sendfile(1, in, nullptr, std::size_t{1} << 30);
-      if (n == 0) {
-        return 0;
-      }
-      if (n < 0 && errno == EINVAL) {
-        break;
-      }
-      if (n < 0 && errno != EINTR) {
-        return errno;
-      }
-    }
-    std::vector<char> buffer(std::size_t{1} << 20);
-    for (;;) {
-      const ssize_t got = ::read(in, buffer.data(), buffer.size());
-      if (got < 0 && errno == EINTR) {
-        continue;
-      }
-      if (got <= 0) {
-        return got == 0 ? 0 : errno;
-      }
-      std::string_view rest(buffer.data(), static_cast<std::size_t>(got));
-      while (!rest.empty()) {
-        const ssize_t put = ::write(1, rest.data(), rest.size());
-        if (put < 0 && errno == EINTR) {
-          continue;
-        }
-        if (put <= 0) {
-          return put == 0 ? EIO : errno;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(put));
-      }
-    }
-  }
-
-  std::string folder_;
-  off_t length_ = 0; // the redirected file's length before the run
-};
-
-// Whether standard output is a file (a redirection) rather than a pipe, a terminal or a device.
-bool StandardOutputIsAFile() {
-  struct stat st {};
-  return ::fstat(1, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
-
-int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
-                   const TCommandLineServices& services) {
-  TSortJobInputs inputs;
-  TOptions options;
-  TCommandLineRequest request;
+// The options of the program and what the arguments ask for, read from the settings file, with
+// the output-name question asked where it is due. Nothing when the run ends here, after the
+// message (the exit status in `status`).
+std::optional<TCommandLineRequest> ReadRequest(const TCommandLineOptions& asked,
+                                               const TSettingsFile& settings, TOptions& options,
+                                               int& status) {
   try {
-    // The options that sort nothing ask nothing either.
-    const TCommandLineOptions asked = ParseOptions(args);
-    if (asked.listSettings) {
-      PrintSettingNames(settings);
-      return esFinished;
-    }
-    if (asked.detect) {
-      return PrintCharCodes(asked.operands);
-    }
     options = settings.LoadOptions();
-    request = ParseCommandLine(
-        args, settings.ListSortSettingNames(),
+    return ParseCommandLine(
+        asked, settings.ListSortSettingNames(),
         [&settings](const std::string& name) { return settings.LoadSortSetting(name); },
         [](const std::string& argument) {
           return ShowMessage(OutputNameQuestion(argument), TMsgKind::Information,
@@ -398,28 +312,26 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
         });
   } catch (const EIniFileError& e) {
     ShowError(e.what() + std::string(kAbortLine));
-    return esError;
+    status = esError;
   } catch (const ECommandLineUsage& e) {
-    ShowError(e.what() + std::string("\r\n") + UsageLineText());
-    return esCancelled;
+    status = ShowUsageError(e.what());
   }
-  if (services.interrupted && services.interrupted()) {
-    ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
-    return esCancelled;
-  }
-  if (request.files.empty()) {
-    ShowError(std::string("ソートするファイルが指定されていません。") + kAbortLine);
-    return esCancelled;
-  }
+  return std::nullopt;
+}
+
+// The job's inputs for the request: its targets examined, standard output standing in for the
+// output where asked (through a file of its own when it is redirected to one). False after the
+// message that ends the run.
+bool PrepareJobInputs(TCommandLineRequest& request, const TOptions& options, TSortJobInputs& inputs,
+                      std::optional<TStandardOutputFile>& standardOutput) {
   inputs.setting = std::move(request.setting);
   inputs.outputName = std::move(request.outputName);
   for (std::string& file : request.files) {
     file = file == kStandardStream ? "/dev/stdin" : file;
   }
   if (!AddCommandLineTargets(request.files, inputs)) {
-    return esError;
+    return false;
   }
-  std::optional<TStandardOutputFile> standardOutput;
   if (request.toStandardOutput) {
     inputs.outputName = "/dev/stdout";
     if (StandardOutputIsAFile()) {
@@ -427,7 +339,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
         standardOutput.emplace();
       } catch (const EFileError& e) {
         ShowError(e.what());
-        return esError;
+        return false;
       }
       inputs.outputName = standardOutput->Name();
     }
@@ -435,7 +347,12 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   }
   inputs.memoryLimit = request.options.memory.value_or(MemoryLimitBytes(options));
   inputs.temporaryFolder = request.options.temporaryDirectory.value_or("");
+  return true;
+}
 
+// Runs the job to its end, with its end handling; returns the exit status of its outcome.
+int RunJob(TSortJobInputs inputs, const TCommandLineRequest& request, const TOptions& options,
+           const TCommandLineServices& services) {
   TAppJobHost host;
   host.SetOverwriteWithoutAsking(request.options.yes);
   TSortThread job(std::move(inputs), host, services.mainThread, [&](TSortThread& ended) {
@@ -447,7 +364,7 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   job.Wait();
   switch (job.Result().outcome) {
   case TJobOutcome::Finished:
-    break;
+    return esFinished;
   case TJobOutcome::Stopped:
     if (!host.Cancelled()) { // a No to the overwrite question has said so already
       ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
@@ -456,13 +373,52 @@ int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& se
   default:
     return esError;
   }
-  if (standardOutput) {
-    try {
-      standardOutput->CopyToStandardOutput();
-    } catch (const EFileError& e) {
-      ShowError(e.what());
-      return esError;
-    }
+}
+
+} // namespace
+
+int RunCommandLine(const TParsedArguments& arguments, const TSettingsFile& settings,
+                   const TCommandLineServices& services) {
+  if (!arguments.options) {
+    return ShowUsageError(arguments.usageError);
+  }
+  // The options that sort nothing ask nothing either.
+  const TCommandLineOptions& asked = *arguments.options;
+  if (asked.listSettings) {
+    PrintSettingNames(settings);
+    return esFinished;
+  }
+  if (asked.detect) {
+    return PrintCharCodes(asked.operands);
+  }
+  TOptions options;
+  int status = esFinished;
+  std::optional<TCommandLineRequest> request = ReadRequest(asked, settings, options, status);
+  if (!request) {
+    return status;
+  }
+  if (services.interrupted && services.interrupted()) {
+    ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
+    return esCancelled;
+  }
+  if (request->files.empty()) {
+    ShowError(std::string("ソートするファイルが指定されていません。") + kAbortLine);
+    return esCancelled;
+  }
+  TSortJobInputs inputs;
+  std::optional<TStandardOutputFile> standardOutput;
+  if (!PrepareJobInputs(*request, options, inputs, standardOutput)) {
+    return esError;
+  }
+  status = RunJob(std::move(inputs), *request, options, services);
+  if (status != esFinished || !standardOutput) {
+    return status;
+  }
+  try {
+    standardOutput->CopyToStandardOutput();
+  } catch (const EFileError& e) {
+    ShowError(e.what());
+    return esError;
   }
   return esFinished;
 }

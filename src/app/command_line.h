@@ -42,11 +42,18 @@ struct TCommandLineServices {
   IShell& shell;
 };
 
-// What the arguments (without the program name) ask for, before any file is looked at: the
-// options, the setting (--setting, or a name from settingNames, else "ddDefault", read with
-// load), the output name (-o, or after "/s", or when isOutputName confirms the candidate) and
-// the target files. Throws ECommandLineUsage for an empty argument, an unknown option or
-// setting, and options that contradict each other or the setting.
+// The arguments (without the program name) parsed once for the whole run: the options, or the
+// usage error that keeps them from being run.
+struct TParsedArguments {
+  std::optional<TCommandLineOptions> options;
+  std::string usageError; // when there are no options
+};
+TParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+// What the options ask for, before any file is looked at: the setting (--setting, or a name
+// from settingNames, else "ddDefault", read with load), the output name (-o, or after "/s", or
+// when isOutputName confirms the candidate) and the target files. Throws ECommandLineUsage for
+// an empty argument, an unknown setting, and options that contradict each other or the setting.
 struct TCommandLineRequest {
   TCommandLineOptions options;
   TSettingOptionItems setting;
@@ -55,19 +62,20 @@ struct TCommandLineRequest {
   bool toStandardOutput = false;
 };
 TCommandLineRequest
-ParseCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& settingNames,
+ParseCommandLine(const TCommandLineOptions& options, const std::vector<std::string>& settingNames,
                  const std::function<TSettingOptionItems(const std::string&)>& load,
                  const std::function<bool(const std::string&)>& isOutputName);
 
 // The setting a launcher names when it is started without files (the arguments are the name of
 // a saved setting and nothing else): the main window opens with it chosen instead of a run.
-// Nothing for other arguments, and when the settings file can't be read (the run reports it).
-std::optional<std::string> SettingWithoutFiles(const std::vector<std::string>& args,
+// Nothing for other arguments, unusable ones, and when the settings file can't be read (the run
+// reports it).
+std::optional<std::string> SettingWithoutFiles(const TParsedArguments& arguments,
                                                const TSettingsFile& settings);
 
-// Runs the job the arguments (without the program name) describe and returns the exit status.
-// Messages and questions go through the message routine.
-int RunCommandLine(const std::vector<std::string>& args, const TSettingsFile& settings,
+// Runs the job the arguments describe and returns the exit status. Messages and questions go
+// through the message routine; so does the usage error of arguments that can't be run.
+int RunCommandLine(const TParsedArguments& arguments, const TSettingsFile& settings,
                    const TCommandLineServices& services);
 
 // The question whether an argument is the output file name.

@@ -90,8 +90,8 @@ std::string HelpText() {
   std::string names;
   std::size_t column = kIndent.size();
   for (std::size_t i = 0; i < InputCodes().size(); ++i) {
-    const std::string name = std::string(InputCodes()[i].name) +
-                             (i + 1 < InputCodes().size() ? "," : "");
+    const std::string name =
+        std::string(InputCodes()[i].name) + (i + 1 < InputCodes().size() ? "," : "");
     if (!names.empty() && column + 1 + name.size() > 80) {
       names += "\n";
       names += kIndent;
@@ -163,6 +163,89 @@ std::string Value(int opt) {
   return optarg;
 }
 
+void SetProgress(TCommandLineOptions& options, TProgressWanted wanted) {
+  if (options.progress != TProgressWanted::Auto && options.progress != wanted) {
+    throw ECommandLineUsage("--progress と --no-progress は同時に使えません。");
+  }
+  options.progress = wanted;
+}
+
+// The options that take a value.
+bool TakeValueOption(TCommandLineOptions& options, int opt) {
+  switch (opt) {
+  case 'o':
+    options.output = Value(opt);
+    return true;
+  case kOptSetting:
+    options.setting = Value(opt);
+    return true;
+  case kOptMemory:
+    options.memory = ParseMemorySize(Value(opt));
+    if (!options.memory) {
+      throw ECommandLineUsage("「" + std::string(optarg) +
+                              "」はメモリ量として使えません (例: 512M, 2G)。");
+    }
+    return true;
+  case kOptTemporaryDirectory:
+    options.temporaryDirectory = Value(opt);
+    return true;
+  case kOptInputCode:
+    options.inputCode = InputCodeValueOfName(Value(opt));
+    if (options.inputCode == 0) {
+      throw ECommandLineUsage("「" + std::string(optarg) + "」は入力文字コードとして使えません (" +
+                              InputCodeNames() + ")。");
+    }
+    return true;
+  default:
+    return false;
+  }
+}
+
+// The switches: options without a value.
+bool TakeSwitch(TCommandLineOptions& options, int opt) {
+  switch (opt) {
+  case 'y':
+    options.yes = true;
+    return true;
+  case kOptBatch:
+    options.batch = true;
+    return true;
+  case 'q':
+    options.quiet = true;
+    return true;
+  case kOptProgress:
+  case kOptNoProgress:
+    SetProgress(options, opt == kOptProgress ? TProgressWanted::Always : TProgressWanted::Never);
+    return true;
+  case kOptListSettings:
+    options.listSettings = true;
+    return true;
+  case kOptDetect:
+    options.detect = true;
+    return true;
+  case kOptHelp:
+    options.help = true;
+    return true;
+  case kOptVersion:
+    options.version = true;
+    return true;
+  default:
+    return false;
+  }
+}
+
+// What getopt returned for an argument it could not take.
+[[noreturn]] void RefuseOption(int opt, char* const argv[]) {
+  if (opt == ':') {
+    throw ECommandLineUsage("オプション「" + OptionName(optopt) + "」には値が必要です。");
+  }
+  // An unknown short option is in optopt; an unknown or ambiguous long one is the argument
+  // getopt has just passed.
+  const std::string name =
+      optopt != 0 ? std::string("-") + static_cast<char>(optopt) : std::string(argv[optind - 1]);
+  throw ECommandLineUsage("「" + name + "」は不明なオプションです。");
+}
+
 } // namespace
 
 TCommandLineOptions ParseOptions(const std::vector<std::string>& args) {
@@ -181,79 +264,20 @@ TCommandLineOptions ParseOptions(const std::vector<std::string>& args) {
   opterr = 0; // the messages below instead of getopt's own
 
   TCommandLineOptions options;
-  for (;;) {
-    const int opt = getopt_long(argc, argv.data(), ":o:yq", kLongOptions, nullptr);
-    if (opt == -1) {
-      break;
-    }
-    switch (opt) {
-    case 'o':
-      options.output = Value(opt);
-      break;
-    case kOptSetting:
-      options.setting = Value(opt);
-      break;
-    case 'y':
-      options.yes = true;
-      break;
-    case kOptBatch:
-      options.batch = true;
-      break;
-    case 'q':
-      options.quiet = true;
-      break;
-    case kOptProgress:
-    case kOptNoProgress: {
-      const TProgressWanted wanted =
-          opt == kOptProgress ? TProgressWanted::Always : TProgressWanted::Never;
-      if (options.progress != TProgressWanted::Auto && options.progress != wanted) {
-        throw ECommandLineUsage("--progress と --no-progress は同時に使えません。");
-      }
-      options.progress = wanted;
-      break;
-    }
-    case kOptListSettings:
-      options.listSettings = true;
-      break;
-    case kOptDetect:
-      options.detect = true;
-      break;
-    case kOptHelp:
-      options.help = true;
-      break;
-    case kOptVersion:
-      options.version = true;
-      break;
-    case kOptMemory:
-      options.memory = ParseMemorySize(Value(opt));
-      if (!options.memory) {
-        throw ECommandLineUsage("「" + std::string(optarg) +
-                                "」はメモリ量として使えません (例: 512M, 2G)。");
-      }
-      break;
-    case kOptTemporaryDirectory:
-      options.temporaryDirectory = Value(opt);
-      break;
-    case kOptInputCode:
-      options.inputCode = InputCodeValueOfName(Value(opt));
-      if (options.inputCode == 0) {
-        throw ECommandLineUsage("「" + std::string(optarg) +
-                                "」は入力文字コードとして使えません (" + InputCodeNames() + ")。");
-      }
-      break;
-    case ':':
-      throw ECommandLineUsage("オプション「" + OptionName(optopt) + "」には値が必要です。");
-    default: {
-      // An unknown short option is in optopt; an unknown or ambiguous long one is the argument
-      // getopt has just passed.
-      const std::string name = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
-                                           : std::string(argv[optind - 1]);
-      throw ECommandLineUsage("「" + name + "」は不明なオプションです。");
-    }
+  for (int opt; (opt = getopt_long(argc, argv.data(), ":o:yq", kLongOptions, nullptr)) != -1;) {
+    if (!TakeValueOption(options, opt) && !TakeSwitch(options, opt)) {
+      RefuseOption(opt, argv.data());
     }
   }
+  // getopt has moved the operands behind the options; each keeps its own string, by which its
+  // place among the arguments is found.
   for (int i = optind; i < argc; ++i) {
     options.operands.emplace_back(argv[i]);
+    for (std::size_t place = 0; place < copies.size(); ++place) {
+      if (copies[place].data() == argv[i]) {
+        options.operandPlaces.push_back(place);
+      }
+    }
   }
   return options;
 }

@@ -4,12 +4,6 @@
 
 namespace zorbe {
 
-void TAppJobHost::ShowStatus(const std::string& statusText) {
-  if (showCaption_) {
-    showCaption_("Zorbe 2nd - " + statusText);
-  }
-}
-
 bool TAppJobHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
   if (overwriteWithoutAsking_) {
     return true;

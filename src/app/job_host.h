@@ -1,22 +1,17 @@
 #pragma once
-// The application's side of a sort job: its status goes to a caption, its questions and errors
-// to the message routine, and a No to the overwrite question sets the cancelled mark.
+// The application's side of a sort job: its questions and errors go to the message routine, and
+// a No to the overwrite question sets the cancelled mark. A window names the job's phase in its
+// caption (PhaseCaption), read from the job's progress.
 
 #include "app/message_texts.h"
 #include "engine/sort_job.h"
 
-#include <functional>
 #include <string>
 
 namespace zorbe {
 
 class TAppJobHost : public TSortJobHost {
 public:
-  // showCaption receives "Zorbe 2nd - " + the status text; it may be empty (no window).
-  explicit TAppJobHost(std::function<void(const std::string&)> showCaption = {})
-      : showCaption_(std::move(showCaption)) {}
-
-  void ShowStatus(const std::string& statusText) override;
   bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
   void ShowReplacementError(int lineNumber, const std::string& message) override;
 
@@ -27,10 +22,14 @@ public:
   void SetOverwriteWithoutAsking(bool overwrite) { overwriteWithoutAsking_ = overwrite; }
 
 private:
-  std::function<void(const std::string&)> showCaption_;
   bool cancelled_ = false;
   bool overwriteWithoutAsking_ = false;
 };
+
+// The caption of a window while the job is in `phase` (one of its status texts).
+inline std::string PhaseCaption(const std::string& phase) {
+  return "Zorbe 2nd - " + phase;
+}
 
 // The message for a replacement rule whose pattern or replacement is invalid.
 std::string ReplacementErrorMessage(int lineNumber, const std::string& message);

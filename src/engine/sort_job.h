@@ -50,12 +50,14 @@ struct TSortJobInputs {
   std::string temporaryFolder = {};
 };
 
-// What the job asks of the side that started it. TSortThread runs each call on the main thread
-// and waits for it.
+// What the job asks of the side that started it. TSortThread runs the question and the error on
+// the main thread and waits for them; it passes the status on to no one, since its owner reads
+// the phase from the job's progress when it likes.
 class TSortJobHost {
 public:
   virtual ~TSortJobHost() = default;
-  virtual void ShowStatus(const std::string& statusText) = 0;
+  // The phase that starts now, on the job's thread.
+  virtual void ShowStatus(const std::string& /*statusText*/) {}
   // The output file exists (and its mode forbids writing it, when `writeProtected`): true to
   // overwrite it. On false the job stops without writing.
   virtual bool AskOverwrite(const std::string& fileName, bool writeProtected) = 0;

@@ -2,10 +2,6 @@
 
 namespace zorbe {
 
-void TSortThread::MainThreadHost::ShowStatus(const std::string& statusText) {
-  invoker_.InvokeAndWait([&] { host_.ShowStatus(statusText); });
-}
-
 bool TSortThread::MainThreadHost::AskOverwrite(const std::string& fileName, bool writeProtected) {
   control_.Hold().Pass();
   if (control_.StopRequested()) {

@@ -1,8 +1,9 @@
 #pragma once
 // A sort job on its own worker thread.
 //
-// The job's calls into its host (status, overwrite question, replacement error) and the end
-// callback run on the main thread through the invoker while the worker waits for them. While
+// The job's questions to its host (overwrite question, replacement error) and the end callback
+// run on the main thread through the invoker while the worker waits for them; its phase is not
+// passed on: the owner reads it from Progress(). While
 // the job is held (Hold), its question, its error message, an output put in place and its end
 // callback wait; a stop requested meanwhile answers the question No without asking. The
 // owner keeps the inputs untouched while the job runs and reads the written-back output name
@@ -52,7 +53,6 @@ private:
   public:
     MainThreadHost(TSortJobHost& host, IMainThreadInvoker& invoker, TJobControl& control)
         : host_(host), invoker_(invoker), control_(control) {}
-    void ShowStatus(const std::string& statusText) override;
     bool AskOverwrite(const std::string& fileName, bool writeProtected) override;
     void ShowReplacementError(int lineNumber, const std::string& message) override;
 

@@ -79,7 +79,6 @@ public:
   };
   std::size_t NfaStateCount() const { return leaving_.first.size() - 1; }
   TMoves Labelled(std::uint32_t state) const { return leaving_.Of(state); }
-  TMoves Entering(std::uint32_t state) const { return entering_.Of(state); }
   const std::uint32_t* EmptyBegin(std::uint32_t state) const {
     return emptyTargets_.data() + emptyStart_[state];
   }

@@ -61,8 +61,6 @@ public:
 
   bool Cancel() const { return cancel_.load(); }
   void SetCancel(bool cancel) { cancel_.store(cancel); }
-  // The flag itself, for a controller on another thread that sets it to stop a ReplaceAll.
-  std::atomic<bool>* CancelFlag() { return &cancel_; }
 
   // Replaces every match in the text, leftmost-longest, by the expanded replacement, and returns
   // their number. The text ends at its size or its first NUL; bytes after a NUL are kept. An

@@ -81,7 +81,8 @@ int RunMainWindow(const char* programName, const std::string& settingName) {
 int RunCommandLineInDialogs(const char* programName, const std::vector<std::string>& args) {
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));
   const TSettingsFile settings(SettingsFileName());
-  if (const std::optional<std::string> setting = SettingWithoutFiles(args, settings)) {
+  const TParsedArguments parsed = ParseArguments(args);
+  if (const std::optional<std::string> setting = SettingWithoutFiles(parsed, settings)) {
     return RunMainWindow(programName, *setting); // a launcher started without files
   }
   TQtArguments arguments(programName);
@@ -116,7 +117,7 @@ int RunCommandLineInDialogs(const char* programName, const std::vector<std::stri
       [&interrupts] { return interrupts.Interrupted(); },
       shell,
   };
-  const int status = RunCommandLine(args, settings, services);
+  const int status = RunCommandLine(parsed, settings, services);
   shell.WaitForSound(kSoundEndWaitMs);
   SetMessageBox(nullptr);
   return status;

@@ -28,7 +28,19 @@ TGeneralOptionForm::TGeneralOptionForm(IShell& shell, QWidget* parent)
   setWindowTitle(QStringLiteral("一般設定"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  BuildControls();
+  LayOutControls();
+  seFlashSec_->setAccessibleName(QStringLiteral("フラッシュの秒数"));
+  speedButton1_->setAccessibleName(QStringLiteral("ソート終了音のテスト"));
+  MakeKeyboardReady(this);
 
+  connect(btnApply_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(speedButton1_, &QToolButton::clicked, this, &TGeneralOptionForm::TestSound);
+  setFixedSize(sizeHint().expandedTo(QSize(384, 189)));
+}
+
+void TGeneralOptionForm::BuildControls() {
   fneEditorPath_ = new TFileNameEdit(TFileNameEdit::TMode::Open, this);
   fneEditorPath_->setObjectName(QStringLiteral("fneEditorPath"));
   // Programs here have no extension to filter by.
@@ -57,7 +69,9 @@ TGeneralOptionForm::TGeneralOptionForm(IShell& shell, QWidget* parent)
   speedButton1_->setArrowType(Qt::RightArrow);
   speedButton1_->setToolTip(QStringLiteral("テスト"));
   speedButton1_->setStatusTip(QStringLiteral("テスト"));
+}
 
+void TGeneralOptionForm::LayOutControls() {
   auto* editorLabel = new QLabel(QStringLiteral("エディタのパス:"), this);
   editorLabel->setBuddy(fneEditorPath_);
   auto* soundLabel = new QLabel(QStringLiteral("ソート終了音:"), this);
@@ -83,15 +97,6 @@ TGeneralOptionForm::TGeneralOptionForm(IShell& shell, QWidget* parent)
   layout->addWidget(soundLabel, 5, 0);
   layout->addLayout(soundRow, 6, 0);
   layout->setColumnStretch(0, 1);
-
-  seFlashSec_->setAccessibleName(QStringLiteral("フラッシュの秒数"));
-  speedButton1_->setAccessibleName(QStringLiteral("ソート終了音のテスト"));
-  MakeKeyboardReady(this);
-
-  connect(btnApply_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(speedButton1_, &QToolButton::clicked, this, &TGeneralOptionForm::TestSound);
-  setFixedSize(sizeHint().expandedTo(QSize(384, 189)));
 }
 
 void TGeneralOptionForm::SetOptions(const TOptions& options) {

@@ -30,6 +30,10 @@ public:
   void TestSound();
 
 private:
+  // The controls with their names, captions and hints; then their places, with their labels.
+  void BuildControls();
+  void LayOutControls();
+
   IShell& shell_;
   TFileNameEdit* fneEditorPath_;
   QPushButton* btnApply_;

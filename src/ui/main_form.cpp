@@ -1,6 +1,8 @@
+// TMainForm: the window itself: its building and options, the list of target files with its
+// commands (adding, opening, deleting, clearing) and the output name that follows the list.
+
 #include "ui/main_form.h"
 
-#include "app/main_commands.h"
 #include "app/message_routine.h"
 #include "app/message_texts.h"
 #include "app/output_field.h"
@@ -10,28 +12,22 @@
 #include "ui/file_drop_target.h"
 #include "ui/file_name_edit.h"
 #include "ui/form_time_ana_result.h"
-#include "ui/general_option_form.h"
 #include "ui/keyboard_access.h"
-#include "ui/launchers.h"
 #include "ui/qt_window_placement.h"
 #include "ui/refreshing_combo_box.h"
 #include "ui/setting_form.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -50,8 +46,6 @@ constexpr int kCodeRole = Qt::UserRole; // a row's TCharCode, in the code column
 constexpr int kCountPanelGap = 12;
 // What the status bar keeps beside its message and the count: its margins and the size grip.
 constexpr int kStatusBarChrome = 40;
-// The status bar's progress bar: its steps from empty to full.
-constexpr int kProgressBarSteps = 1000;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -64,8 +58,7 @@ QString Native(const std::string& fileName) {
 } // namespace
 
 TMainForm::TMainForm(const TSettingsFile& settings, IShell& shell, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), shell_(shell),
-      host_([this](const std::string& caption) { SetCaption(caption); }) {
+    : QMainWindow(parent), settings_(settings), shell_(shell) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Zorbe 2nd"));
   auto* central = new QWidget(this);
@@ -202,29 +195,6 @@ TOptions TMainForm::CurrentOptions() const {
   return options;
 }
 
-void TMainForm::FillSettingNames(const QString& select) {
-  std::vector<std::string> names;
-  Guarded([&] { names = settings_.ListSortSettingNames(); });
-  QSignalBlocker block(cbSettingName_);
-  cbSettingName_->clear();
-  for (const std::string& name : names) {
-    cbSettingName_->addItem(Q(name));
-  }
-  int index = -1;
-  for (int i = 0; i < cbSettingName_->count(); ++i) {
-    if (cbSettingName_->itemText(i) == select) {
-      index = i;
-      break;
-    }
-  }
-  cbSettingName_->setCurrentIndex(index);
-}
-
-bool TMainForm::TemporarySettingShown() const {
-  return cbSettingName_->currentIndex() == 0 &&
-         cbSettingName_->currentText() == QString::fromUtf8(kTemporarySettingName);
-}
-
 std::vector<TTargetRow> TMainForm::Rows() const {
   std::vector<TTargetRow> rows;
   for (int row = 0; row < list_->rowCount(); ++row) {
@@ -325,131 +295,6 @@ void TMainForm::OpenFiles() {
   }
 }
 
-bool TMainForm::RefuseWhileBusy() {
-  if (idle_ && !jobEndRunning_) {
-    return false;
-  }
-  ShowMessage(kBusyMessage, TMsgKind::Error, TMsgButtons::OK);
-  return true;
-}
-
-bool TMainForm::TakeTemporarySetting() {
-  if (TemporarySettingShown()) {
-    if (temporaryForm_ == nullptr) {
-      ShowMessage(kBadSettingWindowMessage, TMsgKind::Error, TMsgButtons::OK);
-      return false;
-    }
-    temporaryForm_->ReadSettingFromControls(currentSetting_);
-  }
-  return true;
-}
-
-void TMainForm::Start() {
-  if (RefuseWhileBusy() || !TakeTemporarySetting()) {
-    return;
-  }
-  std::optional<TSortJobInputs> inputs =
-      JobInputsFromRows(Rows(), currentSetting_, OutputFieldFileName(fne_->text().toStdString()));
-  if (!inputs) {
-    return;
-  }
-  RunJob(std::move(*inputs));
-}
-
-void TMainForm::RunJob(TSortJobInputs inputs) {
-  inputs.memoryLimit = MemoryLimitBytes(options_);
-  idle_ = false;
-  host_.SetCancelled(false);
-  job_.reset(); // an earlier job has ended, callback and all
-  ++jobsStarted_;
-  job_ = std::make_unique<TSortThread>(std::move(inputs), host_, invoker_,
-                                       [this](TSortThread& job) { OnJobEnded(job); });
-  job_->Start();
-}
-
-TMainForm::THeldAnswer TMainForm::AskHoldingTheJob(const char* question, bool stopOnYes) {
-  // While the question is open the job may compute on, but asks nothing, puts no output in
-  // place and does not end, so the answer meant for this question answers no other.
-  const bool running = job_ && !idle_;
-  const std::uint64_t started = jobsStarted_;
-  if (running) {
-    job_->Hold();
-  }
-  THeldAnswer held{ShowMessage(question, TMsgKind::Warning, TMsgButtons::YesNo) == TMsgResult::Yes};
-  // The job can have ended meanwhile only when it was past its last hold already.
-  if (!running || jobsStarted_ != started || !job_) {
-    return held;
-  }
-  if (held.yes && stopOnYes && !idle_ && !job_->WorkEnded()) {
-    host_.SetCancelled(true);
-    job_->Stop();
-    held.stopped = true;
-  }
-  job_->Release();
-  return held;
-}
-
-void TMainForm::Stop() {
-  const THeldAnswer answer = AskHoldingTheJob(kStopQuestion, true);
-  if (!answer.yes) {
-    return;
-  }
-  if (!answer.stopped) {
-    ShowMessage(kAlreadyEndedMessage, TMsgKind::Information, TMsgButtons::OK);
-    return;
-  }
-  ShowMessage(kSortCancelledMessage, TMsgKind::Information, TMsgButtons::OK);
-}
-
-void TMainForm::OnJobEnded(TSortThread& job) {
-  jobEndRunning_ = true;
-  const bool backOnClipboard = clipboardMode_ == cmClipToClip;
-  if (clipboardMode_ != cmNone) {
-    FinishClipboardSort(clipboardMode_, *clipboardText_, job.Inputs().outputName, clipboard_);
-    clipboardMode_ = cmNone;
-    clipboardText_.reset();
-  }
-  TSortEndInputs in;
-  in.cancelled = host_.Cancelled();
-  in.waveFileName = options_.WaveFileName;
-  in.flash = options_.Flash;
-  in.flashSec = options_.FlashSec;
-  // A result that went back onto the clipboard has no file left to open.
-  in.openInEditor = mmEditorOpen_->isChecked() && mmEditorOpen_->isEnabled() && !backOnClipboard;
-  in.editorPath = options_.EditorPath;
-  in.clearList = options_.SortEndListViewClear || mmSortedSoon_->isChecked();
-  in.jobNoConnected = job.Inputs().setting.NoConnected;
-  in.outputName = job.Inputs().outputName;
-  in.outcome = job.Result().outcome;
-  in.failure = job.Result().message;
-  in.warning = job.Result().warning;
-  HandleSortEnd(in, *this, shell_);
-  jobEndRunning_ = false;
-  // Released once this callback has returned and the worker is free to end.
-  QMetaObject::invokeMethod(
-      this,
-      [this, ended = jobsStarted_] {
-        if (jobsStarted_ == ended) {
-          job_.reset();
-        }
-      },
-      Qt::QueuedConnection);
-}
-
-void TMainForm::SetCaption(const std::string& caption) {
-  setWindowTitle(Q(caption));
-}
-
-void TMainForm::Flash(int seconds) {
-  RunFlashing(seconds, flashClock_, [this](std::uint32_t colour) {
-    QPalette palette = list_->palette();
-    palette.setColor(QPalette::Base, QColor::fromRgb(colour & 0xFFFFFF));
-    list_->setPalette(palette);
-    list_->viewport()->repaint();
-    QThread::msleep(20);
-  });
-}
-
 void TMainForm::DeleteSelected() {
   if (list_->rowCount() == 0) {
     return;
@@ -492,228 +337,6 @@ void TMainForm::SetOnTop(bool onTop) {
 void TMainForm::ToggleSortedSoon() {
   list_->setRowCount(0);
   ShowCount();
-}
-
-void TMainForm::SettingNameChanged() {
-  Guarded([this] {
-    currentSetting_ = settings_.LoadSortSetting(cbSettingName_->currentText().toStdString());
-  });
-  if (TemporarySettingShown()) {
-    if (temporaryForm_ == nullptr) {
-      OpenTemporaryForm();
-      currentSetting_ = temporaryForm_->Setting();
-    }
-  } else {
-    settingBeforeTemporary_ = cbSettingName_->currentText();
-    CloseTemporaryForm();
-  }
-  RefreshOutputName();
-}
-
-void TMainForm::LeaveTemporarySetting() {
-  FillSettingNames(settingBeforeTemporary_);
-  SettingNameChanged();
-}
-
-void TMainForm::OpenTemporaryForm() {
-  temporaryForm_ =
-      new TSettingForm(TSettingForm::TKind::Temporary, settings_, shell_, options_, this);
-  temporaryForm_->SetSettingName(QString::fromUtf8(kTemporarySettingName));
-  connect(temporaryForm_, &TSettingForm::ImmediateFieldsChanged, this,
-          &TMainForm::TakeImmediateFields);
-  connect(temporaryForm_, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
-  connect(temporaryForm_, &TSettingForm::CloseRequested, this, &TMainForm::LeaveTemporarySetting,
-          Qt::QueuedConnection);
-  temporaryForm_->installEventFilter(this);
-  temporaryFrame_ = {};
-  MakeRoomForTemporaryForm();
-  PlaceTemporaryForm();
-  temporaryForm_->show();
-}
-
-void TMainForm::TakeImmediateFields() {
-  const TSettingOptionItems& edited = temporaryForm_->Setting();
-  currentSetting_.NoConnected = edited.NoConnected;
-  currentSetting_.OutputFolder = edited.OutputFolder;
-  currentSetting_.OutputFilename = edited.OutputFilename;
-  RefreshOutputName();
-}
-
-void TMainForm::CloseTemporaryForm() {
-  if (temporaryForm_ == nullptr) {
-    return;
-  }
-  TSettingForm* form = temporaryForm_;
-  temporaryForm_ = nullptr;
-  form->hide();
-  form->deleteLater();
-}
-
-void TMainForm::MakeRoomForTemporaryForm() {
-  const QSize size = temporaryForm_->size().grownBy(FrameMargins(this));
-  const TRect place =
-      MakeRoomBeside(ToRect(frameGeometry()), size.width(), ToRect(WorkAreaOf(this)));
-  move(place.left, place.top);
-}
-
-void TMainForm::PlaceTemporaryForm() {
-  if (temporaryForm_ == nullptr) {
-    return;
-  }
-  // Until the window manager has framed it, the temporary window is taken to get a frame like
-  // this window's.
-  temporaryFrame_ = FrameMargins(temporaryForm_);
-  const QSize size = temporaryForm_->size().grownBy(temporaryFrame_.isNull() ? FrameMargins(this)
-                                                                             : temporaryFrame_);
-  const TRect place =
-      PlaceBeside(ToRect(frameGeometry()), size.width(), size.height(), ToRect(WorkAreaOf(this)));
-  temporaryForm_->move(place.left, place.top);
-}
-
-void TMainForm::OpenSortSettings() {
-  if (TemporarySettingShown()) {
-    return; // the temporary setting is edited in its own window
-  }
-  TSettingForm form(TSettingForm::TKind::Modal, settings_, shell_, options_, this);
-  form.SetSettingName(cbSettingName_->currentText());
-  connect(&form, &TSettingForm::ShortcutRequested, this, &CreateLauncherForSettingName);
-  connect(&form, &TSettingForm::SettingDeleted, this, &RemoveLaunchersOfSettingName);
-  PlaceWindowOver(this, &form);
-  // Shown before its loop runs, so that the offer is asked over it.
-  form.setWindowModality(Qt::ApplicationModal);
-  form.show();
-  OfferToReplaceOldLaunchersOnce(options_);
-  form.exec();
-  const int index = cbSettingName_->currentIndex();
-  FillSettingNames({});
-  cbSettingName_->setCurrentIndex(index < cbSettingName_->count() ? index : -1);
-  SettingNameChanged();
-}
-
-void TMainForm::OpenGeneralOptions() {
-  TGeneralOptionForm form(shell_, this);
-  form.SetOptions(options_);
-  PlaceWindowOver(this, &form);
-  if (form.exec() == QDialog::Accepted) {
-    ApplyGeneralOptions(form.Options(options_));
-  }
-}
-
-void TMainForm::ApplyGeneralOptions(const TOptions& edited) {
-  const bool layoutChanged = edited.SettingWindowTab != options_.SettingWindowTab;
-  options_.EditorPath = edited.EditorPath;
-  options_.SortEndListViewClear = edited.SortEndListViewClear;
-  options_.SettingWindowTab = edited.SettingWindowTab;
-  options_.WaveFileName = edited.WaveFileName;
-  options_.Flash = edited.Flash;
-  options_.FlashSec = edited.FlashSec;
-  if (layoutChanged && temporaryForm_ != nullptr) {
-    CloseTemporaryForm();
-    SettingNameChanged();
-  }
-}
-
-void TMainForm::UpdateCommands() {
-  TMainCommandInputs in;
-  in.temporarySettingShown = TemporarySettingShown();
-  in.noConnected = currentSetting_.NoConnected;
-  in.fixedOutput = !currentSetting_.OutputFolder.empty() || !currentSetting_.OutputFilename.empty();
-  in.sortedSoon = mmSortedSoon_->isChecked();
-  in.idle = idle_;
-  in.rowCount = static_cast<std::size_t>(list_->rowCount());
-  in.selectedCount = static_cast<std::size_t>(list_->selectionModel()->selectedRows().size());
-  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-  in.clipboardHasText = clip != nullptr && clip->hasText();
-  const TMainCommandStates out = MainCommandStates(in);
-
-  mmSortOption_->setEnabled(out.sortOption);
-  btnSortOption_->setEnabled(out.sortOption);
-  mmEditorOpen_->setEnabled(out.editorOpen);
-  list_->setEnabled(out.list);
-  QPalette listPalette = listPalette_;
-  if (out.listButtonFace) {
-    listPalette.setColor(QPalette::Base, listPalette_.color(QPalette::Button));
-  }
-  list_->setPalette(listPalette);
-  fne_->setEnabled(out.output);
-  QPalette outputPalette = outputPalette_;
-  if (out.outputButtonFace) {
-    outputPalette.setColor(QPalette::Base, outputPalette_.color(QPalette::Button));
-  }
-  fne_->lineEdit()->setPalette(outputPalette);
-  bnStart_->setEnabled(out.startButton);
-  bnStop_->setEnabled(out.stopButton);
-  bnClear_->setEnabled(out.clearButton);
-  bnDel_->setEnabled(out.deleteButton);
-  if (out.clearMenu) {
-    mmClear_->setEnabled(*out.clearMenu);
-  }
-  if (out.deleteMenu) {
-    mmDelete_->setEnabled(*out.deleteMenu);
-  }
-  if (out.clipboardMenus) {
-    mmClipToClip_->setEnabled(*out.clipboardMenus);
-    mmClipToFile_->setEnabled(*out.clipboardMenus);
-  }
-  ShowProgress(job_ && !idle_ ? std::optional(job_->Progress().Snapshot()) : std::nullopt);
-}
-
-void TMainForm::ShowProgress(const std::optional<TProgressSnapshot>& progress) {
-  if (!progress) {
-    progressBar_->hide();
-    return;
-  }
-  if (const std::optional<double> fraction = progress->Fraction()) {
-    progressBar_->setRange(0, kProgressBarSteps);
-    progressBar_->setValue(static_cast<int>(*fraction * kProgressBarSteps));
-  } else {
-    progressBar_->setRange(0, 0); // busy: the amount of work is not known
-  }
-  const QString phase = progress->phase != nullptr ? QString::fromUtf8(progress->phase) : QString();
-  progressBar_->setFormat(phase + QStringLiteral("  %p%"));
-  // A hint shown over the bar keeps its place; the status bar shows the bar again after it.
-  if (statusBar()->currentMessage().isEmpty()) {
-    progressBar_->show();
-  }
-}
-
-bool TMainForm::event(QEvent* event) {
-  // While a sort runs, the bar keeps its place: a control's hint is its tooltip meanwhile.
-  if (event->type() == QEvent::StatusTip && !progressBar_->isHidden()) {
-    return true;
-  }
-  return QMainWindow::event(event);
-}
-
-void TMainForm::closeEvent(QCloseEvent* event) {
-  if (!idle_) {
-    // A refused close keeps the temporary settings window: the sort it may feed next needs it.
-    if (!AskHoldingTheJob(kCloseWhileSortingQuestion, false).yes) {
-      event->ignore();
-      return;
-    }
-    // Without the cancelled mark: the end is announced as after a finished job.
-    if (job_) {
-      job_->Stop();
-    }
-    while (!idle_) {
-      // Sleeps until an event comes (the job's calls are events; so is the 100 ms timer).
-      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-  }
-  CloseTemporaryForm();
-  Guarded([this] { settings_.SaveOptions(CurrentOptions()); });
-  event->accept();
-}
-
-void TMainForm::moveEvent(QMoveEvent* event) {
-  QMainWindow::moveEvent(event);
-  PlaceTemporaryForm();
-}
-
-void TMainForm::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  PlaceTemporaryForm();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

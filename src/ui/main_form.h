@@ -5,10 +5,10 @@
 // The form holds the window state (idle flag, the running job, the temporary settings window)
 // and wires widgets to the rules in src/app: which commands are offered (MainCommandStates),
 // which files are accepted (AcceptedListCode), what a job gets (JobInputsFromRows) and what
-// happens at its end (HandleSortEnd). The job runs on its worker thread; its caption updates,
-// questions and end callback reach this form on the GUI thread through the Qt invoker while
-// the worker waits. The job object is released only after its end callback has returned, since
-// releasing it waits for the worker.
+// happens at its end (HandleSortEnd). The job runs on its worker thread; its questions and end
+// callback reach this form on the GUI thread through the Qt invoker while the worker waits, and
+// the 100 ms timer reads its progress for the caption and the status bar. The job object is
+// released only after its end callback has returned, since releasing it waits for the worker.
 
 #include "app/clipboard_sort.h"
 #include "app/job_host.h"
@@ -77,7 +77,8 @@ public:
   void UpdateCommands();
   // The status bar's progress bar: shown while a sort runs (nothing: hidden), filled as far as
   // the sort's phase has come (with the phase's name), or busy where the phase's amount of work
-  // is not known. The 100 ms timer calls it with the running job's progress.
+  // is not known; the caption names the phase. The 100 ms timer calls it with the running job's
+  // progress.
   void ShowProgress(const std::optional<TProgressSnapshot>& progress);
   // "目次(&C)" / F1: the help file beside the program, in the desktop's browser; a message says
   // so when it is missing or can't be opened.
@@ -114,6 +115,9 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // The status bar's progress bar: its steps from empty to full.
+  static constexpr int kProgressBarSteps = 1000;
+
   // ISortEndView
   void SetIdle() override { idle_ = true; }
   void SetCaption(const std::string& caption) override;
@@ -123,6 +127,10 @@ private:
   void BuildList();
   void BuildBottomPanel();
   void BuildMenus();
+  void BuildFileMenu();
+  void BuildEditMenu();
+  void BuildOptionMenu();
+  void BuildHelpMenu();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                      const QKeySequence& shortcut = {});
   // The window is at least as wide as its longest status-bar text, so that no hint is cut.

@@ -140,6 +140,19 @@ QAction* TMainForm::AddAction(QMenu* menu, const char* name, const QString& capt
 }
 
 void TMainForm::BuildMenus() {
+  BuildFileMenu();
+  BuildEditMenu();
+  BuildOptionMenu();
+  BuildHelpMenu();
+  // The time analyzer's result window is for developers: a shortcut of the window, in no menu.
+  auto* timeAnaResult = new QAction(this);
+  timeAnaResult->setObjectName(QStringLiteral("mmTimeAnaResult"));
+  timeAnaResult->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+T")));
+  addAction(timeAnaResult);
+  connect(timeAnaResult, &QAction::triggered, this, &TMainForm::ShowTimeAnaResult);
+}
+
+void TMainForm::BuildFileMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("mmFile"));
   connect(AddAction(file, "mmOpen", QStringLiteral("開く(&O)"),
@@ -162,7 +175,9 @@ void TMainForm::BuildMenus() {
   file->addSeparator();
   connect(AddAction(file, "mmExit", QStringLiteral("終了(&X)"), QStringLiteral("Zorbeを終了")),
           &QAction::triggered, this, &TMainForm::close);
+}
 
+void TMainForm::BuildEditMenu() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
   edit->setObjectName(QStringLiteral("mmEdit"));
   mmDelete_ = AddAction(edit, "mmDelete", QStringLiteral("削除(&D)"),
@@ -174,7 +189,9 @@ void TMainForm::BuildMenus() {
                        QKeySequence(QStringLiteral("Ctrl+Del")));
   connect(mmDelete_, &QAction::triggered, this, &TMainForm::DeleteSelected);
   connect(mmClear_, &QAction::triggered, this, &TMainForm::Clear);
+}
 
+void TMainForm::BuildOptionMenu() {
   QMenu* option = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
   option->setObjectName(QStringLiteral("mmOption"));
   mmOnTheTop_ = AddAction(option, "mmOnTheTop", QStringLiteral("常に手前(&T)"),
@@ -197,7 +214,9 @@ void TMainForm::BuildMenus() {
                             QStringLiteral("ソート設定"), QKeySequence(QStringLiteral("Ctrl+S")));
   connect(mmSortOption_, &QAction::triggered, this, &TMainForm::OpenSortSettings);
   option->addSeparator();
+}
 
+void TMainForm::BuildHelpMenu() {
   QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("mmHelp"));
   connect(AddAction(help, "mmContents", QStringLiteral("目次(&C)"),
@@ -207,13 +226,6 @@ void TMainForm::BuildMenus() {
   connect(AddAction(help, "mmAbout", QStringLiteral("バージョン情報(&A)"),
                     QStringLiteral("バージョン情報の表示")),
           &QAction::triggered, this, &TMainForm::OpenAbout);
-
-  // The time analyzer's result window is for developers: a shortcut of the window, in no menu.
-  auto* timeAnaResult = new QAction(this);
-  timeAnaResult->setObjectName(QStringLiteral("mmTimeAnaResult"));
-  timeAnaResult->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+T")));
-  addAction(timeAnaResult);
-  connect(timeAnaResult, &QAction::triggered, this, &TMainForm::ShowTimeAnaResult);
 }
 
 } // namespace zorbe

@@ -19,6 +19,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -78,8 +79,14 @@ protected:
 private:
   QWidget* BuildNamePanel();
   QWidget* BuildSortPanel();
+  // The sort method's group, and the character classes' order (the list and its arrows).
+  void BuildSortGroup(QWidget* panel);
+  QGridLayout* BuildClassOrder(QWidget* panel);
   QWidget* BuildConversionGroups();
+  // The frames of the key's place: a character position, or a column of CSV.
   QWidget* BuildKeyFrames();
+  QFrame* BuildPositionFrame(QWidget* area);
+  QFrame* BuildCsvFrame(QWidget* area);
   QGroupBox* BuildReplacementGroup();
   QGroupBox* BuildOutputGroup();
   QWidget* BuildButtonPanel();

@@ -82,6 +82,31 @@ QWidget* TSettingForm::BuildNamePanel() {
 
 QWidget* TSettingForm::BuildSortPanel() {
   auto* panel = Named(new QFrame(this), "Panel2");
+  BuildSortGroup(panel);
+  QGridLayout* classes = BuildClassOrder(panel);
+  delFNE_ = Named(new TFileNameEdit(TFileNameEdit::TMode::Open, panel), "DelFNE");
+  delFNE_->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFileFilter));
+  lbCommentLTC_ = Named(new QLabel(QStringLiteral("コメント行頭文字:"), panel), "lbCommentLTC");
+  commentLTC_ = Named(new QLineEdit(panel), "CommentLTC");
+  lbCommentLTC_->setBuddy(commentLTC_);
+
+  auto* layout = new QGridLayout(panel);
+  layout->addWidget(sortGroup_, 0, 0, 1, 2);
+  layout->addLayout(classes, 1, 0);
+  layout->addWidget(BuildConversionGroups(), 1, 1);
+  layout->addWidget(BuildKeyFrames(), 2, 0, 1, 2);
+  auto* files = new QGridLayout;
+  auto* delLabel = new QLabel(QStringLiteral("削除文字列用ファイル:"), panel);
+  delLabel->setBuddy(delFNE_);
+  files->addWidget(delLabel, 0, 0);
+  files->addWidget(FileRow(delFNE_, 1, delLabel->text()), 0, 1);
+  files->addWidget(lbCommentLTC_, 1, 0);
+  files->addWidget(commentLTC_, 1, 1);
+  layout->addLayout(files, 3, 0, 1, 2);
+  return panel;
+}
+
+void TSettingForm::BuildSortGroup(QWidget* panel) {
   sortGroup_ = Named(new QGroupBox(QStringLiteral("ソート方法"), panel), "SortGroup");
   sortButtons_ = new QButtonGroup(sortGroup_);
   auto* sortLayout = new QHBoxLayout(sortGroup_);
@@ -97,7 +122,9 @@ QWidget* TSettingForm::BuildSortPanel() {
       Named(new QCheckBox(QStringLiteral("読みで並べ替え"), sortGroup_), "cbSortByReading");
   sortLayout->addWidget(cbSortByReading_);
   connect(sortButtons_, &QButtonGroup::idToggled, this, [this] { ApplyEnabling(); });
+}
 
+QGridLayout* TSettingForm::BuildClassOrder(QWidget* panel) {
   cbCharTypeOrder_ =
       Named(new QCheckBox(QStringLiteral("文字種の並び順を指定"), panel), "cbCharTypeOrder");
   listBox_ = Named(new QListWidget(panel), "ListBox");
@@ -124,27 +151,7 @@ QWidget* TSettingForm::BuildSortPanel() {
   classes->addWidget(sbUp_, 1, 1);
   classes->addWidget(sbDown_, 2, 1);
   classes->setRowStretch(3, 1);
-
-  delFNE_ = Named(new TFileNameEdit(TFileNameEdit::TMode::Open, panel), "DelFNE");
-  delFNE_->SetDialog(QStringLiteral("開く"), QString::fromUtf8(kTextFileFilter));
-  lbCommentLTC_ = Named(new QLabel(QStringLiteral("コメント行頭文字:"), panel), "lbCommentLTC");
-  commentLTC_ = Named(new QLineEdit(panel), "CommentLTC");
-  lbCommentLTC_->setBuddy(commentLTC_);
-
-  auto* layout = new QGridLayout(panel);
-  layout->addWidget(sortGroup_, 0, 0, 1, 2);
-  layout->addLayout(classes, 1, 0);
-  layout->addWidget(BuildConversionGroups(), 1, 1);
-  layout->addWidget(BuildKeyFrames(), 2, 0, 1, 2);
-  auto* files = new QGridLayout;
-  auto* delLabel = new QLabel(QStringLiteral("削除文字列用ファイル:"), panel);
-  delLabel->setBuddy(delFNE_);
-  files->addWidget(delLabel, 0, 0);
-  files->addWidget(FileRow(delFNE_, 1, delLabel->text()), 0, 1);
-  files->addWidget(lbCommentLTC_, 1, 0);
-  files->addWidget(commentLTC_, 1, 1);
-  layout->addLayout(files, 3, 0, 1, 2);
-  return panel;
+  return classes;
 }
 
 QWidget* TSettingForm::BuildConversionGroups() {
@@ -203,6 +210,30 @@ QWidget* TSettingForm::BuildConversionGroups() {
 
 QWidget* TSettingForm::BuildKeyFrames() {
   auto* area = new QWidget(this);
+  QFrame* position = BuildPositionFrame(area);
+  QFrame* csv = BuildCsvFrame(area);
+  connect(cbCharPos_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on && !loading_ && cbCharPos_->isEnabled()) {
+      cbCsvSupport_->setChecked(false);
+    }
+    ApplyEnabling();
+  });
+  connect(cbCsvSupport_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on && !loading_) {
+      cbCharPos_->setChecked(false);
+    }
+    ApplyEnabling();
+  });
+  connect(seCharPosCount_, &QSpinBox::valueChanged, this, [this] { ApplyEnabling(); });
+
+  auto* layout = new QHBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(position);
+  layout->addWidget(csv, 1);
+  return area;
+}
+
+QFrame* TSettingForm::BuildPositionFrame(QWidget* area) {
   auto* position = new QFrame(area);
   position->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   cbCharPos_ = Named(new QCheckBox(QStringLiteral("文字位置の指定"), position), "cbCharPos");
@@ -217,7 +248,10 @@ QWidget* TSettingForm::BuildKeyFrames() {
   positionLayout->addWidget(seCharPosCount_, 1, 1);
   positionLayout->addWidget(cbLineEndCount_, 2, 0, 1, 2);
   positionLayout->setRowStretch(3, 1);
+  return position;
+}
 
+QFrame* TSettingForm::BuildCsvFrame(QWidget* area) {
   auto* csv = new QFrame(area);
   csv->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   cbCsvSupport_ =
@@ -244,26 +278,7 @@ QWidget* TSettingForm::BuildKeyFrames() {
   csvLayout->addWidget(csvLabels_[2], 2, 0);
   csvLayout->addWidget(cbCsvDelimiter_, 2, 1);
   csvLayout->addWidget(cbCsvNotRestore_, 2, 2, 1, 2);
-
-  connect(cbCharPos_, &QCheckBox::toggled, this, [this](bool on) {
-    if (on && !loading_ && cbCharPos_->isEnabled()) {
-      cbCsvSupport_->setChecked(false);
-    }
-    ApplyEnabling();
-  });
-  connect(cbCsvSupport_, &QCheckBox::toggled, this, [this](bool on) {
-    if (on && !loading_) {
-      cbCharPos_->setChecked(false);
-    }
-    ApplyEnabling();
-  });
-  connect(seCharPosCount_, &QSpinBox::valueChanged, this, [this] { ApplyEnabling(); });
-
-  auto* layout = new QHBoxLayout(area);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(position);
-  layout->addWidget(csv, 1);
-  return area;
+  return csv;
 }
 
 QWidget* TSettingForm::FileRow(TFileNameEdit* field, int tag, const QString& caption) {

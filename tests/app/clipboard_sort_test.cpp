@@ -2,6 +2,7 @@
 
 #include "app/message_routine.h"
 #include "app/program_folder.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -38,7 +39,7 @@ protected:
   }
 
   test::TTempFolder folder;
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   std::string previousFolder_;
 };
 

@@ -24,7 +24,7 @@ TParsed Parse(const Args& args, bool answer = false) {
   const Args names = {"一時設定", "A", "per file", "-dash", ""};
   TParsed parsed;
   const TCommandLineRequest request = ParseCommandLine(
-      args, names,
+      ParseOptions(args), names,
       [&parsed](const std::string& name) {
         parsed.setting = name;
         TSettingOptionItems setting = SettingDefaults(name);

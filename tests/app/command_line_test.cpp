@@ -2,6 +2,7 @@
 
 #include "app/job_host.h"
 #include "app/message_routine.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 #include "text/input_code.h"
 
@@ -40,7 +41,7 @@ protected:
         {},
         shell,
     };
-    return RunCommandLine(args, settings, services);
+    return RunCommandLine(ParseArguments(args), settings, services);
   }
   std::vector<std::string> Shown() const {
     std::vector<std::string> texts;
@@ -52,7 +53,7 @@ protected:
 
   test::TTempFolder folder;
   TSettingsFile settings{folder.File("zorbe.ini")};
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   TRecordingShell shell;
 };
 
@@ -195,7 +196,7 @@ TEST_F(CommandLineTest, SettingWithoutFilesIsALauncherStartedWithoutFiles) {
     for (const std::string& a : c.args) {
       shown += "[" + a + "]";
     }
-    EXPECT_EQ(SettingWithoutFiles(c.args, settings), c.setting) << shown;
+    EXPECT_EQ(SettingWithoutFiles(ParseArguments(c.args), settings), c.setting) << shown;
   }
 }
 
@@ -425,7 +426,9 @@ TEST_F(CommandLineTest, AnInterruptedRunSaysSo) {
         [beforeTheJob] { return beforeTheJob; },
         shell,
     };
-    EXPECT_EQ(RunCommandLine({"/s", folder.File("out.txt"), in}, settings, services), esCancelled);
+    EXPECT_EQ(
+        RunCommandLine(ParseArguments({"/s", folder.File("out.txt"), in}), settings, services),
+        esCancelled);
     EXPECT_EQ(Shown(), std::vector<std::string>{kSortCancelledMessage}) << beforeTheJob;
     EXPECT_FALSE(std::filesystem::exists(folder.File("out.txt")));
   }

@@ -2,6 +2,7 @@
 
 #include "app/message_routine.h"
 #include "app/output_field.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ TEST(JobStart, RowsBecomeTheJobsListsInListOrder) {
 TEST(JobStart, AFileGoneSinceItWasAddedStopsTheStartWithItsName) {
   test::TTempFolder folder;
   const std::string a = folder.Write("a.txt", "a");
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   SetMessageBox(&messages);
   const std::optional<TSortJobInputs> inputs =
       JobInputsFromRows({{a, ccShiftJis}, {folder.File("gone.txt"), ccShiftJis}}, {}, "");

@@ -2,6 +2,7 @@
 
 #include "app/message_routine.h"
 #include "platform/console.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -73,7 +74,7 @@ protected:
   TSendToFolders folders{folder.File("data"), folder.File("config")};
   std::string applications = folder.File("data/applications");
   TLauncher launcher{"/opt/z/zorbe", folder.File("program/"), "my words", "/opt/z/zorbe.svg"};
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
 };
 
 // Each file manager's own format, with the keys its documentation names, offered for text files

@@ -1,6 +1,7 @@
 #include "app/setting_editing.h"
 
 #include "app/message_routine.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ protected:
 
   test::TTempFolder folder;
   TSettingsFile settings{folder.File("zorbe.ini")};
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   TSettingOptionItems saved;
 };
 

@@ -1,6 +1,7 @@
 #include "app/sort_end.h"
 
 #include "app/message_routine.h"
+#include "scripted_message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ TSortEndInputs Everything() {
 using Steps = std::vector<std::string>;
 
 TEST(SortEnd, StepsInOrderForEachKindOfEnd) {
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   SetMessageBox(&messages);
   TSortEndInputs finished = Everything();
   TSortEndInputs quiet;
@@ -104,7 +105,7 @@ TEST(SortEnd, StepsInOrderForEachKindOfEnd) {
 
 // A finished job's warning (characters replaced by 〓) is shown after the sort, once.
 TEST(SortEnd, AWarningIsShownAfterAFinishedSort) {
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   SetMessageBox(&messages);
   TSortEndInputs in = Everything();
   in.warning = "2 文字を「〓」に置き換えました。";

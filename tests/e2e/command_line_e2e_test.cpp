@@ -431,29 +431,35 @@ TEST_F(ProgressE2E, ProgressLineOnATerminalIsErasedAtTheEnd) {
 }
 
 // Standard error that is not a terminal gets no progress, unless --progress asks for it: then
-// in plain lines.
+// in plain lines. The run is held inside the writing of its output (the write gate) until it
+// has run well past the progress line's delay, or, when asked for, until the line is there;
+// then Ctrl+C ends it, however fast the sort.
 TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
   for (const bool asked : {false, true}) {
-    std::vector<std::string> argsHere = args;
+    std::vector<std::string> argsHere = {"-o", "out.txt", "in.txt"};
     if (asked) {
       argsHere.push_back("--progress");
     }
-    test::TRunOptions options;
+    const test::TWriteGate gate(folder.File("gate"), work.string(),
+                                [](int pid) { ::kill(pid, SIGINT); });
+    test::TRunOptions options = gate.Options();
     const auto start = std::chrono::steady_clock::now();
-    options.whileRunning = [&](int pid, const std::string& err) {
-      const bool drawn = err.find("文字列置換中") != std::string::npos;
-      if (!drawn && std::chrono::steady_clock::now() - start < (asked ? 60s : 2s)) {
+    options.whileRunning = [&, atGate = options.whileRunning](int pid, const std::string& err) {
+      const bool held = err.find("[write gate reached]") != std::string::npos;
+      const bool drawn = err.find("ファイル書込中") != std::string::npos;
+      const auto since = std::chrono::steady_clock::now() - start;
+      if (!held || (asked ? !drawn && since < 60s : since < 2s)) {
         return false;
       }
-      ::kill(pid, SIGINT);
-      return true;
+      return atGate(pid, err);
     };
     const test::TRunResult run = test::RunProgram(program, argsHere, work.string(), options);
     EXPECT_EQ(run.status, 2) << run.err;
-    EXPECT_EQ(run.err.find("文字列置換中") != std::string::npos, asked) << run.err;
+    EXPECT_EQ(run.err.find("ファイル書込中") != std::string::npos, asked) << run.err;
     // Plain lines for a log: no carriage return, no escape sequence; Ctrl+C says so.
     EXPECT_EQ(run.err.find_first_of("\r\x1b"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("ソートを中止しました。"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(Work("out.txt")));
   }
 }
 

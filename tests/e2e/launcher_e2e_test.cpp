@@ -7,6 +7,7 @@
 #include "app/message_routine.h"
 #include "e2e/program_runner.h"
 #include "platform/console.h"
+#include "scripted_message_box.h"
 #include "test_support.h"
 
 #include <chrono>
@@ -334,7 +335,7 @@ TEST_F(SendToE2E, TheEntriesLeaveTheDefaultForTextFilesAloneAndSort) {
                    "[Default Applications]\ntext/plain=editor.desktop\n");
     }
     const std::string before = Mime();
-    TScriptedMessageBox messages;
+    test::TScriptedMessageBox messages;
     SetMessageBox(&messages);
     messages.SetNextAnswer(TMsgResult::Yes);
     CreateLauncherForSetting(lpSendTo, launcher, folder.File("Desktop"), folders);

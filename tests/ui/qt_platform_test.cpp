@@ -10,6 +10,7 @@
 #include "app/job_host.h"
 #include "app/message_routine.h"
 #include "engine/sort_thread.h"
+#include "scripted_message_box.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -178,7 +179,7 @@ TEST(QtMessageBox, EnterAndEscapeAnswerByTheDefaultButton) {
 }
 
 TEST(FileDropTarget, OnlyUriListsAndLocalFiles) {
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   SetMessageBox(&messages);
   QMimeData text;
   text.setText(QStringLiteral("/tmp/a.txt"));

@@ -10,6 +10,7 @@
 
 #include "app/message_routine.h"
 #include "platform/message_box.h"
+#include "scripted_message_box.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
 #include "ui/about_form.h"
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(file.parent_path());
     test::WriteBytes(file.string(), bytes);
   };
-  TScriptedMessageBox messages;
+  test::TScriptedMessageBox messages;
   SetMessageBox(&messages);
   TQtShell shell;
   const TSettingsFile settings((samples / "zorbe.ini").string());

@@ -5,6 +5,7 @@
 
 #include "platform/message_box.h"
 #include "platform/shell.h"
+#include "scripted_message_box.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
 
