@@ -24,9 +24,8 @@ const QColor kLinkColour(0, 0, 255);
 const QColor kNoticeColour(255, 0, 0);
 
 // The licence's terms (MIT, the LICENSE file) in short.
-const char* const kNotice = "このソフトウェアは MIT ライセンスのフリーソフトウェアです。"
-                            "使用・改変・再配布は自由ですが、配布するときは著作権表示と"
-                            "許諾表示を含めてください。";
+const char* const kNotice = "このソフトウェアは MIT ライセンスです。改変・再配布は自由ですが、"
+                            "著作権表示と許諾表示を含めてください。";
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
