@@ -4,11 +4,12 @@
 #   dist/build-deb.sh [--prebuilt BUILD_DIR] [--lint] OUTPUT_DIR
 #
 # zorbe_<version>-1_<arch>.deb, its .buildinfo and .changes (and the debug symbols' package
-# zorbe-dbgsym) land in OUTPUT_DIR, and the .deb's full name is the last line printed. Without --prebuilt the
-# programs are compiled from source and the test suite runs, unless DEB_BUILD_OPTIONS holds
-# nocheck. With --prebuilt the programs that the release build in BUILD_DIR made are packaged
-# instead of being compiled again. --lint checks the package and its .changes with lintian, which
-# fails the build on an error or a warning. JOBS sets the parallel jobs (default: every core).
+# zorbe-dbgsym) land in OUTPUT_DIR, and the .deb's full name is the last line printed. Without
+# --prebuilt the programs are compiled from source and the test suite runs, unless
+# DEB_BUILD_OPTIONS holds nocheck. With --prebuilt the programs that the release build in
+# BUILD_DIR made are packaged instead of being compiled again. --lint checks the package and its
+# .changes with lintian, which fails the build on an error or a warning. JOBS sets the parallel
+# jobs (default: every core).
 set -euo pipefail
 
 usage() {
@@ -73,7 +74,8 @@ fi
 
 arch=$(dpkg-architecture -qDEB_HOST_ARCH)
 base="zorbe_${package_version}_${arch}"
-made=("$output_dir/$base".{deb,buildinfo,changes} "$output_dir/zorbe-dbgsym_${package_version}_${arch}.deb")
+made=("$output_dir/$base".{deb,buildinfo,changes}
+      "$output_dir/zorbe-dbgsym_${package_version}_${arch}.deb")
 rm -f "${made[@]}"
 (cd "$scratch" && dpkg-buildpackage "${options[@]}")
 rm -rf "$scratch"

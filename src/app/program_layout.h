@@ -3,10 +3,10 @@
 //
 // Installed under a prefix P (any P: a staged DESTDIR tree or a moved prefix works the same):
 //
-//   P/bin/zorbe                                the console program, the one users run
-//   P/libexec/zorbe/zorbe-desktop              the windows, started by zorbe
+//   P/bin/zorbe                                 the console program, the one users run
+//   P/libexec/zorbe/zorbe-desktop               the windows, started by zorbe
 //   P/share/zorbe/help/zorbe.html, zorbe-help/  the help and its pictures
-//   P/share/icons/hicolor/scalable/apps/org.zorbe2nd.Zorbe.svg   the icon the launchers name
+//   P/share/icons/hicolor/scalable/apps/org.zorbe2nd.Zorbe.svg  the icon the launchers name
 //
 // A program file is installed when it sits in that layout: zorbe in P/bin with
 // P/libexec/zorbe/zorbe-desktop present, or zorbe-desktop in P/libexec/zorbe with P/bin/zorbe
