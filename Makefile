@@ -1,7 +1,7 @@
 # Zorbe 2nd: `make run` builds everything and sorts the bundled example; `make test` builds and
 # runs the whole test suite (release, AddressSanitizer and ThreadSanitizer builds) and every fuzz
 # target for FUZZ_SECONDS seconds; `make deb` builds the Debian package. All install the Debian
-# packages they need first (only the missing ones; nothing is upgraded).
+# packages they need first (only the missing ones; nothing is upgraded that they do not need).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
