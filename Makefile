@@ -1,12 +1,13 @@
 # Zorbe 2nd: `make run` builds everything and sorts the bundled example; `make test` builds and
 # runs the whole test suite (release, AddressSanitizer and ThreadSanitizer builds) and every fuzz
-# target for FUZZ_SECONDS seconds. Both install the Debian packages
-# they need first (only the missing ones; nothing is upgraded).
+# target for FUZZ_SECONDS seconds; `make deb` builds the Debian package. All install the Debian
+# packages they need first (only the missing ones; nothing is upgraded that they do not need).
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
             fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
-            clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8
+            clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8 \
+            dpkg-dev debhelper lintian appstream
 # Only `make bench` and `make stress` build the benchmarks, and need these.
 BENCH_PACKAGES := libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
@@ -15,7 +16,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: all deps bench-deps install-missing bench-build build install uninstall run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
+.PHONY: all deps bench-deps install-missing bench-build build install uninstall deb run desktop test test-release test-asan test-tsan test-fuzz fuzz stress bench screenshots clean format
 
 all: build
 
@@ -48,6 +49,12 @@ uninstall:
 	@[ -f build/release/install_manifest.txt ] || { echo "Nothing was installed from build/release."; exit 1; }
 	sed 's|^|$(DESTDIR)|' build/release/install_manifest.txt | xargs -d '\n' rm -f --
 	@rm -f build/release/install_manifest.txt
+
+# The Debian package zorbe_<version>-1_<arch>.deb (with its .buildinfo and .changes) in
+# build/deb/, compiled by debhelper in a scratch copy of the tree with its test suite
+# (DEB_BUILD_OPTIONS=nocheck leaves that out), then checked by lintian.
+deb: deps
+	JOBS=$(JOBS) dist/build-deb.sh --lint build/deb
 
 # Sorts the example word list with the example setting "sample" into the build folder and shows
 # the result in UTF-8. The build folder is the program folder, so zorbe.ini goes there.

@@ -2,7 +2,8 @@
 // list. Whatever it holds, parsing ends in a request or a usage error, and the files are always
 // among the arguments in their order. Without options, the files are exactly the trailing
 // arguments, and the switch, the setting name and the output name take the arguments before
-// them.
+// them. An empty argument is refused, except as the output name after the switch and a
+// setting's name, which then names no output (the default name is used).
 
 #include "app/command_line.h"
 #include "fuzz_check.h"
@@ -41,7 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> names = {"一時設定", "A", "perFile", ""};
   std::vector<std::string> loaded;
   bool asked = false;
-  const bool anyEmpty = std::any_of(args.begin(), args.end(), [](auto& a) { return a.empty(); });
+  const auto empties = std::count_if(args.begin(), args.end(), [](auto& a) { return a.empty(); });
+  const bool anyEmpty = empties != 0;
+  // After the switch and a setting's name, an empty argument names no output: the default name.
+  const bool emptyOutput = empties == 1 && args.size() >= 3 &&
+                           (args[0] == "/s" || args[0] == "/S") && !args[1].empty() &&
+                           args[2].empty();
   // An argument that begins with "-" (other than "-" itself) is an option or ends them.
   const bool withOptions =
       std::any_of(args.begin(), args.end(), [](auto& a) { return a.size() > 1 && a[0] == '-'; });
@@ -64,10 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // standard output for more than one file of a per-file setting, are refused.
     const bool perFileToOutput =
         std::find(args.begin(), args.end(), "-") != args.end() && loaded == TNames{"perFile"};
-    Check(anyEmpty ? loaded.empty() && !asked : withOptions || perFileToOutput);
+    Check(emptyOutput || (anyEmpty ? loaded.empty() && !asked : withOptions || perFileToOutput));
     return 0;
   }
-  Check(!anyEmpty);
+  if (emptyOutput && !withOptions) {
+    Check(request.outputName.empty());
+    Check(request.files == TNames(args.begin() + 3, args.end()));
+    return 0;
+  }
+  Check(!anyEmpty || withOptions);
   // Every file is an argument, in order.
   auto next = args.begin();
   for (const std::string& file : request.files) {

@@ -10,7 +10,7 @@ namespace zorbe {
 inline constexpr const char* kHelpFileName = "zorbe.html";
 
 // The help file for a program file: its folder + "zorbe.html", or for an installed program the
-// one in the install's share/doc/zorbe/ (program_layout.h).
+// one in the install's share/zorbe/help/ (program_layout.h).
 std::string HelpFileName(const std::string& programFile);
 
 // The messages when the help can't be shown.

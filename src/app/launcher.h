@@ -56,10 +56,8 @@ inline constexpr TSendToFormat kSendToFormats[] = {
 // The question before a launcher is made.
 std::string ShortcutQuestion(const std::string& settingName);
 
-inline constexpr const char* kLauncherIconName = "zorbe.svg";
-
-// The icon file the launchers name: "zorbe.svg" beside the program file, where the build and
-// the install put it.
+// The icon file the launchers name: "zorbe.svg" beside a portable program file, the icon in the
+// hicolor theme for an installed one (program_layout.h).
 std::string LauncherIconFileName(const std::string& programFile);
 
 // "Zorbe 2nd [" + setting name + "]": the label of every launcher of the setting.

@@ -44,7 +44,7 @@ TProgramLayout ProgramLayout(const std::string& programFile) {
     return {true, (*prefix / kInstallBinFolder / kConsoleName).string(),
             (*prefix / kInstallDesktopFolder / kDesktopName).string(),
             (*prefix / kInstallHelpFolder / "zorbe.html").string(),
-            (*prefix / kInstallIconFolder / "zorbe.svg").string()};
+            (*prefix / kInstallIconFolder / (std::string(kApplicationId) + ".svg")).string()};
   }
   const fs::path folder = program.parent_path();
   return {false, (folder / kConsoleName).string(), (folder / kDesktopName).string(),

@@ -15,7 +15,7 @@ TVersionInfo BuildProgramVersionInfo() {
       {"ProductVersion", ZORBE_VERSION},
       {"FileVersion", ZORBE_VERSION},
       {"FileDescription", "Zorbe 2nd - テキストファイルの行ソート"},
-      {"LegalCopyright", "Copyright (C) 2026 Zorbe 2nd project"},
+      {"LegalCopyright", "Copyright (C) 2026 the Zorbe 2nd developers"},
   };
   return info;
 }

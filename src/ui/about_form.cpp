@@ -23,8 +23,9 @@ constexpr int kIconSize = 32;
 const QColor kLinkColour(0, 0, 255);
 const QColor kNoticeColour(255, 0, 0);
 
-const char* const kNotice = "このソフトウェアは自由に再配布できます。"
-                            "配布するときは、ファイルを改変せず、この表示を含めてください。";
+// The licence's terms (MIT, the LICENSE file) in short.
+const char* const kNotice = "このソフトウェアは MIT ライセンスです。改変・再配布は自由ですが、"
+                            "著作権表示と許諾表示を含めてください。";
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/message_routine.h"
 #include "app/program_folder.h"
+#include "app/program_layout.h"
 #include "platform/console.h"
 #include "ui/app_icon.h"
 #include "ui/main_form.h"
@@ -54,6 +55,9 @@ void PrepareDesktopApplication() {
   ApplyDesktopPalette();
   UseJapaneseQtTexts();
   QApplication::setWindowIcon(AppIcon());
+  // The desktop entry the windows belong to (the application id on Wayland), for their icon and
+  // name in the task bar.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 }
 
 int RunMainWindow(const char* programName, const std::string& settingName) {

@@ -55,8 +55,8 @@ TEST(ProgramFolder, InstalledProgramsUseTheInstallLayoutAndTheConfigFolder) {
     EXPECT_TRUE(layout.installed) << program;
     EXPECT_EQ(layout.consoleProgram, console);
     EXPECT_EQ(layout.desktopProgram, desktop);
-    EXPECT_EQ(layout.helpFile, prefix + "/share/doc/zorbe/zorbe.html");
-    EXPECT_EQ(layout.iconFile, prefix + "/share/icons/hicolor/scalable/apps/zorbe.svg");
+    EXPECT_EQ(layout.helpFile, prefix + "/share/zorbe/help/zorbe.html");
+    EXPECT_EQ(layout.iconFile, prefix + "/share/icons/hicolor/scalable/apps/org.zorbe2nd.Zorbe.svg");
   }
   for (const std::string& program :
        {folder.File("portable/zorbe"), folder.File("half/bin/zorbe")}) {

@@ -160,7 +160,7 @@ TEST(AtomicFileTest, AFailedRewriteKeepsTheWholeOutputAndNamesIt) {
   EXPECT_NE(message.find("ソート結果は「" + kept + "」に残っています。"), std::string::npos)
       << message;
   EXPECT_NE(message.find("ディスクの空き容量が不足しています。"), std::string::npos) << message;
-  std::system(("umount " + small).c_str());
+  [[maybe_unused]] const int unmounted = std::system(("umount " + small).c_str());
 }
 
 TEST(AtomicFileTest, WriteProtectionIsThePermissionToWrite) {
