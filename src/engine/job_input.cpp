@@ -98,11 +98,10 @@ ConvertTarget(TTextSpace& space, const TInputConverter& converter, char* text, s
   if (!report.fault && split != size) {
     const TConversionReport& second = halves[1].report;
     const std::size_t firstSize = halves[0].written + halves[0].tail.size();
-    const std::size_t firstLines =
-        LineEndCount({text, halves[0].written}) + LineEndCount(halves[0].tail);
-    if (second.fault) {
+    if (second.fault) { // the first half's lines are counted only for the message
       report.fault = TInputFault{split + second.fault->offset};
-      report.faultLine = firstLines + second.faultLine;
+      report.faultLine = LineEndCount({text, halves[0].written}) +
+                         LineEndCount(halves[0].tail) + second.faultLine;
     }
     if (report.substituted == 0 && second.substituted != 0) {
       report.firstSubstituted = firstSize + second.firstSubstituted;
