@@ -3,8 +3,9 @@
 // The legacy codes are read through tables made for the job's codec: each code of a plane (or
 // each Shift-JIS byte and pair) has an entry holding the internal bytes it becomes, made once by
 // asking the codec about the characters iconv reads the code as. A walk then copies runs of
-// ASCII and looks every other character up. EUC-JP in the CP932 model keeps its arithmetic: a
-// block of 16 bytes that holds only ASCII and pairs is converted in vector lanes.
+// ASCII and looks every other character up. EUC keeps the JIS arithmetic where it gives the
+// internal codes (everywhere for EUC-JP in the CP932 model; the kanji and kana rows for most
+// others): a block of 16 bytes that holds only ASCII and such pairs is converted in vector lanes.
 
 #include "text/internal_input.h"
 
@@ -172,12 +173,13 @@ TInputStep RunUtf8(const TInternalCodec& codec, TCursor c, TInputStep step) {
 
 // --- EUC ---------------------------------------------------------------------------------------
 
-// `arithmetic`: plane 1 is the JIS arithmetic (EUC-JP in the CP932 model), so whole blocks of
-// pairs may go through the lanes.
-TInputStep RunEuc(const TInputTables& tables, bool arithmetic, TCursor c, TInputStep step) {
+// Blocks of 16 bytes whose pairs lie where the JIS arithmetic gives their codes go through the
+// lanes; runs of other pairs, one lookup each.
+TInputStep RunEuc(const TInputTables& tables, TCursor c, TInputStep step) {
+  const TEucBoxes& boxes = tables.ArithmeticBoxes();
   while (c.q < c.end) {
-    if (arithmetic && c.end - c.q >= 16 && (c.inPlace || c.outEnd - c.d >= 16)) {
-      if (const std::size_t done = EucBlock(c.q, c.d); done != 0) {
+    if (boxes.Any() && c.end - c.q >= 16 && (c.inPlace || c.outEnd - c.d >= 16)) {
+      if (const std::size_t done = EucBlock(c.q, c.d, &boxes); done != 0) {
         c.q += done;
         c.d += done;
         continue;
@@ -189,6 +191,28 @@ TInputStep RunEuc(const TInputTables& tables, bool arithmetic, TCursor c, TInput
         return c.Full(step);
       }
       continue;
+    }
+    if (!boxes.everywhere && IsEucByte(b)) {
+      // A run of plane-1 pairs that are each one double-byte code, the bulk of the text, in a
+      // loop of its own: two bytes in, two out, so in place it never overtakes its input.
+      const unsigned char* const start = c.q;
+      const std::uint16_t* const codes = tables.Plane1Codes();
+      while (c.end - c.q >= 2 && IsEucByte(c.q[1]) && (c.inPlace || c.outEnd - c.d >= 2)) {
+        const std::uint16_t code = codes[PlaneIndex(c.q[0], c.q[1])];
+        if (code == 0) {
+          break;
+        }
+        c.d[0] = static_cast<unsigned char>(code >> 8);
+        c.d[1] = static_cast<unsigned char>(code & 0xFF);
+        c.q += 2;
+        c.d += 2;
+        if (c.q == c.end || !IsEucByte(*c.q)) {
+          break;
+        }
+      }
+      if (c.q != start) {
+        continue;
+      }
     }
     const std::size_t left = static_cast<std::size_t>(c.end - c.q);
     const TEntry* entry = nullptr;
@@ -406,7 +430,7 @@ TInputStep TInputConverter::Run(const unsigned char* in, std::size_t size, unsig
   case TWalk::Utf8:
     return RunUtf8(codec_, c, from);
   case TWalk::Euc:
-    return RunEuc(*tables_, code_ == ccEuc && codec_.Model() == TCharModel::Cp932, c, from);
+    return RunEuc(*tables_, c, from);
   case TWalk::Jis:
     return RunJis(*tables_, c, from);
   default:

@@ -2,6 +2,7 @@
 
 #include "text/jis_code.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zorbe {
@@ -81,6 +82,61 @@ void MarkSame(TEntry& entry, const unsigned char* code, std::size_t size) {
   }
 }
 
+// The boxes of plane 1 where the JIS arithmetic gives each cell's code: each row's longest
+// stretch of such cells; neighbouring rows make one box while their common stretch keeps nine
+// tenths of their cells; the largest boxes are kept (the kanji rows and the kana rows).
+lanes::TEucBoxes ArithmeticBoxesOf(const std::vector<std::uint16_t>& codes) {
+  struct TBox {
+    unsigned rowLow, rowHigh, cellLow, cellHigh;
+    unsigned Cells() const { return (rowHigh - rowLow + 1) * (cellHigh - cellLow + 1); }
+  };
+  std::vector<TBox> boxes;
+  bool everywhere = true;
+  for (unsigned row = 0; row < 94; ++row) {
+    unsigned low = 0;
+    unsigned length = 0;
+    for (unsigned cell = 0, run = 0; cell < 94; ++cell) {
+      const bool arithmetic = codes[row * 94 + cell] == SjisOfJis(row + 0x21, cell + 0x21);
+      run = arithmetic ? run + 1 : 0;
+      if (run > length) {
+        length = run;
+        low = cell + 1 - run;
+      }
+    }
+    everywhere = everywhere && length == 94;
+    if (length == 0) {
+      continue;
+    }
+    const TBox own{row, row, low, low + length - 1};
+    if (!boxes.empty() && boxes.back().rowHigh + 1 == row) {
+      const TBox& last = boxes.back();
+      const TBox merged{last.rowLow, row, std::max(last.cellLow, own.cellLow),
+                        std::min(last.cellHigh, own.cellHigh)};
+      if (merged.cellLow <= merged.cellHigh &&
+          merged.Cells() * 10 >= (last.Cells() + own.Cells()) * 9) {
+        boxes.back() = merged;
+        continue;
+      }
+    }
+    boxes.push_back(own);
+  }
+  lanes::TEucBoxes result;
+  result.everywhere = everywhere;
+  std::stable_sort(boxes.begin(), boxes.end(),
+                   [](const TBox& a, const TBox& b) { return a.Cells() > b.Cells(); });
+  for (const TBox& box : boxes) {
+    if (everywhere || result.count == lanes::TEucBoxes::kMax) {
+      break;
+    }
+    const int i = result.count++;
+    result.rowLow[i] = static_cast<unsigned char>(box.rowLow + 0xA1);
+    result.rowHigh[i] = static_cast<unsigned char>(box.rowHigh + 0xA1);
+    result.cellLow[i] = static_cast<unsigned char>(box.cellLow + 0xA1);
+    result.cellHigh[i] = static_cast<unsigned char>(box.cellHigh + 0xA1);
+  }
+  return result;
+}
+
 } // namespace
 
 TInputTables::TInputTables(TCharCode code, const TInternalCodec& codec)
@@ -110,6 +166,16 @@ TInputTables::TInputTables(TCharCode code, const TInternalCodec& codec)
   }
   for (unsigned b = 0; b < 0x80 && !singles_.empty(); ++b) {
     asciiAsItIs_ = asciiAsItIs_ && (singles_[b].flags & TEntry::kSame) != 0;
+  }
+  plane1Codes_.assign(plane1_.empty() ? 0 : kPlaneCells, 0);
+  for (std::size_t i = 0; i < plane1Codes_.size(); ++i) {
+    const TEntry& entry = plane1_[i];
+    if (entry.length == 2 && entry.flags == 0 && IsLeadByte(entry.bytes[0])) {
+      plane1Codes_[i] = static_cast<std::uint16_t>(entry.bytes[0] << 8 | entry.bytes[1]);
+    }
+  }
+  if (code == ccEuc || code == ccEucJis2004) {
+    arithmeticBoxes_ = ArithmeticBoxesOf(plane1Codes_);
   }
 }
 

@@ -5,6 +5,7 @@
 // iconv reads the code as.
 
 #include "text/char_code.h"
+#include "text/euc_lanes.h"
 #include "text/internal_char.h"
 #include "text/internal_codec.h"
 #include "text/legacy_charsets.h"
@@ -39,6 +40,12 @@ public:
   const TEntry& Plane1(unsigned char row, unsigned char cell) const {
     return plane1_[PlaneIndex(row, cell)];
   }
+  // Plane 1 as one double-byte internal code per cell, 0 where the entry is anything else (no
+  // character, a single byte, an escape, two characters, flagged): 18 KB that the EUC walk reads
+  // a run of pairs through.
+  const std::uint16_t* Plane1Codes() const { return plane1Codes_.data(); }
+  // Where plane 1's codes are those of the JIS arithmetic (EUC codes only).
+  const lanes::TEucBoxes& ArithmeticBoxes() const { return arithmeticBoxes_; }
   const TEntry& Plane2(unsigned char row, unsigned char cell) const {
     return plane2_[PlaneIndex(row, cell)];
   }
@@ -75,6 +82,8 @@ private:
   const TInternalCodec& codec_;
   std::array<TEntry, 0xDF - 0xA1 + 1> kana_;
   TPlane plane1_;
+  std::vector<std::uint16_t> plane1Codes_;
+  lanes::TEucBoxes arithmeticBoxes_;
   TPlane plane2_;
   std::vector<TEntry> singles_;
   std::vector<TEntry> pairs_;
