@@ -7,7 +7,7 @@ PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev time bc \
             qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-translations-l10n libxcb1-dev \
             fonts-ipafont-gothic xvfb xauth desktop-file-utils libglib2.0-bin \
             clang libclang-rt-14-dev libuchardet-dev libmecab-dev mecab-ipadic-utf8 \
-            dpkg-dev debhelper lintian appstream
+            dpkg-dev debhelper lintian appstream libfm-dev
 # Only `make bench` and `make stress` build the benchmarks, and need these.
 BENCH_PACKAGES := libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

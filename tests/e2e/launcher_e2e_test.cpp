@@ -351,5 +351,42 @@ TEST_F(SendToE2E, TheEntriesLeaveTheDefaultForTextFilesAloneAndSort) {
   EXPECT_EQ(test::ReadBytes(folder.File("files/b b[0].txt")), "z\r\n");
 }
 
+// pcmanfm's right-click menu, read and run by its own library: the entry is offered for text
+// files (a CSV file too) under the setting's name, not for a picture, and sorts what is selected.
+TEST_F(SendToE2E, TheFileManagersMenuOffersTheEntryForTextFilesAndItSorts) {
+#ifndef ZORBE_FILE_MANAGER_MENU
+  GTEST_SKIP() << "built without libfm (libfm-dev)";
+#else
+  const std::string home = folder.File("home");
+  const TLauncher launcher{(bin / "zorbe").string(), bin.string() + "/", "each file", ""};
+  test::TScriptedMessageBox messages;
+  SetMessageBox(&messages);
+  messages.SetNextAnswer(TMsgResult::Yes);
+  CreateLauncherForSetting(lpSendTo, launcher, folder.File("Desktop"),
+                           {home + "/.local/share", home + "/.config"});
+  SetMessageBox(nullptr);
+  const std::string csv = folder.Write("files/c.csv", "2,b\n1,a\n");
+  const std::string png =
+      folder.Write("files/p.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+  test::TRunOptions options;
+  options.environment = Environment();
+  const auto menu = [&](const std::vector<std::string>& args) {
+    return test::RunProgram(ZORBE_FILE_MANAGER_MENU, args, folder.File(""), options);
+  };
+  const std::string label = LauncherLabel("each file");
+  for (const auto& [files, offered] : std::vector<std::pair<std::vector<std::string>, bool>>{
+           {{a}, true}, {{csv}, true}, {{a, b}, true}, {{png}, false}}) {
+    const test::TRunResult run = menu(files);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find(label + "\n") != std::string::npos, offered) << files[0] << run.out;
+  }
+
+  const test::TRunResult run = menu({"--launch", label, a, b});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(folder.File("files/a[0].txt")), "x\r\ny\r\n");
+  EXPECT_EQ(test::ReadBytes(folder.File("files/b b[0].txt")), "z\r\n");
+#endif
+}
+
 } // namespace
 } // namespace zorbe
