@@ -18,14 +18,24 @@ for mb in $sizes; do
   [ -f "$data/corpus$mb.txt" ] || "$build/bench/make_corpus" "$mb" "$data/corpus$mb.txt"
 done
 first=$(echo $sizes | cut -d' ' -f1)
-# The same text in EUC-JP, in UTF-8 and in EUC-JIS-2004 (after the coding mark that names it),
-# without the few generated codes that CP932 does not assign (or, for EUC-JIS-2004, the NEC and
-# IBM characters JIS X 0213 lacks).
+# The same text in EUC-JP, in UTF-8 with LF line ends (as Unicode text usually comes) and in
+# EUC-JIS-2004 (after the coding mark that names it), without the few generated codes that CP932
+# does not assign (or, for EUC-JIS-2004, the NEC and IBM characters JIS X 0213 lacks). A UTF-8
+# corpus made with CR LF, or an EUC-JIS-2004 one whose mark line ends in LF alone (the output
+# would follow it), by an earlier version is made again.
+if [ -f "$data/corpus$first-utf8.txt" ] && head -c 4096 "$data/corpus$first-utf8.txt" | grep -q $'\r'; then
+  rm "$data/corpus$first-utf8.txt"
+fi
+if [ -f "$data/corpus$first-eucjis2004.txt" ] && ! head -1 "$data/corpus$first-eucjis2004.txt" | grep -q $'\r'; then
+  rm "$data/corpus$first-eucjis2004.txt"
+fi
 for code in euc:EUC-JP utf8:UTF-8 eucjis2004:EUC-JISX0213; do
   if [ ! -f "$data/corpus$first-${code%%:*}.txt" ]; then
     : >"$data/code.tmp"
-    [ "${code%%:*}" != eucjis2004 ] || echo ';; -*- coding: euc-jis-2004 -*-' >"$data/code.tmp"
-    iconv -c -f CP932 -t "${code#*:}" "$data/corpus$first.txt" >>"$data/code.tmp" || true
+    [ "${code%%:*}" != eucjis2004 ] || printf ';; -*- coding: euc-jis-2004 -*-\r\n' >"$data/code.tmp"
+    line_end=cat
+    [ "${code%%:*}" != utf8 ] || line_end="sed s/\r\$//"
+    { iconv -c -f CP932 -t "${code#*:}" "$data/corpus$first.txt" || true; } | $line_end >>"$data/code.tmp"
     mv "$data/code.tmp" "$data/corpus$first-${code%%:*}.txt"
   fi
 done
