@@ -18,13 +18,11 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,8 +32,8 @@ namespace {
 int StartDesktopProgram(char* argv[]) {
   const std::string desktop = zorbe::ProgramLayout(zorbe::ProgramFileName()).desktopProgram;
   argv[0] = const_cast<char*>(desktop.c_str());
-  ::execv(desktop.c_str(), argv);
-  std::fprintf(stderr, "zorbe: %s を起動できません: %s\n", desktop.c_str(), std::strerror(errno));
+  const int error = zorbe::ReplaceProcess(desktop, argv);
+  std::fprintf(stderr, "zorbe: %s を起動できません: %s\n", desktop.c_str(), std::strerror(error));
   return zorbe::esError;
 }
 
@@ -43,16 +41,8 @@ int StartDesktopProgram(char* argv[]) {
 constexpr int kProgressTickMs = 100;
 
 void WriteToStandardError(std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(2, text.data(), text.size());
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return; // nowhere to show progress: not worth ending the run for
-    }
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
+  zorbe::WriteAll(2,
+                  text); // a failure leaves nowhere to show progress: not worth ending the run for
 }
 
 // Erases the progress line before a message, so that the message starts on a line of its own;
@@ -84,7 +74,8 @@ bool InputIsTarget(const zorbe::TCommandLineOptions& options) {
 // Whether the progress line is drawn: asked for, or by default on a terminal unless --quiet.
 bool ShowsProgress(const zorbe::TCommandLineOptions& options) {
   return options.progress == zorbe::TProgressWanted::Always ||
-         (options.progress == zorbe::TProgressWanted::Auto && !options.quiet && ::isatty(2) != 0);
+         (options.progress == zorbe::TProgressWanted::Auto && !options.quiet &&
+          zorbe::IsTerminal(2));
 }
 
 // The main thread's share of a job on the console: it runs the job's calls until the job has
@@ -99,7 +90,7 @@ void WaitForJob(zorbe::TMainThreadQueue& mainThread, zorbe::TInterruptWatcher& i
     stop();
   }
   if (showProgress) {
-    TProgressLine line(WriteToStandardError, TProgressLine::Clock::now(), ::isatty(2) == 0);
+    TProgressLine line(WriteToStandardError, TProgressLine::Clock::now(), !zorbe::IsTerminal(2));
     messageBox.SetLine(&line);
     mainThread.RunUntil(
         ended, [&] { line.Update(progress.Snapshot(), TProgressLine::Clock::now()); },
@@ -171,7 +162,7 @@ int main(int argc, char* argv[]) {
     }
     return StartDesktopProgram(argv);
   }
-  if (display == TDisplay::Desktop && ::isatty(2) == 0) {
+  if (display == TDisplay::Desktop && !zorbe::IsTerminal(2)) {
     StartDesktopProgram(argv); // returns only when it could not be started: use the console
   }
   SetProgramFolder(ResolveProgramFolder(ProgramFileName()));

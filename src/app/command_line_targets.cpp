@@ -8,7 +8,6 @@
 #include "text/input_code.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace zorbe {
 namespace {
@@ -61,16 +60,19 @@ private:
 };
 
 bool TTargetCollector::Add(const std::string& name) {
-  struct stat st {};
-  if (::stat(name.c_str(), &st) != 0) {
-    const int error = errno;
-    ShowError(error == ENOENT ? NotFoundMessage(name) : CannotOpenMessage(name, error));
+  const TFileStatus status = FileStatusOf(name);
+  switch (status.kind) {
+  case TFileStatus::TKind::Unseen:
+    ShowError(status.error == ENOENT ? NotFoundMessage(name)
+                                     : CannotOpenMessage(name, status.error));
     return false;
-  }
-  if (S_ISDIR(st.st_mode)) {
+  case TFileStatus::TKind::Folder:
     return AddFolder(name);
+  case TFileStatus::TKind::Regular:
+    return AddFile(name);
+  default:
+    return AddStream(name);
   }
-  return S_ISREG(st.st_mode) ? AddFile(name) : AddStream(name);
 }
 
 bool TTargetCollector::AddFile(const std::string& name) {

@@ -4,9 +4,7 @@
 #include "platform/file_system.h"
 #include "settings/settings_file.h"
 
-#include <climits>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace zorbe {
 namespace {
@@ -26,9 +24,7 @@ std::string WithSlash(std::string folder) {
 } // namespace
 
 std::string ProgramFileName() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+  return RunningProgramFile();
 }
 
 std::string ConsoleProgramFileName() {
@@ -40,7 +36,7 @@ std::string ResolveProgramFolder(const std::string& programFile) {
   // An installed program's folder is shared (and may be writable for root): never its own.
   if (slash != std::string::npos && !ProgramLayout(programFile).installed) {
     const std::string folder = programFile.substr(0, slash + 1);
-    if (FileExists(folder + kSettingsFileName) || ::access(folder.c_str(), W_OK) == 0) {
+    if (FileExists(folder + kSettingsFileName) || IsWritableFolder(folder)) {
       return folder;
     }
   }

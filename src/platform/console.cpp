@@ -1,5 +1,6 @@
 #include "platform/console.h"
 
+#include "platform/file_system.h"
 #include "platform/line_ends.h"
 
 #include <algorithm>
@@ -13,25 +14,6 @@
 #include <unistd.h>
 
 namespace zorbe {
-namespace {
-
-void WriteAll(int fd, const std::string& text) {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return;
-    }
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-}
-
-} // namespace
 
 TInterruptWatcher::TInterruptWatcher() {
   if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -108,7 +90,7 @@ bool IsYesAnswer(std::string line) {
 }
 
 TMsgResult TConsoleMessageBox::Show(const std::string& text, TMsgKind kind, TMsgButtons buttons) {
-  const bool terminal = ::isatty(outFd_) == 1;
+  const bool terminal = IsTerminal(outFd_);
   std::string message = terminal ? "\a" : "";
   if (kind == TMsgKind::Error) {
     message += "zorbe: ";
@@ -182,6 +164,11 @@ std::string FindProgram(const std::string& name) {
     }
   }
   return {};
+}
+
+int ReplaceProcess(const std::string& path, char* argv[]) {
+  ::execv(path.c_str(), argv);
+  return errno;
 }
 
 namespace {
@@ -275,8 +262,8 @@ void TConsoleShell::PlaySound(const std::string& fileName) {
 }
 
 void TConsoleShell::Beep() {
-  if (::isatty(2) == 1) {
-    [[maybe_unused]] const ssize_t n = ::write(2, "\a", 1);
+  if (IsTerminal(2)) {
+    WriteAll(2, "\a");
   }
 }
 

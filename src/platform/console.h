@@ -73,6 +73,10 @@ bool IsYesAnswer(std::string line);
 // a failure to start is silent. Returns whether it could be started.
 bool SpawnDetached(const std::vector<std::string>& argv);
 
+// Replaces this process by the program `path`, given the arguments `argv` (its own name first,
+// null at the end). Returns, with the errno, only when that fails.
+int ReplaceProcess(const std::string& path, char* argv[]);
+
 // Runs a program with arguments and waits for it, its output going nowhere. Returns whether it
 // ran and exited with status 0.
 bool RunAndWait(const std::vector<std::string>& argv);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -137,6 +138,45 @@ bool IsWriteProtected(const std::string& fileName) {
     return (st.st_mode & 0222) == 0;
   }
   return ::faccessat(AT_FDCWD, fileName.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return written < 0 ? errno : ENOSPC;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return 0;
+}
+
+bool IsTerminal(int fd) {
+  return ::isatty(fd) == 1;
+}
+
+TFileStatus FileStatusOf(const std::string& name) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) {
+    return {TFileStatus::TKind::Unseen, errno};
+  }
+  return {S_ISDIR(st.st_mode)   ? TFileStatus::TKind::Folder
+          : S_ISREG(st.st_mode) ? TFileStatus::TKind::Regular
+                                : TFileStatus::TKind::Other,
+          0};
+}
+
+std::string RunningProgramFile() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+bool IsWritableFolder(const std::string& folder) {
+  return ::access(folder.c_str(), W_OK) == 0;
 }
 
 bool FileExists(const std::string& fileName) {

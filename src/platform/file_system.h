@@ -60,6 +60,27 @@ bool NamesStandardInput(const std::string& fileName);
 void ReadFilePieces(const std::string& fileName, std::size_t pieceSize,
                     const std::function<void(std::string_view piece)>& visit);
 
+// Writes all the bytes to the open file `fd`, again after an interruption; returns 0, or the
+// errno of the write that failed (ENOSPC when the file takes nothing more).
+int WriteAll(int fd, std::string_view bytes);
+
+// Whether the open file `fd` is a terminal.
+bool IsTerminal(int fd);
+
+// What a name is (links followed), or the errno of why it can't be seen (error != 0).
+struct TFileStatus {
+  enum class TKind { Unseen, Folder, Regular, Other }; // Other: a device, a pipe, a socket
+  TKind kind = TKind::Unseen;
+  int error = 0;
+};
+TFileStatus FileStatusOf(const std::string& name);
+
+// The full name of the running program's file, or empty when the system doesn't say.
+std::string RunningProgramFile();
+
+// Whether the user may make files in the folder.
+bool IsWritableFolder(const std::string& folder);
+
 // Exists and is not a folder.
 bool FileExists(const std::string& fileName);
 // Whether anything has this name: a file, a folder, a link (even one to nothing).

@@ -16,25 +16,15 @@ namespace {
 std::atomic<std::uint64_t> spaceForTesting{std::numeric_limits<std::uint64_t>::max()};
 std::atomic<std::uint64_t> writtenForTesting{0};
 
-// Writes all the bytes; returns 0, or the errno of the write that failed.
-int WriteAll(int fd, const char* data, std::size_t size) {
+// Writes all the bytes; returns 0, or the errno of the write that failed (ENOSPC past the
+// space a test allows).
+int WriteScratch(int fd, const char* data, std::size_t size) {
   const std::uint64_t space = spaceForTesting.load();
   if (space != std::numeric_limits<std::uint64_t>::max() &&
       writtenForTesting.fetch_add(size) + size > space) {
     return ENOSPC;
   }
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0 && errno == EINTR) {
-      continue;
-    }
-    if (written <= 0) {
-      return written < 0 ? errno : ENOSPC;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
+  return WriteAll(fd, {data, size});
 }
 
 } // namespace
@@ -73,7 +63,7 @@ void TScratchFile::Write(std::string_view bytes) {
     Flush();
   }
   if (bytes.size() >= kBufferSize) {
-    if (const int error = WriteAll(fd_, bytes.data(), bytes.size()); error != 0) {
+    if (const int error = WriteScratch(fd_, bytes.data(), bytes.size()); error != 0) {
       Fail("の一時ファイルに書き込めませんでした。", error);
     }
   } else {
@@ -87,7 +77,7 @@ void TScratchFile::Flush() {
   if (used_ == 0) {
     return;
   }
-  const int error = WriteAll(fd_, buffer_.get(), used_);
+  const int error = WriteScratch(fd_, buffer_.get(), used_);
   used_ = 0;
   if (error != 0) {
     Fail("の一時ファイルに書き込めませんでした。", error);

@@ -19,21 +19,6 @@ std::string CannotWriteStandardOutput(int error) {
   return "標準出力に書き込めません。\r\n" + FileErrorReason(error) + "\r\n処理を中止します。";
 }
 
-// Writes the bytes to standard output whole; returns 0 or the errno of the failure.
-int WriteToStandardOutput(std::string_view rest) {
-  while (!rest.empty()) {
-    const ssize_t put = ::write(1, rest.data(), rest.size());
-    if (put < 0 && errno == EINTR) {
-      continue;
-    }
-    if (put <= 0) {
-      return put == 0 ? EIO : errno;
-    }
-    rest.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return 0;
-}
-
 // Copies the file open on `in` into standard output: in the kernel where it can, else (a file
 // opened for appending) through a buffer. Returns 0 or the errno of the failure.
 int Copy(int in) {
@@ -58,7 +43,7 @@ int Copy(int in) {
     if (got <= 0) {
       return got == 0 ? 0 : errno;
     }
-    if (const int error = WriteToStandardOutput({buffer.data(), static_cast<std::size_t>(got)})) {
+    if (const int error = WriteAll(1, {buffer.data(), static_cast<std::size_t>(got)})) {
       return error;
     }
   }
