@@ -337,7 +337,47 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
   return begin;
 }
 
+// Sorts each class of the grouped lines by the number-aware compare: with Distinction by the
+// steps of QuickSortExact, which fix the order of lines equal but for case; otherwise, where
+// lines compare equal only when they are the same bytes, both halves of a large class on a core
+// each and then merged.
+template <typename Ref>
+void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
+                  const TClassSortOptions& options) {
+  const auto begin = GroupByClass(lines, space, options);
+  const TNumberOrder order = NumberOrderOf(options);
+  const char* base = space.Base();
+  auto compare = [&](Ref a, Ref b) {
+    return CompareNumbered(base + a, nullptr, base + b, nullptr, order);
+  };
+  auto less = [&](Ref a, Ref b) { return compare(a, b) < 0; };
+  for (int k = 0; k < kClassCount; ++k) {
+    Ref* first = lines.data() + begin[k];
+    const std::size_t count = begin[k + 1] - begin[k];
+    if (count < 2) {
+      continue;
+    }
+    if (options.distinction) {
+      QuickSortExact(first, count, compare);
+    } else if (count < (std::size_t{1} << 14)) {
+      std::sort(first, first + count, less);
+    } else {
+      Ref* middle = first + count / 2;
+      RunBoth([&] { std::sort(first, middle, less); },
+              [&] { std::sort(middle, first + count, less); });
+      std::inplace_merge(first, middle, first + count, less);
+    }
+  }
+}
+
 } // namespace
+
+TNumberOrder NumberOrderOf(const TClassSortOptions& options) {
+  const int mode = options.numberOrder == noDigits || options.numberOrder == noKanji
+                       ? options.numberOrder
+                       : noCodes;
+  return {mode, options.distinction, options.numberCommas, options.sortDirection == 1};
+}
 
 namespace line_sort_parts {
 
@@ -363,6 +403,10 @@ std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOption
 template <typename Ref>
 void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options) {
+  if (NumberOrderOf(options).mode != noCodes) {
+    SortNumbered(lines, space, options);
+    return;
+  }
   if (options.distinction) {
     const auto begin = GroupByClass(lines, space, options);
     for (int k = 0; k < kClassCount; ++k) {

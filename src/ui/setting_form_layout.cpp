@@ -121,6 +121,13 @@ void TSettingForm::BuildSortGroup(QWidget* panel) {
   cbSortByReading_ =
       Named(new QCheckBox(QStringLiteral("読みで並べ替え"), sortGroup_), "cbSortByReading");
   sortLayout->addWidget(cbSortByReading_);
+  cbNumberOrder_ = DropDown(sortGroup_, "cbNumberOrder",
+                            {QStringLiteral("文字コード順"), QStringLiteral("数値順"),
+                             QStringLiteral("数値順（漢数字も）")});
+  lbNumberOrder_ = new QLabel(QStringLiteral("数字の順序:"), sortGroup_);
+  lbNumberOrder_->setBuddy(cbNumberOrder_);
+  sortLayout->addWidget(lbNumberOrder_);
+  sortLayout->addWidget(cbNumberOrder_);
   connect(sortButtons_, &QButtonGroup::idToggled, this, [this] { ApplyEnabling(); });
 }
 
