@@ -337,20 +337,115 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
   return begin;
 }
 
+// Sorts lines by the number-aware compare without folding, where lines compare equal only when
+// they are the same bytes. An MSD radix sort on the lines' keys (NumberedKey) puts them in
+// buckets first, on both cores, so that the compare runs on small buckets whose lines stay in
+// the cache: a range is bucketed by its key byte at one depth, and a range of few lines, one
+// whose keys stop there or one past the keys' depth is sorted by the compare.
+template <typename Ref> class TNumberedSort {
+public:
+  TNumberedSort(const TTextSpace& space, const TNumberOrder& order)
+      : space_(space), base_(space.Base()), order_(order) {}
+
+  void Sort(Ref* items, std::size_t count) const {
+    RunOnTwoThreads(
+        std::vector<Range>{{items, count, 0}}, ThreadThreshold(count),
+        [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
+        [this](Range range) { Finish(range); });
+  }
+
+private:
+  struct Range {
+    Ref* items;
+    std::size_t count;
+    int depth;
+  };
+  static constexpr int kDepth = 8;
+  static constexpr std::size_t kSmall = 64;
+  static constexpr std::size_t kKeysLimit = std::size_t{1} << 17;
+
+  // The key byte of a line at a depth (reversed when descending), or -1 where its key stopped.
+  int KeyAt(Ref ref, int depth) const {
+    std::array<unsigned char, kDepth> key;
+    if (NumberedKey(base_ + ref, order_, key.data(), depth + 1) <= depth) {
+      return -1;
+    }
+    return order_.descending ? 255 - key[depth] : key[depth];
+  }
+  void Compared(Range range) const {
+    std::sort(range.items, range.items + range.count, [this](Ref a, Ref b) {
+      return CompareNumbered(base_ + a, nullptr, base_ + b, nullptr, order_) < 0;
+    });
+  }
+  void Finish(Range range) const {
+    std::vector<Range> pending{range};
+    while (!pending.empty()) {
+      const Range next = pending.back();
+      pending.pop_back();
+      Split(next, pending);
+    }
+  }
+  // Sorts a range by the compare, or buckets it and adds its buckets of two or more lines.
+  void Split(Range range, std::vector<Range>& parts) const {
+    if (range.count <= kSmall || range.depth >= kDepth || KeyAt(range.items[0], range.depth) < 0) {
+      Compared(range);
+      return;
+    }
+    std::array<std::size_t, 257> begin;
+    auto keyOf = [&](Ref ref) { return static_cast<std::uint8_t>(KeyAt(ref, range.depth)); };
+    if (range.count > kKeysLimit) {
+      DistributeInBlocks(
+          range.items, range.count, keyOf, [&](Ref ref) { space_.Prefetch(ref); }, begin);
+    } else {
+      Permute(range, keyOf, begin);
+    }
+    for (std::size_t k = 0; k < 256; ++k) {
+      if (begin[k + 1] - begin[k] > 1) {
+        parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1});
+      }
+    }
+  }
+  template <typename KeyOf>
+  void Permute(Range range, KeyOf keyOf, std::array<std::size_t, 257>& begin) const {
+    constexpr std::size_t kPrefetchDistance = 16;
+    thread_local std::vector<std::uint8_t> keys;
+    thread_local std::vector<Ref> moved;
+    keys.resize(std::max(keys.size(), range.count));
+    moved.resize(std::max(moved.size(), range.count));
+    std::array<std::size_t, 256> sizes{};
+    for (std::size_t i = 0; i < range.count; ++i) {
+      if (i + kPrefetchDistance < range.count) {
+        space_.Prefetch(range.items[i + kPrefetchDistance]);
+      }
+      keys[i] = keyOf(range.items[i]);
+      ++sizes[keys[i]];
+    }
+    begin[0] = 0;
+    for (std::size_t k = 0; k < 256; ++k) {
+      begin[k + 1] = begin[k] + sizes[k];
+    }
+    std::array<std::size_t, 256> next;
+    std::copy(begin.begin(), begin.end() - 1, next.begin());
+    for (std::size_t i = 0; i < range.count; ++i) {
+      moved[next[keys[i]]++] = range.items[i];
+    }
+    std::copy_n(moved.data(), range.count, range.items);
+  }
+
+  const TTextSpace& space_;
+  const char* base_;
+  TNumberOrder order_;
+};
+
 // Sorts each class of the grouped lines by the number-aware compare: with Distinction by the
-// steps of QuickSortExact, which fix the order of lines equal but for case; otherwise, where
-// lines compare equal only when they are the same bytes, both halves of a large class on a core
-// each and then merged.
+// steps of QuickSortExact, which fix the order of lines equal but for case; otherwise by
+// TNumberedSort.
 template <typename Ref>
 void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
                   const TClassSortOptions& options) {
   const auto begin = GroupByClass(lines, space, options);
   const TNumberOrder order = NumberOrderOf(options);
   const char* base = space.Base();
-  auto compare = [&](Ref a, Ref b) {
-    return CompareNumbered(base + a, nullptr, base + b, nullptr, order);
-  };
-  auto less = [&](Ref a, Ref b) { return compare(a, b) < 0; };
   for (int k = 0; k < kClassCount; ++k) {
     Ref* first = lines.data() + begin[k];
     const std::size_t count = begin[k + 1] - begin[k];
@@ -358,14 +453,11 @@ void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
       continue;
     }
     if (options.distinction) {
-      QuickSortExact(first, count, compare);
-    } else if (count < (std::size_t{1} << 14)) {
-      std::sort(first, first + count, less);
+      QuickSortExact(first, count, [&](Ref a, Ref b) {
+        return CompareNumbered(base + a, nullptr, base + b, nullptr, order);
+      });
     } else {
-      Ref* middle = first + count / 2;
-      RunBoth([&] { std::sort(first, middle, less); },
-              [&] { std::sort(middle, first + count, less); });
-      std::inplace_merge(first, middle, first + count, less);
+      TNumberedSort<Ref>(space, order).Sort(first, count);
     }
   }
 }

@@ -399,6 +399,46 @@ int CompareAscendingNumbered(const char* a, const char* aEnd, const char* b, con
 
 } // namespace
 
+int NumberedKey(const char* line, const TNumberOrder& order, unsigned char* key, int room) {
+  const TReader reader(nullptr, order);
+  int size = 0;
+  while (size < room) {
+    if (reader.AtEnd(line)) {
+      key[size++] = 0;
+      break;
+    }
+    const TChar c = reader.CharAt(line);
+    if (reader.StartsNumber(c, false)) {
+      const TNumber number = reader.Number(line);
+      const int digits = number.Digits();
+      key[size++] = '0' + 1; // the place of a half-width digit among the bytes below
+      if (size == room) {
+        break;
+      }
+      key[size++] = static_cast<unsigned char>(std::min(digits, 255));
+      if (digits >= 255) {
+        break; // so many digits are left to the compare
+      }
+      const char* p = number.sig;
+      for (int i = 0; i < digits && size < room; ++i) {
+        key[size++] = i < number.sigCount
+                          ? reader.NextDigit(p)
+                          : static_cast<unsigned char>(number.tail[i - number.sigCount] - '0');
+      }
+      break;
+    }
+    // Text bytes in order, with the room of the digits, which only ever start numbers, taken by
+    // the number's mark: 0 stays the line's end.
+    const unsigned char b = Folded(static_cast<unsigned char>(*line), order.fold && c.size == 1);
+    key[size++] = static_cast<unsigned char>(b < '0' ? b + 1 : b - ('9' - '0') + 1);
+    if (c.size == 2 && size < room) {
+      key[size++] = static_cast<unsigned char>(line[1]);
+    }
+    line += c.size;
+  }
+  return size;
+}
+
 int CompareNumbered(const char* a, const char* aEnd, const char* b, const char* bEnd,
                     const TNumberOrder& order) {
   const int c = Sign(CompareAscendingNumbered(a, aEnd, b, bEnd, order));

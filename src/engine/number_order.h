@@ -39,6 +39,15 @@ struct TNumberOrder {
 int CompareNumbered(const char* a, const char* aEnd, const char* b, const char* bEnd,
                     const TNumberOrder& order);
 
+// The first bytes of a line's radix key under `order` (ascending, not folded), written to `key`:
+// where the keys of two lines differ, the first different byte orders them as CompareNumbered
+// does. The key holds the line's text bytes (mapped so that a number sorts among them as a
+// half-width digit), 0 at the line's end, and for its first number a mark, the count of its
+// significant digits and those digits. It stops after that number's digits, or after `room`
+// bytes; returns its length. Whether it stops, and where, follows from its bytes: lines with
+// the same key up to where one stops stop there together, and are left to the compare.
+int NumberedKey(const char* line, const TNumberOrder& order, unsigned char* key, int room);
+
 inline int CompareNumbered(std::string_view a, std::string_view b, const TNumberOrder& order) {
   return CompareNumbered(a.data(), a.data() + a.size(), b.data(), b.data() + b.size(), order);
 }
