@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace zorbe {
 namespace {
@@ -437,6 +438,41 @@ int NumberedKey(const char* line, const TNumberOrder& order, unsigned char* key,
     line += c.size;
   }
   return size;
+}
+
+std::vector<TNumberSpan> NumbersOf(std::string_view line, const TNumberOrder& order) {
+  const TReader reader(line.data() + line.size(), order);
+  std::vector<TNumberSpan> numbers;
+  bool afterNumber = false;
+  for (const char* p = line.data(); !reader.AtEnd(p);) {
+    const TChar c = reader.CharAt(p);
+    if (!reader.StartsNumber(c, afterNumber)) {
+      afterNumber = afterNumber && IsKanjiNumeral(c.kind);
+      p += c.size;
+      continue;
+    }
+    const TNumber number = reader.Number(p);
+    TNumberSpan span{static_cast<std::size_t>(p - line.data()),
+                     static_cast<std::size_t>(number.end - line.data()),
+                     {}};
+    const int digits = std::min(number.Digits(), 999999);
+    if (digits <= 8) {
+      span.key += static_cast<char>('0' + digits);
+    } else {
+      span.key += '9' + std::to_string(1000000 + digits).substr(1);
+    }
+    const char* q = number.sig;
+    for (int i = 0; i < digits; ++i) {
+      span.key +=
+          static_cast<char>('0' + (i < number.sigCount ? reader.NextDigit(q)
+                                                       : number.tail[i - number.sigCount] - '0'));
+    }
+    span.key += static_cast<char>('0' + std::min(number.zeros, 9));
+    numbers.push_back(std::move(span));
+    p = number.end;
+    afterNumber = true;
+  }
+  return numbers;
 }
 
 int CompareNumbered(const char* a, const char* aEnd, const char* b, const char* bEnd,

@@ -20,7 +20,10 @@
 //    number are text (十十 is 10 and the text 十); digits always start a number of their own.
 // No signs, decimals or exponents: 1.10 is 1, the text ".", then 10.
 
+#include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorbe {
 
@@ -47,6 +50,19 @@ int CompareNumbered(const char* a, const char* aEnd, const char* b, const char* 
 // bytes; returns its length. Whether it stops, and where, follows from its bytes: lines with
 // the same key up to where one stops stop there together, and are left to the compare.
 int NumberedKey(const char* line, const TNumberOrder& order, unsigned char* key, int room);
+
+// A number in a line: where it lies, and a key whose byte order is the order of the values and
+// then of the counts of leading zeros, that sorts among text bytes as a half-width digit would:
+// the count of significant digits (one digit up to 8, else a 9 and six digits), the digits, and
+// the count of leading zeros (one digit, at most 9).
+struct TNumberSpan {
+  std::size_t begin;
+  std::size_t end;
+  std::string key;
+};
+
+// The numbers of a line under `order` (mode not noCodes), in order.
+std::vector<TNumberSpan> NumbersOf(std::string_view line, const TNumberOrder& order);
 
 inline int CompareNumbered(std::string_view a, std::string_view b, const TNumberOrder& order) {
   return CompareNumbered(a.data(), a.data() + a.size(), b.data(), b.data() + b.size(), order);

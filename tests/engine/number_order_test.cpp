@@ -112,6 +112,20 @@ TEST(NumberOrder, ALineEndsAtItsLineEnd) {
   EXPECT_EQ(CompareNumbered(a.data(), nullptr, a.data(), a.data() + 3, {noDigits}), 0);
 }
 
+// The numbers of a line and keys that order by value, then leading zeros.
+TEST(NumberOrder, NumbersOfALine) {
+  const std::string line = Sjis("x007y1,234 十十 ") + std::string(12, '9');
+  const std::vector<TNumberSpan> numbers = NumbersOf(line, {noKanji});
+  ASSERT_EQ(numbers.size(), 4U);
+  const std::pair<std::size_t, std::size_t> places[] = {{1, 4}, {5, 10}, {11, 13}, {16, 28}};
+  const char* const keys[] = {"172", "412340", "2100", "90000129999999999990"};
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    EXPECT_EQ(numbers[i].begin, places[i].first) << i;
+    EXPECT_EQ(numbers[i].end, places[i].second) << i;
+    EXPECT_EQ(numbers[i].key, keys[i]) << i;
+  }
+}
+
 std::vector<std::string> SortedBy(std::vector<std::string> lines, const TNumberOrder& order) {
   std::stable_sort(lines.begin(), lines.end(), [&](const std::string& a, const std::string& b) {
     return CompareNumbered(a, b, order) < 0;
