@@ -13,8 +13,9 @@
 // lines' positions in that order, whose groups of equal lines give exactly the results of the
 // folded compare without reading a line. Beside the list it needs under two megabytes.
 //
-// With NumberOrder, each class is sorted by comparing lines (number_order.h): on both cores, or
-// by QuickSortExact with Distinction.
+// With NumberOrder, each class is sorted by the number-aware compare (number_order.h): bucketed
+// first by an MSD radix sort on both cores over keys that order as the compare does, the small
+// buckets then by the compare; with Distinction by QuickSortExact with the folded compare.
 //
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
