@@ -437,6 +437,42 @@ private:
   TNumberOrder order_;
 };
 
+// QuickSortExact on lines by the number-aware compare. The two parts of a step are independent,
+// so large ones are partitioned and the parts finished on both cores, which gives the result of
+// the steps done one after another.
+template <typename Ref>
+void SortNumberedExact(Ref* refs, std::size_t count, const TTextSpace& space,
+                       const TNumberOrder& order) {
+  struct TItems {
+    Ref* refs;
+    const char* base;
+    const TNumberOrder& order;
+    Ref Get(std::ptrdiff_t i) const { return refs[i]; }
+    int Compare(std::ptrdiff_t i, Ref pivot) const {
+      return CompareNumbered(base + refs[i], nullptr, base + pivot, nullptr, order);
+    }
+    void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const { std::swap(refs[i], refs[j]); }
+  } items{refs, space.Base(), order};
+  struct TRange {
+    std::ptrdiff_t left;
+    std::ptrdiff_t right;
+    std::size_t count;
+  };
+  RunOnTwoThreads(
+      std::vector<TRange>{{0, static_cast<std::ptrdiff_t>(count) - 1, count}},
+      ThreadThreshold(count),
+      [&items](TRange range, std::vector<TRange>& parts) {
+        const auto [i, j] = PartitionExact(items, range.left, range.right);
+        if (range.left < j) {
+          parts.push_back({range.left, j, static_cast<std::size_t>(j - range.left + 1)});
+        }
+        if (i < range.right) {
+          parts.push_back({i, range.right, static_cast<std::size_t>(range.right - i + 1)});
+        }
+      },
+      [&items](TRange range) { QuickSortExactRange(items, range.left, range.right); });
+}
+
 // Sorts each class of the grouped lines by the number-aware compare: with Distinction by the
 // steps of QuickSortExact, which fix the order of lines equal but for case; otherwise by
 // TNumberedSort.
@@ -445,7 +481,6 @@ void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
                   const TClassSortOptions& options) {
   const auto begin = GroupByClass(lines, space, options);
   const TNumberOrder order = NumberOrderOf(options);
-  const char* base = space.Base();
   for (int k = 0; k < kClassCount; ++k) {
     Ref* first = lines.data() + begin[k];
     const std::size_t count = begin[k + 1] - begin[k];
@@ -453,9 +488,7 @@ void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
       continue;
     }
     if (options.distinction) {
-      QuickSortExact(first, count, [&](Ref a, Ref b) {
-        return CompareNumbered(base + a, nullptr, base + b, nullptr, order);
-      });
+      SortNumberedExact(first, count, space, order);
     } else {
       TNumberedSort<Ref>(space, order).Sort(first, count);
     }
