@@ -77,6 +77,11 @@ CharTypeOrder=0
 CharPos=1
 CharPosCount=2
 
+[bench-numbers]
+SortDirection=0
+CharTypeOrder=0
+NumberOrder=1
+
 [bench-convert]
 SortDirection=0
 CharTypeOrder=0
@@ -158,6 +163,13 @@ for mb in $sizes; do
   bench "${mb} MB UTF-8 / sort" "$utf8" bench-sort lines env LC_ALL=C sort "$utf8" -o "$gnu"
   bench "${mb} MB UTF-8 classes / sort" "$utf8" bench-classes lines \
     env LC_ALL=C sort "$utf8" -o "$gnu"
+  # Every line prefixed by a random number from 0 to 99,999 and a space, numbers by value; GNU
+  # sort -V orders the symbols and kana after the number otherwise, so only the times compare.
+  numbered="$data/corpus$mb-numbered.txt"
+  [ -f "$numbered" ] || LC_ALL=C awk 'BEGIN { srand(32) } { printf "%d %s\n", int(rand() * 100000), $0 }' \
+    "$in" >"$numbered"
+  bench "${mb} MB NumberOrder / sort -V" "$numbered" bench-numbers no \
+    env LC_ALL=C sort -V "$numbered" -o "$gnu"
   # EUC-JIS-2004 is read through its tables and written as UTF-8 (the automatic output code).
   jis2004="$data/corpus$mb-eucjis2004.txt"
   bench "${mb} MB EUC-JIS-2004 / iconv | sort" "$jis2004" bench-sort lines \

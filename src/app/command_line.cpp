@@ -115,7 +115,7 @@ std::string OutputNameQuestion(const std::string& argument) {
 namespace {
 
 // The setting the run uses: --setting, else the one named among the operands, else the drop
-// setting; --input-code replaces the setting's own.
+// setting; --input-code and --number-order replace the setting's own.
 TSettingOptionItems
 RequestedSetting(const TCommandLineOptions& options, const std::optional<std::string>& named,
                  const std::vector<std::string>& settingNames,
@@ -125,6 +125,9 @@ RequestedSetting(const TCommandLineOptions& options, const std::optional<std::st
                                     : load(named.value_or(kDropSettingName));
   if (options.inputCode != 0) {
     setting.InputCode = options.inputCode;
+  }
+  if (options.numberOrder) {
+    setting.NumberOrder = *options.numberOrder;
   }
   return setting;
 }
@@ -218,7 +221,8 @@ std::optional<std::string> SettingWithoutFiles(const TParsedArguments& arguments
     const std::vector<std::string>& operands = options.operands;
     const bool otherOptions = options.output || options.yes || options.batch ||
                               options.listSettings || options.detect || options.help ||
-                              options.version || options.inputCode != 0;
+                              options.version || options.inputCode != 0 ||
+                              options.numberOrder.has_value();
     if (otherOptions) {
       return std::nullopt;
     }

@@ -39,6 +39,11 @@ constexpr std::string_view kHelpTemplate =
     "      --input-code=CODE\n"
     "                      read every FILE in CODE instead of detecting its code:\n"
     "                      {CODES}\n"
+    "      --number-order=N\n"
+    "                      order numbers in lines: 0 by character codes, 1 digits\n"
+    "                      by value (第2章 before 第10章), 2 kanji numerals too\n"
+    "                      (二 before 十; words such as 一般 then sort as numbers);\n"
+    "                      overrides the setting's NumberOrder\n"
     "  -y, --yes           replace an existing output without asking (also one\n"
     "                      whose mode forbids writing it)\n"
     "      --batch         never ask and never open a dialog: every question is\n"
@@ -123,6 +128,7 @@ enum : int {
   kOptMemory,
   kOptTemporaryDirectory,
   kOptInputCode,
+  kOptNumberOrder,
 };
 
 const option kLongOptions[] = {
@@ -140,6 +146,7 @@ const option kLongOptions[] = {
     {"memory", required_argument, nullptr, kOptMemory},
     {"temporary-directory", required_argument, nullptr, kOptTemporaryDirectory},
     {"input-code", required_argument, nullptr, kOptInputCode},
+    {"number-order", required_argument, nullptr, kOptNumberOrder},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -196,6 +203,14 @@ bool TakeValueOption(TCommandLineOptions& options, int opt) {
                               InputCodeNames() + ")。");
     }
     return true;
+  case kOptNumberOrder: {
+    const std::string value = Value(opt);
+    if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
+      throw ECommandLineUsage("「" + value + "」は数字の順序として使えません (0, 1, 2)。");
+    }
+    options.numberOrder = value[0] - '0';
+    return true;
+  }
   default:
     return false;
   }

@@ -38,9 +38,10 @@ struct TCommandLineOptions {
   bool version = false;                             // --version
   std::optional<std::uint64_t> memory;              // --memory=SIZE, in bytes
   std::optional<std::string> temporaryDirectory;    // --temporary-directory=DIR
-  std::int32_t inputCode = 0;        // --input-code=CODE: its InputCode value (text/input_code.h)
-  std::vector<std::string> operands; // the arguments that are not options, in order
-  std::vector<std::size_t> operandPlaces; // the place of each among the arguments, from 0
+  std::int32_t inputCode = 0; // --input-code=CODE: its InputCode value (text/input_code.h)
+  std::optional<std::int32_t> numberOrder; // --number-order=N: the NumberOrder to use
+  std::vector<std::string> operands;       // the arguments that are not options, in order
+  std::vector<std::size_t> operandPlaces;  // the place of each among the arguments, from 0
 };
 
 // Splits the arguments (without the program name). Throws ECommandLineUsage for an unknown option,

@@ -79,14 +79,15 @@ private:
 // The order of the merge: SortClassLists' order, the earlier run first among equal lines. Each
 // run's current line carries a key that decides most comparisons alone: the class position in
 // its top byte, then the line's first seven bytes as compared (folded with Distinction, each
-// reversed when descending), zeros after a short line's end. Lines with equal keys are compared
-// in full. With `written`, lines are records, and lines with the same key bytes go by their
-// written lines.
+// reversed when descending), zeros after a short line's end; with NumberOrder the class alone,
+// as bytes don't tell a number's value. Lines with equal keys are compared in full. With
+// `written`, lines are records, and lines with the same key bytes go by their written lines.
 class TMergeOrder {
 public:
   TMergeOrder(const TClassSortOptions& options, const TRunStore::TWrittenLine& written)
       : options_(options), positionOfClass_(PositionOfClass(options)),
-        descending_(options.sortDirection == 1), written_(written) {}
+        descending_(options.sortDirection == 1), numbers_(NumberOrderOf(options)),
+        written_(written) {}
 
   struct THead {
     std::uint64_t key = 0;
@@ -101,7 +102,7 @@ public:
     const std::string_view line = written_ ? record.substr(0, record.find('\r')) : record;
     head.line = line;
     std::uint64_t prefix = 0;
-    const std::size_t size = std::min<std::size_t>(line.size(), 7);
+    const std::size_t size = numbers_.mode == noCodes ? std::min<std::size_t>(line.size(), 7) : 0;
     bool trail = false;
     for (std::size_t i = 0; i < size; ++i) {
       auto c = static_cast<unsigned char>(line[i]);
@@ -111,7 +112,7 @@ public:
       }
       prefix |= std::uint64_t{c} << (48 - 8 * i);
     }
-    if (descending_) {
+    if (descending_ && numbers_.mode == noCodes) {
       prefix = ~prefix & kPrefixBits;
     }
     const std::uint64_t position = positionOfClass_[ClassForSort(line, options_.charTypeOrder)];
@@ -121,9 +122,12 @@ public:
     if (a.key != b.key) {
       return a.key < b.key;
     }
-    int order = options_.distinction ? CompareFolded(a.line, b.line) : CompareBytes(a.line, b.line);
-    if (descending_) {
-      order = -order;
+    int order = 0;
+    if (numbers_.mode != noCodes) {
+      order = CompareNumbered(a.line, b.line, numbers_); // reversed already when descending
+    } else {
+      order = options_.distinction ? CompareFolded(a.line, b.line) : CompareBytes(a.line, b.line);
+      order = descending_ ? -order : order;
     }
     if (order != 0) {
       return order < 0;
@@ -141,6 +145,7 @@ private:
   TClassSortOptions options_;
   std::array<std::uint8_t, kClassCount + 1> positionOfClass_;
   bool descending_;
+  TNumberOrder numbers_;
   const TRunStore::TWrittenLine& written_;
 };
 

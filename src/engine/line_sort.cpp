@@ -337,7 +337,172 @@ GroupByClass(TLineList<Ref>& lines, const TTextSpace& space, const TClassSortOpt
   return begin;
 }
 
+// Sorts lines by the number-aware compare without folding, where lines compare equal only when
+// they are the same bytes. An MSD radix sort on the lines' keys (NumberedKey) puts them in
+// buckets first, on both cores, so that the compare runs on small buckets whose lines stay in
+// the cache: a range is bucketed by its key byte at one depth, and a range of few lines, one
+// whose keys stop there or one past the keys' depth is sorted by the compare.
+template <typename Ref> class TNumberedSort {
+public:
+  TNumberedSort(const TTextSpace& space, const TNumberOrder& order)
+      : space_(space), base_(space.Base()), order_(order) {}
+
+  void Sort(Ref* items, std::size_t count) const {
+    RunOnTwoThreads(
+        std::vector<Range>{{items, count, 0}}, ThreadThreshold(count),
+        [this](Range range, std::vector<Range>& parts) { Split(range, parts); },
+        [this](Range range) { Finish(range); });
+  }
+
+private:
+  struct Range {
+    Ref* items;
+    std::size_t count;
+    int depth;
+  };
+  static constexpr int kDepth = 8;
+  static constexpr std::size_t kSmall = 64;
+  static constexpr std::size_t kKeysLimit = std::size_t{1} << 17;
+
+  // The key byte of a line at a depth (reversed when descending), or -1 where its key stopped.
+  int KeyAt(Ref ref, int depth) const {
+    std::array<unsigned char, kDepth> key;
+    if (NumberedKey(base_ + ref, order_, key.data(), depth + 1) <= depth) {
+      return -1;
+    }
+    return order_.descending ? 255 - key[depth] : key[depth];
+  }
+  void Compared(Range range) const {
+    std::sort(range.items, range.items + range.count, [this](Ref a, Ref b) {
+      return CompareNumbered(base_ + a, nullptr, base_ + b, nullptr, order_) < 0;
+    });
+  }
+  void Finish(Range range) const {
+    std::vector<Range> pending{range};
+    while (!pending.empty()) {
+      const Range next = pending.back();
+      pending.pop_back();
+      Split(next, pending);
+    }
+  }
+  // Sorts a range by the compare, or buckets it and adds its buckets of two or more lines.
+  void Split(Range range, std::vector<Range>& parts) const {
+    if (range.count <= kSmall || range.depth >= kDepth || KeyAt(range.items[0], range.depth) < 0) {
+      Compared(range);
+      return;
+    }
+    std::array<std::size_t, 257> begin;
+    auto keyOf = [&](Ref ref) { return static_cast<std::uint8_t>(KeyAt(ref, range.depth)); };
+    if (range.count > kKeysLimit) {
+      DistributeInBlocks(
+          range.items, range.count, keyOf, [&](Ref ref) { space_.Prefetch(ref); }, begin);
+    } else {
+      Permute(range, keyOf, begin);
+    }
+    for (std::size_t k = 0; k < 256; ++k) {
+      if (begin[k + 1] - begin[k] > 1) {
+        parts.push_back({range.items + begin[k], begin[k + 1] - begin[k], range.depth + 1});
+      }
+    }
+  }
+  template <typename KeyOf>
+  void Permute(Range range, KeyOf keyOf, std::array<std::size_t, 257>& begin) const {
+    constexpr std::size_t kPrefetchDistance = 16;
+    thread_local std::vector<std::uint8_t> keys;
+    thread_local std::vector<Ref> moved;
+    keys.resize(std::max(keys.size(), range.count));
+    moved.resize(std::max(moved.size(), range.count));
+    std::array<std::size_t, 256> sizes{};
+    for (std::size_t i = 0; i < range.count; ++i) {
+      if (i + kPrefetchDistance < range.count) {
+        space_.Prefetch(range.items[i + kPrefetchDistance]);
+      }
+      keys[i] = keyOf(range.items[i]);
+      ++sizes[keys[i]];
+    }
+    begin[0] = 0;
+    for (std::size_t k = 0; k < 256; ++k) {
+      begin[k + 1] = begin[k] + sizes[k];
+    }
+    std::array<std::size_t, 256> next;
+    std::copy(begin.begin(), begin.end() - 1, next.begin());
+    for (std::size_t i = 0; i < range.count; ++i) {
+      moved[next[keys[i]]++] = range.items[i];
+    }
+    std::copy_n(moved.data(), range.count, range.items);
+  }
+
+  const TTextSpace& space_;
+  const char* base_;
+  TNumberOrder order_;
+};
+
+// QuickSortExact on lines by the number-aware compare. The two parts of a step are independent,
+// so large ones are partitioned and the parts finished on both cores, which gives the result of
+// the steps done one after another.
+template <typename Ref>
+void SortNumberedExact(Ref* refs, std::size_t count, const TTextSpace& space,
+                       const TNumberOrder& order) {
+  struct TItems {
+    Ref* refs;
+    const char* base;
+    const TNumberOrder& order;
+    Ref Get(std::ptrdiff_t i) const { return refs[i]; }
+    int Compare(std::ptrdiff_t i, Ref pivot) const {
+      return CompareNumbered(base + refs[i], nullptr, base + pivot, nullptr, order);
+    }
+    void Swap(std::ptrdiff_t i, std::ptrdiff_t j) const { std::swap(refs[i], refs[j]); }
+  } items{refs, space.Base(), order};
+  struct TRange {
+    std::ptrdiff_t left;
+    std::ptrdiff_t right;
+    std::size_t count;
+  };
+  RunOnTwoThreads(
+      std::vector<TRange>{{0, static_cast<std::ptrdiff_t>(count) - 1, count}},
+      ThreadThreshold(count),
+      [&items](TRange range, std::vector<TRange>& parts) {
+        const auto [i, j] = PartitionExact(items, range.left, range.right);
+        if (range.left < j) {
+          parts.push_back({range.left, j, static_cast<std::size_t>(j - range.left + 1)});
+        }
+        if (i < range.right) {
+          parts.push_back({i, range.right, static_cast<std::size_t>(range.right - i + 1)});
+        }
+      },
+      [&items](TRange range) { QuickSortExactRange(items, range.left, range.right); });
+}
+
+// Sorts each class of the grouped lines by the number-aware compare: with Distinction by the
+// steps of QuickSortExact, which fix the order of lines equal but for case; otherwise by
+// TNumberedSort.
+template <typename Ref>
+void SortNumbered(TLineList<Ref>& lines, const TTextSpace& space,
+                  const TClassSortOptions& options) {
+  const auto begin = GroupByClass(lines, space, options);
+  const TNumberOrder order = NumberOrderOf(options);
+  for (int k = 0; k < kClassCount; ++k) {
+    Ref* first = lines.data() + begin[k];
+    const std::size_t count = begin[k + 1] - begin[k];
+    if (count < 2) {
+      continue;
+    }
+    if (options.distinction) {
+      SortNumberedExact(first, count, space, order);
+    } else {
+      TNumberedSort<Ref>(space, order).Sort(first, count);
+    }
+  }
+}
+
 } // namespace
+
+TNumberOrder NumberOrderOf(const TClassSortOptions& options) {
+  const int mode = options.numberOrder == noDigits || options.numberOrder == noKanji
+                       ? options.numberOrder
+                       : noCodes;
+  return {mode, options.distinction, options.numberCommas, options.sortDirection == 1};
+}
 
 namespace line_sort_parts {
 
@@ -363,6 +528,10 @@ std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOption
 template <typename Ref>
 void SortClassLists(TLineList<Ref>& lines, const TTextSpace& space,
                     const TClassSortOptions& options) {
+  if (NumberOrderOf(options).mode != noCodes) {
+    SortNumbered(lines, space, options);
+    return;
+  }
   if (options.distinction) {
     const auto begin = GroupByClass(lines, space, options);
     for (int k = 0; k < kClassCount; ++k) {

@@ -13,10 +13,15 @@
 // lines' positions in that order, whose groups of equal lines give exactly the results of the
 // folded compare without reading a line. Beside the list it needs under two megabytes.
 //
+// With NumberOrder, each class is sorted by the number-aware compare (number_order.h): bucketed
+// first by an MSD radix sort on both cores over keys that order as the compare does, the small
+// buckets then by the compare; with Distinction by QuickSortExact with the folded compare.
+//
 // Lines are offsets into the text space (TNarrowRef or TWideRef, see line_store.h).
 
 #include "engine/line_order.h"
 #include "engine/line_store.h"
+#include "engine/number_order.h"
 #include "text/internal_char.h"
 
 #include <array>
@@ -30,7 +35,12 @@ struct TClassSortOptions {
   bool charTypeOrder = true;               // off: every line is class 1
   int sortDirection = 0;                   // 1 descending, anything else ascending
   bool distinction = false;                // compare with letter case folded
+  int numberOrder = 0;                     // NumberOrder: numbers by value (number_order.h)
+  bool numberCommas = true;                // a comma may group a number's digits
 };
+
+// The number-aware order of the options (a mode of noCodes when numbers are not ordered).
+TNumberOrder NumberOrderOf(const TClassSortOptions& options);
 
 // The write position (0 to 10) of each class (1 to 11).
 std::array<std::uint8_t, kClassCount + 1> PositionOfClass(const TClassSortOptions& options);

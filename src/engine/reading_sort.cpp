@@ -31,16 +31,39 @@ void FoldKeyCase(char* key, std::size_t size) {
   }
 }
 
+// The reading of a line; with NumberOrder its numbers are read as their values (NumbersOf) and
+// the text between them by MeCab.
+void AppendLineReading(TReadingAnalyzer& analyzer, std::string_view line,
+                       const TNumberOrder& numbers, std::string& out) {
+  if (numbers.mode == noCodes) {
+    analyzer.AppendReading(line, out);
+    return;
+  }
+  std::size_t at = 0;
+  for (const TNumberSpan& number : NumbersOf(line, numbers)) {
+    if (number.begin > at) {
+      analyzer.AppendReading(line.substr(at, number.begin - at), out);
+    }
+    out += number.key;
+    at = number.end;
+  }
+  if (at < line.size()) {
+    analyzer.AppendReading(line.substr(at), out);
+  }
+}
+
 // With `foldCase` (Distinction), lines equal but for letter case get equal keys.
 template <typename Ref>
 void MakeKeys(const TLineList<Ref>& lines, std::size_t first, std::size_t last,
               const TTextSpace& space, const TReadingDictionary& dictionary,
-              const TInternalCodec& codec, bool foldCase, TKeyRun& run) {
+              const TInternalCodec& codec, const TClassSortOptions& options, TKeyRun& run) {
   TReadingAnalyzer analyzer(dictionary, codec);
+  const TNumberOrder numbers = NumberOrderOf(options);
+  const bool foldCase = options.distinction;
   run.ends.reserve(last - first);
   for (std::size_t i = first; i < last; ++i) {
     const std::size_t start = run.arena.size();
-    analyzer.AppendReading(space.View(lines[i]), run.arena);
+    AppendLineReading(analyzer, space.View(lines[i]), numbers, run.arena);
     if (foldCase) {
       FoldKeyCase(run.arena.data() + start, run.arena.size() - start);
     }
@@ -69,11 +92,8 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
   TKeyRun firstHalf;
   TKeyRun secondHalf;
   RunBoth(
-      [&] { MakeKeys(lines, 0, half, space, dictionary, codec, options.distinction, firstHalf); },
-      [&] {
-        MakeKeys(lines, half, lines.size(), space, dictionary, codec, options.distinction,
-                 secondHalf);
-      });
+      [&] { MakeKeys(lines, 0, half, space, dictionary, codec, options, firstHalf); },
+      [&] { MakeKeys(lines, half, lines.size(), space, dictionary, codec, options, secondHalf); });
   std::vector<std::string_view> keys = Views(firstHalf);
   const std::vector<std::string_view> rest = Views(secondHalf);
   keys.insert(keys.end(), rest.begin(), rest.end());
@@ -81,8 +101,13 @@ void SortClassListsByReading(TLineList<Ref>& lines, const TTextSpace& space,
   // Lines are grouped by the write position of their key's class, then sorted within it.
   const auto positionOfClass = PositionOfClass(options);
   std::vector<std::uint8_t> position(lines.size());
+  // A line that starts with a number is classed by its first character as written: its key
+  // starts with the number's digit count (every digit in a key is a number's).
+  const bool numbers = NumberOrderOf(options).mode != noCodes;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    position[i] = positionOfClass[ClassForSort(keys[i], options.charTypeOrder)];
+    const bool number = numbers && !keys[i].empty() && keys[i][0] >= '0' && keys[i][0] <= '9';
+    position[i] = positionOfClass[ClassForSort(number ? space.View(lines[i]) : keys[i],
+                                               options.charTypeOrder)];
   }
   std::vector<std::size_t> order(lines.size());
   std::iota(order.begin(), order.end(), std::size_t{0});

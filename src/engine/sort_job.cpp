@@ -296,8 +296,14 @@ void TSortJob::WriteSortedRun(const TLineList<Ref>& lines, std::size_t first, st
 }
 
 TClassSortOptions TSortJob::SortOptions() const {
-  return {ClassWriteOrder(setting_.OrderOfRow), setting_.CharTypeOrder, setting_.SortDirection,
-          setting_.Distinction};
+  // A comma that delimits the columns of a column key is never part of a number.
+  const bool commaColumns = setting_.CsvSupport && ColumnDelimiter(setting_) == 0;
+  return {ClassWriteOrder(setting_.OrderOfRow),
+          setting_.CharTypeOrder,
+          setting_.SortDirection,
+          setting_.Distinction,
+          setting_.NumberOrder,
+          !commaColumns};
 }
 
 std::uint64_t TSortJob::MemoryBudget() const {

@@ -9,6 +9,7 @@ const TSettingKey kSettingKeys[] = {
     {"SortDirection", &S::SortDirection, 0, "", "SortGroup"},
     {"SortByReading", &S::SortByReading, 0, "", "cbSortByReading"},
     {"CharTypeOrder", &S::CharTypeOrder, 1, "", "cbCharTypeOrder"},
+    {"NumberOrder", &S::NumberOrder, 0, "", "cbNumberOrder"},
     {"OrderOfRow", &S::OrderOfRow, 0, kDefaultOrderOfRow, "ListBox"},
     {"Duplicate", &S::Duplicate, 0, "", "cbDuplicate"},
     {"ReturnDel", &S::ReturnDel, 0, "", "cbReturnDel"},

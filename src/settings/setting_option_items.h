@@ -36,6 +36,7 @@ struct TSettingOptionItems {
   std::uint8_t SortDirection = 0; // 0 syllabary order, 1 its reverse, 2 none
   bool SortByReading = false;     // lines ordered by their reading (MeCab) instead of their codes
   bool CharTypeOrder = false;
+  std::int32_t NumberOrder = 0; // 0 by codes, 1 digits by value, 2 kanji numerals too
   std::string OrderOfRow;
   bool Duplicate = false;
   bool ReturnDel = false;

@@ -203,9 +203,9 @@ void TSettingForm::ApplyEnabling() {
   state.csvSupport = cbCsvSupport_->isChecked();
   state.noConnected = cbNoConnected_->isChecked();
   const TSettingEnabling on = SettingEnabling(state);
-  for (QWidget* widget :
-       std::initializer_list<QWidget*>{cbSortByReading_, cbCharTypeOrder_, cbDuplicate_,
-                                       cbDistinction_, lbCommentLTC_, commentLTC_}) {
+  for (QWidget* widget : std::initializer_list<QWidget*>{
+           cbSortByReading_, cbNumberOrder_, lbNumberOrder_, cbCharTypeOrder_, cbDuplicate_,
+           cbDistinction_, lbCommentLTC_, commentLTC_}) {
     widget->setEnabled(on.charTypeOrder);
   }
   listBox_->setEnabled(on.classList);

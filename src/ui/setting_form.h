@@ -120,6 +120,8 @@ private:
   QGroupBox* sortGroup_ = nullptr;
   QButtonGroup* sortButtons_ = nullptr;
   QCheckBox* cbSortByReading_ = nullptr;
+  QComboBox* cbNumberOrder_ = nullptr;
+  QLabel* lbNumberOrder_ = nullptr;
   QCheckBox* cbCharTypeOrder_ = nullptr;
   QListWidget* listBox_ = nullptr;
   QToolButton* sbUp_ = nullptr;

@@ -151,6 +151,16 @@ QGridLayout* TSettingForm::BuildClassOrder(QWidget* panel) {
   classes->addWidget(sbUp_, 1, 1);
   classes->addWidget(sbDown_, 2, 1);
   classes->setRowStretch(3, 1);
+  // Below the class list, where the window has room for it.
+  cbNumberOrder_ = DropDown(panel, "cbNumberOrder",
+                            {QStringLiteral("文字コード順"), QStringLiteral("数値順"),
+                             QStringLiteral("数値順（漢数字も）")});
+  lbNumberOrder_ = new QLabel(QStringLiteral("数字の順序:"), panel);
+  lbNumberOrder_->setBuddy(cbNumberOrder_);
+  auto* numbers = new QHBoxLayout;
+  numbers->addWidget(lbNumberOrder_);
+  numbers->addWidget(cbNumberOrder_, 1);
+  classes->addLayout(numbers, 4, 0, 1, 2);
   return classes;
 }
 

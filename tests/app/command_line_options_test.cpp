@@ -99,6 +99,9 @@ TEST(CommandLineOptions, FlagsAreRead) {
   EXPECT_EQ(o.memory, std::uint64_t{256} << 20);
   EXPECT_EQ(o.temporaryDirectory, "/big");
   EXPECT_FALSE(ParseOptions({"a"}).memory);
+  EXPECT_EQ(ParseOptions({"--number-order=2", "a"}).numberOrder, 2);
+  EXPECT_EQ(ParseOptions({"--number-order", "0", "a"}).numberOrder, 0);
+  EXPECT_FALSE(ParseOptions({"a"}).numberOrder);
 }
 
 TEST(CommandLineOptions, UsageErrorsNameTheProblem) {
@@ -124,6 +127,8 @@ TEST(CommandLineOptions, UsageErrorsNameTheProblem) {
       {{"--memory=0", "a"}, "「0」はメモリ量として使えません"},
       {{"--temporary-directory=", "a"}, "オプション「--temporary-directory」の値が空です。"},
       {{"--input-code=sjis2", "a"}, "「sjis2」は入力文字コードとして使えません (shift-jis, jis,"},
+      {{"--number-order=3", "a"}, "「3」は数字の順序として使えません (0, 1, 2)。"},
+      {{"--number-order=1x", "a"}, "「1x」は数字の順序として使えません"},
   };
   for (const auto& c : cases) {
     try {

@@ -367,6 +367,15 @@ TEST_F(CommandLineTest, BrokenSettingsFileIsReported) {
 // detector can tell from Shift-JIS) are sorted, UTF-16 without its byte-order mark is read, and
 // a byte that doesn't fit the named code ends the run naming the file and its offset. The
 // setting's InputCode does the same.
+TEST_F(CommandLineTest, NumberOrderOverridesTheSetting) {
+  const std::string in = folder.Write("numbers.txt", "10\n9\n");
+  const std::string out = folder.File("numbers-out.txt");
+  EXPECT_EQ(Run({"/s", out, in}), esFinished);
+  EXPECT_EQ(test::ReadBytes(out), "10\r\n9\r\n");
+  EXPECT_EQ(Run({"--number-order=1", "-y", "/s", out, in}), esFinished);
+  EXPECT_EQ(test::ReadBytes(out), "9\r\n10\r\n");
+}
+
 TEST_F(CommandLineTest, ANamedInputCodeIsReadWithoutDetection) {
   std::string euc;
   for (int i = 0; i < 5000; ++i) {

@@ -110,6 +110,35 @@ TEST(ExternalSort, SmallBudgetsGiveTheInMemoryBytesForEveryKindOfSetting) {
   }
 }
 
+// With NumberOrder the merge compares whole lines by their numbers, as the runs were sorted.
+TEST(ExternalSort, NumbersGiveTheInMemoryBytes) {
+  std::mt19937 random(32);
+  std::vector<std::string> lines = RandomLines(random, 2000);
+  const std::vector<std::string> numbers = {"10",         "2",          "1,234",      Sjis("0２"),
+                                            Sjis("二十"), Sjis("三万"), Sjis("〇七"), Sjis("十十")};
+  for (std::string& line : lines) {
+    const std::string& number = numbers[random() % numbers.size()];
+    line = random() % 2 == 0 ? number + line : line + number; // not inside a character
+  }
+  TTempFolder folder;
+  const std::string file = folder.Write("in.txt", Joined(lines, random, false));
+  for (const TSettingKind& c : SettingKinds()) {
+    for (const int numberOrder : {1, 2}) {
+      TSettingOptionItems setting = SettingDefaults();
+      c.set(setting);
+      setting.NumberOrder = numberOrder;
+      if (setting.Distinction) {
+        continue;
+      }
+      const TJobRun memory = RunJob(folder, setting, {file}, {ccShiftJis}, 0);
+      ASSERT_EQ(memory.result.outcome, TJobOutcome::Finished) << c.name << memory.result.message;
+      const TJobRun runs = RunJob(folder, setting, {file}, {ccShiftJis}, 4096);
+      EXPECT_TRUE(runs.merged) << c.name;
+      EXPECT_TRUE(runs.output == memory.output) << c.name << ", NumberOrder " << numberOrder;
+    }
+  }
+}
+
 // While the runs are made, the progress is one phase that names the run being made and counts
 // the share of the text filed, rather than each piece's reading and line pass starting at 0 %.
 TEST(ExternalSort, ProgressNamesTheRunAndTheShareFiled) {

@@ -66,7 +66,10 @@ std::vector<std::string> Texts(const TTextSpace& space, const TLineList<Ref>& re
 std::vector<std::string> Expected(std::vector<std::string> lines,
                                   const TClassSortOptions& options) {
   std::vector<std::string> out;
-  const TLineCompare compare = CompareFor(options.sortDirection, options.distinction);
+  const TLineCompare byCodes = CompareFor(options.sortDirection, options.distinction);
+  auto compare = [&](const std::string& a, const std::string& b) {
+    return options.numberOrder == 0 ? byCodes(a, b) : CompareNumbered(a, b, NumberOrderOf(options));
+  };
   for (int cls : options.writeOrder) {
     std::vector<std::string> group;
     std::copy_if(
@@ -107,6 +110,40 @@ TEST(SortClassLists, AgreesWithTheDefinitionOnRandomLines) {
           ASSERT_EQ(Texts(space, narrow), expected)
               << "count " << count << " classes " << classes << " direction " << direction
               << " distinction " << distinction;
+        }
+      }
+    }
+  }
+}
+
+// With NumberOrder, lines of numbers that share long prefixes, runs of many digits and every
+// class, in ranges that are bucketed through key arrays and in blocks.
+TEST(SortClassLists, NumbersAgreeWithTheDefinition) {
+  std::mt19937 random(32);
+  const std::vector<std::string> pieces = {"1",        "9",        "0",        "12345", "\x82\x4F",
+                                           "\x8F\x5C", "\x88\xEA", "\x96\x9C", ",",     "a",
+                                           "A",        "\x82\xA0", " "};
+  std::vector<std::string> lines(140000);
+  for (std::string& line : lines) {
+    for (std::size_t n = random() % 6; n > 0; --n) {
+      line += pieces[random() % pieces.size()];
+    }
+    if (random() % 100 == 0) {
+      line += std::string(250 + random() % 10, '7'); // more digits than a key counts
+    }
+  }
+  for (const std::size_t count : {std::size_t{70}, std::size_t{3000}, lines.size()}) {
+    const std::vector<std::string> some(lines.begin(), lines.begin() + count);
+    for (const int numberOrder : {1, 2}) {
+      for (const int direction : {0, 1}) {
+        for (const bool distinction : {false, true}) {
+          TClassSortOptions options{ClassWriteOrder(""), count == 3000, direction, distinction};
+          options.numberOrder = numberOrder;
+          TTextSpace space;
+          TLineList<TNarrowRef> refs = Store(space, some);
+          SortClassLists(refs, space, options);
+          ASSERT_EQ(Texts(space, refs), Expected(some, options))
+              << count << " lines, NumberOrder " << numberOrder << ", direction " << direction;
         }
       }
     }

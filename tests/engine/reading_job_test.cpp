@@ -71,6 +71,14 @@ TEST_F(ReadingJobTest, SortsByReadingUnderEachSetting) {
          s.Duplicate = true;
        },
        "abc 東京\nB\nさくら\nABC 東京\nAbc 東京\n", "ABC 東京 B さくら "},
+      {"numbers read as their values",
+       [](TSettingOptionItems& s) {
+         s.NumberOrder = 2;
+         s.CharTypeOrder = false;
+       },
+       "第十章\n第2章\n第10章\n第三章\n", "第2章 第三章 第10章 第十章 "},
+      {"a number's class as written", [](TSettingOptionItems& s) { s.NumberOrder = 1; },
+       "２番\nあ\n10番\n", "10番 ２番 あ "},
   };
   for (const auto& c : cases) {
     setting = SettingDefaults();

@@ -194,6 +194,37 @@ TEST_F(SortJobTest, DuplicatesAfterUndoingKeysAndWithFoldedCase) {
   EXPECT_TRUE(folded == Text({"a", "b"}) || folded == Text({"A", "b"})) << folded;
 }
 
+// NumberOrder: classes by the first character as written, numbers by value within them, equal
+// values in different scripts kept apart and in a fixed order, repeats left out.
+TEST_F(SortJobTest, NumbersByValueWithClassesDuplicatesAndReverse) {
+  setting.NumberOrder = 2;
+  setting.Duplicate = true;
+  const std::vector<std::string> lines = {"第10章", "二", "02", "2",  "１０",   "第2章", "2",
+                                          "十",     "２", "10", "二", "第二章", "a"};
+  EXPECT_EQ(SortLines(lines),
+            Text({"2", "02", "10", "a", "２", "１０", "二", "十", "第2章", "第二章", "第10章"}));
+  setting.SortDirection = 1;
+  EXPECT_EQ(SortLines(lines),
+            Text({"10", "02", "2", "a", "１０", "２", "第10章", "第二章", "第2章", "十", "二"}));
+  setting.SortDirection = 0;
+  setting.CharTypeOrder = false;
+  setting.NumberOrder = 1;
+  EXPECT_EQ(SortLines(lines),
+            Text({"2", "２", "02", "10", "１０", "a", "十", "第2章", "第10章", "第二章", "二"}));
+}
+
+// A comma groups digits, unless it delimits the columns of a column key.
+TEST_F(SortJobTest, NumbersInColumnKeys) {
+  setting.NumberOrder = 1;
+  setting.CharTypeOrder = false;
+  EXPECT_EQ(SortLines({"1,234", "2"}), Text({"2", "1,234"}));
+  setting.CsvSupport = true; // the key: the line's fields as they stand
+  EXPECT_EQ(SortLines({"2", "1,234"}), Text({"1,234", "2"}));
+  setting.CsvDelimiter = dkSpace; // the key: field 1 in front
+  setting.TargetCsvIndex = 1;
+  EXPECT_EQ(SortLines({"x 1,234", "y 20", "z 3"}), Text({"z 3", "y 20", "x 1,234"}));
+}
+
 TEST_F(SortJobTest, AFirstLineEqualToTheOldPlaceholderIsKept) {
   setting.Duplicate = true;
   EXPECT_EQ(SortLines({"ユニークな文字列_123456ABCDabcd by Quillon"}),

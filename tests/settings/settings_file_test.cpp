@@ -31,6 +31,7 @@ TEST_F(SettingsFileTest, SaveAndLoadEveryField) {
   record.Duplicate = record.ReturnDel = record.FBSpaceDel = record.Distinction = true;
   record.NoConnected = record.CsvSupport = record.CsvNotRestore = record.CharPos = true;
   record.LineEndCount = record.BaseFuzzyCharDicUses = record.SortByReading = true;
+  record.NumberOrder = 1;
   record.TargetCsvIndex = 3;
   record.InsertCsvIndex = -1;
   record.CsvDelimiter = 2;

@@ -54,6 +54,7 @@ protected:
     TSettingOptionItems s = SettingDefaults();
     s.SortDirection = 1;
     s.SortByReading = true;
+    s.NumberOrder = 2;
     s.CharTypeOrder = false;
     s.OrderOfRow = "全角 - 漢字;空白、TAB、改行;半角 - 記号";
     s.Duplicate = s.ReturnDel = s.FBSpaceDel = s.Distinction = true;
@@ -173,9 +174,9 @@ TEST_F(SettingFormTest, NoOrderingDisablesWhatOnlyOrderingUsesButKeepsTheValues)
   s.CLTC = "#";
   settings.SaveSortSetting("s", s);
   auto form = MakeForm(QStringLiteral("s"));
-  const char* const orderingOnly[] = {"cbSortByReading", "cbCharTypeOrder", "cbDuplicate",
-                                      "cbDistinction",   "ListBox",         "CommentLTC",
-                                      "lbCommentLTC",    "cbCharPos"};
+  const char* const orderingOnly[] = {"cbSortByReading", "cbNumberOrder", "cbCharTypeOrder",
+                                      "cbDuplicate",     "cbDistinction", "ListBox",
+                                      "CommentLTC",      "lbCommentLTC",  "cbCharPos"};
   for (const char* name : orderingOnly) {
     EXPECT_TRUE(Find<QWidget>(form.get(), name)->isEnabled()) << name;
   }
