@@ -441,7 +441,7 @@ TEST_F(ProgressE2E, NoProgressLineWhenStandardErrorIsNotATerminal) {
       argsHere.push_back("--progress");
     }
     const test::TWriteGate gate(folder.File("gate"), work.string(),
-                                [](int pid) { ::kill(pid, SIGINT); });
+                                [](int pid) { test::SignalTaken(pid, SIGINT); });
     test::TRunOptions options = gate.Options();
     const auto start = std::chrono::steady_clock::now();
     options.whileRunning = [&, atGate = options.whileRunning](int pid, const std::string& err) {

@@ -43,7 +43,7 @@ protected:
   // Sends the program the signal while it holds a partly written output.
   test::TRunResult SignalWhileWriting(int signal) {
     const test::TWriteGate gate(folder.File("gate"), work.string(),
-                                [signal](int pid) { ::kill(pid, signal); });
+                                [signal](int pid) { test::SignalTaken(pid, signal); });
     test::TRunOptions options;
     options.input = "y\n";
     return test::RunProgram(program, {"/s", "out.txt", "in.txt"}, work.string(),

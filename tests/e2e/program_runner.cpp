@@ -2,18 +2,22 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <linux/capability.h>
 #include <poll.h>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -132,6 +136,25 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
+}
+
+void SignalTaken(int pid, int signal) {
+  ::kill(pid, signal);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < giveUp) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    bool pending = false;
+    while (std::getline(status, line)) {
+      if (line.starts_with("ShdPnd:")) {
+        pending = (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+      }
+    }
+    if (!pending) {
+      return; // taken, or the process is gone
+    }
+    std::this_thread::yield();
+  }
 }
 
 TWriteGate::TWriteGate(std::string pipe, std::string outputFolder,

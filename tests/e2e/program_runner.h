@@ -38,6 +38,11 @@ TRunResult RunProgram(const std::string& program, const std::vector<std::string>
 // write gate of write_gate.cpp, loaded with LD_PRELOAD): while the program waits there, with
 // part of its output written, `atGate` is called with its process id; then the program goes on.
 // The gate's named pipe is made at `pipe` and removed with the gate.
+// Sends the signal and returns once the program has taken it (it is no longer pending for the
+// process), so that what the test does next, such as opening a write gate, comes after the
+// program knows of it: its signal thread takes a signal a moment after it is sent.
+void SignalTaken(int pid, int signal);
+
 class TWriteGate {
 public:
   TWriteGate(std::string pipe, std::string outputFolder, std::function<void(int pid)> atGate);
