@@ -173,6 +173,27 @@ TInputStep RunUtf8(const TInternalCodec& codec, TCursor c, TInputStep step) {
 
 // --- EUC ---------------------------------------------------------------------------------------
 
+// A run of plane-1 pairs (from c.q, which is an EUC byte) that are each one double-byte code,
+// the bulk of a text, in a loop of its own: two bytes in, two out, so in place it never
+// overtakes its input. Returns whether it put any.
+bool PutPlane1Run(const std::uint16_t* codes, TCursor& c) {
+  const unsigned char* const start = c.q;
+  while (c.end - c.q >= 2 && IsEucByte(c.q[1]) && (c.inPlace || c.outEnd - c.d >= 2)) {
+    const std::uint16_t code = codes[PlaneIndex(c.q[0], c.q[1])];
+    if (code == 0) {
+      break;
+    }
+    c.d[0] = static_cast<unsigned char>(code >> 8);
+    c.d[1] = static_cast<unsigned char>(code & 0xFF);
+    c.q += 2;
+    c.d += 2;
+    if (c.q == c.end || !IsEucByte(*c.q)) {
+      break;
+    }
+  }
+  return c.q != start;
+}
+
 // Blocks of 16 bytes whose pairs lie where the JIS arithmetic gives their codes go through the
 // lanes; runs of other pairs, one lookup each.
 TInputStep RunEuc(const TInputTables& tables, TCursor c, TInputStep step) {
@@ -192,27 +213,8 @@ TInputStep RunEuc(const TInputTables& tables, TCursor c, TInputStep step) {
       }
       continue;
     }
-    if (!boxes.everywhere && IsEucByte(b)) {
-      // A run of plane-1 pairs that are each one double-byte code, the bulk of the text, in a
-      // loop of its own: two bytes in, two out, so in place it never overtakes its input.
-      const unsigned char* const start = c.q;
-      const std::uint16_t* const codes = tables.Plane1Codes();
-      while (c.end - c.q >= 2 && IsEucByte(c.q[1]) && (c.inPlace || c.outEnd - c.d >= 2)) {
-        const std::uint16_t code = codes[PlaneIndex(c.q[0], c.q[1])];
-        if (code == 0) {
-          break;
-        }
-        c.d[0] = static_cast<unsigned char>(code >> 8);
-        c.d[1] = static_cast<unsigned char>(code & 0xFF);
-        c.q += 2;
-        c.d += 2;
-        if (c.q == c.end || !IsEucByte(*c.q)) {
-          break;
-        }
-      }
-      if (c.q != start) {
-        continue;
-      }
+    if (!boxes.everywhere && IsEucByte(b) && PutPlane1Run(tables.Plane1Codes(), c)) {
+      continue;
     }
     const std::size_t left = static_cast<std::size_t>(c.end - c.q);
     const TEntry* entry = nullptr;
