@@ -62,6 +62,9 @@ inline std::size_t EucBlock(const unsigned char* p, unsigned char* d,
   }
   unsigned firsts = PairStarts(euc);
   const bool cut = (firsts & 0x8000) != 0; // lane 15 starts a pair that goes on past the block
+  if ((firsts & ~(euc >> 1) & 0x7FFF) != 0) {
+    return 0; // a first byte with no second one: the walk faults on it
+  }
   firsts &= euc >> 1;
   if (boxes != nullptr && !boxes->everywhere) {
     const __m128i cells = _mm_srli_si128(v, 1); // each pair's cell in its row's lane

@@ -115,6 +115,7 @@ TEST(InternalConversion, BytesThatAreNoCharacterStopAtTheirOffset) {
     TCharCode code;
     std::string bytes;
     std::size_t offset;
+    bool cp932Model = false; // also a fault when the output is Shift-JIS
   } cases[] = {
       {"Shift-JIS in UTF-8", ccUtf8, "abc" + Sjis("漢"), 3},
       {"cut at the end", ccUtf8, "ああ\xE3\x81", 6},
@@ -123,12 +124,20 @@ TEST(InternalConversion, BytesThatAreNoCharacterStopAtTheirOffset) {
       {"unassigned CP932 code", ccShiftJis, "ab\x85\x40", 2},
       {"unassigned EUC-JP cell", ccEuc, "a\xA9\xA1", 1},
       {"EUC-JIS-2004 empty plane-2 row", ccEucJis2004, "\xA4\xA2\x8F\xA2\xA1", 2},
+      // A first byte alone, inside a block of 16 bytes that the vector lanes take.
+      {"EUC-JP lone first byte", ccEuc, "\xA4\xA2\xE4" + std::string(20, ','), 2, true},
+      {"EUC-JIS-2004 lone first byte", ccEucJis2004, "a\xE4\x00" + std::string(20, 'b'), 1, true},
   };
   for (const auto& c : cases) {
-    const TConvertedString converted =
-        ConvertText(TInputConverter(c.code, Codec(TOutputCode::Utf8)), c.bytes);
-    ASSERT_TRUE(converted.report.fault) << c.name;
-    EXPECT_EQ(converted.report.fault->offset, c.offset) << c.name;
+    for (const TOutputCode output : {TOutputCode::Utf8, TOutputCode::ShiftJis}) {
+      if (output == TOutputCode::ShiftJis && !c.cp932Model) {
+        continue; // CP932's own codes, taken as they are in that model
+      }
+      const TConvertedString converted =
+          ConvertText(TInputConverter(c.code, Codec(output)), c.bytes);
+      ASSERT_TRUE(converted.report.fault) << c.name;
+      EXPECT_EQ(converted.report.fault->offset, c.offset) << c.name;
+    }
   }
 }
 
